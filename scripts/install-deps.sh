@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs what the builds and tests need on a Debian machine, once.
+set -euo pipefail
+
+packages=(
+  g++ cmake ninja-build            # the Linux build
+  libgtest-dev googletest          # tests (googletest's sources also serve the Windows builds)
+  libbenchmark-dev                 # bench/
+  clang libclang-rt-14-dev         # libFuzzer and sanitizer runtimes
+  mingw-w64 binutils-mingw-w64     # the two Windows builds
+  wine64                           # running the Windows tests
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  echo "installing: ${missing[*]}"
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+  $SUDO apt-get update
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,100 @@
+#include "app/install_app.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "display/outside_libraries.h"
+#include "platform/platform.h"
+
+namespace {
+CInstallApp* g_app = nullptr;
+}
+
+CInstallApp& TheApp() {
+  if (g_app == nullptr) {
+    std::fprintf(stderr, "internal error: no application object\n");
+    std::abort();
+  }
+  return *g_app;
+}
+
+std::string SetupDirectoryOf(std::string_view modulePath) {
+  std::size_t slash = modulePath.find_last_of("\\/");
+  if (slash != std::string_view::npos) return std::string(modulePath.substr(0, slash));
+  // A bare "X:NAME" keeps its drive.
+  if (modulePath.size() >= 2 && modulePath[1] == ':') return std::string(modulePath.substr(0, 2));
+  return {};
+}
+
+CInstallApp::CInstallApp(std::string commandLine) : m_commandLine(std::move(commandLine)) { g_app = this; }
+
+CInstallApp::~CInstallApp() {
+  if (m_hThunkLib != nullptr) platform::Libraries().FreeLibrary(m_hThunkLib);
+  if (g_app == this) g_app = nullptr;
+}
+
+void CInstallApp::ReportError(int messageId, const std::string& insert1, const std::string& insert2) {
+  m_context.SetLastMessage(messageId);
+  std::string line = "message " + std::to_string(messageId);
+  if (!insert1.empty() || !insert2.empty()) line += " \"" + insert1 + "\"";
+  if (!insert2.empty()) line += " \"" + insert2 + "\"";
+  m_unshownMessages.push_back(std::move(line));
+}
+
+bool CInstallApp::LoadThunkLibrary() {
+  if (m_context.IsNT() || m_hThunkLib != nullptr) return true;
+  m_hThunkLib = platform::Libraries().LoadLibraryA(outside::kThunkLibraryName);
+  if (m_hThunkLib != nullptr) return true;
+  ReportError(MSG_LIBRARY_NOT_LOADED, outside::kThunkLibraryName);
+  return false;
+}
+
+platform::FARPROC CInstallApp::GetThunkProc(const char* name) const {
+  if (m_hThunkLib == nullptr) return nullptr;
+  return platform::Libraries().GetProcAddress(m_hThunkLib, name);
+}
+
+bool CInstallApp::PrepareSetup(std::string_view commandLine) {
+  CSetupContext& c = m_context;
+  if (c.IsNT4()) {
+    c.SetScriptName("SETUPNT4.IN");
+  } else if (c.IsNT5()) {
+    c.SetScriptName("SETUPNT5.IN");
+  } else if (c.IsWin98()) {
+    c.SetScriptName("SETUPW98.IN");
+  } else {
+    c.SetScriptName("SETUPW95.IN");
+  }
+  c.SetLanguage(kDefaultLanguage);
+  c.SetSetupDir(SetupDirectoryOf(platform::System().GetModuleFileNameA()));
+  NotBuilt("COMPANY.INI");
+  c.ParseCommandLine(commandLine);
+  NotBuilt("operating-system check");
+  NotBuilt("script check and start-up keys");
+  NotBuilt("install record");
+  return c.GetLastMessage() == 0;
+}
+
+bool CInstallApp::Run() {
+  NotBuilt("language resource library");
+  if (PrepareSetup(m_commandLine)) {
+    NotBuilt("source tree before the wizard");
+    // The copy an earlier installation left in its setup folder maintains it.
+    if (m_context.GetSetupPath() == m_context.GetSetupDir()) {
+      m_wizard = Wizard::Maintenance;
+      m_context.SetFlags(m_context.GetFlags() | SF_MAINTENANCE_WIZARD);
+    } else {
+      m_wizard = Wizard::FreshInstall;
+      m_context.SetFlags(m_context.GetFlags() | SF_FRESH_WIZARD);
+      NotBuilt("older product check");
+    }
+    NotBuilt(m_wizard == Wizard::Maintenance ? "maintenance wizard" : "fresh-install wizard");
+    if (m_hThunkLib != nullptr) {
+      platform::Libraries().FreeLibrary(m_hThunkLib);
+      m_hThunkLib = nullptr;
+    }
+    m_pReadMeText.reset();
+  }
+  NotBuilt("source tree after the wizard");
+  return false;
+}

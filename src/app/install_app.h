@@ -1,0 +1,82 @@
+// The application object: owns everything that lives longer than one page
+// and runs the whole program from start-up to exit.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/setup_context.h"
+#include "platform/win_types.h"
+#include "script/script_section.h"
+#include "script/script_text.h"
+
+class CInstallApp {
+ public:
+  enum class Wizard { None, FreshInstall, Maintenance };
+
+  // `commandLine` is the text after the program name. The platform must be
+  // installed first; the object registers itself as the process's one app.
+  explicit CInstallApp(std::string commandLine);
+  ~CInstallApp();
+  CInstallApp(const CInstallApp&) = delete;
+  CInstallApp& operator=(const CInstallApp&) = delete;
+
+  // The whole program. Always false: no message loop follows.
+  bool Run();
+
+  // The thunk library, loaded once on Windows 95/98 (never on NT).
+  bool LoadThunkLibrary();
+  platform::FARPROC GetThunkProc(const char* name) const;
+  bool IsThunkLibraryLoaded() const { return m_hThunkLib != nullptr; }
+
+  CSetupContext& GetContext() { return m_context; }
+  const CSetupContext& GetContext() const { return m_context; }
+  CScriptText& GetScript() { return m_script; }
+  CScriptSection& GetLangStrings() { return m_secLangStrings; }
+  CScriptSection& GetStrings() { return m_secStrings; }
+  CScriptSection& GetSourceDisksFiles() { return m_secSourceDisksFiles; }
+  CScriptSection& GetSourceDisksNames() { return m_secSourceDisksNames; }
+  CScriptSection& GetDestinationDirs() { return m_secDestinationDirs; }
+  const std::string& GetReadMePath() const { return m_strReadMePath; }
+
+  // Which wizard start-up chose (None when preparation failed).
+  Wizard GetWizard() const { return m_wizard; }
+
+  // Steps of the start-up road passed over because they are not built yet,
+  // and error messages recorded whose box cannot be shown yet, in order.
+  const std::vector<std::string>& GetStepsNotBuilt() const { return m_stepsNotBuilt; }
+  const std::vector<std::string>& GetUnshownMessages() const { return m_unshownMessages; }
+
+  // Records an error message: its number becomes the context's last message.
+  void ReportError(int messageId, const std::string& insert1 = {}, const std::string& insert2 = {});
+
+ private:
+  bool PrepareSetup(std::string_view commandLine);
+  void NotBuilt(std::string step) { m_stepsNotBuilt.push_back(std::move(step)); }
+
+  std::string m_commandLine;
+  CSetupContext m_context;
+  CScriptText m_script;
+  platform::HMODULE m_hThunkLib = nullptr;
+  CScriptSection m_secLangStrings;
+  CScriptSection m_secStrings;
+  CScriptSection m_secSourceDisksFiles;
+  CScriptSection m_secSourceDisksNames;
+  CScriptSection m_secDestinationDirs;
+  std::unique_ptr<char[]> m_pReadMeText;
+  std::string m_strReadMePath;
+
+  Wizard m_wizard = Wizard::None;
+  std::vector<std::string> m_stepsNotBuilt;
+  std::vector<std::string> m_unshownMessages;
+};
+
+// The process's application object; valid while one exists.
+CInstallApp& TheApp();
+
+// Message numbers of start-up.
+constexpr int MSG_LIBRARY_NOT_LOADED = 1087;
+
+// "D:\SUB\SETUP.EXE" -> "D:\SUB": drive and folder without the trailing backslash.
+std::string SetupDirectoryOf(std::string_view modulePath);

@@ -1,0 +1,99 @@
+// The setup context: everything the pages, the script engine and the
+// installation run share about this run of the setup program.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/win_types.h"
+
+// Flag word bits.
+constexpr std::uint32_t SF_FRESH_WIZARD = 0x1;
+constexpr std::uint32_t SF_MAINTENANCE_WIZARD = 0x2;
+constexpr std::uint32_t SF_TYPE_FIRST = 0x10;
+constexpr std::uint32_t SF_TYPE_SECOND = 0x20;
+constexpr std::uint32_t SF_TYPE_CUSTOM = 0x40;
+constexpr std::uint32_t SF_TYPE_MASK = 0x70;
+constexpr std::uint32_t SF_CHANGE_COMPONENTS = 0x100;
+constexpr std::uint32_t SF_INSTALL_AGAIN = 0x200;
+constexpr std::uint32_t SF_REMOVE = 0x400;
+constexpr std::uint32_t SF_MAINTENANCE_MASK = 0x700;
+constexpr std::uint32_t SF_NO_RESTART = 0x1000;
+constexpr std::uint32_t SF_RESTART_NEEDED = 0x2000;
+constexpr std::uint32_t SF_FULL_RESTART = 0x4000;
+constexpr std::uint32_t SF_RESTART_REQUESTED = 0x8000;
+constexpr std::uint32_t SF_UNATTENDED = 0x10000;
+constexpr std::uint32_t SF_HIDDEN = 0x20000;
+constexpr std::uint32_t SF_QUIET = 0x40000;
+constexpr std::uint32_t SF_RUN_FAILED = 0x100000;
+
+constexpr int kLanguageCount = 19;
+constexpr int kDefaultLanguage = 4;  // ENU
+
+class CSetupContext {
+ public:
+  CSetupContext();
+  virtual ~CSetupContext() = default;
+
+  // Applies the command-line options (the text after the program name).
+  void ParseCommandLine(std::string_view text);
+
+  std::uint32_t GetFlags() const { return m_nFlags; }
+  void SetFlags(std::uint32_t flags) { m_nFlags = flags; }
+  int GetLanguage() const { return m_nLanguage; }
+  void SetLanguage(int index) { m_nLanguage = index; }
+  int GetLastMessage() const { return m_nLastMessage; }
+  void SetLastMessage(int id) { m_nLastMessage = id; }
+
+  std::string GetScriptName() const { return m_strScriptName; }
+  std::string GetInstallFrom() const { return m_strInstallFrom; }
+  std::string GetSetupPath() const { return m_strSetupPath; }
+  std::string GetDestDir() const { return m_strDestDir; }
+  std::string GetSetupCopy() const { return m_strSetupCopy; }
+  std::string GetSetupDir() const { return m_strSetupDir; }
+  std::string GetCallerCmd() const { return m_strCallerCmd; }
+  std::string GetSourceTreeName() const { return m_strSourceTreeName; }
+  std::string GetLangBitmap() const { return m_strLangBitmap; }
+  int GetLanguageCount() const { return m_nLanguageCount; }
+  std::uint32_t GetLanguageMask() const { return m_dwLanguageMask; }
+  const platform::OSVERSIONINFOA& GetVersionInfo() const { return m_osvi; }
+
+  // The code of the chosen language; English while none is chosen.
+  std::string GetLanguageCode() const;
+  // The code at a table index, or nullptr outside the table.
+  const char* GetLanguageCodeAt(int index) const;
+
+  void SetSetupPath(std::string pattern) { m_strSetupPath = std::move(pattern); }
+  void SetDestDir(std::string dir) { m_strDestDir = std::move(dir); }
+  void SetScriptName(std::string name) { m_strScriptName = std::move(name); }
+  void SetSetupDir(std::string dir) { m_strSetupDir = std::move(dir); }
+
+  // Setup directory + "\" + script name.
+  std::string GetScriptPath() const;
+
+  bool IsNT() const { return m_osvi.dwPlatformId == VER_PLATFORM_WIN32_NT; }
+  bool Is9x() const { return m_osvi.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS; }
+  bool IsNT3() const { return IsNT() && m_osvi.dwMajorVersion == 3; }
+  bool IsNT4() const { return IsNT() && m_osvi.dwMajorVersion == 4; }
+  bool IsNT5() const { return IsNT() && m_osvi.dwMajorVersion == 5; }
+  bool IsWin95() const { return Is9x() && m_osvi.dwMinorVersion == 0; }
+  bool IsWin98() const { return Is9x() && m_osvi.dwMinorVersion != 0; }
+
+ private:
+  std::uint32_t m_nFlags = 0;
+  std::string m_strScriptName;
+  std::string m_strInstallFrom = "A:";
+  std::string m_strSetupPath;
+  std::string m_strDestDir;
+  std::string m_strSetupCopy;
+  std::string m_strSetupDir;
+  std::string m_strCallerCmd;
+  std::string m_strSourceTreeName;
+  std::string m_strLangBitmap;
+  platform::OSVERSIONINFOA m_osvi{};
+  int m_nLanguage = -1;
+  int m_nLanguageCount = kLanguageCount;
+  const char* m_apszLanguageCode[kLanguageCount];
+  std::uint32_t m_dwLanguageMask = 0xFFFFFFFFu;
+  int m_nLastMessage = 0;
+};

@@ -1,0 +1,28 @@
+// Files and folders, by Windows path.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/win_types.h"
+
+namespace platform {
+
+class IFileSystem {
+ public:
+  virtual ~IFileSystem() = default;
+
+  // The whole content of a file (CreateFileA for reading, ReadFile to the end).
+  // ERROR_SUCCESS or the Windows error code of the failure.
+  virtual DWORD ReadWholeFile(std::string_view path, std::vector<char>& content) = 0;
+
+  // Creates or truncates the file and writes the bytes (CREATE_ALWAYS, WriteFile).
+  virtual DWORD WriteWholeFile(std::string_view path, const char* data, std::size_t size) = 0;
+
+  // True when a file (not a folder) of that path exists: the existence test
+  // of OpenFile with OF_EXIST, which never opens the file for reading.
+  virtual bool FileExists(std::string_view path) = 0;
+};
+
+}  // namespace platform

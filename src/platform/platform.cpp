@@ -1,0 +1,32 @@
+#include "platform/platform.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace platform {
+namespace {
+
+Platform g_platform;
+
+template <typename T>
+T& Require(T* p, const char* what) {
+  if (p == nullptr) {
+    std::fprintf(stderr, "internal error: platform interface '%s' used before installation\n", what);
+    std::abort();
+  }
+  return *p;
+}
+
+}  // namespace
+
+ISystemInfo& System() { return Require(g_platform.system, "system"); }
+IFileSystem& Files() { return Require(g_platform.files, "files"); }
+ILibraryLoader& Libraries() { return Require(g_platform.libraries, "libraries"); }
+
+Platform Install(const Platform& platform) {
+  Platform previous = g_platform;
+  g_platform = platform;
+  return previous;
+}
+
+}  // namespace platform

@@ -1,0 +1,26 @@
+// The machine as the system sees it: one set of interfaces, installed once at
+// start by the program's entry point (Win32) or by the simulated machine.
+#pragma once
+
+#include "platform/file_system.h"
+#include "platform/library_loader.h"
+#include "platform/system_info.h"
+
+namespace platform {
+
+struct Platform {
+  ISystemInfo* system = nullptr;
+  IFileSystem* files = nullptr;
+  ILibraryLoader* libraries = nullptr;
+};
+
+// The interfaces in force. Using them before Install is a programming error
+// and aborts with a message rather than dereferencing null.
+ISystemInfo& System();
+IFileSystem& Files();
+ILibraryLoader& Libraries();
+
+// Installs a set of interfaces for the process; returns the previous set.
+Platform Install(const Platform& platform);
+
+}  // namespace platform

@@ -1,0 +1,15 @@
+// _THUNK32.DLL and SETUP32.DLL as the simulated machine provides them: they
+// answer from hardware.ini of the active machine.
+#pragma once
+
+#include <string_view>
+
+#include "platform/win_types.h"
+
+namespace sim {
+
+bool IsBuiltInLibrary(std::string_view upperFileName);
+platform::FARPROC BuiltInEntryPoint(std::string_view upperFileName, std::string_view name);
+platform::FARPROC BuiltInEntryPoint(std::string_view upperFileName, platform::WORD ordinal);
+
+}  // namespace sim

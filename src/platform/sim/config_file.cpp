@@ -1,0 +1,123 @@
+#include "platform/sim/config_file.h"
+
+#include <cctype>
+
+namespace sim {
+namespace {
+
+std::string_view Trim(std::string_view s) {
+  const char* ws = " \t\r\n\v\f";
+  std::size_t b = s.find_first_not_of(ws);
+  if (b == std::string_view::npos) return {};
+  std::size_t e = s.find_last_not_of(ws);
+  return s.substr(b, e - b + 1);
+}
+
+char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+}  // namespace
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
+  }
+  return true;
+}
+
+std::string ToUpper(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = UpperAscii(c);
+  return out;
+}
+
+std::optional<unsigned long long> ParseUnsigned(std::string_view text, int base, unsigned long long max) {
+  text = Trim(text);
+  if (text.empty()) return std::nullopt;
+  unsigned long long value = 0;
+  for (char c : text) {
+    int digit;
+    if (c >= '0' && c <= '9') {
+      digit = c - '0';
+    } else if (base == 16 && c >= 'a' && c <= 'f') {
+      digit = c - 'a' + 10;
+    } else if (base == 16 && c >= 'A' && c <= 'F') {
+      digit = c - 'A' + 10;
+    } else {
+      return std::nullopt;
+    }
+    if (digit >= base) return std::nullopt;
+    if (value > (max - static_cast<unsigned long long>(digit)) / static_cast<unsigned long long>(base)) {
+      return std::nullopt;
+    }
+    value = value * static_cast<unsigned long long>(base) + static_cast<unsigned long long>(digit);
+  }
+  return value;
+}
+
+std::optional<ConfigFile> ConfigFile::Parse(std::string_view text, std::string_view fileName, std::string& error) {
+  ConfigFile file;
+  Section* current = nullptr;
+  std::size_t lineNo = 0;
+  std::size_t pos = 0;
+  auto fail = [&](const std::string& what) {
+    error = std::string(fileName) + " line " + std::to_string(lineNo) + ": " + what;
+    return std::nullopt;
+  };
+  while (pos < text.size()) {
+    std::size_t end = text.find('\n', pos);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view line = Trim(text.substr(pos, end - pos));
+    pos = end + 1;
+    ++lineNo;
+    if (line.empty() || line[0] == ';' || line[0] == '#') continue;
+    for (char c : line) {
+      if (c == '\0') return fail("contains a NUL byte");
+    }
+    if (line[0] == '[') {
+      if (line.back() != ']' || line.size() < 3) return fail("malformed section header '" + std::string(line) + "'");
+      current = &file.AddSection(std::string(Trim(line.substr(1, line.size() - 2))));
+      continue;
+    }
+    std::size_t eq = line.find('=');
+    if (eq == std::string_view::npos) return fail("expected 'key=value', found '" + std::string(line) + "'");
+    if (current == nullptr) return fail("a value outside any section");
+    std::string_view key = Trim(line.substr(0, eq));
+    if (key.empty()) return fail("empty key");
+    current->entries.emplace_back(std::string(key), std::string(Trim(line.substr(eq + 1))));
+  }
+  return file;
+}
+
+const ConfigFile::Section* ConfigFile::FindSection(std::string_view name) const {
+  for (const Section& s : m_sections) {
+    if (EqualsNoCase(s.name, name)) return &s;
+  }
+  return nullptr;
+}
+
+std::optional<std::string> ConfigFile::Get(std::string_view section, std::string_view key) const {
+  const Section* s = FindSection(section);
+  if (s == nullptr) return std::nullopt;
+  for (const auto& [k, v] : s->entries) {
+    if (EqualsNoCase(k, key)) return v;
+  }
+  return std::nullopt;
+}
+
+ConfigFile::Section& ConfigFile::AddSection(std::string name) {
+  m_sections.push_back(Section{std::move(name), {}});
+  return m_sections.back();
+}
+
+std::string ConfigFile::Serialize() const {
+  std::string out;
+  for (const Section& s : m_sections) {
+    if (!out.empty()) out += "\n";
+    out += "[" + s.name + "]\n";
+    for (const auto& [k, v] : s.entries) out += k + "=" + v + "\n";
+  }
+  return out;
+}
+
+}  // namespace sim

@@ -1,0 +1,503 @@
+#include "platform/sim/machine.h"
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+
+
+namespace fs = std::filesystem;
+
+namespace sim {
+namespace {
+
+struct LocaleInfo {
+  const char* code;
+  platform::UINT codePage;
+};
+
+constexpr LocaleInfo kLocales[] = {
+    {"CHS", 936},  {"CHT", 950},  {"DAN", 1252}, {"NLD", 1252}, {"ENU", 1252}, {"FIN", 1252}, {"FRA", 1252},
+    {"DEU", 1252}, {"ITA", 1252}, {"JPN", 932},  {"KOR", 949},  {"NOR", 1252}, {"PLK", 1250}, {"PTB", 1252},
+    {"PTG", 1252}, {"RUS", 1251}, {"ESP", 1252}, {"SVE", 1252}, {"THA", 874}};
+
+const LocaleInfo* FindLocale(std::string_view code) {
+  for (const LocaleInfo& l : kLocales) {
+    if (EqualsNoCase(l.code, code)) return &l;
+  }
+  return nullptr;
+}
+
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+bool ReadHostFile(const fs::path& path, std::string& out) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream buffer;
+  buffer << in.rdbuf();
+  out = buffer.str();
+  return !in.bad();
+}
+
+bool WriteHostFile(const fs::path& path, std::string_view text, std::string& error) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(text.data(), static_cast<std::streamsize>(text.size()));
+  if (!out) {
+    error = "cannot write " + path.string();
+    return false;
+  }
+  return true;
+}
+
+bool ParseFlag(std::string_view value, bool& out) {
+  if (value == "1") {
+    out = true;
+  } else if (value == "0") {
+    out = false;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// Splits at commas, trimming blanks around each part.
+std::vector<std::string> SplitList(std::string_view text, char separator) {
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  while (true) {
+    std::size_t end = text.find(separator, start);
+    std::string_view part = text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+    std::size_t b = part.find_first_not_of(" \t");
+    std::size_t e = part.find_last_not_of(" \t");
+    parts.emplace_back(b == std::string_view::npos ? std::string_view{} : part.substr(b, e - b + 1));
+    if (end == std::string_view::npos) break;
+    start = end + 1;
+  }
+  return parts;
+}
+
+std::string DefaultWindowsDir(OsKind os) {
+  return (os == OsKind::NT4 || os == OsKind::NT5) ? "C:\\WINNT" : "C:\\WINDOWS";
+}
+
+std::string InitialRegistry(OsKind os, const std::string& windowsDir) {
+  const bool nt = os == OsKind::NT4 || os == OsKind::NT5;
+  auto escaped = [](std::string s) {
+    std::string out;
+    for (char c : s) {
+      if (c == '\\' || c == '"') out += '\\';
+      out += c;
+    }
+    return out;
+  };
+  std::string r = "REGEDIT4\r\n\r\n";
+  r += "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion]\r\n";
+  r += "\"ProgramFilesDir\"=\"C:\\\\Program Files\"\r\n";
+  r += "\"CommonFilesDir\"=\"C:\\\\Program Files\\\\Common Files\"\r\n";
+  if (!nt) {
+    r += "\"SystemRoot\"=\"" + escaped(windowsDir) + "\"\r\n";
+    r += "\"VersionNumber\"=\"" + std::string(os == OsKind::Win95 ? "4.00.950" : "4.10.1998") + "\"\r\n";
+  }
+  r += "\r\n";
+  if (nt) {
+    r += "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion]\r\n";
+    r += "\"SystemRoot\"=\"" + escaped(windowsDir) + "\"\r\n";
+    r += "\"CurrentVersion\"=\"" + std::string(os == OsKind::NT4 ? "4.0" : "5.0") + "\"\r\n\r\n";
+  }
+  r += "[HKEY_CURRENT_USER\\Software]\r\n\r\n";
+  return r;
+}
+
+std::string InitialHardware(OsKind os) {
+  const bool nt = os == OsKind::NT4 || os == OsKind::NT5;
+  std::string h;
+  h += "; What the hardware of this simulated machine answers.\n";
+  h += "[Bios]\n; Text=the text of the video BIOS\n\n";
+  h += "[PCI]\n; 1=VVVV,DDDD   vendor and device numbers in hex\n\n";
+  h += "[InstalledHardware]\n; 1=PCI\\VEN_VVVV&DEV_DDDD   hardware identifiers already installed\n\n";
+  h += "[Display]\n; 1=display name|registry sub-key of its driver\n\n";
+  h += "[Drives]\n; letter=free clusters,sectors per cluster,bytes per sector\n";
+  h += "C=1000000,8,512\nD=0,1,2048\n\n";
+  h += "[FilesInUse]\n; 1=C:\\WINDOWS\\SYSTEM\\FILE.DLL\n\n";
+  h += "[Libraries]\n";
+  h += std::string("_THUNK32.DLL=") + (nt ? "0" : "1") + "\n";
+  h += std::string("SETUP32.DLL=") + (nt ? "0" : "1") + "\n\n";
+  h += "[MissingEntryPoints]\n; _THUNK32.DLL=SearchPCIDevice32,LDDToPath32\n\n";
+  h += "[LogicalDirs]\n; 10=C:\\WINDOWS   overrides the folder of a logical directory number\n";
+  return h;
+}
+
+ResolvedPath Failure(long error) { return ResolvedPath{{}, static_cast<platform::DWORD>(error)}; }
+
+bool IsInvalidNameChar(char c) {
+  return static_cast<unsigned char>(c) < 0x20 || c == '<' || c == '>' || c == ':' || c == '"' || c == '|' ||
+         c == '?' || c == '*';
+}
+
+// The entry of `dir` whose name matches `name` without regard to case: the
+// exact spelling first, otherwise the smallest matching name.
+std::optional<fs::path> FindEntryNoCase(const fs::path& dir, const std::string& name) {
+  std::error_code ec;
+  fs::path exact = dir / name;
+  if (fs::exists(fs::symlink_status(exact, ec))) return exact;
+  std::optional<std::string> best;
+  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    std::string entry = it->path().filename().string();
+    if (EqualsNoCase(entry, name) && (!best || entry < *best)) best = entry;
+  }
+  if (best) return dir / *best;
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<OsKind> ParseOsKind(std::string_view name) {
+  if (EqualsNoCase(name, "win95")) return OsKind::Win95;
+  if (EqualsNoCase(name, "win98")) return OsKind::Win98;
+  if (EqualsNoCase(name, "nt4")) return OsKind::NT4;
+  if (EqualsNoCase(name, "nt5")) return OsKind::NT5;
+  return std::nullopt;
+}
+
+const char* OsKindName(OsKind os) {
+  switch (os) {
+    case OsKind::Win95: return "win95";
+    case OsKind::Win98: return "win98";
+    case OsKind::NT4: return "nt4";
+    case OsKind::NT5: return "nt5";
+  }
+  return "win98";
+}
+
+bool Machine::Create(const fs::path& dir, OsKind os, std::string_view locale, std::string& error) {
+  const LocaleInfo* info = FindLocale(locale);
+  if (info == nullptr) {
+    error = "unknown locale code '" + std::string(locale) + "' (use one of CHS CHT DAN NLD ENU FIN FRA DEU ITA JPN KOR "
+            "NOR PLK PTB PTG RUS ESP SVE THA)";
+    return false;
+  }
+  std::error_code ec;
+  if (fs::exists(dir / "machine.ini", ec)) {
+    error = dir.string() + " already holds a machine";
+    return false;
+  }
+  fs::create_directories(dir, ec);
+  if (ec) {
+    error = "cannot create " + dir.string() + ": " + ec.message();
+    return false;
+  }
+  const bool nt = os == OsKind::NT4 || os == OsKind::NT5;
+  const std::string windowsName = nt ? "WINNT" : "WINDOWS";
+  const fs::path c = dir / "drive_c";
+  const fs::path windows = c / windowsName;
+  for (const fs::path& folder :
+       {windows / (nt ? "SYSTEM32" : "SYSTEM"), windows / "INF", windows / "HELP", windows / "FONTS",
+        c / "Program Files" / "Common Files", dir / "drive_d"}) {
+    fs::create_directories(folder, ec);
+    if (ec) {
+      error = "cannot create " + folder.string() + ": " + ec.message();
+      return false;
+    }
+  }
+  if (!nt) fs::create_directories(windows / "SYSTEM" / "IOSUBSYS", ec);
+  if (nt) fs::create_directories(windows / "SYSTEM32" / "DRIVERS", ec);
+
+  ConfigFile machine;
+  auto& m = machine.AddSection("Machine");
+  m.entries = {{"OS", OsKindName(os)},
+               {"Locale", info->code},
+               {"WindowsDir", DefaultWindowsDir(os)},
+               {"Administrator", "1"},
+               {"SafeMode", "0"}};
+  return WriteHostFile(dir / "machine.ini", "; The simulated Windows machine.\n" + machine.Serialize(), error) &&
+         WriteHostFile(dir / "hardware.ini", InitialHardware(os), error) &&
+         WriteHostFile(dir / "registry.reg", InitialRegistry(os, DefaultWindowsDir(os)), error) &&
+         WriteHostFile(dir / "events.log", "", error);
+}
+
+std::optional<Machine> Machine::Open(const fs::path& dir, std::string& error) {
+  Machine m;
+  std::error_code ec;
+  m.m_dir = fs::absolute(dir, ec);
+  if (ec || !fs::is_directory(m.m_dir, ec)) {
+    error = dir.string() + " is not a machine folder";
+    return std::nullopt;
+  }
+
+  std::string text;
+  if (!ReadHostFile(m.m_dir / "machine.ini", text)) {
+    error = "cannot read " + (m.m_dir / "machine.ini").string() + " (make a machine with 'winsim new')";
+    return std::nullopt;
+  }
+  auto machineIni = ConfigFile::Parse(text, "machine.ini", error);
+  if (!machineIni) return std::nullopt;
+
+  auto osName = machineIni->Get("Machine", "OS");
+  if (!osName) {
+    error = "machine.ini: [Machine] has no OS";
+    return std::nullopt;
+  }
+  auto os = ParseOsKind(*osName);
+  if (!os) {
+    error = "machine.ini: OS '" + *osName + "' is not one of win95, win98, nt4, nt5";
+    return std::nullopt;
+  }
+  m.m_os = *os;
+  const LocaleInfo* locale = FindLocale(machineIni->Get("Machine", "Locale").value_or("ENU"));
+  if (locale == nullptr) {
+    error = "machine.ini: unknown Locale '" + machineIni->Get("Machine", "Locale").value_or("") + "'";
+    return std::nullopt;
+  }
+  m.m_locale = locale->code;
+  m.m_codePage = locale->codePage;
+  m.m_windowsDir = machineIni->Get("Machine", "WindowsDir").value_or(DefaultWindowsDir(m.m_os));
+  while (m.m_windowsDir.size() > 3 && m.m_windowsDir.back() == '\\') m.m_windowsDir.pop_back();
+  if (m.m_windowsDir.size() < 3 || !IsAsciiLetter(m.m_windowsDir[0]) || m.m_windowsDir[1] != ':' ||
+      m.m_windowsDir[2] != '\\') {
+    error = "machine.ini: WindowsDir '" + m.m_windowsDir + "' is not a full path such as C:\\WINDOWS";
+    return std::nullopt;
+  }
+  for (const char* key : {"Administrator", "SafeMode"}) {
+    bool flag = false;
+    auto value = machineIni->Get("Machine", key);
+    if (value && !ParseFlag(*value, flag)) {
+      error = std::string("machine.ini: ") + key + " must be 0 or 1, not '" + *value + "'";
+      return std::nullopt;
+    }
+  }
+
+  if (!ReadHostFile(m.m_dir / "hardware.ini", text)) {
+    error = "cannot read " + (m.m_dir / "hardware.ini").string();
+    return std::nullopt;
+  }
+  auto hw = ConfigFile::Parse(text, "hardware.ini", error);
+  if (!hw) return std::nullopt;
+
+  m.m_biosText = hw->Get("Bios", "Text").value_or("");
+  if (const auto* pci = hw->FindSection("PCI")) {
+    for (const auto& [key, value] : pci->entries) {
+      auto parts = SplitList(value, ',');
+      std::optional<unsigned long long> vendor, device;
+      if (parts.size() == 2) {
+        vendor = ParseUnsigned(parts[0], 16, 0xFFFF);
+        device = ParseUnsigned(parts[1], 16, 0xFFFF);
+      }
+      if (!vendor || !device) {
+        error = "hardware.ini: [PCI] " + key + "='" + value + "' is not 'vendor,device' in hex (for example 10DE,0020)";
+        return std::nullopt;
+      }
+      m.m_pci.push_back(PciDevice{static_cast<std::uint16_t>(*vendor), static_cast<std::uint16_t>(*device)});
+    }
+  }
+  if (const auto* ids = hw->FindSection("InstalledHardware")) {
+    for (const auto& entry : ids->entries) m.m_installedIds.push_back(entry.second);
+  }
+  if (const auto* displays = hw->FindSection("Display")) {
+    for (const auto& [key, value] : displays->entries) {
+      std::size_t bar = value.find('|');
+      if (bar == std::string::npos || bar == 0) {
+        error = "hardware.ini: [Display] " + key + "='" + value + "' is not 'display name|driver sub-key'";
+        return std::nullopt;
+      }
+      m.m_displays.push_back(DisplayDevice{value.substr(0, bar), value.substr(bar + 1)});
+    }
+  }
+  if (const auto* drives = hw->FindSection("Drives")) {
+    for (const auto& [key, value] : drives->entries) {
+      auto parts = SplitList(value, ',');
+      std::optional<unsigned long long> clusters, sectors, bytes;
+      if (parts.size() == 3) {
+        clusters = ParseUnsigned(parts[0], 10, 0xFFFFFFFFull);
+        sectors = ParseUnsigned(parts[1], 10, 0xFFFFFFFFull);
+        bytes = ParseUnsigned(parts[2], 10, 0xFFFFFFFFull);
+      }
+      if (key.size() != 1 || !IsAsciiLetter(key[0]) || !clusters || !sectors || !bytes) {
+        error = "hardware.ini: [Drives] " + key + "='" + value +
+                "' is not 'letter=free clusters,sectors per cluster,bytes per sector'";
+        return std::nullopt;
+      }
+      m.m_drives.emplace_back(ToUpper(key)[0], DriveSpace{static_cast<std::uint32_t>(*clusters),
+                                                          static_cast<std::uint32_t>(*sectors),
+                                                          static_cast<std::uint32_t>(*bytes)});
+    }
+  }
+  if (const auto* libs = hw->FindSection("Libraries")) {
+    for (const auto& [key, value] : libs->entries) {
+      bool present = false;
+      if (!ParseFlag(value, present)) {
+        error = "hardware.ini: [Libraries] " + key + " must be 0 or 1, not '" + value + "'";
+        return std::nullopt;
+      }
+      m.m_libraries.emplace_back(key, present);
+    }
+  }
+  if (const auto* missing = hw->FindSection("MissingEntryPoints")) {
+    for (const auto& [library, list] : missing->entries) {
+      for (const std::string& entry : SplitList(list, ',')) {
+        if (!entry.empty()) m.m_missingEntries.emplace_back(library, entry);
+      }
+    }
+  }
+  if (const auto* dirs = hw->FindSection("LogicalDirs")) {
+    for (const auto& [key, value] : dirs->entries) {
+      auto number = ParseUnsigned(key, 10, 0x7FFFFFFF);
+      if (!number || value.empty()) {
+        error = "hardware.ini: [LogicalDirs] '" + key + "=" + value + "' is not 'number=folder'";
+        return std::nullopt;
+      }
+      m.m_logicalDirs.emplace_back(static_cast<int>(*number), value);
+    }
+  }
+  return m;
+}
+
+std::string Machine::SystemDir() const { return m_windowsDir + (IsNT() ? "\\SYSTEM32" : "\\SYSTEM"); }
+
+platform::OSVERSIONINFOA Machine::VersionInfo() const {
+  platform::OSVERSIONINFOA v{};
+  v.dwOSVersionInfoSize = sizeof(v);
+  auto setCsd = [&](const char* text) {
+    std::size_t n = std::min(std::char_traits<char>::length(text), sizeof(v.szCSDVersion) - 1);
+    std::copy_n(text, n, v.szCSDVersion);
+  };
+  switch (m_os) {
+    case OsKind::Win95:
+      v = {sizeof(v), 4, 0, 0x040003B6, VER_PLATFORM_WIN32_WINDOWS, {}};
+      break;
+    case OsKind::Win98:
+      v = {sizeof(v), 4, 10, 0x040A07CE, VER_PLATFORM_WIN32_WINDOWS, {}};
+      break;
+    case OsKind::NT4:
+      v = {sizeof(v), 4, 0, 1381, VER_PLATFORM_WIN32_NT, {}};
+      setCsd("Service Pack 6");
+      break;
+    case OsKind::NT5:
+      v = {sizeof(v), 5, 0, 2195, VER_PLATFORM_WIN32_NT, {}};
+      setCsd("Service Pack 4");
+      break;
+  }
+  return v;
+}
+
+DriveSpace Machine::FreeSpace(char driveLetter) const {
+  char letter = ToUpper(std::string_view(&driveLetter, 1))[0];
+  for (const auto& [d, space] : m_drives) {
+    if (d == letter) return space;
+  }
+  return DriveSpace{};
+}
+
+bool Machine::LibraryPresent(std::string_view libraryName) const {
+  for (const auto& [name, present] : m_libraries) {
+    if (EqualsNoCase(name, libraryName)) return present;
+  }
+  return !IsNT();  // the distribution's own libraries serve Windows 95/98
+}
+
+bool Machine::EntryPointPresent(std::string_view libraryName, std::string_view entryPoint) const {
+  for (const auto& [library, entry] : m_missingEntries) {
+    if (EqualsNoCase(library, libraryName) && entry == entryPoint) return false;
+  }
+  return true;
+}
+
+std::optional<std::string> Machine::LogicalDirectory(int ldid) const {
+  for (const auto& [number, folder] : m_logicalDirs) {
+    if (number == ldid) return folder;
+  }
+  const std::string drive = m_windowsDir.substr(0, 2);
+  const std::string system = SystemDir();
+  switch (ldid) {
+    case 10: return m_windowsDir;
+    case 11: return system;
+    case 12: return IsNT() ? system + "\\DRIVERS" : system + "\\IOSUBSYS";
+    case 17: return m_windowsDir + "\\INF";
+    case 18: return m_windowsDir + "\\HELP";
+    case 20: return m_windowsDir + "\\FONTS";
+    case 21: return system + "\\VIEWERS";
+    case 23: return system + "\\COLOR";
+    case 24: return drive + "\\";
+    case 25: return m_windowsDir;
+    case 26: return m_windowsDir;
+    case 28: return m_windowsDir;
+    case 30: return drive + "\\";
+    case 31: return drive + "\\";
+    default: return std::nullopt;
+  }
+}
+
+ResolvedPath Machine::Resolve(std::string_view windowsPath, std::string_view currentDir) const {
+  std::string path(windowsPath);
+  std::replace(path.begin(), path.end(), '/', '\\');
+  std::string current(currentDir);
+  std::replace(current.begin(), current.end(), '/', '\\');
+  if (current.size() < 2 || !IsAsciiLetter(current[0]) || current[1] != ':') current = "C:\\";
+
+  if (path.rfind("\\\\", 0) == 0) return Failure(ERROR_BAD_NETPATH);
+  if (path.empty()) return Failure(ERROR_PATH_NOT_FOUND);
+
+  char drive;
+  std::string full;  // "X:\…" without the drive
+  if (path.size() >= 2 && IsAsciiLetter(path[0]) && path[1] == ':') {
+    drive = path[0];
+    std::string rest = path.substr(2);
+    if (!rest.empty() && rest[0] == '\\') {
+      full = rest;
+    } else if (LowerAscii(current[0]) == LowerAscii(drive)) {
+      full = current.substr(2) + "\\" + rest;
+    } else {
+      full = "\\" + rest;
+    }
+  } else if (path[0] == '\\') {
+    drive = current[0];
+    full = path;
+  } else {
+    drive = current[0];
+    full = current.substr(2) + "\\" + path;
+  }
+  if (full.size() + 2 >= platform::kMaxPath) return Failure(ERROR_FILENAME_EXCED_RANGE);
+
+  // Lexical resolution of the components, never above the drive's root.
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  while (start <= full.size()) {
+    std::size_t end = full.find('\\', start);
+    if (end == std::string::npos) end = full.size();
+    std::string part = full.substr(start, end - start);
+    start = end + 1;
+    if (part.empty() || part == ".") continue;
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+      continue;
+    }
+    if (std::any_of(part.begin(), part.end(), IsInvalidNameChar)) return Failure(ERROR_INVALID_NAME);
+    while (!part.empty() && (part.back() == '.' || part.back() == ' ')) part.pop_back();  // as Windows does
+    if (part.empty()) continue;
+    parts.push_back(part);
+  }
+
+  std::error_code ec;
+  fs::path host = m_dir / (std::string("drive_") + LowerAscii(drive));
+  if (!fs::is_directory(fs::symlink_status(host, ec))) return Failure(ERROR_PATH_NOT_FOUND);
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    const bool last = i + 1 == parts.size();
+    auto entry = FindEntryNoCase(host, parts[i]);
+    if (!entry) {
+      if (!last) return Failure(ERROR_PATH_NOT_FOUND);
+      return {host / parts[i], ERROR_SUCCESS};
+    }
+    fs::file_status status = fs::symlink_status(*entry, ec);
+    if (fs::is_symlink(status)) return Failure(last ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND);
+    if (!last && !fs::is_directory(status)) return Failure(ERROR_PATH_NOT_FOUND);
+    host = *entry;
+  }
+  return {host, ERROR_SUCCESS};
+}
+
+void Machine::AppendEvent(std::string_view line) const {
+  std::ofstream out(m_dir / "events.log", std::ios::binary | std::ios::app);
+  out << line << '\n';
+}
+
+}  // namespace sim

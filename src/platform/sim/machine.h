@@ -1,0 +1,104 @@
+// A simulated Windows machine kept in a folder: its description files, its
+// drives and its event record. Every Windows path the simulated program uses
+// is resolved here, and never leaves the machine folder.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/sim/config_file.h"
+#include "platform/win_types.h"
+
+namespace sim {
+
+enum class OsKind { Win95, Win98, NT4, NT5 };
+
+std::optional<OsKind> ParseOsKind(std::string_view name);
+const char* OsKindName(OsKind os);
+
+struct PciDevice {
+  std::uint16_t vendor = 0;
+  std::uint16_t device = 0;
+};
+
+struct DisplayDevice {
+  std::string name;
+  std::string driverKey;  // registry sub-key of its driver under HKEY_LOCAL_MACHINE
+};
+
+struct DriveSpace {
+  std::uint32_t freeClusters = 0;
+  std::uint32_t sectorsPerCluster = 0;
+  std::uint32_t bytesPerSector = 0;
+};
+
+// What a path resolved to: a host path inside the machine folder, or the
+// Windows error code of the failure.
+struct ResolvedPath {
+  std::filesystem::path host;
+  platform::DWORD error = ERROR_SUCCESS;
+  bool ok() const { return error == ERROR_SUCCESS; }
+};
+
+class Machine {
+ public:
+  // Lays down a fresh machine: folders of that system, machine.ini,
+  // hardware.ini, registry.reg, an empty drive D. False with a message if
+  // the folder cannot be written or already holds a machine.
+  static bool Create(const std::filesystem::path& dir, OsKind os, std::string_view locale, std::string& error);
+
+  // Reads and checks the description files; nullopt with a message when a
+  // file is missing or malformed.
+  static std::optional<Machine> Open(const std::filesystem::path& dir, std::string& error);
+
+  const std::filesystem::path& Folder() const { return m_dir; }
+  OsKind Os() const { return m_os; }
+  bool IsNT() const { return m_os == OsKind::NT4 || m_os == OsKind::NT5; }
+  const std::string& Locale() const { return m_locale; }
+  platform::UINT CodePage() const { return m_codePage; }
+  const std::string& WindowsDir() const { return m_windowsDir; }
+  std::string SystemDir() const;
+  platform::OSVERSIONINFOA VersionInfo() const;
+
+  // Hardware answers.
+  const std::string& BiosText() const { return m_biosText; }
+  const std::vector<PciDevice>& PciDevices() const { return m_pci; }
+  const std::vector<std::string>& InstalledHardwareIds() const { return m_installedIds; }
+  const std::vector<DisplayDevice>& DisplayDevices() const { return m_displays; }
+  DriveSpace FreeSpace(char driveLetter) const;
+  bool LibraryPresent(std::string_view libraryName) const;
+  bool EntryPointPresent(std::string_view libraryName, std::string_view entryPoint) const;
+  // Folder of a logical directory number, or nullopt when unknown.
+  std::optional<std::string> LogicalDirectory(int ldid) const;
+
+  // Resolves a Windows path ("C:\WINDOWS\X.INI", relative to `currentDir`
+  // when not absolute). Names match without regard to case; "." and ".."
+  // are resolved inside the drive; links are refused. The last component
+  // need not exist (a file about to be created).
+  ResolvedPath Resolve(std::string_view windowsPath, std::string_view currentDir = "C:\\") const;
+
+  // One line of the machine's event record.
+  void AppendEvent(std::string_view line) const;
+
+ private:
+  std::filesystem::path m_dir;
+  OsKind m_os = OsKind::Win98;
+  std::string m_locale = "ENU";
+  platform::UINT m_codePage = 1252;
+  std::string m_windowsDir = "C:\\WINDOWS";
+  std::string m_biosText;
+  std::vector<PciDevice> m_pci;
+  std::vector<std::string> m_installedIds;
+  std::vector<DisplayDevice> m_displays;
+  std::vector<std::pair<char, DriveSpace>> m_drives;
+  std::vector<std::pair<std::string, bool>> m_libraries;
+  std::vector<std::pair<std::string, std::string>> m_missingEntries;  // library, entry point
+  std::vector<std::pair<int, std::string>> m_logicalDirs;
+};
+
+}  // namespace sim

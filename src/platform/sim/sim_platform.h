@@ -1,0 +1,65 @@
+// The platform interfaces answered by a simulated machine.
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "platform/platform.h"
+#include "platform/sim/machine.h"
+
+namespace sim {
+
+class SimPlatform final : public platform::ISystemInfo, public platform::IFileSystem, public platform::ILibraryLoader {
+ public:
+  // `programPath` is the Windows path the program runs as (D:\SETUP.EXE).
+  // The machine must outlive the platform.
+  SimPlatform(const Machine& machine, std::string programPath);
+  ~SimPlatform() override;
+  SimPlatform(const SimPlatform&) = delete;
+  SimPlatform& operator=(const SimPlatform&) = delete;
+
+  // Installs this machine as the process's platform until destruction.
+  void Install();
+
+  const Machine& GetMachine() const { return m_machine; }
+  // The program's folder: relative paths and bare library names start there.
+  std::string CurrentDirectory() const;
+
+  // ISystemInfo
+  platform::BOOL GetVersionExA(platform::OSVERSIONINFOA& info) override;
+  std::string GetModuleFileNameA() override;
+  platform::UINT GetACP() override;
+  platform::DWORD GetLastError() override;
+
+  // IFileSystem
+  platform::DWORD ReadWholeFile(std::string_view path, std::vector<char>& content) override;
+  platform::DWORD WriteWholeFile(std::string_view path, const char* data, std::size_t size) override;
+  bool FileExists(std::string_view path) override;
+
+  // ILibraryLoader
+  platform::HMODULE LoadLibraryA(std::string_view name) override;
+  platform::FARPROC GetProcAddress(platform::HMODULE module, const char* name) override;
+  platform::FARPROC GetProcAddressByOrdinal(platform::HMODULE module, platform::WORD ordinal) override;
+  platform::BOOL FreeLibrary(platform::HMODULE module) override;
+
+ private:
+  struct LoadedLibrary {
+    std::string name;  // upper case, with extension
+    int references = 0;
+  };
+  const LoadedLibrary* Find(platform::HMODULE module) const;
+
+  const Machine& m_machine;
+  std::string m_programPath;
+  std::map<std::uintptr_t, LoadedLibrary> m_libraries;
+  std::uintptr_t m_nextHandle = 0x10000000;
+  platform::DWORD m_lastError = ERROR_SUCCESS;
+  bool m_installed = false;
+  platform::Platform m_previous;
+};
+
+// The machine whose built-in libraries answer calls; set while a SimPlatform
+// is installed.
+const Machine* ActiveMachine();
+
+}  // namespace sim

@@ -1,0 +1,27 @@
+// System facts: version, the running program, the code page.
+#pragma once
+
+#include <string>
+
+#include "platform/win_types.h"
+
+namespace platform {
+
+class ISystemInfo {
+ public:
+  virtual ~ISystemInfo() = default;
+
+  // GetVersionExA: fills the structure whose size field the caller has set.
+  virtual BOOL GetVersionExA(OSVERSIONINFOA& info) = 0;
+
+  // GetModuleFileNameA(NULL, …): full Windows path of the running program.
+  virtual std::string GetModuleFileNameA() = 0;
+
+  // GetACP: the active ANSI code page (1252, 932, …).
+  virtual UINT GetACP() = 0;
+
+  // GetLastError: the error code of the last call that failed.
+  virtual DWORD GetLastError() = 0;
+};
+
+}  // namespace platform

@@ -1,0 +1,14 @@
+// SETUP.EXE: the Win32 entry point hands the command-line text to the
+// application object, as the application framework would.
+#include <windows.h>
+
+#include "app/install_app.h"
+#include "platform/win32/win32_platform.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
+  win32::Win32Platform platform;
+  platform.Install();
+  CInstallApp app(commandLine != nullptr ? commandLine : "");
+  app.Run();
+  return 0;
+}

@@ -1,0 +1,125 @@
+#include <windows.h>
+
+#include "platform/win32/win32_platform.h"
+
+#include <string>
+
+namespace win32 {
+namespace {
+
+HMODULE Native(platform::HMODULE module) { return reinterpret_cast<HMODULE>(module); }
+platform::HMODULE Portable(HMODULE module) { return reinterpret_cast<platform::HMODULE>(module); }
+platform::FARPROC Portable(::FARPROC proc) {
+  return reinterpret_cast<platform::FARPROC>(reinterpret_cast<void (*)()>(proc));
+}
+
+}  // namespace
+
+Win32Platform::~Win32Platform() {
+  if (m_installed) platform::Install(m_previous);
+}
+
+void Win32Platform::Install() {
+  m_previous = platform::Install(platform::Platform{this, this, this});
+  m_installed = true;
+}
+
+platform::BOOL Win32Platform::GetVersionExA(platform::OSVERSIONINFOA& info) {
+  OSVERSIONINFOA native{};
+  native.dwOSVersionInfoSize = info.dwOSVersionInfoSize;
+  // Deprecated in newer SDK headers, but the call the program relies on.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  BOOL ok = ::GetVersionExA(&native);
+#pragma GCC diagnostic pop
+  if (!ok) return FALSE;
+  static_assert(sizeof(native) == sizeof(info));
+  info.dwMajorVersion = native.dwMajorVersion;
+  info.dwMinorVersion = native.dwMinorVersion;
+  info.dwBuildNumber = native.dwBuildNumber;
+  info.dwPlatformId = native.dwPlatformId;
+  static_assert(sizeof(native.szCSDVersion) == sizeof(info.szCSDVersion));
+  memcpy(info.szCSDVersion, native.szCSDVersion, sizeof(info.szCSDVersion));
+  return TRUE;
+}
+
+std::string Win32Platform::GetModuleFileNameA() {
+  char buffer[MAX_PATH + 1] = {};
+  DWORD n = ::GetModuleFileNameA(nullptr, buffer, MAX_PATH);
+  return std::string(buffer, n < MAX_PATH ? n : MAX_PATH);
+}
+
+platform::UINT Win32Platform::GetACP() { return ::GetACP(); }
+
+platform::DWORD Win32Platform::ReadWholeFile(std::string_view path, std::vector<char>& content) {
+  std::string name(path);
+  HANDLE file = ::CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return ::GetLastError();
+  DWORD result = ERROR_SUCCESS;
+  LARGE_INTEGER size{};
+  if (!::GetFileSizeEx(file, &size)) {
+    result = ::GetLastError();
+  } else if (size.QuadPart > 0x7FFFFFFF) {
+    result = ERROR_NOT_ENOUGH_MEMORY;
+  } else {
+    content.assign(static_cast<std::size_t>(size.QuadPart), '\0');
+    DWORD read = 0;
+    if (!content.empty() && !::ReadFile(file, content.data(), static_cast<DWORD>(content.size()), &read, nullptr)) {
+      result = ::GetLastError();
+    } else if (read != content.size()) {
+      result = ERROR_READ_FAULT;
+    }
+    if (result != ERROR_SUCCESS) content.clear();
+  }
+  ::CloseHandle(file);
+  return result;
+}
+
+platform::DWORD Win32Platform::WriteWholeFile(std::string_view path, const char* data, std::size_t size) {
+  std::string name(path);
+  HANDLE file =
+      ::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return ::GetLastError();
+  DWORD result = ERROR_SUCCESS;
+  while (size > 0 && result == ERROR_SUCCESS) {
+    DWORD chunk = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
+    DWORD written = 0;
+    if (!::WriteFile(file, data, chunk, &written, nullptr)) {
+      result = ::GetLastError();
+    } else if (written != chunk) {
+      result = ERROR_WRITE_FAULT;
+    }
+    data += chunk;
+    size -= chunk;
+  }
+  if (!::CloseHandle(file) && result == ERROR_SUCCESS) result = ::GetLastError();
+  return result;
+}
+
+bool Win32Platform::FileExists(std::string_view path) {
+  // The attributes answer what OpenFile's existence test answers, without
+  // its 128-character limit on the path.
+  std::string name(path);
+  DWORD attributes = ::GetFileAttributesA(name.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+platform::HMODULE Win32Platform::LoadLibraryA(std::string_view name) {
+  std::string text(name);
+  return Portable(::LoadLibraryA(text.c_str()));
+}
+
+platform::FARPROC Win32Platform::GetProcAddress(platform::HMODULE module, const char* name) {
+  return Portable(::GetProcAddress(Native(module), name));
+}
+
+platform::FARPROC Win32Platform::GetProcAddressByOrdinal(platform::HMODULE module, platform::WORD ordinal) {
+  return Portable(::GetProcAddress(Native(module), MAKEINTRESOURCEA(ordinal)));
+}
+
+platform::BOOL Win32Platform::FreeLibrary(platform::HMODULE module) { return ::FreeLibrary(Native(module)); }
+
+platform::DWORD Win32Platform::GetLastError() { return ::GetLastError(); }
+
+}  // namespace win32

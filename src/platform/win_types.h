@@ -1,0 +1,128 @@
+// Win32 names, types and values as the setup program uses them.
+//
+// The system's code includes no <windows.h>; it sees the machine through the
+// interfaces of this folder, which speak in these names. In a translation unit
+// that has included <windows.h> first (the Win32 implementation), the macros
+// of the real header win and the guarded definitions below step aside: names
+// and values are the same.
+#pragma once
+
+#include <cstdint>
+
+#if defined(_WIN32) && !defined(_M_X64) && !defined(__x86_64__)
+#define SETUP_WINAPI __stdcall
+#else
+#define SETUP_WINAPI
+#endif
+
+namespace platform {
+
+using BYTE = std::uint8_t;
+using WORD = std::uint16_t;
+using DWORD = std::uint32_t;
+using LONG = std::int32_t;
+using UINT = std::uint32_t;
+using BOOL = std::int32_t;
+
+// Opaque handles, pointer-sized as on Windows.
+struct ModuleTag;
+using HMODULE = ModuleTag*;
+struct KeyTag;
+using HKEY = KeyTag*;
+
+// Address of an exported entry point; callers cast it to the entry's own type.
+using FARPROC = std::intptr_t(SETUP_WINAPI*)();
+
+constexpr std::uint32_t kMaxPath = 260;  // MAX_PATH
+
+// OSVERSIONINFOA, laid out as Windows lays it out (148 bytes).
+struct OSVERSIONINFOA {
+  DWORD dwOSVersionInfoSize;
+  DWORD dwMajorVersion;
+  DWORD dwMinorVersion;
+  DWORD dwBuildNumber;
+  DWORD dwPlatformId;
+  char szCSDVersion[128];
+};
+static_assert(sizeof(OSVERSIONINFOA) == 148);
+
+// Predefined registry roots, as the pointer values Windows gives them.
+inline HKEY PredefinedKey(std::uint32_t value) {
+  return reinterpret_cast<HKEY>(static_cast<std::intptr_t>(static_cast<std::int32_t>(value)));
+}
+
+}  // namespace platform
+
+// Constants: guarded so that <windows.h>, when present, supplies them.
+#ifndef VER_PLATFORM_WIN32s
+#define VER_PLATFORM_WIN32s 0
+#endif
+#ifndef VER_PLATFORM_WIN32_WINDOWS
+#define VER_PLATFORM_WIN32_WINDOWS 1
+#endif
+#ifndef VER_PLATFORM_WIN32_NT
+#define VER_PLATFORM_WIN32_NT 2
+#endif
+#ifndef MAX_PATH
+#define MAX_PATH 260
+#endif
+#ifndef ERROR_SUCCESS
+#define ERROR_SUCCESS 0L
+#endif
+#ifndef ERROR_FILE_NOT_FOUND
+#define ERROR_FILE_NOT_FOUND 2L
+#endif
+#ifndef ERROR_PATH_NOT_FOUND
+#define ERROR_PATH_NOT_FOUND 3L
+#endif
+#ifndef ERROR_ACCESS_DENIED
+#define ERROR_ACCESS_DENIED 5L
+#endif
+#ifndef ERROR_INVALID_HANDLE
+#define ERROR_INVALID_HANDLE 6L
+#endif
+#ifndef ERROR_NOT_ENOUGH_MEMORY
+#define ERROR_NOT_ENOUGH_MEMORY 8L
+#endif
+#ifndef ERROR_BAD_FORMAT
+#define ERROR_BAD_FORMAT 11L
+#endif
+#ifndef ERROR_INVALID_DRIVE
+#define ERROR_INVALID_DRIVE 15L
+#endif
+#ifndef ERROR_NOT_READY
+#define ERROR_NOT_READY 21L
+#endif
+#ifndef ERROR_WRITE_FAULT
+#define ERROR_WRITE_FAULT 29L
+#endif
+#ifndef ERROR_READ_FAULT
+#define ERROR_READ_FAULT 30L
+#endif
+#ifndef ERROR_BAD_NETPATH
+#define ERROR_BAD_NETPATH 53L
+#endif
+#ifndef ERROR_INVALID_PARAMETER
+#define ERROR_INVALID_PARAMETER 87L
+#endif
+#ifndef ERROR_INSUFFICIENT_BUFFER
+#define ERROR_INSUFFICIENT_BUFFER 122L
+#endif
+#ifndef ERROR_INVALID_NAME
+#define ERROR_INVALID_NAME 123L
+#endif
+#ifndef ERROR_MOD_NOT_FOUND
+#define ERROR_MOD_NOT_FOUND 126L
+#endif
+#ifndef ERROR_PROC_NOT_FOUND
+#define ERROR_PROC_NOT_FOUND 127L
+#endif
+#ifndef ERROR_BAD_EXE_FORMAT
+#define ERROR_BAD_EXE_FORMAT 193L
+#endif
+#ifndef ERROR_FILENAME_EXCED_RANGE
+#define ERROR_FILENAME_EXCED_RANGE 206L
+#endif
+#ifndef ERROR_FILE_TOO_LARGE
+#define ERROR_FILE_TOO_LARGE 223L
+#endif

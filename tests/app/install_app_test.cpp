@@ -1,0 +1,140 @@
+#include <gtest/gtest.h>
+
+#include "app/install_app.h"
+#include "display/outside_libraries.h"
+#include "support/temp_machine.h"
+
+using testing_support::TempMachine;
+
+namespace {
+
+TEST(SetupContextTest, StartsWithDocumentedValues) {
+  TempMachine machine;
+  CSetupContext c;
+  EXPECT_EQ(c.GetFlags(), 0u);
+  EXPECT_EQ(c.GetLanguage(), -1);
+  EXPECT_EQ(c.GetLanguageCount(), 19);
+  EXPECT_EQ(c.GetLanguageMask(), 0xFFFFFFFFu);
+  EXPECT_EQ(c.GetLastMessage(), 0);
+  EXPECT_EQ(c.GetInstallFrom(), "A:");
+  EXPECT_EQ(c.GetVersionInfo().dwOSVersionInfoSize, 148u);
+  EXPECT_EQ(c.GetLanguageCodeAt(4), std::string("ENU"));
+  EXPECT_EQ(c.GetLanguageCodeAt(19), nullptr);
+  EXPECT_EQ(c.GetLanguageCodeAt(-1), nullptr);
+  EXPECT_EQ(c.GetLanguageCode(), "ENU") << "no language chosen yet";
+}
+
+struct OsCase {
+  sim::OsKind os;
+  bool nt, nt4, nt5, win95, win98;
+  const char* script;
+};
+
+class PerSystemTest : public ::testing::TestWithParam<OsCase> {};
+
+TEST_P(PerSystemTest, PredicatesAndVariantScript) {
+  const OsCase& p = GetParam();
+  TempMachine machine(p.os);
+  CInstallApp app("");
+  const CSetupContext& c = app.GetContext();
+  EXPECT_EQ(c.IsNT(), p.nt);
+  EXPECT_EQ(c.Is9x(), !p.nt);
+  EXPECT_FALSE(c.IsNT3());
+  EXPECT_EQ(c.IsNT4(), p.nt4);
+  EXPECT_EQ(c.IsNT5(), p.nt5);
+  EXPECT_EQ(c.IsWin95(), p.win95);
+  EXPECT_EQ(c.IsWin98(), p.win98);
+
+  app.Run();
+  EXPECT_EQ(app.GetContext().GetScriptName(), p.script);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllSystems, PerSystemTest,
+                         ::testing::Values(OsCase{sim::OsKind::Win95, false, false, false, true, false, "SETUPW95.IN"},
+                                           OsCase{sim::OsKind::Win98, false, false, false, false, true, "SETUPW98.IN"},
+                                           OsCase{sim::OsKind::NT4, true, true, false, false, false, "SETUPNT4.IN"},
+                                           OsCase{sim::OsKind::NT5, true, false, true, false, false, "SETUPNT5.IN"}));
+
+TEST(StartUpTest, FreshInstallFromTheDistribution) {
+  TempMachine machine(sim::OsKind::Win98, "D:\\DRIVERS\\SETUP.EXE");
+  CInstallApp app("/MVE /LDEU");
+  EXPECT_FALSE(app.Run());
+  const CSetupContext& c = app.GetContext();
+  EXPECT_EQ(c.GetSetupDir(), "D:\\DRIVERS");
+  EXPECT_EQ(c.GetScriptPath(), "D:\\DRIVERS\\SETUPW98.IN");
+  EXPECT_EQ(c.GetLanguageCode(), "DEU");
+  EXPECT_EQ(app.GetWizard(), CInstallApp::Wizard::FreshInstall);
+  EXPECT_EQ(c.GetFlags(), SF_FRESH_WIZARD | SF_UNATTENDED | SF_TYPE_FIRST | SF_QUIET);
+  EXPECT_FALSE(app.GetStepsNotBuilt().empty()) << "the road names the steps it passes over";
+}
+
+TEST(StartUpTest, LanguageDefaultsToEnglish) {
+  TempMachine machine;
+  CInstallApp app("");
+  app.Run();
+  EXPECT_EQ(app.GetContext().GetLanguage(), kDefaultLanguage);
+}
+
+TEST(SetupDirectoryTest, DriveAndFolderWithoutTrailingBackslash) {
+  EXPECT_EQ(SetupDirectoryOf("D:\\SETUP.EXE"), "D:");
+  EXPECT_EQ(SetupDirectoryOf("C:\\Program Files\\Maker\\Setup\\SETUP.EXE"), "C:\\Program Files\\Maker\\Setup");
+  EXPECT_EQ(SetupDirectoryOf("D:SETUP.EXE"), "D:");
+  EXPECT_EQ(SetupDirectoryOf("SETUP.EXE"), "");
+}
+
+TEST(ThunkLibraryTest, LoadsOnWindows9xAndAnswersEntryPoints) {
+  TempMachine machine(sim::OsKind::Win98);
+  machine.SetHardware(
+      "[Bios]\nText=VGA BIOS Halvion Vela 3D rev 2\n"
+      "[PCI]\n1=12AB,0042\n");
+  CInstallApp app("");
+  EXPECT_EQ(app.GetThunkProc(outside::kSearchBiosString32), nullptr) << "nothing before loading";
+  ASSERT_TRUE(app.LoadThunkLibrary());
+  ASSERT_TRUE(app.IsThunkLibraryLoaded());
+  EXPECT_TRUE(app.LoadThunkLibrary()) << "a second call keeps the handle";
+
+  auto bios = outside::EntryPointAs<outside::SearchBiosString32Proc>(app.GetThunkProc(outside::kSearchBiosString32));
+  ASSERT_NE(bios, nullptr);
+  EXPECT_NE(bios("Vela 3D"), 0);
+  EXPECT_EQ(bios("Vela 4D"), 0);
+
+  auto pci = outside::EntryPointAs<outside::SearchPCIDevice32Proc>(app.GetThunkProc(outside::kSearchPCIDevice32));
+  ASSERT_NE(pci, nullptr);
+  EXPECT_NE(pci(0x12AB, 0x42), 0);
+  EXPECT_EQ(pci(0x12AB, 0x43), 0);
+
+  EXPECT_EQ(app.GetThunkProc("NoSuchEntry32"), nullptr);
+  EXPECT_EQ(app.GetContext().GetLastMessage(), 0);
+}
+
+TEST(ThunkLibraryTest, MissingLibraryRecordsMessage1087) {
+  TempMachine machine(sim::OsKind::Win95);
+  machine.SetHardware("[Libraries]\n_THUNK32.DLL=0\n");
+  CInstallApp app("");
+  EXPECT_FALSE(app.LoadThunkLibrary());
+  EXPECT_EQ(app.GetContext().GetLastMessage(), MSG_LIBRARY_NOT_LOADED);
+  ASSERT_EQ(app.GetUnshownMessages().size(), 1u);
+  EXPECT_EQ(app.GetUnshownMessages()[0], "message 1087 \"_THUNK32.DLL\"");
+  EXPECT_EQ(app.GetThunkProc(outside::kLDDToPath32), nullptr);
+}
+
+TEST(ThunkLibraryTest, SingleMissingEntryPointFallsBackToNone) {
+  TempMachine machine(sim::OsKind::Win98);
+  machine.SetHardware("[MissingEntryPoints]\n_THUNK32.DLL=SearchPCIDevice32, LDDToPath32\n");
+  CInstallApp app("");
+  ASSERT_TRUE(app.LoadThunkLibrary());
+  EXPECT_EQ(app.GetThunkProc(outside::kSearchPCIDevice32), nullptr);
+  EXPECT_EQ(app.GetThunkProc(outside::kLDDToPath32), nullptr);
+  EXPECT_NE(app.GetThunkProc(outside::kRestart32), nullptr);
+}
+
+TEST(ThunkLibraryTest, NeverLoadedOnWindowsNT) {
+  TempMachine machine(sim::OsKind::NT4);
+  machine.SetHardware("[Libraries]\n_THUNK32.DLL=1\n");
+  CInstallApp app("");
+  EXPECT_TRUE(app.LoadThunkLibrary());
+  EXPECT_FALSE(app.IsThunkLibraryLoaded());
+  EXPECT_EQ(app.GetThunkProc(outside::kSearchBiosString32), nullptr);
+}
+
+}  // namespace

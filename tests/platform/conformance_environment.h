@@ -1,0 +1,25 @@
+// Where the platform conformance tests run: the simulated machine (Linux) or
+// the real Win32 calls (Windows, under Wine). The same expectations hold on both.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace conformance {
+
+class Environment {
+ public:
+  virtual ~Environment() = default;
+  // A fresh, empty folder for this test, as a Windows path without a
+  // trailing backslash.
+  virtual std::string ScratchFolder() = 0;
+  // Makes a folder below the scratch folder (test set-up, not under test).
+  virtual void MakeFolder(const std::string& windowsPath) = 0;
+};
+
+// Installs the platform of this build and returns its environment.
+std::unique_ptr<Environment> MakeEnvironment();
+
+}  // namespace conformance

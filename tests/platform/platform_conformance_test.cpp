@@ -1,0 +1,93 @@
+// How Windows answers the calls the system relies on. The same expectations
+// run against the simulated machine and, under Wine, against Win32.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "conformance_environment.h"
+
+namespace {
+
+class ConformanceTest : public ::testing::Test {
+ protected:
+  void SetUp() override { m_env = conformance::MakeEnvironment(); }
+  void TearDown() override { m_env.reset(); }
+  std::unique_ptr<conformance::Environment> m_env;
+};
+
+TEST_F(ConformanceTest, VersionNeedsTheSizeField) {
+  platform::OSVERSIONINFOA info{};
+  info.dwOSVersionInfoSize = sizeof(info);
+  ASSERT_TRUE(platform::System().GetVersionExA(info));
+  EXPECT_TRUE(info.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS || info.dwPlatformId == VER_PLATFORM_WIN32_NT);
+  EXPECT_GE(info.dwMajorVersion, 4u);
+  EXPECT_NE(std::memchr(info.szCSDVersion, '\0', sizeof(info.szCSDVersion)), nullptr);
+
+  platform::OSVERSIONINFOA wrong{};
+  wrong.dwOSVersionInfoSize = 100;
+  EXPECT_FALSE(platform::System().GetVersionExA(wrong));
+  EXPECT_EQ(platform::System().GetLastError(), static_cast<platform::DWORD>(ERROR_INSUFFICIENT_BUFFER));
+}
+
+TEST_F(ConformanceTest, ModulePathIsTheFullPathOfTheProgram) {
+  std::string path = platform::System().GetModuleFileNameA();
+  ASSERT_GE(path.size(), 4u);
+  EXPECT_EQ(path[1], ':');
+  EXPECT_EQ(path[2], '\\');
+  EXPECT_NE(path.find_last_of('\\'), std::string::npos);
+  EXPECT_GT(platform::System().GetACP(), 0u);
+}
+
+TEST_F(ConformanceTest, FilesRoundTripAndNamesIgnoreCase) {
+  const std::string dir = m_env->ScratchFolder();
+  const std::string text("line one\r\n\0binary\xff", 19);
+  ASSERT_EQ(platform::Files().WriteWholeFile(dir + "\\Setup.Inf", text.data(), text.size()),
+            static_cast<platform::DWORD>(ERROR_SUCCESS));
+  std::vector<char> content;
+  ASSERT_EQ(platform::Files().ReadWholeFile(dir + "\\SETUP.INF", content), static_cast<platform::DWORD>(ERROR_SUCCESS));
+  EXPECT_EQ(std::string(content.begin(), content.end()), text);
+  EXPECT_TRUE(platform::Files().FileExists(dir + "\\setup.inf"));
+
+  // Writing again truncates.
+  ASSERT_EQ(platform::Files().WriteWholeFile(dir + "\\setup.inf", "x", 1), static_cast<platform::DWORD>(ERROR_SUCCESS));
+  ASSERT_EQ(platform::Files().ReadWholeFile(dir + "\\Setup.inf", content), static_cast<platform::DWORD>(ERROR_SUCCESS));
+  EXPECT_EQ(std::string(content.begin(), content.end()), "x");
+
+  ASSERT_EQ(platform::Files().WriteWholeFile(dir + "\\EMPTY.TXT", "", 0), static_cast<platform::DWORD>(ERROR_SUCCESS));
+  ASSERT_EQ(platform::Files().ReadWholeFile(dir + "\\EMPTY.TXT", content), static_cast<platform::DWORD>(ERROR_SUCCESS));
+  EXPECT_TRUE(content.empty());
+}
+
+TEST_F(ConformanceTest, MissingFilesAndFolders) {
+  const std::string dir = m_env->ScratchFolder();
+  std::vector<char> content;
+  EXPECT_EQ(platform::Files().ReadWholeFile(dir + "\\NONE.INF", content),
+            static_cast<platform::DWORD>(ERROR_FILE_NOT_FOUND));
+  EXPECT_EQ(platform::Files().ReadWholeFile(dir + "\\NODIR\\NONE.INF", content),
+            static_cast<platform::DWORD>(ERROR_PATH_NOT_FOUND));
+  EXPECT_EQ(platform::Files().WriteWholeFile(dir + "\\NODIR\\NEW.INF", "x", 1),
+            static_cast<platform::DWORD>(ERROR_PATH_NOT_FOUND));
+  EXPECT_FALSE(platform::Files().FileExists(dir + "\\NONE.INF"));
+  EXPECT_FALSE(platform::Files().FileExists(dir + "\\NODIR\\NONE.INF"));
+
+  m_env->MakeFolder(dir + "\\SUB");
+  EXPECT_FALSE(platform::Files().FileExists(dir + "\\SUB")) << "a folder is not a file";
+  EXPECT_EQ(platform::Files().ReadWholeFile(dir + "\\SUB", content), static_cast<platform::DWORD>(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(platform::Files().WriteWholeFile(dir + "\\SUB", "x", 1), static_cast<platform::DWORD>(ERROR_ACCESS_DENIED));
+}
+
+TEST_F(ConformanceTest, DotDotAndRelativeSegments) {
+  const std::string dir = m_env->ScratchFolder();
+  m_env->MakeFolder(dir + "\\A");
+  ASSERT_EQ(platform::Files().WriteWholeFile(dir + "\\A\\.\\..\\A\\F.TXT", "f", 1),
+            static_cast<platform::DWORD>(ERROR_SUCCESS));
+  EXPECT_TRUE(platform::Files().FileExists(dir + "\\A\\F.TXT"));
+  EXPECT_TRUE(platform::Files().FileExists(dir + "/A/F.TXT")) << "forward slashes separate too";
+}
+
+TEST_F(ConformanceTest, MissingLibrary) {
+  EXPECT_EQ(platform::Libraries().LoadLibraryA("NOSUCHLIBRARY.DLL"), nullptr);
+  EXPECT_EQ(platform::System().GetLastError(), static_cast<platform::DWORD>(ERROR_MOD_NOT_FOUND));
+}
+
+}  // namespace

@@ -1,0 +1,33 @@
+#ifndef _WIN32
+
+#include <filesystem>
+
+#include "conformance_environment.h"
+#include "support/temp_machine.h"
+
+namespace conformance {
+namespace {
+
+class SimEnvironment final : public Environment {
+ public:
+  SimEnvironment() : m_machine(sim::OsKind::Win98, "C:\\SETUP\\SETUP.EXE") {}
+  std::string ScratchFolder() override {
+    std::filesystem::create_directories(m_machine.Folder() / "drive_c" / "SCRATCH");
+    return "C:\\SCRATCH";
+  }
+  void MakeFolder(const std::string& windowsPath) override {
+    auto resolved = m_machine.Machine().Resolve(windowsPath);
+    std::filesystem::create_directories(resolved.host);
+  }
+
+ private:
+  testing_support::TempMachine m_machine;
+};
+
+}  // namespace
+
+std::unique_ptr<Environment> MakeEnvironment() { return std::make_unique<SimEnvironment>(); }
+
+}  // namespace conformance
+
+#endif

@@ -1,0 +1,66 @@
+#ifdef _WIN32
+
+#include <windows.h>
+
+#include <string>
+
+#include "conformance_environment.h"
+#include "platform/win32/win32_platform.h"
+
+namespace conformance {
+namespace {
+
+// Removes a folder tree made by a test.
+void RemoveTree(const std::string& folder) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      std::string name = found.cFileName;
+      if (name == "." || name == "..") continue;
+      std::string path = folder + "\\" + name;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(path);
+      } else {
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(path.c_str());
+      }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryA(folder.c_str());
+}
+
+class Win32Environment final : public Environment {
+ public:
+  Win32Environment() { m_platform.Install(); }
+  ~Win32Environment() override {
+    if (!m_scratch.empty()) RemoveTree(m_scratch);
+  }
+  std::string ScratchFolder() override {
+    if (m_scratch.empty()) {
+      char temp[MAX_PATH + 1] = {};
+      GetTempPathA(MAX_PATH, temp);
+      std::string base = temp;
+      if (!base.empty() && base.back() == '\\') base.pop_back();
+      for (unsigned n = GetTickCount(); m_scratch.empty(); ++n) {
+        std::string candidate = base + "\\CONF" + std::to_string(n % 100000);
+        if (CreateDirectoryA(candidate.c_str(), nullptr)) m_scratch = candidate;
+      }
+    }
+    return m_scratch;
+  }
+  void MakeFolder(const std::string& windowsPath) override { CreateDirectoryA(windowsPath.c_str(), nullptr); }
+
+ private:
+  win32::Win32Platform m_platform;
+  std::string m_scratch;
+};
+
+}  // namespace
+
+std::unique_ptr<Environment> MakeEnvironment() { return std::make_unique<Win32Environment>(); }
+
+}  // namespace conformance
+
+#endif

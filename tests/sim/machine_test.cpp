@@ -1,0 +1,247 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "display/outside_libraries.h"
+#include "platform/sim/built_in_libraries.h"
+#include "support/temp_machine.h"
+
+namespace fs = std::filesystem;
+using testing_support::MakeTempFolder;
+using testing_support::ReadHostFile;
+using testing_support::TempMachine;
+using testing_support::WriteHostFile;
+
+namespace {
+
+TEST(MachineCreateTest, LaysDownTheFoldersOfEachSystem) {
+  fs::path root = MakeTempFolder("winsim-new-");
+  struct Case {
+    sim::OsKind os;
+    const char* windows;
+    const char* system;
+  } cases[] = {{sim::OsKind::Win95, "WINDOWS", "SYSTEM"},
+               {sim::OsKind::Win98, "WINDOWS", "SYSTEM"},
+               {sim::OsKind::NT4, "WINNT", "SYSTEM32"},
+               {sim::OsKind::NT5, "WINNT", "SYSTEM32"}};
+  for (const Case& c : cases) {
+    fs::path dir = root / sim::OsKindName(c.os);
+    std::string error;
+    ASSERT_TRUE(sim::Machine::Create(dir, c.os, "DEU", error)) << error;
+    EXPECT_TRUE(fs::is_directory(dir / "drive_c" / c.windows / c.system));
+    EXPECT_TRUE(fs::is_directory(dir / "drive_c" / c.windows / "INF"));
+    EXPECT_TRUE(fs::is_directory(dir / "drive_c" / "Program Files"));
+    EXPECT_TRUE(fs::is_directory(dir / "drive_d"));
+    EXPECT_TRUE(fs::is_empty(dir / "drive_d"));
+    EXPECT_EQ(ReadHostFile(dir / "registry.reg").rfind("REGEDIT4\r\n", 0), 0u);
+
+    auto machine = sim::Machine::Open(dir, error);
+    ASSERT_TRUE(machine) << error;
+    EXPECT_EQ(machine->Os(), c.os);
+    EXPECT_EQ(machine->Locale(), "DEU");
+    EXPECT_EQ(machine->WindowsDir(), std::string("C:\\") + c.windows);
+    EXPECT_EQ(machine->SystemDir(), std::string("C:\\") + c.windows + "\\" + c.system);
+    EXPECT_EQ(machine->LibraryPresent("_THUNK32.DLL"), !machine->IsNT());
+
+    std::string again;
+    EXPECT_FALSE(sim::Machine::Create(dir, c.os, "ENU", again)) << "an existing machine is never overwritten";
+    EXPECT_NE(again.find("already"), std::string::npos);
+  }
+  std::string error;
+  EXPECT_FALSE(sim::Machine::Create(root / "x", sim::OsKind::Win98, "XYZ", error));
+  EXPECT_NE(error.find("XYZ"), std::string::npos);
+  fs::remove_all(root);
+}
+
+TEST(MachineCreateTest, VersionOfEachSystem) {
+  struct Case {
+    sim::OsKind os;
+    platform::DWORD platform, major, minor;
+  } cases[] = {{sim::OsKind::Win95, 1, 4, 0}, {sim::OsKind::Win98, 1, 4, 10}, {sim::OsKind::NT4, 2, 4, 0},
+               {sim::OsKind::NT5, 2, 5, 0}};
+  for (const Case& c : cases) {
+    TempMachine machine(c.os);
+    platform::OSVERSIONINFOA v = machine.Machine().VersionInfo();
+    EXPECT_EQ(v.dwPlatformId, c.platform);
+    EXPECT_EQ(v.dwMajorVersion, c.major);
+    EXPECT_EQ(v.dwMinorVersion, c.minor);
+    EXPECT_EQ(v.szCSDVersion[sizeof v.szCSDVersion - 1], '\0');
+  }
+}
+
+// Each malformed description file is refused with its name, its line and what is wrong.
+TEST(MachineOpenTest, MalformedFilesAreRefusedWithAClearMessage) {
+  struct Case {
+    const char* file;
+    std::string text;
+    const char* expected;
+  } cases[] = {
+      {"machine.ini", "[Machine]\nOS=win2000\n", "win2000"},
+      {"machine.ini", "[Machine]\nLocale=ENU\n", "no OS"},
+      {"machine.ini", "OS=win98\n", "line 1"},
+      {"machine.ini", "[Machine\nOS=win98\n", "line 1"},
+      {"machine.ini", "[Machine]\nOS=win98\njust words\n", "line 3"},
+      {"machine.ini", "[Machine]\nOS=win98\nWindowsDir=WINDOWS\n", "WindowsDir"},
+      {"machine.ini", "[Machine]\nOS=win98\nAdministrator=yes\n", "Administrator"},
+      {"machine.ini", "[Machine]\nOS=win98\nLocale=XX\n", "Locale"},
+      {"machine.ini", std::string("[Machine]\nOS=win98\0\n", 20), "NUL"},
+      {"hardware.ini", "[PCI]\n1=12AB\n", "[PCI]"},
+      {"hardware.ini", "[PCI]\n1=12AB,10000\n", "[PCI]"},
+      {"hardware.ini", "[PCI]\n1=XYZ,0001\n", "[PCI]"},
+      {"hardware.ini", "[Drives]\nC=1,2\n", "[Drives]"},
+      {"hardware.ini", "[Drives]\nCD=1,2,3\n", "[Drives]"},
+      {"hardware.ini", "[Drives]\nC=99999999999,8,512\n", "[Drives]"},
+      {"hardware.ini", "[Display]\n1=no separator\n", "[Display]"},
+      {"hardware.ini", "[Libraries]\n_THUNK32.DLL=maybe\n", "[Libraries]"},
+      {"hardware.ini", "[LogicalDirs]\nten=C:\\\n", "[LogicalDirs]"},
+      {"hardware.ini", "[Bios]\n=value\n", "empty key"},
+  };
+  for (const Case& c : cases) {
+    TempMachine machine;
+    WriteHostFile(machine.Folder() / c.file, c.text);
+    std::string error;
+    EXPECT_FALSE(sim::Machine::Open(machine.Folder(), error)) << c.text;
+    EXPECT_NE(error.find(c.expected), std::string::npos) << "message: " << error;
+    EXPECT_NE(error.find(c.file), std::string::npos) << "message: " << error;
+  }
+}
+
+TEST(MachineOpenTest, MissingFilesAreNamed) {
+  TempMachine machine;
+  fs::remove(machine.Folder() / "hardware.ini");
+  std::string error;
+  EXPECT_FALSE(sim::Machine::Open(machine.Folder(), error));
+  EXPECT_NE(error.find("hardware.ini"), std::string::npos);
+  EXPECT_FALSE(sim::Machine::Open(machine.Folder() / "nowhere", error));
+}
+
+TEST(MachineOpenTest, HardwareAnswers) {
+  TempMachine machine;
+  machine.SetHardware(
+      "[Bios]\nText=Vela BIOS\n[PCI]\n1=12ab,0042\n2 = 8086 , 7190\n"
+      "[InstalledHardware]\n1=PCI\\VEN_12AB&DEV_0042\n"
+      "[Display]\n1=Vela 3D|System\\CurrentControlSet\\Services\\Class\\Display\\0000\n"
+      "[Drives]\nc=100000,8,512\n"
+      "[LogicalDirs]\n10=E:\\WIN\n");
+  const sim::Machine& m = machine.Machine();
+  EXPECT_EQ(m.BiosText(), "Vela BIOS");
+  ASSERT_EQ(m.PciDevices().size(), 2u);
+  EXPECT_EQ(m.PciDevices()[0].vendor, 0x12AB);
+  EXPECT_EQ(m.PciDevices()[1].device, 0x7190);
+  ASSERT_EQ(m.DisplayDevices().size(), 1u);
+  EXPECT_EQ(m.DisplayDevices()[0].name, "Vela 3D");
+  EXPECT_EQ(m.FreeSpace('C').freeClusters, 100000u);
+  EXPECT_EQ(m.FreeSpace('c').bytesPerSector, 512u);
+  EXPECT_EQ(m.FreeSpace('Q').freeClusters, 0u);
+  EXPECT_EQ(m.LogicalDirectory(10), "E:\\WIN") << "hardware.ini overrides the table";
+  EXPECT_EQ(m.LogicalDirectory(11), "C:\\WINDOWS\\SYSTEM");
+  EXPECT_EQ(m.LogicalDirectory(17), "C:\\WINDOWS\\INF");
+  EXPECT_EQ(m.LogicalDirectory(9999), std::nullopt);
+}
+
+class ResolveTest : public ::testing::Test {
+ protected:
+  TempMachine m_machine;
+  fs::path C() const { return m_machine.Folder() / "drive_c"; }
+  sim::ResolvedPath Resolve(const std::string& path, const std::string& current = "C:\\") {
+    return m_machine.Machine().Resolve(path, current);
+  }
+};
+
+TEST_F(ResolveTest, NamesMatchWithoutRegardToCase) {
+  WriteHostFile(C() / "WINDOWS" / "Win.ini", "x");
+  auto r = Resolve("c:\\windows\\WIN.INI");
+  ASSERT_TRUE(r.ok());
+  EXPECT_EQ(r.host, C() / "WINDOWS" / "Win.ini");
+  EXPECT_EQ(Resolve("C:/Windows/win.ini").host, C() / "WINDOWS" / "Win.ini");
+  EXPECT_EQ(Resolve("C:\\WINDOWS\\NEW.INI").host, C() / "WINDOWS" / "NEW.INI") << "a new name keeps its spelling";
+  EXPECT_EQ(Resolve("C:\\WINDOWS.\\WIN.INI ").host, C() / "WINDOWS" / "Win.ini") << "trailing dots and blanks go";
+}
+
+TEST_F(ResolveTest, RelativePathsStartAtTheCurrentFolder) {
+  WriteHostFile(m_machine.Folder() / "drive_d" / "DISK1" / "SETUP.INF", "x");
+  EXPECT_EQ(Resolve("SETUP.INF", "D:\\DISK1\\").host, m_machine.Folder() / "drive_d" / "DISK1" / "SETUP.INF");
+  EXPECT_EQ(Resolve("..\\DISK1\\SETUP.INF", "D:\\DISK1").host,
+            m_machine.Folder() / "drive_d" / "DISK1" / "SETUP.INF");
+  EXPECT_EQ(Resolve("\\DISK1\\SETUP.INF", "D:\\DISK1").host, m_machine.Folder() / "drive_d" / "DISK1" / "SETUP.INF");
+  EXPECT_EQ(Resolve("D:SETUP.INF", "D:\\DISK1").host, m_machine.Folder() / "drive_d" / "DISK1" / "SETUP.INF");
+}
+
+TEST_F(ResolveTest, NothingLeavesTheMachineFolder) {
+  auto up = Resolve("C:\\..\\..\\..\\..\\etc\\passwd");
+  EXPECT_TRUE(!up.ok() || up.host.string().rfind(C().string(), 0) == 0) << up.host;
+
+  // A link inside a drive that points out of the machine is refused.
+  fs::create_directory_symlink("/etc", C() / "OUT");
+  EXPECT_EQ(Resolve("C:\\OUT\\passwd").error, static_cast<platform::DWORD>(ERROR_PATH_NOT_FOUND));
+  fs::create_symlink("/etc/passwd", C() / "PASSWD.TXT");
+  EXPECT_EQ(Resolve("C:\\PASSWD.TXT").error, static_cast<platform::DWORD>(ERROR_ACCESS_DENIED));
+
+  EXPECT_EQ(Resolve("\\\\server\\share\\x").error, static_cast<platform::DWORD>(ERROR_BAD_NETPATH));
+  EXPECT_EQ(Resolve("Q:\\X").error, static_cast<platform::DWORD>(ERROR_PATH_NOT_FOUND)) << "no drive Q";
+  EXPECT_EQ(Resolve("C:\\A?B").error, static_cast<platform::DWORD>(ERROR_INVALID_NAME));
+  EXPECT_EQ(Resolve("C:\\A\x01" "B").error, static_cast<platform::DWORD>(ERROR_INVALID_NAME));
+  EXPECT_EQ(Resolve("C:\\NOFOLDER\\X.TXT").error, static_cast<platform::DWORD>(ERROR_PATH_NOT_FOUND));
+  EXPECT_EQ(Resolve("C:\\" + std::string(300, 'A')).error, static_cast<platform::DWORD>(ERROR_FILENAME_EXCED_RANGE));
+  EXPECT_EQ(Resolve("").error, static_cast<platform::DWORD>(ERROR_PATH_NOT_FOUND));
+}
+
+TEST(BuiltInLibraryTest, LogicalDirectoryNeverOverrunsItsBuffer) {
+  TempMachine machine;
+  machine.SetHardware("[LogicalDirs]\n30=C:\\" + std::string(400, 'L') + "\n");
+  auto proc = outside::EntryPointAs<outside::LDDToPath32Proc>(sim::BuiltInEntryPoint("_THUNK32.DLL", "LDDToPath32"));
+  ASSERT_NE(proc, nullptr);
+  std::string buffer(outside::kLogicalDirectoryBufferSize + 16, '#');
+  EXPECT_NE(proc(30, buffer.data()), 0);
+  EXPECT_EQ(std::string(buffer.c_str()).size(), outside::kLogicalDirectoryBufferSize - 1);
+  EXPECT_EQ(buffer.substr(outside::kLogicalDirectoryBufferSize), std::string(16, '#'));
+
+  EXPECT_EQ(proc(12345, buffer.data()), 0);
+  EXPECT_EQ(buffer[0], '\0');
+  EXPECT_NE(proc(11, buffer.data()), 0);
+  EXPECT_STREQ(buffer.c_str(), "C:\\WINDOWS\\SYSTEM");
+}
+
+TEST(BuiltInLibraryTest, DisplayDevicesEnumerateFromOne) {
+  TempMachine machine;
+  machine.SetHardware("[Display]\n1=Vela 3D|Key\\0000\n2=Vela 3D (second head)|Key\\0001\n");
+  auto proc = outside::EntryPointAs<outside::DisplayDeviceProc>(
+      sim::BuiltInEntryPoint("SETUP32.DLL", outside::kDisplayDeviceOrdinal));
+  ASSERT_NE(proc, nullptr);
+  char name[outside::kDisplayDeviceBufferSize], key[8];
+  std::uint16_t nameSize = sizeof name, keySize = sizeof key;
+  platform::HKEY root = nullptr;
+  ASSERT_NE(proc(2, name, &nameSize, &root, key, &keySize), 0);
+  EXPECT_STREQ(name, "Vela 3D (second head)");
+  EXPECT_STREQ(key, "Key\\000") << "cut to the caller's size";
+  EXPECT_EQ(root, platform::PredefinedKey(0x80000002));
+  nameSize = sizeof name;
+  keySize = sizeof key;
+  EXPECT_EQ(proc(3, name, &nameSize, &root, key, &keySize), 0);
+  EXPECT_EQ(proc(0, name, &nameSize, &root, key, &keySize), 0);
+  EXPECT_EQ(sim::BuiltInEntryPoint("SETUP32.DLL", 12), nullptr);
+}
+
+TEST(BuiltInLibraryTest, InstalledIdentifiersMatchWithoutRegardToCase) {
+  TempMachine machine;
+  machine.SetHardware("[InstalledHardware]\n1=PCI\\VEN_12AB&DEV_0042\n");
+  auto proc = outside::EntryPointAs<outside::IsVendorIdPresent32Proc>(
+      sim::BuiltInEntryPoint("_THUNK32.DLL", "IsVendorIdPresent32"));
+  EXPECT_NE(proc("pci\\ven_12ab&dev_0042"), 0);
+  EXPECT_EQ(proc("PCI\\VEN_12AB&DEV_0043"), 0);
+  EXPECT_EQ(proc(nullptr), 0);
+}
+
+TEST(BuiltInLibraryTest, RestartAndDriverCallsAreRecorded) {
+  TempMachine machine;
+  auto restart = outside::EntryPointAs<outside::Restart32Proc>(sim::BuiltInEntryPoint("_THUNK32.DLL", "Restart32"));
+  restart(outside::kRestartComputer);
+  auto install =
+      outside::EntryPointAs<outside::DoDriverInstall32Proc>(sim::BuiltInEntryPoint("_THUNK32.DLL", "DoDriverInstall32"));
+  EXPECT_EQ(install("Display", "PCI\\VEN_12AB&DEV_0042", "Vela.Install", "C:\\SETUP.INF", "Vela 3D", "Halvion"), 0);
+  std::string log = ReadHostFile(machine.Folder() / "events.log");
+  EXPECT_NE(log.find("restart computer\n"), std::string::npos);
+  EXPECT_NE(log.find("thunk DoDriverInstall32 \"Display\" \"PCI\\VEN_12AB&DEV_0042\""), std::string::npos);
+}
+
+}  // namespace

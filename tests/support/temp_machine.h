@@ -1,0 +1,84 @@
+// A simulated machine in a temporary folder, installed as the platform for
+// the length of a test.
+#pragma once
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include "platform/sim/machine.h"
+#include "platform/sim/sim_platform.h"
+
+namespace testing_support {
+
+inline std::filesystem::path MakeTempFolder(const char* prefix) {
+  std::string pattern = (std::filesystem::temp_directory_path() / (std::string(prefix) + "XXXXXX")).string();
+  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot make a temporary folder");
+  return pattern;
+}
+
+inline void WriteHostFile(const std::filesystem::path& path, const std::string& text) {
+  std::filesystem::create_directories(path.parent_path());
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << text;
+}
+
+inline std::string ReadHostFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class TempMachine {
+ public:
+  explicit TempMachine(sim::OsKind os = sim::OsKind::Win98, std::string program = "D:\\SETUP.EXE")
+      : m_folder(MakeTempFolder("winsim-test-")), m_program(std::move(program)) {
+    std::string error;
+    if (!sim::Machine::Create(m_folder / "m", os, "ENU", error)) throw std::runtime_error(error);
+    Reopen();
+  }
+  ~TempMachine() {
+    m_platform.reset();
+    std::error_code ec;
+    std::filesystem::remove_all(m_folder, ec);
+  }
+  TempMachine(const TempMachine&) = delete;
+  TempMachine& operator=(const TempMachine&) = delete;
+
+  std::filesystem::path Folder() const { return m_folder / "m"; }
+  const sim::Machine& Machine() const { return *m_machine; }
+  sim::SimPlatform& Platform() { return *m_platform; }
+
+  // Appends lines to hardware.ini (a later section of the same name is
+  // ignored by the reader, so callers add sections that are not there yet,
+  // or replace the file) and reloads the machine.
+  void SetHardware(const std::string& text) {
+    WriteHostFile(Folder() / "hardware.ini", text);
+    Reopen();
+  }
+
+  // A file on one of the machine's drives, by host-relative path such as
+  // "drive_d/SETUP.INF".
+  void PutFile(const std::string& relative, const std::string& text) { WriteHostFile(Folder() / relative, text); }
+
+ private:
+  void Reopen() {
+    m_platform.reset();
+    std::string error;
+    m_machine = sim::Machine::Open(Folder(), error);
+    if (!m_machine) throw std::runtime_error(error);
+    m_platform = std::make_unique<sim::SimPlatform>(*m_machine, m_program);
+    m_platform->Install();
+  }
+
+  std::filesystem::path m_folder;
+  std::string m_program;
+  std::optional<sim::Machine> m_machine;
+  std::unique_ptr<sim::SimPlatform> m_platform;
+};
+
+}  // namespace testing_support

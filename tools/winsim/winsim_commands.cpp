@@ -1,0 +1,171 @@
+#include "winsim_commands.h"
+
+#include <cctype>
+#include <cstdio>
+#include <fstream>
+#include <ostream>
+#include <sstream>
+
+#include "app/install_app.h"
+#include "platform/sim/config_file.h"
+#include "platform/sim/machine.h"
+#include "platform/sim/sim_platform.h"
+
+namespace winsim {
+namespace {
+
+constexpr const char* kUsage =
+    "usage: winsim new DIR [--os win95|win98|nt4|nt5] [--locale CODE]\n"
+    "       winsim run DIR PROGRAM [OPTIONS...]\n"
+    "       winsim reg DIR [KEY]\n";
+
+std::string Hex(std::uint32_t value) {
+  char buffer[16];
+  std::snprintf(buffer, sizeof buffer, "0x%08X", static_cast<unsigned>(value));
+  return buffer;
+}
+
+int New(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  std::string dir, os = "win98", locale = "ENU";
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    if ((args[i] == "--os" || args[i] == "--locale") && i + 1 < args.size()) {
+      (args[i] == "--os" ? os : locale) = args[i + 1];
+      ++i;
+    } else if (dir.empty() && args[i].rfind("--", 0) != 0) {
+      dir = args[i];
+    } else {
+      err << "winsim: unexpected argument '" << args[i] << "'\n" << kUsage;
+      return 2;
+    }
+  }
+  if (dir.empty()) {
+    err << kUsage;
+    return 2;
+  }
+  auto kind = sim::ParseOsKind(os);
+  if (!kind) {
+    err << "winsim: --os must be win95, win98, nt4 or nt5, not '" << os << "'\n";
+    return 2;
+  }
+  std::string error;
+  if (!sim::Machine::Create(dir, *kind, sim::ToUpper(locale), error)) {
+    err << "winsim: " << error << "\n";
+    return 1;
+  }
+  out << "made a " << sim::OsKindName(*kind) << " machine (" << sim::ToUpper(locale) << ") in " << dir << "\n";
+  return 0;
+}
+
+bool IsAbsoluteWindowsPath(const std::string& path) {
+  return path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' &&
+         (path[2] == '\\' || path[2] == '/');
+}
+
+void PrintContext(const CInstallApp& app, std::ostream& out) {
+  const CSetupContext& c = app.GetContext();
+  const char* wizard = app.GetWizard() == CInstallApp::Wizard::Maintenance    ? "maintenance"
+                       : app.GetWizard() == CInstallApp::Wizard::FreshInstall ? "fresh install"
+                                                                              : "none (preparation failed)";
+  out << "setup context\n"
+      << "  flags            " << Hex(c.GetFlags()) << "\n"
+      << "  script name      " << c.GetScriptName() << "\n"
+      << "  setup folder     " << c.GetSetupDir() << "\n"
+      << "  language         " << c.GetLanguage() << " " << c.GetLanguageCode() << " (offered: "
+      << c.GetLanguageCount() << ")\n"
+      << "  source-tree name " << c.GetSourceTreeName() << "\n"
+      << "  caller command   " << c.GetCallerCmd() << "\n"
+      << "  last message     " << c.GetLastMessage() << "\n"
+      << "  wizard           " << wizard << "\n";
+  for (const std::string& message : app.GetUnshownMessages()) out << "recorded " << message << "\n";
+  if (!app.GetStepsNotBuilt().empty()) {
+    out << "not built yet:";
+    for (const std::string& step : app.GetStepsNotBuilt()) out << " [" << step << "]";
+    out << "\n";
+  }
+}
+
+int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  if (args.size() < 3) {
+    err << kUsage;
+    return 2;
+  }
+  const std::string& program = args[2];
+  if (!IsAbsoluteWindowsPath(program)) {
+    err << "winsim: PROGRAM must be a full Windows path inside the machine, such as D:\\SETUP.EXE\n";
+    return 2;
+  }
+  std::string commandLine;
+  for (std::size_t i = 3; i < args.size(); ++i) {
+    if (!commandLine.empty()) commandLine += ' ';
+    commandLine += args[i];
+  }
+  std::string error;
+  auto machine = sim::Machine::Open(args[1], error);
+  if (!machine) {
+    err << "winsim: " << error << "\n";
+    return 1;
+  }
+  sim::SimPlatform platform(*machine, program);
+  platform.Install();
+  machine->AppendEvent("start " + program + (commandLine.empty() ? "" : " " + commandLine));
+  CInstallApp app(commandLine);
+  app.Run();
+  PrintContext(app, out);
+  return 0;
+}
+
+// Prints the registry, or one key with its subtree.
+int Reg(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  if (args.size() < 2 || args.size() > 3) {
+    err << kUsage;
+    return 2;
+  }
+  std::string error;
+  auto machine = sim::Machine::Open(args[1], error);
+  if (!machine) {
+    err << "winsim: " << error << "\n";
+    return 1;
+  }
+  std::ifstream in(machine->Folder() / "registry.reg", std::ios::binary);
+  if (!in) {
+    err << "winsim: cannot read the registry of " << args[1] << "\n";
+    return 1;
+  }
+  std::stringstream text;
+  text << in.rdbuf();
+  if (args.size() == 2) {
+    out << text.str();
+    return 0;
+  }
+  const std::string key = args[2];
+  out << "REGEDIT4\r\n\r\n";
+  std::string line;
+  bool printing = false;
+  while (std::getline(text, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!line.empty() && line[0] == '[') {
+      std::string name = line.substr(1, line.find(']') == std::string::npos ? std::string::npos : line.find(']') - 1);
+      printing = sim::EqualsNoCase(name, key) ||
+                 (name.size() > key.size() && sim::EqualsNoCase(name.substr(0, key.size()), key) &&
+                  name[key.size()] == '\\');
+    }
+    if (printing) out << line << "\r\n";
+  }
+  return 0;
+}
+
+}  // namespace
+
+int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  if (args.empty()) {
+    err << kUsage;
+    return 2;
+  }
+  if (args[0] == "new") return New(args, out, err);
+  if (args[0] == "run") return Run(args, out, err);
+  if (args[0] == "reg") return Reg(args, out, err);
+  err << "winsim: unknown command '" << args[0] << "'\n" << kUsage;
+  return 2;
+}
+
+}  // namespace winsim
