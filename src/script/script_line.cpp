@@ -1,0 +1,135 @@
+#include "script/script_line.h"
+
+#include <climits>
+#include <cstdint>
+
+namespace {
+
+InstallDirProvider g_installDirProvider = nullptr;
+
+// Position of the first '=' or ',' at or after `from`, stepping over the
+// byte after every '@'; npos when there is none.
+std::size_t FindSeparator(std::string_view line, std::size_t from) {
+  std::size_t i = from;
+  while (i < line.size()) {
+    const char c = line[i];
+    if (c == '@') {
+      i += 2;
+      continue;
+    }
+    if (c == '=' || c == ',') return i;
+    ++i;
+  }
+  return std::string_view::npos;
+}
+
+std::string_view RawFieldView(std::string_view line, int index) {
+  if (index < 0) return {};
+  std::size_t start = 0;
+  for (int i = 0; i < index; ++i) {
+    const std::size_t sep = FindSeparator(line, start);
+    if (sep == std::string_view::npos) return {};
+    start = sep + 1;
+  }
+  const std::size_t end = FindSeparator(line, start);
+  const std::string_view field =
+      line.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+  return Trim(field);
+}
+
+void ReplaceAll(std::string& text, std::string_view marker, std::string_view value) {
+  std::size_t pos = text.find(marker);
+  if (pos == std::string::npos) return;
+  std::string result;
+  result.reserve(text.size());
+  std::size_t from = 0;
+  while (pos != std::string::npos) {
+    result.append(text, from, pos - from);
+    result.append(value);
+    from = pos + marker.size();
+    pos = text.find(marker, from);
+  }
+  result.append(text, from, std::string::npos);
+  text.swap(result);
+}
+
+}  // namespace
+
+bool IsScriptSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
+std::string_view TrimLeft(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && IsScriptSpace(text[i])) ++i;
+  return text.substr(i);
+}
+
+std::string_view TrimRight(std::string_view text) {
+  std::size_t n = text.size();
+  while (n > 0 && IsScriptSpace(text[n - 1])) --n;
+  return text.substr(0, n);
+}
+
+std::string_view Trim(std::string_view text) { return TrimRight(TrimLeft(text)); }
+
+std::string_view CutComment(std::string_view line) {
+  bool quoted = false;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    if (line[i] == '"') {
+      quoted = !quoted;
+    } else if (line[i] == ';' && !quoted) {
+      return line.substr(0, i);
+    }
+  }
+  return line;
+}
+
+std::string GetRawField(std::string_view line, int index) {
+  return std::string(RawFieldView(line, index));
+}
+
+std::string GetField(std::string_view line, int index) {
+  return RestoreMarkers(RawFieldView(line, index));
+}
+
+int GetFieldInt(std::string_view line, int index) {
+  const std::string field = GetField(line, index);
+  std::size_t i = 0;
+  bool negative = false;
+  if (i < field.size() && (field[i] == '+' || field[i] == '-')) {
+    negative = field[i] == '-';
+    ++i;
+  }
+  // Magnitude up to one past INT_MAX, enough for INT_MIN; further digits saturate.
+  const std::int64_t limit = static_cast<std::int64_t>(INT_MAX) + 1;
+  std::int64_t value = 0;
+  for (; i < field.size() && field[i] >= '0' && field[i] <= '9'; ++i) {
+    value = value * 10 + (field[i] - '0');
+    if (value > limit) value = limit;
+  }
+  if (negative) return static_cast<int>(-value);  // -limit is INT_MIN
+  return value > INT_MAX ? INT_MAX : static_cast<int>(value);
+}
+
+std::string GetKey(std::string_view line) {
+  const std::size_t eq = line.find('=');
+  const std::string_view key = Trim(line.substr(0, eq));
+  if (!key.empty() && key.back() == '@') return {};
+  return RestoreMarkers(key);
+}
+
+void SetInstallDirProvider(InstallDirProvider provider) { g_installDirProvider = provider; }
+
+std::string RestoreMarkers(std::string_view text) {
+  std::string result(text);
+  if (result.find("@@") != std::string::npos) {
+    if (result.find("@@InstallDir@@") != std::string::npos) {
+      const std::string dir = g_installDirProvider != nullptr ? g_installDirProvider() : std::string();
+      ReplaceAll(result, "@@InstallDir@@", dir);
+    }
+    ReplaceAll(result, "@@Komma@@", ",");
+    ReplaceAll(result, "@@Equal@@", "=");
+  }
+  return std::string(Trim(result));
+}

@@ -1,0 +1,39 @@
+// One section read out of the script: its label and its processed lines.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "script/script_text.h"
+
+// Turns a trimmed, comment-free line into its stored form (quotes, string
+// references, '@' codes). The expansion itself lives with the string tables.
+class ILineExpander {
+ public:
+  virtual ~ILineExpander() = default;
+  virtual std::string Expand(std::string_view line) = 0;
+};
+
+class CScriptSection {
+ public:
+  // Sets the label to the name and refills the lines from the first section
+  // of that name; true when the section exists, even with no lines. Moves the
+  // script's shared cursor. Without an expander lines are kept as they are
+  // after trimming and cutting the comment.
+  bool Read(CScriptText& script, std::string_view name, ILineExpander* expander = nullptr);
+
+  int GetCount() const;
+  std::string GetLine(int index) const;  // empty when out of range
+
+  // The first line whose key equals `key` without regard to case, or empty.
+  std::string FindKey(std::string_view key) const;
+
+  const std::string& GetLabel() const { return m_strLabel; }
+  void SetLabel(std::string label) { m_strLabel = std::move(label); }
+  const std::vector<std::string>& GetLines() const { return m_lines; }
+
+ private:
+  std::string m_strLabel;
+  std::vector<std::string> m_lines;
+};

@@ -1,0 +1,111 @@
+// The whole setup script as one editable block of text with one shared
+// section cursor.
+//
+// Loading appends CR LF CR LF, so the last line always ends in a line break;
+// every edit keeps those four bytes as the tail of the text. Positions are
+// byte offsets into the text, so a copy carries them over unchanged.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+class CScriptText {
+ public:
+  CScriptText() = default;
+  CScriptText(const CScriptText& other) = default;
+  CScriptText& operator=(const CScriptText& other) = default;
+  // A moved-from text is left empty (not with a length but no buffer).
+  CScriptText(CScriptText&& other) noexcept;
+  CScriptText& operator=(CScriptText&& other) noexcept;
+  ~CScriptText() = default;
+
+  // Reads the file through the platform layer. Capacity 0 reserves the file
+  // length + 1000 bytes; otherwise the larger of capacity and length + 4.
+  // On failure the object is left empty.
+  bool Load(std::string_view path, std::uint32_t capacity = 0);
+  bool LoadFromMemory(const char* data, std::size_t size, std::uint32_t capacity = 0);
+
+  // Writes all `length` bytes, tail included, to the path.
+  bool Save();
+  bool SaveAs(std::string_view path);
+
+  // Makes the first section of that name (compared without regard to case)
+  // current and returns its length, or 0 when there is none (the previous
+  // section then stays current). Resets the line cursor to the header.
+  std::uint32_t FindSection(std::string_view name);
+  std::uint32_t GetSectionStart() const { return m_nSectionStart; }
+  bool HasCurrentSection() const { return m_bHasSection; }
+
+  // The next non-blank line of the current section, left-trimmed; empty at
+  // the end of the section.
+  std::string NextLine();
+
+  // The name of the next section header in text order (skipping "[]" and
+  // headers without ']'), making the first section of that name current;
+  // empty at the end of the text. Keeps its own position, so a repeated
+  // section name does not send it back.
+  std::string NextSectionName();
+
+  bool DeleteSection(std::string_view name);
+
+  // Adds the body of `block` (its first line being a header) to the end of
+  // the section's last non-empty line, or appends the whole block when the
+  // section does not exist. Returns the bytes inserted.
+  std::uint32_t InsertSectionText(std::string_view name, const char* block, std::uint32_t count);
+
+  // Adds the line and CR LF after the last non-empty line of the current section.
+  bool AppendLine(std::string_view line);
+
+  const std::string& GetPath() const { return m_strPath; }
+  std::uint32_t GetLength() const { return m_nLength; }
+  std::uint32_t GetCapacity() const { return m_nCapacity; }
+  std::string_view GetText() const { return {m_text.data(), m_nLength}; }
+  const std::string& GetCurrentSectionName() const { return m_strSectionName; }
+
+ private:
+  struct Location {
+    bool found = false;
+    std::uint32_t start = 0;
+    std::uint32_t length = 0;
+  };
+
+  void Reset();
+  bool IsLineStart(std::uint32_t pos) const;
+  Location Locate(std::string_view name);
+  std::uint32_t LinearSearch(std::string_view name) const;  // header offset or UINT32_MAX
+  void BuildIndex();
+  std::uint32_t SectionLength(std::uint32_t start, std::size_t nameLength) const;
+  std::uint32_t InsertionPoint(const Location& section, std::size_t nameLength) const;
+  bool InsertBytes(std::uint32_t pos, std::string_view bytes);
+  void EraseBytes(std::uint32_t pos, std::uint32_t count);
+  std::uint32_t EnsureTail();
+  void AfterEdit();
+
+  std::string m_strPath;
+  std::vector<char> m_text;  // m_nCapacity bytes, the first m_nLength in use
+  std::uint32_t m_nCapacity = 0;
+  std::uint32_t m_nLength = 0;
+
+  // The current section and the line cursor.
+  std::string m_strSectionName;
+  bool m_bHasSection = false;
+  std::uint32_t m_nSectionStart = 0;
+  std::uint32_t m_nSectionLength = 0;
+  bool m_bHasLine = false;
+  std::uint32_t m_nLinePos = 0;
+
+  // Where NextSectionName scans on from.
+  bool m_bHasIteration = false;
+  std::uint32_t m_nIterationPos = 0;
+
+  // Folded header name -> offset of the first such header. Built on the
+  // second lookup after an edit, so a run of edits each followed by one
+  // lookup (merging) never pays for a rebuild.
+  std::unordered_map<std::string, std::uint32_t> m_sectionIndex;
+  bool m_bIndexValid = false;
+  unsigned m_nIndexCodePage = 0;
+  unsigned m_nLookupsSinceEdit = 0;
+};

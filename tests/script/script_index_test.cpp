@@ -1,0 +1,102 @@
+// Section search on scripts with thousands of sections must give exactly what
+// a plain scan of the text gives, whatever path the search takes inside.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "script/script_text.h"
+#include "script_test_support.h"
+
+namespace {
+
+using script_test::MakeScript;
+using script_test::ReferenceFind;
+
+class SectionIndexTest : public ::testing::Test {
+ protected:
+  void TearDown() override { SetScriptCodePage(1252); }
+};
+
+// A script of many sections with repeated names in differing case, lookalike
+// headers that must not match, and comments, built from a fixed seed.
+std::string GenerateScript(std::vector<std::string>& names) {
+  std::mt19937 random(12345);
+  std::string text = "; generated\r\n";
+  for (int i = 0; i < 3000; ++i) {
+    std::string name = "Section" + std::to_string(i % 2200);  // the tail repeats earlier names
+    if (random() % 3 == 0) {
+      for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    switch (random() % 10) {
+      case 0: text += "[" + name + ".ENU]\r\n"; break;
+      case 1: text += " [" + name + "]\r\n"; break;
+      case 2: text += "[" + name + "] ; note\r\n"; break;
+      case 3: text += "[" + name + "\r\n"; break;
+      default: text += "[" + name + "]\r\n"; break;
+    }
+    for (unsigned line = 0; line < random() % 4; ++line) {
+      text += "key" + std::to_string(line) + " = value, " + std::to_string(i) + "\r\n";
+    }
+    if (random() % 5 == 0) text += "\r\n";
+    names.push_back(name);
+  }
+  text += "[a]b]\r\nodd\r\n";
+  names.insert(names.end(), {"a]b", "a", "Missing", "section1.enu", "SECTION17.ENU"});
+  return text;
+}
+
+void ExpectSameAsReference(CScriptText& script, const std::vector<std::string>& names) {
+  for (const std::string& name : names) {
+    const script_test::ReferenceHit expected = ReferenceFind(script.GetText(), name);
+    // Move away first, so no search is answered from the current section.
+    script.FindSection("Section0");
+    const std::uint32_t length = script.FindSection(name);
+    if (!expected.found) {
+      ASSERT_EQ(length, 0u) << name;
+      continue;
+    }
+    ASSERT_EQ(length, expected.length) << name;
+    ASSERT_EQ(script.GetSectionStart(), expected.start) << name;
+  }
+}
+
+TEST_F(SectionIndexTest, RepeatedSearchesFindTheFirstMatchingHeader) {
+  std::vector<std::string> names;
+  CScriptText script = MakeScript(GenerateScript(names));
+  ExpectSameAsReference(script, names);
+}
+
+TEST_F(SectionIndexTest, SearchesStayExactAcrossEdits) {
+  std::vector<std::string> names;
+  CScriptText script = MakeScript(GenerateScript(names));
+  ExpectSameAsReference(script, names);
+  ASSERT_TRUE(script.DeleteSection("Section5"));
+  const std::string block = "[Section5]\r\nmoved=1\r\n";
+  ASSERT_NE(script.InsertSectionText("Section5", block.data(), static_cast<std::uint32_t>(block.size())), 0u);
+  // A new header in front of existing ones takes over their name.
+  const std::string early = "[Section1]\r\nx\r\n[SECTION2100]\r\nfirst=1\r\n";
+  ASSERT_NE(script.InsertSectionText("Section1", early.data(), static_cast<std::uint32_t>(early.size())), 0u);
+  ExpectSameAsReference(script, names);
+}
+
+TEST_F(SectionIndexTest, DoubleByteNamesFollowTheCodePage) {
+  const std::string text = "[Other]\r\n[\x82\x61]\r\nlower\r\n[\x82\x41]\r\nupper\r\n";
+  CScriptText script = MakeScript(text);
+  const auto lower = static_cast<std::uint32_t>(text.find("[\x82\x61]"));
+  const auto upper = static_cast<std::uint32_t>(text.find("[\x82\x41]"));
+  for (int round = 0; round < 2; ++round) {  // the second round answers from the index
+    SetScriptCodePage(1252);
+    script.FindSection("Other");
+    ASSERT_NE(script.FindSection("\x82\x41"), 0u);
+    EXPECT_EQ(script.GetSectionStart(), lower);
+    SetScriptCodePage(932);
+    script.FindSection("Other");
+    ASSERT_NE(script.FindSection("\x82\x41"), 0u);
+    EXPECT_EQ(script.GetSectionStart(), upper);
+    EXPECT_EQ(script.NextLine(), "upper");
+  }
+}
+
+}  // namespace

@@ -1,0 +1,105 @@
+// Shared helpers of the script tests: an in-memory file system installed for
+// one test, script construction from literals, and a plain reference search.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/platform.h"
+#include "script/script_text.h"
+#include "script/text_compare.h"
+
+namespace script_test {
+
+class FakeFileSystem : public platform::IFileSystem {
+ public:
+  std::map<std::string, std::string> files;
+  platform::DWORD writeError = ERROR_SUCCESS;  // answer every write with this error when set
+
+  platform::DWORD ReadWholeFile(std::string_view path, std::vector<char>& content) override {
+    const auto it = files.find(std::string(path));
+    if (it == files.end()) return ERROR_FILE_NOT_FOUND;
+    content.assign(it->second.begin(), it->second.end());
+    return ERROR_SUCCESS;
+  }
+  platform::DWORD WriteWholeFile(std::string_view path, const char* data, std::size_t size) override {
+    if (writeError != ERROR_SUCCESS) return writeError;
+    files[std::string(path)] = std::string(data, size);
+    return ERROR_SUCCESS;
+  }
+  bool FileExists(std::string_view path) override { return files.count(std::string(path)) != 0; }
+};
+
+// Installs the fake file system for one test and puts the previous platform
+// (and the default code page) back afterwards.
+class ScriptFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform::Platform mine;
+    mine.files = &fs;
+    previous_ = platform::Install(mine);
+  }
+  void TearDown() override {
+    platform::Install(previous_);
+    SetScriptCodePage(1252);
+  }
+  FakeFileSystem fs;
+
+ private:
+  platform::Platform previous_;
+};
+
+inline CScriptText MakeScript(std::string_view text, std::uint32_t capacity = 0) {
+  CScriptText script;
+  EXPECT_TRUE(script.LoadFromMemory(text.data(), text.size(), capacity));
+  return script;
+}
+
+// The lines NextLine gives for a section, in order.
+inline std::vector<std::string> SectionLines(CScriptText& script, std::string_view name) {
+  std::vector<std::string> lines;
+  if (script.FindSection(name) == 0) return lines;
+  for (std::string line = script.NextLine(); !line.empty(); line = script.NextLine()) lines.push_back(line);
+  return lines;
+}
+
+inline bool EndsWithTail(std::string_view text) {
+  return text.size() >= 4 && text.substr(text.size() - 4) == "\r\n\r\n";
+}
+
+struct ReferenceHit {
+  bool found = false;
+  std::size_t start = 0;
+  std::size_t length = 0;
+};
+
+// A deliberately plain scan of the whole text, line start by line start, as
+// the format defines header matching and section extent.
+inline ReferenceHit ReferenceFind(std::string_view text, std::string_view name) {
+  ReferenceHit hit;
+  if (name.empty()) return hit;
+  const std::string pattern = std::string(name) + "]";
+  for (std::size_t pos = 0; pos + 3 < text.size(); ++pos) {
+    if ((pos == 0 || text[pos - 1] == '\n') && text[pos] == '[' && pos + 1 + pattern.size() <= text.size() &&
+        EqualNoCase(pattern, text.substr(pos + 1, pattern.size()))) {
+      hit.found = true;
+      hit.start = pos;
+      std::size_t end = text.size() - 2;
+      for (std::size_t p = pos + 1 + pattern.size(); p + 3 < text.size(); ++p) {
+        if (text[p - 1] == '\n' && text[p] == '[') {
+          end = p;
+          break;
+        }
+      }
+      hit.length = end - pos;
+      return hit;
+    }
+  }
+  return hit;
+}
+
+}  // namespace script_test
