@@ -21,7 +21,13 @@ for preset in mingw64 mingw32; do
 done
 
 echo "== Windows conformance tests under Wine"
-scripts/wine-tests.sh build/mingw64 && passed=$((passed + 1)) || failed=$((failed + 1))
+wine_log=$(mktemp)
+if scripts/wine-tests.sh build/mingw64 2>&1 | tee "$wine_log"; then wine_ok=1; else wine_ok=0; fi
+wine_passed=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\..*/\1/p' "$wine_log" | awk '{s+=$1} END {print s+0}')
+wine_failed=$(sed -n 's/^\[  FAILED  \] \([0-9]*\) tests\?,.*/\1/p' "$wine_log" | awk '{s+=$1} END {print s+0}')
+[ "$wine_ok" -eq 1 ] || [ "$wine_failed" -gt 0 ] || wine_failed=1  # a crash counts as a failure
+passed=$((passed + wine_passed))
+failed=$((failed + wine_failed))
 
 echo "== Fuzz targets"
 cmake --preset fuzz
@@ -43,11 +49,15 @@ for target in build/fuzz/fuzz/*_fuzz; do
 done
 
 echo "== Linux tests"
-if ctest --preset linux -j "$jobs"; then
-  passed=$((passed + 1))
-else
-  failed=$((failed + 1))
-fi
+ctest_log=$(mktemp)
+if ctest --preset linux -j "$jobs" 2>&1 | tee "$ctest_log"; then ctest_ok=1; else ctest_ok=0; fi
+summary=$(grep -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$ctest_log" || true)
+total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$summary")
+ctest_failed=$(sed -E 's/.*passed, ([0-9]+) tests? failed.*/\1/' <<<"$summary")
+if [ -z "$summary" ]; then total=1; ctest_failed=1; fi
+[ "$ctest_ok" -eq 1 ] || [ "$ctest_failed" -gt 0 ] || ctest_failed=1
+passed=$((passed + total - ctest_failed))
+failed=$((failed + ctest_failed))
 
-echo "test stages: $passed passed, $failed failed"
+echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
