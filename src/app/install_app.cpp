@@ -5,6 +5,8 @@
 
 #include "display/outside_libraries.h"
 #include "platform/platform.h"
+#include "script/script_line.h"
+#include "script/text_compare.h"
 
 namespace {
 CInstallApp* g_app = nullptr;
@@ -26,11 +28,20 @@ std::string SetupDirectoryOf(std::string_view modulePath) {
   return {};
 }
 
-CInstallApp::CInstallApp(std::string commandLine) : m_commandLine(std::move(commandLine)) { g_app = this; }
+CInstallApp::CInstallApp(std::string commandLine) : m_commandLine(std::move(commandLine)) {
+  g_app = this;
+  // Script names compare in the machine's code page; a destination marker in
+  // a script value stands for the folder chosen at the moment it is taken.
+  SetScriptCodePage(platform::System().GetACP());
+  SetInstallDirProvider([] { return g_app != nullptr ? g_app->m_context.GetDestDir() : std::string(); });
+}
 
 CInstallApp::~CInstallApp() {
   if (m_hThunkLib != nullptr) platform::Libraries().FreeLibrary(m_hThunkLib);
-  if (g_app == this) g_app = nullptr;
+  if (g_app == this) {
+    g_app = nullptr;
+    SetInstallDirProvider(nullptr);
+  }
 }
 
 void CInstallApp::ReportError(int messageId, const std::string& insert1, const std::string& insert2) {

@@ -2,6 +2,8 @@
 
 #include "app/install_app.h"
 #include "display/outside_libraries.h"
+#include "script/script_line.h"
+#include "script/text_compare.h"
 #include "support/temp_machine.h"
 
 using testing_support::TempMachine;
@@ -73,6 +75,21 @@ TEST(StartUpTest, LanguageDefaultsToEnglish) {
   CInstallApp app("");
   app.Run();
   EXPECT_EQ(app.GetContext().GetLanguage(), kDefaultLanguage);
+}
+
+TEST(StartUpTest, ScriptValuesFollowTheMachineAndTheChosenFolder) {
+  TempMachine machine(sim::OsKind::Win98, "D:\\SETUP.EXE", "JPN");
+  {
+    CInstallApp app("");
+    EXPECT_EQ(GetScriptCodePage(), 932u);
+    const std::string line = "Panel=@@InstallDir@@\\Utilities";
+    app.GetContext().SetDestDir("C:\\Program Files\\Halvion");
+    EXPECT_EQ(GetField(line, 1), "C:\\Program Files\\Halvion\\Utilities");
+    app.GetContext().SetDestDir("E:\\Vela");
+    EXPECT_EQ(GetField(line, 1), "E:\\Vela\\Utilities") << "the folder of the moment, not of the reading";
+  }
+  EXPECT_EQ(GetField("Panel=@@InstallDir@@\\Utilities", 1), "\\Utilities") << "no application, no folder";
+  SetScriptCodePage(1252);
 }
 
 TEST(SetupDirectoryTest, DriveAndFolderWithoutTrailingBackslash) {

@@ -35,10 +35,11 @@ inline std::string ReadHostFile(const std::filesystem::path& path) {
 
 class TempMachine {
  public:
-  explicit TempMachine(sim::OsKind os = sim::OsKind::Win98, std::string program = "D:\\SETUP.EXE")
+  explicit TempMachine(sim::OsKind os = sim::OsKind::Win98, std::string program = "D:\\SETUP.EXE",
+                       const char* locale = "ENU")
       : m_folder(MakeTempFolder("winsim-test-")), m_program(std::move(program)) {
     std::string error;
-    if (!sim::Machine::Create(m_folder / "m", os, "ENU", error)) throw std::runtime_error(error);
+    if (!sim::Machine::Create(m_folder / "m", os, locale, error)) throw std::runtime_error(error);
     Reopen();
   }
   ~TempMachine() {
