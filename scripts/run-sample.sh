@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 cmake --preset linux >/dev/null
-cmake --build --preset linux --target winsim
+cmake --build --preset linux --target winsim language_libraries
 
 os=win98
 if [ "${1:-}" = "--os" ]; then os=$2; shift 2; fi
@@ -18,6 +18,5 @@ machine=build/sample-machine
 rm -rf "$machine"
 ./build/linux/tools/winsim/winsim new "$machine" --os "$os"
 cp -r examples/sample/. "$machine/drive_d/"
+cp build/linux/resources/_INSTALL.* "$machine/drive_d/"   # the language libraries ship beside SETUP.EXE
 ./build/linux/tools/winsim/winsim run "$machine" 'D:\SETUP.EXE' "${options[@]}"
-echo "events of the run ($machine/events.log):"
-cat "$machine/events.log"

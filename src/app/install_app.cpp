@@ -3,10 +3,12 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/language_library.h"
 #include "display/outside_libraries.h"
 #include "platform/platform.h"
 #include "script/script_line.h"
 #include "script/text_compare.h"
+#include "wizard/message_box.h"
 
 namespace {
 CInstallApp* g_app = nullptr;
@@ -44,19 +46,11 @@ CInstallApp::~CInstallApp() {
   }
 }
 
-void CInstallApp::ReportError(int messageId, const std::string& insert1, const std::string& insert2) {
-  m_context.SetLastMessage(messageId);
-  std::string line = "message " + std::to_string(messageId);
-  if (!insert1.empty() || !insert2.empty()) line += " \"" + insert1 + "\"";
-  if (!insert2.empty()) line += " \"" + insert2 + "\"";
-  m_unshownMessages.push_back(std::move(line));
-}
-
 bool CInstallApp::LoadThunkLibrary() {
   if (m_context.IsNT() || m_hThunkLib != nullptr) return true;
   m_hThunkLib = platform::Libraries().LoadLibraryA(outside::kThunkLibraryName);
   if (m_hThunkLib != nullptr) return true;
-  ReportError(MSG_LIBRARY_NOT_LOADED, outside::kThunkLibraryName);
+  CErrorBox().ShowError(MSG_LIBRARY_NOT_LOADED, outside::kThunkLibraryName);
   return false;
 }
 
@@ -65,29 +59,11 @@ platform::FARPROC CInstallApp::GetThunkProc(const char* name) const {
   return platform::Libraries().GetProcAddress(m_hThunkLib, name);
 }
 
-bool CInstallApp::PrepareSetup(std::string_view commandLine) {
-  CSetupContext& c = m_context;
-  if (c.IsNT4()) {
-    c.SetScriptName("SETUPNT4.IN");
-  } else if (c.IsNT5()) {
-    c.SetScriptName("SETUPNT5.IN");
-  } else if (c.IsWin98()) {
-    c.SetScriptName("SETUPW98.IN");
-  } else {
-    c.SetScriptName("SETUPW95.IN");
-  }
-  c.SetLanguage(kDefaultLanguage);
-  c.SetSetupDir(SetupDirectoryOf(platform::System().GetModuleFileNameA()));
-  NotBuilt("COMPANY.INI");
-  c.ParseCommandLine(commandLine);
-  NotBuilt("operating-system check");
-  NotBuilt("script check and start-up keys");
-  NotBuilt("install record");
-  return c.GetLastMessage() == 0;
-}
-
 bool CInstallApp::Run() {
-  NotBuilt("language resource library");
+  platform::HMODULE program = platform::Resources().GetProgramModule();
+  platform::HMODULE library = LoadLanguageLibrary(program, "_INSTALL");
+  SetResourceModule(library != nullptr ? library : program);
+
   if (PrepareSetup(m_commandLine)) {
     NotBuilt("source tree before the wizard");
     // The copy an earlier installation left in its setup folder maintains it.

@@ -43,13 +43,8 @@ class CInstallApp {
   // Which wizard start-up chose (None when preparation failed).
   Wizard GetWizard() const { return m_wizard; }
 
-  // Steps of the start-up road passed over because they are not built yet,
-  // and error messages recorded whose box cannot be shown yet, in order.
+  // Steps of the start-up road passed over because they are not built yet, in order.
   const std::vector<std::string>& GetStepsNotBuilt() const { return m_stepsNotBuilt; }
-  const std::vector<std::string>& GetUnshownMessages() const { return m_unshownMessages; }
-
-  // Records an error message: its number becomes the context's last message.
-  void ReportError(int messageId, const std::string& insert1 = {}, const std::string& insert2 = {});
 
  private:
   bool PrepareSetup(std::string_view commandLine);
@@ -69,7 +64,6 @@ class CInstallApp {
 
   Wizard m_wizard = Wizard::None;
   std::vector<std::string> m_stepsNotBuilt;
-  std::vector<std::string> m_unshownMessages;
 };
 
 // The process's application object; valid while one exists.

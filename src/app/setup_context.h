@@ -65,8 +65,16 @@ class CSetupContext {
 
   void SetSetupPath(std::string pattern) { m_strSetupPath = std::move(pattern); }
   void SetDestDir(std::string dir) { m_strDestDir = std::move(dir); }
+  // Filled while the setup is prepared.
   void SetScriptName(std::string name) { m_strScriptName = std::move(name); }
   void SetSetupDir(std::string dir) { m_strSetupDir = std::move(dir); }
+  void SetSetupCopy(std::string folder) { m_strSetupCopy = std::move(folder); }
+  void SetInstallFrom(std::string folder) { m_strInstallFrom = std::move(folder); }
+  void SetLangBitmap(std::string name) { m_strLangBitmap = std::move(name); }
+  void SetLanguageOffer(int count, std::uint32_t mask) {
+    m_nLanguageCount = count;
+    m_dwLanguageMask = mask;
+  }
 
   // Setup directory + "\" + script name.
   std::string GetScriptPath() const;

@@ -23,6 +23,14 @@ class IFileSystem {
   // True when a file (not a folder) of that path exists: the existence test
   // of OpenFile with OF_EXIST, which never opens the file for reading.
   virtual bool FileExists(std::string_view path) = 0;
+
+  // FindFirstFileA then FindClose: the name (without folder) of the first
+  // entry that matches the pattern's last component ('?' and '*'), or empty.
+  virtual std::string FindFirstFileName(std::string_view pattern) = 0;
+
+  // GetDiskFreeSpaceA of a root folder ("C:\").
+  virtual BOOL GetDiskFreeSpaceA(std::string_view root, DWORD* sectorsPerCluster, DWORD* bytesPerSector,
+                                 DWORD* freeClusters, DWORD* totalClusters) = 0;
 };
 
 }  // namespace platform

@@ -22,6 +22,10 @@ T& Require(T* p, const char* what) {
 ISystemInfo& System() { return Require(g_platform.system, "system"); }
 IFileSystem& Files() { return Require(g_platform.files, "files"); }
 ILibraryLoader& Libraries() { return Require(g_platform.libraries, "libraries"); }
+IRegistry& Registry() { return Require(g_platform.registry, "registry"); }
+IResources& Resources() { return Require(g_platform.resources, "resources"); }
+IUserInterface& UserInterface() { return Require(g_platform.ui, "user interface"); }
+IProfileFiles& Profiles() { return Require(g_platform.profiles, "profile files"); }
 
 Platform Install(const Platform& platform) {
   Platform previous = g_platform;

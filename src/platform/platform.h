@@ -4,7 +4,11 @@
 
 #include "platform/file_system.h"
 #include "platform/library_loader.h"
+#include "platform/profile_files.h"
+#include "platform/registry.h"
+#include "platform/resources.h"
 #include "platform/system_info.h"
+#include "platform/user_interface.h"
 
 namespace platform {
 
@@ -12,6 +16,10 @@ struct Platform {
   ISystemInfo* system = nullptr;
   IFileSystem* files = nullptr;
   ILibraryLoader* libraries = nullptr;
+  IRegistry* registry = nullptr;
+  IResources* resources = nullptr;
+  IUserInterface* ui = nullptr;
+  IProfileFiles* profiles = nullptr;
 };
 
 // The interfaces in force. Using them before Install is a programming error
@@ -19,6 +27,10 @@ struct Platform {
 ISystemInfo& System();
 IFileSystem& Files();
 ILibraryLoader& Libraries();
+IRegistry& Registry();
+IResources& Resources();
+IUserInterface& UserInterface();
+IProfileFiles& Profiles();
 
 // Installs a set of interfaces for the process; returns the previous set.
 Platform Install(const Platform& platform);

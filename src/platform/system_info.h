@@ -20,6 +20,10 @@ class ISystemInfo {
   // GetACP: the active ANSI code page (1252, 932, …).
   virtual UINT GetACP() = 0;
 
+  // GetLocaleInfoA for the user's default locale: copies at most size - 1
+  // characters and a NUL; returns the characters copied with the NUL, 0 on failure.
+  virtual int GetLocaleInfoA(DWORD lcType, char* buffer, int size) = 0;
+
   // GetLastError: the error code of the last call that failed.
   virtual DWORD GetLastError() = 0;
 };

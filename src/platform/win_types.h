@@ -126,3 +126,107 @@ inline HKEY PredefinedKey(std::uint32_t value) {
 #ifndef ERROR_FILE_TOO_LARGE
 #define ERROR_FILE_TOO_LARGE 223L
 #endif
+
+// Registry, message boxes, locale.
+#ifndef ERROR_MORE_DATA
+#define ERROR_MORE_DATA 234L
+#endif
+#ifndef ERROR_NO_MORE_ITEMS
+#define ERROR_NO_MORE_ITEMS 259L
+#endif
+#ifndef ERROR_BAD_PATHNAME
+#define ERROR_BAD_PATHNAME 161L
+#endif
+#ifndef ERROR_BADKEY
+#define ERROR_BADKEY 1010L
+#endif
+#ifndef ERROR_CANTWRITE
+#define ERROR_CANTWRITE 1013L
+#endif
+#ifndef ERROR_KEY_DELETED
+#define ERROR_KEY_DELETED 1018L
+#endif
+#ifndef KEY_QUERY_VALUE
+#define KEY_QUERY_VALUE 0x0001
+#endif
+#ifndef KEY_SET_VALUE
+#define KEY_SET_VALUE 0x0002
+#endif
+#ifndef KEY_CREATE_SUB_KEY
+#define KEY_CREATE_SUB_KEY 0x0004
+#endif
+#ifndef KEY_ENUMERATE_SUB_KEYS
+#define KEY_ENUMERATE_SUB_KEYS 0x0008
+#endif
+#ifndef KEY_READ
+#define KEY_READ 0x20019
+#endif
+#ifndef KEY_WRITE
+#define KEY_WRITE 0x20006
+#endif
+#ifndef KEY_ALL_ACCESS
+#define KEY_ALL_ACCESS 0xF003F
+#endif
+#ifndef REG_OPTION_NON_VOLATILE
+#define REG_OPTION_NON_VOLATILE 0x00000000L
+#endif
+#ifndef REG_CREATED_NEW_KEY
+#define REG_CREATED_NEW_KEY 0x00000001L
+#endif
+#ifndef REG_OPENED_EXISTING_KEY
+#define REG_OPENED_EXISTING_KEY 0x00000002L
+#endif
+#ifndef REG_NONE
+#define REG_NONE 0
+#endif
+#ifndef REG_SZ
+#define REG_SZ 1
+#endif
+#ifndef REG_EXPAND_SZ
+#define REG_EXPAND_SZ 2
+#endif
+#ifndef REG_BINARY
+#define REG_BINARY 3
+#endif
+#ifndef REG_DWORD
+#define REG_DWORD 4
+#endif
+#ifndef REG_MULTI_SZ
+#define REG_MULTI_SZ 7
+#endif
+#ifndef MB_OK
+#define MB_OK 0x00000000L
+#endif
+#ifndef MB_OKCANCEL
+#define MB_OKCANCEL 0x00000001L
+#endif
+#ifndef MB_YESNO
+#define MB_YESNO 0x00000004L
+#endif
+#ifndef MB_ICONERROR
+#define MB_ICONERROR 0x00000010L
+#endif
+#ifndef MB_ICONQUESTION
+#define MB_ICONQUESTION 0x00000020L
+#endif
+#ifndef MB_DEFBUTTON2
+#define MB_DEFBUTTON2 0x00000100L
+#endif
+#ifndef IDOK
+#define IDOK 1
+#endif
+#ifndef IDCANCEL
+#define IDCANCEL 2
+#endif
+#ifndef IDYES
+#define IDYES 6
+#endif
+#ifndef IDNO
+#define IDNO 7
+#endif
+#ifndef LOCALE_USER_DEFAULT
+#define LOCALE_USER_DEFAULT 0x0400
+#endif
+#ifndef LOCALE_SABBREVLANGNAME
+#define LOCALE_SABBREVLANGNAME 0x00000003
+#endif

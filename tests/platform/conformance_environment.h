@@ -17,6 +17,8 @@ class Environment {
   virtual std::string ScratchFolder() = 0;
   // Makes a folder below the scratch folder (test set-up, not under test).
   virtual void MakeFolder(const std::string& windowsPath) = 0;
+  // The Windows path of language library `name` (_INSTALL.ENU) of this build.
+  virtual std::string LanguageLibraryPath(const std::string& name) = 0;
 };
 
 // Installs the platform of this build and returns its environment.

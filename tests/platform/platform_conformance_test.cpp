@@ -85,6 +85,36 @@ TEST_F(ConformanceTest, DotDotAndRelativeSegments) {
   EXPECT_TRUE(platform::Files().FileExists(dir + "/A/F.TXT")) << "forward slashes separate too";
 }
 
+TEST_F(ConformanceTest, FileSearchWithWildcards) {
+  const std::string dir = m_env->ScratchFolder();
+  for (const char* name : {"_INSTALL.DEU", "_INSTALL.ENU", "README.TXT"}) {
+    ASSERT_EQ(platform::Files().WriteWholeFile(dir + "\\" + name, "x", 1), static_cast<platform::DWORD>(ERROR_SUCCESS));
+  }
+  EXPECT_EQ(platform::Files().FindFirstFileName(dir + "\\_INSTALL.EN?"), "_INSTALL.ENU");
+  EXPECT_EQ(platform::Files().FindFirstFileName(dir + "\\_install.deu"), "_INSTALL.DEU") << "names ignore case";
+  EXPECT_EQ(platform::Files().FindFirstFileName(dir + "\\READ*"), "README.TXT");
+  EXPECT_EQ(platform::Files().FindFirstFileName(dir + "\\_INSTALL.FR?"), "");
+  EXPECT_EQ(platform::Files().FindFirstFileName(dir + "\\NODIR\\*"), "");
+}
+
+TEST_F(ConformanceTest, StringsOfAResourceLibrary) {
+  m_env->ScratchFolder();
+  platform::HMODULE library = platform::Libraries().LoadLibraryA(m_env->LanguageLibraryPath("_INSTALL.ENU"));
+  ASSERT_NE(library, nullptr) << platform::System().GetLastError();
+  char text[1024] = {};
+  const int length = platform::Resources().LoadStringA(library, 1089, text, sizeof text);
+  ASSERT_GT(length, 4);
+  EXPECT_EQ(static_cast<std::size_t>(length), std::strlen(text));
+
+  char cut[5] = {'#', '#', '#', '#', '#'};
+  EXPECT_EQ(platform::Resources().LoadStringA(library, 1089, cut, sizeof cut), 4) << "cut to the buffer, NUL kept";
+  EXPECT_EQ(std::string(cut), std::string(text, 4));
+
+  EXPECT_EQ(platform::Resources().LoadStringA(library, 9999, text, sizeof text), 0) << "a missing string";
+  EXPECT_EQ(platform::Libraries().GetProcAddress(library, "DllMain"), nullptr) << "resources only";
+  EXPECT_TRUE(platform::Libraries().FreeLibrary(library));
+}
+
 TEST_F(ConformanceTest, MissingLibrary) {
   EXPECT_EQ(platform::Libraries().LoadLibraryA("NOSUCHLIBRARY.DLL"), nullptr);
   EXPECT_EQ(platform::System().GetLastError(), static_cast<platform::DWORD>(ERROR_MOD_NOT_FOUND));

@@ -15,6 +15,12 @@ class SimEnvironment final : public Environment {
     std::filesystem::create_directories(m_machine.Folder() / "drive_c" / "SCRATCH");
     return "C:\\SCRATCH";
   }
+  std::string LanguageLibraryPath(const std::string& name) override {
+    std::filesystem::copy_file(std::filesystem::path(SETUP_LANGUAGE_LIBRARY_DIR) / name,
+                               m_machine.Folder() / "drive_c" / "SCRATCH" / name,
+                               std::filesystem::copy_options::overwrite_existing);
+    return "C:\\SCRATCH\\" + name;
+  }
   void MakeFolder(const std::string& windowsPath) override {
     auto resolved = m_machine.Machine().Resolve(windowsPath);
     std::filesystem::create_directories(resolved.host);

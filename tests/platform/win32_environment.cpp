@@ -51,6 +51,14 @@ class Win32Environment final : public Environment {
     return m_scratch;
   }
   void MakeFolder(const std::string& windowsPath) override { CreateDirectoryA(windowsPath.c_str(), nullptr); }
+  // Under Wine the build folder is on drive Z.
+  std::string LanguageLibraryPath(const std::string& name) override {
+    std::string path = std::string("Z:") + SETUP_LANGUAGE_LIBRARY_DIR + "/" + name;
+    for (char& c : path) {
+      if (c == '/') c = '\\';
+    }
+    return path;
+  }
 
  private:
   win32::Win32Platform m_platform;

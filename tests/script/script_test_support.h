@@ -32,6 +32,11 @@ class FakeFileSystem : public platform::IFileSystem {
     return ERROR_SUCCESS;
   }
   bool FileExists(std::string_view path) override { return files.count(std::string(path)) != 0; }
+  std::string FindFirstFileName(std::string_view) override { return {}; }
+  platform::BOOL GetDiskFreeSpaceA(std::string_view, platform::DWORD*, platform::DWORD*, platform::DWORD*,
+                                   platform::DWORD*) override {
+    return 0;
+  }
 };
 
 // Installs the fake file system for one test and puts the previous platform

@@ -30,6 +30,8 @@ class WinsimTest : public ::testing::Test {
 
 TEST_F(WinsimTest, NewThenRunReportsTheSetupContext) {
   ASSERT_EQ(Winsim({"new", Dir("m"), "--os", "nt4", "--locale", "deu"}).status, 0);
+  testing_support::WriteHostFile(m_root / "m" / "drive_d" / "SETUPNT4.IN",
+                                 "[DestinationDirs]\r\nSetup.Copy=Setup\r\n");
   Result r = Winsim({"run", Dir("m"), "D:\\SETUP.EXE", "/MVE", "/W\"temp\"", "/ZC:\\APP.EXE"});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find("flags            0x00050011"), std::string::npos) << r.out;
@@ -39,8 +41,18 @@ TEST_F(WinsimTest, NewThenRunReportsTheSetupContext) {
   EXPECT_NE(r.out.find("caller command   C:\\APP.EXE\n"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("wizard           fresh install"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("not built yet:"), std::string::npos);
+  EXPECT_NE(r.out.find("events\n  start D:\\SETUP.EXE /MVE"), std::string::npos) << r.out;
   EXPECT_NE(testing_support::ReadHostFile(m_root / "m" / "events.log").find("start D:\\SETUP.EXE /MVE"),
             std::string::npos);
+}
+
+TEST_F(WinsimTest, AFailedPreparationShowsItsMessage) {
+  ASSERT_EQ(Winsim({"new", Dir("m")}).status, 0);
+  Result r = Winsim({"run", Dir("m"), "D:\\SETUP.EXE"});
+  ASSERT_EQ(r.status, 0) << "the program ran to its end";
+  EXPECT_NE(r.out.find("last message     1084"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("wizard           none"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("  message 1084 \"D:\\SETUP.INF\" -> OK"), std::string::npos) << r.out;
 }
 
 TEST_F(WinsimTest, RegistryByKey) {
@@ -58,7 +70,7 @@ TEST_F(WinsimTest, BadCommandLinesAndMachines) {
   EXPECT_EQ(Winsim({"fly"}).status, 2);
   EXPECT_EQ(Winsim({"new"}).status, 2);
   EXPECT_EQ(Winsim({"new", Dir("m"), "--os", "win31"}).status, 2);
-  EXPECT_EQ(Winsim({"new", Dir("m"), "--locale", "QQQ"}).status, 1);
+  EXPECT_EQ(Winsim({"new", Dir("m"), "--locale", "Q1"}).status, 1);
   EXPECT_EQ(Winsim({"run", Dir("none"), "D:\\SETUP.EXE"}).status, 1);
   ASSERT_EQ(Winsim({"new", Dir("m")}).status, 0);
   EXPECT_EQ(Winsim({"run", Dir("m"), "SETUP.EXE"}).status, 2) << "the program needs a full Windows path";

@@ -2,9 +2,9 @@
 
 #include <cctype>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <ostream>
-#include <sstream>
 
 #include "app/install_app.h"
 #include "platform/sim/config_file.h"
@@ -76,7 +76,6 @@ void PrintContext(const CInstallApp& app, std::ostream& out) {
       << "  caller command   " << c.GetCallerCmd() << "\n"
       << "  last message     " << c.GetLastMessage() << "\n"
       << "  wizard           " << wizard << "\n";
-  for (const std::string& message : app.GetUnshownMessages()) out << "recorded " << message << "\n";
   if (!app.GetStepsNotBuilt().empty()) {
     out << "not built yet:";
     for (const std::string& step : app.GetStepsNotBuilt()) out << " [" << step << "]";
@@ -105,12 +104,22 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     err << "winsim: " << error << "\n";
     return 1;
   }
-  sim::SimPlatform platform(*machine, program);
-  platform.Install();
-  machine->AppendEvent("start " + program + (commandLine.empty() ? "" : " " + commandLine));
-  CInstallApp app(commandLine);
-  app.Run();
-  PrintContext(app, out);
+  std::error_code ec;
+  const auto eventsBefore = std::filesystem::file_size(machine->Folder() / "events.log", ec);
+  {
+    sim::SimPlatform platform(*machine, program);
+    platform.Install();
+    machine->AppendEvent("start " + program + (commandLine.empty() ? "" : " " + commandLine));
+    CInstallApp app(commandLine);
+    app.Run();
+    PrintContext(app, out);
+  }
+  // What the machine recorded during this run: message boxes, programs, restarts.
+  std::ifstream events(machine->Folder() / "events.log", std::ios::binary);
+  events.seekg(static_cast<std::streamoff>(ec ? 0 : eventsBefore));
+  std::string line;
+  out << "events\n";
+  while (std::getline(events, line)) out << "  " << line << "\n";
   return 0;
 }
 
@@ -126,31 +135,16 @@ int Reg(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     err << "winsim: " << error << "\n";
     return 1;
   }
-  std::ifstream in(machine->Folder() / "registry.reg", std::ios::binary);
-  if (!in) {
-    err << "winsim: cannot read the registry of " << args[1] << "\n";
-    return 1;
-  }
-  std::stringstream text;
-  text << in.rdbuf();
   if (args.size() == 2) {
-    out << text.str();
+    out << machine->Registry().Export();
     return 0;
   }
-  const std::string key = args[2];
-  out << "REGEDIT4\r\n\r\n";
-  std::string line;
-  bool printing = false;
-  while (std::getline(text, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (!line.empty() && line[0] == '[') {
-      std::string name = line.substr(1, line.find(']') == std::string::npos ? std::string::npos : line.find(']') - 1);
-      printing = sim::EqualsNoCase(name, key) ||
-                 (name.size() > key.size() && sim::EqualsNoCase(name.substr(0, key.size()), key) &&
-                  name[key.size()] == '\\');
-    }
-    if (printing) out << line << "\r\n";
+  auto key = machine->Registry().Export(args[2]);
+  if (!key) {
+    err << "winsim: no key " << args[2] << "\n";
+    return 1;
   }
+  out << *key;
   return 0;
 }
 

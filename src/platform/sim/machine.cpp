@@ -11,6 +11,9 @@ namespace fs = std::filesystem;
 namespace sim {
 namespace {
 
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
 struct LocaleInfo {
   const char* code;
   platform::UINT codePage;
@@ -21,15 +24,17 @@ constexpr LocaleInfo kLocales[] = {
     {"DEU", 1252}, {"ITA", 1252}, {"JPN", 932},  {"KOR", 949},  {"NOR", 1252}, {"PLK", 1250}, {"PTB", 1252},
     {"PTG", 1252}, {"RUS", 1251}, {"ESP", 1252}, {"SVE", 1252}, {"THA", 874}};
 
-const LocaleInfo* FindLocale(std::string_view code) {
+// The setup's own languages; any other abbreviated language name (DES, ENG,
+// FRB …) is a locale of the 1252 code page.
+std::optional<LocaleInfo> FindLocale(std::string_view code, std::string& storage) {
   for (const LocaleInfo& l : kLocales) {
-    if (EqualsNoCase(l.code, code)) return &l;
+    if (EqualsNoCase(l.code, code)) return l;
   }
-  return nullptr;
+  if (code.size() != 3 || !std::all_of(code.begin(), code.end(), IsAsciiLetter)) return std::nullopt;
+  storage = ToUpper(code);
+  return LocaleInfo{storage.c_str(), 1252};
 }
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
 bool ReadHostFile(const fs::path& path, std::string& out) {
   std::ifstream in(path, std::ios::binary);
@@ -81,32 +86,65 @@ std::string DefaultWindowsDir(OsKind os) {
   return (os == OsKind::NT4 || os == OsKind::NT5) ? "C:\\WINNT" : "C:\\WINDOWS";
 }
 
-std::string InitialRegistry(OsKind os, const std::string& windowsDir) {
+// The keys a fresh system of that kind has and the setup program reads.
+bool WriteInitialRegistry(const fs::path& file, OsKind os, const std::string& windowsDir, platform::UINT codePage,
+                          std::string& error) {
   const bool nt = os == OsKind::NT4 || os == OsKind::NT5;
-  auto escaped = [](std::string s) {
-    std::string out;
-    for (char c : s) {
-      if (c == '\\' || c == '"') out += '\\';
-      out += c;
-    }
-    return out;
-  };
-  std::string r = "REGEDIT4\r\n\r\n";
-  r += "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion]\r\n";
-  r += "\"ProgramFilesDir\"=\"C:\\\\Program Files\"\r\n";
-  r += "\"CommonFilesDir\"=\"C:\\\\Program Files\\\\Common Files\"\r\n";
-  if (!nt) {
-    r += "\"SystemRoot\"=\"" + escaped(windowsDir) + "\"\r\n";
-    r += "\"VersionNumber\"=\"" + std::string(os == OsKind::Win95 ? "4.00.950" : "4.10.1998") + "\"\r\n";
-  }
-  r += "\r\n";
+  SimRegistry r(nt);
+  const std::string cv = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+  r.SetString(cv, "ProgramFilesDir", "C:\\Program Files");
+  r.SetString(cv, "CommonFilesDir", "C:\\Program Files\\Common Files");
+  std::string profile, commonProfile;
   if (nt) {
-    r += "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion]\r\n";
-    r += "\"SystemRoot\"=\"" + escaped(windowsDir) + "\"\r\n";
-    r += "\"CurrentVersion\"=\"" + std::string(os == OsKind::NT4 ? "4.0" : "5.0") + "\"\r\n\r\n";
+    const std::string ntcv = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
+    r.SetString(ntcv, "SystemRoot", windowsDir);
+    r.SetString(ntcv, "CurrentVersion", os == OsKind::NT4 ? "4.0" : "5.0");
+    r.SetString(ntcv, "CurrentBuildNumber", os == OsKind::NT4 ? "1381" : "2195");
+    r.SetString(ntcv, "CSDVersion", os == OsKind::NT4 ? "Service Pack 6" : "Service Pack 4");
+    const std::string video = "HKEY_LOCAL_MACHINE\\HARDWARE\\DEVICEMAP\\VIDEO";
+    r.SetString(video, "\\Device\\Video0",
+                "\\REGISTRY\\Machine\\System\\CurrentControlSet\\Services\\vga\\Device0");
+    r.SetString(video, "VgaCompatible", "\\Device\\Video0");
+    r.SetDword(video, "MaxObjectNumber", 0);
+    profile = os == OsKind::NT4 ? windowsDir + "\\Profiles\\Administrator"
+                                : std::string("C:\\Documents and Settings\\Administrator");
+    commonProfile = os == OsKind::NT4 ? windowsDir + "\\Profiles\\All Users"
+                                      : std::string("C:\\Documents and Settings\\All Users");
+  } else {
+    r.SetString(cv, "SystemRoot", windowsDir);
+    r.SetString(cv, "VersionNumber", os == OsKind::Win95 ? "4.00.950" : "4.10.1998");
+    r.SetString(cv, "Version", os == OsKind::Win95 ? "Windows 95" : "Windows 98");
+    profile = windowsDir;
+    commonProfile = windowsDir + "\\All Users";
   }
-  r += "[HKEY_CURRENT_USER\\Software]\r\n\r\n";
-  return r;
+  const std::string user = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+  r.SetString(user, "Desktop", profile + "\\Desktop");
+  r.SetString(user, "Start Menu", profile + "\\Start Menu");
+  r.SetString(user, "Programs", profile + "\\Start Menu\\Programs");
+  r.SetString(user, "Startup", profile + "\\Start Menu\\Programs\\StartUp");
+  const std::string common = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+  r.SetString(common, "Common Desktop", commonProfile + "\\Desktop");
+  r.SetString(common, "Common Start Menu", commonProfile + "\\Start Menu");
+  r.SetString(common, "Common Programs", commonProfile + "\\Start Menu\\Programs");
+  r.SetString(common, "Common Startup", commonProfile + "\\Start Menu\\Programs\\StartUp");
+  r.SetString("HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Nls\\CodePage", "ACP", std::to_string(codePage));
+  r.AttachFile(file);
+  return r.Save(error);
+}
+
+// The folders behind the shell folders of a fresh system.
+std::vector<std::string> ShellFolders(OsKind os, const std::string& windowsName) {
+  if (os == OsKind::NT4) {
+    return {windowsName + "/Profiles/Administrator/Desktop", windowsName + "/Profiles/Administrator/Start Menu/Programs/StartUp",
+            windowsName + "/Profiles/All Users/Desktop", windowsName + "/Profiles/All Users/Start Menu/Programs/StartUp"};
+  }
+  if (os == OsKind::NT5) {
+    return {"Documents and Settings/Administrator/Desktop",
+            "Documents and Settings/Administrator/Start Menu/Programs/StartUp",
+            "Documents and Settings/All Users/Desktop", "Documents and Settings/All Users/Start Menu/Programs/StartUp"};
+  }
+  return {windowsName + "/Desktop", windowsName + "/Start Menu/Programs/StartUp", windowsName + "/All Users/Desktop",
+          windowsName + "/All Users/Start Menu/Programs/StartUp"};
 }
 
 std::string InitialHardware(OsKind os) {
@@ -171,10 +209,10 @@ const char* OsKindName(OsKind os) {
 }
 
 bool Machine::Create(const fs::path& dir, OsKind os, std::string_view locale, std::string& error) {
-  const LocaleInfo* info = FindLocale(locale);
-  if (info == nullptr) {
-    error = "unknown locale code '" + std::string(locale) + "' (use one of CHS CHT DAN NLD ENU FIN FRA DEU ITA JPN KOR "
-            "NOR PLK PTB PTG RUS ESP SVE THA)";
+  std::string storage;
+  const auto info = FindLocale(locale, storage);
+  if (!info) {
+    error = "locale code '" + std::string(locale) + "' is not a three-letter language abbreviation such as ENU or DEU";
     return false;
   }
   std::error_code ec;
@@ -202,6 +240,7 @@ bool Machine::Create(const fs::path& dir, OsKind os, std::string_view locale, st
   }
   if (!nt) fs::create_directories(windows / "SYSTEM" / "IOSUBSYS", ec);
   if (nt) fs::create_directories(windows / "SYSTEM32" / "DRIVERS", ec);
+  for (const std::string& folder : ShellFolders(os, windowsName)) fs::create_directories(c / folder, ec);
 
   ConfigFile machine;
   auto& m = machine.AddSection("Machine");
@@ -212,7 +251,7 @@ bool Machine::Create(const fs::path& dir, OsKind os, std::string_view locale, st
                {"SafeMode", "0"}};
   return WriteHostFile(dir / "machine.ini", "; The simulated Windows machine.\n" + machine.Serialize(), error) &&
          WriteHostFile(dir / "hardware.ini", InitialHardware(os), error) &&
-         WriteHostFile(dir / "registry.reg", InitialRegistry(os, DefaultWindowsDir(os)), error) &&
+         WriteInitialRegistry(dir / "registry.reg", os, DefaultWindowsDir(os), info->codePage, error) &&
          WriteHostFile(dir / "events.log", "", error);
 }
 
@@ -244,8 +283,9 @@ std::optional<Machine> Machine::Open(const fs::path& dir, std::string& error) {
     return std::nullopt;
   }
   m.m_os = *os;
-  const LocaleInfo* locale = FindLocale(machineIni->Get("Machine", "Locale").value_or("ENU"));
-  if (locale == nullptr) {
+  std::string localeStorage;
+  const auto locale = FindLocale(machineIni->Get("Machine", "Locale").value_or("ENU"), localeStorage);
+  if (!locale) {
     error = "machine.ini: unknown Locale '" + machineIni->Get("Machine", "Locale").value_or("") + "'";
     return std::nullopt;
   }
@@ -266,6 +306,9 @@ std::optional<Machine> Machine::Open(const fs::path& dir, std::string& error) {
       return std::nullopt;
     }
   }
+
+  m.m_registry = SimRegistry::Load(m.m_dir / "registry.reg", m.IsNT(), error);
+  if (!m.m_registry) return std::nullopt;
 
   if (!ReadHostFile(m.m_dir / "hardware.ini", text)) {
     error = "cannot read " + (m.m_dir / "hardware.ini").string();
@@ -385,7 +428,8 @@ DriveSpace Machine::FreeSpace(char driveLetter) const {
   for (const auto& [d, space] : m_drives) {
     if (d == letter) return space;
   }
-  return DriveSpace{};
+  // A drive that hardware.ini does not describe: 1 GB free in 4 KB clusters.
+  return DriveSpace{262144, 8, 512};
 }
 
 bool Machine::LibraryPresent(std::string_view libraryName) const {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "platform/sim/config_file.h"
+#include "platform/sim/sim_registry.h"
 #include "platform/win_types.h"
 
 namespace sim {
@@ -70,6 +72,7 @@ class Machine {
   const std::vector<PciDevice>& PciDevices() const { return m_pci; }
   const std::vector<std::string>& InstalledHardwareIds() const { return m_installedIds; }
   const std::vector<DisplayDevice>& DisplayDevices() const { return m_displays; }
+  // The free space hardware.ini gives a drive, or a default.
   DriveSpace FreeSpace(char driveLetter) const;
   bool LibraryPresent(std::string_view libraryName) const;
   bool EntryPointPresent(std::string_view libraryName, std::string_view entryPoint) const;
@@ -81,6 +84,9 @@ class Machine {
   // are resolved inside the drive; links are refused. The last component
   // need not exist (a file about to be created).
   ResolvedPath Resolve(std::string_view windowsPath, std::string_view currentDir = "C:\\") const;
+
+  // The registry, loaded from registry.reg and written back after each change.
+  SimRegistry& Registry() const { return *m_registry; }
 
   // One line of the machine's event record.
   void AppendEvent(std::string_view line) const;
@@ -99,6 +105,7 @@ class Machine {
   std::vector<std::pair<std::string, bool>> m_libraries;
   std::vector<std::pair<std::string, std::string>> m_missingEntries;  // library, entry point
   std::vector<std::pair<int, std::string>> m_logicalDirs;
+  std::shared_ptr<SimRegistry> m_registry;
 };
 
 }  // namespace sim

@@ -1,5 +1,7 @@
 #include "platform/sim/sim_platform.h"
 
+#include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <system_error>
@@ -15,6 +17,54 @@ namespace {
 const Machine* g_activeMachine = nullptr;
 
 constexpr std::uintmax_t kMaxReadSize = 0x7FFFFFFF;
+constexpr std::uintmax_t kMaxLibrarySize = 64u << 20;
+constexpr std::uintptr_t kProgramModule = 0x00400000;  // where Windows maps a program
+
+#ifndef ERROR_INVALID_FLAGS
+#define ERROR_INVALID_FLAGS 1004L
+#endif
+
+bool Matches(std::string_view pattern, std::string_view name) {
+  // '*' any run, '?' one character; without regard to case.
+  std::size_t p = 0, n = 0, star = std::string_view::npos, mark = 0;
+  auto upper = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; };
+  while (n < name.size()) {
+    if (p < pattern.size() && (pattern[p] == '?' || upper(pattern[p]) == upper(name[n]))) {
+      ++p;
+      ++n;
+    } else if (p < pattern.size() && pattern[p] == '*') {
+      star = p++;
+      mark = n;
+    } else if (star != std::string_view::npos) {
+      p = star + 1;
+      n = ++mark;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}
+
+const char* AnswerName(int answer) {
+  switch (answer) {
+    case IDOK: return "OK";
+    case IDCANCEL: return "Cancel";
+    case IDYES: return "Yes";
+    case IDNO: return "No";
+    default: return "?";
+  }
+}
+
+int DefaultAnswer(platform::UINT type) {
+  const bool second = (type & MB_DEFBUTTON2) != 0;
+  switch (type & 0xF) {
+    case MB_OKCANCEL: return second ? IDCANCEL : IDOK;
+    case MB_YESNO: return second ? IDNO : IDYES;
+    case 3: return second ? IDNO : IDYES;  // MB_YESNOCANCEL
+    default: return IDOK;
+  }
+}
 
 // "C:\DIR\FILE.DLL" -> "FILE.DLL"; a name without extension gets ".DLL".
 std::string LibraryFileName(std::string_view name) {
@@ -29,7 +79,9 @@ std::string LibraryFileName(std::string_view name) {
 const Machine* ActiveMachine() { return g_activeMachine; }
 
 SimPlatform::SimPlatform(const Machine& machine, std::string programPath)
-    : m_machine(machine), m_programPath(std::move(programPath)) {}
+    : m_machine(machine),
+      m_programPath(std::move(programPath)),
+      m_profiles(machine, [this] { return CurrentDirectory(); }) {}
 
 SimPlatform::~SimPlatform() {
   if (m_installed) {
@@ -39,7 +91,7 @@ SimPlatform::~SimPlatform() {
 }
 
 void SimPlatform::Install() {
-  m_previous = platform::Install(platform::Platform{this, this, this});
+  m_previous = platform::Install(platform::Platform{this, this, this, &m_machine.Registry(), this, this, &m_profiles});
   g_activeMachine = &m_machine;
   m_installed = true;
 }
@@ -62,6 +114,22 @@ platform::BOOL SimPlatform::GetVersionExA(platform::OSVERSIONINFOA& info) {
 std::string SimPlatform::GetModuleFileNameA() { return m_programPath; }
 
 platform::UINT SimPlatform::GetACP() { return m_machine.CodePage(); }
+
+int SimPlatform::GetLocaleInfoA(platform::DWORD lcType, char* buffer, int size) {
+  if (lcType != LOCALE_SABBREVLANGNAME) {
+    m_lastError = ERROR_INVALID_FLAGS;
+    return 0;
+  }
+  const std::string& code = m_machine.Locale();
+  const int needed = static_cast<int>(code.size()) + 1;
+  if (size == 0) return needed;
+  if (buffer == nullptr || size < needed) {
+    m_lastError = ERROR_INSUFFICIENT_BUFFER;
+    return 0;
+  }
+  std::memcpy(buffer, code.c_str(), static_cast<std::size_t>(needed));
+  return needed;
+}
 
 platform::DWORD SimPlatform::ReadWholeFile(std::string_view path, std::vector<char>& content) {
   ResolvedPath resolved = m_machine.Resolve(path, CurrentDirectory());
@@ -102,23 +170,102 @@ bool SimPlatform::FileExists(std::string_view path) {
   return resolved.ok() && fs::is_regular_file(fs::symlink_status(resolved.host, ec));
 }
 
+std::string SimPlatform::FindFirstFileName(std::string_view pattern) {
+  const std::size_t slash = pattern.find_last_of("\\/");
+  const std::string folder(slash == std::string_view::npos ? std::string_view(".") : pattern.substr(0, slash + 1));
+  const std::string_view namePattern = slash == std::string_view::npos ? pattern : pattern.substr(slash + 1);
+  ResolvedPath resolved = m_machine.Resolve(folder, CurrentDirectory());
+  std::error_code ec;
+  if (!resolved.ok() || !fs::is_directory(fs::symlink_status(resolved.host, ec))) {
+    m_lastError = ERROR_PATH_NOT_FOUND;
+    return {};
+  }
+  // Names in sorted order, as an NTFS folder lists them.
+  std::string first;
+  for (fs::directory_iterator it(resolved.host, ec), end; !ec && it != end; it.increment(ec)) {
+    if (it->is_symlink(ec)) continue;
+    std::string name = it->path().filename().string();
+    if (Matches(namePattern, name) && (first.empty() || ToUpper(name) < ToUpper(first))) first = name;
+  }
+  if (first.empty()) m_lastError = ERROR_FILE_NOT_FOUND;
+  return first;
+}
+
+platform::BOOL SimPlatform::GetDiskFreeSpaceA(std::string_view root, platform::DWORD* sectorsPerCluster,
+                                              platform::DWORD* bytesPerSector, platform::DWORD* freeClusters,
+                                              platform::DWORD* totalClusters) {
+  const std::string folder = root.empty() ? CurrentDirectory().substr(0, 3) : std::string(root);
+  ResolvedPath resolved = m_machine.Resolve(folder, CurrentDirectory());
+  std::error_code ec;
+  if (!resolved.ok() || !fs::is_directory(fs::symlink_status(resolved.host, ec))) {
+    m_lastError = ERROR_PATH_NOT_FOUND;
+    return 0;
+  }
+  char drive = folder.size() >= 2 && folder[1] == ':' ? folder[0] : CurrentDirectory()[0];
+  const DriveSpace space = m_machine.FreeSpace(drive);
+  if (sectorsPerCluster != nullptr) *sectorsPerCluster = space.sectorsPerCluster;
+  if (bytesPerSector != nullptr) *bytesPerSector = space.bytesPerSector;
+  if (freeClusters != nullptr) *freeClusters = space.freeClusters;
+  // The drive is twice as large as its free part, within 32 bits.
+  if (totalClusters != nullptr) {
+    *totalClusters = space.freeClusters > 0x7FFFFFFFu ? 0xFFFFFFFFu : space.freeClusters * 2;
+  }
+  return 1;
+}
+
 platform::HMODULE SimPlatform::LoadLibraryA(std::string_view name) {
   const std::string file = LibraryFileName(name);
+  std::string key = file;
+  std::shared_ptr<const PeResources> resources;
   if (!IsBuiltInLibrary(file) || !m_machine.LibraryPresent(file)) {
-    // Any other library is a file the simulated machine cannot run.
-    bool onDisk = !name.empty() && (FileExists(name) || FileExists(m_machine.SystemDir() + "\\" + file));
-    m_lastError = onDisk ? ERROR_BAD_EXE_FORMAT : ERROR_MOD_NOT_FOUND;
-    return nullptr;
-  }
-  for (auto& [handle, library] : m_libraries) {
-    if (library.name == file) {
-      ++library.references;
-      return reinterpret_cast<platform::HMODULE>(handle);
+    // A library file: found by its path, or in the program's, the system and the Windows folder.
+    std::string path(name);
+    if (name.find_first_of("\\/") == std::string_view::npos) {
+      path.clear();
+      for (const std::string& folder : {CurrentDirectory(), m_machine.SystemDir() + "\\", m_machine.WindowsDir() + "\\"}) {
+        if (FileExists(folder + file)) {
+          path = folder + file;
+          break;
+        }
+      }
+    }
+    ResolvedPath resolved = path.empty() ? ResolvedPath{{}, ERROR_MOD_NOT_FOUND} : m_machine.Resolve(path, CurrentDirectory());
+    std::error_code ec;
+    if (!resolved.ok() || !fs::is_regular_file(fs::symlink_status(resolved.host, ec))) {
+      m_lastError = ERROR_MOD_NOT_FOUND;
+      return nullptr;
+    }
+    key = resolved.host.string();
+    for (auto& [handle, library] : m_libraries) {
+      if (library.name == key) {
+        ++library.references;
+        return reinterpret_cast<platform::HMODULE>(handle);
+      }
+    }
+    std::uintmax_t size = fs::file_size(resolved.host, ec);
+    std::vector<std::uint8_t> image;
+    if (!ec && size <= kMaxLibrarySize) {
+      std::ifstream in(resolved.host, std::ios::binary);
+      image.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    std::string error;
+    auto parsed = image.empty() ? std::nullopt : PeResources::Parse(std::move(image), error);
+    if (!parsed) {
+      m_lastError = ERROR_BAD_EXE_FORMAT;
+      return nullptr;
+    }
+    resources = std::make_shared<const PeResources>(std::move(*parsed));
+  } else {
+    for (auto& [handle, library] : m_libraries) {
+      if (library.name == key) {
+        ++library.references;
+        return reinterpret_cast<platform::HMODULE>(handle);
+      }
     }
   }
   std::uintptr_t handle = m_nextHandle;
   m_nextHandle += 0x10000;
-  m_libraries[handle] = LoadedLibrary{file, 1};
+  m_libraries[handle] = LoadedLibrary{key, 1, std::move(resources)};
   return reinterpret_cast<platform::HMODULE>(handle);
 }
 
@@ -133,7 +280,7 @@ platform::FARPROC SimPlatform::GetProcAddress(platform::HMODULE module, const ch
     m_lastError = ERROR_INVALID_HANDLE;
     return nullptr;
   }
-  platform::FARPROC proc = name != nullptr && m_machine.EntryPointPresent(library->name, name)
+  platform::FARPROC proc = name != nullptr && !library->resources && m_machine.EntryPointPresent(library->name, name)
                                ? BuiltInEntryPoint(library->name, name)
                                : nullptr;
   if (proc == nullptr) m_lastError = ERROR_PROC_NOT_FOUND;
@@ -146,7 +293,7 @@ platform::FARPROC SimPlatform::GetProcAddressByOrdinal(platform::HMODULE module,
     m_lastError = ERROR_INVALID_HANDLE;
     return nullptr;
   }
-  platform::FARPROC proc = BuiltInEntryPoint(library->name, ordinal);
+  platform::FARPROC proc = library->resources ? nullptr : BuiltInEntryPoint(library->name, ordinal);
   if (proc == nullptr) m_lastError = ERROR_PROC_NOT_FOUND;
   return proc;
 }
@@ -162,5 +309,33 @@ platform::BOOL SimPlatform::FreeLibrary(platform::HMODULE module) {
 }
 
 platform::DWORD SimPlatform::GetLastError() { return m_lastError; }
+
+const PeResources* SimPlatform::ResourcesOf(platform::HMODULE module) const {
+  const LoadedLibrary* library = Find(module);
+  return library != nullptr ? library->resources.get() : nullptr;
+}
+
+int SimPlatform::LoadStringA(platform::HMODULE module, platform::UINT id, char* buffer, int size) {
+  if (buffer == nullptr || size <= 0) return 0;
+  buffer[0] = '\0';
+  const PeResources* resources = ResourcesOf(module);
+  auto text = resources != nullptr ? resources->LoadString(id, m_machine.CodePage()) : std::nullopt;
+  if (!text) return 0;
+  const std::size_t n = std::min(text->size(), static_cast<std::size_t>(size) - 1);
+  std::memcpy(buffer, text->data(), n);
+  buffer[n] = '\0';
+  return static_cast<int>(n);
+}
+
+platform::HMODULE SimPlatform::GetProgramModule() { return reinterpret_cast<platform::HMODULE>(kProgramModule); }
+
+int SimPlatform::MessageBoxA(const platform::MessageBoxRequest& request) {
+  const int answer = m_answerer ? m_answerer(request) : DefaultAnswer(request.type);
+  std::string line = "message " + std::to_string(request.messageId);
+  for (const std::string& insert : request.inserts) line += " \"" + insert + "\"";
+  line += std::string(" -> ") + AnswerName(answer);
+  m_machine.AppendEvent(line);
+  return answer;
+}
 
 }  // namespace sim

@@ -1,15 +1,23 @@
 // The platform interfaces answered by a simulated machine.
 #pragma once
 
+#include <functional>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "platform/platform.h"
 #include "platform/sim/machine.h"
+#include "platform/sim/pe_resources.h"
+#include "platform/sim/sim_profile_files.h"
 
 namespace sim {
 
-class SimPlatform final : public platform::ISystemInfo, public platform::IFileSystem, public platform::ILibraryLoader {
+class SimPlatform final : public platform::ISystemInfo,
+                          public platform::IFileSystem,
+                          public platform::ILibraryLoader,
+                          public platform::IResources,
+                          public platform::IUserInterface {
  public:
   // `programPath` is the Windows path the program runs as (D:\SETUP.EXE).
   // The machine must outlive the platform.
@@ -29,12 +37,17 @@ class SimPlatform final : public platform::ISystemInfo, public platform::IFileSy
   platform::BOOL GetVersionExA(platform::OSVERSIONINFOA& info) override;
   std::string GetModuleFileNameA() override;
   platform::UINT GetACP() override;
+  int GetLocaleInfoA(platform::DWORD lcType, char* buffer, int size) override;
   platform::DWORD GetLastError() override;
 
   // IFileSystem
   platform::DWORD ReadWholeFile(std::string_view path, std::vector<char>& content) override;
   platform::DWORD WriteWholeFile(std::string_view path, const char* data, std::size_t size) override;
   bool FileExists(std::string_view path) override;
+  std::string FindFirstFileName(std::string_view pattern) override;
+  platform::BOOL GetDiskFreeSpaceA(std::string_view root, platform::DWORD* sectorsPerCluster,
+                                   platform::DWORD* bytesPerSector, platform::DWORD* freeClusters,
+                                   platform::DWORD* totalClusters) override;
 
   // ILibraryLoader
   platform::HMODULE LoadLibraryA(std::string_view name) override;
@@ -42,10 +55,23 @@ class SimPlatform final : public platform::ISystemInfo, public platform::IFileSy
   platform::FARPROC GetProcAddressByOrdinal(platform::HMODULE module, platform::WORD ordinal) override;
   platform::BOOL FreeLibrary(platform::HMODULE module) override;
 
+  // IResources
+  int LoadStringA(platform::HMODULE module, platform::UINT id, char* buffer, int size) override;
+  platform::HMODULE GetProgramModule() override;
+  // The resources of a loaded library, or nullptr (tests, the page host).
+  const PeResources* ResourcesOf(platform::HMODULE module) const;
+
+  // IUserInterface: recorded in events.log, answered by the answerer when
+  // one is set, otherwise by the box's default button.
+  int MessageBoxA(const platform::MessageBoxRequest& request) override;
+  using MessageAnswerer = std::function<int(const platform::MessageBoxRequest&)>;
+  void SetMessageAnswerer(MessageAnswerer answerer) { m_answerer = std::move(answerer); }
+
  private:
   struct LoadedLibrary {
-    std::string name;  // upper case, with extension
+    std::string name;  // upper case, with extension; the full path for a library file
     int references = 0;
+    std::shared_ptr<const PeResources> resources;  // a library file's resources; none for built-ins
   };
   const LoadedLibrary* Find(platform::HMODULE module) const;
 
@@ -54,6 +80,8 @@ class SimPlatform final : public platform::ISystemInfo, public platform::IFileSy
   std::map<std::uintptr_t, LoadedLibrary> m_libraries;
   std::uintptr_t m_nextHandle = 0x10000000;
   platform::DWORD m_lastError = ERROR_SUCCESS;
+  MessageAnswerer m_answerer;
+  SimProfileFiles m_profiles;
   bool m_installed = false;
   platform::Platform m_previous;
 };

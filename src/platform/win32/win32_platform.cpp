@@ -9,6 +9,26 @@ namespace {
 
 HMODULE Native(platform::HMODULE module) { return reinterpret_cast<HMODULE>(module); }
 platform::HMODULE Portable(HMODULE module) { return reinterpret_cast<platform::HMODULE>(module); }
+::HKEY Native(platform::HKEY key) { return reinterpret_cast<::HKEY>(key); }
+platform::HKEY Portable(::HKEY key) { return reinterpret_cast<platform::HKEY>(key); }
+
+// A DWORD of the interface (32-bit) in and out of a Win32 DWORD (unsigned
+// long) without aliasing one as the other.
+class DwordSlot {
+ public:
+  explicit DwordSlot(platform::DWORD* target) : m_target(target), m_value(target != nullptr ? *target : 0) {}
+  ~DwordSlot() {
+    if (m_target != nullptr) *m_target = static_cast<platform::DWORD>(m_value);
+  }
+  DwordSlot(const DwordSlot&) = delete;
+  DwordSlot& operator=(const DwordSlot&) = delete;
+  DWORD* get() { return m_target != nullptr ? &m_value : nullptr; }
+
+ private:
+  platform::DWORD* m_target;
+  DWORD m_value;
+};
+
 platform::FARPROC Portable(::FARPROC proc) {
   return reinterpret_cast<platform::FARPROC>(reinterpret_cast<void (*)()>(proc));
 }
@@ -20,7 +40,7 @@ Win32Platform::~Win32Platform() {
 }
 
 void Win32Platform::Install() {
-  m_previous = platform::Install(platform::Platform{this, this, this});
+  m_previous = platform::Install(platform::Platform{this, this, this, this, this, this, &m_profiles});
   m_installed = true;
 }
 
@@ -50,6 +70,19 @@ std::string Win32Platform::GetModuleFileNameA() {
 }
 
 platform::UINT Win32Platform::GetACP() { return ::GetACP(); }
+
+int Win32Platform::GetLocaleInfoA(platform::DWORD lcType, char* buffer, int size) {
+  return ::GetLocaleInfoA(LOCALE_USER_DEFAULT, lcType, buffer, size);
+}
+
+std::string Win32Platform::FindFirstFileName(std::string_view pattern) {
+  std::string text(pattern);
+  WIN32_FIND_DATAA found{};
+  HANDLE search = ::FindFirstFileA(text.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return {};
+  ::FindClose(search);
+  return found.cFileName;
+}
 
 platform::DWORD Win32Platform::ReadWholeFile(std::string_view path, std::vector<char>& content) {
   std::string name(path);
@@ -105,6 +138,14 @@ bool Win32Platform::FileExists(std::string_view path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+platform::BOOL Win32Platform::GetDiskFreeSpaceA(std::string_view root, platform::DWORD* sectorsPerCluster,
+                                                platform::DWORD* bytesPerSector, platform::DWORD* freeClusters,
+                                                platform::DWORD* totalClusters) {
+  std::string text(root);
+  DwordSlot spc(sectorsPerCluster), bps(bytesPerSector), freeCount(freeClusters), total(totalClusters);
+  return ::GetDiskFreeSpaceA(text.empty() ? nullptr : text.c_str(), spc.get(), bps.get(), freeCount.get(), total.get());
+}
+
 platform::HMODULE Win32Platform::LoadLibraryA(std::string_view name) {
   std::string text(name);
   return Portable(::LoadLibraryA(text.c_str()));
@@ -121,5 +162,68 @@ platform::FARPROC Win32Platform::GetProcAddressByOrdinal(platform::HMODULE modul
 platform::BOOL Win32Platform::FreeLibrary(platform::HMODULE module) { return ::FreeLibrary(Native(module)); }
 
 platform::DWORD Win32Platform::GetLastError() { return ::GetLastError(); }
+
+platform::LONG Win32Platform::RegOpenKeyExA(platform::HKEY key, const char* subKey, platform::DWORD options,
+                                            platform::REGSAM desired, platform::HKEY* result) {
+  ::HKEY opened = nullptr;
+  LONG status = ::RegOpenKeyExA(Native(key), subKey, options, desired, &opened);
+  *result = status == ERROR_SUCCESS ? Portable(opened) : nullptr;
+  return status;
+}
+
+platform::LONG Win32Platform::RegCreateKeyExA(platform::HKEY key, const char* subKey, platform::DWORD options,
+                                              platform::REGSAM desired, platform::HKEY* result,
+                                              platform::DWORD* disposition) {
+  ::HKEY created = nullptr;
+  DWORD how = 0;
+  LONG status = ::RegCreateKeyExA(Native(key), subKey, 0, nullptr, options, desired, nullptr, &created, &how);
+  *result = status == ERROR_SUCCESS ? Portable(created) : nullptr;
+  if (disposition != nullptr) *disposition = how;
+  return status;
+}
+
+platform::LONG Win32Platform::RegCloseKey(platform::HKEY key) { return ::RegCloseKey(Native(key)); }
+
+platform::LONG Win32Platform::RegEnumKeyExA(platform::HKEY key, platform::DWORD index, char* name,
+                                            platform::DWORD* nameSize) {
+  DwordSlot size(nameSize);
+  return ::RegEnumKeyExA(Native(key), index, name, size.get(), nullptr, nullptr, nullptr, nullptr);
+}
+
+platform::LONG Win32Platform::RegEnumValueA(platform::HKEY key, platform::DWORD index, char* name,
+                                            platform::DWORD* nameSize, platform::DWORD* type, platform::BYTE* data,
+                                            platform::DWORD* dataSize) {
+  DwordSlot size(nameSize), kind(type), length(dataSize);
+  return ::RegEnumValueA(Native(key), index, name, size.get(), nullptr, kind.get(), data, length.get());
+}
+
+platform::LONG Win32Platform::RegQueryValueExA(platform::HKEY key, const char* name, platform::DWORD* type,
+                                               platform::BYTE* data, platform::DWORD* dataSize) {
+  DwordSlot kind(type), length(dataSize);
+  return ::RegQueryValueExA(Native(key), name, nullptr, kind.get(), data, length.get());
+}
+
+platform::LONG Win32Platform::RegSetValueExA(platform::HKEY key, const char* name, platform::DWORD type,
+                                             const platform::BYTE* data, platform::DWORD size) {
+  return ::RegSetValueExA(Native(key), name, 0, type, data, size);
+}
+
+platform::LONG Win32Platform::RegDeleteValueA(platform::HKEY key, const char* name) {
+  return ::RegDeleteValueA(Native(key), name);
+}
+
+platform::LONG Win32Platform::RegDeleteKeyA(platform::HKEY key, const char* subKey) {
+  return ::RegDeleteKeyA(Native(key), subKey);
+}
+
+int Win32Platform::LoadStringA(platform::HMODULE module, platform::UINT id, char* buffer, int size) {
+  return ::LoadStringA(reinterpret_cast<HINSTANCE>(Native(module)), id, buffer, size);
+}
+
+platform::HMODULE Win32Platform::GetProgramModule() { return Portable(::GetModuleHandleA(nullptr)); }
+
+int Win32Platform::MessageBoxA(const platform::MessageBoxRequest& request) {
+  return ::MessageBoxA(nullptr, request.text.c_str(), request.caption.c_str(), request.type);
+}
 
 }  // namespace win32

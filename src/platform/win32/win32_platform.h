@@ -3,12 +3,16 @@
 #pragma once
 
 #include "platform/platform.h"
+#include "platform/win32/win32_profile_files.h"
 
 namespace win32 {
 
 class Win32Platform final : public platform::ISystemInfo,
                             public platform::IFileSystem,
-                            public platform::ILibraryLoader {
+                            public platform::ILibraryLoader,
+                            public platform::IRegistry,
+                            public platform::IResources,
+                            public platform::IUserInterface {
  public:
   Win32Platform() = default;
   ~Win32Platform() override;
@@ -20,18 +24,46 @@ class Win32Platform final : public platform::ISystemInfo,
   platform::BOOL GetVersionExA(platform::OSVERSIONINFOA& info) override;
   std::string GetModuleFileNameA() override;
   platform::UINT GetACP() override;
+  int GetLocaleInfoA(platform::DWORD lcType, char* buffer, int size) override;
   platform::DWORD GetLastError() override;
 
   platform::DWORD ReadWholeFile(std::string_view path, std::vector<char>& content) override;
   platform::DWORD WriteWholeFile(std::string_view path, const char* data, std::size_t size) override;
   bool FileExists(std::string_view path) override;
+  std::string FindFirstFileName(std::string_view pattern) override;
+  platform::BOOL GetDiskFreeSpaceA(std::string_view root, platform::DWORD* sectorsPerCluster,
+                                   platform::DWORD* bytesPerSector, platform::DWORD* freeClusters,
+                                   platform::DWORD* totalClusters) override;
 
   platform::HMODULE LoadLibraryA(std::string_view name) override;
   platform::FARPROC GetProcAddress(platform::HMODULE module, const char* name) override;
   platform::FARPROC GetProcAddressByOrdinal(platform::HMODULE module, platform::WORD ordinal) override;
   platform::BOOL FreeLibrary(platform::HMODULE module) override;
 
+  platform::LONG RegOpenKeyExA(platform::HKEY key, const char* subKey, platform::DWORD options,
+                               platform::REGSAM desired, platform::HKEY* result) override;
+  platform::LONG RegCreateKeyExA(platform::HKEY key, const char* subKey, platform::DWORD options,
+                                 platform::REGSAM desired, platform::HKEY* result,
+                                 platform::DWORD* disposition) override;
+  platform::LONG RegCloseKey(platform::HKEY key) override;
+  platform::LONG RegEnumKeyExA(platform::HKEY key, platform::DWORD index, char* name,
+                               platform::DWORD* nameSize) override;
+  platform::LONG RegEnumValueA(platform::HKEY key, platform::DWORD index, char* name, platform::DWORD* nameSize,
+                               platform::DWORD* type, platform::BYTE* data, platform::DWORD* dataSize) override;
+  platform::LONG RegQueryValueExA(platform::HKEY key, const char* name, platform::DWORD* type,
+                                  platform::BYTE* data, platform::DWORD* dataSize) override;
+  platform::LONG RegSetValueExA(platform::HKEY key, const char* name, platform::DWORD type,
+                                const platform::BYTE* data, platform::DWORD size) override;
+  platform::LONG RegDeleteValueA(platform::HKEY key, const char* name) override;
+  platform::LONG RegDeleteKeyA(platform::HKEY key, const char* subKey) override;
+
+  int LoadStringA(platform::HMODULE module, platform::UINT id, char* buffer, int size) override;
+  platform::HMODULE GetProgramModule() override;
+
+  int MessageBoxA(const platform::MessageBoxRequest& request) override;
+
  private:
+  Win32ProfileFiles m_profiles;
   bool m_installed = false;
   platform::Platform m_previous;
 };

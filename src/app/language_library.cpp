@@ -1,0 +1,41 @@
+#include "app/language_library.h"
+
+#include "platform/platform.h"
+
+namespace {
+platform::HMODULE g_resourceModule = nullptr;
+}
+
+platform::HMODULE GetResourceModule() {
+  return g_resourceModule != nullptr ? g_resourceModule : platform::Resources().GetProgramModule();
+}
+
+void SetResourceModule(platform::HMODULE module) { g_resourceModule = module; }
+
+std::string PickLanguageExtension(std::string_view directory, std::string_view baseName, std::string_view localeCode) {
+  const std::string stem = std::string(directory) + std::string(baseName) + ".";
+  if (!platform::Files().FindFirstFileName(stem + std::string(localeCode)).empty()) return std::string(localeCode);
+
+  const std::string pattern =
+      localeCode.substr(0, 2) == "CH" ? std::string("EN?") : std::string(localeCode.substr(0, 2)) + "?";
+  const std::string found = platform::Files().FindFirstFileName(stem + pattern);
+  if (!found.empty()) {
+    const std::size_t dot = found.find_last_of('.');
+    if (dot != std::string::npos) return found.substr(dot + 1);
+  }
+  return "000";
+}
+
+platform::HMODULE LoadLanguageLibrary(platform::HMODULE /*programModule*/, std::string_view baseName) {
+  char code[6] = {};
+  if (platform::System().GetLocaleInfoA(LOCALE_SABBREVLANGNAME, code, sizeof code) == 0) code[0] = '\0';
+
+  const std::string program = platform::System().GetModuleFileNameA();
+  const std::size_t slash = program.find_last_of("\\/");
+  const std::string directory = slash == std::string::npos ? std::string() : program.substr(0, slash + 1);
+
+  const std::string stem = directory + std::string(baseName) + ".";
+  platform::HMODULE module = platform::Libraries().LoadLibraryA(stem + PickLanguageExtension(directory, baseName, code));
+  if (module == nullptr) module = platform::Libraries().LoadLibraryA(stem + "ENU");
+  return module;
+}

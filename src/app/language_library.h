@@ -1,0 +1,20 @@
+// The language resource library: chosen from the user's regional settings,
+// loaded once, never freed; every text, dialog, icon and bitmap comes from it.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/win_types.h"
+
+// Loads directory-of-the-program + baseName + "." + the picked extension,
+// falling back to ".ENU"; nullptr when neither loads. Shows nothing.
+platform::HMODULE LoadLanguageLibrary(platform::HMODULE programModule, std::string_view baseName);
+
+// The locale code when its own library exists, else the first library of the
+// same language ("EN?" for the Chinese locales), else "000".
+std::string PickLanguageExtension(std::string_view directory, std::string_view baseName, std::string_view localeCode);
+
+// The process's resource module: the language library, or the program's own module.
+platform::HMODULE GetResourceModule();
+void SetResourceModule(platform::HMODULE module);

@@ -1,0 +1,115 @@
+// Preparing the setup context before any window opens: the script for the
+// running system, COMPANY.INI, the command line, the script's own start-up
+// keys and the record of an earlier installation.
+#include "app/prepare_setup.h"
+
+#include <algorithm>
+
+#include "app/install_app.h"
+#include "platform/platform.h"
+#include "wizard/message_box.h"
+
+namespace {
+
+constexpr const char* kVariantScripts[] = {"SETUPNT4.IN", "SETUPNT5.IN", "SETUPW98.IN", "SETUPW95.IN"};
+constexpr const char* kCommonScript = "SETUP.INF";
+constexpr platform::DWORD kProfileTextSize = 260;  // 259 characters and the NUL
+
+std::string ReadProfileString(const char* section, const char* key, const char* defaultValue,
+                              const std::string& file) {
+  char buffer[kProfileTextSize] = {};
+  platform::DWORD n =
+      platform::Profiles().GetPrivateProfileStringA(section, key, defaultValue, buffer, kProfileTextSize, file.c_str());
+  return std::string(buffer, std::min<platform::DWORD>(n, kProfileTextSize - 1));
+}
+
+// The languages offered, the language picture and the choice of variant scripts.
+void ReadCompanyIni(CSetupContext& c) {
+  std::string file = c.GetSetupDir() + "\\COMPANY.INI";
+  if (!platform::Files().FileExists(file)) {
+    file = c.GetSetupDir() + "\\..\\..\\COMPANY.INI";
+    if (!platform::Files().FileExists(file)) return;
+  }
+  int count = 0;
+  std::uint32_t mask = 0;
+  for (int i = 0; i < kLanguageCount; ++i) {
+    if (platform::Profiles().GetPrivateProfileIntA("Company", c.GetLanguageCodeAt(i), 0, file.c_str()) != 0) {
+      ++count;
+      mask |= 1u << i;
+    }
+  }
+  c.SetLanguageOffer(std::max(count, 1), mask);
+  c.SetLangBitmap(ReadProfileString("Install", "DlgLangBMP", "", file));
+  if (platform::Profiles().GetPrivateProfileIntA("Install", "MultiOS", 0, file.c_str()) == 0) {
+    c.SetScriptName(kCommonScript);
+  }
+}
+
+// The script exists, and the values start-up needs are in it.
+bool CheckScript(CSetupContext& c) {
+  const std::string chosen = c.GetScriptName();
+  if (!platform::Files().FileExists(c.GetScriptPath())) {
+    c.SetScriptName(kCommonScript);
+    if (!platform::Files().FileExists(c.GetScriptPath())) {
+      const bool variant = std::any_of(std::begin(kVariantScripts), std::end(kVariantScripts),
+                                       [&](const char* name) { return chosen == name; });
+      CErrorBox().ShowError(variant ? MSG_WRONG_SYSTEM_OR_NO_SCRIPT : MSG_NO_SCRIPT, c.GetScriptPath());
+      return false;
+    }
+  }
+  const std::string script = c.GetScriptPath();
+  std::string setupCopy = ReadProfileString("DestinationDirs", "Setup.Copy", "", script);
+  if (setupCopy.empty()) {
+    CErrorBox().ShowError(MSG_MISSING_KEY, "Setup.Copy", "DestinationDirs");
+    return false;
+  }
+  if (setupCopy[0] == '%') {
+    const std::string key = setupCopy.size() >= 2 ? setupCopy.substr(1, setupCopy.size() - 2) : std::string();
+    setupCopy = ReadProfileString("Strings", key.c_str(), "", script);
+    if (setupCopy.empty()) {
+      CErrorBox().ShowError(MSG_MISSING_KEY, key, "Strings");
+      return false;
+    }
+  }
+  if (setupCopy == "display") setupCopy.clear();
+  c.SetSetupCopy(setupCopy);
+  if ((c.GetFlags() & SF_RESTART_REQUESTED) == 0 && ReadProfileString("Version", "DefaultRestart", "1", script)[0] == '0') {
+    c.SetFlags(c.GetFlags() | SF_NO_RESTART);
+  }
+  return true;
+}
+
+}  // namespace
+
+bool CInstallApp::PrepareSetup(std::string_view commandLine) {
+  CSetupContext& c = m_context;
+  c.SetScriptName(c.IsNT4() ? kVariantScripts[0] : c.IsNT5() ? kVariantScripts[1] : c.IsWin98() ? kVariantScripts[2]
+                                                                                                  : kVariantScripts[3]);
+  c.SetLanguage(kDefaultLanguage);
+  c.SetSetupDir(SetupDirectoryOf(platform::System().GetModuleFileNameA()));
+  ReadCompanyIni(c);
+  c.ParseCommandLine(commandLine);
+  // After the command line, so that a quiet run records the message unseen.
+  if (c.IsNT3()) {
+    CErrorBox().ShowError(MSG_WRONG_SYSTEM_OR_NO_SCRIPT);
+    return false;
+  }
+  if (!CheckScript(c)) return false;
+  NotBuilt("install record");
+  // A setup started anywhere but from its installed copy installs from where it was started.
+  if (c.GetSetupPath() != c.GetSetupDir()) c.SetInstallFrom(c.GetSetupDir());
+  return c.GetLastMessage() == 0;
+}
+
+std::uint32_t GetFreeKilobytes(std::string_view path) {
+  platform::DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
+  const std::string root(path.substr(0, 3));
+  if (!platform::Files().GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters,
+                                           &totalClusters)) {
+    sectorsPerCluster = bytesPerSector = freeClusters = 0;
+  }
+  // Sectors to kilobytes before the sector size, so the result is a multiple
+  // of it; in 64 bits, so a drive with more than 4 GB free does not wrap.
+  const std::uint64_t kilo = ((std::uint64_t{freeClusters} * sectorsPerCluster) >> 10) * bytesPerSector;
+  return kilo > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(kilo);
+}

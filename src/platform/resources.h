@@ -1,0 +1,20 @@
+// Resources of loaded modules (the language resource library).
+#pragma once
+
+#include "platform/win_types.h"
+
+namespace platform {
+
+class IResources {
+ public:
+  virtual ~IResources() = default;
+
+  // LoadStringA: copies at most size - 1 characters and a NUL; returns the
+  // characters copied, 0 when the string is missing.
+  virtual int LoadStringA(HMODULE module, UINT id, char* buffer, int size) = 0;
+
+  // GetModuleHandleA(NULL): the running program's own module.
+  virtual HMODULE GetProgramModule() = 0;
+};
+
+}  // namespace platform

@@ -1,0 +1,50 @@
+// The profile functions on the simulated machine: INI files on its drives,
+// read and written the way Windows reads and writes them.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "platform/profile_files.h"
+#include "platform/sim/machine.h"
+
+namespace sim {
+
+class SimProfileFiles final : public platform::IProfileFiles {
+ public:
+  // Larger files read as absent and are never rewritten: no INI file of a
+  // real machine comes near this, and a hostile one must not exhaust memory.
+  static constexpr std::uintmax_t kMaxFileSize = 16u << 20;
+
+  // `currentDirectory` answers the folder that relative paths start from.
+  // The machine must outlive this object.
+  SimProfileFiles(const Machine& machine, std::function<std::string()> currentDirectory);
+
+  platform::DWORD GetPrivateProfileStringA(const char* section, const char* key, const char* defaultValue,
+                                           char* buffer, platform::DWORD size, const char* fileName) override;
+  platform::UINT GetPrivateProfileIntA(const char* section, const char* key, int defaultValue,
+                                       const char* fileName) override;
+  platform::DWORD GetPrivateProfileSectionA(const char* section, char* buffer, platform::DWORD size,
+                                            const char* fileName) override;
+  platform::BOOL WritePrivateProfileStringA(const char* section, const char* key, const char* value,
+                                            const char* fileName) override;
+  platform::BOOL WritePrivateProfileSectionA(const char* section, const char* lines, const char* fileName) override;
+
+ private:
+  // A file as single-byte text. One that exists but cannot be read (a
+  // folder, a link, too large) reads as empty and is never rewritten.
+  struct Loaded {
+    enum State { kUnreadable, kMissing, kPresent } state = kUnreadable;
+    std::string text;
+    bool utf16 = false;  // stored as UTF-16LE with a byte-order mark
+  };
+  ResolvedPath Locate(const char* fileName) const;
+  Loaded Load(const ResolvedPath& where) const;
+  bool Store(const ResolvedPath& where, const std::string& text, bool utf16) const;
+
+  const Machine& m_machine;
+  std::function<std::string()> m_currentDirectory;
+};
+
+}  // namespace sim

@@ -1,0 +1,87 @@
+// The simulated machine's registry: keys and values with Windows semantics,
+// kept in registry.reg (REGEDIT4) and rewritten atomically after each change.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/registry.h"
+
+namespace sim {
+
+class SimRegistry final : public platform::IRegistry {
+ public:
+  // An empty registry that is not tied to a file (for building one).
+  explicit SimRegistry(bool nt);
+
+  // Reads a REGEDIT4 file; nullopt with "<file> line N: …" when malformed.
+  static std::unique_ptr<SimRegistry> Load(const std::filesystem::path& file, bool nt, std::string& error);
+
+  // From now on every change is written to `file` (write a new file, then rename).
+  void AttachFile(std::filesystem::path file) { m_file = std::move(file); }
+  bool Save(std::string& error) const;
+
+  // REGEDIT4 text of the whole registry, or of one key and its subtree
+  // ("HKEY_LOCAL_MACHINE\SOFTWARE\…"); nullopt when the key does not exist.
+  std::string Export() const;
+  std::optional<std::string> Export(std::string_view keyPath) const;
+
+  // Test and set-up helpers on full paths.
+  bool SetString(std::string_view keyPath, std::string_view name, std::string_view text);
+  bool SetDword(std::string_view keyPath, std::string_view name, std::uint32_t value);
+
+  platform::LONG RegOpenKeyExA(platform::HKEY key, const char* subKey, platform::DWORD options,
+                               platform::REGSAM desired, platform::HKEY* result) override;
+  platform::LONG RegCreateKeyExA(platform::HKEY key, const char* subKey, platform::DWORD options,
+                                 platform::REGSAM desired, platform::HKEY* result,
+                                 platform::DWORD* disposition) override;
+  platform::LONG RegCloseKey(platform::HKEY key) override;
+  platform::LONG RegEnumKeyExA(platform::HKEY key, platform::DWORD index, char* name,
+                               platform::DWORD* nameSize) override;
+  platform::LONG RegEnumValueA(platform::HKEY key, platform::DWORD index, char* name, platform::DWORD* nameSize,
+                               platform::DWORD* type, platform::BYTE* data, platform::DWORD* dataSize) override;
+  platform::LONG RegQueryValueExA(platform::HKEY key, const char* name, platform::DWORD* type,
+                                  platform::BYTE* data, platform::DWORD* dataSize) override;
+  platform::LONG RegSetValueExA(platform::HKEY key, const char* name, platform::DWORD type,
+                                const platform::BYTE* data, platform::DWORD size) override;
+  platform::LONG RegDeleteValueA(platform::HKEY key, const char* name) override;
+  platform::LONG RegDeleteKeyA(platform::HKEY key, const char* subKey) override;
+
+  struct Value {
+    std::string name;
+    platform::DWORD type = 0;
+    std::vector<platform::BYTE> data;
+  };
+  struct Key {
+    std::string name;
+    Key* parent = nullptr;
+    bool deleted = false;
+    std::vector<std::shared_ptr<Key>> subKeys;  // sorted by name without regard to case
+    std::vector<Value> values;                  // in the order they were made
+  };
+
+ private:
+  static constexpr std::size_t kRootCount = 7;
+
+  std::shared_ptr<Key> Resolve(platform::HKEY key) const;
+  std::shared_ptr<Key> Walk(const std::shared_ptr<Key>& from, std::string_view path, bool create, bool* created,
+                            platform::LONG* error);
+  std::shared_ptr<Key> FindPath(std::string_view keyPath) const;
+  platform::HKEY NewHandle(std::shared_ptr<Key> key);
+  platform::LONG Persist();
+
+  bool m_nt;
+  std::array<std::shared_ptr<Key>, kRootCount> m_roots;
+  std::map<std::uintptr_t, std::shared_ptr<Key>> m_handles;
+  std::uintptr_t m_nextHandle = 0x1000;
+  std::filesystem::path m_file;
+};
+
+}  // namespace sim

@@ -1,0 +1,29 @@
+// Message boxes. The request carries the message number and its inserts
+// beside the finished text, so a simulated machine can record and answer
+// it by number; the Win32 box shows the text.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/win_types.h"
+
+namespace platform {
+
+struct MessageBoxRequest {
+  int messageId = 0;
+  std::vector<std::string> inserts;
+  std::string text;
+  std::string caption;
+  UINT type = 0;  // MB_OK | MB_ICONERROR, MB_YESNO …
+};
+
+class IUserInterface {
+ public:
+  virtual ~IUserInterface() = default;
+
+  // MessageBoxA without an owner window: IDOK, IDYES, IDNO …
+  virtual int MessageBoxA(const MessageBoxRequest& request) = 0;
+};
+
+}  // namespace platform

@@ -1,0 +1,161 @@
+#include "wizard/registry_key.h"
+
+#include "platform/platform.h"
+
+namespace {
+
+constexpr platform::DWORD kReadBufferSize = 261;
+constexpr platform::DWORD kEnumNameSize = 261;
+constexpr platform::DWORD kTreeNameSize = 257;
+constexpr int kMaxTreeDepth = 512;
+
+bool IsNT() {
+  platform::OSVERSIONINFOA info{};
+  info.dwOSVersionInfoSize = sizeof(info);
+  return platform::System().GetVersionExA(info) && info.dwPlatformId == VER_PLATFORM_WIN32_NT;
+}
+
+bool DeleteTreeBelow(platform::HKEY parent, const std::string& name, int depth) {
+  platform::IRegistry& registry = platform::Registry();
+  platform::HKEY key = nullptr;
+  if (depth < kMaxTreeDepth &&
+      registry.RegOpenKeyExA(parent, name.c_str(), 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
+    for (platform::DWORD index = 0;;) {
+      char child[kTreeNameSize] = {};
+      platform::DWORD size = kTreeNameSize;
+      const platform::LONG status = registry.RegEnumKeyExA(key, index, child, &size);
+      if (status == ERROR_MORE_DATA) {  // a name too long for the buffer: leave it, go on
+        ++index;
+        continue;
+      }
+      if (status != ERROR_SUCCESS) break;
+      // The later sub-keys move down after a deletion.
+      if (!DeleteTreeBelow(key, std::string(child, size), depth + 1)) ++index;
+    }
+    for (platform::DWORD index = 0;;) {
+      char value[kTreeNameSize] = {};
+      platform::DWORD size = kTreeNameSize;
+      // Only the name is needed: no data buffer, so no value is too large to read.
+      if (registry.RegEnumValueA(key, index, value, &size, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+      if (registry.RegDeleteValueA(key, std::string(value, size).c_str()) != ERROR_SUCCESS) ++index;
+    }
+    registry.RegCloseKey(key);
+  }
+  return registry.RegDeleteKeyA(parent, name.c_str()) == ERROR_SUCCESS;
+}
+
+}  // namespace
+
+CRegistryKey::CRegistryKey(platform::HKEY root) : m_hRoot(root) {}
+
+CRegistryKey::CRegistryKey(std::string_view subKey, platform::HKEY root) : m_hRoot(root) { Open(subKey); }
+
+CRegistryKey::~CRegistryKey() { Close(); }
+
+void CRegistryKey::Close() {
+  if (m_hKey != nullptr) platform::Registry().RegCloseKey(m_hKey);
+  m_hKey = nullptr;
+}
+
+bool CRegistryKey::Open(std::string_view subKey) {
+  Close();
+  const std::string name(subKey);
+  platform::HKEY key = nullptr;
+  if (platform::Registry().RegOpenKeyExA(m_hRoot, name.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return false;
+  m_hKey = key;
+  return true;
+}
+
+platform::DWORD CRegistryKey::Create(std::string_view subKey) {
+  Close();
+  const std::string name(subKey);
+  platform::HKEY key = nullptr;
+  platform::DWORD disposition = 0;
+  if (platform::Registry().RegCreateKeyExA(m_hRoot, name.c_str(), REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, &key,
+                                           &disposition) != ERROR_SUCCESS) {
+    return 0;
+  }
+  m_hKey = key;
+  return disposition;
+}
+
+bool CRegistryKey::DeleteTree(std::string_view subKey) {
+  Close();
+  // An empty name would open the root itself and empty it.
+  if (subKey.find_first_not_of('\\') == std::string_view::npos) return false;
+  return DeleteTreeBelow(m_hRoot, std::string(subKey), 0);
+}
+
+std::string CRegistryKey::EnumKey(platform::DWORD index) {
+  if (m_hKey == nullptr) return {};
+  char name[kEnumNameSize] = {};
+  platform::DWORD size = kEnumNameSize;
+  if (platform::Registry().RegEnumKeyExA(m_hKey, index, name, &size) != ERROR_SUCCESS) return {};
+  return std::string(name, size);
+}
+
+std::string CRegistryKey::ReadString(std::string_view name) {
+  if (m_hKey == nullptr) return {};
+  platform::BYTE buffer[kReadBufferSize] = {};
+  platform::DWORD size = kReadBufferSize;
+  platform::DWORD type = 0;
+  const std::string valueName(name);
+  if (platform::Registry().RegQueryValueExA(m_hKey, valueName.c_str(), &type, buffer, &size) != ERROR_SUCCESS) {
+    return {};
+  }
+  // A value written without its NUL, or filling the buffer, still ends here.
+  std::string text(reinterpret_cast<const char*>(buffer), size < kReadBufferSize ? size : kReadBufferSize - 1);
+  return text.substr(0, text.find('\0'));
+}
+
+bool CRegistryKey::ReadDword(std::string_view name, platform::DWORD& value) {
+  if (m_hKey == nullptr) return false;
+  platform::BYTE data[4] = {};
+  platform::DWORD size = sizeof data;
+  const std::string valueName(name);
+  if (platform::Registry().RegQueryValueExA(m_hKey, valueName.c_str(), nullptr, data, &size) != ERROR_SUCCESS) {
+    return false;
+  }
+  value = static_cast<platform::DWORD>(data[0]) | static_cast<platform::DWORD>(data[1]) << 8 |
+          static_cast<platform::DWORD>(data[2]) << 16 | static_cast<platform::DWORD>(data[3]) << 24;
+  return true;
+}
+
+bool CRegistryKey::ReadBytes(std::string_view name, platform::BYTE* buffer, platform::DWORD& size) {
+  const std::string valueName(name);
+  if (m_hKey == nullptr ||
+      platform::Registry().RegQueryValueExA(m_hKey, valueName.c_str(), nullptr, buffer, &size) != ERROR_SUCCESS) {
+    size = 0;
+    return false;
+  }
+  return true;
+}
+
+platform::LONG CRegistryKey::WriteString(std::string_view name, std::string_view text) {
+  if (m_hKey == nullptr) return kRegistryKeyNotOpen;
+  const std::string valueName(name);
+  const std::string data(text);
+  // Windows NT counts the terminating NUL; Windows 95/98 are given the length alone.
+  const auto size = static_cast<platform::DWORD>(data.size() + (IsNT() ? 1 : 0));
+  return platform::Registry().RegSetValueExA(m_hKey, valueName.c_str(), REG_SZ,
+                                             reinterpret_cast<const platform::BYTE*>(data.c_str()), size);
+}
+
+platform::LONG CRegistryKey::WriteDword(std::string_view name, platform::DWORD value) {
+  if (m_hKey == nullptr) return kRegistryKeyNotOpen;
+  const platform::BYTE data[4] = {static_cast<platform::BYTE>(value), static_cast<platform::BYTE>(value >> 8),
+                                  static_cast<platform::BYTE>(value >> 16), static_cast<platform::BYTE>(value >> 24)};
+  const std::string valueName(name);
+  return platform::Registry().RegSetValueExA(m_hKey, valueName.c_str(), REG_DWORD, data, sizeof data);
+}
+
+platform::LONG CRegistryKey::WriteBytes(std::string_view name, const platform::BYTE* data, platform::DWORD size) {
+  if (m_hKey == nullptr) return kRegistryKeyNotOpen;
+  const std::string valueName(name);
+  return platform::Registry().RegSetValueExA(m_hKey, valueName.c_str(), REG_BINARY, data, size);
+}
+
+bool CRegistryKey::DeleteValue(std::string_view name) {
+  const std::string valueName(name);
+  return m_hKey != nullptr && platform::Registry().RegDeleteValueA(m_hKey, valueName.c_str()) == ERROR_SUCCESS;
+}
