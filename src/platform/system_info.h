@@ -24,6 +24,13 @@ class ISystemInfo {
   // characters and a NUL; returns the characters copied with the NUL, 0 on failure.
   virtual int GetLocaleInfoA(DWORD lcType, char* buffer, int size) = 0;
 
+  // GetWindowsDirectoryA and GetSystemDirectoryA: the folder without a
+  // trailing backslash (unless it is a drive root) and its length without the
+  // NUL; when `size` is too small, nothing is copied and the size needed,
+  // NUL included, is returned.
+  virtual UINT GetWindowsDirectoryA(char* buffer, UINT size) = 0;
+  virtual UINT GetSystemDirectoryA(char* buffer, UINT size) = 0;
+
   // GetLastError: the error code of the last call that failed.
   virtual DWORD GetLastError() = 0;
 };

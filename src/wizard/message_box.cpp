@@ -57,9 +57,8 @@ int CErrorBox::Show(int id, int insertCount, std::string_view insert1, std::stri
   if (insertCount >= 1) request.inserts.emplace_back(insert1);
   if (insertCount >= 2) request.inserts.emplace_back(insert2);
   CMessageText text;
-  request.text = insertCount == 0   ? text.LoadText(id)
-                 : insertCount == 1 ? text.LoadText(id, insert1)
-                                    : text.LoadText(id, insert1, insert2);
+  // A message shown without inserts loses its markers rather than showing "%1".
+  request.text = insertCount == 1 ? text.LoadText(id, insert1) : text.LoadText(id, insert1, insert2);
   if (request.text.empty()) {
     // Without a language library the number and its inserts still say what happened.
     request.text = "Setup message " + std::to_string(id);

@@ -69,6 +69,22 @@ TEST_F(ErrorBoxTest, TextsComeFromTheResourceModule) {
   SetResourceModule(nullptr);
 }
 
+TEST_F(ErrorBoxTest, AMessageWithoutInsertsShowsNoMarkers) {
+  testing_support::InstallLanguageLibrary(m_machine, "_INSTALL.ENU", "D:\\_INSTALL.ENU");
+  SetResourceModule(platform::Libraries().LoadLibraryA("D:\\_INSTALL.ENU"));
+  CMessageText raw;
+  ASSERT_NE(raw.LoadText(1084).find("%1"), std::string::npos) << "the text takes an optional insert";
+  std::string shown;
+  m_machine.Platform().SetMessageAnswerer([&](const platform::MessageBoxRequest& request) {
+    shown = request.text;
+    return IDOK;
+  });
+  CErrorBox().ShowError(1084);
+  EXPECT_FALSE(shown.empty());
+  EXPECT_EQ(shown.find('%'), std::string::npos) << shown;
+  SetResourceModule(nullptr);
+}
+
 TEST_F(ErrorBoxTest, WithoutALibraryTheNumberStillSpeaks) {
   std::string shown;
   m_machine.Platform().SetMessageAnswerer([&](const platform::MessageBoxRequest& request) {

@@ -395,7 +395,14 @@ std::optional<Machine> Machine::Open(const fs::path& dir, std::string& error) {
   return m;
 }
 
-std::string Machine::SystemDir() const { return m_windowsDir + (IsNT() ? "\\SYSTEM32" : "\\SYSTEM"); }
+namespace {
+// A Windows folder at a drive root keeps its backslash ("C:\"); no doubling.
+std::string Below(const std::string& folder, const char* name) {
+  return (!folder.empty() && folder.back() == '\\' ? folder : folder + "\\") + name;
+}
+}  // namespace
+
+std::string Machine::SystemDir() const { return Below(m_windowsDir, IsNT() ? "SYSTEM32" : "SYSTEM"); }
 
 platform::OSVERSIONINFOA Machine::VersionInfo() const {
   platform::OSVERSIONINFOA v{};
@@ -452,15 +459,18 @@ std::optional<std::string> Machine::LogicalDirectory(int ldid) const {
   }
   const std::string drive = m_windowsDir.substr(0, 2);
   const std::string system = SystemDir();
+  // The logical directory numbers of the Windows 95/98 setup engine.
   switch (ldid) {
     case 10: return m_windowsDir;
     case 11: return system;
-    case 12: return IsNT() ? system + "\\DRIVERS" : system + "\\IOSUBSYS";
-    case 17: return m_windowsDir + "\\INF";
-    case 18: return m_windowsDir + "\\HELP";
-    case 20: return m_windowsDir + "\\FONTS";
-    case 21: return system + "\\VIEWERS";
-    case 23: return system + "\\COLOR";
+    case 12: return Below(system, IsNT() ? "DRIVERS" : "IOSUBSYS");
+    case 13: return Below(m_windowsDir, "COMMAND");
+    case 17: return Below(m_windowsDir, "INF");
+    case 18: return Below(m_windowsDir, "HELP");
+    case 20: return Below(m_windowsDir, "FONTS");
+    case 21: return Below(system, "VIEWERS");
+    case 22: return Below(system, "VMM32");
+    case 23: return Below(system, "COLOR");
     case 24: return drive + "\\";
     case 25: return m_windowsDir;
     case 26: return m_windowsDir;

@@ -74,6 +74,13 @@ std::string LibraryFileName(std::string_view name) {
   return file;
 }
 
+// The folder-query contract: the length copied, or the size needed with the NUL.
+platform::UINT CopyFolder(const std::string& folder, char* buffer, platform::UINT size) {
+  if (buffer == nullptr || size <= folder.size()) return static_cast<platform::UINT>(folder.size() + 1);
+  std::memcpy(buffer, folder.c_str(), folder.size() + 1);
+  return static_cast<platform::UINT>(folder.size());
+}
+
 }  // namespace
 
 const Machine* ActiveMachine() { return g_activeMachine; }
@@ -129,6 +136,14 @@ int SimPlatform::GetLocaleInfoA(platform::DWORD lcType, char* buffer, int size) 
   }
   std::memcpy(buffer, code.c_str(), static_cast<std::size_t>(needed));
   return needed;
+}
+
+platform::UINT SimPlatform::GetWindowsDirectoryA(char* buffer, platform::UINT size) {
+  return CopyFolder(m_machine.WindowsDir(), buffer, size);
+}
+
+platform::UINT SimPlatform::GetSystemDirectoryA(char* buffer, platform::UINT size) {
+  return CopyFolder(m_machine.SystemDir(), buffer, size);
 }
 
 platform::DWORD SimPlatform::ReadWholeFile(std::string_view path, std::vector<char>& content) {

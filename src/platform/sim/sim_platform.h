@@ -38,6 +38,8 @@ class SimPlatform final : public platform::ISystemInfo,
   std::string GetModuleFileNameA() override;
   platform::UINT GetACP() override;
   int GetLocaleInfoA(platform::DWORD lcType, char* buffer, int size) override;
+  platform::UINT GetWindowsDirectoryA(char* buffer, platform::UINT size) override;
+  platform::UINT GetSystemDirectoryA(char* buffer, platform::UINT size) override;
   platform::DWORD GetLastError() override;
 
   // IFileSystem

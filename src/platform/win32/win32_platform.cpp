@@ -71,6 +71,14 @@ std::string Win32Platform::GetModuleFileNameA() {
 
 platform::UINT Win32Platform::GetACP() { return ::GetACP(); }
 
+platform::UINT Win32Platform::GetWindowsDirectoryA(char* buffer, platform::UINT size) {
+  return ::GetWindowsDirectoryA(buffer, size);
+}
+
+platform::UINT Win32Platform::GetSystemDirectoryA(char* buffer, platform::UINT size) {
+  return ::GetSystemDirectoryA(buffer, size);
+}
+
 int Win32Platform::GetLocaleInfoA(platform::DWORD lcType, char* buffer, int size) {
   return ::GetLocaleInfoA(LOCALE_USER_DEFAULT, lcType, buffer, size);
 }

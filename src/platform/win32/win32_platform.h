@@ -24,6 +24,8 @@ class Win32Platform final : public platform::ISystemInfo,
   platform::BOOL GetVersionExA(platform::OSVERSIONINFOA& info) override;
   std::string GetModuleFileNameA() override;
   platform::UINT GetACP() override;
+  platform::UINT GetWindowsDirectoryA(char* buffer, platform::UINT size) override;
+  platform::UINT GetSystemDirectoryA(char* buffer, platform::UINT size) override;
   int GetLocaleInfoA(platform::DWORD lcType, char* buffer, int size) override;
   platform::DWORD GetLastError() override;
 

@@ -1,0 +1,140 @@
+#include "script/value_expansion.h"
+
+#include <climits>
+#include <vector>
+
+#include "app/install_app.h"
+#include "script/destination_dirs.h"
+#include "script/script_line.h"
+#include "wizard/message_box.h"
+
+namespace {
+
+bool IsAllDigits(std::string_view text) {
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+  }
+  return true;
+}
+
+// Decimal digits as a directory code; numbers beyond the 32-bit range stay at
+// its top, which no directory has.
+int CodeFromDigits(std::string_view digits) {
+  long long value = 0;
+  for (char c : digits) {
+    value = value * 10 + (c - '0');
+    if (value > INT_MAX) return INT_MAX;
+  }
+  return static_cast<int>(value);
+}
+
+// A line after the first pass. Text put in for an '@' code is marked
+// literal: the second pass neither takes a quote or '%' in it for syntax
+// nor lets a ',' or '=' in it split the line (a source folder may hold any).
+struct CodedLine {
+  std::string text;
+  std::vector<bool> literal;
+
+  void Add(char c, bool isLiteral) {
+    text.push_back(c);
+    literal.push_back(isLiteral);
+  }
+  void AddLiteral(std::string_view value) {
+    for (char c : value) Add(c, true);
+  }
+};
+
+// Commas and equals signs that must not separate fields.
+void AppendProtected(std::string& out, char c) {
+  if (c == ',') {
+    out.append(kCommaMarker);
+  } else if (c == '=') {
+    out.append(kEqualMarker);
+  } else {
+    out.push_back(c);
+  }
+}
+
+void AppendProtected(std::string& out, std::string_view text) {
+  for (char c : text) AppendProtected(out, c);
+}
+
+}  // namespace
+
+std::string CValueExpander::Expand(std::string_view line) {
+  const CSetupContext& context = m_app.GetContext();
+
+  // Pass 1: '@' codes outside quoted runs.
+  CodedLine coded;
+  coded.text.reserve(line.size());
+  coded.literal.reserve(line.size());
+  for (std::size_t i = 0; i < line.size();) {
+    const char c = line[i];
+    if (c == '"') {
+      std::size_t close = line.find('"', i + 1);
+      const std::size_t end = close == std::string_view::npos ? line.size() : close + 1;
+      for (; i < end; ++i) coded.Add(line[i], false);
+      continue;
+    }
+    if (c == '@' && i + 1 < line.size()) {
+      switch (line[i + 1]) {
+        case 'c': coded.AddLiteral(kMakerName); i += 2; continue;
+        case 'r': coded.AddLiteral(context.GetLanguageCode()); i += 2; continue;
+        case 's': coded.AddLiteral(context.GetInstallFrom()); i += 2; continue;
+        case 'p': coded.AddLiteral(kInstallDirMarker); i += 2; continue;
+        default: break;
+      }
+    }
+    coded.Add(c, false);
+    ++i;
+  }
+
+  // Pass 2: quotes and '%' references.
+  const std::string& text = coded.text;
+  std::string result;
+  result.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    const char c = text[i];
+    if (coded.literal[i]) {
+      AppendProtected(result, c);
+      ++i;
+    } else if (c == '"') {
+      std::size_t j = i + 1;
+      for (; j < text.size() && !(text[j] == '"' && !coded.literal[j]); ++j) AppendProtected(result, text[j]);
+      i = j < text.size() ? j + 1 : j;
+    } else if (c == '%') {
+      std::size_t close = text.find('%', i + 1);
+      const std::size_t end = close == std::string::npos ? text.size() : close;
+      result.append(ReferenceValue(std::string_view(text).substr(i + 1, end - i - 1)));
+      i = close == std::string::npos ? end : end + 1;
+    } else {
+      result.push_back(c);
+      ++i;
+    }
+  }
+  return result;
+}
+
+std::string CValueExpander::ReferenceValue(std::string_view name) {
+  if (name.empty()) return {};
+  if (IsAllDigits(name)) {
+    // A folder is one value, whatever characters its name holds.
+    std::string folder;
+    AppendProtected(folder, DirectoryFromCode(CodeFromDigits(name)));
+    return folder;
+  }
+  // Field 1 with its markers, so quoted commas stay inside the value.
+  std::string line = m_app.GetLangStrings().FindKey(name);
+  if (line.empty()) line = m_app.GetStrings().FindKey(name);
+  if (!line.empty()) return GetRawField(line, 1);
+  CErrorBox().ShowError(MSG_KEY_NOT_FOUND, name, "Strings");
+  return {};
+}
+
+void CValueExpander::ReadStringSections() {
+  CScriptText& script = m_app.GetScript();
+  m_app.GetLangStrings() = CScriptSection();
+  m_app.GetStrings() = CScriptSection();
+  m_app.GetLangStrings().Read(script, "Strings." + m_app.GetContext().GetLanguageCode(), this);
+  m_app.GetStrings().Read(script, "Strings", this);
+}

@@ -1,0 +1,41 @@
+// Expansion of script lines as their section is read: quoted runs, the '@'
+// codes of the setup context, and '%' references to directory codes and to
+// the string sections.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "script/script_section.h"
+
+class CInstallApp;
+
+// Markers a stored line carries until a field or key is taken from it.
+constexpr std::string_view kInstallDirMarker = "@@InstallDir@@";
+constexpr std::string_view kCommaMarker = "@@Komma@@";
+constexpr std::string_view kEqualMarker = "@@Equal@@";
+
+// The maker name that "@c" stands for.
+constexpr std::string_view kMakerName = "HALVION";
+
+constexpr int MSG_KEY_NOT_FOUND = 1089;
+
+class CValueExpander : public ILineExpander {
+ public:
+  // Works on the application's setup context and string sections as they
+  // stand at each call: a line finds only the string keys already held.
+  explicit CValueExpander(CInstallApp& app) : m_app(app) {}
+
+  std::string Expand(std::string_view line) override;
+
+  // Reads the language section ("Strings." + language code), then "Strings",
+  // through this expansion. Both are emptied first, so a value of the
+  // language section never sees a key of "Strings".
+  void ReadStringSections();
+
+ private:
+  // The value a '%' reference stands for; reports 1089 for an unknown key.
+  std::string ReferenceValue(std::string_view name);
+
+  CInstallApp& m_app;
+};
