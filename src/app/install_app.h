@@ -10,6 +10,7 @@
 #include "platform/win_types.h"
 #include "script/script_section.h"
 #include "script/script_text.h"
+#include "script/value_expansion.h"
 
 class CInstallApp {
  public:
@@ -38,6 +39,8 @@ class CInstallApp {
   CScriptSection& GetSourceDisksFiles() { return m_secSourceDisksFiles; }
   CScriptSection& GetSourceDisksNames() { return m_secSourceDisksNames; }
   CScriptSection& GetDestinationDirs() { return m_secDestinationDirs; }
+  // Expands every line of a section read with it (quotes, codes, references).
+  CValueExpander& GetExpander() { return m_expander; }
   const std::string& GetReadMePath() const { return m_strReadMePath; }
 
   // Which wizard start-up chose (None when preparation failed).
@@ -61,6 +64,7 @@ class CInstallApp {
   CScriptSection m_secDestinationDirs;
   std::unique_ptr<char[]> m_pReadMeText;
   std::string m_strReadMePath;
+  CValueExpander m_expander{*this};
 
   Wizard m_wizard = Wizard::None;
   std::vector<std::string> m_stepsNotBuilt;

@@ -38,7 +38,7 @@ std::optional<std::string> ThunkDirectory(std::int32_t code) {
   char buffer[outside::kLogicalDirectoryBufferSize] = {};
   proc(code, buffer);
   const char* end = std::find(buffer, buffer + sizeof buffer, '\0');
-  return std::string(buffer, end);
+  return std::string(buffer, static_cast<std::size_t>(end - buffer));
 }
 
 bool IsAllDigits(std::string_view text) {

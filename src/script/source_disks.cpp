@@ -124,7 +124,9 @@ std::string FloppySourceLine(std::string_view line) {
 
 void RewriteSourceDisksForFloppy(CInstallApp& app) {
   CScriptText& script = app.GetScript();
-  script.DeleteSection(kSourceDisksFiles);
+  // Every section of that name goes, or a later one would be found instead.
+  while (script.DeleteSection(kSourceDisksFiles)) {
+  }
   const std::string block = "[" + std::string(kSourceDisksFiles) + "]\r\n\r\n";
   script.InsertSectionText(kSourceDisksFiles, block.data(), static_cast<std::uint32_t>(block.size()));
   script.FindSection(kSourceDisksFiles);

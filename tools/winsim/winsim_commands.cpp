@@ -1,11 +1,13 @@
 #include "winsim_commands.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <ostream>
 
+#include "answers.h"
 #include "app/install_app.h"
 #include "platform/sim/config_file.h"
 #include "platform/sim/machine.h"
@@ -16,7 +18,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: winsim new DIR [--os win95|win98|nt4|nt5] [--locale CODE]\n"
-    "       winsim run DIR PROGRAM [OPTIONS...]\n"
+    "       winsim run DIR PROGRAM [OPTIONS...] [--answers FILE]\n"
     "       winsim reg DIR [KEY]\n";
 
 std::string Hex(std::uint32_t value) {
@@ -83,7 +85,7 @@ void PrintContext(const CInstallApp& app, std::ostream& out) {
   }
 }
 
-int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const Terminal& terminal) {
   if (args.size() < 3) {
     err << kUsage;
     return 2;
@@ -93,8 +95,17 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     err << "winsim: PROGRAM must be a full Windows path inside the machine, such as D:\\SETUP.EXE\n";
     return 2;
   }
-  std::string commandLine;
+  std::string commandLine, answersPath;
+  bool unattended = false;
   for (std::size_t i = 3; i < args.size(); ++i) {
+    if (args[i] == "--answers") {
+      if (i + 1 == args.size()) {
+        err << "winsim: --answers needs a file\n";
+        return 2;
+      }
+      answersPath = args[++i];
+      continue;
+    }
     if (!commandLine.empty()) commandLine += ' ';
     commandLine += args[i];
   }
@@ -104,11 +115,35 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     err << "winsim: " << error << "\n";
     return 1;
   }
+  std::optional<Answers> answers;
+  if (!answersPath.empty()) {
+    answers = Answers::Load(answersPath, error);
+    if (!answers) {
+      err << "winsim: " << error << "\n";
+      return 1;
+    }
+  }
   std::error_code ec;
   const auto eventsBefore = std::filesystem::file_size(machine->Folder() / "events.log", ec);
   {
     sim::SimPlatform platform(*machine, program);
     platform.Install();
+    {
+      // Whether the run waits for nobody: the program's own options say so.
+      CSetupContext probe;
+      probe.ParseCommandLine(commandLine);
+      unattended = (probe.GetFlags() & SF_UNATTENDED) != 0;
+    }
+    platform.SetMessageAnswerer([&](const platform::MessageBoxRequest& request) {
+      if (answers) {
+        if (auto answer = answers->NextMessageAnswer(request.messageId)) {
+          const auto buttons = BoxButtons(request.type);
+          if (std::find(buttons.begin(), buttons.end(), *answer) != buttons.end()) return *answer;
+        }
+      }
+      if (terminal.interactive && !unattended) return AskAtTerminal(request, *terminal.in, out);
+      return BoxButtons(request.type).front();
+    });
     machine->AppendEvent("start " + program + (commandLine.empty() ? "" : " " + commandLine));
     CInstallApp app(commandLine);
     app.Run();
@@ -150,13 +185,13 @@ int Reg(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
 
 }  // namespace
 
-int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const Terminal& terminal) {
   if (args.empty()) {
     err << kUsage;
     return 2;
   }
   if (args[0] == "new") return New(args, out, err);
-  if (args[0] == "run") return Run(args, out, err);
+  if (args[0] == "run") return Run(args, out, err, terminal);
   if (args[0] == "reg") return Reg(args, out, err);
   err << "winsim: unknown command '" << args[0] << "'\n" << kUsage;
   return 2;

@@ -2,13 +2,21 @@
 #pragma once
 
 #include <iosfwd>
+#include <istream>
 #include <string>
 #include <vector>
 
 namespace winsim {
 
+// Where a person answers message boxes; not interactive: default buttons.
+struct Terminal {
+  std::istream* in = nullptr;
+  bool interactive = false;
+};
+
 // Runs one command line (without the program name). Exit status: 0 done,
 // 1 the machine or its files are not usable, 2 the command line is wrong.
-int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+               const Terminal& terminal = {});
 
 }  // namespace winsim

@@ -1,0 +1,115 @@
+#include "answers.h"
+
+#include <algorithm>
+#include <fstream>
+#include <istream>
+#include <ostream>
+#include <sstream>
+
+#include "platform/sim/config_file.h"
+
+namespace winsim {
+namespace {
+
+struct Button {
+  int id;
+  const char* name;
+};
+constexpr Button kButtons[] = {{IDOK, "OK"}, {IDCANCEL, "Cancel"}, {IDYES, "Yes"}, {IDNO, "No"}};
+
+std::optional<int> ButtonNamed(std::string_view name) {
+  for (const Button& b : kButtons) {
+    if (sim::EqualsNoCase(name, b.name)) return b.id;
+  }
+  return std::nullopt;
+}
+
+const char* ButtonName(int id) {
+  for (const Button& b : kButtons) {
+    if (b.id == id) return b.name;
+  }
+  return "?";
+}
+
+}  // namespace
+
+std::optional<Answers> Answers::Load(const std::string& path, std::string& error) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    error = "cannot read the answers file " + path;
+    return std::nullopt;
+  }
+  std::stringstream text;
+  text << in.rdbuf();
+  auto file = sim::ConfigFile::Parse(text.str(), path, error);
+  if (!file) return std::nullopt;
+  Answers answers;
+  if (const auto* messages = file->FindSection("Messages")) {
+    for (const auto& [key, value] : messages->entries) {
+      auto id = sim::ParseUnsigned(key, 10, 65535);
+      if (!id) {
+        error = path + ": [Messages] '" + key + "' is not a message number";
+        return std::nullopt;
+      }
+      std::vector<int>& list = answers.m_messages[static_cast<int>(*id)];
+      std::stringstream words(value);
+      for (std::string word; std::getline(words, word, ',');) {
+        word.erase(0, word.find_first_not_of(" \t"));
+        word.erase(word.find_last_not_of(" \t") + 1);
+        auto button = ButtonNamed(word);
+        if (!button) {
+          error = path + ": [Messages] " + key + ": '" + word + "' is not OK, Cancel, Yes or No";
+          return std::nullopt;
+        }
+        list.push_back(*button);
+      }
+      if (list.empty()) {
+        error = path + ": [Messages] " + key + " gives no answer";
+        return std::nullopt;
+      }
+    }
+  }
+  return answers;
+}
+
+std::optional<int> Answers::NextMessageAnswer(int messageId) {
+  auto it = m_messages.find(messageId);
+  if (it == m_messages.end()) return std::nullopt;
+  std::size_t& used = m_used[messageId];
+  const int answer = it->second[std::min(used, it->second.size() - 1)];
+  ++used;
+  return answer;
+}
+
+std::vector<int> BoxButtons(platform::UINT type) {
+  std::vector<int> buttons;
+  switch (type & 0xF) {
+    case MB_OKCANCEL: buttons = {IDOK, IDCANCEL}; break;
+    case MB_YESNO: buttons = {IDYES, IDNO}; break;
+    case 3: buttons = {IDYES, IDNO, IDCANCEL}; break;  // MB_YESNOCANCEL
+    default: buttons = {IDOK}; break;
+  }
+  if ((type & MB_DEFBUTTON2) && buttons.size() > 1) std::swap(buttons[0], buttons[1]);
+  return buttons;
+}
+
+int AskAtTerminal(const platform::MessageBoxRequest& request, std::istream& in, std::ostream& out) {
+  const std::vector<int> buttons = BoxButtons(request.type);
+  out << "\n[" << request.caption << "] message " << request.messageId << "\n" << request.text << "\n";
+  for (;;) {
+    out << "Answer";
+    for (int b : buttons) out << " " << ButtonName(b);
+    out << " [" << ButtonName(buttons[0]) << "]: " << std::flush;
+    std::string line;
+    if (!std::getline(in, line)) return buttons[0];
+    line.erase(0, line.find_first_not_of(" \t\r"));
+    line.erase(line.find_last_not_of(" \t\r") + 1);
+    if (line.empty()) return buttons[0];
+    for (int b : buttons) {
+      const std::string name = ButtonName(b);
+      if (sim::EqualsNoCase(line, name) || sim::EqualsNoCase(line, name.substr(0, 1))) return b;
+    }
+  }
+}
+
+}  // namespace winsim
