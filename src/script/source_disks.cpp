@@ -9,7 +9,6 @@
 namespace {
 
 constexpr std::string_view kSourceDisksFiles = "SourceDisksFiles";
-constexpr std::string_view kSourceDisksNames = "SourceDisksNames";
 
 std::string CompressedName(std::string name) {
   if (!name.empty()) name.back() = '_';

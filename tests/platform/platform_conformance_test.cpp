@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
 #include "conformance_environment.h"
 
@@ -36,6 +37,45 @@ TEST_F(ConformanceTest, ModulePathIsTheFullPathOfTheProgram) {
   EXPECT_EQ(path[2], '\\');
   EXPECT_NE(path.find_last_of('\\'), std::string::npos);
   EXPECT_GT(platform::System().GetACP(), 0u);
+}
+
+// Upper case, for folder names that Windows reports in either case.
+std::string Upper(std::string text) {
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return text;
+}
+
+TEST_F(ConformanceTest, WindowsAndSystemFolders) {
+  char windows[260] = {};
+  const platform::UINT n = platform::System().GetWindowsDirectoryA(windows, sizeof windows);
+  ASSERT_GE(n, 3u);
+  ASSERT_LT(n, sizeof windows);
+  EXPECT_EQ(std::strlen(windows), n) << "the result is the length";
+  EXPECT_EQ(windows[1], ':');
+  EXPECT_EQ(windows[2], '\\');
+  if (n > 3) {
+    EXPECT_NE(windows[n - 1], '\\') << "no trailing backslash";
+  }
+
+  char system[260] = {};
+  const platform::UINT s = platform::System().GetSystemDirectoryA(system, sizeof system);
+  ASSERT_LT(s, sizeof system);
+  EXPECT_EQ(std::strlen(system), s);
+  platform::OSVERSIONINFOA info{};
+  info.dwOSVersionInfoSize = sizeof(info);
+  ASSERT_TRUE(platform::System().GetVersionExA(info));
+  const std::string below = info.dwPlatformId == VER_PLATFORM_WIN32_NT ? "SYSTEM32" : "SYSTEM";
+  const std::string base(windows, n);
+  EXPECT_EQ(Upper(system), Upper(base + (base.back() == '\\' ? "" : "\\") + below));
+
+  // Too small a buffer: nothing copied, the size needed with the NUL.
+  char small[3] = {'#', '#', '#'};
+  EXPECT_EQ(platform::System().GetWindowsDirectoryA(small, sizeof small), n + 1);
+  EXPECT_EQ(platform::System().GetSystemDirectoryA(small, sizeof small), s + 1);
+  EXPECT_EQ(platform::System().GetWindowsDirectoryA(windows, n), n + 1) << "no room for the NUL";
+  EXPECT_EQ(platform::System().GetWindowsDirectoryA(windows, n + 1), n) << "exactly enough";
 }
 
 TEST_F(ConformanceTest, FilesRoundTripAndNamesIgnoreCase) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <utility>
 
 #include "display/outside_libraries.h"
 #include "platform/sim/built_in_libraries.h"
@@ -137,6 +138,24 @@ TEST(MachineOpenTest, HardwareAnswers) {
   EXPECT_EQ(m.LogicalDirectory(11), "C:\\WINDOWS\\SYSTEM");
   EXPECT_EQ(m.LogicalDirectory(17), "C:\\WINDOWS\\INF");
   EXPECT_EQ(m.LogicalDirectory(9999), std::nullopt);
+}
+
+TEST(MachineTest, LogicalDirectoriesOfTheSetupEngine) {
+  TempMachine nine(sim::OsKind::Win98);
+  const sim::Machine& m = nine.Machine();
+  const std::pair<int, const char*> expected[] = {
+      {10, "C:\\WINDOWS"},         {11, "C:\\WINDOWS\\SYSTEM"},         {12, "C:\\WINDOWS\\SYSTEM\\IOSUBSYS"},
+      {13, "C:\\WINDOWS\\COMMAND"}, {17, "C:\\WINDOWS\\INF"},            {18, "C:\\WINDOWS\\HELP"},
+      {20, "C:\\WINDOWS\\FONTS"},   {21, "C:\\WINDOWS\\SYSTEM\\VIEWERS"}, {22, "C:\\WINDOWS\\SYSTEM\\VMM32"},
+      {23, "C:\\WINDOWS\\SYSTEM\\COLOR"}, {24, "C:\\"},                  {25, "C:\\WINDOWS"},
+      {26, "C:\\WINDOWS"},         {28, "C:\\WINDOWS"},                 {30, "C:\\"},
+      {31, "C:\\"}};
+  for (const auto& [ldid, folder] : expected) EXPECT_EQ(m.LogicalDirectory(ldid), folder) << ldid;
+  for (int unknown : {0, 9, 19, 27, 29, 99, -1}) EXPECT_EQ(m.LogicalDirectory(unknown), std::nullopt) << unknown;
+
+  TempMachine nt(sim::OsKind::NT4);
+  EXPECT_EQ(nt.Machine().LogicalDirectory(11), "C:\\WINNT\\SYSTEM32");
+  EXPECT_EQ(nt.Machine().LogicalDirectory(12), "C:\\WINNT\\SYSTEM32\\DRIVERS");
 }
 
 class ResolveTest : public ::testing::Test {
