@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/setup_context.h"
+#include "components/component_list.h"
 #include "platform/win_types.h"
 #include "script/script_section.h"
 #include "script/script_text.h"
@@ -42,6 +43,7 @@ class CInstallApp {
   // Expands every line of a section read with it (quotes, codes, references).
   CValueExpander& GetExpander() { return m_expander; }
   const std::string& GetReadMePath() const { return m_strReadMePath; }
+  CComponentList& GetComponents() { return m_components; }
 
   // Which wizard start-up chose (None when preparation failed).
   Wizard GetWizard() const { return m_wizard; }
@@ -64,6 +66,7 @@ class CInstallApp {
   CScriptSection m_secDestinationDirs;
   std::unique_ptr<char[]> m_pReadMeText;
   std::string m_strReadMePath;
+  CComponentList m_components;
   CValueExpander m_expander{*this};
 
   Wizard m_wizard = Wizard::None;

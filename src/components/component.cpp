@@ -1,0 +1,314 @@
+#include "components/component.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "app/install_app.h"
+#include "components/component_executors.h"
+#include "components/component_list.h"
+#include "platform/registry.h"
+#include "script/destination_dirs.h"
+#include "script/script_line.h"
+#include "script/source_disks.h"
+#include "script/text_compare.h"
+#include "script/value_expansion.h"
+#include "wizard/message_box.h"
+#include "wizard/registry_key.h"
+
+namespace {
+
+constexpr std::string_view kDestinationDirs = "DestinationDirs";
+constexpr std::string_view kDefaultDestDir = "DefaultDestDir";
+constexpr std::string_view kInstalledValue = "Installed";
+
+bool HasKey(const CScriptSection& section, std::string_view key) { return !section.FindKey(key).empty(); }
+
+// A "DestinationDirs" line counts only with something after its key.
+std::string DestinationLine(std::string_view name) {
+  std::string line = TheApp().GetDestinationDirs().FindKey(name);
+  if (!line.empty() && GetField(line, 1).empty() && GetField(line, 2).empty()) line.clear();
+  return line;
+}
+
+// Backslash + 'n' becomes CR + LF in place: the text keeps its length.
+void ConvertLineBreaks(std::string& text) {
+  for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+    if (text[i] == '\\' && text[i + 1] == 'n') {
+      text[i] = '\r';
+      text[i + 1] = '\n';
+      ++i;
+    }
+  }
+}
+
+// The body of a section as the script holds it, header line left out.
+std::string RawSectionText(std::string_view name) {
+  CScriptText& script = TheApp().GetScript();
+  const std::uint32_t length = script.FindSection(name);
+  if (length == 0) return {};
+  const std::string_view text = script.GetText();
+  const std::size_t start = std::min<std::size_t>(script.GetSectionStart(), text.size());
+  std::string_view section = text.substr(start, length);
+  const std::size_t lineEnd = section.find('\n');
+  return lineEnd == std::string_view::npos ? std::string() : std::string(section.substr(lineEnd + 1));
+}
+
+std::uint32_t FlagsOfContext() { return TheApp().GetContext().GetFlags(); }
+
+}  // namespace
+
+std::int32_t AddSizes(std::int32_t a, std::int64_t b) {
+  constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
+  constexpr std::int64_t kMin = std::numeric_limits<std::int32_t>::min();
+  // Holding b first keeps the 64-bit sum itself from wrapping.
+  const std::int64_t sum = std::int64_t{a} + std::clamp(b, 4 * kMin, 4 * kMax);
+  return static_cast<std::int32_t>(std::clamp(sum, kMin, kMax));
+}
+
+bool CComponent::IsSetup() const { return EqualNoCase(m_strName, kSetupComponent); }
+
+bool CComponent::ReadSectionList(const CScriptSection& section, std::string_view key, bool needsDestination,
+                                 std::vector<CScriptSection>& list) {
+  const std::string line = section.FindKey(key);
+  if (line.empty()) return false;
+  CInstallApp& app = TheApp();
+  for (int field = 1;; ++field) {
+    const std::string name = GetField(line, field);
+    if (name.empty()) break;
+    list.emplace_back();
+    CScriptSection& files = list.back();
+    files.Read(app.GetScript(), name, &app.GetExpander());
+    files.SetLabel(name);
+    if (!needsDestination) continue;
+    std::string destination = DestinationLine(name);
+    if (destination.empty()) destination = DestinationLine(kDefaultDestDir);
+    if (destination.empty()) {
+      CErrorBox().ShowError(MSG_KEY_NOT_FOUND, name, kDestinationDirs);
+      files.SetLabel(std::string());
+      return false;
+    }
+    files.SetLabel(GetDestinationTemplate(destination));
+  }
+  return true;
+}
+
+bool CComponent::Load(std::string_view sectionName, std::string_view defaultDescription, std::string_view setupTip) {
+  CInstallApp& app = TheApp();
+  CScriptSection section;
+  if (!section.Read(app.GetScript(), sectionName, &app.GetExpander())) {
+    CErrorBox().ShowError(MSG_SECTION_NOT_FOUND, sectionName);
+    return false;
+  }
+  if (m_strName.empty()) m_strName = std::string(sectionName);
+
+  if (IsDriver()) {
+    m_nFlags |= CF_CORE;
+    m_dwTypeBits = 1;
+  } else if (IsSetup()) {
+    m_nFlags |= CF_INSTALLED | CF_CORE;
+  }
+
+  if (HasKey(section, "AdvancedComponent")) m_nFlags |= CF_ADVANCED;
+  m_strDescription = GetField(section.FindKey("OptionDesc"), 1);
+  if (m_strDescription.empty()) {
+    if (IsDriver()) {
+      m_strDescription = std::string(defaultDescription);
+    } else {
+      m_nFlags |= CF_HIDDEN;
+      m_strDescription = std::string(sectionName);
+    }
+  }
+
+  if (IsInstalled()) m_nFlags |= CF_INSTALLED;
+
+  m_strTip = GetField(section.FindKey("Tip"), 1);
+  if (m_strTip.empty()) m_strTip = IsDriver() ? std::string(setupTip) : m_strDescription;
+  ConvertLineBreaks(m_strTip);
+  m_strParentName = GetField(section.FindKey("Parent"), 1);
+  if (HasKey(section, "Restart")) m_bRestart = true;
+  if (HasKey(section, "Reboot")) m_bReboot = true;
+  if (const std::string line = section.FindKey("Type"); !line.empty()) {
+    m_dwTypeBits |= static_cast<std::uint32_t>(GetFieldInt(line, 1));
+  }
+  if (const std::string line = section.FindKey("Dependency"); !line.empty()) {
+    m_dwDependencyBits |= static_cast<std::uint32_t>(GetFieldInt(line, 1));
+  }
+
+  ReadSectionList(section, "DelFiles", true, m_delFiles);
+  ReadSectionList(section, "RenFiles", true, m_renFiles);
+  ReadSectionList(section, "CopyFiles", true, m_copyFiles);
+  // A present but empty "Uninstall" removes nothing; without one, removing
+  // takes away what installing brought.
+  if (!ReadSectionList(section, "Uninstall", true, m_uninstallFiles) && !IsDriver()) m_uninstallFiles = m_copyFiles;
+  ReadSectionList(section, "ProgramGroups", false, m_programGroups);
+  if (!IsDriver()) {
+    ReadSectionList(section, "AddReg", false, m_addReg);
+    ReadSectionList(section, "DelReg", false, m_delReg);
+    ReadSectionList(section, "UpdateInis", false, m_updateInis);
+  }
+  if (!ReadSectionList(section, "UninstallReg", false, m_uninstallReg) && !IsDriver()) m_uninstallReg = m_addReg;
+  ReadSectionList(section, "Execute", true, m_execute);
+  ReadSectionList(section, "ExecuteUninstall", true, m_executeUninstall);
+
+  m_strLicense = section.FindKey("License");
+  m_nDiskSize = GetFieldInt(section.FindKey("DiskSize"), 1);
+
+  m_nSize = m_nDiskSize;
+  for (const CScriptSection& files : m_copyFiles) m_nSize = AddSizes(m_nSize, GetListSize(files));
+  return true;
+}
+
+std::string CComponent::MarkerKey() const { return std::string(kInstalledMarkerRoot) + "\\" + m_strDescription; }
+
+bool IsMarkedInstalled(std::string_view description) {
+  // Without a description the key would be the root of every marker.
+  if (description.empty()) return false;
+  CRegistryKey key(HKEY_LOCAL_MACHINE);
+  if (!key.Open(std::string(kInstalledMarkerRoot) + "\\" + std::string(description))) return false;
+  return key.ReadString(kInstalledValue) == "1";
+}
+
+bool CComponent::IsInstalled() const {
+  if (IsSetup()) return true;
+  return IsMarkedInstalled(m_strDescription);
+}
+
+void CComponent::WriteInstalledMarker(int action) const {
+  if (m_strDescription.empty()) return;
+  if (action == ACTION_INSTALL) {
+    CRegistryKey key(HKEY_LOCAL_MACHINE);
+    if (key.Create(MarkerKey()) != 0) key.WriteString(kInstalledValue, "1");
+  } else if (action == ACTION_REMOVE) {
+    CRegistryKey(HKEY_LOCAL_MACHINE).DeleteTree(MarkerKey());
+  }
+}
+
+int CComponent::GetAction(std::uint32_t contextFlags) const {
+  const bool installed = (m_nFlags & CF_INSTALLED) != 0;
+  const bool none = GetState() == STATE_NONE;
+  if ((contextFlags & SF_MAINTENANCE_WIZARD) == 0) {
+    if (none) return installed ? ACTION_REMOVE : ACTION_LEAVE;
+    return ACTION_INSTALL;
+  }
+  if (contextFlags & SF_CHANGE_COMPONENTS) {
+    if (installed) return none ? ACTION_REMOVE : ACTION_LEAVE;
+    return none ? ACTION_LEAVE : ACTION_INSTALL;
+  }
+  if (contextFlags & SF_INSTALL_AGAIN) return installed ? ACTION_INSTALL : ACTION_LEAVE;
+  if (contextFlags & SF_REMOVE) return installed ? ACTION_REMOVE : ACTION_LEAVE;
+  return ACTION_LEAVE;
+}
+
+int CComponent::GetAction() const { return GetAction(FlagsOfContext()); }
+
+void CComponent::LinkToParent(CComponentList& list) {
+  if (m_strParentName.empty()) return;
+  CComponent* parent = list.Find(m_strParentName);
+  if (parent == nullptr) return;
+  // A parent chain that leads back here, or one too deep, is not linked:
+  // every walk of the tree must end.
+  int depth = 1;
+  for (const CComponent* p = parent; p != nullptr; p = p->m_pParent, ++depth) {
+    if (p == this || depth >= kMaxComponentDepth) return;
+  }
+  parent->m_children.push_back(this);
+  m_pParent = parent;
+}
+
+// Action steps.
+
+namespace {
+
+CFileRecord DeleteRecord(const std::string& destDir, const std::string& line) {
+  CFileRecord record;
+  record.m_strDestDir = destDir;
+  record.m_strDestName = GetField(line, 0);
+  return record;
+}
+
+}  // namespace
+
+void CComponent::QueueDeletes(int phase, std::vector<CFileRecord>& queue) const {
+  const int action = GetAction();
+  const std::vector<CScriptSection>* lists = nullptr;
+  if (phase == 1 && action == ACTION_INSTALL) lists = &m_delFiles;
+  if (phase == 0 && action == ACTION_REMOVE) lists = &m_uninstallFiles;
+  if (lists == nullptr) return;
+  for (const CScriptSection& files : *lists) {
+    const std::string destDir = ExpandDestination(files.GetLabel());
+    for (const std::string& line : files.GetLines()) queue.push_back(DeleteRecord(destDir, line));
+  }
+}
+
+void CComponent::QueueRenames(std::vector<CFileRecord>& queue) const {
+  if (GetAction() != ACTION_INSTALL) return;
+  for (const CScriptSection& files : m_renFiles) {
+    const std::string dir = ExpandDestination(files.GetLabel());
+    for (const std::string& line : files.GetLines()) {
+      CFileRecord record;
+      record.m_strSourceDir = dir;
+      record.m_strDestDir = dir;
+      record.m_strDestName = GetField(line, 0);
+      record.m_strSourceName = GetField(line, 1);
+      if (record.m_strSourceName.empty()) record.m_strSourceName = record.m_strDestName;
+      queue.push_back(std::move(record));
+    }
+  }
+}
+
+void CComponent::QueueCopies(std::vector<CFileRecord>& queue) const {
+  if (GetAction() != ACTION_INSTALL) return;
+  for (const CScriptSection& files : m_copyFiles) BuildCopyRecords(files, queue);
+}
+
+void CComponent::RunRegistry(IComponentExecutors& executors) const {
+  const int action = GetAction();
+  if (action == ACTION_LEAVE) return;
+  CSetupContext& context = TheApp().GetContext();
+  if (m_bRestart) context.SetFlags((context.GetFlags() & ~SF_NO_RESTART) | SF_RESTART_NEEDED);
+  if (m_bReboot) context.SetFlags((context.GetFlags() & ~SF_NO_RESTART) | SF_FULL_RESTART);
+  if (action == ACTION_INSTALL) {
+    for (const CScriptSection& section : m_delReg) executors.RunRegistrySection(section, MODE_REMOVE);
+    for (const CScriptSection& section : m_addReg) executors.RunRegistrySection(section, MODE_INSTALL);
+  } else {
+    for (const CScriptSection& section : m_uninstallReg) executors.RunRegistrySection(section, MODE_REMOVE);
+  }
+  if (!IsSetup()) WriteInstalledMarker(action);
+}
+
+void CComponent::RunIniUpdates(IComponentExecutors& executors) const {
+  const int action = GetAction();
+  if (action == ACTION_LEAVE) return;
+  for (const CScriptSection& section : m_updateInis) executors.RunIniSection(section, action);
+}
+
+void CComponent::RunProgramGroups(IComponentExecutors& executors) const {
+  const int action = GetAction();
+  if (action == ACTION_LEAVE) return;
+  for (const CScriptSection& section : m_programGroups) executors.RunProgramGroupSection(section, action);
+}
+
+int CComponent::RunExecute(int phase, IComponentExecutors& executors) const {
+  const int action = GetAction();
+  const std::vector<CScriptSection>* lists = nullptr;
+  if (phase == 1 && action == ACTION_INSTALL) lists = &m_execute;
+  if (phase == 0 && action == ACTION_REMOVE) lists = &m_executeUninstall;
+  if (lists == nullptr) return 0;
+  for (const CScriptSection& section : *lists) {
+    if (const int result = executors.RunProgramSection(section, action); result != 0) return result;
+  }
+  return 0;
+}
+
+int CComponent::RunDisplayDriver(IComponentExecutors& executors) const {
+  const int action = GetAction();
+  if (action == ACTION_LEAVE) return 0;
+  return executors.InstallDisplayDriver(*this, action);
+}
+
+int CComponent::ConfirmLicense(IComponentExecutors& executors) const {
+  if ((m_nFlags & CF_INSTALLED) != 0 || GetAction() != ACTION_INSTALL) return 1;
+  const std::string textSection = GetField(m_strLicense, 2);
+  if (textSection.empty()) return 1;
+  return executors.ShowLicense(GetField(m_strLicense, 1), RawSectionText(textSection));
+}

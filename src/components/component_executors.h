@@ -1,0 +1,50 @@
+// What the component steps hand their sections to. The registry, INI,
+// program-group, program, driver and dialog work lives with its own owners;
+// the installation run passes them in here.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "script/script_section.h"
+
+class CComponent;
+
+class IComponentExecutors {
+ public:
+  virtual ~IComponentExecutors() = default;
+
+  // One registry section with mode 1 (write) or 2 (delete).
+  virtual void RunRegistrySection(const CScriptSection& section, int mode) = 0;
+  // One INI section with mode 1 (install) or 2 (remove).
+  virtual void RunIniSection(const CScriptSection& section, int mode) = 0;
+  // One program-group section with mode 1 (install) or 2 (remove).
+  virtual void RunProgramGroupSection(const CScriptSection& section, int mode) = 0;
+  // The programs of one section; 0 on success.
+  virtual int RunProgramSection(const CScriptSection& section, int mode) = 0;
+  // The display driver step of one component with its action; 0 on success.
+  virtual int InstallDisplayDriver(const CComponent& component, int action) = 0;
+  // The licence dialog: 1 accepted, 2 cancelled.
+  virtual int ShowLicense(std::string_view title, std::string_view text) = 0;
+  // Called once per component by the per-component action loops.
+  virtual void Step() = 0;
+};
+
+// The question asked before a row click changes other components too:
+// 1 lets the change go ahead.
+class IDependencyConfirmation {
+ public:
+  virtual ~IDependencyConfirmation() = default;
+  virtual int ConfirmDependency(std::string_view description, int newState,
+                                const std::vector<std::string>& affected) = 0;
+};
+
+class CComponentList;
+
+// Finds the adapter and appends its driver component to the list.
+class IHardwareDetection {
+ public:
+  virtual ~IHardwareDetection() = default;
+  virtual bool Detect(CComponentList& list) = 0;
+};

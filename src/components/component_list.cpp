@@ -1,0 +1,134 @@
+#include "components/component_list.h"
+
+#include <algorithm>
+
+#include "app/install_app.h"
+#include "script/script_line.h"
+#include "script/text_compare.h"
+
+void CComponentList::RemoveAt(int index) {
+  if (index < 0 || index >= GetCount()) return;
+  CComponent* removed = m_components[static_cast<std::size_t>(index)].get();
+  // Nothing may keep pointing at it.
+  for (auto& c : m_components) std::erase(c->m_children, removed);
+  for (CComponent* child : removed->m_children) child->m_pParent = nullptr;
+  m_components.erase(m_components.begin() + index);
+}
+
+void CComponentList::RemoveAll() { m_components.clear(); }
+
+CComponent& CComponentList::Append(std::string name) {
+  m_components.push_back(std::make_unique<CComponent>(std::move(name)));
+  return *m_components.back();
+}
+
+CComponent* CComponentList::Find(std::string_view name) {
+  for (auto& c : m_components) {
+    if (EqualNoCase(c->m_strName, name)) return c.get();
+  }
+  return nullptr;
+}
+
+bool CComponentList::Build(IHardwareDetection* detection) {
+  CInstallApp& app = TheApp();
+  RemoveAll();
+  m_bDetectionPassedOver = false;
+
+  if (!Append(std::string(kSetupComponent)).Load(kSetupComponent)) return false;
+
+  const std::string setupCopy = GetField(app.GetDestinationDirs().FindKey("Setup.Copy"), 1);
+  app.GetContext().SetSetupPath("%s\\" + setupCopy);
+
+  CScriptSection manufacturer;
+  manufacturer.Read(app.GetScript(), "Manufacturer", &app.GetExpander());
+  if (manufacturer.GetCount() > 0) {
+    if (detection == nullptr) {
+      m_bDetectionPassedOver = true;
+    } else if (!detection->Detect(*this)) {
+      return false;
+    }
+  }
+
+  CScriptSection optional;
+  optional.Read(app.GetScript(), "Optional Components", &app.GetExpander());
+  for (const std::string& line : optional.GetLines()) {
+    const std::string name = RestoreMarkers(line);
+    if (name.empty()) break;
+    if (!Append(name).Load(name)) return false;
+  }
+
+  PruneDependencies();
+  for (auto& c : m_components) c->LinkToParent(*this);
+  return true;
+}
+
+void CComponentList::PruneDependencies() {
+  // Each component is tested against the list as it stands at its turn.
+  for (std::size_t i = 0; i < m_components.size();) {
+    std::uint32_t missing = m_components[i]->m_dwDependencyBits;
+    for (std::size_t j = 0; j < m_components.size(); ++j) {
+      if (j != i) missing &= ~m_components[j]->m_dwTypeBits;
+    }
+    if (missing != 0) {
+      RemoveAt(static_cast<int>(i));
+    } else {
+      ++i;
+    }
+  }
+}
+
+void CComponentList::QueueDeletes(int phase, std::vector<CFileRecord>& queue) const {
+  for (const auto& c : m_components) c->QueueDeletes(phase, queue);
+}
+
+void CComponentList::QueueRenames(std::vector<CFileRecord>& queue) const {
+  for (const auto& c : m_components) c->QueueRenames(queue);
+}
+
+void CComponentList::QueueCopies(std::vector<CFileRecord>& queue) const {
+  for (const auto& c : m_components) c->QueueCopies(queue);
+}
+
+void CComponentList::RunRegistry(IComponentExecutors& executors) const {
+  for (const auto& c : m_components) {
+    c->RunRegistry(executors);
+    executors.Step();
+  }
+}
+
+void CComponentList::RunIniUpdates(IComponentExecutors& executors) const {
+  for (const auto& c : m_components) {
+    c->RunIniUpdates(executors);
+    executors.Step();
+  }
+}
+
+void CComponentList::RunProgramGroups(IComponentExecutors& executors) const {
+  for (const auto& c : m_components) {
+    c->RunProgramGroups(executors);
+    executors.Step();
+  }
+}
+
+int CComponentList::RunExecute(int phase, IComponentExecutors& executors) const {
+  for (const auto& c : m_components) {
+    if (const int result = c->RunExecute(phase, executors); result != 0) return result;
+    executors.Step();
+  }
+  return 0;
+}
+
+int CComponentList::RunDisplayDriver(IComponentExecutors& executors) const {
+  for (const auto& c : m_components) {
+    if (const int result = c->RunDisplayDriver(executors); result != 0) return result;
+    executors.Step();
+  }
+  return 0;
+}
+
+bool CComponentList::ConfirmLicenses(IComponentExecutors& executors) const {
+  for (const auto& c : m_components) {
+    if (c->ConfirmLicense(executors) == 2) return false;
+  }
+  return true;
+}
