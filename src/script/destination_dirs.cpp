@@ -41,10 +41,6 @@ std::optional<std::string> ThunkDirectory(std::int32_t code) {
   return std::string(buffer, static_cast<std::size_t>(end - buffer));
 }
 
-bool IsAllDigits(std::string_view text) {
-  return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
 }  // namespace
 
 std::string DirectoryFromCode(std::int32_t code) {

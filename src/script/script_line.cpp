@@ -55,6 +55,13 @@ void ReplaceAll(std::string& text, std::string_view marker, std::string_view val
 
 }  // namespace
 
+bool IsAllDigits(std::string_view text) {
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+  }
+  return true;
+}
+
 bool IsScriptSpace(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }

@@ -36,3 +36,6 @@ void SetInstallDirProvider(InstallDirProvider provider);  // nullptr: empty fold
 // trims. Each marker is replaced in one left-to-right pass: replaced text is
 // never scanned again, so a folder that itself holds a marker cannot loop.
 std::string RestoreMarkers(std::string_view text);
+
+// True when the text is made only of decimal digits (a directory code).
+bool IsAllDigits(std::string_view text);

@@ -10,13 +10,6 @@
 
 namespace {
 
-bool IsAllDigits(std::string_view text) {
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-  }
-  return true;
-}
-
 // Decimal digits as a directory code; numbers beyond the 32-bit range stay at
 // its top, which no directory has.
 int CodeFromDigits(std::string_view digits) {

@@ -230,10 +230,12 @@ platform::BOOL SimPlatform::GetDiskFreeSpaceA(std::string_view root, platform::D
 
 platform::HMODULE SimPlatform::LoadLibraryA(std::string_view name) {
   const std::string file = LibraryFileName(name);
+  const bool builtIn = IsBuiltInLibrary(file) && m_machine.LibraryPresent(file);
+  // A built-in library is known by its name, a library file by where it lies.
   std::string key = file;
-  std::shared_ptr<const PeResources> resources;
-  if (!IsBuiltInLibrary(file) || !m_machine.LibraryPresent(file)) {
-    // A library file: found by its path, or in the program's, the system and the Windows folder.
+  fs::path host;
+  if (!builtIn) {
+    // Found by its path, or in the program's, the system and the Windows folder.
     std::string path(name);
     if (name.find_first_of("\\/") == std::string_view::npos) {
       path.clear();
@@ -250,17 +252,22 @@ platform::HMODULE SimPlatform::LoadLibraryA(std::string_view name) {
       m_lastError = ERROR_MOD_NOT_FOUND;
       return nullptr;
     }
-    key = resolved.host.string();
-    for (auto& [handle, library] : m_libraries) {
-      if (library.name == key) {
-        ++library.references;
-        return reinterpret_cast<platform::HMODULE>(handle);
-      }
+    host = resolved.host;
+    key = host.string();
+  }
+  for (auto& [handle, library] : m_libraries) {
+    if (library.name == key) {
+      ++library.references;
+      return reinterpret_cast<platform::HMODULE>(handle);
     }
-    std::uintmax_t size = fs::file_size(resolved.host, ec);
+  }
+  std::shared_ptr<const PeResources> resources;
+  if (!builtIn) {
+    std::error_code ec;
+    const std::uintmax_t size = fs::file_size(host, ec);
     std::vector<std::uint8_t> image;
     if (!ec && size <= kMaxLibrarySize) {
-      std::ifstream in(resolved.host, std::ios::binary);
+      std::ifstream in(host, std::ios::binary);
       image.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
     std::string error;
@@ -270,13 +277,6 @@ platform::HMODULE SimPlatform::LoadLibraryA(std::string_view name) {
       return nullptr;
     }
     resources = std::make_shared<const PeResources>(std::move(*parsed));
-  } else {
-    for (auto& [handle, library] : m_libraries) {
-      if (library.name == key) {
-        ++library.references;
-        return reinterpret_cast<platform::HMODULE>(handle);
-      }
-    }
   }
   std::uintptr_t handle = m_nextHandle;
   m_nextHandle += 0x10000;

@@ -49,6 +49,16 @@ SimRegistry::Value* FindValue(SimRegistry::Key& key, std::string_view name) {
   return nullptr;
 }
 
+// A value of that name takes the new type and data; otherwise it is added.
+void StoreValue(SimRegistry::Key& key, SimRegistry::Value value) {
+  if (SimRegistry::Value* existing = FindValue(key, value.name)) {
+    existing->type = value.type;
+    existing->data = std::move(value.data);
+  } else {
+    key.values.push_back(std::move(value));
+  }
+}
+
 void MarkDeleted(SimRegistry::Key& key) {
   key.deleted = true;
   for (const KeyPtr& sub : key.subKeys) MarkDeleted(*sub);
@@ -324,11 +334,7 @@ std::unique_ptr<SimRegistry> SimRegistry::Load(const fs::path& file, bool nt, st
     } else {
       return fail("unknown value form '" + std::string(data.substr(0, 20)) + "'");
     }
-    if (Value* existing = FindValue(*current, name)) {
-      *existing = std::move(value);
-    } else {
-      current->values.push_back(std::move(value));
-    }
+    StoreValue(*current, std::move(value));
   }
   if (!sawHeader) {
     error = fileName + ": empty, expected the header REGEDIT4";
@@ -396,34 +402,30 @@ KeyPtr SimRegistry::FindPath(std::string_view keyPath) const {
   return nullptr;
 }
 
-bool SimRegistry::SetString(std::string_view keyPath, std::string_view name, std::string_view text) {
+bool SimRegistry::SetValue(std::string_view keyPath, Value value) {
   std::size_t slash = keyPath.find('\\');
   for (const KeyPtr& root : m_roots) {
     if (root && EqualsNoCase(root->name, keyPath.substr(0, slash))) {
       LONG status = 0;
       KeyPtr key = Walk(root, slash == std::string_view::npos ? "" : keyPath.substr(slash + 1), true, nullptr, &status);
       if (!key) return false;
-      Value value{std::string(name), REG_SZ, std::vector<BYTE>(text.begin(), text.end())};
-      value.data.push_back(0);
-      if (Value* existing = FindValue(*key, name)) {
-        *existing = std::move(value);
-      } else {
-        key->values.push_back(std::move(value));
-      }
+      StoreValue(*key, std::move(value));
       return Persist() == ERROR_SUCCESS;
     }
   }
   return false;
 }
 
+bool SimRegistry::SetString(std::string_view keyPath, std::string_view name, std::string_view text) {
+  Value value{std::string(name), REG_SZ, std::vector<BYTE>(text.begin(), text.end())};
+  value.data.push_back(0);
+  return SetValue(keyPath, std::move(value));
+}
+
 bool SimRegistry::SetDword(std::string_view keyPath, std::string_view name, std::uint32_t number) {
-  if (!SetString(keyPath, name, "")) return false;
-  KeyPtr key = FindPath(keyPath);
-  Value* value = FindValue(*key, name);
-  value->type = REG_DWORD;
-  value->data.clear();
-  for (int i = 0; i < 4; ++i) value->data.push_back(static_cast<BYTE>(number >> (8 * i)));
-  return Persist() == ERROR_SUCCESS;
+  Value value{std::string(name), REG_DWORD, {}};
+  for (int i = 0; i < 4; ++i) value.data.push_back(static_cast<BYTE>(number >> (8 * i)));
+  return SetValue(keyPath, std::move(value));
 }
 
 KeyPtr SimRegistry::Resolve(HKEY key) const {
@@ -554,13 +556,7 @@ LONG SimRegistry::RegSetValueExA(HKEY key, const char* name, DWORD type, const B
   if (!k) return Code(ERROR_INVALID_HANDLE);
   if (k->deleted) return Code(ERROR_KEY_DELETED);
   if ((data == nullptr && size != 0) || size > kMaxValueSize) return Code(ERROR_INVALID_PARAMETER);
-  Value value{name != nullptr ? name : "", type, std::vector<BYTE>(data, data + size)};
-  if (Value* existing = FindValue(*k, value.name)) {
-    existing->type = type;
-    existing->data = std::move(value.data);
-  } else {
-    k->values.push_back(std::move(value));
-  }
+  StoreValue(*k, Value{name != nullptr ? name : "", type, std::vector<BYTE>(data, data + size)});
   return Persist();
 }
 

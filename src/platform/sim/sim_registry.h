@@ -76,6 +76,7 @@ class SimRegistry final : public platform::IRegistry {
   std::shared_ptr<Key> FindPath(std::string_view keyPath) const;
   platform::HKEY NewHandle(std::shared_ptr<Key> key);
   platform::LONG Persist();
+  bool SetValue(std::string_view keyPath, Value value);
 
   bool m_nt;
   std::array<std::shared_ptr<Key>, kRootCount> m_roots;
