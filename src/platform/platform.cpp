@@ -26,6 +26,7 @@ IRegistry& Registry() { return Require(g_platform.registry, "registry"); }
 IResources& Resources() { return Require(g_platform.resources, "resources"); }
 IUserInterface& UserInterface() { return Require(g_platform.ui, "user interface"); }
 IProfileFiles& Profiles() { return Require(g_platform.profiles, "profile files"); }
+IProcesses& Processes() { return Require(g_platform.processes, "processes"); }
 
 Platform Install(const Platform& platform) {
   Platform previous = g_platform;

@@ -4,6 +4,7 @@
 
 #include "platform/file_system.h"
 #include "platform/library_loader.h"
+#include "platform/processes.h"
 #include "platform/profile_files.h"
 #include "platform/registry.h"
 #include "platform/resources.h"
@@ -20,6 +21,7 @@ struct Platform {
   IResources* resources = nullptr;
   IUserInterface* ui = nullptr;
   IProfileFiles* profiles = nullptr;
+  IProcesses* processes = nullptr;
 };
 
 // The interfaces in force. Using them before Install is a programming error
@@ -31,6 +33,7 @@ IRegistry& Registry();
 IResources& Resources();
 IUserInterface& UserInterface();
 IProfileFiles& Profiles();
+IProcesses& Processes();
 
 // Installs a set of interfaces for the process; returns the previous set.
 Platform Install(const Platform& platform);

@@ -29,6 +29,10 @@ struct ModuleTag;
 using HMODULE = ModuleTag*;
 struct KeyTag;
 using HKEY = KeyTag*;
+struct HandleTag;
+using HANDLE = HandleTag*;
+struct WindowTag;
+using HWND = WindowTag*;
 
 // Address of an exported entry point; callers cast it to the entry's own type.
 using FARPROC = std::intptr_t(SETUP_WINAPI*)();
@@ -223,6 +227,38 @@ inline HKEY PredefinedKey(std::uint32_t value) {
 #endif
 #ifndef IDNO
 #define IDNO 7
+#endif
+
+// Processes and windows.
+#ifndef DETACHED_PROCESS
+#define DETACHED_PROCESS 0x00000008
+#endif
+#ifndef INFINITE
+#define INFINITE 0xFFFFFFFF
+#endif
+#ifndef WAIT_OBJECT_0
+#define WAIT_OBJECT_0 0x00000000L
+#endif
+#ifndef WAIT_TIMEOUT
+#define WAIT_TIMEOUT 258L
+#endif
+#ifndef WAIT_FAILED
+#define WAIT_FAILED 0xFFFFFFFF
+#endif
+#ifndef STILL_ACTIVE
+#define STILL_ACTIVE 259L
+#endif
+#ifndef ERROR_POSSIBLE_DEADLOCK
+#define ERROR_POSSIBLE_DEADLOCK 1131L
+#endif
+#ifndef SW_HIDE
+#define SW_HIDE 0
+#endif
+#ifndef SW_SHOWNORMAL
+#define SW_SHOWNORMAL 1
+#endif
+#ifndef SW_SHOW
+#define SW_SHOW 5
 #endif
 #ifndef LOCALE_USER_DEFAULT
 #define LOCALE_USER_DEFAULT 0x0400

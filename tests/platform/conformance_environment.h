@@ -19,6 +19,8 @@ class Environment {
   virtual void MakeFolder(const std::string& windowsPath) = 0;
   // The Windows path of language library `name` (_INSTALL.ENU) of this build.
   virtual std::string LanguageLibraryPath(const std::string& name) = 0;
+  // A command line that starts a program which ends at once with `code`.
+  virtual std::string ExitingProgramCommand(int code) = 0;
 };
 
 // Installs the platform of this build and returns its environment.

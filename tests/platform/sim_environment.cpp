@@ -25,6 +25,17 @@ class SimEnvironment final : public Environment {
     auto resolved = m_machine.Machine().Resolve(windowsPath);
     std::filesystem::create_directories(resolved.host);
   }
+  std::string ExitingProgramCommand(int code) override {
+    // A program file whose behaviour is to end with the code it is given.
+    m_machine.PutFile("drive_c/SCRATCH/EXITER.EXE", "simulated program\r\n");
+    m_machine.Platform().Processes().SetBehaviour("EXITER.EXE", [](const sim::ProgramStart& start, const sim::Machine&) {
+      sim::ProgramRun run;
+      run.exitCode = static_cast<platform::DWORD>(std::stoul(start.arguments.substr(start.arguments.rfind(' ') + 1)));
+      run.runsForMs = 30;
+      return run;
+    });
+    return "C:\\SCRATCH\\EXITER.EXE /c exit " + std::to_string(code);
+  }
 
  private:
   testing_support::TempMachine m_machine;

@@ -59,6 +59,7 @@ class Win32Environment final : public Environment {
     }
     return path;
   }
+  std::string ExitingProgramCommand(int code) override { return "cmd.exe /c exit " + std::to_string(code); }
 
  private:
   win32::Win32Platform m_platform;

@@ -249,7 +249,10 @@ bool Machine::Create(const fs::path& dir, OsKind os, std::string_view locale, st
                {"WindowsDir", DefaultWindowsDir(os)},
                {"Administrator", "1"},
                {"SafeMode", "0"}};
-  return WriteHostFile(dir / "machine.ini", "; The simulated Windows machine.\n" + machine.Serialize(), error) &&
+  // Windows' own programs that the setup program starts; the machine gives
+  // them their behaviour by name.
+  return WriteHostFile(windows / "NOTEPAD.EXE", "simulated program\r\n", error) &&
+         WriteHostFile(dir / "machine.ini", "; The simulated Windows machine.\n" + machine.Serialize(), error) &&
          WriteHostFile(dir / "hardware.ini", InitialHardware(os), error) &&
          WriteInitialRegistry(dir / "registry.reg", os, DefaultWindowsDir(os), info->codePage, error) &&
          WriteHostFile(dir / "events.log", "", error);

@@ -88,7 +88,8 @@ const Machine* ActiveMachine() { return g_activeMachine; }
 SimPlatform::SimPlatform(const Machine& machine, std::string programPath)
     : m_machine(machine),
       m_programPath(std::move(programPath)),
-      m_profiles(machine, [this] { return CurrentDirectory(); }) {}
+      m_profiles(machine, [this] { return CurrentDirectory(); }),
+      m_processes(machine, [this] { return CurrentDirectory(); }, m_programPath, m_lastError) {}
 
 SimPlatform::~SimPlatform() {
   if (m_installed) {
@@ -98,7 +99,7 @@ SimPlatform::~SimPlatform() {
 }
 
 void SimPlatform::Install() {
-  m_previous = platform::Install(platform::Platform{this, this, this, &m_machine.Registry(), this, this, &m_profiles});
+  m_previous = platform::Install(platform::Platform{this, this, this, &m_machine.Registry(), this, this, &m_profiles, &m_processes});
   g_activeMachine = &m_machine;
   m_installed = true;
 }

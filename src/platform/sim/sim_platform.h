@@ -9,6 +9,7 @@
 #include "platform/platform.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/pe_resources.h"
+#include "platform/sim/sim_processes.h"
 #include "platform/sim/sim_profile_files.h"
 
 namespace sim {
@@ -69,6 +70,9 @@ class SimPlatform final : public platform::ISystemInfo,
   using MessageAnswerer = std::function<int(const platform::MessageBoxRequest&)>;
   void SetMessageAnswerer(MessageAnswerer answerer) { m_answerer = std::move(answerer); }
 
+  // The machine's processes and windows (behaviours of programs, the clock).
+  SimProcesses& Processes() { return m_processes; }
+
  private:
   struct LoadedLibrary {
     std::string name;  // upper case, with extension; the full path for a library file
@@ -84,6 +88,7 @@ class SimPlatform final : public platform::ISystemInfo,
   platform::DWORD m_lastError = ERROR_SUCCESS;
   MessageAnswerer m_answerer;
   SimProfileFiles m_profiles;
+  SimProcesses m_processes;
   bool m_installed = false;
   platform::Platform m_previous;
 };

@@ -40,7 +40,7 @@ Win32Platform::~Win32Platform() {
 }
 
 void Win32Platform::Install() {
-  m_previous = platform::Install(platform::Platform{this, this, this, this, this, this, &m_profiles});
+  m_previous = platform::Install(platform::Platform{this, this, this, this, this, this, &m_profiles, &m_processes});
   m_installed = true;
 }
 

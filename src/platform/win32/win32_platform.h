@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/platform.h"
+#include "platform/win32/win32_processes.h"
 #include "platform/win32/win32_profile_files.h"
 
 namespace win32 {
@@ -66,6 +67,7 @@ class Win32Platform final : public platform::ISystemInfo,
 
  private:
   Win32ProfileFiles m_profiles;
+  Win32Processes m_processes;
   bool m_installed = false;
   platform::Platform m_previous;
 };

@@ -1,0 +1,41 @@
+// Processes and top-level windows: starting outside programs, waiting for
+// them, and finding the windows other programs keep open.
+#pragma once
+
+#include <string_view>
+
+#include "platform/win_types.h"
+
+namespace platform {
+
+struct PROCESS_INFORMATION {
+  HANDLE hProcess = nullptr;
+  HANDLE hThread = nullptr;
+  DWORD dwProcessId = 0;
+  DWORD dwThreadId = 0;
+};
+
+class IProcesses {
+ public:
+  virtual ~IProcesses() = default;
+
+  // CreateProcessA(NULL, commandLine, NULL, NULL, FALSE, flags, NULL, NULL,
+  // zeroed STARTUPINFOA): the program is the command line's first word (or
+  // quoted text), searched where Windows searches it; the caller closes
+  // both handles. FALSE with GetLastError's code when it cannot start.
+  virtual BOOL CreateProcessA(std::string_view commandLine, DWORD creationFlags, PROCESS_INFORMATION& info) = 0;
+
+  // WAIT_OBJECT_0 once the process has ended, WAIT_TIMEOUT after the time.
+  virtual DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) = 0;
+  virtual BOOL GetExitCodeProcess(HANDLE process, DWORD* exitCode) = 0;
+  virtual BOOL CloseHandle(HANDLE handle) = 0;
+  virtual void Sleep(DWORD milliseconds) = 0;
+
+  // FindWindowA: a top-level window by class name and, when not null, title.
+  virtual HWND FindWindowA(const char* className, const char* windowName) = 0;
+  virtual int GetWindowTextA(HWND window, char* buffer, int size) = 0;
+  virtual BOOL BringWindowToTop(HWND window) = 0;
+  virtual BOOL ShowWindow(HWND window, int command) = 0;
+};
+
+}  // namespace platform
