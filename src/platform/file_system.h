@@ -31,6 +31,19 @@ class IFileSystem {
   // GetDiskFreeSpaceA of a root folder ("C:\").
   virtual BOOL GetDiskFreeSpaceA(std::string_view root, DWORD* sectorsPerCluster, DWORD* bytesPerSector,
                                  DWORD* freeClusters, DWORD* totalClusters) = 0;
+
+  // Folders and files by name; FALSE with GetLastError's code on failure.
+  virtual BOOL CreateDirectoryA(std::string_view path) = 0;  // no security attributes
+  virtual BOOL RemoveDirectoryA(std::string_view path) = 0;  // an empty folder only
+  virtual BOOL DeleteFileA(std::string_view path) = 0;
+  // FILE_ATTRIBUTE_* bits, or INVALID_FILE_ATTRIBUTES.
+  virtual DWORD GetFileAttributesA(std::string_view path) = 0;
+  virtual BOOL SetFileAttributesA(std::string_view path, DWORD attributes) = 0;
+
+  // The process's current folder: relative paths start there.
+  // GetCurrentDirectoryA: the length copied, or the size needed with the NUL.
+  virtual DWORD GetCurrentDirectoryA(DWORD size, char* buffer) = 0;
+  virtual BOOL SetCurrentDirectoryA(std::string_view path) = 0;
 };
 
 }  // namespace platform

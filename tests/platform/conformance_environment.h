@@ -19,6 +19,10 @@ class Environment {
   virtual void MakeFolder(const std::string& windowsPath) = 0;
   // The Windows path of language library `name` (_INSTALL.ENU) of this build.
   virtual std::string LanguageLibraryPath(const std::string& name) = 0;
+  // Whether opening a read-only file for writing is refused. Windows
+  // refuses; Wine run by the superuser does not, since it keeps the
+  // read-only bit in the host's permissions, which bind no superuser.
+  virtual bool ReadOnlyIsEnforced() = 0;
   // A command line that starts a program which ends at once with `code`.
   virtual std::string ExitingProgramCommand(int code) = 0;
 };

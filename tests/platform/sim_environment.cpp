@@ -10,7 +10,10 @@ namespace {
 
 class SimEnvironment final : public Environment {
  public:
-  SimEnvironment() : m_machine(sim::OsKind::Win98, "C:\\SETUP\\SETUP.EXE") {}
+  SimEnvironment() : m_machine(sim::OsKind::Win98, "C:\\SETUP\\SETUP.EXE") {
+    // The running program's folder, as it is for a real program.
+    m_machine.PutFile("drive_c/SETUP/SETUP.EXE", "simulated program\r\n");
+  }
   std::string ScratchFolder() override {
     std::filesystem::create_directories(m_machine.Folder() / "drive_c" / "SCRATCH");
     return "C:\\SCRATCH";
@@ -25,6 +28,7 @@ class SimEnvironment final : public Environment {
     auto resolved = m_machine.Machine().Resolve(windowsPath);
     std::filesystem::create_directories(resolved.host);
   }
+  bool ReadOnlyIsEnforced() override { return true; }
   std::string ExitingProgramCommand(int code) override {
     // A program file whose behaviour is to end with the code it is given.
     m_machine.PutFile("drive_c/SCRATCH/EXITER.EXE", "simulated program\r\n");

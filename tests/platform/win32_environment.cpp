@@ -59,6 +59,18 @@ class Win32Environment final : public Environment {
     }
     return path;
   }
+  bool ReadOnlyIsEnforced() override {
+    if (GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") == nullptr) return true;
+    const std::string probe = ScratchFolder() + "\\ROPROBE.TMP";
+    HANDLE file = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_READONLY, nullptr);
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    file = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const bool refused = file == INVALID_HANDLE_VALUE;
+    if (!refused) CloseHandle(file);
+    SetFileAttributesA(probe.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(probe.c_str());
+    return refused;
+  }
   std::string ExitingProgramCommand(int code) override { return "cmd.exe /c exit " + std::to_string(code); }
 
  private:

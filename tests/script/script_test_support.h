@@ -37,6 +37,16 @@ class FakeFileSystem : public platform::IFileSystem {
                                    platform::DWORD*) override {
     return 0;
   }
+  // Folder and attribute calls are not used by the script reader.
+  platform::BOOL CreateDirectoryA(std::string_view) override { return 0; }
+  platform::BOOL RemoveDirectoryA(std::string_view) override { return 0; }
+  platform::BOOL DeleteFileA(std::string_view path) override { return files.erase(std::string(path)) != 0; }
+  platform::DWORD GetFileAttributesA(std::string_view path) override {
+    return FileExists(path) ? FILE_ATTRIBUTE_ARCHIVE : INVALID_FILE_ATTRIBUTES;
+  }
+  platform::BOOL SetFileAttributesA(std::string_view, platform::DWORD) override { return 0; }
+  platform::DWORD GetCurrentDirectoryA(platform::DWORD, char*) override { return 0; }
+  platform::BOOL SetCurrentDirectoryA(std::string_view) override { return 0; }
 };
 
 // Installs the fake file system for one test and puts the previous platform

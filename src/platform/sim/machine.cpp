@@ -552,6 +552,25 @@ ResolvedPath Machine::Resolve(std::string_view windowsPath, std::string_view cur
   return {host, ERROR_SUCCESS};
 }
 
+std::string Machine::WindowsPathOf(const fs::path& host) const {
+  const fs::path relative = host.lexically_relative(m_dir);
+  auto it = relative.begin();
+  if (it == relative.end()) return {};
+  const std::string drive = it->string();
+  if (drive.size() != 7 || drive.rfind("drive_", 0) != 0 || !IsAsciiLetter(drive[6])) return {};
+  std::string path(1, drive[6] >= 'a' ? static_cast<char>(drive[6] - 'a' + 'A') : drive[6]);
+  path += ":";
+  bool any = false;
+  for (++it; it != relative.end(); ++it) {
+    if (it->empty()) continue;
+    if (*it == "..") return {};
+    path += "\\" + it->string();
+    any = true;
+  }
+  if (!any) path += "\\";
+  return path;
+}
+
 void Machine::AppendEvent(std::string_view line) const {
   std::ofstream out(m_dir / "events.log", std::ios::binary | std::ios::app);
   out << line << '\n';

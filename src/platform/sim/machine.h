@@ -85,6 +85,10 @@ class Machine {
   // need not exist (a file about to be created).
   ResolvedPath Resolve(std::string_view windowsPath, std::string_view currentDir = "C:\\") const;
 
+  // The Windows path of a host path inside the machine's drives ("X:\..."
+  // with the names as they are stored); empty outside them.
+  std::string WindowsPathOf(const std::filesystem::path& host) const;
+
   // The registry, loaded from registry.reg and written back after each change.
   SimRegistry& Registry() const { return *m_registry; }
 

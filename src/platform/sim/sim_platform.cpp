@@ -81,6 +81,21 @@ platform::UINT CopyFolder(const std::string& folder, char* buffer, platform::UIN
   return static_cast<platform::UINT>(folder.size());
 }
 
+// A file is read-only when its owner may not write it: the machine keeps
+// Windows' read-only attribute in the host file's permissions.
+bool IsReadOnly(const fs::path& host) {
+  std::error_code ec;
+  const fs::file_status status = fs::symlink_status(host, ec);
+  return fs::is_regular_file(status) && (status.permissions() & fs::perms::owner_write) == fs::perms::none;
+}
+
+// The failure of a name that does not exist: the file, or the folder it
+// should be in.
+platform::DWORD MissingError(const fs::path& host) {
+  std::error_code ec;
+  return fs::is_directory(fs::symlink_status(host.parent_path(), ec)) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+}
+
 }  // namespace
 
 const Machine* ActiveMachine() { return g_activeMachine; }
@@ -88,6 +103,7 @@ const Machine* ActiveMachine() { return g_activeMachine; }
 SimPlatform::SimPlatform(const Machine& machine, std::string programPath)
     : m_machine(machine),
       m_programPath(std::move(programPath)),
+      m_currentDirectory(ProgramFolder()),
       m_profiles(machine, [this] { return CurrentDirectory(); }),
       m_processes(machine, [this] { return CurrentDirectory(); }, m_programPath, m_lastError) {}
 
@@ -104,7 +120,7 @@ void SimPlatform::Install() {
   m_installed = true;
 }
 
-std::string SimPlatform::CurrentDirectory() const {
+std::string SimPlatform::ProgramFolder() const {
   std::size_t slash = m_programPath.find_last_of("\\/");
   if (slash == std::string::npos) return "C:\\";
   return m_programPath.substr(0, slash + 1);
@@ -172,7 +188,7 @@ platform::DWORD SimPlatform::WriteWholeFile(std::string_view path, const char* d
   ResolvedPath resolved = m_machine.Resolve(path, CurrentDirectory());
   if (!resolved.ok()) return resolved.error;
   std::error_code ec;
-  if (fs::is_directory(resolved.host, ec)) return ERROR_ACCESS_DENIED;
+  if (fs::is_directory(resolved.host, ec) || IsReadOnly(resolved.host)) return ERROR_ACCESS_DENIED;
   std::ofstream out(resolved.host, std::ios::binary | std::ios::trunc);
   if (!out) return ERROR_ACCESS_DENIED;
   out.write(data, static_cast<std::streamsize>(size));
@@ -229,6 +245,124 @@ platform::BOOL SimPlatform::GetDiskFreeSpaceA(std::string_view root, platform::D
   return 1;
 }
 
+platform::BOOL SimPlatform::CreateDirectoryA(std::string_view path) {
+  ResolvedPath resolved = m_machine.Resolve(path, CurrentDirectory());
+  std::error_code ec;
+  platform::DWORD error = resolved.error;
+  if (resolved.ok()) {
+    const fs::file_status status = fs::symlink_status(resolved.host, ec);
+    if (fs::exists(status)) {
+      error = ERROR_ALREADY_EXISTS;
+    } else if (!fs::is_directory(fs::symlink_status(resolved.host.parent_path(), ec))) {
+      error = ERROR_PATH_NOT_FOUND;
+    } else if (!fs::create_directory(resolved.host, ec) || ec) {
+      error = ERROR_ACCESS_DENIED;
+    }
+  }
+  if (error != ERROR_SUCCESS) m_lastError = error;
+  return error == ERROR_SUCCESS;
+}
+
+platform::BOOL SimPlatform::RemoveDirectoryA(std::string_view path) {
+  ResolvedPath resolved = m_machine.Resolve(path, CurrentDirectory());
+  std::error_code ec;
+  platform::DWORD error = resolved.error;
+  if (resolved.ok()) {
+    const fs::file_status status = fs::symlink_status(resolved.host, ec);
+    if (!fs::exists(status)) {
+      error = MissingError(resolved.host);
+    } else if (!fs::is_directory(status)) {
+      error = ERROR_DIRECTORY;
+    } else if (!fs::is_empty(resolved.host, ec)) {
+      error = ERROR_DIR_NOT_EMPTY;
+    } else if (resolved.host.filename().empty() || !fs::remove(resolved.host, ec) || ec) {
+      error = ERROR_ACCESS_DENIED;  // a drive's root, or the host refused
+    }
+  }
+  if (error != ERROR_SUCCESS) m_lastError = error;
+  return error == ERROR_SUCCESS;
+}
+
+platform::BOOL SimPlatform::DeleteFileA(std::string_view path) {
+  ResolvedPath resolved = m_machine.Resolve(path, CurrentDirectory());
+  std::error_code ec;
+  platform::DWORD error = resolved.error;
+  if (resolved.ok()) {
+    const fs::file_status status = fs::symlink_status(resolved.host, ec);
+    if (!fs::exists(status)) {
+      error = MissingError(resolved.host);
+    } else if (!fs::is_regular_file(status) || IsReadOnly(resolved.host)) {
+      error = ERROR_ACCESS_DENIED;
+    } else if (!fs::remove(resolved.host, ec) || ec) {
+      error = ERROR_ACCESS_DENIED;
+    }
+  }
+  if (error != ERROR_SUCCESS) m_lastError = error;
+  return error == ERROR_SUCCESS;
+}
+
+platform::DWORD SimPlatform::GetFileAttributesA(std::string_view path) {
+  ResolvedPath resolved = m_machine.Resolve(path, CurrentDirectory());
+  std::error_code ec;
+  if (!resolved.ok()) {
+    m_lastError = resolved.error;
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  const fs::file_status status = fs::symlink_status(resolved.host, ec);
+  if (fs::is_directory(status)) return FILE_ATTRIBUTE_DIRECTORY;
+  if (fs::is_regular_file(status)) {
+    // Files the machine holds have been written since their last backup.
+    return FILE_ATTRIBUTE_ARCHIVE | (IsReadOnly(resolved.host) ? FILE_ATTRIBUTE_READONLY : 0);
+  }
+  m_lastError = MissingError(resolved.host);
+  return INVALID_FILE_ATTRIBUTES;
+}
+
+platform::BOOL SimPlatform::SetFileAttributesA(std::string_view path, platform::DWORD attributes) {
+  ResolvedPath resolved = m_machine.Resolve(path, CurrentDirectory());
+  std::error_code ec;
+  if (!resolved.ok()) {
+    m_lastError = resolved.error;
+    return 0;
+  }
+  const fs::file_status status = fs::symlink_status(resolved.host, ec);
+  if (!fs::exists(status)) {
+    m_lastError = MissingError(resolved.host);
+    return 0;
+  }
+  // Only the read-only bit of a file is kept; the others are accepted.
+  if (fs::is_regular_file(status)) {
+    const fs::perms write = fs::perms::owner_write | fs::perms::group_write;
+    fs::permissions(resolved.host, write,
+                    (attributes & FILE_ATTRIBUTE_READONLY) != 0 ? fs::perm_options::remove : fs::perm_options::add, ec);
+    if (ec) {
+      m_lastError = ERROR_ACCESS_DENIED;
+      return 0;
+    }
+  }
+  return 1;
+}
+
+platform::DWORD SimPlatform::GetCurrentDirectoryA(platform::DWORD size, char* buffer) {
+  // Without the closing backslash, except for a drive's root.
+  std::string folder = m_currentDirectory;
+  if (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
+  return CopyFolder(folder, buffer, size);
+}
+
+platform::BOOL SimPlatform::SetCurrentDirectoryA(std::string_view path) {
+  ResolvedPath resolved = m_machine.Resolve(path, CurrentDirectory());
+  std::error_code ec;
+  if (!resolved.ok() || !fs::is_directory(fs::symlink_status(resolved.host, ec))) {
+    m_lastError = resolved.ok() ? (fs::exists(resolved.host, ec) ? ERROR_DIRECTORY : MissingError(resolved.host))
+                                : resolved.error;
+    return 0;
+  }
+  m_currentDirectory = m_machine.WindowsPathOf(resolved.host);
+  if (m_currentDirectory.back() != '\\') m_currentDirectory += '\\';
+  return 1;
+}
+
 platform::HMODULE SimPlatform::LoadLibraryA(std::string_view name) {
   const std::string file = LibraryFileName(name);
   const bool builtIn = IsBuiltInLibrary(file) && m_machine.LibraryPresent(file);
@@ -240,7 +374,8 @@ platform::HMODULE SimPlatform::LoadLibraryA(std::string_view name) {
     std::string path(name);
     if (name.find_first_of("\\/") == std::string_view::npos) {
       path.clear();
-      for (const std::string& folder : {CurrentDirectory(), m_machine.SystemDir() + "\\", m_machine.WindowsDir() + "\\"}) {
+      for (const std::string& folder :
+           {ProgramFolder(), CurrentDirectory(), m_machine.SystemDir() + "\\", m_machine.WindowsDir() + "\\"}) {
         if (FileExists(folder + file)) {
           path = folder + file;
           break;

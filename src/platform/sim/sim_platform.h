@@ -31,8 +31,12 @@ class SimPlatform final : public platform::ISystemInfo,
   void Install();
 
   const Machine& GetMachine() const { return m_machine; }
-  // The program's folder: relative paths and bare library names start there.
-  std::string CurrentDirectory() const;
+  // The process's current folder, with a closing backslash: relative paths
+  // start there. At start it is the program's folder.
+  std::string CurrentDirectory() const { return m_currentDirectory; }
+  // The program's folder, with a closing backslash: bare library and
+  // program names are looked for there first.
+  std::string ProgramFolder() const;
 
   // ISystemInfo
   platform::BOOL GetVersionExA(platform::OSVERSIONINFOA& info) override;
@@ -51,6 +55,13 @@ class SimPlatform final : public platform::ISystemInfo,
   platform::BOOL GetDiskFreeSpaceA(std::string_view root, platform::DWORD* sectorsPerCluster,
                                    platform::DWORD* bytesPerSector, platform::DWORD* freeClusters,
                                    platform::DWORD* totalClusters) override;
+  platform::BOOL CreateDirectoryA(std::string_view path) override;
+  platform::BOOL RemoveDirectoryA(std::string_view path) override;
+  platform::BOOL DeleteFileA(std::string_view path) override;
+  platform::DWORD GetFileAttributesA(std::string_view path) override;
+  platform::BOOL SetFileAttributesA(std::string_view path, platform::DWORD attributes) override;
+  platform::DWORD GetCurrentDirectoryA(platform::DWORD size, char* buffer) override;
+  platform::BOOL SetCurrentDirectoryA(std::string_view path) override;
 
   // ILibraryLoader
   platform::HMODULE LoadLibraryA(std::string_view name) override;
@@ -83,6 +94,7 @@ class SimPlatform final : public platform::ISystemInfo,
 
   const Machine& m_machine;
   std::string m_programPath;
+  std::string m_currentDirectory;
   std::map<std::uintptr_t, LoadedLibrary> m_libraries;
   std::uintptr_t m_nextHandle = 0x10000000;
   platform::DWORD m_lastError = ERROR_SUCCESS;

@@ -154,6 +154,32 @@ platform::BOOL Win32Platform::GetDiskFreeSpaceA(std::string_view root, platform:
   return ::GetDiskFreeSpaceA(text.empty() ? nullptr : text.c_str(), spc.get(), bps.get(), freeCount.get(), total.get());
 }
 
+platform::BOOL Win32Platform::CreateDirectoryA(std::string_view path) {
+  return ::CreateDirectoryA(std::string(path).c_str(), nullptr);
+}
+
+platform::BOOL Win32Platform::RemoveDirectoryA(std::string_view path) {
+  return ::RemoveDirectoryA(std::string(path).c_str());
+}
+
+platform::BOOL Win32Platform::DeleteFileA(std::string_view path) { return ::DeleteFileA(std::string(path).c_str()); }
+
+platform::DWORD Win32Platform::GetFileAttributesA(std::string_view path) {
+  return ::GetFileAttributesA(std::string(path).c_str());
+}
+
+platform::BOOL Win32Platform::SetFileAttributesA(std::string_view path, platform::DWORD attributes) {
+  return ::SetFileAttributesA(std::string(path).c_str(), attributes);
+}
+
+platform::DWORD Win32Platform::GetCurrentDirectoryA(platform::DWORD size, char* buffer) {
+  return ::GetCurrentDirectoryA(size, buffer);
+}
+
+platform::BOOL Win32Platform::SetCurrentDirectoryA(std::string_view path) {
+  return ::SetCurrentDirectoryA(std::string(path).c_str());
+}
+
 platform::HMODULE Win32Platform::LoadLibraryA(std::string_view name) {
   std::string text(name);
   return Portable(::LoadLibraryA(text.c_str()));

@@ -37,6 +37,13 @@ class Win32Platform final : public platform::ISystemInfo,
   platform::BOOL GetDiskFreeSpaceA(std::string_view root, platform::DWORD* sectorsPerCluster,
                                    platform::DWORD* bytesPerSector, platform::DWORD* freeClusters,
                                    platform::DWORD* totalClusters) override;
+  platform::BOOL CreateDirectoryA(std::string_view path) override;
+  platform::BOOL RemoveDirectoryA(std::string_view path) override;
+  platform::BOOL DeleteFileA(std::string_view path) override;
+  platform::DWORD GetFileAttributesA(std::string_view path) override;
+  platform::BOOL SetFileAttributesA(std::string_view path, platform::DWORD attributes) override;
+  platform::DWORD GetCurrentDirectoryA(platform::DWORD size, char* buffer) override;
+  platform::BOOL SetCurrentDirectoryA(std::string_view path) override;
 
   platform::HMODULE LoadLibraryA(std::string_view name) override;
   platform::FARPROC GetProcAddress(platform::HMODULE module, const char* name) override;
