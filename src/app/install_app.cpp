@@ -59,12 +59,15 @@ platform::FARPROC CInstallApp::GetThunkProc(const char* name) const {
   return platform::Libraries().GetProcAddress(m_hThunkLib, name);
 }
 
-bool CInstallApp::Run() {
+bool CInstallApp::StartUp() {
   platform::HMODULE program = platform::Resources().GetProgramModule();
   platform::HMODULE library = LoadLanguageLibrary(program, "_INSTALL");
   SetResourceModule(library != nullptr ? library : program);
+  return PrepareSetup(m_commandLine);
+}
 
-  if (PrepareSetup(m_commandLine)) {
+bool CInstallApp::Run() {
+  if (StartUp()) {
     NotBuilt("source tree before the wizard");
     // The copy an earlier installation left in its setup folder maintains it.
     if (m_context.GetSetupPath() == m_context.GetSetupDir()) {

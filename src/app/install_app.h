@@ -27,6 +27,20 @@ class CInstallApp {
   // The whole program. Always false: no message loop follows.
   bool Run();
 
+  // Start-up up to the choice of the wizard: the language library and the
+  // setup context. False when it failed (its message was shown).
+  bool StartUp();
+
+  // The README of the chosen language, else "README.TXT", from the setup
+  // folder; a missing or empty file keeps the text read before.
+  void LoadReadMe();
+  // Shows the README in Notepad, raising a Notepad that shows one already.
+  void ShowReadMe();
+  // Starts the program that started this setup again.
+  void StartCaller();
+  // The README text (NUL-terminated), or nullptr.
+  const char* GetReadMeText() const { return m_pReadMeText.get(); }
+
   // The thunk library, loaded once on Windows 95/98 (never on NT).
   bool LoadThunkLibrary();
   platform::FARPROC GetThunkProc(const char* name) const;

@@ -262,6 +262,17 @@ std::string CScriptText::NextSectionName() {
   return {};
 }
 
+std::string_view CScriptText::GetIteratedSection() const {
+  if (!m_bHasIteration || m_nIterationPos == 0 || m_nIterationPos > m_nLength) return {};
+  const std::uint32_t start = m_nIterationPos - 1;
+  const char* text = m_text.data();
+  if (text[start] != '[') return {};
+  std::uint32_t close = start + 1;
+  while (close < m_nLength && text[close] != ']' && !IsBreak(text[close])) ++close;
+  if (close >= m_nLength || text[close] != ']') return {};
+  return {text + start, SectionLength(start, close - start - 1)};
+}
+
 std::uint32_t CScriptText::InsertionPoint(const Location& section, std::size_t nameLength) const {
   const char* text = m_text.data();
   const std::uint32_t end = std::min<std::uint32_t>(section.start + section.length, m_nLength);

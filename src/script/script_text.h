@@ -48,6 +48,10 @@ class CScriptText {
   // empty at the end of the text. Keeps its own position, so a repeated
   // section name does not send it back.
   std::string NextSectionName();
+  // The whole section (header to the next header) whose name NextSectionName
+  // returned last: a repeated name gives each occurrence's own text. Empty
+  // before the first call.
+  std::string_view GetIteratedSection() const;
 
   bool DeleteSection(std::string_view name);
 

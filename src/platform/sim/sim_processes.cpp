@@ -110,7 +110,7 @@ std::string SimProcesses::FindProgram(std::string_view commandLine, std::string&
       const fs::file_status status = fs::symlink_status(resolved.host, ec);
       if (fs::is_regular_file(status)) {
         arguments = rest;
-        return IsAbsolute(path) ? path : Join(current, path);
+        return m_machine.WindowsPathOf(resolved.host);
       }
       if (fs::is_directory(status)) {
         candidateError = ERROR_ACCESS_DENIED;

@@ -1,0 +1,156 @@
+#include "script/prepare_script.h"
+
+#include <algorithm>
+#include <climits>
+#include <string>
+
+#include "app/install_app.h"
+#include "script/script_line.h"
+#include "script/source_disks.h"
+#include "script/text_compare.h"
+
+namespace {
+
+constexpr std::string_view kIncludeInf = "IncludeInf";
+constexpr std::string_view kSourceDisksNames = "SourceDisksNames";
+constexpr std::string_view kSourceDisksFiles = "SourceDisksFiles";
+
+// Appends an empty section of that name when the script has none.
+void EnsureSection(CScriptText& script, std::string_view name) {
+  if (script.FindSection(name) != 0) return;
+  const std::string block = "[" + std::string(name) + "]\r\n\r\n";
+  script.InsertSectionText(name, block.data(), static_cast<std::uint32_t>(block.size()));
+}
+
+// "%s=%d," as the disk's file lines are made, with the folder and size.
+std::string FileLine(const std::string& key, int disk, const std::string& folder, const std::string& size) {
+  return key + "=" + std::to_string(disk) + "," + folder + "," + size;
+}
+
+}  // namespace
+
+void MergeScript(CScriptText& main, std::string_view folder, std::string_view line) {
+  // 1. The included script: the line as given, else its file name directly
+  // in the setup folder.
+  std::string name(line);
+  CScriptText included;
+  if (!included.Load(std::string(folder) + "\\" + name)) {
+    const std::size_t slash = name.find_last_of('\\');
+    if (slash == std::string::npos) return;
+    name = name.substr(slash + 1);
+    if (!included.Load(std::string(folder) + "\\" + name)) return;
+  }
+  // 2. Its folder relative to the setup folder.
+  const std::size_t slash = name.find_last_of('\\');
+  const std::string relative = slash == std::string::npos ? std::string() : name.substr(0, slash);
+
+  // 3. Its sections join those of the main script, the disk lists apart.
+  for (std::string section = included.NextSectionName(); !section.empty(); section = included.NextSectionName()) {
+    if (EqualNoCase(section, kSourceDisksNames) || EqualNoCase(section, kSourceDisksFiles)) continue;
+    const std::string_view block = included.GetIteratedSection();
+    main.InsertSectionText(section, block.data(), static_cast<std::uint32_t>(block.size()));
+  }
+
+  // 4. Its disks are renumbered into the main list.
+  CScriptSection disks;
+  if (!disks.Read(included, kSourceDisksNames)) return;
+  EnsureSection(main, kSourceDisksNames);
+  CScriptSection mainDisks;
+  mainDisks.Read(main, kSourceDisksNames);
+  int nextDisk = 1;
+  for (const std::string& known : mainDisks.GetLines()) {
+    const int number = GetFieldInt(known, 0);
+    if (number >= nextDisk) nextDisk = number == INT_MAX ? INT_MAX : number + 1;
+  }
+  CScriptSection files;
+  const bool hasFiles = files.Read(included, kSourceDisksFiles);
+
+  for (const std::string& disk : disks.GetLines()) {
+    // A disk of the same description keeps the main script's number.
+    int newDisk = 0;
+    bool known = false;
+    for (const std::string& mainLine : mainDisks.GetLines()) {
+      if (EqualNoCase(GetRawField(mainLine, 1), GetRawField(disk, 1))) {
+        newDisk = GetFieldInt(mainLine, 0);
+        known = true;
+        break;
+      }
+    }
+    if (!known) {
+      newDisk = nextDisk;
+      if (nextDisk < INT_MAX) ++nextDisk;
+      const std::string added = std::to_string(newDisk) + "=" + GetRawField(disk, 1) + "," + GetRawField(disk, 2) +
+                                "," + GetRawField(disk, 3);
+      main.FindSection(kSourceDisksNames);
+      main.AppendLine(added);
+      mainDisks.Read(main, kSourceDisksNames);
+    }
+    const int oldDisk = GetFieldInt(disk, 0);
+    const std::string diskFolder = GetRawField(disk, 5);
+
+    if (!hasFiles) continue;
+    EnsureSection(main, kSourceDisksFiles);
+    for (const std::string& file : files.GetLines()) {
+      if (GetFieldInt(file, 1) != oldDisk) continue;
+      const std::string subfolder = !diskFolder.empty() ? diskFolder : GetRawField(file, 2);
+      std::string fileFolder = relative;
+      if (!subfolder.empty() && subfolder != ".") {
+        // Directly below the setup folder when the script lies there itself.
+        fileFolder += fileFolder.empty() ? subfolder : "\\" + subfolder;
+      }
+      main.FindSection(kSourceDisksFiles);
+      main.AppendLine(FileLine(GetKey(file), newDisk, fileFolder, GetRawField(file, 3)));
+    }
+  }
+}
+
+int PrepareScript(CInstallApp& app, IPreparationView& view, IHardwareDetection* detection) {
+  CSetupContext& context = app.GetContext();
+  view.SetProgressPos(kPrepareButtonsOff);
+  view.DisableWizardButtons();
+
+  bool prepared = app.LoadThunkLibrary();
+  if (prepared) {
+    view.SetProgressPos(kPrepareScriptLoaded);
+    prepared = app.GetScript().Load(context.GetScriptPath(), kMainScriptCapacity);
+  }
+  if (prepared) {
+    CScriptText& script = app.GetScript();
+    view.SetProgressPos(kPrepareReadMe);
+    app.LoadReadMe();
+    view.SetProgressPos(kPrepareReadMeRead);
+
+    // Included scripts are named before the string sections are read: a
+    // string reference in a line finds no key.
+    CScriptSection includes;
+    includes.Read(script, kIncludeInf, &app.GetExpander());
+    // Never seen again, not even by the saved copy of the merged script.
+    while (script.DeleteSection(kIncludeInf)) {
+    }
+    view.SetProgressPos(kPrepareIncludesRead);
+    const int count = includes.GetCount();
+    if (count > 0) {
+      view.SetProgressStep(kPrepareMergeSpan / count);
+      for (const std::string& line : includes.GetLines()) {
+        MergeScript(script, context.GetSetupDir(), line);
+        view.StepProgress();
+      }
+    }
+
+    app.GetExpander().ReadStringSections();
+    app.GetSourceDisksFiles().Read(script, kSourceDisksFiles, &app.GetExpander());
+    app.GetSourceDisksNames().Read(script, kSourceDisksNames, &app.GetExpander());
+    app.GetDestinationDirs().Read(script, "DestinationDirs", &app.GetExpander());
+
+    if (IsFloppySource(context.GetSetupDir())) RewriteSourceDisksForFloppy(app);
+
+    view.SetProgressPos(kPrepareComponents);
+    if (app.GetComponents().Build(detection)) view.SetProgressPos(kPrepareDone);
+  }
+
+  if (context.GetLastMessage() != 0) {
+    view.PressCancel();
+    return -1;
+  }
+  return 0;
+}

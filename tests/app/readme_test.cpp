@@ -1,0 +1,134 @@
+// The README text, Notepad and the caller program.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/install_app.h"
+#include "support/temp_machine.h"
+
+using testing_support::ReadHostFile;
+using testing_support::TempMachine;
+
+namespace {
+
+int LanguageIndex(const CSetupContext& context, const std::string& code) {
+  for (int i = 0; i < kLanguageCount; ++i) {
+    if (context.GetLanguageCodeAt(i) == std::string(code)) return i;
+  }
+  return -1;
+}
+
+class ReadMeTest : public ::testing::Test {
+ protected:
+  ReadMeTest() : m_machine(sim::OsKind::Win98, "D:\\MY CD\\SETUP.EXE"), m_app("") {
+    m_app.GetContext().SetSetupDir("D:\\MY CD");
+  }
+  void SetLanguage(const std::string& code) {
+    m_app.GetContext().SetLanguage(LanguageIndex(m_app.GetContext(), code));
+    ASSERT_EQ(m_app.GetContext().GetLanguageCode(), code);
+  }
+  void Put(const std::string& name, const std::string& text) { m_machine.PutFile("drive_d/MY CD/" + name, text); }
+  std::string Events() const { return ReadHostFile(m_machine.Folder() / "events.log"); }
+  static int Count(const std::string& text, const std::string& what) {
+    int n = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+  }
+
+  TempMachine m_machine;
+  CInstallApp m_app;
+};
+
+TEST_F(ReadMeTest, TheLanguageFileComesFirstAndItsBytesAreKept) {
+  SetLanguage("DEU");
+  const std::string german = "Liesmich\r\n\xE4\xF6\xFC\n\tEnde";
+  Put("README_DEU.TXT", german);
+  Put("README.TXT", "english");
+  m_app.LoadReadMe();
+  EXPECT_EQ(m_app.GetReadMePath(), "D:\\MY CD\\README_DEU.TXT");
+  ASSERT_NE(m_app.GetReadMeText(), nullptr);
+  EXPECT_EQ(std::string(m_app.GetReadMeText()), german);
+}
+
+TEST_F(ReadMeTest, WithoutALanguageFileTheCommonOneIsRead) {
+  SetLanguage("FRA");
+  Put("README.TXT", "common");
+  m_app.LoadReadMe();
+  EXPECT_EQ(m_app.GetReadMePath(), "D:\\MY CD\\README.TXT");
+  ASSERT_NE(m_app.GetReadMeText(), nullptr);
+  EXPECT_STREQ(m_app.GetReadMeText(), "common");
+}
+
+TEST_F(ReadMeTest, AnEmptyOrMissingFileKeepsTheTextReadBefore) {
+  Put("README.TXT", "first text");
+  m_app.LoadReadMe();
+  Put("README.TXT", "");
+  m_app.LoadReadMe();
+  EXPECT_EQ(m_app.GetReadMePath(), "D:\\MY CD\\README.TXT") << "an empty file was found";
+  EXPECT_STREQ(m_app.GetReadMeText(), "first text");
+
+  std::filesystem::remove(m_machine.Folder() / "drive_d" / "MY CD" / "README.TXT");
+  m_app.LoadReadMe();
+  EXPECT_EQ(m_app.GetReadMePath(), "");
+  EXPECT_STREQ(m_app.GetReadMeText(), "first text");
+}
+
+TEST_F(ReadMeTest, NoReadMeNoNotepad) {
+  m_app.LoadReadMe();
+  EXPECT_EQ(m_app.GetReadMePath(), "");
+  EXPECT_EQ(m_app.GetReadMeText(), nullptr);
+  m_app.ShowReadMe();
+  EXPECT_EQ(Events().find("process"), std::string::npos);
+}
+
+TEST_F(ReadMeTest, NotepadStartsOnceWithTheUnquotedPathAndIsRaisedAfterwards) {
+  Put("README.TXT", "text");
+  m_app.LoadReadMe();
+  m_app.ShowReadMe();
+  EXPECT_EQ(Count(Events(), "process Notepad D:\\MY CD\\README.TXT\n"), 1) << Events();
+
+  m_app.ShowReadMe();
+  const std::string events = Events();
+  EXPECT_EQ(Count(events, "process "), 1) << "no second Notepad: " << events;
+  EXPECT_EQ(Count(events, "window Notepad \"README.TXT - Notepad\" -> top"), 1) << events;
+}
+
+TEST_F(ReadMeTest, ANotepadShowingAnotherReadMeInAnyCaseIsRaised) {
+  Put("readme.txt", "text");
+  Put("Other/ReadMe_Old.txt", "old");
+  m_app.LoadReadMe();
+  platform::PROCESS_INFORMATION info;
+  ASSERT_TRUE(platform::Processes().CreateProcessA("notepad D:\\MY CD\\Other\\ReadMe_Old.txt", 0, info));
+  m_app.ShowReadMe();
+  EXPECT_EQ(Count(Events(), "process "), 1);
+  EXPECT_EQ(Count(Events(), "\"ReadMe_Old.txt - Notepad\" -> top"), 1) << Events();
+}
+
+TEST_F(ReadMeTest, ANotepadWithAnotherFileDoesNotCount) {
+  Put("README.TXT", "text");
+  Put("NOTES.TXT", "notes");
+  m_app.LoadReadMe();
+  platform::PROCESS_INFORMATION info;
+  ASSERT_TRUE(platform::Processes().CreateProcessA("Notepad D:\\MY CD\\NOTES.TXT", 0, info));
+  m_app.ShowReadMe();
+  EXPECT_EQ(Count(Events(), "process "), 2) << Events();
+}
+
+TEST(CallerTest, TheCallerIsStartedWithPageAndLanguage) {
+  TempMachine machine(sim::OsKind::NT4, "D:\\SETUP.EXE");
+  machine.PutFile("drive_d/MENU.EXE", "simulated program\r\n");
+  {
+    CInstallApp app("/ZD:\\MENU.EXE");
+    app.GetContext().ParseCommandLine("/ZD:\\MENU.EXE");
+    app.GetContext().SetLanguage(LanguageIndex(app.GetContext(), "DEU"));
+    app.StartCaller();
+  }
+  const std::string events = ReadHostFile(machine.Folder() / "events.log");
+  EXPECT_NE(events.find("process D:\\MENU.EXE /p2 /lDEU\n"), std::string::npos) << events;
+
+  CInstallApp noCaller("");
+  noCaller.StartCaller();
+  EXPECT_EQ(ReadHostFile(machine.Folder() / "events.log"), events) << "nothing without a caller";
+}
+
+}  // namespace
