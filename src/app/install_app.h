@@ -31,6 +31,10 @@ class CInstallApp {
   // setup context. False when it failed (its message was shown).
   bool StartUp();
 
+  // The record of an earlier installation: destination, setup path, source
+  // root and language, with the defaults of a first installation.
+  void ReadInstallRecord();
+
   // The README of the chosen language, else "README.TXT", from the setup
   // folder; a missing or empty file keeps the text read before.
   void LoadReadMe();

@@ -95,7 +95,7 @@ bool CInstallApp::PrepareSetup(std::string_view commandLine) {
     return false;
   }
   if (!CheckScript(c)) return false;
-  NotBuilt("install record");
+  ReadInstallRecord();
   // A setup started anywhere but from its installed copy installs from where it was started.
   if (c.GetSetupPath() != c.GetSetupDir()) c.SetInstallFrom(c.GetSetupDir());
   return c.GetLastMessage() == 0;

@@ -8,6 +8,7 @@
 #include <ostream>
 
 #include "answers.h"
+#include "plan.h"
 #include "app/install_app.h"
 #include "platform/sim/config_file.h"
 #include "platform/sim/machine.h"
@@ -19,7 +20,9 @@ namespace {
 constexpr const char* kUsage =
     "usage: winsim new DIR [--os win95|win98|nt4|nt5] [--locale CODE]\n"
     "       winsim run DIR PROGRAM [OPTIONS...] [--answers FILE]\n"
-    "       winsim reg DIR [KEY]\n";
+    "       winsim reg DIR [KEY]\n"
+    "       winsim insert DIR FOLDER [--drive D]\n"
+    "       winsim plan DIR PROGRAM [OPTIONS...] [--type TYPE] [--json]\n";
 
 std::string Hex(std::uint32_t value) {
   char buffer[16];
@@ -186,6 +189,62 @@ int Reg(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   return 0;
 }
 
+// Puts a distribution folder into a drive of the machine, as a CD in D: or
+// a floppy disk in A:: whatever the drive held before is gone.
+int Insert(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  std::string dir, folder;
+  char drive = 'd';
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    if (args[i] == "--drive" && i + 1 < args.size()) {
+      const std::string& letter = args[++i];
+      if (letter.empty() || letter.size() > 2 || !std::isalpha(static_cast<unsigned char>(letter[0])) ||
+          (letter.size() == 2 && letter[1] != ':')) {
+        err << "winsim: --drive needs a drive letter such as D or A\n";
+        return 2;
+      }
+      drive = static_cast<char>(std::tolower(static_cast<unsigned char>(letter[0])));
+    } else if (dir.empty()) {
+      dir = args[i];
+    } else if (folder.empty()) {
+      folder = args[i];
+    } else {
+      err << "winsim: unexpected argument '" << args[i] << "'\n" << kUsage;
+      return 2;
+    }
+  }
+  if (dir.empty() || folder.empty()) {
+    err << kUsage;
+    return 2;
+  }
+  if (drive == 'c') {
+    err << "winsim: drive C holds Windows; insert into another drive\n";
+    return 2;
+  }
+  std::string error;
+  auto machine = sim::Machine::Open(dir, error);
+  if (!machine) {
+    err << "winsim: " << error << "\n";
+    return 1;
+  }
+  std::error_code ec;
+  if (!std::filesystem::is_directory(folder, ec)) {
+    err << "winsim: " << folder << " is not a folder\n";
+    return 1;
+  }
+  const std::filesystem::path target = machine->Folder() / (std::string("drive_") + drive);
+  std::filesystem::remove_all(target, ec);
+  std::filesystem::create_directories(target, ec);
+  // Links are not followed into the host: a distribution is plain files.
+  std::filesystem::copy(folder, target, std::filesystem::copy_options::recursive |
+                                            std::filesystem::copy_options::skip_symlinks, ec);
+  if (ec) {
+    err << "winsim: cannot copy " << folder << ": " << ec.message() << "\n";
+    return 1;
+  }
+  out << "put " << folder << " into drive " << static_cast<char>(std::toupper(drive)) << ": of " << dir << "\n";
+  return 0;
+}
+
 }  // namespace
 
 int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const Terminal& terminal) {
@@ -196,6 +255,8 @@ int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
   if (args[0] == "new") return New(args, out, err);
   if (args[0] == "run") return Run(args, out, err, terminal);
   if (args[0] == "reg") return Reg(args, out, err);
+  if (args[0] == "insert") return Insert(args, out, err);
+  if (args[0] == "plan") return Plan(args, out, err);
   err << "winsim: unknown command '" << args[0] << "'\n" << kUsage;
   return 2;
 }

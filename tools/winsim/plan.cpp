@@ -1,0 +1,520 @@
+#include "plan.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <sstream>
+#include <string_view>
+
+#include <unistd.h>
+
+#include "app/install_app.h"
+#include "app/prepare_setup.h"
+#include "components/component_executors.h"
+#include "platform/sim/machine.h"
+#include "platform/sim/sim_platform.h"
+#include "script/destination_dirs.h"
+#include "script/prepare_script.h"
+#include "script/script_line.h"
+
+namespace fs = std::filesystem;
+
+namespace winsim {
+namespace {
+
+// ---- What the plan holds -------------------------------------------------
+
+struct PlannedMessage {
+  int id = 0;
+  std::vector<std::string> inserts;
+  std::string text;
+};
+
+struct PlannedComponent {
+  std::string name, description, parent;
+  std::uint32_t flags = 0, typeBits = 0, dependencyBits = 0;
+  std::int32_t size = 0;
+  int state = 0, action = 0;
+};
+
+struct PlannedFile {
+  std::string source;  // full source path
+  std::string destination;
+  int disk = 0;
+  std::string diskLabel;
+};
+
+// One step of the run: a title and its lines.
+struct PlannedStep {
+  std::string phase;      // "registry", "ini", …
+  std::string component;  // the component it belongs to, or empty
+  std::string detail;     // section, mode, destination
+  std::vector<std::string> lines;
+};
+
+struct PlanResult {
+  std::string script, language, wizard, destination, setupFolder, installFrom;
+  std::uint32_t flags = 0;
+  std::string setupType;
+  std::vector<PlannedComponent> components;
+  std::vector<PlannedFile> deletesBefore, copies, renames, deletesAfter;
+  std::vector<PlannedStep> steps;
+  std::int32_t requiredBytes = 0;
+  std::uint32_t freeKilobytes = 0;
+  std::vector<std::string> notes;
+  std::vector<PlannedMessage> messages;
+  bool prepared = false;
+};
+
+// ---- Working it out ------------------------------------------------------
+
+std::string Hex(std::uint32_t value) {
+  char buffer[16];
+  std::snprintf(buffer, sizeof buffer, "0x%X", static_cast<unsigned>(value));
+  return buffer;
+}
+
+std::string FlagNames(std::uint32_t flags) {
+  std::string names;
+  auto add = [&](std::uint32_t bit, const char* name) {
+    if ((flags & bit) == 0) return;
+    if (!names.empty()) names += ' ';
+    names += name;
+  };
+  add(CF_INSTALLED, "installed");
+  add(CF_SELECTED, "selected");
+  add(CF_HIDDEN, "hidden");
+  add(CF_CORE, "core");
+  add(CF_ADVANCED, "advanced");
+  return names;
+}
+
+const char* ActionName(int action) {
+  return action == ACTION_INSTALL ? "install" : action == ACTION_REMOVE ? "remove" : "leave";
+}
+
+const char* ModeName(int mode) { return mode == MODE_REMOVE ? "remove" : "install"; }
+
+// A stored line as its fields, with the destination and protected characters
+// put back: "a | b | c".
+std::string Fields(const std::string& line) {
+  std::size_t separators = 0;
+  for (char c : line) separators += (c == ',' || c == '=') ? 1 : 0;
+  std::string text;
+  std::size_t last = 0;
+  std::vector<std::string> fields;
+  for (std::size_t i = 0; i <= separators && i < 256; ++i) {
+    fields.push_back(GetField(line, static_cast<int>(i)));
+    if (!fields.back().empty()) last = i + 1;
+  }
+  for (std::size_t i = 0; i < last; ++i) text += (i == 0 ? "" : " | ") + fields[i];
+  return text;
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+  if (folder.empty()) return name;
+  return folder.back() == '\\' ? folder + name : folder + "\\" + name;
+}
+
+std::vector<PlannedFile> Files(const std::vector<CFileRecord>& records) {
+  std::vector<PlannedFile> files;
+  for (const CFileRecord& r : records) {
+    const std::string& source = r.m_strSourceName.empty() ? r.m_strDestName : r.m_strSourceName;
+    files.push_back({r.m_strSourceDir.empty() ? std::string() : JoinPath(r.m_strSourceDir, source),
+                     JoinPath(r.m_strDestDir, r.m_strDestName), r.m_nDiskNumber, r.m_strDiskLabel});
+  }
+  return files;
+}
+
+// The executors of a run that only writes down what it would do.
+class RecordingExecutors final : public IComponentExecutors {
+ public:
+  explicit RecordingExecutors(PlanResult& plan) : m_plan(plan) {}
+  void SetPhase(std::string phase) { m_phase = std::move(phase); }
+  void SetComponent(const CComponent* component) { m_component = component; }
+
+  void RunRegistrySection(const CScriptSection& section, int mode) override { Add(section, ModeName(mode)); }
+  void RunIniSection(const CScriptSection& section, int mode) override { Add(section, ModeName(mode)); }
+  void RunProgramGroupSection(const CScriptSection& section, int mode) override { Add(section, ModeName(mode)); }
+  int RunProgramSection(const CScriptSection& section, int mode) override {
+    // Program lists carry their destination as their label.
+    PlannedStep step{m_phase, Name(), std::string(ModeName(mode)) + ", in " + ExpandDestination(section.GetLabel()), {}};
+    for (const std::string& line : section.GetLines()) step.lines.push_back(Fields(line));
+    m_plan.steps.push_back(std::move(step));
+    return 0;
+  }
+  int InstallDisplayDriver(const CComponent& component, int action) override {
+    if (component.IsDriver()) {
+      m_plan.steps.push_back({m_phase, component.m_strName, ActionName(action), {component.m_strHardwareId}});
+    }
+    return 0;
+  }
+  int ShowLicense(std::string_view title, std::string_view) override {
+    m_plan.steps.push_back({m_phase, Name(), std::string(title), {}});
+    return 1;
+  }
+  void Step() override {}
+
+ private:
+  std::string Name() const { return m_component != nullptr ? m_component->m_strName : std::string(); }
+  void Add(const CScriptSection& section, const std::string& detail) {
+    PlannedStep step{m_phase, Name(), "[" + SectionName(section) + "] " + detail, {}};
+    for (const std::string& line : section.GetLines()) step.lines.push_back(Fields(line));
+    m_plan.steps.push_back(std::move(step));
+  }
+  // Lists read with a destination carry it as their label.
+  static std::string SectionName(const CScriptSection& section) { return section.GetLabel(); }
+
+  PlanResult& m_plan;
+  std::string m_phase;
+  const CComponent* m_component = nullptr;
+};
+
+// The preparation's view: nobody watches it.
+class SilentView final : public IPreparationView {
+ public:
+  void SetProgressPos(int) override {}
+  void SetProgressStep(int) override {}
+  void StepProgress() override {}
+  void DisableWizardButtons() override {}
+  void PressCancel() override {}
+};
+
+std::optional<std::uint32_t> ParseType(const std::string& text) {
+  static const std::map<std::string, std::uint32_t> names = {
+      {"minimal", SF_TYPE_FIRST}, {"typical", SF_TYPE_SECOND}, {"custom", SF_TYPE_CUSTOM},
+      {"change", SF_CHANGE_COMPONENTS}, {"again", SF_INSTALL_AGAIN}, {"remove", SF_REMOVE}};
+  if (auto it = names.find(text); it != names.end()) return it->second;
+  char* end = nullptr;
+  const unsigned long value = std::strtoul(text.c_str(), &end, 0);
+  if (end == text.c_str() || *end != '\0') return std::nullopt;
+  for (const auto& [name, bits] : names) {
+    if (bits == value) return bits;
+  }
+  return std::nullopt;
+}
+
+std::string TypeName(std::uint32_t type) {
+  switch (type) {
+    case SF_TYPE_FIRST: return "0x10 (minimal)";
+    case SF_TYPE_SECOND: return "0x20 (typical)";
+    case SF_TYPE_CUSTOM: return "0x40 (custom: the components' own choice)";
+    case SF_CHANGE_COMPONENTS: return "0x100 (change the components)";
+    case SF_INSTALL_AGAIN: return "0x200 (install again)";
+    case SF_REMOVE: return "0x400 (remove)";
+    default: return Hex(type);
+  }
+}
+
+void WorkOut(CInstallApp& app, std::optional<std::uint32_t> chosenType, PlanResult& plan) {
+  CSetupContext& c = app.GetContext();
+  if (!app.StartUp()) return;
+  const bool maintenance = c.GetSetupPath() == c.GetSetupDir();
+  c.SetFlags(c.GetFlags() | (maintenance ? SF_MAINTENANCE_WIZARD : SF_FRESH_WIZARD));
+  plan.wizard = maintenance ? "maintenance" : "fresh install";
+
+  SilentView view;
+  if (PrepareScript(app, view, nullptr) != 0 || c.GetLastMessage() != 0) return;
+  if (!app.GetScript().GetLength()) {
+    plan.notes.push_back("the script could not be loaded");
+    return;
+  }
+  plan.prepared = true;
+  if (app.GetComponents().DetectionPassedOver()) {
+    plan.notes.push_back("the script names display adapter models; recognising the adapter is not built yet, "
+                         "so no driver component is planned");
+  }
+
+  // The setup type an unattended run takes: the second with option S, the
+  // first otherwise; the maintenance wizard installs again.
+  std::uint32_t type = chosenType.value_or(maintenance ? SF_INSTALL_AGAIN
+                                                      : ((c.GetFlags() & SF_TYPE_SECOND) ? SF_TYPE_SECOND : SF_TYPE_FIRST));
+  const bool maintenanceType = (type & SF_MAINTENANCE_MASK) != 0;
+  if (maintenanceType) {
+    c.SetFlags((c.GetFlags() & ~SF_MAINTENANCE_MASK) | type);
+  } else {
+    c.SetFlags((c.GetFlags() & ~SF_TYPE_MASK) | type);
+  }
+  // A custom choice keeps what the components say; the others select.
+  if (type != SF_TYPE_CUSTOM) app.GetComponents().ApplySetupType(type);
+  plan.setupType = TypeName(type);
+  plan.flags = c.GetFlags();
+
+  CComponentList& list = app.GetComponents();
+  for (const auto& component : list) {
+    plan.components.push_back({component->m_strName, component->m_strDescription, component->m_strParentName,
+                               component->m_nFlags, component->m_dwTypeBits, component->m_dwDependencyBits,
+                               component->m_nSize, component->GetState(), component->GetAction()});
+  }
+
+  // The run, phase by phase, in its order.
+  RecordingExecutors executors(plan);
+  if ((c.GetFlags() & SF_UNATTENDED) == 0) {
+    executors.SetPhase("licence");
+    for (const auto& component : list) {
+      executors.SetComponent(component.get());
+      component->ConfirmLicense(executors);
+    }
+  }
+  std::vector<CFileRecord> records;
+  list.QueueDeletes(1, records);
+  plan.deletesBefore = Files(records);
+  records.clear();
+  list.QueueCopies(records);
+  // Copies go disk by disk, in ascending order.
+  std::stable_sort(records.begin(), records.end(),
+                   [](const CFileRecord& a, const CFileRecord& b) { return a.m_nDiskNumber < b.m_nDiskNumber; });
+  plan.copies = Files(records);
+  records.clear();
+  list.QueueRenames(records);
+  plan.renames = Files(records);
+
+  auto eachComponent = [&](const char* phase, auto&& run) {
+    executors.SetPhase(phase);
+    for (const auto& component : list) {
+      executors.SetComponent(component.get());
+      run(*component);
+    }
+  };
+  eachComponent("programs before removal", [&](const CComponent& x) { x.RunExecute(0, executors); });
+  eachComponent("display driver", [&](const CComponent& x) { x.RunDisplayDriver(executors); });
+  eachComponent("registry", [&](const CComponent& x) { x.RunRegistry(executors); });
+  eachComponent("INI files", [&](const CComponent& x) { x.RunIniUpdates(executors); });
+  eachComponent("program groups", [&](const CComponent& x) { x.RunProgramGroups(executors); });
+  records.clear();
+  list.QueueDeletes(0, records);
+  plan.deletesAfter = Files(records);
+  eachComponent("programs after installation", [&](const CComponent& x) { x.RunExecute(1, executors); });
+
+  plan.requiredBytes = list.GetRequiredSize();
+  plan.freeKilobytes = GetFreeKilobytes(c.GetDestDir());
+}
+
+// ---- Printing ------------------------------------------------------------
+
+std::string Json(std::string_view text) {
+  std::string out = "\"";
+  for (unsigned char ch : text) {
+    switch (ch) {
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      default:
+        if (ch < 0x20 || ch >= 0x80) {
+          // Bytes of the script's code page, passed on as the Latin-1 letters.
+          char buffer[8];
+          std::snprintf(buffer, sizeof buffer, "\\u%04x", ch);
+          out += buffer;
+        } else {
+          out += static_cast<char>(ch);
+        }
+    }
+  }
+  return out + "\"";
+}
+
+template <typename T, typename F>
+std::string JsonList(const std::vector<T>& items, F&& each) {
+  std::string out = "[";
+  for (std::size_t i = 0; i < items.size(); ++i) out += (i ? ", " : "") + each(items[i]);
+  return out + "]";
+}
+
+std::string JsonFiles(const std::vector<PlannedFile>& files) {
+  return JsonList(files, [](const PlannedFile& f) {
+    return "{\"source\": " + Json(f.source) + ", \"destination\": " + Json(f.destination) +
+           ", \"disk\": " + std::to_string(f.disk) + ", \"diskLabel\": " + Json(f.diskLabel) + "}";
+  });
+}
+
+void PrintJson(const PlanResult& p, std::ostream& out) {
+  auto strings = [](const std::vector<std::string>& v) { return JsonList(v, [](const std::string& s) { return Json(s); }); };
+  out << "{\n  \"prepared\": " << (p.prepared ? "true" : "false") << ",\n  \"script\": " << Json(p.script)
+      << ",\n  \"language\": " << Json(p.language) << ",\n  \"wizard\": " << Json(p.wizard)
+      << ",\n  \"setupType\": " << Json(p.setupType) << ",\n  \"flags\": " << p.flags
+      << ",\n  \"destination\": " << Json(p.destination) << ",\n  \"setupFolder\": " << Json(p.setupFolder)
+      << ",\n  \"installFrom\": " << Json(p.installFrom) << ",\n  \"components\": "
+      << JsonList(p.components,
+                  [](const PlannedComponent& c) {
+                    return "{\"name\": " + Json(c.name) + ", \"description\": " + Json(c.description) +
+                           ", \"parent\": " + Json(c.parent) + ", \"flags\": " + std::to_string(c.flags) +
+                           ", \"type\": " + std::to_string(c.typeBits) + ", \"dependency\": " +
+                           std::to_string(c.dependencyBits) + ", \"size\": " + std::to_string(c.size) +
+                           ", \"state\": " + std::to_string(c.state) + ", \"action\": " + Json(ActionName(c.action)) + "}";
+                  })
+      << ",\n  \"deletesBefore\": " << JsonFiles(p.deletesBefore) << ",\n  \"copies\": " << JsonFiles(p.copies)
+      << ",\n  \"renames\": " << JsonFiles(p.renames) << ",\n  \"deletesAfter\": " << JsonFiles(p.deletesAfter)
+      << ",\n  \"steps\": "
+      << JsonList(p.steps,
+                  [&](const PlannedStep& s) {
+                    return "{\"phase\": " + Json(s.phase) + ", \"component\": " + Json(s.component) +
+                           ", \"detail\": " + Json(s.detail) + ", \"lines\": " + strings(s.lines) + "}";
+                  })
+      << ",\n  \"requiredBytes\": " << p.requiredBytes << ",\n  \"freeKilobytes\": " << p.freeKilobytes
+      << ",\n  \"notes\": " << strings(p.notes) << ",\n  \"messages\": "
+      << JsonList(p.messages,
+                  [&](const PlannedMessage& m) {
+                    return "{\"id\": " + std::to_string(m.id) + ", \"inserts\": " + strings(m.inserts) +
+                           ", \"text\": " + Json(m.text) + "}";
+                  })
+      << "\n}\n";
+}
+
+void PrintFiles(const char* title, const std::vector<PlannedFile>& files, bool withSource, std::ostream& out,
+                bool byDisk = false) {
+  if (files.empty()) return;
+  out << title << "\n";
+  int disk = -1;
+  for (const PlannedFile& f : files) {
+    if (byDisk && f.disk != disk) {
+      disk = f.disk;
+      out << "  disk " << f.disk << (f.diskLabel.empty() ? "" : " \"" + f.diskLabel + "\"") << "\n";
+    }
+    if (withSource) {
+      const char* indent = byDisk ? "    " : "  ";
+      out << indent << (f.source.empty() ? "(no source)" : f.source) << "\n" << indent << "  -> " << f.destination
+          << "\n";
+    } else {
+      out << "  " << f.destination << "\n";
+    }
+  }
+}
+
+void PrintText(const PlanResult& p, std::ostream& out) {
+  out << "script        " << p.script << "\n"
+      << "language      " << p.language << "\n"
+      << "wizard        " << p.wizard << "\n";
+  if (p.prepared) {
+    out << "setup type    " << p.setupType << "\n"
+        << "flags         " << Hex(p.flags) << "\n"
+        << "destination   " << p.destination << "\n"
+        << "setup folder  " << p.setupFolder << "\n"
+        << "install from  " << p.installFrom << "\n";
+    out << "components\n";
+    for (const PlannedComponent& c : p.components) {
+      out << "  " << c.name << (c.description != c.name ? " \"" + c.description + "\"" : "") << "\n"
+          << "      action " << ActionName(c.action) << ", state " << c.state << ", flags " << Hex(c.flags);
+      const std::string names = FlagNames(c.flags);
+      if (!names.empty()) out << " (" << names << ")";
+      out << ", type " << Hex(c.typeBits) << ", dependency " << Hex(c.dependencyBits) << ", size " << c.size;
+      if (!c.parent.empty()) out << ", parent " << c.parent;
+      out << "\n";
+    }
+    PrintFiles("deletions before copying", p.deletesBefore, false, out);
+    PrintFiles("copies", p.copies, true, out, true);
+    PrintFiles("renames", p.renames, true, out);
+    std::string phase;
+    for (const PlannedStep& s : p.steps) {
+      if (s.phase != phase) {
+        phase = s.phase;
+        out << phase << "\n";
+      }
+      out << "  " << (s.component.empty() ? "" : s.component + ": ") << s.detail << "\n";
+      for (const std::string& line : s.lines) out << "      " << line << "\n";
+    }
+    PrintFiles("deletions of removed components", p.deletesAfter, false, out);
+    out << "space         required " << p.requiredBytes << " bytes (" << FormatRequiredSize(p.requiredBytes)
+        << "), free " << p.freeKilobytes << " KB (" << FormatFreeSpace(p.freeKilobytes) << ")\n";
+  }
+  for (const std::string& note : p.notes) out << "note: " << note << "\n";
+  if (p.messages.empty()) {
+    out << "messages      none\n";
+  } else {
+    out << "messages\n";
+    for (const PlannedMessage& m : p.messages) {
+      out << "  " << m.id;
+      for (const std::string& insert : m.inserts) out << " \"" << insert << "\"";
+      if (!m.text.empty()) out << ": " << m.text;
+      out << "\n";
+    }
+  }
+}
+
+}  // namespace
+
+int Plan(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  constexpr const char* kUsage = "usage: winsim plan DIR PROGRAM [OPTIONS...] [--type minimal|typical|custom|change|again|remove] [--json]\n";
+  if (args.size() < 3) {
+    err << kUsage;
+    return 2;
+  }
+  const std::string& program = args[2];
+  if (program.size() < 3 || program[1] != ':' || (program[2] != '\\' && program[2] != '/')) {
+    err << "winsim: PROGRAM must be a full Windows path inside the machine, such as D:\\SETUP.EXE\n";
+    return 2;
+  }
+  std::string commandLine;
+  std::optional<std::uint32_t> type;
+  bool json = false;
+  for (std::size_t i = 3; i < args.size(); ++i) {
+    if (args[i] == "--json") {
+      json = true;
+    } else if (args[i] == "--type") {
+      if (i + 1 == args.size() || !(type = ParseType(args[i + 1]))) {
+        err << "winsim: --type needs minimal, typical, custom, change, again or remove\n";
+        return 2;
+      }
+      ++i;
+    } else {
+      commandLine += (commandLine.empty() ? "" : " ") + args[i];
+    }
+  }
+
+  // The plan is worked out on a copy, so the machine itself never changes.
+  std::string error;
+  if (!sim::Machine::Open(args[1], error)) {
+    err << "winsim: " << error << "\n";
+    return 1;
+  }
+  std::error_code ec;
+  const fs::path scratch = fs::temp_directory_path(ec) / ("winsim-plan-" + std::to_string(::getpid()));
+  fs::remove_all(scratch, ec);
+  fs::copy(args[1], scratch, fs::copy_options::recursive, ec);
+  if (ec) {
+    err << "winsim: cannot copy the machine for planning: " << ec.message() << "\n";
+    fs::remove_all(scratch, ec);
+    return 1;
+  }
+  PlanResult plan;
+  {
+    auto machine = sim::Machine::Open(scratch, error);
+    if (!machine) {
+      err << "winsim: " << error << "\n";
+      fs::remove_all(scratch, ec);
+      return 1;
+    }
+    sim::SimPlatform platform(*machine, program);
+    platform.Install();
+    platform.SetMessageAnswerer([&](const platform::MessageBoxRequest& request) {
+      plan.messages.push_back({request.messageId, request.inserts, request.text});
+      switch (request.type & 0xF) {
+        case MB_YESNO: return IDYES;
+        default: return IDOK;
+      }
+    });
+    CInstallApp app(commandLine);
+    WorkOut(app, type, plan);
+    const CSetupContext& c = app.GetContext();
+    plan.script = c.GetScriptPath();
+    plan.language = c.GetLanguageCode();
+    plan.destination = c.GetDestDir();
+    plan.installFrom = c.GetInstallFrom();
+    std::string folder = c.GetSetupPath();
+    if (const std::size_t at = folder.find("%s"); at != std::string::npos) folder.replace(at, 2, c.GetDestDir());
+    plan.setupFolder = folder;
+  }
+  fs::remove_all(scratch, ec);
+  if (json) {
+    PrintJson(plan, out);
+  } else {
+    PrintText(plan, out);
+  }
+  return plan.prepared ? 0 : 1;
+}
+
+}  // namespace winsim
