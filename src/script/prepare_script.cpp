@@ -18,7 +18,8 @@ constexpr std::string_view kSourceDisksFiles = "SourceDisksFiles";
 // Appends an empty section of that name when the script has none.
 void EnsureSection(CScriptText& script, std::string_view name) {
   if (script.FindSection(name) != 0) return;
-  const std::string block = "[" + std::string(name) + "]\r\n\r\n";
+  std::string block(1, '[');
+  block.append(name).append("]\r\n\r\n");
   script.InsertSectionText(name, block.data(), static_cast<std::uint32_t>(block.size()));
 }
 
@@ -96,7 +97,8 @@ void MergeScript(CScriptText& main, std::string_view folder, std::string_view li
       std::string fileFolder = relative;
       if (!subfolder.empty() && subfolder != ".") {
         // Directly below the setup folder when the script lies there itself.
-        fileFolder += fileFolder.empty() ? subfolder : "\\" + subfolder;
+        if (!fileFolder.empty()) fileFolder += '\\';
+        fileFolder += subfolder;
       }
       main.FindSection(kSourceDisksFiles);
       main.AppendLine(FileLine(GetKey(file), newDisk, fileFolder, GetRawField(file, 3)));
