@@ -76,9 +76,13 @@ bool CInstallApp::Run() {
     } else {
       m_wizard = Wizard::FreshInstall;
       m_context.SetFlags(m_context.GetFlags() | SF_FRESH_WIZARD);
-      NotBuilt("older product check");
     }
-    NotBuilt(m_wizard == Wizard::Maintenance ? "maintenance wizard" : "fresh-install wizard");
+    // The fresh-install wizard does not run over the older product.
+    if (m_wizard == Wizard::FreshInstall && FindEarlierProduct()) {
+      m_wizard = Wizard::None;
+    } else {
+      NotBuilt(m_wizard == Wizard::Maintenance ? "maintenance wizard" : "fresh-install wizard");
+    }
     if (m_hThunkLib != nullptr) {
       platform::Libraries().FreeLibrary(m_hThunkLib);
       m_hThunkLib = nullptr;

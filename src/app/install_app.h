@@ -34,6 +34,8 @@ class CInstallApp {
   // The record of an earlier installation: destination, setup path, source
   // root and language, with the defaults of a first installation.
   void ReadInstallRecord();
+  // True when the maker's older utility product is installed (after saying so).
+  bool FindEarlierProduct();
 
   // The README of the chosen language, else "README.TXT", from the setup
   // folder; a missing or empty file keeps the text read before.
@@ -63,7 +65,8 @@ class CInstallApp {
   const std::string& GetReadMePath() const { return m_strReadMePath; }
   CComponentList& GetComponents() { return m_components; }
 
-  // Which wizard start-up chose (None when preparation failed).
+  // Which wizard start-up chose: None when preparation failed or the older
+  // product is installed.
   Wizard GetWizard() const { return m_wizard; }
 
   // Steps of the start-up road passed over because they are not built yet, in order.
@@ -96,6 +99,7 @@ CInstallApp& TheApp();
 
 // Message numbers of start-up.
 constexpr int MSG_LIBRARY_NOT_LOADED = 1087;
+constexpr int MSG_EARLIER_PRODUCT = 1159;
 
 // "D:\SUB\SETUP.EXE" -> "D:\SUB": drive and folder without the trailing backslash.
 std::string SetupDirectoryOf(std::string_view modulePath);

@@ -3,9 +3,14 @@
 
 #include "app/install_app.h"
 #include "platform/platform.h"
+#include "script/text_compare.h"
+#include "wizard/message_box.h"
 #include "wizard/registry_key.h"
 
 namespace {
+
+constexpr std::string_view kEarlierProductKey = "SOFTWARE\\Halvion\\Installed";
+constexpr std::string_view kEarlierProduct = "Quellpath Tools 95";
 
 // The key of the record: a setup copy of its own gets a key of its own.
 std::string RecordKey(const CSetupContext& context) {
@@ -48,4 +53,24 @@ void CInstallApp::ReadInstallRecord() {
     c.SetDestDir(windows.ReadString("ProgramFilesDir") + "\\Halvion");
   }
   if (c.GetInstallFrom().empty()) c.SetInstallFrom("A:");
+}
+
+bool CInstallApp::FindEarlierProduct() {
+  CRegistryKey installed(HKEY_LOCAL_MACHINE);
+  if (!installed.Open(kEarlierProductKey)) return false;
+  for (platform::DWORD index = 0;; ++index) {
+    const std::string name = installed.EnumKey(index);
+    if (name.empty()) return false;
+    if (!EqualNoCase(name, kEarlierProduct)) continue;
+    installed.Close();
+    // Shown even in quiet mode: the installation must not go on over it.
+    CMessageText caption, text;
+    platform::MessageBoxRequest box;
+    box.messageId = MSG_EARLIER_PRODUCT;
+    box.caption = caption.LoadText(IDS_CAPTION);
+    box.text = text.LoadText(MSG_EARLIER_PRODUCT);
+    box.type = MB_OK;
+    platform::UserInterface().MessageBoxA(box);
+    return true;
+  }
 }

@@ -61,3 +61,25 @@ TEST_F(InstallRecordTest, ASingleLanguageIsNotOverridden) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(InstallRecordTest, TheOlderProductStopsTheFreshInstallationInAnyCase) {
+  m_machine.Machine().Registry().SetString("HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvion\\Installed\\Other", "", "x");
+  m_machine.Machine().Registry().SetString("HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvion\\Installed\\QUELLPATH tools 95", "", "x");
+  CInstallApp app("/ME");
+  app.Run();
+  EXPECT_EQ(app.GetWizard(), CInstallApp::Wizard::None);
+  const std::string events = testing_support::ReadHostFile(m_machine.Folder() / "events.log");
+  EXPECT_NE(events.find("message 1159 -> OK"), std::string::npos) << "shown even in quiet mode: " << events;
+  EXPECT_EQ(app.GetContext().GetLastMessage(), 0) << "not an error message";
+}
+
+TEST_F(InstallRecordTest, OtherProductsOfTheMakerDoNotCount) {
+  m_machine.Machine().Registry().SetString("HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvion\\Installed\\Quellpath Tools 98", "", "x");
+  CInstallApp app("/M");
+  app.Run();
+  EXPECT_EQ(app.GetWizard(), CInstallApp::Wizard::FreshInstall);
+}
+
+}  // namespace

@@ -70,7 +70,7 @@ void PrintContext(const CInstallApp& app, std::ostream& out) {
   const CSetupContext& c = app.GetContext();
   const char* wizard = app.GetWizard() == CInstallApp::Wizard::Maintenance    ? "maintenance"
                        : app.GetWizard() == CInstallApp::Wizard::FreshInstall ? "fresh install"
-                                                                              : "none (preparation failed)";
+                                                                              : "none";
   out << "setup context\n"
       << "  flags            " << Hex(c.GetFlags()) << "\n"
       << "  script name      " << c.GetScriptName() << "\n"
