@@ -61,7 +61,7 @@ void DeleteLinkFile(const std::string& path) {
 void InstallLink(std::string_view line, const std::string& folder) {
   platform::IShellLinks& links = platform::ShellLinks();
   const platform::HRESULT initialized = links.CoInitialize();
-  std::unique_ptr<platform::IShellLink> link;
+  std::unique_ptr<platform::IShellLinkObject> link;
   if (!folder.empty() && platform::Succeeded(links.CreateShellLink(link)) && link) {
     CreateFolderTree(folder);
     const std::string name = GetField(line, 1);

@@ -10,9 +10,9 @@
 namespace platform {
 
 // One shell link object; destroying it releases it.
-class IShellLink {
+class IShellLinkObject {
  public:
-  virtual ~IShellLink() = default;
+  virtual ~IShellLinkObject() = default;
 
   virtual HRESULT SetDescription(const char* description) = 0;
   virtual HRESULT SetPath(const char* path) = 0;
@@ -43,7 +43,7 @@ class IShellLinks {
   virtual void CoUninitialize() = 0;
   // CoCreateInstance of the shell link class (in process, IShellLinkA);
   // CO_E_NOTINITIALIZED before CoInitialize.
-  virtual HRESULT CreateShellLink(std::unique_ptr<IShellLink>& link) = 0;
+  virtual HRESULT CreateShellLink(std::unique_ptr<IShellLinkObject>& link) = 0;
 };
 
 }  // namespace platform

@@ -35,7 +35,7 @@ std::uint32_t DriveTypeOf(char drive) {
   }
 }
 
-class SimShellLink final : public platform::IShellLink {
+class SimShellLink final : public platform::IShellLinkObject {
  public:
   SimShellLink(const Machine& machine, std::function<std::string()> currentDirectory)
       : m_machine(machine), m_currentDirectory(std::move(currentDirectory)) {}
@@ -156,7 +156,7 @@ void SimShellLinks::CoUninitialize() {
   if (m_initialized > 0) --m_initialized;
 }
 
-platform::HRESULT SimShellLinks::CreateShellLink(std::unique_ptr<platform::IShellLink>& link) {
+platform::HRESULT SimShellLinks::CreateShellLink(std::unique_ptr<platform::IShellLinkObject>& link) {
   link.reset();
   if (m_initialized == 0) return CO_E_NOTINITIALIZED;
   link = std::make_unique<SimShellLink>(m_machine, m_currentDirectory);

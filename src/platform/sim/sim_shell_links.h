@@ -19,7 +19,7 @@ class SimShellLinks final : public platform::IShellLinks {
 
   platform::HRESULT CoInitialize() override;
   void CoUninitialize() override;
-  platform::HRESULT CreateShellLink(std::unique_ptr<platform::IShellLink>& link) override;
+  platform::HRESULT CreateShellLink(std::unique_ptr<platform::IShellLinkObject>& link) override;
 
  private:
   const Machine& m_machine;

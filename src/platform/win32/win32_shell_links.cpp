@@ -11,7 +11,7 @@ namespace {
 
 platform::HRESULT Portable(HRESULT result) { return static_cast<platform::HRESULT>(result); }
 
-class Win32ShellLink final : public platform::IShellLink {
+class Win32ShellLink final : public platform::IShellLinkObject {
  public:
   explicit Win32ShellLink(IShellLinkA* link) : m_link(link) {}
   ~Win32ShellLink() override { m_link->Release(); }
@@ -80,7 +80,7 @@ platform::HRESULT Win32ShellLinks::CoInitialize() { return Portable(::CoInitiali
 
 void Win32ShellLinks::CoUninitialize() { ::CoUninitialize(); }
 
-platform::HRESULT Win32ShellLinks::CreateShellLink(std::unique_ptr<platform::IShellLink>& link) {
+platform::HRESULT Win32ShellLinks::CreateShellLink(std::unique_ptr<platform::IShellLinkObject>& link) {
   link.reset();
   IShellLinkA* native = nullptr;
   const HRESULT result =

@@ -10,7 +10,7 @@ class Win32ShellLinks final : public platform::IShellLinks {
  public:
   platform::HRESULT CoInitialize() override;
   void CoUninitialize() override;
-  platform::HRESULT CreateShellLink(std::unique_ptr<platform::IShellLink>& link) override;
+  platform::HRESULT CreateShellLink(std::unique_ptr<platform::IShellLinkObject>& link) override;
 };
 
 }  // namespace win32
