@@ -8,6 +8,7 @@
 #include "platform/profile_files.h"
 #include "platform/registry.h"
 #include "platform/resources.h"
+#include "platform/shell_links.h"
 #include "platform/system_info.h"
 #include "platform/user_interface.h"
 
@@ -22,6 +23,7 @@ struct Platform {
   IUserInterface* ui = nullptr;
   IProfileFiles* profiles = nullptr;
   IProcesses* processes = nullptr;
+  IShellLinks* shellLinks = nullptr;
 };
 
 // The interfaces in force. Using them before Install is a programming error
@@ -34,6 +36,7 @@ IResources& Resources();
 IUserInterface& UserInterface();
 IProfileFiles& Profiles();
 IProcesses& Processes();
+IShellLinks& ShellLinks();
 
 // Installs a set of interfaces for the process; returns the previous set.
 Platform Install(const Platform& platform);

@@ -2,6 +2,7 @@
 // them, and finding the windows other programs keep open.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 #include "platform/win_types.h"
@@ -13,6 +14,15 @@ struct PROCESS_INFORMATION {
   HANDLE hThread = nullptr;
   DWORD dwProcessId = 0;
   DWORD dwThreadId = 0;
+};
+
+// MSG: one message of a thread's queue.
+struct MSG {
+  HWND hwnd = nullptr;
+  UINT message = 0;
+  std::uintptr_t wParam = 0;
+  std::intptr_t lParam = 0;
+  DWORD time = 0;
 };
 
 class IProcesses {
@@ -36,6 +46,11 @@ class IProcesses {
   virtual int GetWindowTextA(HWND window, char* buffer, int size) = 0;
   virtual BOOL BringWindowToTop(HWND window) = 0;
   virtual BOOL ShowWindow(HWND window, int command) = 0;
+
+  // PeekMessageA: whether a message in [filterMin, filterMax] waits in this
+  // thread's queue for `window` (null: any of the thread's windows); with
+  // PM_NOREMOVE it stays there.
+  virtual BOOL PeekMessageA(MSG* message, HWND window, UINT filterMin, UINT filterMax, UINT removeFlags) = 0;
 };
 
 }  // namespace platform

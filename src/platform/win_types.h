@@ -298,3 +298,37 @@ inline HKEY PredefinedKey(std::uint32_t value) {
 #ifndef LOCALE_SABBREVLANGNAME
 #define LOCALE_SABBREVLANGNAME 0x00000003
 #endif
+
+// COM results, shell links and the message queue.
+namespace platform {
+using HRESULT = std::int32_t;
+constexpr bool Succeeded(HRESULT result) { return result >= 0; }
+// HRESULT_FROM_WIN32 of a Win32 error code.
+constexpr HRESULT ResultFromWin32(DWORD error) {
+  return error == 0 ? 0 : static_cast<HRESULT>((error & 0x0000FFFFu) | 0x80070000u);
+}
+}  // namespace platform
+#ifndef S_OK
+#define S_OK ((platform::HRESULT)0L)
+#endif
+#ifndef S_FALSE
+#define S_FALSE ((platform::HRESULT)1L)
+#endif
+#ifndef E_FAIL
+#define E_FAIL ((platform::HRESULT)0x80004005L)
+#endif
+#ifndef E_INVALIDARG
+#define E_INVALIDARG ((platform::HRESULT)0x80070057L)
+#endif
+#ifndef CO_E_NOTINITIALIZED
+#define CO_E_NOTINITIALIZED ((platform::HRESULT)0x800401F0L)
+#endif
+#ifndef WM_QUERYENDSESSION
+#define WM_QUERYENDSESSION 0x0011
+#endif
+#ifndef PM_NOREMOVE
+#define PM_NOREMOVE 0x0000
+#endif
+#ifndef PM_REMOVE
+#define PM_REMOVE 0x0001
+#endif

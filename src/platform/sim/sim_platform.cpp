@@ -105,7 +105,8 @@ SimPlatform::SimPlatform(const Machine& machine, std::string programPath)
       m_programPath(std::move(programPath)),
       m_currentDirectory(ProgramFolder()),
       m_profiles(machine, [this] { return CurrentDirectory(); }),
-      m_processes(machine, [this] { return CurrentDirectory(); }, m_programPath, m_lastError) {}
+      m_processes(machine, [this] { return CurrentDirectory(); }, m_programPath, m_lastError),
+      m_shellLinks(machine, [this] { return CurrentDirectory(); }) {}
 
 SimPlatform::~SimPlatform() {
   if (m_installed) {
@@ -115,7 +116,9 @@ SimPlatform::~SimPlatform() {
 }
 
 void SimPlatform::Install() {
-  m_previous = platform::Install(platform::Platform{this, this, this, &m_machine.Registry(), this, this, &m_profiles, &m_processes});
+  platform::Platform interfaces{this, this, this, &m_machine.Registry(), this, this, &m_profiles, &m_processes};
+  interfaces.shellLinks = &m_shellLinks;
+  m_previous = platform::Install(interfaces);
   g_activeMachine = &m_machine;
   m_installed = true;
 }

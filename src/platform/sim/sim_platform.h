@@ -11,6 +11,7 @@
 #include "platform/sim/pe_resources.h"
 #include "platform/sim/sim_processes.h"
 #include "platform/sim/sim_profile_files.h"
+#include "platform/sim/sim_shell_links.h"
 
 namespace sim {
 
@@ -101,6 +102,7 @@ class SimPlatform final : public platform::ISystemInfo,
   MessageAnswerer m_answerer;
   SimProfileFiles m_profiles;
   SimProcesses m_processes;
+  SimShellLinks m_shellLinks;
   bool m_installed = false;
   platform::Platform m_previous;
 };

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <system_error>
 
+#include "platform/sim/scripted_programs.h"
+
 namespace fs = std::filesystem;
 
 namespace sim {
@@ -142,7 +144,8 @@ platform::BOOL SimProcesses::CreateProcessA(std::string_view commandLine, platfo
 
   const ProgramStart start{std::string(commandLine), program, arguments, m_currentDirectory()};
   auto behaviour = m_behaviours.find(ToUpper(FileNameOf(program)));
-  const ProgramRun run = behaviour != m_behaviours.end() ? behaviour->second(start, m_machine) : ProgramRun{};
+  const ProgramRun run =
+      behaviour != m_behaviours.end() ? behaviour->second(start, m_machine) : ScriptedProgramBehaviour(start, m_machine);
 
   const std::uintptr_t id = m_nextProcessId;
   m_nextProcessId += 4;
@@ -258,6 +261,27 @@ platform::BOOL SimProcesses::ShowWindow(platform::HWND handle, int command) {
   m_machine.AppendEvent("window " + window->className + " \"" + window->title + "\" -> show " + std::to_string(command));
   // The answer is whether the window was visible before; the machine's
   // windows always are.
+  return 1;
+}
+
+platform::BOOL SimProcesses::PeekMessageA(platform::MSG* message, platform::HWND window, platform::UINT filterMin,
+                                          platform::UINT filterMax, platform::UINT removeFlags) {
+  // The only message that comes to the program's queue from outside is the
+  // end of the session; a zero range means every message.
+  const bool wanted = (filterMin == 0 && filterMax == 0) ||
+                      (filterMin <= WM_QUERYENDSESSION && WM_QUERYENDSESSION <= filterMax);
+  if (!wanted || m_now < m_endOfSessionAt) return 0;
+  if (!m_endOfSessionTold) {
+    m_machine.AppendEvent("session end requested at " + std::to_string(m_now) + " ms");
+    m_endOfSessionTold = true;
+  }
+  if (message != nullptr) {
+    *message = platform::MSG{};
+    message->hwnd = window;
+    message->message = WM_QUERYENDSESSION;
+    message->time = static_cast<platform::DWORD>(m_now);
+  }
+  if ((removeFlags & PM_REMOVE) != 0) m_endOfSessionAt = ProgramRun::kForever;
   return 1;
 }
 

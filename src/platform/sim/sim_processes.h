@@ -54,6 +54,11 @@ class SimProcesses final : public platform::IProcesses {
   // The machine's clock, in milliseconds since the program started.
   std::uint64_t Now() const { return m_now; }
 
+  // The moment the user ends the Windows session: from then on a
+  // WM_QUERYENDSESSION waits in the program's queue. Unless set, a day
+  // after the start, so that no wait of the program lasts for ever.
+  void SetEndOfSession(std::uint64_t atMs) { m_endOfSessionAt = atMs; }
+
   platform::BOOL CreateProcessA(std::string_view commandLine, platform::DWORD creationFlags,
                                 platform::PROCESS_INFORMATION& info) override;
   platform::DWORD WaitForSingleObject(platform::HANDLE handle, platform::DWORD milliseconds) override;
@@ -64,6 +69,10 @@ class SimProcesses final : public platform::IProcesses {
   int GetWindowTextA(platform::HWND window, char* buffer, int size) override;
   platform::BOOL BringWindowToTop(platform::HWND window) override;
   platform::BOOL ShowWindow(platform::HWND window, int command) override;
+  platform::BOOL PeekMessageA(platform::MSG* message, platform::HWND window, platform::UINT filterMin,
+                              platform::UINT filterMax, platform::UINT removeFlags) override;
+
+  static constexpr std::uint64_t kDefaultEndOfSession = 24ull * 60 * 60 * 1000;
 
  private:
   struct Process {
@@ -93,6 +102,8 @@ class SimProcesses final : public platform::IProcesses {
   std::uintptr_t m_nextProcessId = 0x40;
   std::map<std::uintptr_t, Window> m_windows;          // by window handle
   std::uintptr_t m_nextWindow = 0x10010;
+  std::uint64_t m_endOfSessionAt = kDefaultEndOfSession;
+  bool m_endOfSessionTold = false;
 };
 
 // Notepad as the machine knows it: a window of class "Notepad" titled with

@@ -40,7 +40,9 @@ Win32Platform::~Win32Platform() {
 }
 
 void Win32Platform::Install() {
-  m_previous = platform::Install(platform::Platform{this, this, this, this, this, this, &m_profiles, &m_processes});
+  platform::Platform interfaces{this, this, this, this, this, this, &m_profiles, &m_processes};
+  interfaces.shellLinks = &m_shellLinks;
+  m_previous = platform::Install(interfaces);
   m_installed = true;
 }
 

@@ -5,6 +5,7 @@
 #include "platform/platform.h"
 #include "platform/win32/win32_processes.h"
 #include "platform/win32/win32_profile_files.h"
+#include "platform/win32/win32_shell_links.h"
 
 namespace win32 {
 
@@ -75,6 +76,7 @@ class Win32Platform final : public platform::ISystemInfo,
  private:
   Win32ProfileFiles m_profiles;
   Win32Processes m_processes;
+  Win32ShellLinks m_shellLinks;
   bool m_installed = false;
   platform::Platform m_previous;
 };

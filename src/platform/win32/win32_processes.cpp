@@ -61,4 +61,18 @@ platform::BOOL Win32Processes::ShowWindow(platform::HWND window, int command) {
   return ::ShowWindow(Native(window), command);
 }
 
+platform::BOOL Win32Processes::PeekMessageA(platform::MSG* message, platform::HWND window, platform::UINT filterMin,
+                                            platform::UINT filterMax, platform::UINT removeFlags) {
+  ::MSG native{};
+  const BOOL found = ::PeekMessageA(&native, Native(window), filterMin, filterMax, removeFlags);
+  if (found && message != nullptr) {
+    message->hwnd = reinterpret_cast<platform::HWND>(native.hwnd);
+    message->message = native.message;
+    message->wParam = static_cast<std::uintptr_t>(native.wParam);
+    message->lParam = static_cast<std::intptr_t>(native.lParam);
+    message->time = native.time;
+  }
+  return found;
+}
+
 }  // namespace win32

@@ -17,6 +17,8 @@ class Win32Processes final : public platform::IProcesses {
   int GetWindowTextA(platform::HWND window, char* buffer, int size) override;
   platform::BOOL BringWindowToTop(platform::HWND window) override;
   platform::BOOL ShowWindow(platform::HWND window, int command) override;
+  platform::BOOL PeekMessageA(platform::MSG* message, platform::HWND window, platform::UINT filterMin,
+                              platform::UINT filterMax, platform::UINT removeFlags) override;
 };
 
 }  // namespace win32

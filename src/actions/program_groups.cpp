@@ -1,0 +1,111 @@
+#include "actions/program_groups.h"
+
+#include <memory>
+
+#include "app/install_app.h"
+#include "platform/platform.h"
+#include "script/script_line.h"
+
+namespace {
+
+constexpr const char* kUserShellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr const char* kCommonShellFolders = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr platform::DWORD kShellFolderBuffer = 260;
+constexpr int kAllUsersBit = 1;
+
+// A path of the line: as it stands when it names a drive, otherwise below
+// the destination directory (an empty field is the directory itself).
+std::string CompletePath(const std::string& field) {
+  if (field.size() >= 2 && field[1] == ':') return field;
+  return TheApp().GetContext().GetDestDir() + "\\" + field;
+}
+
+std::string ReadShellFolder(bool allUsers, bool startup) {
+  platform::IRegistry& registry = platform::Registry();
+  platform::HKEY key = nullptr;
+  if (registry.RegOpenKeyExA(allUsers ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER,
+                             allUsers ? kCommonShellFolders : kUserShellFolders, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    return {};
+  }
+  const char* name = allUsers ? (startup ? "Common Startup" : "Common Programs") : (startup ? "Startup" : "Programs");
+  char buffer[kShellFolderBuffer + 1] = {};
+  platform::DWORD size = kShellFolderBuffer;
+  platform::DWORD type = 0;
+  const platform::LONG status =
+      registry.RegQueryValueExA(key, name, &type, reinterpret_cast<platform::BYTE*>(buffer), &size);
+  registry.RegCloseKey(key);
+  if (status != ERROR_SUCCESS) return {};
+  return std::string(buffer, size < kShellFolderBuffer ? size : kShellFolderBuffer).c_str();
+}
+
+// The folder with every missing parent.
+void CreateFolderTree(const std::string& folder) {
+  platform::IFileSystem& files = platform::Files();
+  for (std::size_t at = folder.find('\\', 3); at != std::string::npos; at = folder.find('\\', at + 1)) {
+    files.CreateDirectoryA(folder.substr(0, at));
+  }
+  files.CreateDirectoryA(folder);
+}
+
+// A read-only link is deleted all the same; a missing one is no error.
+void DeleteLinkFile(const std::string& path) {
+  platform::IFileSystem& files = platform::Files();
+  const platform::DWORD attributes = files.GetFileAttributesA(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES) return;
+  if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    files.SetFileAttributesA(path, attributes & ~static_cast<platform::DWORD>(FILE_ATTRIBUTE_READONLY));
+  }
+  files.DeleteFileA(path);
+}
+
+void InstallLink(std::string_view line, const std::string& folder) {
+  platform::IShellLinks& links = platform::ShellLinks();
+  const platform::HRESULT initialized = links.CoInitialize();
+  std::unique_ptr<platform::IShellLinkObject> link;
+  if (!folder.empty() && platform::Succeeded(links.CreateShellLink(link)) && link) {
+    CreateFolderTree(folder);
+    const std::string name = GetField(line, 1);
+    link->SetDescription(name.c_str());
+    link->SetPath(CompletePath(GetField(line, 2)).c_str());
+    link->SetArguments(GetField(line, 3).c_str());
+    link->SetWorkingDirectory(CompletePath(GetField(line, 4)).c_str());
+    link->SetIconLocation(CompletePath(GetField(line, 5)).c_str(), GetFieldInt(line, 6));
+    link->Save((folder + "\\" + name + ".lnk").c_str(), 1);
+    link.reset();
+  }
+  if (platform::Succeeded(initialized)) links.CoUninitialize();
+}
+
+void RemoveLink(std::string_view line, const std::string& folder) {
+  if (folder.empty()) return;
+  const std::string name = GetField(line, 1);
+  DeleteLinkFile(folder + "\\" + name + ".lnk");
+  DeleteLinkFile(folder + "\\" + name + ".pif");
+  const std::string group = GetField(line, 0);
+  // The Startup folder, and the programs folder itself, are never removed.
+  if (group != kStartupGroup && !group.empty()) platform::Files().RemoveDirectoryA(folder);
+}
+
+}  // namespace
+
+std::string GetProgramGroupFolder(std::string_view line) {
+  const std::string group = GetField(line, 0);
+  const bool allUsers = TheApp().GetContext().IsNT() && (GetFieldInt(line, 7) & kAllUsersBit) != 0;
+  const bool startup = group == kStartupGroup;
+  std::string folder = ReadShellFolder(allUsers, startup);
+  if (folder.empty() || startup || group.empty()) return folder;
+  return folder + "\\" + group;
+}
+
+void RunProgramGroupSection(const CScriptSection& section, int mode) {
+  for (const std::string& line : section.GetLines()) ApplyProgramGroupLine(line, mode);
+}
+
+void ApplyProgramGroupLine(std::string_view line, int mode) {
+  const std::string folder = GetProgramGroupFolder(line);
+  if (mode == kGroupInstall) {
+    InstallLink(line, folder);
+  } else {
+    RemoveLink(line, folder);
+  }
+}

@@ -1,0 +1,29 @@
+// Registry sections of the script: each line writes one value, or deletes
+// one value or a whole key tree.
+#pragma once
+
+#include <string_view>
+
+#include "platform/registry.h"
+#include "script/script_section.h"
+
+constexpr int MSG_BAD_REGISTRY_LINE = 1096;
+
+// Modes of a registry line.
+constexpr int kRegistryWrite = 1;
+constexpr int kRegistryDelete = 2;
+
+// The longest REG_BINARY value a line can give.
+constexpr int kMaxRegistryBinary = 1000;
+
+// ApplyRegistryLine for every line of the section, in order.
+void RunRegistrySection(const CScriptSection& section, int mode);
+
+// One line: root, subkey, value name, flags, data… A root other than HKCR,
+// HKCU, HKLM or HKU (upper case only) or an empty subkey reports 1096 with
+// the line; registry failures are silent.
+void ApplyRegistryLine(std::string_view line, int mode);
+
+// Deletes the key with all its subkeys and values; true when the key itself
+// went. An empty path (the root itself) is refused.
+bool DeleteKeyTree(platform::HKEY root, std::string_view subKey);

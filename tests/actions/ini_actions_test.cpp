@@ -1,0 +1,51 @@
+#include "actions/ini_actions.h"
+
+#include "actions_fixture.h"
+
+namespace {
+
+std::string Entry(const char* section, const char* key, const char* file = "system.ini") {
+  char buffer[256] = {};
+  platform::Profiles().GetPrivateProfileStringA(section, key, "<none>", buffer, sizeof buffer, file);
+  return buffer;
+}
+
+class IniLines : public ::testing::Test {
+ protected:
+  actions_test::ScriptActions m_setup;
+  void Run(const std::string& lines, int mode) {
+    RunIniSection(m_setup.Section("[Ini]\r\n" + lines + "\r\n", "Ini"), mode);
+  }
+};
+
+TEST_F(IniLines, AQuotedEntryIsWrittenIntoTheWindowsFolderAndRemovedWhateverItsValue) {
+  Run("system.ini, boot, , \"display.drv=vga.drv\"", kIniWrite);
+  EXPECT_EQ(Entry("boot", "display.drv"), "vga.drv");
+  EXPECT_TRUE(m_setup.Exists("C:\\WINDOWS\\SYSTEM.INI"));
+
+  platform::Profiles().WritePrivateProfileStringA("boot", "display.drv", "other.drv", "system.ini");
+  platform::Profiles().WritePrivateProfileStringA("boot", "shell", "Explorer.exe", "system.ini");
+  Run("system.ini, boot, , \"display.drv=vga.drv\"", kIniRemove);
+  EXPECT_EQ(Entry("boot", "display.drv"), "<none>");
+  EXPECT_EQ(Entry("boot", "shell"), "Explorer.exe");
+}
+
+TEST_F(IniLines, AnUnquotedEntryLosesItsValueAndACommaEndsAQuotedValue) {
+  Run("system.ini, boot, , display.drv=vga.drv\r\n"
+      "C:\\tool.ini, Options, , \"key = a,b\"\r\n"
+      "tool2.ini, Options, , \"first=x=y\"",
+      kIniWrite);
+  EXPECT_EQ(Entry("boot", "display.drv"), "");
+  EXPECT_EQ(Entry("Options", "key", "C:\\tool.ini"), "a");
+  EXPECT_EQ(Entry("Options", "first", "tool2.ini"), "x");
+
+  Run("system.ini, boot, , display.drv", kIniRemove);
+  EXPECT_EQ(Entry("boot", "display.drv"), "<none>");
+}
+
+TEST_F(IniLines, AnEntryWithoutAKeyWritesNothing) {
+  Run("system.ini, boot, , \"=value\"\r\nsystem.ini, boot", kIniWrite);
+  EXPECT_FALSE(m_setup.Exists("C:\\WINDOWS\\SYSTEM.INI"));
+}
+
+}  // namespace
