@@ -9,6 +9,7 @@ packages=(
   clang libclang-rt-14-dev         # libFuzzer and sanitizer runtimes
   mingw-w64 binutils-mingw-w64     # the two Windows builds
   wine64                           # running the Windows tests
+  xvfb xauth                       # a display for SETUP.EXE's windows under Wine
 )
 missing=()
 for p in "${packages[@]}"; do
