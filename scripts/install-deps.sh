@@ -10,6 +10,7 @@ packages=(
   mingw-w64 binutils-mingw-w64     # the two Windows builds
   wine64                           # running the Windows tests
   liblnk-utils                     # lnkinfo reads back the shortcuts the simulated machine writes
+  xvfb xauth                       # a display for SETUP.EXE's windows under Wine
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,19 +1,17 @@
 #!/usr/bin/env bash
-# Runs the Windows test programs of a mingw build under wine64, in a fresh,
-# private Wine prefix inside the build folder.
-#   scripts/wine-tests.sh BUILD_DIR
+# Runs the tests of a mingw build that need Wine (ctest label "wine"): the
+# platform conformance suite under wine64 once as Windows 98 and once as
+# Windows NT 4, each in a fresh, private Wine prefix inside the build folder,
+# and SETUP.EXE's smoke test with Xvfb as its display.
+#   scripts/wine-tests.sh BUILD_DIR [CTEST OPTIONS...]
 set -euo pipefail
-build=${1:?usage: wine-tests.sh BUILD_DIR}
-wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
-export WINEPREFIX="$PWD/$build/wineprefix"
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko prompts
-rm -rf "$WINEPREFIX"
-"$wine" wineboot --init >/dev/null 2>&1 || true
+build=${1:?usage: wine-tests.sh BUILD_DIR [CTEST OPTIONS...]}
+shift
 status=0
-for exe in "$build"/tests/*.exe; do
-  echo "-- $(basename "$exe") under Wine"
-  "$wine" "$exe" || status=1
+ctest --test-dir "$build" -L wine --output-on-failure "$@" || status=$?
+# Leave no Wine server running behind the tests.
+for prefix in "$build"/wineprefix-*; do
+  [ -d "$prefix" ] || continue
+  WINEPREFIX=$(cd "$prefix" && pwd) "$(command -v wineserver || echo /usr/lib/wine/wineserver)" -k 2>/dev/null || true
 done
-"$(dirname "$wine")/wineserver" -k 2>/dev/null || wineserver -k 2>/dev/null || true
 exit $status

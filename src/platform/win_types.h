@@ -118,6 +118,9 @@ inline HKEY PredefinedKey(std::uint32_t value) {
 #ifndef ERROR_MOD_NOT_FOUND
 #define ERROR_MOD_NOT_FOUND 126L
 #endif
+#ifndef ERROR_DLL_NOT_FOUND
+#define ERROR_DLL_NOT_FOUND 1157L
+#endif
 #ifndef ERROR_PROC_NOT_FOUND
 #define ERROR_PROC_NOT_FOUND 127L
 #endif

@@ -23,8 +23,17 @@ class Environment {
   // refuses; Wine run by the superuser does not, since it keeps the
   // read-only bit in the host's permissions, which bind no superuser.
   virtual bool ReadOnlyIsEnforced() = 0;
+  // Whether Wine answers for Windows, where Wine departs from the system it
+  // reports.
+  virtual bool IsWine() { return false; }
   // A command line that starts a program which ends at once with `code`.
   virtual std::string ExitingProgramCommand(int code) = 0;
+  // Describes the machine's hardware in the format of hardware.ini: the
+  // simulated machine's own file, or HARDWARE.INI in the Windows folder,
+  // which our thunk and setup libraries and INST16.EXE read on Windows.
+  virtual void SetHardware(const std::string& text) = 0;
+  // The Windows path of a helper of this build: _THUNK32.DLL, SETUP32.DLL, INST16.EXE.
+  virtual std::string HelperPath(const std::string& name) = 0;
 };
 
 // Installs the platform of this build and returns its environment.

@@ -2,6 +2,7 @@
 // run against the simulated machine and, under Wine, against Win32.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -28,6 +29,33 @@ TEST_F(ConformanceTest, VersionNeedsTheSizeField) {
   wrong.dwOSVersionInfoSize = 100;
   EXPECT_FALSE(platform::System().GetVersionExA(wrong));
   EXPECT_EQ(platform::System().GetLastError(), static_cast<platform::DWORD>(ERROR_INSUFFICIENT_BUFFER));
+}
+
+// The run names the system it asked for (Wine's version setting, the
+// simulated machine's kind) in SETUP_EXPECTED_WINDOWS: it must be the one
+// answered, or the expectations that differ by system test the wrong one.
+TEST_F(ConformanceTest, VersionIsTheSystemOfThisRun) {
+  const char* expected = std::getenv("SETUP_EXPECTED_WINDOWS");
+  if (expected == nullptr) GTEST_SKIP() << "no system named for this run";
+  platform::OSVERSIONINFOA info{};
+  info.dwOSVersionInfoSize = sizeof(info);
+  ASSERT_TRUE(platform::System().GetVersionExA(info));
+  const std::string name = expected;
+  if (name == "win98") {
+    EXPECT_EQ(info.dwPlatformId, static_cast<platform::DWORD>(VER_PLATFORM_WIN32_WINDOWS));
+    EXPECT_EQ(info.dwMajorVersion, 4u);
+    EXPECT_EQ(info.dwMinorVersion, 10u);
+  } else if (name == "nt40") {
+    EXPECT_EQ(info.dwPlatformId, static_cast<platform::DWORD>(VER_PLATFORM_WIN32_NT));
+    EXPECT_EQ(info.dwMajorVersion, 4u);
+    EXPECT_EQ(info.dwMinorVersion, 0u);
+  } else if (name == "win2k") {
+    EXPECT_EQ(info.dwPlatformId, static_cast<platform::DWORD>(VER_PLATFORM_WIN32_NT));
+    EXPECT_EQ(info.dwMajorVersion, 5u);
+    EXPECT_EQ(info.dwMinorVersion, 0u);
+  } else {
+    FAIL() << "SETUP_EXPECTED_WINDOWS=" << name << " is not win98, nt40 or win2k";
+  }
 }
 
 TEST_F(ConformanceTest, ModulePathIsTheFullPathOfTheProgram) {
@@ -66,7 +94,11 @@ TEST_F(ConformanceTest, WindowsAndSystemFolders) {
   platform::OSVERSIONINFOA info{};
   info.dwOSVersionInfoSize = sizeof(info);
   ASSERT_TRUE(platform::System().GetVersionExA(info));
-  const std::string below = info.dwPlatformId == VER_PLATFORM_WIN32_NT ? "SYSTEM32" : "SYSTEM";
+  // Windows 95/98 keep the system folder in SYSTEM, NT in SYSTEM32. Wine
+  // keeps it in SYSTEM32 whatever version it reports: Wine departs from
+  // Windows 95/98 there.
+  const bool system32 = info.dwPlatformId == VER_PLATFORM_WIN32_NT || m_env->IsWine();
+  const std::string below = system32 ? "SYSTEM32" : "SYSTEM";
   const std::string base(windows, n);
   EXPECT_EQ(Upper(system), Upper(base + (base.back() == '\\' ? "" : "\\") + below));
 
@@ -155,9 +187,17 @@ TEST_F(ConformanceTest, StringsOfAResourceLibrary) {
   EXPECT_TRUE(platform::Libraries().FreeLibrary(library));
 }
 
+bool IsNT() {
+  platform::OSVERSIONINFOA info{};
+  info.dwOSVersionInfoSize = sizeof(info);
+  return platform::System().GetVersionExA(info) && info.dwPlatformId == VER_PLATFORM_WIN32_NT;
+}
+
+// Windows NT: the module is not found; Windows 95/98: the library is not.
 TEST_F(ConformanceTest, MissingLibrary) {
   EXPECT_EQ(platform::Libraries().LoadLibraryA("NOSUCHLIBRARY.DLL"), nullptr);
-  EXPECT_EQ(platform::System().GetLastError(), static_cast<platform::DWORD>(ERROR_MOD_NOT_FOUND));
+  EXPECT_EQ(platform::System().GetLastError(),
+            static_cast<platform::DWORD>(IsNT() ? ERROR_MOD_NOT_FOUND : ERROR_DLL_NOT_FOUND));
 }
 
 }  // namespace

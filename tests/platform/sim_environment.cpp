@@ -1,5 +1,6 @@
 #ifndef _WIN32
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "conformance_environment.h"
@@ -8,9 +9,17 @@
 namespace conformance {
 namespace {
 
+// The system the suite runs against: Windows 98 unless SETUP_SIM_OS names
+// another (win95, win98, nt4, nt5), as the Wine runs choose theirs.
+sim::OsKind OsOfThisRun() {
+  const char* name = std::getenv("SETUP_SIM_OS");
+  const auto os = name != nullptr ? sim::ParseOsKind(name) : std::nullopt;
+  return os.value_or(sim::OsKind::Win98);
+}
+
 class SimEnvironment final : public Environment {
  public:
-  SimEnvironment() : m_machine(sim::OsKind::Win98, "C:\\SETUP\\SETUP.EXE") {
+  SimEnvironment() : m_machine(OsOfThisRun(), "C:\\SETUP\\SETUP.EXE") {
     // The running program's folder, as it is for a real program.
     m_machine.PutFile("drive_c/SETUP/SETUP.EXE", "simulated program\r\n");
   }
@@ -39,6 +48,12 @@ class SimEnvironment final : public Environment {
       return run;
     });
     return "C:\\SCRATCH\\EXITER.EXE /c exit " + std::to_string(code);
+  }
+  void SetHardware(const std::string& text) override { m_machine.SetHardware(text); }
+  std::string HelperPath(const std::string& name) override {
+    // The libraries are the machine's built-in ones; INST16.EXE runs by its name.
+    m_machine.PutFile("drive_c/SETUP/" + name, "simulated program\r\n");
+    return "C:\\SETUP\\" + name;
   }
 
  private:

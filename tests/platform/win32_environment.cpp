@@ -36,6 +36,10 @@ class Win32Environment final : public Environment {
   Win32Environment() { m_platform.Install(); }
   ~Win32Environment() override {
     if (!m_scratch.empty()) RemoveTree(m_scratch);
+    if (m_hardwareSet) {
+      DeleteFileA(InWindowsFolder("HARDWARE.INI").c_str());
+      DeleteFileA(InWindowsFolder("HARDWARE.LOG").c_str());
+    }
   }
   std::string ScratchFolder() override {
     if (m_scratch.empty()) {
@@ -59,8 +63,9 @@ class Win32Environment final : public Environment {
     }
     return path;
   }
+  bool IsWine() override { return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr; }
   bool ReadOnlyIsEnforced() override {
-    if (GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") == nullptr) return true;
+    if (!IsWine()) return true;
     const std::string probe = ScratchFolder() + "\\ROPROBE.TMP";
     HANDLE file = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_READONLY, nullptr);
     if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
@@ -72,10 +77,36 @@ class Win32Environment final : public Environment {
     return refused;
   }
   std::string ExitingProgramCommand(int code) override { return "cmd.exe /c exit " + std::to_string(code); }
+  void SetHardware(const std::string& text) override {
+    HANDLE file = CreateFileA(InWindowsFolder("HARDWARE.INI").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    CloseHandle(file);
+    m_hardwareSet = true;
+  }
+  // The helpers lie beside SETUP.EXE in the build folder, on drive Z.
+  std::string HelperPath(const std::string& name) override {
+    std::string path = std::string("Z:") + SETUP_HELPER_DIR + "/" + name;
+    for (char& c : path) {
+      if (c == '/') c = '\\';
+    }
+    return path;
+  }
 
  private:
+  static std::string InWindowsFolder(const char* name) {
+    char folder[MAX_PATH + 1] = {};
+    GetWindowsDirectoryA(folder, MAX_PATH);
+    std::string path = folder;
+    if (path.empty() || path.back() != '\\') path += '\\';
+    return path + name;
+  }
+
   win32::Win32Platform m_platform;
   std::string m_scratch;
+  bool m_hardwareSet = false;
 };
 
 }  // namespace

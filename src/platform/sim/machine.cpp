@@ -320,35 +320,9 @@ std::optional<Machine> Machine::Open(const fs::path& dir, std::string& error) {
   auto hw = ConfigFile::Parse(text, "hardware.ini", error);
   if (!hw) return std::nullopt;
 
-  m.m_biosText = hw->Get("Bios", "Text").value_or("");
-  if (const auto* pci = hw->FindSection("PCI")) {
-    for (const auto& [key, value] : pci->entries) {
-      auto parts = SplitList(value, ',');
-      std::optional<unsigned long long> vendor, device;
-      if (parts.size() == 2) {
-        vendor = ParseUnsigned(parts[0], 16, 0xFFFF);
-        device = ParseUnsigned(parts[1], 16, 0xFFFF);
-      }
-      if (!vendor || !device) {
-        error = "hardware.ini: [PCI] " + key + "='" + value + "' is not 'vendor,device' in hex (for example 10DE,0020)";
-        return std::nullopt;
-      }
-      m.m_pci.push_back(PciDevice{static_cast<std::uint16_t>(*vendor), static_cast<std::uint16_t>(*device)});
-    }
-  }
-  if (const auto* ids = hw->FindSection("InstalledHardware")) {
-    for (const auto& entry : ids->entries) m.m_installedIds.push_back(entry.second);
-  }
-  if (const auto* displays = hw->FindSection("Display")) {
-    for (const auto& [key, value] : displays->entries) {
-      std::size_t bar = value.find('|');
-      if (bar == std::string::npos || bar == 0) {
-        error = "hardware.ini: [Display] " + key + "='" + value + "' is not 'display name|driver sub-key'";
-        return std::nullopt;
-      }
-      m.m_displays.push_back(DisplayDevice{value.substr(0, bar), value.substr(bar + 1)});
-    }
-  }
+  auto hardware = HardwareDescription::Read(*hw, error);
+  if (!hardware) return std::nullopt;
+  m.m_hardware = std::move(*hardware);
   if (const auto* drives = hw->FindSection("Drives")) {
     for (const auto& [key, value] : drives->entries) {
       auto parts = SplitList(value, ',');
@@ -383,16 +357,6 @@ std::optional<Machine> Machine::Open(const fs::path& dir, std::string& error) {
       for (const std::string& entry : SplitList(list, ',')) {
         if (!entry.empty()) m.m_missingEntries.emplace_back(library, entry);
       }
-    }
-  }
-  if (const auto* dirs = hw->FindSection("LogicalDirs")) {
-    for (const auto& [key, value] : dirs->entries) {
-      auto number = ParseUnsigned(key, 10, 0x7FFFFFFF);
-      if (!number || value.empty()) {
-        error = "hardware.ini: [LogicalDirs] '" + key + "=" + value + "' is not 'number=folder'";
-        return std::nullopt;
-      }
-      m.m_logicalDirs.emplace_back(static_cast<int>(*number), value);
     }
   }
   return m;
@@ -457,31 +421,7 @@ bool Machine::EntryPointPresent(std::string_view libraryName, std::string_view e
 }
 
 std::optional<std::string> Machine::LogicalDirectory(int ldid) const {
-  for (const auto& [number, folder] : m_logicalDirs) {
-    if (number == ldid) return folder;
-  }
-  const std::string drive = m_windowsDir.substr(0, 2);
-  const std::string system = SystemDir();
-  // The logical directory numbers of the Windows 95/98 setup engine.
-  switch (ldid) {
-    case 10: return m_windowsDir;
-    case 11: return system;
-    case 12: return Below(system, IsNT() ? "DRIVERS" : "IOSUBSYS");
-    case 13: return Below(m_windowsDir, "COMMAND");
-    case 17: return Below(m_windowsDir, "INF");
-    case 18: return Below(m_windowsDir, "HELP");
-    case 20: return Below(m_windowsDir, "FONTS");
-    case 21: return Below(system, "VIEWERS");
-    case 22: return Below(system, "VMM32");
-    case 23: return Below(system, "COLOR");
-    case 24: return drive + "\\";
-    case 25: return m_windowsDir;
-    case 26: return m_windowsDir;
-    case 28: return m_windowsDir;
-    case 30: return drive + "\\";
-    case 31: return drive + "\\";
-    default: return std::nullopt;
-  }
+  return m_hardware.LogicalDirectory(ldid, m_windowsDir, SystemDir(), IsNT());
 }
 
 ResolvedPath Machine::Resolve(std::string_view windowsPath, std::string_view currentDir) const {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/sim/config_file.h"
+#include "platform/sim/hardware_description.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/win_types.h"
 
@@ -22,16 +23,6 @@ enum class OsKind { Win95, Win98, NT4, NT5 };
 
 std::optional<OsKind> ParseOsKind(std::string_view name);
 const char* OsKindName(OsKind os);
-
-struct PciDevice {
-  std::uint16_t vendor = 0;
-  std::uint16_t device = 0;
-};
-
-struct DisplayDevice {
-  std::string name;
-  std::string driverKey;  // registry sub-key of its driver under HKEY_LOCAL_MACHINE
-};
 
 struct DriveSpace {
   std::uint32_t freeClusters = 0;
@@ -68,10 +59,11 @@ class Machine {
   platform::OSVERSIONINFOA VersionInfo() const;
 
   // Hardware answers.
-  const std::string& BiosText() const { return m_biosText; }
-  const std::vector<PciDevice>& PciDevices() const { return m_pci; }
-  const std::vector<std::string>& InstalledHardwareIds() const { return m_installedIds; }
-  const std::vector<DisplayDevice>& DisplayDevices() const { return m_displays; }
+  const HardwareDescription& Hardware() const { return m_hardware; }
+  const std::string& BiosText() const { return m_hardware.BiosText(); }
+  const std::vector<PciDevice>& PciDevices() const { return m_hardware.PciDevices(); }
+  const std::vector<std::string>& InstalledHardwareIds() const { return m_hardware.InstalledHardwareIds(); }
+  const std::vector<DisplayDevice>& DisplayDevices() const { return m_hardware.DisplayDevices(); }
   // The free space hardware.ini gives a drive, or a default.
   DriveSpace FreeSpace(char driveLetter) const;
   bool LibraryPresent(std::string_view libraryName) const;
@@ -101,14 +93,10 @@ class Machine {
   std::string m_locale = "ENU";
   platform::UINT m_codePage = 1252;
   std::string m_windowsDir = "C:\\WINDOWS";
-  std::string m_biosText;
-  std::vector<PciDevice> m_pci;
-  std::vector<std::string> m_installedIds;
-  std::vector<DisplayDevice> m_displays;
+  HardwareDescription m_hardware;
   std::vector<std::pair<char, DriveSpace>> m_drives;
   std::vector<std::pair<std::string, bool>> m_libraries;
   std::vector<std::pair<std::string, std::string>> m_missingEntries;  // library, entry point
-  std::vector<std::pair<int, std::string>> m_logicalDirs;
   std::shared_ptr<SimRegistry> m_registry;
 };
 

@@ -109,6 +109,8 @@ SimPlatform::SimPlatform(const Machine& machine, std::string programPath)
       m_shellLinks(machine, [this] { return CurrentDirectory(); }) {}
 
 SimPlatform::~SimPlatform() {
+  // The program ends: what waited for it runs now.
+  m_processes.ProgramEnded();
   if (m_installed) {
     platform::Install(m_previous);
     g_activeMachine = nullptr;
@@ -388,7 +390,8 @@ platform::HMODULE SimPlatform::LoadLibraryA(std::string_view name) {
     ResolvedPath resolved = path.empty() ? ResolvedPath{{}, ERROR_MOD_NOT_FOUND} : m_machine.Resolve(path, CurrentDirectory());
     std::error_code ec;
     if (!resolved.ok() || !fs::is_regular_file(fs::symlink_status(resolved.host, ec))) {
-      m_lastError = ERROR_MOD_NOT_FOUND;
+      // Windows 95/98 tell a missing library by a code of their own.
+      m_lastError = m_machine.IsNT() ? ERROR_MOD_NOT_FOUND : ERROR_DLL_NOT_FOUND;
       return nullptr;
     }
     host = resolved.host;

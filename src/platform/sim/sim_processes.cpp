@@ -1,5 +1,7 @@
 #include "platform/sim/sim_processes.h"
 
+#include "platform/sim/sim_inst16.h"
+
 #include <algorithm>
 #include <cstring>
 #include <system_error>
@@ -51,6 +53,22 @@ SimProcesses::SimProcesses(const Machine& machine, std::function<std::string()> 
       m_programPath(std::move(programPath)),
       m_lastError(lastError) {
   m_behaviours["NOTEPAD.EXE"] = NotepadBehaviour;
+  // The distribution's helper, and the copy of it that the setup program
+  // starts so that the helper's own folder can go.
+  auto inst16 = [this](const ProgramStart& start, const Machine& m) { return Inst16Behaviour(start, m, *this); };
+  m_behaviours["INST16.EXE"] = inst16;
+  m_behaviours["$INST16.EXE"] = inst16;
+}
+
+void SimProcesses::AtProgramEnd(std::function<void()> work) { m_atProgramEnd.push_back(std::move(work)); }
+
+void SimProcesses::ProgramEnded() {
+  // Work may queue more work; each item runs once.
+  for (std::size_t i = 0; i < m_atProgramEnd.size(); ++i) {
+    auto work = std::move(m_atProgramEnd[i]);
+    work();
+  }
+  m_atProgramEnd.clear();
 }
 
 void SimProcesses::SetBehaviour(const std::string& fileName, ProgramBehaviour behaviour) {

@@ -51,6 +51,13 @@ class SimProcesses final : public platform::IProcesses {
   // extension). Files without one only run: recorded, exit code 0.
   void SetBehaviour(const std::string& fileName, ProgramBehaviour behaviour);
 
+  // The running program's Windows path.
+  const std::string& ProgramPath() const { return m_programPath; }
+  // Work that waits for the running program to end (a helper that removes
+  // the program's own folder); done by ProgramEnded, in order.
+  void AtProgramEnd(std::function<void()> work);
+  void ProgramEnded();
+
   // The machine's clock, in milliseconds since the program started.
   std::uint64_t Now() const { return m_now; }
 
@@ -104,6 +111,7 @@ class SimProcesses final : public platform::IProcesses {
   std::uintptr_t m_nextWindow = 0x10010;
   std::uint64_t m_endOfSessionAt = kDefaultEndOfSession;
   bool m_endOfSessionTold = false;
+  std::vector<std::function<void()>> m_atProgramEnd;
 };
 
 // Notepad as the machine knows it: a window of class "Notepad" titled with
