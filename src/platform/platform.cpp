@@ -27,6 +27,7 @@ IResources& Resources() { return Require(g_platform.resources, "resources"); }
 IUserInterface& UserInterface() { return Require(g_platform.ui, "user interface"); }
 IProfileFiles& Profiles() { return Require(g_platform.profiles, "profile files"); }
 IProcesses& Processes() { return Require(g_platform.processes, "processes"); }
+IVersionInstaller& Versions() { return Require(g_platform.versions, "version installer"); }
 
 Platform Install(const Platform& platform) {
   Platform previous = g_platform;

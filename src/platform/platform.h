@@ -10,6 +10,7 @@
 #include "platform/resources.h"
 #include "platform/system_info.h"
 #include "platform/user_interface.h"
+#include "platform/version_installer.h"
 
 namespace platform {
 
@@ -22,6 +23,7 @@ struct Platform {
   IUserInterface* ui = nullptr;
   IProfileFiles* profiles = nullptr;
   IProcesses* processes = nullptr;
+  IVersionInstaller* versions = nullptr;
 };
 
 // The interfaces in force. Using them before Install is a programming error
@@ -34,6 +36,7 @@ IResources& Resources();
 IUserInterface& UserInterface();
 IProfileFiles& Profiles();
 IProcesses& Processes();
+IVersionInstaller& Versions();
 
 // Installs a set of interfaces for the process; returns the previous set.
 Platform Install(const Platform& platform);

@@ -11,6 +11,7 @@
 #include "app/install_app.h"
 #include "platform/sim/config_file.h"
 #include "platform/sim/machine.h"
+#include "platform/sim/next_start.h"
 #include "platform/sim/sim_platform.h"
 
 namespace winsim {
@@ -19,7 +20,8 @@ namespace {
 constexpr const char* kUsage =
     "usage: winsim new DIR [--os win95|win98|nt4|nt5] [--locale CODE]\n"
     "       winsim run DIR PROGRAM [OPTIONS...] [--answers FILE]\n"
-    "       winsim reg DIR [KEY]\n";
+    "       winsim reg DIR [KEY]\n"
+    "       winsim restart DIR\n";
 
 std::string Hex(std::uint32_t value) {
   char buffer[16];
@@ -186,6 +188,27 @@ int Reg(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   return 0;
 }
 
+// The next start of the machine: the file work left for it, then RunOnce.
+int Restart(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  if (args.size() != 2) {
+    err << kUsage;
+    return 2;
+  }
+  std::string error;
+  auto machine = sim::Machine::Open(args[1], error);
+  if (!machine) {
+    err << "winsim: " << error << "\n";
+    return 1;
+  }
+  machine->AppendEvent("restart");
+  sim::SimPlatform platform(*machine, machine->WindowsDir() + "\\EXPLORER.EXE");
+  platform.Install();
+  const std::vector<std::string> steps = sim::RunNextStart(platform);
+  out << "restarted " << sim::OsKindName(machine->Os()) << " machine " << args[1] << "\n";
+  for (const std::string& step : steps) out << "  " << step << "\n";
+  return 0;
+}
+
 }  // namespace
 
 int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const Terminal& terminal) {
@@ -196,6 +219,7 @@ int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
   if (args[0] == "new") return New(args, out, err);
   if (args[0] == "run") return Run(args, out, err, terminal);
   if (args[0] == "reg") return Reg(args, out, err);
+  if (args[0] == "restart") return Restart(args, out, err);
   err << "winsim: unknown command '" << args[0] << "'\n" << kUsage;
   return 2;
 }

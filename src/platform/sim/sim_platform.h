@@ -11,6 +11,7 @@
 #include "platform/sim/pe_resources.h"
 #include "platform/sim/sim_processes.h"
 #include "platform/sim/sim_profile_files.h"
+#include "platform/sim/sim_version_installer.h"
 
 namespace sim {
 
@@ -62,6 +63,8 @@ class SimPlatform final : public platform::ISystemInfo,
   platform::BOOL SetFileAttributesA(std::string_view path, platform::DWORD attributes) override;
   platform::DWORD GetCurrentDirectoryA(platform::DWORD size, char* buffer) override;
   platform::BOOL SetCurrentDirectoryA(std::string_view path) override;
+  platform::BOOL MoveFileExA(const char* existing, const char* newName, platform::DWORD flags) override;
+  platform::DWORD GetShortPathNameA(const char* longPath, char* buffer, platform::DWORD size) override;
 
   // ILibraryLoader
   platform::HMODULE LoadLibraryA(std::string_view name) override;
@@ -101,6 +104,7 @@ class SimPlatform final : public platform::ISystemInfo,
   MessageAnswerer m_answerer;
   SimProfileFiles m_profiles;
   SimProcesses m_processes;
+  SimVersionInstaller m_versions;
   bool m_installed = false;
   platform::Platform m_previous;
 };
