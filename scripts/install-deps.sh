@@ -9,6 +9,7 @@ packages=(
   clang libclang-rt-14-dev         # libFuzzer and sanitizer runtimes
   mingw-w64 binutils-mingw-w64     # the two Windows builds
   wine64                           # running the Windows tests
+  mscompress                       # the reference for our SZDD compressor and expander
 )
 missing=()
 for p in "${packages[@]}"; do
