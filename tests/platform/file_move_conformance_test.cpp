@@ -157,17 +157,21 @@ TEST_F(FileMoveConformanceTest, NtKeepsOperationsForTheNextStart) {
                                 MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING));
   ASSERT_TRUE(files.MoveFileExA((m_dir + "\\FROM.TXT").c_str(), (m_dir + "\\THERE.TXT").c_str(),
                                 MOVEFILE_DELAY_UNTIL_REBOOT));
+  EXPECT_TRUE(files.MoveFileExA((m_dir + "\\NOFILE.TXT").c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
+      << "whether the file exists is the next start's concern";
   EXPECT_EQ(Read(m_dir + "\\DOOMED.TXT"), "doomed") << "nothing happens before the next start";
   EXPECT_EQ(Read(m_dir + "\\FROM.TXT"), "from");
 
   const std::vector<std::string> pending = TakePendingRenames();
-  ASSERT_GE(pending.size(), 6u);
+  ASSERT_GE(pending.size(), 8u);
   EXPECT_EQ(pending[0], LongPath(m_dir + "\\DOOMED.TXT"));
   EXPECT_EQ(pending[1], "");
   EXPECT_EQ(pending[2], LongPath(m_dir + "\\FROM.TXT"));
   EXPECT_EQ(pending[3], LongPath(m_dir + "\\TO.TXT", "!"));
   EXPECT_EQ(pending[4], LongPath(m_dir + "\\FROM.TXT"));
   EXPECT_EQ(pending[5], LongPath(m_dir + "\\THERE.TXT"));
+  EXPECT_EQ(pending[6], LongPath(m_dir + "\\NOFILE.TXT"));
+  EXPECT_EQ(pending[7], "");
 }
 
 }  // namespace

@@ -382,8 +382,8 @@ platform::BOOL SimPlatform::MoveFileExA(const char* existing, const char* newNam
   if (!from.ok()) return fail(from.error);
   std::error_code ec;
   const fs::file_status status = fs::symlink_status(from.host, ec);
-  if (!fs::exists(status)) return fail(MissingError(from.host));
 
+  // Recorded whether or not the file exists now: the next start finds out.
   if ((flags & MOVEFILE_DELAY_UNTIL_REBOOT) != 0) {
     // Windows 95/98 keep no such list: their next-start work is WININIT.INI's.
     if (!m_machine.IsNT()) return fail(ERROR_CALL_NOT_IMPLEMENTED);
@@ -423,6 +423,7 @@ platform::BOOL SimPlatform::MoveFileExA(const char* existing, const char* newNam
     return stored == ERROR_SUCCESS ? 1 : fail(ERROR_ACCESS_DENIED);
   }
 
+  if (!fs::exists(status)) return fail(MissingError(from.host));
   if (newName == nullptr || *newName == '\0') return fail(ERROR_INVALID_PARAMETER);
   ResolvedPath to = m_machine.Resolve(newName, CurrentDirectory());
   if (!to.ok()) return fail(to.error);
