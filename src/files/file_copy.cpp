@@ -113,8 +113,8 @@ platform::DWORD CopyFile(CFileRecord& record, platform::DWORD flags) {
   if (!CreateDestDir(record)) return VIF_CANNOTREADDST;
 
   if (IsLongName(record) && TheApp().GetContext().Is9x()) {
-    // Windows 95/98 compare versions by short names: the file goes in under
-    // a free short name first and then takes its own.
+    // The version installer of Windows 95/98 works on short names: the file
+    // goes in under a free short name first, then takes its own.
     const std::string temp = FindTempName(record);
     const std::string tempPath = JoinPath(record.m_strDestDir, temp);
     platform::DWORD r = Install(flags, record, temp);
