@@ -11,6 +11,7 @@ packages=(
   wine64                           # running the Windows tests
   liblnk-utils                     # lnkinfo reads back the shortcuts the simulated machine writes
   xvfb xauth                       # a display for SETUP.EXE's windows under Wine
+  mscompress                       # the reference for our SZDD compressor and expander
 )
 missing=()
 for p in "${packages[@]}"; do

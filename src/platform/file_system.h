@@ -44,6 +44,14 @@ class IFileSystem {
   // GetCurrentDirectoryA: the length copied, or the size needed with the NUL.
   virtual DWORD GetCurrentDirectoryA(DWORD size, char* buffer) = 0;
   virtual BOOL SetCurrentDirectoryA(std::string_view path) = 0;
+
+  // MoveFileExA: renames a file or folder (`newName` null: deletes it, only
+  // with MOVEFILE_DELAY_UNTIL_REBOOT, which leaves the operation for the
+  // next start of Windows NT).
+  virtual BOOL MoveFileExA(const char* existing, const char* newName, DWORD flags) = 0;
+  // GetShortPathNameA: the 8.3 form of an existing path; the length copied,
+  // or the size needed with the NUL when `size` is too small; 0 on failure.
+  virtual DWORD GetShortPathNameA(const char* longPath, char* buffer, DWORD size) = 0;
 };
 
 }  // namespace platform

@@ -28,6 +28,7 @@ IUserInterface& UserInterface() { return Require(g_platform.ui, "user interface"
 IProfileFiles& Profiles() { return Require(g_platform.profiles, "profile files"); }
 IProcesses& Processes() { return Require(g_platform.processes, "processes"); }
 IShellLinks& ShellLinks() { return Require(g_platform.shellLinks, "shell links"); }
+IVersionInstaller& Versions() { return Require(g_platform.versions, "version installer"); }
 
 Platform Install(const Platform& platform) {
   Platform previous = g_platform;

@@ -11,6 +11,7 @@
 #include "platform/shell_links.h"
 #include "platform/system_info.h"
 #include "platform/user_interface.h"
+#include "platform/version_installer.h"
 
 namespace platform {
 
@@ -24,6 +25,7 @@ struct Platform {
   IProfileFiles* profiles = nullptr;
   IProcesses* processes = nullptr;
   IShellLinks* shellLinks = nullptr;
+  IVersionInstaller* versions = nullptr;
 };
 
 // The interfaces in force. Using them before Install is a programming error
@@ -37,6 +39,7 @@ IUserInterface& UserInterface();
 IProfileFiles& Profiles();
 IProcesses& Processes();
 IShellLinks& ShellLinks();
+IVersionInstaller& Versions();
 
 // Installs a set of interfaces for the process; returns the previous set.
 Platform Install(const Platform& platform);

@@ -34,9 +34,19 @@ class Environment {
   virtual void SetHardware(const std::string& text) = 0;
   // The Windows path of a helper of this build: _THUNK32.DLL, SETUP32.DLL, INST16.EXE.
   virtual std::string HelperPath(const std::string& name) = 0;
+  // The Windows path of a versioned test library (V1.DLL …) of this build.
+  virtual std::string VersionFilePath(const std::string& name) = 0;
+  // Holds a library file open the way a running program holds its modules,
+  // until the environment ends.
+  virtual void HoldOpen(const std::string& windowsPath) = 0;
+  // Whether the Windows under test is Wine, whose version installer leaves
+  // out some of Windows' checks.
+  virtual bool IsWine() = 0;
 };
 
 // Installs the platform of this build and returns its environment.
 std::unique_ptr<Environment> MakeEnvironment();
+// The same on a Windows NT system (the simulated machine runs NT 4).
+std::unique_ptr<Environment> MakeNtEnvironment();
 
 }  // namespace conformance

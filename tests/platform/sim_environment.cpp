@@ -19,7 +19,7 @@ sim::OsKind OsOfThisRun() {
 
 class SimEnvironment final : public Environment {
  public:
-  SimEnvironment() : m_machine(OsOfThisRun(), "C:\\SETUP\\SETUP.EXE") {
+  explicit SimEnvironment(sim::OsKind os = OsOfThisRun()) : m_machine(os, "C:\\SETUP\\SETUP.EXE") {
     // The running program's folder, as it is for a real program.
     m_machine.PutFile("drive_c/SETUP/SETUP.EXE", "simulated program\r\n");
   }
@@ -55,14 +55,37 @@ class SimEnvironment final : public Environment {
     m_machine.PutFile("drive_c/SETUP/" + name, "simulated program\r\n");
     return "C:\\SETUP\\" + name;
   }
+  std::string VersionFilePath(const std::string& name) override {
+    ScratchFolder();
+    std::filesystem::copy_file(std::filesystem::path(SETUP_VERSION_FILES_DIR) / name,
+                               m_machine.Folder() / "drive_c" / "SCRATCH" / name,
+                               std::filesystem::copy_options::overwrite_existing);
+    return "C:\\SCRATCH\\" + name;
+  }
+  void HoldOpen(const std::string& windowsPath) override {
+    // The machine's hardware.ini names the files other programs hold open.
+    std::string hardware = testing_support::ReadHostFile(m_machine.Folder() / "hardware.ini");
+    const std::string header = "[FilesInUse]\n";
+    const std::size_t at = hardware.find(header);
+    const std::string line = "held" + std::to_string(++m_held) + "=" + windowsPath + "\n";
+    if (at == std::string::npos) {
+      hardware += "\n" + header + line;
+    } else {
+      hardware.insert(at + header.size(), line);
+    }
+    m_machine.SetHardware(hardware);
+  }
+  bool IsWine() override { return false; }
 
  private:
   testing_support::TempMachine m_machine;
+  int m_held = 0;
 };
 
 }  // namespace
 
 std::unique_ptr<Environment> MakeEnvironment() { return std::make_unique<SimEnvironment>(); }
+std::unique_ptr<Environment> MakeNtEnvironment() { return std::make_unique<SimEnvironment>(sim::OsKind::NT4); }
 
 }  // namespace conformance
 

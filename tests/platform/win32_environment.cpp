@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "conformance_environment.h"
 #include "platform/win32/win32_platform.h"
@@ -35,6 +36,7 @@ class Win32Environment final : public Environment {
  public:
   Win32Environment() { m_platform.Install(); }
   ~Win32Environment() override {
+    for (HMODULE module : m_held) FreeLibrary(module);
     if (!m_scratch.empty()) RemoveTree(m_scratch);
     if (m_hardwareSet) {
       DeleteFileA(InWindowsFolder("HARDWARE.INI").c_str());
@@ -94,6 +96,19 @@ class Win32Environment final : public Environment {
     }
     return path;
   }
+  std::string VersionFilePath(const std::string& name) override {
+    std::string path = std::string("Z:") + SETUP_VERSION_FILES_DIR + "/" + name;
+    for (char& c : path) {
+      if (c == '/') c = '\\';
+    }
+    return path;
+  }
+  void HoldOpen(const std::string& windowsPath) override {
+    // Mapped as an image, as the loader maps a running program's modules.
+    HMODULE module = LoadLibraryExA(windowsPath.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
+    if (module != nullptr) m_held.push_back(module);
+  }
+  bool IsWine() override { return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr; }
 
  private:
   static std::string InWindowsFolder(const char* name) {
@@ -107,11 +122,13 @@ class Win32Environment final : public Environment {
   win32::Win32Platform m_platform;
   std::string m_scratch;
   bool m_hardwareSet = false;
+  std::vector<HMODULE> m_held;
 };
 
 }  // namespace
 
 std::unique_ptr<Environment> MakeEnvironment() { return std::make_unique<Win32Environment>(); }
+std::unique_ptr<Environment> MakeNtEnvironment() { return std::make_unique<Win32Environment>(); }
 
 }  // namespace conformance
 

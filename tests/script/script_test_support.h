@@ -47,6 +47,8 @@ class FakeFileSystem : public platform::IFileSystem {
   platform::BOOL SetFileAttributesA(std::string_view, platform::DWORD) override { return 0; }
   platform::DWORD GetCurrentDirectoryA(platform::DWORD, char*) override { return 0; }
   platform::BOOL SetCurrentDirectoryA(std::string_view) override { return 0; }
+  platform::BOOL MoveFileExA(const char*, const char*, platform::DWORD) override { return 0; }
+  platform::DWORD GetShortPathNameA(const char*, char*, platform::DWORD) override { return 0; }
 };
 
 // Installs the fake file system for one test and puts the previous platform

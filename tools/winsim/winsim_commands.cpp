@@ -12,6 +12,7 @@
 #include "app/install_app.h"
 #include "platform/sim/config_file.h"
 #include "platform/sim/machine.h"
+#include "platform/sim/next_start.h"
 #include "platform/sim/sim_platform.h"
 
 namespace winsim {
@@ -22,7 +23,8 @@ constexpr const char* kUsage =
     "       winsim run DIR PROGRAM [OPTIONS...] [--answers FILE]\n"
     "       winsim reg DIR [KEY]\n"
     "       winsim insert DIR FOLDER [--drive D]\n"
-    "       winsim plan DIR PROGRAM [OPTIONS...] [--type TYPE] [--json]\n";
+    "       winsim plan DIR PROGRAM [OPTIONS...] [--type TYPE] [--json]\n"
+    "       winsim restart DIR\n";
 
 std::string Hex(std::uint32_t value) {
   char buffer[16];
@@ -245,6 +247,27 @@ int Insert(const std::vector<std::string>& args, std::ostream& out, std::ostream
   return 0;
 }
 
+// The next start of the machine: the file work left for it, then RunOnce.
+int Restart(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  if (args.size() != 2) {
+    err << kUsage;
+    return 2;
+  }
+  std::string error;
+  auto machine = sim::Machine::Open(args[1], error);
+  if (!machine) {
+    err << "winsim: " << error << "\n";
+    return 1;
+  }
+  machine->AppendEvent("restart");
+  sim::SimPlatform platform(*machine, machine->WindowsDir() + "\\EXPLORER.EXE");
+  platform.Install();
+  const std::vector<std::string> steps = sim::RunNextStart(platform);
+  out << "restarted " << sim::OsKindName(machine->Os()) << " machine " << args[1] << "\n";
+  for (const std::string& step : steps) out << "  " << step << "\n";
+  return 0;
+}
+
 }  // namespace
 
 int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const Terminal& terminal) {
@@ -257,6 +280,7 @@ int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
   if (args[0] == "reg") return Reg(args, out, err);
   if (args[0] == "insert") return Insert(args, out, err);
   if (args[0] == "plan") return Plan(args, out, err);
+  if (args[0] == "restart") return Restart(args, out, err);
   err << "winsim: unknown command '" << args[0] << "'\n" << kUsage;
   return 2;
 }

@@ -5,6 +5,7 @@
 #include <sstream>
 #include <system_error>
 
+#include "platform/sim/short_names.h"
 
 namespace fs = std::filesystem;
 
@@ -185,7 +186,7 @@ std::optional<fs::path> FindEntryNoCase(const fs::path& dir, const std::string& 
     if (EqualsNoCase(entry, name) && (!best || entry < *best)) best = entry;
   }
   if (best) return dir / *best;
-  return std::nullopt;
+  return FindByShortName(dir, name);
 }
 
 }  // namespace
@@ -359,6 +360,11 @@ std::optional<Machine> Machine::Open(const fs::path& dir, std::string& error) {
       }
     }
   }
+  if (const auto* held = hw->FindSection("FilesInUse")) {
+    for (const auto& entry : held->entries) {
+      if (!entry.second.empty()) m.m_filesInUse.push_back(entry.second);
+    }
+  }
   return m;
 }
 
@@ -509,6 +515,15 @@ std::string Machine::WindowsPathOf(const fs::path& host) const {
   }
   if (!any) path += "\\";
   return path;
+}
+
+bool Machine::IsHeldOpen(const fs::path& host) const {
+  std::error_code ec;
+  for (const std::string& path : m_filesInUse) {
+    const ResolvedPath held = Resolve(path);
+    if (held.ok() && fs::equivalent(held.host, host, ec)) return true;
+  }
+  return false;
 }
 
 void Machine::AppendEvent(std::string_view line) const {

@@ -68,6 +68,10 @@ class Machine {
   DriveSpace FreeSpace(char driveLetter) const;
   bool LibraryPresent(std::string_view libraryName) const;
   bool EntryPointPresent(std::string_view libraryName, std::string_view entryPoint) const;
+  // Whether another program holds the file open (hardware.ini [FilesInUse]),
+  // as a running program holds its modules: it cannot be deleted or
+  // overwritten, but it can be renamed.
+  bool IsHeldOpen(const std::filesystem::path& host) const;
   // Folder of a logical directory number, or nullopt when unknown.
   std::optional<std::string> LogicalDirectory(int ldid) const;
 
@@ -97,6 +101,7 @@ class Machine {
   std::vector<std::pair<char, DriveSpace>> m_drives;
   std::vector<std::pair<std::string, bool>> m_libraries;
   std::vector<std::pair<std::string, std::string>> m_missingEntries;  // library, entry point
+  std::vector<std::string> m_filesInUse;  // Windows paths
   std::shared_ptr<SimRegistry> m_registry;
 };
 

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "platform/sim/built_in_libraries.h"
+#include "platform/sim/short_names.h"
 
 namespace fs = std::filesystem;
 
@@ -15,6 +16,10 @@ namespace sim {
 namespace {
 
 const Machine* g_activeMachine = nullptr;
+
+// Where Windows NT keeps the file operations of its next start.
+constexpr const char* kPendingRenamesKey = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+constexpr const char* kPendingRenamesValue = "PendingFileRenameOperations";
 
 constexpr std::uintmax_t kMaxReadSize = 0x7FFFFFFF;
 constexpr std::uintmax_t kMaxLibrarySize = 64u << 20;
@@ -106,7 +111,8 @@ SimPlatform::SimPlatform(const Machine& machine, std::string programPath)
       m_currentDirectory(ProgramFolder()),
       m_profiles(machine, [this] { return CurrentDirectory(); }),
       m_processes(machine, [this] { return CurrentDirectory(); }, m_programPath, m_lastError),
-      m_shellLinks(machine, [this] { return CurrentDirectory(); }) {}
+      m_shellLinks(machine, [this] { return CurrentDirectory(); }),
+      m_versions(machine, *this, [this] { return CurrentDirectory(); }, m_lastError) {}
 
 SimPlatform::~SimPlatform() {
   // The program ends: what waited for it runs now.
@@ -120,6 +126,7 @@ SimPlatform::~SimPlatform() {
 void SimPlatform::Install() {
   platform::Platform interfaces{this, this, this, &m_machine.Registry(), this, this, &m_profiles, &m_processes};
   interfaces.shellLinks = &m_shellLinks;
+  interfaces.versions = &m_versions;
   m_previous = platform::Install(interfaces);
   g_activeMachine = &m_machine;
   m_installed = true;
@@ -194,6 +201,7 @@ platform::DWORD SimPlatform::WriteWholeFile(std::string_view path, const char* d
   if (!resolved.ok()) return resolved.error;
   std::error_code ec;
   if (fs::is_directory(resolved.host, ec) || IsReadOnly(resolved.host)) return ERROR_ACCESS_DENIED;
+  if (m_machine.IsHeldOpen(resolved.host)) return ERROR_SHARING_VIOLATION;
   std::ofstream out(resolved.host, std::ios::binary | std::ios::trunc);
   if (!out) return ERROR_ACCESS_DENIED;
   out.write(data, static_cast<std::streamsize>(size));
@@ -296,7 +304,7 @@ platform::BOOL SimPlatform::DeleteFileA(std::string_view path) {
     const fs::file_status status = fs::symlink_status(resolved.host, ec);
     if (!fs::exists(status)) {
       error = MissingError(resolved.host);
-    } else if (!fs::is_regular_file(status) || IsReadOnly(resolved.host)) {
+    } else if (!fs::is_regular_file(status) || IsReadOnly(resolved.host) || m_machine.IsHeldOpen(resolved.host)) {
       error = ERROR_ACCESS_DENIED;
     } else if (!fs::remove(resolved.host, ec) || ec) {
       error = ERROR_ACCESS_DENIED;
@@ -366,6 +374,113 @@ platform::BOOL SimPlatform::SetCurrentDirectoryA(std::string_view path) {
   m_currentDirectory = m_machine.WindowsPathOf(resolved.host);
   if (m_currentDirectory.back() != '\\') m_currentDirectory += '\\';
   return 1;
+}
+
+platform::BOOL SimPlatform::MoveFileExA(const char* existing, const char* newName, platform::DWORD flags) {
+  auto fail = [this](platform::DWORD error) {
+    m_lastError = error;
+    return 0;
+  };
+  if (existing == nullptr) return fail(ERROR_INVALID_PARAMETER);
+  ResolvedPath from = m_machine.Resolve(existing, CurrentDirectory());
+  if (!from.ok()) return fail(from.error);
+  std::error_code ec;
+  const fs::file_status status = fs::symlink_status(from.host, ec);
+
+  // Recorded whether or not the file exists now: the next start finds out.
+  if ((flags & MOVEFILE_DELAY_UNTIL_REBOOT) != 0) {
+    // Windows 95/98 keep no such list: their next-start work is WININIT.INI's.
+    if (!m_machine.IsNT()) return fail(ERROR_CALL_NOT_IMPLEMENTED);
+    std::string target;
+    if (newName != nullptr && *newName != '\0') {
+      ResolvedPath to = m_machine.Resolve(newName, CurrentDirectory());
+      if (!to.ok()) return fail(to.error);
+      target = std::string((flags & MOVEFILE_REPLACE_EXISTING) != 0 ? "!" : "") + "\\??\\" +
+               m_machine.WindowsPathOf(to.host);
+    }
+    platform::IRegistry& registry = m_machine.Registry();
+    platform::HKEY key = nullptr;
+    if (registry.RegCreateKeyExA(HKEY_LOCAL_MACHINE, kPendingRenamesKey, 0, KEY_ALL_ACCESS, &key, nullptr) !=
+        ERROR_SUCCESS) {
+      return fail(ERROR_ACCESS_DENIED);
+    }
+    // REG_MULTI_SZ: pairs of source and target (empty: delete), then a final NUL.
+    std::vector<platform::BYTE> data;
+    platform::DWORD type = 0, size = 0;
+    if (registry.RegQueryValueExA(key, kPendingRenamesValue, &type, nullptr, &size) == ERROR_SUCCESS &&
+        type == REG_MULTI_SZ && size > 0) {
+      data.resize(size);
+      registry.RegQueryValueExA(key, kPendingRenamesValue, &type, data.data(), &size);
+      data.resize(size);
+    }
+    // Keep every string (a deletion's target is empty); drop the list's closing NUL.
+    if (data.size() >= 2 && data[data.size() - 1] == 0 && data[data.size() - 2] == 0) data.pop_back();
+    if (!data.empty() && data.back() != 0) data.push_back(0);
+    for (const std::string& text : {"\\??\\" + m_machine.WindowsPathOf(from.host), target}) {
+      data.insert(data.end(), text.begin(), text.end());
+      data.push_back(0);
+    }
+    data.push_back(0);
+    const platform::LONG stored = registry.RegSetValueExA(key, kPendingRenamesValue, REG_MULTI_SZ, data.data(),
+                                                          static_cast<platform::DWORD>(data.size()));
+    registry.RegCloseKey(key);
+    return stored == ERROR_SUCCESS ? 1 : fail(ERROR_ACCESS_DENIED);
+  }
+
+  if (!fs::exists(status)) return fail(MissingError(from.host));
+  if (newName == nullptr || *newName == '\0') return fail(ERROR_INVALID_PARAMETER);
+  ResolvedPath to = m_machine.Resolve(newName, CurrentDirectory());
+  if (!to.ok()) return fail(to.error);
+  if (!fs::is_directory(fs::symlink_status(to.host.parent_path(), ec))) return fail(ERROR_PATH_NOT_FOUND);
+  const fs::file_status targetStatus = fs::symlink_status(to.host, ec);
+  const bool sameEntry = fs::exists(targetStatus) && fs::equivalent(from.host, to.host, ec);
+  if (fs::exists(targetStatus) && !sameEntry) {
+    if ((flags & MOVEFILE_REPLACE_EXISTING) == 0) return fail(ERROR_ALREADY_EXISTS);
+    if (!fs::is_regular_file(targetStatus) || fs::is_directory(status) || IsReadOnly(to.host) ||
+        m_machine.IsHeldOpen(to.host)) {
+      return fail(ERROR_ACCESS_DENIED);
+    }
+  }
+  // A folder never moves into itself.
+  if (fs::is_directory(status)) {
+    const fs::path relative = to.host.lexically_relative(from.host);
+    if (!relative.empty() && *relative.begin() != ".." && !sameEntry) return fail(ERROR_ACCESS_DENIED);
+  }
+  fs::rename(from.host, to.host, ec);
+  if (ec) return fail(ERROR_ACCESS_DENIED);
+  return 1;
+}
+
+platform::DWORD SimPlatform::GetShortPathNameA(const char* longPath, char* buffer, platform::DWORD size) {
+  if (longPath == nullptr) {
+    m_lastError = ERROR_INVALID_PARAMETER;
+    return 0;
+  }
+  ResolvedPath resolved = m_machine.Resolve(longPath, CurrentDirectory());
+  std::error_code ec;
+  if (!resolved.ok() || !fs::exists(fs::symlink_status(resolved.host, ec))) {
+    m_lastError = resolved.ok() ? MissingError(resolved.host) : resolved.error;
+    return 0;
+  }
+  // Each folder of the path, from the drive down, in its 8.3 form.
+  const std::string full = m_machine.WindowsPathOf(resolved.host);
+  std::string result = full.substr(0, 2);
+  fs::path host = m_machine.Folder() / (std::string("drive_") + static_cast<char>(full[0] - 'A' + 'a'));
+  std::size_t start = 3;
+  while (start < full.size()) {
+    std::size_t end = full.find('\\', start);
+    if (end == std::string::npos) end = full.size();
+    const std::string name = full.substr(start, end - start);
+    result += "\\" + ShortNameOf(host, name);
+    host /= name;
+    start = end + 1;
+  }
+  if (result.size() == 2) result += "\\";
+  const std::string_view asked(longPath);
+  if (result.size() > 3 && (asked.back() == '\\' || asked.back() == '/')) result += "\\";
+  if (buffer == nullptr || size <= result.size()) return static_cast<platform::DWORD>(result.size() + 1);
+  std::memcpy(buffer, result.c_str(), result.size() + 1);
+  return static_cast<platform::DWORD>(result.size());
 }
 
 platform::HMODULE SimPlatform::LoadLibraryA(std::string_view name) {

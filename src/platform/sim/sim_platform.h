@@ -12,6 +12,7 @@
 #include "platform/sim/sim_processes.h"
 #include "platform/sim/sim_profile_files.h"
 #include "platform/sim/sim_shell_links.h"
+#include "platform/sim/sim_version_installer.h"
 
 namespace sim {
 
@@ -63,6 +64,8 @@ class SimPlatform final : public platform::ISystemInfo,
   platform::BOOL SetFileAttributesA(std::string_view path, platform::DWORD attributes) override;
   platform::DWORD GetCurrentDirectoryA(platform::DWORD size, char* buffer) override;
   platform::BOOL SetCurrentDirectoryA(std::string_view path) override;
+  platform::BOOL MoveFileExA(const char* existing, const char* newName, platform::DWORD flags) override;
+  platform::DWORD GetShortPathNameA(const char* longPath, char* buffer, platform::DWORD size) override;
 
   // ILibraryLoader
   platform::HMODULE LoadLibraryA(std::string_view name) override;
@@ -103,6 +106,7 @@ class SimPlatform final : public platform::ISystemInfo,
   SimProfileFiles m_profiles;
   SimProcesses m_processes;
   SimShellLinks m_shellLinks;
+  SimVersionInstaller m_versions;
   bool m_installed = false;
   platform::Platform m_previous;
 };

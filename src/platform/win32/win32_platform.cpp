@@ -42,6 +42,7 @@ Win32Platform::~Win32Platform() {
 void Win32Platform::Install() {
   platform::Platform interfaces{this, this, this, this, this, this, &m_profiles, &m_processes};
   interfaces.shellLinks = &m_shellLinks;
+  interfaces.versions = this;
   m_previous = platform::Install(interfaces);
   m_installed = true;
 }
@@ -180,6 +181,37 @@ platform::DWORD Win32Platform::GetCurrentDirectoryA(platform::DWORD size, char* 
 
 platform::BOOL Win32Platform::SetCurrentDirectoryA(std::string_view path) {
   return ::SetCurrentDirectoryA(std::string(path).c_str());
+}
+
+platform::BOOL Win32Platform::MoveFileExA(const char* existing, const char* newName, platform::DWORD flags) {
+  return ::MoveFileExA(existing, newName, flags);
+}
+
+platform::DWORD Win32Platform::GetShortPathNameA(const char* longPath, char* buffer, platform::DWORD size) {
+  return ::GetShortPathNameA(longPath, buffer, size);
+}
+
+platform::DWORD Win32Platform::VerInstallFileA(platform::DWORD flags, const char* srcName, const char* destName,
+                                               const char* srcDir, const char* destDir, const char* curDir,
+                                               char* tmpFile, platform::UINT* tmpFileLen) {
+  // The header spells the names without const.
+  return ::VerInstallFileA(flags, const_cast<char*>(srcName), const_cast<char*>(destName), const_cast<char*>(srcDir),
+                           const_cast<char*>(destDir), const_cast<char*>(curDir), tmpFile, tmpFileLen);
+}
+
+platform::DWORD Win32Platform::GetFileVersionInfoSizeA(const char* fileName, platform::DWORD* handle) {
+  DwordSlot slot(handle);
+  return ::GetFileVersionInfoSizeA(fileName, slot.get());
+}
+
+platform::BOOL Win32Platform::GetFileVersionInfoA(const char* fileName, platform::DWORD handle, platform::DWORD size,
+                                                  void* data) {
+  return ::GetFileVersionInfoA(fileName, handle, size, data);
+}
+
+platform::BOOL Win32Platform::VerQueryValueA(const void* block, const char* subBlock, void** buffer,
+                                             platform::UINT* length) {
+  return ::VerQueryValueA(block, subBlock, buffer, length);
 }
 
 platform::HMODULE Win32Platform::LoadLibraryA(std::string_view name) {

@@ -14,7 +14,8 @@ class Win32Platform final : public platform::ISystemInfo,
                             public platform::ILibraryLoader,
                             public platform::IRegistry,
                             public platform::IResources,
-                            public platform::IUserInterface {
+                            public platform::IUserInterface,
+                            public platform::IVersionInstaller {
  public:
   Win32Platform() = default;
   ~Win32Platform() override;
@@ -45,6 +46,17 @@ class Win32Platform final : public platform::ISystemInfo,
   platform::BOOL SetFileAttributesA(std::string_view path, platform::DWORD attributes) override;
   platform::DWORD GetCurrentDirectoryA(platform::DWORD size, char* buffer) override;
   platform::BOOL SetCurrentDirectoryA(std::string_view path) override;
+  platform::BOOL MoveFileExA(const char* existing, const char* newName, platform::DWORD flags) override;
+  platform::DWORD GetShortPathNameA(const char* longPath, char* buffer, platform::DWORD size) override;
+
+  platform::DWORD VerInstallFileA(platform::DWORD flags, const char* srcName, const char* destName, const char* srcDir,
+                                  const char* destDir, const char* curDir, char* tmpFile,
+                                  platform::UINT* tmpFileLen) override;
+  platform::DWORD GetFileVersionInfoSizeA(const char* fileName, platform::DWORD* handle) override;
+  platform::BOOL GetFileVersionInfoA(const char* fileName, platform::DWORD handle, platform::DWORD size,
+                                     void* data) override;
+  platform::BOOL VerQueryValueA(const void* block, const char* subBlock, void** buffer,
+                                platform::UINT* length) override;
 
   platform::HMODULE LoadLibraryA(std::string_view name) override;
   platform::FARPROC GetProcAddress(platform::HMODULE module, const char* name) override;

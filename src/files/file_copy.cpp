@@ -1,0 +1,232 @@
+#include "files/file_copy.h"
+
+#include <cstdio>
+
+#include "app/install_app.h"
+#include "files/file_dialogs.h"
+#include "files/locked_files.h"
+#include "platform/platform.h"
+#include "script/text_compare.h"
+#include "wizard/message_box.h"
+
+namespace {
+
+constexpr platform::DWORD kVersionConflictBits = VIF_MISMATCH | VIF_SRCOLD | VIF_DIFFLANG | VIF_DIFFCODEPG | VIF_DIFFTYPE;
+constexpr platform::DWORD kInUseBits = VIF_FILEINUSE | VIF_CANNOTDELETE | VIF_OUTOFMEMORY;
+constexpr int kTempNameCount = 10000;
+
+// The compressed form of a name: its last character replaced by '_'.
+std::string CompressedForm(const std::string& name) {
+  std::string result = name;
+  if (!result.empty()) result.back() = '_';
+  return result;
+}
+
+// Runs the version installer into a temporary-name buffer; a temporary file
+// it leaves behind is deleted and only VIF_MISMATCH of the outcome is kept.
+platform::DWORD Install(platform::DWORD flags, const CFileRecord& record, const std::string& destName) {
+  char tempName[MAX_PATH] = {};
+  platform::UINT tempLength = sizeof tempName;
+  platform::DWORD r =
+      platform::Versions().VerInstallFileA(flags, record.m_strSourceName.c_str(), destName.c_str(),
+                                           record.m_strSourceDir.c_str(), record.m_strDestDir.c_str(), nullptr,
+                                           tempName, &tempLength);
+  if (r & VIF_TEMPFILE) {
+    tempName[sizeof tempName - 1] = '\0';
+    platform::Files().DeleteFileA(JoinPath(record.m_strDestDir, tempName));
+    r &= VIF_MISMATCH;
+  }
+  return r;
+}
+
+std::string Drive(const std::string& folder) { return folder.substr(0, 2); }
+
+}  // namespace
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+  if (!folder.empty() && folder.back() == '\\') return folder + name;
+  return folder + "\\" + name;
+}
+
+std::string SourcePath(const CFileRecord& record) { return JoinPath(record.m_strSourceDir, record.m_strSourceName); }
+std::string DestPath(const CFileRecord& record) { return JoinPath(record.m_strDestDir, record.m_strDestName); }
+
+bool IsLongName(const CFileRecord& record) {
+  const std::string& name = record.m_strDestName;
+  const std::size_t dot = name.find_last_of('.');
+  const std::size_t base = dot == std::string::npos ? name.size() : dot;
+  const std::size_t extension = dot == std::string::npos ? 0 : name.size() - dot;
+  return base > 8 || extension > 4;
+}
+
+std::string FindTempName(const CFileRecord& record) {
+  std::string name;
+  for (int n = 0; n < kTempNameCount; ++n) {
+    name = "TMP" + std::to_string(n) + ".@@@";
+    if (!platform::Files().FileExists(JoinPath(record.m_strDestDir, name))) break;
+  }
+  return name;
+}
+
+bool CreateDestDir(const CFileRecord& record) {
+  platform::IFileSystem& files = platform::Files();
+  const std::string& dir = record.m_strDestDir;
+  if (dir.size() <= 3) return true;  // a drive's root
+  if (files.CreateDirectoryA(dir) || platform::System().GetLastError() == ERROR_ALREADY_EXISTS) return true;
+  if (dir[1] != ':' || dir[2] != '\\') return false;
+  // Level by level below the drive: "C:\A", "C:\A\B", … the whole folder last.
+  std::string level = dir.substr(0, 2);
+  std::size_t start = 3;
+  while (start < dir.size()) {
+    std::size_t end = dir.find('\\', start);
+    if (end == std::string::npos) end = dir.size();
+    if (end > start) {
+      level += '\\';
+      level.append(dir, start, end - start);
+      if (!files.CreateDirectoryA(level) && platform::System().GetLastError() != ERROR_ALREADY_EXISTS) return false;
+    }
+    start = end + 1;
+  }
+  return true;
+}
+
+platform::DWORD CopyFile(CFileRecord& record, platform::DWORD flags) {
+  if (record.m_strDestName.empty() || record.m_strDestDir.empty() || record.m_strSourceName.empty()) return 0;
+
+  // The source: its own name, then the compressed form; then the
+  // destination name and its compressed form, when the two names differ.
+  std::vector<std::string> candidates = {record.m_strSourceName, CompressedForm(record.m_strSourceName)};
+  if (!EqualNoCase(record.m_strSourceName, record.m_strDestName)) {
+    candidates.push_back(record.m_strDestName);
+    candidates.push_back(CompressedForm(record.m_strDestName));
+  }
+  bool found = false;
+  for (const std::string& name : candidates) {
+    if (platform::Files().FileExists(JoinPath(record.m_strSourceDir, name))) {
+      record.m_strSourceName = name;
+      found = true;
+      break;
+    }
+  }
+  if (!found) return VIF_CANNOTREADSRC;
+
+  if (!CreateDestDir(record)) return VIF_CANNOTREADDST;
+
+  if (IsLongName(record) && TheApp().GetContext().Is9x()) {
+    // The version installer of Windows 95/98 works on short names: the file
+    // goes in under a free short name first, then takes its own.
+    const std::string temp = FindTempName(record);
+    const std::string tempPath = JoinPath(record.m_strDestDir, temp);
+    platform::DWORD r = Install(flags, record, temp);
+    if (r != 0) {
+      platform::Files().DeleteFileA(tempPath);
+    } else {
+      platform::Files().DeleteFileA(DestPath(record));
+      if (!platform::Files().MoveFileExA(tempPath.c_str(), DestPath(record).c_str(), 0)) {
+        platform::Files().DeleteFileA(tempPath);
+        r = VIF_ACCESSVIOLATION;
+      }
+    }
+    return r;
+  }
+  return Install(flags, record, record.m_strDestName);
+}
+
+std::vector<CFileRecord> QueueCopies() {
+  std::vector<CFileRecord> queue;
+  TheApp().GetComponents().QueueCopies(queue);
+  for (CFileRecord& record : queue) {
+    if (record.m_strSourceName.empty()) record.m_strSourceName = record.m_strDestName;
+  }
+  return queue;
+}
+
+int RunCopies(IFileProgress& progress) {
+  std::vector<CFileRecord> queue = QueueCopies();
+  if (queue.empty()) return 0;
+  progress.BeginCopyPhase(static_cast<int>(queue.size()));
+
+  CSetupContext& context = TheApp().GetContext();
+  CQuietFileDialogs quiet;
+  IFileDialogs& dialogs = (context.GetFlags() & SF_QUIET) != 0 ? quiet : FileDialogs();
+  CErrorBox box;
+
+  for (int disk = 0; disk <= kLastDisk; ++disk) {
+    bool firstOfDisk = true;
+    for (CFileRecord& record : queue) {
+      if (record.m_nDiskNumber != disk) continue;
+      progress.ShowCopyJob(record);
+      platform::DWORD flags = (context.GetFlags() & SF_UNATTENDED) != 0 ? VIFF_FORCEINSTALL : 0;
+      while (true) {
+        platform::DWORD r = CopyFile(record, flags);
+        bool handled = false;
+        if (r & VIF_CANNOTREADSRC) {
+          if (firstOfDisk) {
+            if (dialogs.AskSourceDisk(record) == kDialogCancel) return 1;
+            // The folder entered serves the whole disk.
+            for (CFileRecord& other : queue) {
+              if (other.m_nDiskNumber == disk) other.m_strSourceDir = record.m_strSourceDir;
+            }
+            handled = true;
+          } else {
+            const int answer = dialogs.AskSourceFile(record);
+            if (answer == kDialogCancel) return 1;
+            if (answer == kDialogSkipFile) {
+              r = 0;
+            } else {
+              handled = true;
+            }
+          }
+        }
+        if (r & kVersionConflictBits) {
+          if (dialogs.AskVersionConflict(record) == kDialogKeepExisting) {
+            r = 0;
+          } else {
+            flags |= VIFF_FORCEINSTALL;
+            handled = true;
+          }
+        }
+        if (r & VIF_ACCESSVIOLATION) {
+          box.ShowError(MSG_CANNOT_WRITE, record.m_strDestDir);
+          return 1;
+        }
+        if (r & kInUseBits) {
+          // Done, or a failure of its own: a retry would meet the file in
+          // use again, so what the steps below do not resolve is reported.
+          r = ReplaceInUse(record, flags);
+          handled = false;
+        }
+        if (r & VIF_CANNOTCREATE) {
+          box.ShowError(MSG_CANNOT_CREATE_FILE, Drive(record.m_strDestDir));
+          return 1;
+        }
+        if (r & VIF_OUTOFSPACE) {
+          if (box.AskYesNo(MSG_ASK_DISK_FULL, Drive(record.m_strDestDir)) != IDYES) {
+            context.SetLastMessage(MSG_ASK_DISK_FULL);
+            return 1;
+          }
+          handled = true;
+        }
+        if (r & VIF_WRITEPROT) {
+          // The read-only file gives way; the retry installs over nothing.
+          const std::string dest = DestPath(record);
+          const platform::DWORD attributes = platform::Files().GetFileAttributesA(dest);
+          if (attributes != INVALID_FILE_ATTRIBUTES) {
+            platform::Files().SetFileAttributesA(dest, attributes & ~static_cast<platform::DWORD>(FILE_ATTRIBUTE_READONLY));
+          }
+          platform::Files().DeleteFileA(dest);
+          const platform::DWORD after = platform::Files().GetFileAttributesA(dest);
+          handled = after == INVALID_FILE_ATTRIBUTES || (after & FILE_ATTRIBUTE_READONLY) == 0;
+        }
+        if (r != 0 && !handled) {
+          box.ShowError(MSG_FILE_INSTALL, static_cast<int>(r));
+          return 1;
+        }
+        if (r == 0) break;
+      }
+      firstOfDisk = false;
+      progress.Step();
+    }
+  }
+  return 0;
+}

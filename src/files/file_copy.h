@@ -1,0 +1,49 @@
+// Copying the component files: the copy queue of all components, copied disk
+// by disk with the version installer, compressed sources expanded, and every
+// outcome resolved with the user or handed to the replacement of files in use.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "files/file_progress.h"
+#include "files/file_record.h"
+#include "platform/win_types.h"
+
+// Messages of the copy run.
+constexpr int MSG_CANNOT_WRITE = 1092;        // %1 destination folder
+constexpr int MSG_CANNOT_CREATE_FILE = 1093;  // %1 drive
+constexpr int MSG_ASK_DISK_FULL = 1094;       // %1 drive, Yes/No
+constexpr int MSG_FILE_INSTALL = 1095;        // %1 result bits in decimal
+
+constexpr int kLastDisk = 99;  // disks 0 to 99 are copied; others never
+
+// sourceDir\sourceName and destDir\destName.
+std::string SourcePath(const CFileRecord& record);
+std::string DestPath(const CFileRecord& record);
+std::string JoinPath(const std::string& folder, const std::string& name);
+
+// The copy records of every component to be installed, in list order; a
+// line without a source name takes its destination name.
+std::vector<CFileRecord> QueueCopies();
+
+// Copies every queued file: 0 when each was copied or skipped, 1 when the
+// run was cancelled or stopped by an error (its message shown).
+int RunCopies(IFileProgress& progress);
+
+// Copies one file with the version installer: its result bits as adjusted
+// here, VIF_CANNOTREADSRC when no source name exists, VIF_CANNOTREADDST when
+// the destination folder cannot be made, or 0.
+platform::DWORD CopyFile(CFileRecord& record, platform::DWORD flags);
+
+// Makes destDir with every missing level.
+bool CreateDestDir(const CFileRecord& record);
+
+// The first "TMP<n>.@@@" (n from 0 to 9999) that does not exist in destDir;
+// the last one tried when all do.
+std::string FindTempName(const CFileRecord& record);
+
+// Whether destName needs a long name: a base longer than 8 characters or an
+// extension (from the last dot, dot included) longer than 4.
+bool IsLongName(const CFileRecord& record);

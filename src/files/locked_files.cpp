@@ -1,0 +1,201 @@
+#include "files/locked_files.h"
+
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "app/install_app.h"
+#include "files/file_copy.h"
+#include "platform/platform.h"
+#include "script/text_compare.h"
+
+namespace {
+
+constexpr const char* kWininit = "WININIT.INI";
+constexpr const char* kRenameSection = "Rename";
+constexpr const char* kInstalledFilesKey = "System\\CurrentControlSet\\control\\InstalledFiles";
+constexpr platform::DWORD kMarkerQuerySize = 20;
+
+void RequestRestart() {
+  CSetupContext& context = TheApp().GetContext();
+  context.SetFlags(context.GetFlags() | SF_RESTART_NEEDED);
+}
+
+void ClearReadOnly(const std::string& path) {
+  const platform::DWORD attributes = platform::Files().GetFileAttributesA(path);
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    platform::Files().SetFileAttributesA(path, attributes & ~static_cast<platform::DWORD>(FILE_ATTRIBUTE_READONLY));
+  }
+}
+
+// The 8.3 form of a path as the next start of Windows 95/98 reads it; the
+// path itself when it has none.
+std::string ShortPath(const std::string& path) {
+  char buffer[MAX_PATH] = {};
+  const platform::DWORD n = platform::Files().GetShortPathNameA(path.c_str(), buffer, sizeof buffer);
+  if (n == 0 || n >= sizeof buffer) return path;
+  return std::string(buffer, n);
+}
+
+// Appends one line to the [Rename] section, keeping every line before it.
+bool AppendRenameLine(const std::string& line) {
+  auto buffer = std::make_unique<char[]>(kWininitBufferSize);
+  std::memset(buffer.get(), 0, kWininitBufferSize);
+  const platform::DWORD readLimit = static_cast<platform::DWORD>(kWininitBufferSize - 1);
+  const platform::DWORD n =
+      platform::Profiles().GetPrivateProfileSectionA(kRenameSection, buffer.get(), readLimit, kWininit);
+  // A section that filled the read buffer was cut short: writing it back
+  // would lose its tail. A line that does not fit with its two closing NULs
+  // is not written either.
+  if (n >= readLimit - 2 || n + line.size() + 2 > kWininitBufferSize) return false;
+  std::memcpy(buffer.get() + n, line.data(), line.size());
+  buffer[n + line.size()] = '\0';
+  buffer[n + line.size() + 1] = '\0';
+  return platform::Profiles().WritePrivateProfileSectionA(kRenameSection, buffer.get(), kWininit) != 0;
+}
+
+}  // namespace
+
+bool AddWininitRename(const CFileRecord& record, const std::string& tempPath) {
+  return AppendRenameLine(ShortPath(DestPath(record)) + "=" + ShortPath(tempPath));
+}
+
+bool AddWininitDelete(const CFileRecord& record) { return AppendRenameLine("NUL=" + ShortPath(DestPath(record))); }
+
+void RemoveRecordFolder(const CFileRecord& record) {
+  platform::Files().RemoveDirectoryA(record.m_strDestDir);
+  platform::Files().MoveFileExA(record.m_strDestDir.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+}
+
+platform::DWORD DeferDelete(const CFileRecord& record) {
+  RequestRestart();
+  if (TheApp().GetContext().IsNT()) {
+    if (platform::Files().MoveFileExA(DestPath(record).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return 0;
+    return platform::System().GetLastError();
+  }
+  // A [Rename] section with no room left cannot take the deletion.
+  return AddWininitDelete(record) ? 0 : static_cast<platform::DWORD>(ERROR_NOT_ENOUGH_MEMORY);
+}
+
+platform::DWORD DeleteFileRecord(const CFileRecord& record) {
+  const std::string path = DestPath(record);
+  ClearReadOnly(path);
+  if (platform::Files().DeleteFileA(path)) {
+    RemoveRecordFolder(record);
+    return 0;
+  }
+  const platform::DWORD error = platform::System().GetLastError();
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      // Nothing to delete; the folder may still be left empty.
+      RemoveRecordFolder(record);
+      return 0;
+    case ERROR_INVALID_DRIVE:
+    case ERROR_WRITE_PROTECT:
+    case ERROR_NOT_READY:
+    case ERROR_NOT_DOS_DISK:
+    case ERROR_SECTOR_NOT_FOUND:
+      return 0;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return DeferDelete(record);
+    default:
+      return error;
+  }
+}
+
+platform::DWORD ReplaceInUse(const CFileRecord& record, platform::DWORD flags) {
+  RequestRestart();
+  platform::IFileSystem& files = platform::Files();
+  const std::string temp = FindTempName(record);
+  const std::string tempPath = JoinPath(record.m_strDestDir, temp);
+  const std::string dest = DestPath(record);
+  CFileRecord aside = record;
+  aside.m_strDestName = temp;
+
+  if (TheApp().GetContext().IsNT()) {
+    if (files.MoveFileExA(dest.c_str(), tempPath.c_str(), 0)) {
+      // The file in use moves aside; the new one takes its name now and the
+      // old one goes at the next start.
+      CFileRecord copy = record;
+      const platform::DWORD r = CopyFile(copy, flags);
+      if (r != 0) {
+        files.MoveFileExA(tempPath.c_str(), dest.c_str(), 0);
+        return r;
+      }
+      files.MoveFileExA(tempPath.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+      return 0;
+    }
+    // It cannot even move aside: the new file waits under the temporary
+    // name and replaces it at the next start.
+    const platform::DWORD r = CopyFile(aside, flags | VIFF_FORCEINSTALL);
+    if (r != 0) return r;
+    if (!files.MoveFileExA(tempPath.c_str(), dest.c_str(), MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING)) {
+      files.DeleteFileA(tempPath);
+      return VIF_CANNOTRENAME;
+    }
+    return 0;
+  }
+
+  // Windows 95/98: the new file waits beside the old one; WININIT.INI moves
+  // it over the old one at the next start.
+  const platform::DWORD r = CopyFile(aside, flags | VIFF_FORCEINSTALL);
+  if (r != 0) return r;
+  if (!AddWininitRename(record, tempPath)) {
+    files.DeleteFileA(tempPath);
+    return VIF_CANNOTRENAME;
+  }
+  return 0;
+}
+
+int RenameFileRecord(const CFileRecord& record) {
+  if (record.m_strDestName.empty() || record.m_strDestDir.empty() || record.m_strSourceName.empty()) return 0;
+  if (EqualNoCase(record.m_strSourceName, record.m_strDestName)) return 0;
+  const std::string from = SourcePath(record);
+  const std::string to = DestPath(record);
+  ClearReadOnly(from);
+  platform::Files().DeleteFileA(to);
+  return platform::Files().MoveFileExA(from.c_str(), to.c_str(), 0) ? 0 : -1;
+}
+
+void MarkInstalledFile(const CFileRecord& record) {
+  if (record.m_strDestName.empty()) return;
+  platform::IRegistry& registry = platform::Registry();
+  platform::HKEY key = nullptr;
+  if (registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, kInstalledFilesKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
+  platform::BYTE data[kMarkerQuerySize] = {};
+  platform::DWORD type = 0, size = kMarkerQuerySize;
+  if (registry.RegQueryValueExA(key, record.m_strDestName.c_str(), &type, data, &size) != ERROR_SUCCESS) {
+    const platform::BYTE zero = 0;
+    registry.RegSetValueExA(key, record.m_strDestName.c_str(), REG_BINARY, &zero, 1);
+  }
+  registry.RegCloseKey(key);
+}
+
+int RunDeletes(IFileProgress& progress, int phase) {
+  std::vector<CFileRecord> queue;
+  TheApp().GetComponents().QueueDeletes(phase, queue);
+  if (queue.empty()) return 0;
+  progress.BeginDeletePhase(static_cast<int>(queue.size()));
+  for (const CFileRecord& record : queue) {
+    progress.ShowDeleteJob(record);
+    DeleteFileRecord(record);
+    progress.Step();
+  }
+  return 0;
+}
+
+int RunRenames(IFileProgress& progress) {
+  std::vector<CFileRecord> queue;
+  TheApp().GetComponents().QueueRenames(queue);
+  if (queue.empty()) return 0;
+  progress.BeginRenamePhase(static_cast<int>(queue.size()));
+  for (const CFileRecord& record : queue) {
+    progress.ShowRenameJob(record);
+    RenameFileRecord(record);
+    progress.Step();
+  }
+  return 0;
+}

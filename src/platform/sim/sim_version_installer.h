@@ -1,0 +1,43 @@
+// The version installer of the simulated machine: VerInstallFileA with the
+// comparisons Windows makes (version, type, language, code page), files in
+// use and free space from hardware.ini, compressed sources expanded; and the
+// version information calls on the machine's own PE reader.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "platform/file_system.h"
+#include "platform/sim/machine.h"
+#include "platform/version_installer.h"
+
+namespace sim {
+
+class SimVersionInstaller final : public platform::IVersionInstaller {
+ public:
+  // `files` are the machine's file calls (paths relative to its current
+  // folder); `lastError` the platform's GetLastError slot.
+  SimVersionInstaller(const Machine& machine, platform::IFileSystem& files,
+                      std::function<std::string()> currentDirectory, platform::DWORD& lastError);
+
+  platform::DWORD VerInstallFileA(platform::DWORD flags, const char* srcName, const char* destName, const char* srcDir,
+                                  const char* destDir, const char* curDir, char* tmpFile,
+                                  platform::UINT* tmpFileLen) override;
+  platform::DWORD GetFileVersionInfoSizeA(const char* fileName, platform::DWORD* handle) override;
+  platform::BOOL GetFileVersionInfoA(const char* fileName, platform::DWORD handle, platform::DWORD size,
+                                     void* data) override;
+  platform::BOOL VerQueryValueA(const void* block, const char* subBlock, void** buffer,
+                                platform::UINT* length) override;
+
+ private:
+  // The name of a new temporary file in `folder` ("VER1.tmp" …).
+  std::string NewTempName(const std::string& folder);
+
+  const Machine& m_machine;
+  platform::IFileSystem& m_files;
+  std::function<std::string()> m_currentDirectory;
+  platform::DWORD& m_lastError;
+  unsigned m_nextTemp = 1;
+};
+
+}  // namespace sim
