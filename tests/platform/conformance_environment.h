@@ -24,7 +24,7 @@ class Environment {
   // read-only bit in the host's permissions, which bind no superuser.
   virtual bool ReadOnlyIsEnforced() = 0;
   // Whether Wine answers for Windows, where Wine departs from the system it
-  // reports.
+  // reports (its version installer, for one, leaves out some checks).
   virtual bool IsWine() { return false; }
   // A command line that starts a program which ends at once with `code`.
   virtual std::string ExitingProgramCommand(int code) = 0;
@@ -39,9 +39,6 @@ class Environment {
   // Holds a library file open the way a running program holds its modules,
   // until the environment ends.
   virtual void HoldOpen(const std::string& windowsPath) = 0;
-  // Whether the Windows under test is Wine, whose version installer leaves
-  // out some of Windows' checks.
-  virtual bool IsWine() = 0;
 };
 
 // Installs the platform of this build and returns its environment.

@@ -108,7 +108,6 @@ class Win32Environment final : public Environment {
     HMODULE module = LoadLibraryExA(windowsPath.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
     if (module != nullptr) m_held.push_back(module);
   }
-  bool IsWine() override { return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr; }
 
  private:
   static std::string InWindowsFolder(const char* name) {
