@@ -7,7 +7,6 @@
 #include "display/outside_libraries.h"
 
 namespace sim {
-namespace {
 
 // Splits at the separator, trimming blanks around each part.
 std::vector<std::string> SplitList(std::string_view text, char separator) {
@@ -24,6 +23,8 @@ std::vector<std::string> SplitList(std::string_view text, char separator) {
   }
   return parts;
 }
+
+namespace {
 
 // Copies text into a caller's buffer of `size` bytes, always terminated;
 // answers the length copied.

@@ -12,11 +12,15 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <string_view>
 #include <vector>
 
 #include "platform/sim/config_file.h"
 
 namespace sim {
+
+// Splits at the separator, trimming blanks around each part.
+std::vector<std::string> SplitList(std::string_view text, char separator);
 
 struct PciDevice {
   std::uint16_t vendor = 0;

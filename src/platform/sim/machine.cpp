@@ -67,21 +67,6 @@ bool ParseFlag(std::string_view value, bool& out) {
   return true;
 }
 
-// Splits at commas, trimming blanks around each part.
-std::vector<std::string> SplitList(std::string_view text, char separator) {
-  std::vector<std::string> parts;
-  std::size_t start = 0;
-  while (true) {
-    std::size_t end = text.find(separator, start);
-    std::string_view part = text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
-    std::size_t b = part.find_first_not_of(" \t");
-    std::size_t e = part.find_last_not_of(" \t");
-    parts.emplace_back(b == std::string_view::npos ? std::string_view{} : part.substr(b, e - b + 1));
-    if (end == std::string_view::npos) break;
-    start = end + 1;
-  }
-  return parts;
-}
 
 std::string DefaultWindowsDir(OsKind os) {
   return (os == OsKind::NT4 || os == OsKind::NT5) ? "C:\\WINNT" : "C:\\WINDOWS";
