@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "support/temp_machine.h"
+#include "support/winsim_command.h"
 #include "winsim_commands.h"
 
 namespace fs = std::filesystem;
@@ -11,16 +12,8 @@ using testing_support::ReadHostFile;
 
 namespace {
 
-struct Result {
-  int status;
-  std::string out, err;
-};
-
-Result Winsim(std::vector<std::string> args) {
-  std::ostringstream out, err;
-  int status = winsim::RunCommand(args, out, err);
-  return {status, out.str(), err.str()};
-}
+using Result = testing_support::WinsimResult;
+using testing_support::Winsim;
 
 class PlanTest : public ::testing::Test {
  protected:

@@ -3,22 +3,15 @@
 #include <sstream>
 
 #include "support/temp_machine.h"
+#include "support/winsim_command.h"
 #include "winsim_commands.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Result {
-  int status;
-  std::string out, err;
-};
-
-Result Winsim(std::vector<std::string> args) {
-  std::ostringstream out, err;
-  int status = winsim::RunCommand(args, out, err);
-  return {status, out.str(), err.str()};
-}
+using Result = testing_support::WinsimResult;
+using testing_support::Winsim;
 
 class WinsimTest : public ::testing::Test {
  protected:
