@@ -29,6 +29,7 @@ IProfileFiles& Profiles() { return Require(g_platform.profiles, "profile files")
 IProcesses& Processes() { return Require(g_platform.processes, "processes"); }
 IShellLinks& ShellLinks() { return Require(g_platform.shellLinks, "shell links"); }
 IVersionInstaller& Versions() { return Require(g_platform.versions, "version installer"); }
+IWizardHost& WizardHost() { return Require(g_platform.wizard, "page host"); }
 
 Platform Install(const Platform& platform) {
   Platform previous = g_platform;

@@ -12,6 +12,7 @@
 #include "platform/system_info.h"
 #include "platform/user_interface.h"
 #include "platform/version_installer.h"
+#include "platform/wizard_host.h"
 
 namespace platform {
 
@@ -26,6 +27,7 @@ struct Platform {
   IProcesses* processes = nullptr;
   IShellLinks* shellLinks = nullptr;
   IVersionInstaller* versions = nullptr;
+  IWizardHost* wizard = nullptr;
 };
 
 // The interfaces in force. Using them before Install is a programming error
@@ -40,6 +42,7 @@ IProfileFiles& Profiles();
 IProcesses& Processes();
 IShellLinks& ShellLinks();
 IVersionInstaller& Versions();
+IWizardHost& WizardHost();
 
 // Installs a set of interfaces for the process; returns the previous set.
 Platform Install(const Platform& platform);

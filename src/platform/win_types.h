@@ -23,6 +23,7 @@ using DWORD = std::uint32_t;
 using LONG = std::int32_t;
 using UINT = std::uint32_t;
 using BOOL = std::int32_t;
+using UINT_PTR = std::uintptr_t;
 
 // Opaque handles, pointer-sized as on Windows.
 struct ModuleTag;

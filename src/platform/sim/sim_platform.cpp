@@ -127,9 +127,18 @@ void SimPlatform::Install() {
   platform::Platform interfaces{this, this, this, &m_machine.Registry(), this, this, &m_profiles, &m_processes};
   interfaces.shellLinks = &m_shellLinks;
   interfaces.versions = &m_versions;
+  interfaces.wizard = m_wizardHost;
   m_previous = platform::Install(interfaces);
   g_activeMachine = &m_machine;
   m_installed = true;
+}
+
+void SimPlatform::SetWizardHost(platform::IWizardHost* host) {
+  m_wizardHost = host;
+  if (!m_installed) return;
+  platform::Platform interfaces = platform::Install(m_previous);
+  interfaces.wizard = host;
+  platform::Install(interfaces);
 }
 
 std::string SimPlatform::ProgramFolder() const {

@@ -85,6 +85,10 @@ class SimPlatform final : public platform::ISystemInfo,
   using MessageAnswerer = std::function<int(const platform::MessageBoxRequest&)>;
   void SetMessageAnswerer(MessageAnswerer answerer) { m_answerer = std::move(answerer); }
 
+  // The page host the program's wizard runs in (owned by the caller; it
+  // must outlive the run), or nullptr.
+  void SetWizardHost(platform::IWizardHost* host);
+
   // The machine's processes and windows (behaviours of programs, the clock).
   SimProcesses& Processes() { return m_processes; }
 
@@ -107,6 +111,7 @@ class SimPlatform final : public platform::ISystemInfo,
   SimProcesses m_processes;
   SimShellLinks m_shellLinks;
   SimVersionInstaller m_versions;
+  platform::IWizardHost* m_wizardHost = nullptr;
   bool m_installed = false;
   platform::Platform m_previous;
 };
