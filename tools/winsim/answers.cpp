@@ -24,6 +24,49 @@ std::optional<int> ButtonNamed(std::string_view name) {
   return std::nullopt;
 }
 
+// The [Pages] lines with their line numbers (the file has passed the
+// strict reader already, so every line there is a key and a value).
+bool LoadPages(std::string_view text, const std::string& path, ui::PageAnswers& pages, std::string& error) {
+  bool inPages = false;
+  std::size_t lineNo = 0;
+  for (std::size_t pos = 0; pos < text.size();) {
+    std::size_t end = text.find('\n', pos);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view line = text.substr(pos, end - pos);
+    pos = end + 1;
+    ++lineNo;
+    const std::size_t first = line.find_first_not_of(" \t\r");
+    if (first == std::string_view::npos || line[first] == ';' || line[first] == '#') continue;
+    line = line.substr(first, line.find_last_not_of(" \t\r") - first + 1);
+    if (line.front() == '[') {
+      std::string_view name = line.substr(1, line.size() - 2);
+      name = name.substr(std::min(name.find_first_not_of(" \t"), name.size()));
+      name = name.substr(0, name.find_last_not_of(" \t") + 1);
+      inPages = sim::EqualsNoCase(name, "Pages");
+      continue;
+    }
+    if (!inPages) continue;
+    const std::size_t eq = line.find('=');
+    std::string key(line.substr(0, eq));
+    key.erase(key.find_last_not_of(" \t") + 1);
+    const std::string where = path + " line " + std::to_string(lineNo) + ": [Pages] ";
+    const auto page = ui::PageTemplateOf(key);
+    if (!page) {
+      error = where + "'" + key +
+              "' is not a page (language, prepare, custom, readme, progress, finish, choose, type, or a dialog number)";
+      return false;
+    }
+    std::string why;
+    auto actions = ui::ParsePageActions(line.substr(eq + 1), why);
+    if (!actions) {
+      error = where + key + ": " + why;
+      return false;
+    }
+    pages.Add(*page, std::move(*actions));
+  }
+  return true;
+}
+
 const char* ButtonName(int id) {
   for (const Button& b : kButtons) {
     if (b.id == id) return b.name;
@@ -69,6 +112,7 @@ std::optional<Answers> Answers::Load(const std::string& path, std::string& error
       }
     }
   }
+  if (!LoadPages(text.str(), path, answers.m_pages, error)) return std::nullopt;
   return answers;
 }
 

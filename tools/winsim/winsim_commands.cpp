@@ -14,6 +14,8 @@
 #include "platform/sim/machine.h"
 #include "platform/sim/next_start.h"
 #include "platform/sim/sim_platform.h"
+#include "ui/headless/headless_host.h"
+#include "ui/terminal/terminal_front_end.h"
 
 namespace winsim {
 namespace {
@@ -152,9 +154,16 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
       if (terminal.interactive && !unattended) return AskAtTerminal(request, *terminal.in, out);
       return BoxButtons(request.type).front();
     });
+    // The wizard runs in the page host: driven by the answers file, else by
+    // the person at the terminal, else by the pages' own timers.
+    std::optional<ui::TerminalFrontEnd> screen;
+    if (terminal.interactive && !unattended) screen.emplace(*terminal.in, out, machine->CodePage());
+    ui::HeadlessHost host(platform, answers ? &answers->Pages() : nullptr, screen ? &*screen : nullptr);
+    platform.SetWizardHost(&host);
     machine->AppendEvent("start " + program + (commandLine.empty() ? "" : " " + commandLine));
     CInstallApp app(commandLine);
     app.Run();
+    platform.SetWizardHost(nullptr);
     PrintContext(app, out);
   }
   // What the machine recorded during this run: message boxes, programs, restarts.

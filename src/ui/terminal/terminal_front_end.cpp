@@ -1,0 +1,551 @@
+#include "ui/terminal/terminal_front_end.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <istream>
+#include <map>
+#include <ostream>
+
+#include "platform/sim/config_file.h"
+#include "platform/sim/pe_resources.h"
+#include "ui/headless/machine_folders.h"
+
+namespace ui {
+namespace {
+
+// A wizard page is 317 x 143 dialog units: a character cell is 4 units
+// wide (the average character of the dialog font) and about 7 high.
+constexpr int kColumns = 80;
+constexpr int kPageRows = 20;
+int ColumnOf(int x) { return std::max(x, 0) / 4; }
+int RowOf(int y) { return std::max(y, 0) * kPageRows / 143; }
+// The machine's screen has 2 x 2 pixels per dialog unit (small fonts).
+int ColumnOfPixel(int x) { return std::max(x, 0) / 8; }
+int RowOfPixel(int y) { return std::max(y, 0) * kPageRows / 286; }
+
+constexpr const char* kHelp =
+    "  n, b, f, c         press Next, Back, Finish, Cancel\n"
+    "  N                  click control N (a long text: show it whole)\n"
+    "  t N TEXT           type TEXT into edit N (\"TEXT\" in quotes may hold commas)\n"
+    "  s N ROW            choose row ROW (0 first) of list N\n"
+    "  browse FOLDER      answer the next folder browser (browse cancel: cancel it)\n"
+    "  click ID, text ID VALUE, select ID ROW   the same by control ID, as in an answers file\n"
+    "  (empty line)       draw the page again\n";
+
+// The UTF-8 characters of a text, one per cell.
+std::vector<std::string> Characters(std::string_view utf8) {
+  std::vector<std::string> cells;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const unsigned char lead = static_cast<unsigned char>(utf8[i]);
+    std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 1;
+    if (i + length > utf8.size()) length = 1;
+    std::string cell(utf8.substr(i, length));
+    if (length == 1 && (lead < 0x20 || lead == 0x7F)) cell = " ";
+    cells.push_back(std::move(cell));
+    i += length;
+  }
+  return cells;
+}
+
+class Canvas {
+ public:
+  Canvas(int width, int height)
+      : m_width(width), m_cells(static_cast<std::size_t>(height), std::vector<std::string>(width, " ")) {}
+
+  int Width() const { return m_width; }
+  int Height() const { return static_cast<int>(m_cells.size()); }
+  bool Blank(int row, int col) const {
+    return row >= 0 && row < Height() && col >= 0 && col < m_width && Cell(row, col) == " ";
+  }
+  // Writes from `col` up to (not including) `end`; nothing outside the canvas.
+  void Put(int row, int col, std::string_view utf8, int end) {
+    if (row < 0 || row >= Height()) return;
+    end = std::min(end, m_width);
+    for (const std::string& c : Characters(utf8)) {
+      if (col >= end) break;
+      if (col >= 0) Cell(row, col) = c;
+      ++col;
+    }
+  }
+  std::string Text() const {
+    std::string out;
+    for (const auto& row : m_cells) {
+      std::string line;
+      for (const std::string& c : row) line += c;
+      line.erase(line.find_last_not_of(' ') + 1);
+      out += line + "\n";
+    }
+    return out;
+  }
+
+ private:
+  std::string& Cell(int row, int col) { return m_cells[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)]; }
+  const std::string& Cell(int row, int col) const {
+    return m_cells[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)];
+  }
+
+  int m_width;
+  std::vector<std::vector<std::string>> m_cells;
+};
+
+// The text a control shows: "&" marks the next letter as a key, "&&" is one "&".
+std::string WithoutPrefixes(std::string_view text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '&' && i + 1 < text.size()) ++i;
+    else if (text[i] == '&') continue;
+    out += text[i];
+  }
+  return out;
+}
+
+// Lines of at most `width` characters, broken at blanks where possible.
+std::vector<std::string> Wrap(std::string_view utf8, int width) {
+  std::vector<std::string> lines;
+  width = std::max(width, 1);
+  std::size_t start = 0;
+  while (start <= utf8.size()) {
+    std::size_t end = utf8.find('\n', start);
+    if (end == std::string_view::npos) end = utf8.size();
+    std::string_view paragraph = utf8.substr(start, end - start);
+    if (!paragraph.empty() && paragraph.back() == '\r') paragraph.remove_suffix(1);
+    std::vector<std::string> cells = Characters(paragraph);
+    if (cells.empty()) lines.emplace_back();
+    for (std::size_t at = 0; at < cells.size();) {
+      std::size_t take = std::min(cells.size() - at, static_cast<std::size_t>(width));
+      if (at + take < cells.size()) {
+        std::size_t blank = take;
+        while (blank > 0 && cells[at + blank] != " ") --blank;
+        if (blank > 0) take = blank;
+      }
+      std::string line;
+      for (std::size_t i = at; i < at + take; ++i) line += cells[i];
+      lines.push_back(std::move(line));
+      at += take;
+      while (at < cells.size() && cells[at] == " ") ++at;
+    }
+    start = end + 1;
+  }
+  return lines;
+}
+
+struct Box {
+  const ControlModel* control;
+  int row, col, rows, cols;
+};
+
+Box BoxOf(const ControlModel& c) {
+  const int row = RowOf(c.y), col = ColumnOf(c.x);
+  return {&c, row, col, std::max(1, RowOf(c.y + c.cy) - row), std::max(1, ColumnOf(c.x + c.cx) - col)};
+}
+
+bool Numbered(const ControlModel& c) {
+  if (!c.CanAct()) return false;
+  switch (c.kind) {
+    case ControlKind::PushButton:
+    case ControlKind::PictureButton:
+    case ControlKind::RadioButton:
+    case ControlKind::CheckBox:
+    case ControlKind::Edit:
+    case ControlKind::ListBox: return true;
+    default: return false;
+  }
+}
+
+std::string ProgressText(const ControlModel& bar, int width) {
+  const int percent = std::clamp(bar.Percent(), 0, 100);
+  std::string number = std::to_string(percent) + "%";
+  if (number.size() < 4) number.insert(0, 4 - number.size(), ' ');
+  const int inner = width - 2 - 5;
+  if (inner < 4) return number;
+  const int filled = inner * percent / 100;
+  return "[" + std::string(static_cast<std::size_t>(filled), '#') +
+         std::string(static_cast<std::size_t>(inner - filled), '.') + "] " + number;
+}
+
+const std::array<char32_t, 256>& AnsiTable(unsigned codePage) {
+  static std::map<unsigned, std::array<char32_t, 256>> tables;
+  auto found = tables.find(codePage);
+  if (found != tables.end()) return found->second;
+  std::array<char32_t, 256> table{};
+  for (char32_t c = 1; c < 0x10000; ++c) {
+    if (c >= 0xD800 && c < 0xE000) continue;
+    const std::string ansi = sim::Utf16ToAnsi(std::u16string(1, static_cast<char16_t>(c)), codePage);
+    if (ansi.size() != 1 || (ansi[0] == '?' && c != U'?')) continue;
+    char32_t& slot = table[static_cast<unsigned char>(ansi[0])];
+    if (slot == 0) slot = c;
+  }
+  return tables.emplace(codePage, table).first->second;
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+std::string_view Trim(std::string_view s) {
+  const char* blanks = " \t\r\n";
+  const std::size_t b = s.find_first_not_of(blanks);
+  if (b == std::string_view::npos) return {};
+  return s.substr(b, s.find_last_not_of(blanks) - b + 1);
+}
+
+std::string ButtonText(const SheetButton& button, const char* key) {
+  const std::string text = WithoutPrefixes(button.text);
+  if (button.enabled) return std::string(key) + " [" + text + "]";
+  return std::string(std::string_view(key).size() + 2, ' ') + text + " ";
+}
+
+}  // namespace
+
+std::string AnsiToUtf8(std::string_view text, unsigned codePage) {
+  if (codePage == 65001) return std::string(text);
+  std::string out;
+  for (char c : text) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    if (byte < 0x80) {
+      out += c;
+      continue;
+    }
+    const char32_t u = AnsiTable(codePage)[byte];
+    AppendUtf8(out, u != 0 ? u : U'?');
+  }
+  return out;
+}
+
+std::string Utf8ToAnsi(std::string_view text, unsigned codePage) {
+  if (codePage == 65001) return std::string(text);
+  std::u16string wide;
+  for (const std::string& c : Characters(text)) {
+    const unsigned char lead = static_cast<unsigned char>(c[0]);
+    char32_t u = U'?';
+    if (c.size() == 1) {
+      u = lead < 0x80 ? lead : U'?';
+    } else if (c.size() == 2) {
+      u = (lead & 0x1F) << 6 | (c[1] & 0x3F);
+    } else if (c.size() == 3) {
+      u = (lead & 0x0F) << 12 | (c[1] & 0x3F) << 6 | (c[2] & 0x3F);
+    }
+    // Characters beyond the basic plane are in no ANSI code page.
+    wide += (u >= 0xD800 && u < 0xE000) ? u'?' : static_cast<char16_t>(u);
+  }
+  return sim::Utf16ToAnsi(wide, codePage);
+}
+
+PageDrawing DrawPage(const HeadlessHost& host, unsigned codePage) {
+  PageDrawing drawing;
+  const SheetModel& sheet = host.Sheet();
+  std::string line;
+  for (int i = 0; i < kColumns; ++i) line += "─";
+
+  drawing.text = " " + AnsiToUtf8(sheet.caption, codePage);
+  if (!sheet.shown) drawing.text += "  (hidden)";
+  if (sheet.moved && (sheet.x + sheet.width <= 0 || sheet.y + sheet.height <= 0)) drawing.text += "  (off screen)";
+  drawing.text += "\n" + line + "\n";
+
+  const ControlSet* controls = host.Controls(host.CurrentPosition());
+  std::vector<Box> boxes;
+  int height = kPageRows;
+  if (controls != nullptr) {
+    for (const ControlModel& c : controls->All()) {
+      if (!c.visible || c.kind == ControlKind::Other) continue;
+      boxes.push_back(BoxOf(c));
+      height = std::max(height, boxes.back().row + boxes.back().rows);
+    }
+  }
+  Canvas canvas(kColumns, height);
+  // Where a control's drawing must stop on a row: before the next control to its right.
+  auto endOnRow = [&](const Box& self, int row) {
+    int end = canvas.Width();
+    for (const Box& other : boxes) {
+      if (&other == &self || other.control->kind == ControlKind::GroupBox) continue;
+      if (row < other.row || row >= other.row + other.rows || other.col <= self.col) continue;
+      end = std::min(end, other.col - 1);
+    }
+    return end;
+  };
+  auto text = [&](const ControlModel& c) {
+    const bool prefixes = !(c.kind == ControlKind::Static && (c.style & kSsNoPrefix) != 0) &&
+                          c.kind != ControlKind::Edit && c.kind != ControlKind::ListBox;
+    return AnsiToUtf8(prefixes ? WithoutPrefixes(c.text) : c.text, codePage);
+  };
+
+  for (const Box& box : boxes) {
+    if (box.control->kind != ControlKind::GroupBox) continue;
+    std::string top = "── " + text(*box.control) + " ";
+    const int end = box.col + box.cols;
+    canvas.Put(box.row, box.col, top, end);
+    for (int col = box.col + static_cast<int>(Characters(top).size()); col < end; ++col) canvas.Put(box.row, col, "─", end);
+    for (int col = box.col; col < end && box.rows > 1; ++col) canvas.Put(box.row + box.rows - 1, col, "─", end);
+  }
+
+  for (const Box& box : boxes) {
+    const ControlModel& c = *box.control;
+    std::string number;
+    if (Numbered(c)) {
+      drawing.numbered.push_back(c.id);
+      number = std::to_string(drawing.numbered.size());
+    }
+    const int boxEnd = box.col + box.cols;
+    switch (c.kind) {
+      case ControlKind::GroupBox: break;
+      case ControlKind::Static: {
+        const std::uint32_t type = c.style & kSsTypeMask;
+        std::vector<std::string> lines =
+            type == kSsLeftNoWordWrap ? std::vector<std::string>{text(c)} : Wrap(text(c), box.cols);
+        for (int i = 0; i < box.rows && i < static_cast<int>(lines.size()); ++i) {
+          const int width = static_cast<int>(Characters(lines[static_cast<std::size_t>(i)]).size());
+          int col = box.col;
+          if (type == kSsRight) col = std::max(box.col, boxEnd - width);
+          if (type == kSsCenter) col = std::max(box.col, box.col + (box.cols - width) / 2);
+          canvas.Put(box.row + i, col, lines[static_cast<std::size_t>(i)], boxEnd);
+        }
+        break;
+      }
+      case ControlKind::PushButton:
+      case ControlKind::PictureButton: {
+        std::string label = text(c);
+        if (label.empty()) label = "#" + std::to_string(c.id);
+        canvas.Put(box.row, box.col, c.CanAct() ? number + "[" + label + "]" : " " + label + " ",
+                   endOnRow(box, box.row));
+        break;
+      }
+      case ControlKind::RadioButton:
+      case ControlKind::CheckBox: {
+        const bool radio = c.kind == ControlKind::RadioButton;
+        const std::string mark = radio ? (c.checked ? "(•)" : "( )") : (c.checked ? "[x]" : "[ ]");
+        canvas.Put(box.row, box.col, (number.empty() ? " " : number) + mark + " " + text(c), endOnRow(box, box.row));
+        break;
+      }
+      case ControlKind::Edit: {
+        if ((c.style & kEsMultiLine) != 0) {
+          const std::vector<std::string> lines = Wrap(text(c), box.cols - 1);
+          const bool more = static_cast<int>(lines.size()) > box.rows;
+          canvas.Put(box.row, box.col, number.empty() ? "" : number + ":", boxEnd);
+          for (int i = 0; i < box.rows && i < static_cast<int>(lines.size()); ++i) {
+            const bool last = i + 1 == box.rows;
+            const std::string shown =
+                last && more ? "… (" + std::to_string(lines.size() - static_cast<std::size_t>(i)) +
+                                   " more lines: type " + number + " to read them all)"
+                             : lines[static_cast<std::size_t>(i)];
+            canvas.Put(box.row + i, box.col + (i == 0 && !number.empty() ? static_cast<int>(number.size()) + 1 : 1),
+                       shown, boxEnd);
+          }
+          break;
+        }
+        std::string field = text(c);
+        const int inner = std::max(1, box.cols - 2 - static_cast<int>(number.size()));
+        std::vector<std::string> cells = Characters(field);
+        if (static_cast<int>(cells.size()) < inner) field += std::string(static_cast<std::size_t>(inner) - cells.size(), '_');
+        canvas.Put(box.row, box.col, number + "[" + field, boxEnd - 1);
+        canvas.Put(box.row, std::min(boxEnd - 1, box.col + static_cast<int>(number.size()) + 1 +
+                                                      static_cast<int>(Characters(field).size())),
+                   "]", boxEnd);
+        break;
+      }
+      case ControlKind::ListBox: {
+        canvas.Put(box.row, box.col, number + ":", boxEnd);
+        const int indent = box.col + static_cast<int>(number.size()) + 1;
+        if (c.items.empty()) canvas.Put(box.row, indent, " (empty)", boxEnd);
+        for (int i = 0; i < box.rows && i < static_cast<int>(c.items.size()); ++i) {
+          const std::string mark = i == c.selectedRow ? ">" : " ";
+          canvas.Put(box.row + i, indent, mark + std::to_string(i) + " " + AnsiToUtf8(c.items[static_cast<std::size_t>(i)], codePage),
+                     boxEnd);
+        }
+        break;
+      }
+      case ControlKind::ProgressBar:
+        canvas.Put(box.row, box.col, ProgressText(c, box.cols), boxEnd);
+        break;
+      case ControlKind::Other: break;
+    }
+  }
+
+  // The page's picture, in the free cells of its place at the right.
+  if (const platform::PagePicture* picture = host.Picture(host.CurrentPosition())) {
+    const int right = 317 * 2, bottom = 143 * 2;
+    const int x = right - picture->width - 2, y = (bottom - picture->height) / 2 - 2;
+    const int col = ColumnOfPixel(x), row = RowOfPixel(y);
+    const int cols = std::max(1, ColumnOfPixel(x + picture->width) - col);
+    const int rows = std::max(1, RowOfPixel(y + picture->height) - row);
+    const std::string label = "picture " + std::to_string(picture->width) + "x" + std::to_string(picture->height);
+    for (int r = row; r < row + rows; ++r) {
+      for (int k = col; k < col + cols; ++k) {
+        if (canvas.Blank(r, k)) canvas.Put(r, k, "░", k + 1);
+      }
+    }
+    canvas.Put(row + rows / 2, col + std::max(0, (cols - static_cast<int>(label.size())) / 2), label, col + cols);
+  }
+
+  drawing.text += canvas.Text() + line + "\n";
+  std::string buttons = ButtonText(sheet.back, "b") + "   ";
+  buttons += sheet.finish.visible ? ButtonText(sheet.finish, "f") : ButtonText(sheet.next, "n");
+  buttons += "   " + ButtonText(sheet.cancel, "c");
+  buttons = AnsiToUtf8(buttons, codePage);
+  const int width = static_cast<int>(Characters(buttons).size());
+  drawing.text += std::string(static_cast<std::size_t>(std::max(1, kColumns - width - 1)), ' ') + buttons + "\n";
+  return drawing;
+}
+
+TerminalFrontEnd::TerminalFrontEnd(std::istream& in, std::ostream& out, unsigned codePage)
+    : m_in(in), m_out(out), m_codePage(codePage) {}
+
+std::optional<std::vector<PageAction>> TerminalFrontEnd::Act(const HeadlessHost& host) {
+  EndProgressLine();
+  m_drawing = DrawPage(host, m_codePage);
+  m_out << "\n" << m_drawing.text;
+  for (;;) {
+    m_out << "> " << std::flush;
+    std::string line;
+    if (!std::getline(m_in, line)) {
+      m_out << "\n";
+      return std::nullopt;
+    }
+    if (Trim(line).empty()) {
+      m_drawing = DrawPage(host, m_codePage);
+      m_out << m_drawing.text;
+      continue;
+    }
+    if (auto actions = Command(line, host)) return actions;
+  }
+}
+
+std::optional<int> TerminalFrontEnd::Numbered(std::string_view word) const {
+  const auto n = sim::ParseUnsigned(word, 10, 9999);
+  if (!n || *n == 0 || *n > m_drawing.numbered.size()) return std::nullopt;
+  return m_drawing.numbered[*n - 1];
+}
+
+std::optional<std::vector<PageAction>> TerminalFrontEnd::Command(std::string_view line, const HeadlessHost& host) {
+  line = Trim(line);
+  const std::string ansi = Utf8ToAnsi(line, m_codePage);
+  std::string_view command = ansi;
+  if (command == "?" || sim::EqualsNoCase(command, "help")) {
+    m_out << kHelp;
+    return std::nullopt;
+  }
+  const struct {
+    const char* key;
+    PageAction::Kind kind;
+  } kKeys[] = {{"n", PageAction::Kind::Next},
+               {"b", PageAction::Kind::Back},
+               {"f", PageAction::Kind::Finish},
+               {"c", PageAction::Kind::Cancel}};
+  for (const auto& key : kKeys) {
+    if (sim::EqualsNoCase(command, key.key)) return std::vector<PageAction>{PageAction{key.kind, 0, 0, {}}};
+  }
+  const std::size_t blank = command.find_first_of(" \t");
+  const std::string_view first = command.substr(0, blank);
+  if (sim::ParseUnsigned(first, 10, 9999) && blank == std::string_view::npos) {
+    const auto id = Numbered(first);
+    if (!id) {
+      m_out << "no control " << first << " on this page\n";
+      return std::nullopt;
+    }
+    const ControlModel* c = host.Control(host.CurrentPosition(), *id);
+    if (c != nullptr && c->IsReadOnlyEdit()) {
+      m_out << AnsiToUtf8(c->text, m_codePage) << "\n";
+      return std::nullopt;
+    }
+    if (c != nullptr && c->kind == ControlKind::Edit) {
+      m_out << "to type into it: t " << first << " TEXT\n";
+      return std::nullopt;
+    }
+    if (c != nullptr && c->kind == ControlKind::ListBox) {
+      m_out << "to choose a row: s " << first << " ROW\n";
+      return std::nullopt;
+    }
+    return std::vector<PageAction>{PageAction{PageAction::Kind::Click, *id, 0, {}}};
+  }
+  std::string longForm(command);
+  if ((sim::EqualsNoCase(first, "t") || sim::EqualsNoCase(first, "s")) && blank != std::string_view::npos) {
+    std::string_view rest = Trim(command.substr(blank));
+    const std::size_t end = rest.find_first_of(" \t");
+    const std::string_view number = rest.substr(0, end);
+    const auto id = Numbered(number);
+    if (!id) {
+      m_out << "no control " << number << " on this page\n";
+      return std::nullopt;
+    }
+    longForm = std::string(sim::EqualsNoCase(first, "t") ? "text " : "select ") + std::to_string(*id) +
+               (end == std::string_view::npos ? std::string() : " " + std::string(Trim(rest.substr(end))));
+  }
+  std::string error;
+  auto actions = ParsePageActions(longForm, error);
+  if (!actions) {
+    m_out << AnsiToUtf8(error, m_codePage) << " (? for help)\n";
+    return std::nullopt;
+  }
+  return actions;
+}
+
+void TerminalFrontEnd::Refused(const PageAction& action, const std::string& why) {
+  EndProgressLine();
+  m_out << "refused: " << AnsiToUtf8(action.ToString(), m_codePage) << ": " << AnsiToUtf8(why, m_codePage) << "\n";
+}
+
+std::optional<std::string> TerminalFrontEnd::BrowseForFolder(const sim::Machine& machine) {
+  EndProgressLine();
+  m_out << "\nBrowse for Folder: type a folder such as C:\\TOOLS, 'ls FOLDER' to list the folders in it,\n"
+           "or an empty line to cancel. Drives:";
+  for (const std::string& root : DriveRoots(machine)) m_out << " " << root;
+  m_out << "\n";
+  for (;;) {
+    m_out << "folder> " << std::flush;
+    std::string line;
+    if (!std::getline(m_in, line)) {
+      m_out << "\n";
+      return std::nullopt;
+    }
+    const std::string typed = Utf8ToAnsi(Trim(line), m_codePage);
+    std::string_view text = typed;
+    if (text.empty() || sim::EqualsNoCase(text, "cancel")) return std::nullopt;
+    if (sim::EqualsNoCase(text.substr(0, 2), "ls") && (text.size() == 2 || text[2] == ' ' || text[2] == '\t')) {
+      const std::string_view where = Trim(text.substr(2));
+      if (where.empty()) {
+        for (const std::string& root : DriveRoots(machine)) m_out << "  " << root << "\n";
+        continue;
+      }
+      if (!MachineFolder(machine, where)) {
+        m_out << "no folder " << AnsiToUtf8(where, m_codePage) << " on this machine\n";
+        continue;
+      }
+      const std::vector<std::string> folders = SubFolders(machine, where);
+      if (folders.empty()) m_out << "  (no folders in it)\n";
+      for (const std::string& folder : folders) m_out << "  " << AnsiToUtf8(folder, m_codePage) << "\n";
+      continue;
+    }
+    if (auto folder = MachineFolder(machine, text)) return folder;
+    m_out << "no folder " << AnsiToUtf8(text, m_codePage) << " on this machine\n";
+  }
+}
+
+void TerminalFrontEnd::ProgressMoved(const ControlModel& bar) {
+  const int percent = std::clamp(bar.Percent(), 0, 100);
+  if (m_progressOpen && bar.id == m_progressId && percent == m_progressPercent) return;
+  m_progressOpen = true;
+  m_progressId = bar.id;
+  m_progressPercent = percent;
+  m_out << "\r" << ProgressText(bar, 60) << std::flush;
+}
+
+void TerminalFrontEnd::HandlerReturned() { EndProgressLine(); }
+
+void TerminalFrontEnd::EndProgressLine() {
+  if (!m_progressOpen) return;
+  m_out << "\n";
+  m_progressOpen = false;
+  m_progressId = -1;
+  m_progressPercent = -1;
+}
+
+}  // namespace ui
