@@ -67,7 +67,8 @@ TEST_F(PagesSectionTest, MalformedLinesAreRefusedWithTheirPlace) {
   };
   for (const Case& c : {
            Case{"[Pages]\nlangauge = next\n", "line 2: [Pages] 'langauge' is not a page"},
-           Case{"[Messages]\n1094=No\n\n[Pages]\ntype = clik 1002\n", "line 5: [Pages] type: 'clik 1002' is not an action"},
+           Case{"[Messages]\n1094=No\n\n[Pages]\ntype = clik 1002\n",
+                "line 5: [Pages] type: 'clik 1002' is not an action"},
            Case{"[Pages]\ntype = click\n", "needs a control ID"},
            Case{"[Pages]\ntype = click abc\n", "needs a control ID"},
            Case{"[Pages]\ntype = click 70000\n", "needs a control ID"},

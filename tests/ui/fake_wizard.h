@@ -62,7 +62,8 @@ class FakePage : public platform::IWizardPage {
     return onNext ? onNext(*this) : platform::kMoveOn;
   }
   void OnTimer(platform::UINT_PTR id) override {
-    Note("timer " + Id() + " " + std::to_string(id) + " @" + std::to_string(static_cast<sim::SimProcesses&>(platform::Processes()).Now()));
+    const std::uint64_t now = static_cast<sim::SimProcesses&>(platform::Processes()).Now();
+    Note("timer " + Id() + " " + std::to_string(id) + " @" + std::to_string(now));
     if (onTimer) onTimer(*this, id);
   }
   void OnCommand(int controlId) override {

@@ -25,7 +25,9 @@ TEST_F(HostTest, PagesAreCreatedOnceWhenFirstShownAndActivatedEachTime) {
   Journal journal;
   FakeSheet sheet({kLanguage, kPrepare, kType}, journal);
   WorksOnItsOwn(sheet.Page(1));
-  sheet.Page(2).onActive = [](FakePage& p) { p.Sheet().SetWizardButtons(platform::PSWIZB_BACK | platform::PSWIZB_NEXT); };
+  sheet.Page(2).onActive = [](FakePage& p) {
+    p.Sheet().SetWizardButtons(platform::PSWIZB_BACK | platform::PSWIZB_NEXT);
+  };
   // Back from the type page returns to the first page, which moves on again by itself.
   ui::PageAnswers answers = Answers({{kLanguage, "next"}, {kType, "back"}, {kType, "cancel"}});
   HeadlessHost host(Platform(), &answers);
@@ -98,7 +100,9 @@ TEST_F(HostTest, StayKeepsThePageMoveOnFollowsFromWhereTheHandlerLeftIt) {
 TEST_F(HostTest, BackOnTheFirstAndNextOnTheLastPageDoNotMove) {
   Journal journal;
   FakeSheet sheet({kLanguage, kFinish}, journal);
-  sheet.Page(1).onActive = [](FakePage& p) { p.Sheet().SetWizardButtons(platform::PSWIZB_BACK | platform::PSWIZB_NEXT); };
+  sheet.Page(1).onActive = [](FakePage& p) {
+    p.Sheet().SetWizardButtons(platform::PSWIZB_BACK | platform::PSWIZB_NEXT);
+  };
   ui::PageAnswers answers =
       Answers({{kLanguage, "back"}, {kLanguage, "next"}, {kFinish, "next"}, {kFinish, "cancel"}});
   HeadlessHost host(Platform(), &answers);
@@ -197,7 +201,9 @@ TEST_F(HostTest, DisabledButtonsRefuseThePersonButNotThePage) {
 TEST_F(HostTest, FinishAndCancelEndAtOnce) {
   Journal journal;
   FakeSheet sheet({kProgress, kFinish}, journal, 1);
-  sheet.Page(1).onActive = [](FakePage& p) { p.Sheet().SetWizardButtons(platform::PSWIZB_BACK | platform::PSWIZB_FINISH); };
+  sheet.Page(1).onActive = [](FakePage& p) {
+    p.Sheet().SetWizardButtons(platform::PSWIZB_BACK | platform::PSWIZB_FINISH);
+  };
   ui::PageAnswers answers = Answers({{kFinish, "next, finish, back"}});
   HeadlessHost host(Platform(), &answers);
   EXPECT_EQ(host.RunWizard(sheet), 1);
@@ -239,7 +245,9 @@ TEST_F(HostTest, AnswersActOnControlsAndRefuseWhatThePageDoesNotHave) {
     p.Window().CheckRadioButton(3, 21, 7);
     return true;
   };
-  sheet.Page(0).onCommand = [](FakePage& p, int) { p.Note("English " + std::to_string(p.Window().IsButtonChecked(7))); };
+  sheet.Page(0).onCommand = [](FakePage& p, int) {
+    p.Note("English " + std::to_string(p.Window().IsButtonChecked(7)));
+  };
   sheet.Page(1).onInit = [](FakePage& p) {
     p.Window().SetItemText(1009, "C:\\Program Files\\Halvion");
     p.Window().ShowItem(1010, false);

@@ -91,7 +91,9 @@ TEST_F(TerminalTest, TheTypePageShowsItsButtonsFieldsAndGroup) {
     p.Window().EnableItem(1003, false);
     return true;
   };
-  sheet.Page(0).onActive = [](FakePage& p) { p.Sheet().SetWizardButtons(platform::PSWIZB_BACK | platform::PSWIZB_NEXT); };
+  sheet.Page(0).onActive = [](FakePage& p) {
+    p.Sheet().SetWizardButtons(platform::PSWIZB_BACK | platform::PSWIZB_NEXT);
+  };
   std::vector<int> numbered;
   const std::string page = Show(sheet, &numbered);
   EXPECT_NE(page.find("1[#1001]"), std::string::npos) << page;

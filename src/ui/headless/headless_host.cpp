@@ -223,7 +223,9 @@ void HeadlessHost::End(Ending ending) {
   m_timers.clear();
 }
 
-void HeadlessHost::Refuse(const PageAction& action, const std::string& why) { Refuse(action, CurrentTemplateId(), why); }
+void HeadlessHost::Refuse(const PageAction& action, const std::string& why) {
+  Refuse(action, CurrentTemplateId(), why);
+}
 
 void HeadlessHost::Refuse(const PageAction& action, platform::UINT templateId, const std::string& why) {
   Record("refused " + action.ToString() + " on " + std::to_string(templateId) + ": " + why);

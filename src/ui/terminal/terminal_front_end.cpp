@@ -38,7 +38,10 @@ std::vector<std::string> Characters(std::string_view utf8) {
   std::vector<std::string> cells;
   for (std::size_t i = 0; i < utf8.size();) {
     const unsigned char lead = static_cast<unsigned char>(utf8[i]);
-    std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 1;
+    std::size_t length = 1;
+    if ((lead >> 5) == 0x6) length = 2;
+    if ((lead >> 4) == 0xE) length = 3;
+    if ((lead >> 3) == 0x1E) length = 4;
     if (i + length > utf8.size()) length = 1;
     std::string cell(utf8.substr(i, length));
     if (length == 1 && (lead < 0x20 || lead == 0x7F)) cell = " ";
@@ -284,7 +287,9 @@ PageDrawing DrawPage(const HeadlessHost& host, unsigned codePage) {
     std::string top = "── " + text(*box.control) + " ";
     const int end = box.col + box.cols;
     canvas.Put(box.row, box.col, top, end);
-    for (int col = box.col + static_cast<int>(Characters(top).size()); col < end; ++col) canvas.Put(box.row, col, "─", end);
+    for (int col = box.col + static_cast<int>(Characters(top).size()); col < end; ++col) {
+      canvas.Put(box.row, col, "─", end);
+    }
     for (int col = box.col; col < end && box.rows > 1; ++col) canvas.Put(box.row + box.rows - 1, col, "─", end);
   }
 
@@ -345,7 +350,9 @@ PageDrawing DrawPage(const HeadlessHost& host, unsigned codePage) {
         std::string field = text(c);
         const int inner = std::max(1, box.cols - 2 - static_cast<int>(number.size()));
         std::vector<std::string> cells = Characters(field);
-        if (static_cast<int>(cells.size()) < inner) field += std::string(static_cast<std::size_t>(inner) - cells.size(), '_');
+        if (static_cast<int>(cells.size()) < inner) {
+          field += std::string(static_cast<std::size_t>(inner) - cells.size(), '_');
+        }
         canvas.Put(box.row, box.col, number + "[" + field, boxEnd - 1);
         canvas.Put(box.row, std::min(boxEnd - 1, box.col + static_cast<int>(number.size()) + 1 +
                                                       static_cast<int>(Characters(field).size())),
@@ -358,8 +365,8 @@ PageDrawing DrawPage(const HeadlessHost& host, unsigned codePage) {
         if (c.items.empty()) canvas.Put(box.row, indent, " (empty)", boxEnd);
         for (int i = 0; i < box.rows && i < static_cast<int>(c.items.size()); ++i) {
           const std::string mark = i == c.selectedRow ? ">" : " ";
-          canvas.Put(box.row + i, indent, mark + std::to_string(i) + " " + AnsiToUtf8(c.items[static_cast<std::size_t>(i)], codePage),
-                     boxEnd);
+          const std::string& item = c.items[static_cast<std::size_t>(i)];
+          canvas.Put(box.row + i, indent, mark + std::to_string(i) + " " + AnsiToUtf8(item, codePage), boxEnd);
         }
         break;
       }
