@@ -25,16 +25,21 @@
 
 namespace platform {
 
+// Where <windows.h> is included first (the Win32 implementation) these are
+// its macros, with the same values.
+#ifndef PSWIZB_BACK
 // Wizard buttons (PSWIZB_*), combined in SetWizardButtons.
 constexpr DWORD PSWIZB_BACK = 0x1;
 constexpr DWORD PSWIZB_NEXT = 0x2;
 constexpr DWORD PSWIZB_FINISH = 0x4;
-
+#endif
+#ifndef PSBTN_BACK
 // Buttons a page can press (PSBTN_*).
 constexpr int PSBTN_BACK = 0;
 constexpr int PSBTN_NEXT = 1;
 constexpr int PSBTN_FINISH = 2;
 constexpr int PSBTN_CANCEL = 5;
+#endif
 
 // The answers of the Back and Next handlers.
 constexpr std::intptr_t kMoveOn = 0;
