@@ -1,5 +1,6 @@
 // A simulated machine in a temporary folder, installed as the platform for
-// the length of a test.
+// the length of a test. Its wizard runs in the page host with nobody to
+// answer, as in an unattended winsim run without an answers file.
 #pragma once
 
 #include <stdlib.h>
@@ -13,6 +14,7 @@
 
 #include "platform/sim/machine.h"
 #include "platform/sim/sim_platform.h"
+#include "ui/headless/headless_host.h"
 
 namespace testing_support {
 
@@ -74,12 +76,15 @@ class TempMachine {
     if (!m_machine) throw std::runtime_error(error);
     m_platform = std::make_unique<sim::SimPlatform>(*m_machine, m_program);
     m_platform->Install();
+    m_host = std::make_unique<ui::HeadlessHost>(*m_platform);
+    m_platform->SetWizardHost(m_host.get());
   }
 
   std::filesystem::path m_folder;
   std::string m_program;
   std::optional<sim::Machine> m_machine;
   std::unique_ptr<sim::SimPlatform> m_platform;
+  std::unique_ptr<ui::HeadlessHost> m_host;
 };
 
 }  // namespace testing_support
