@@ -1,6 +1,6 @@
 # Tests that run this build's Windows programs under wine64, each Wine prefix
 # made fresh by its fixture and reporting the Windows version of the run:
-# the platform conformance suite and SETUP.EXE's smoke test, once as
+# the platform conformance suite, the page host and SETUP.EXE's smoke test, once as
 # Windows 98 and once as Windows NT 4. Label "wine" (ctest -L wine, or -LE
 # wine to leave them out). 32-bit programs cannot run here: only the x86_64
 # build has them.
@@ -26,4 +26,12 @@ foreach(version win98 nt40)
   set_tests_properties(wine_conformance_${version} PROPERTIES RESOURCE_LOCK wine_${version})
   # One Xvfb at a time: xvfb-run's choice of a free display is not atomic.
   set_tests_properties(wine_smoke_setup_${version} PROPERTIES RESOURCE_LOCK "wine_${version};xvfb")
+
+  # The page host on a real property sheet, with Xvfb as the display.
+  add_test(NAME wine_wizard_host_${version}
+           COMMAND xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp"
+                   ${wine_run} ${prefix} ${version} $<TARGET_FILE:wizard_host_tests>)
+  set_tests_properties(wine_wizard_host_${version} PROPERTIES
+                       FIXTURES_REQUIRED wine_${version} LABELS wine TIMEOUT 600
+                       RESOURCE_LOCK "wine_${version};xvfb")
 endforeach()

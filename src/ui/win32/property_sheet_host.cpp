@@ -5,6 +5,8 @@
 #include "ui/win32/property_sheet_host.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -48,18 +50,22 @@ class SheetRun {
   int Run() {
     const int count = m_sheet.GetPageCount();
     if (count <= 0) return 0;
-    std::vector<PROPSHEETPAGEA> records(static_cast<std::size_t>(count));
+    // The sheet steps through the page records by their own size, which is
+    // the first version's so that every system's property sheet takes them.
+    const std::size_t recordSize = PROPSHEETPAGEA_V1_SIZE;
+    std::vector<std::uint8_t> records(recordSize * static_cast<std::size_t>(count));
     for (int position = 0; position < count; ++position) {
       auto slot = std::make_unique<PageSlot>();
       slot->run = this;
       slot->page = &m_sheet.GetPage(position);
-      PROPSHEETPAGEA& record = records[static_cast<std::size_t>(position)];
-      record.dwSize = PROPSHEETPAGEA_V1_SIZE;
+      PROPSHEETPAGEA record{};
+      record.dwSize = static_cast<DWORD>(recordSize);
       record.dwFlags = PSP_DEFAULT;
       record.hInstance = m_resources;
       record.pszTemplate = MAKEINTRESOURCEA(slot->page->GetTemplateId());
       record.pfnDlgProc = PageDialogProc;
       record.lParam = reinterpret_cast<LPARAM>(slot.get());
+      std::memcpy(records.data() + recordSize * static_cast<std::size_t>(position), &record, recordSize);
       m_slots.push_back(std::move(slot));
     }
 
@@ -79,7 +85,7 @@ class SheetRun {
     header.pszCaption = caption.c_str();
     header.nPages = static_cast<UINT>(count);
     header.nStartPage = static_cast<UINT>(std::clamp(m_sheet.GetStartPage(), 0, count - 1));
-    header.ppsp = records.data();
+    header.ppsp = reinterpret_cast<LPCPROPSHEETPAGEA>(records.data());
     header.pfnCallback = SheetCallback;
     PropertySheetA(&header);
     return m_finished && !m_ending ? 1 : 0;
