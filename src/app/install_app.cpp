@@ -2,8 +2,17 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 
 #include "app/language_library.h"
+#include "components/choose_page.h"
+#include "language/language_page.h"
+#include "script/init_inst_page.h"
+#include "wizard/finish_page.h"
+#include "wizard/install_sheet.h"
+#include "wizard/progress_page.h"
+#include "wizard/readme_page.h"
+#include "wizard/type_path_page.h"
 #include "display/outside_libraries.h"
 #include "platform/platform.h"
 #include "script/script_line.h"
@@ -66,9 +75,35 @@ bool CInstallApp::StartUp() {
   return PrepareSetup(m_commandLine);
 }
 
+int CInstallApp::RunWizard(bool maintenance) {
+  CLanguagePage language;
+  CInitInstPage initInst;
+  CCustomPage custom;
+  CProgressPage progress;
+  CFinishPage finish;
+  if (maintenance) {
+    CChoosePage choose;
+    CInstallSheet sheet(IDS_CAPTION, nullptr, kMaintInitInstPage);
+    for (CWizardPage* page : std::initializer_list<CWizardPage*>{&language, &initInst, &choose, &custom, &progress, &finish}) {
+      sheet.AddPage(*page);
+    }
+    return sheet.DoModal();
+  }
+  CTypePathPage typePath;
+  CReadMePage readMe;
+  // One language on offer, or a caller that chose it, passes over the language page.
+  const bool languageChosen = m_context.GetLanguageCount() == 1 || !m_context.GetCallerCmd().empty();
+  CInstallSheet sheet(IDS_CAPTION, nullptr, languageChosen ? kFreshInitInstPage : kFreshLanguagePage);
+  for (CWizardPage* page :
+       std::initializer_list<CWizardPage*>{&language, &initInst, &typePath, &custom, &readMe, &progress, &finish}) {
+    sheet.AddPage(*page);
+  }
+  return sheet.DoModal();
+}
+
 bool CInstallApp::Run() {
   if (StartUp()) {
-    NotBuilt("source tree before the wizard");
+    HandleSourceTree(true);
     // The copy an earlier installation left in its setup folder maintains it.
     if (m_context.GetSetupPath() == m_context.GetSetupDir()) {
       m_wizard = Wizard::Maintenance;
@@ -81,7 +116,8 @@ bool CInstallApp::Run() {
     if (m_wizard == Wizard::FreshInstall && FindEarlierProduct()) {
       m_wizard = Wizard::None;
     } else {
-      NotBuilt(m_wizard == Wizard::Maintenance ? "maintenance wizard" : "fresh-install wizard");
+      RunWizard(m_wizard == Wizard::Maintenance);
+      if (m_components.DetectionPassedOver()) NotBuilt("recognising the display adapter");
     }
     if (m_hThunkLib != nullptr) {
       platform::Libraries().FreeLibrary(m_hThunkLib);
@@ -89,6 +125,6 @@ bool CInstallApp::Run() {
     }
     m_pReadMeText.reset();
   }
-  NotBuilt("source tree after the wizard");
+  HandleSourceTree(false);
   return false;
 }

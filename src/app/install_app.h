@@ -36,6 +36,14 @@ class CInstallApp {
   void ReadInstallRecord();
   // True when the maker's older utility product is installed (after saying so).
   bool FindEarlierProduct();
+  // Records the installation, or for a removal deletes the record and leaves
+  // the removal of the installed folder for the next start.
+  void WriteInstallRecord();
+  // Option W: the temporary source tree is removed at the next start (before
+  // the wizard) or once this program has ended (after it).
+  void HandleSourceTree(bool beforeWizard);
+  // The process runs as a member of the Administrators group.
+  static bool IsAdministrator();
 
   // The README of the chosen language, else "README.TXT", from the setup
   // folder; a missing or empty file keeps the text read before.
@@ -74,6 +82,8 @@ class CInstallApp {
 
  private:
   bool PrepareSetup(std::string_view commandLine);
+  // Runs the fresh-install or the maintenance wizard modally.
+  int RunWizard(bool maintenance);
   void NotBuilt(std::string step) { m_stepsNotBuilt.push_back(std::move(step)); }
 
   std::string m_commandLine;
@@ -100,6 +110,10 @@ CInstallApp& TheApp();
 // Message numbers of start-up.
 constexpr int MSG_LIBRARY_NOT_LOADED = 1087;
 constexpr int MSG_EARLIER_PRODUCT = 1159;
+
+// Starts a command as its own detached process and lets it go; a failure
+// to start is not reported.
+void StartDetached(const std::string& command);
 
 // "D:\SUB\SETUP.EXE" -> "D:\SUB": drive and folder without the trailing backslash.
 std::string SetupDirectoryOf(std::string_view modulePath);

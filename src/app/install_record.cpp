@@ -2,6 +2,8 @@
 #include <string>
 
 #include "app/install_app.h"
+#include "files/file_copy.h"
+#include "wizard/progress_page.h"
 #include "platform/platform.h"
 #include "script/text_compare.h"
 #include "wizard/message_box.h"
@@ -74,3 +76,102 @@ bool CInstallApp::FindEarlierProduct() {
     return true;
   }
 }
+
+namespace {
+
+constexpr std::string_view kRunOnceKey = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+constexpr std::string_view kSourceTreeValue = "RemoveSrcTree";
+
+std::string PendingRemovalValue(const CSetupContext& context) {
+  const std::string copy = context.GetSetupCopy();
+  return "Install" + (copy.empty() ? std::string() : "." + copy);
+}
+
+// GetShortPathNameA; the path as given when it has no short form.
+std::string ShortPath(const std::string& path) {
+  char buffer[MAX_PATH + 1] = {};
+  const platform::DWORD length = platform::Files().GetShortPathNameA(path.c_str(), buffer, sizeof buffer);
+  if (length == 0 || length >= sizeof buffer) return path;
+  return std::string(buffer, length);
+}
+
+std::string Upper(std::string text) {
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return text;
+}
+
+void ClearReadOnly(const std::string& path) {
+  platform::IFileSystem& files = platform::Files();
+  const platform::DWORD attributes = files.GetFileAttributesA(path);
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    files.SetFileAttributesA(path, attributes & ~static_cast<platform::DWORD>(FILE_ATTRIBUTE_READONLY));
+  }
+}
+
+}  // namespace
+
+void CInstallApp::WriteInstallRecord() {
+  const CSetupContext& c = m_context;
+  const std::string setupFolder = FormatSetupFolder(c.GetSetupPath(), c.GetDestDir());
+  if ((c.GetFlags() & SF_REMOVE) != 0) {
+    CRegistryKey(HKEY_LOCAL_MACHINE).DeleteTree(RecordKey(c));
+    // INST16 removes the installed folder at the next start; no blank
+    // stands between the option and the folder.
+    const std::string command = setupFolder + "\\INST16.EXE -R" + ShortPath(c.GetDestDir());
+    CRegistryKey runOnce(HKEY_LOCAL_MACHINE);
+    if (runOnce.Create(kRunOnceKey) != 0) runOnce.WriteString(PendingRemovalValue(c), command);
+    return;
+  }
+  // Installing again cancels a removal still waiting for the next start.
+  CRegistryKey runOnce(HKEY_LOCAL_MACHINE);
+  if (runOnce.Open(kRunOnceKey)) runOnce.DeleteValue(PendingRemovalValue(c));
+  CRegistryKey record(HKEY_LOCAL_MACHINE);
+  if (record.Create(RecordKey(c)) == 0) return;
+  record.WriteString("Destination Dir", c.GetDestDir());
+  record.WriteString("Setup Path", setupFolder);
+  record.WriteString("Install From", c.GetInstallFrom());
+  record.WriteString("Language", c.GetLanguageCode());
+}
+
+void CInstallApp::HandleSourceTree(bool beforeWizard) {
+  const CSetupContext& c = m_context;
+  const std::string name = c.GetSourceTreeName();
+  if (name.empty()) return;
+  const std::string setupDir = c.GetSetupDir();
+
+  // The tree holds INST16.EXE itself: a copy beside it is what runs.
+  CFileRecord copy;
+  copy.m_strSourceDir = setupDir;
+  copy.m_strSourceName = "INST16.EXE";
+  copy.m_strDestDir = setupDir;
+  copy.m_strDestName = "$INST16.EXE";
+  CopyFile(copy, 0);
+  const std::string program = platform::System().GetModuleFileNameA();
+  ClearReadOnly(setupDir + "\\$INST16.EXE");
+  ClearReadOnly(program);
+
+  std::string path = Upper(program);
+  std::size_t found = path.find(name);
+  if (found == std::string::npos) {
+    path = Upper(ShortPath(program));
+    found = path.find(name);
+  }
+  if (found == std::string::npos) return;
+  const std::size_t closing = found + name.size() - 1;  // the name's closing backslash
+  const std::string root = path.substr(0, closing);
+  const std::string rest = path.substr(closing);
+
+  CRegistryKey runOnce(HKEY_LOCAL_MACHINE);
+  if (beforeWizard) {
+    // Should the wizard restart the computer, Windows removes the tree then.
+    const std::string command = setupDir + "\\$INST16 " + " /w" + ShortPath(root);
+    if (runOnce.Create(kRunOnceKey) != 0) runOnce.WriteString(kSourceTreeValue, command);
+    return;
+  }
+  if (runOnce.Open(kRunOnceKey)) runOnce.DeleteValue(kSourceTreeValue);
+  StartDetached(setupDir + "\\$INST16 /f" + rest + " /w" + ShortPath(root));
+}
+
+bool CInstallApp::IsAdministrator() { return platform::System().IsAdministratorToken() != 0; }

@@ -6,17 +6,12 @@
 #include "app/install_app.h"
 #include "platform/platform.h"
 
-namespace {
-
-// Starts a command as its own detached process and lets it go.
 void StartDetached(const std::string& command) {
   platform::PROCESS_INFORMATION info;
   if (!platform::Processes().CreateProcessA(command, DETACHED_PROCESS, info)) return;
   platform::Processes().CloseHandle(info.hProcess);
   platform::Processes().CloseHandle(info.hThread);
 }
-
-}  // namespace
 
 void CInstallApp::LoadReadMe() {
   const std::string folder = m_context.GetSetupDir();

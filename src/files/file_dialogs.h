@@ -4,6 +4,8 @@
 // provides dialogs, the quiet answers apply.
 #pragma once
 
+#include <string_view>
+
 #include "files/file_record.h"
 
 // Results of the questions.
@@ -12,6 +14,8 @@ constexpr int kDialogCancel = 2;        // cancel the installation
 constexpr int kDialogSkipFile = 1024;   // skip this file
 constexpr int kDialogKeepExisting = 1;  // version conflict: keep the existing file
 constexpr int kDialogReplace = 2;       // version conflict: replace it
+constexpr int kLicenseAccepted = 1;
+constexpr int kLicenseDeclined = 2;
 
 class IFileDialogs {
  public:
@@ -23,6 +27,9 @@ class IFileDialogs {
   virtual int AskSourceFile(CFileRecord& record) = 0;
   // The destination holds a file of another version: kDialogKeepExisting or kDialogReplace.
   virtual int AskVersionConflict(const CFileRecord& record) = 0;
+  // A component's licence agreement: kLicenseAccepted or kLicenseDeclined.
+  // Until the licence dialog exists, agreements are taken as accepted.
+  virtual int AskLicense(std::string_view /*title*/, std::string_view /*text*/) { return kLicenseAccepted; }
 };
 
 // The answers given when no message box may be shown.

@@ -31,6 +31,17 @@ class ISystemInfo {
   virtual UINT GetWindowsDirectoryA(char* buffer, UINT size) = 0;
   virtual UINT GetSystemDirectoryA(char* buffer, UINT size) = 0;
 
+  // Whether the process token holds the built-in Administrators group
+  // (OpenProcessToken, GetTokenInformation with TokenGroups, EqualSid with
+  // the NT authority's 32/544 identifier); FALSE when the token cannot be read.
+  virtual BOOL IsAdministratorToken() = 0;
+  // Enables SeShutdownPrivilege in the process token (OpenProcessToken,
+  // LookupPrivilegeValueA, AdjustTokenPrivileges): the result of the last call.
+  virtual BOOL EnableShutdownPrivilege() = 0;
+  // InitiateSystemShutdownA on the local computer.
+  virtual BOOL InitiateSystemShutdownA(const char* message, DWORD timeout, BOOL forceAppsClosed,
+                                       BOOL rebootAfterShutdown) = 0;
+
   // GetLastError: the error code of the last call that failed.
   virtual DWORD GetLastError() = 0;
 };

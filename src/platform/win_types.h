@@ -287,11 +287,20 @@ inline HKEY PredefinedKey(std::uint32_t value) {
 #ifndef ERROR_POSSIBLE_DEADLOCK
 #define ERROR_POSSIBLE_DEADLOCK 1131L
 #endif
+#ifndef FALSE
+#define FALSE 0
+#endif
+#ifndef TRUE
+#define TRUE 1
+#endif
 #ifndef SW_HIDE
 #define SW_HIDE 0
 #endif
 #ifndef SW_SHOWNORMAL
 #define SW_SHOWNORMAL 1
+#endif
+#ifndef SW_RESTORE
+#define SW_RESTORE 9
 #endif
 #ifndef SW_SHOW
 #define SW_SHOW 5

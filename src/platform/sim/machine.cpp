@@ -294,6 +294,8 @@ std::optional<Machine> Machine::Open(const fs::path& dir, std::string& error) {
       error = std::string("machine.ini: ") + key + " must be 0 or 1, not '" + *value + "'";
       return std::nullopt;
     }
+    // A machine.ini without the line keeps the administrator of a new machine.
+    if (std::string_view(key) == "Administrator") m.m_administrator = value ? flag : true;
   }
 
   m.m_registry = SimRegistry::Load(m.m_dir / "registry.reg", m.IsNT(), error);

@@ -52,6 +52,8 @@ class Machine {
   const std::filesystem::path& Folder() const { return m_dir; }
   OsKind Os() const { return m_os; }
   bool IsNT() const { return m_os == OsKind::NT4 || m_os == OsKind::NT5; }
+  // The user runs programs as a member of the Administrators group.
+  bool IsAdministrator() const { return m_administrator; }
   const std::string& Locale() const { return m_locale; }
   platform::UINT CodePage() const { return m_codePage; }
   const std::string& WindowsDir() const { return m_windowsDir; }
@@ -94,6 +96,7 @@ class Machine {
  private:
   std::filesystem::path m_dir;
   OsKind m_os = OsKind::Win98;
+  bool m_administrator = true;
   std::string m_locale = "ENU";
   platform::UINT m_codePage = 1252;
   std::string m_windowsDir = "C:\\WINDOWS";

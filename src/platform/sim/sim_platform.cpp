@@ -133,6 +133,27 @@ void SimPlatform::Install() {
   m_installed = true;
 }
 
+platform::BOOL SimPlatform::IsAdministratorToken() { return m_machine.IsAdministrator() ? TRUE : FALSE; }
+
+platform::BOOL SimPlatform::EnableShutdownPrivilege() {
+  // Every user of a workstation holds the privilege; tokens exist on every
+  // system the machine can be (as Wine gives them on any version).
+  return TRUE;
+}
+
+platform::BOOL SimPlatform::InitiateSystemShutdownA(const char* message, platform::DWORD timeout,
+                                                    platform::BOOL forceAppsClosed, platform::BOOL rebootAfterShutdown) {
+  if (!m_machine.IsNT()) {
+    m_lastError = ERROR_CALL_NOT_IMPLEMENTED;
+    return FALSE;
+  }
+  std::string line = rebootAfterShutdown ? "restart request: shut down and restart" : "restart request: shut down";
+  line += " (timeout " + std::to_string(timeout) + (forceAppsClosed ? ", forced" : "") + ")";
+  if (message != nullptr && *message != '\0') line += std::string(" \"") + message + "\"";
+  m_machine.AppendEvent(line);
+  return TRUE;
+}
+
 void SimPlatform::SetWizardHost(platform::IWizardHost* host) {
   m_wizardHost = host;
   if (!m_installed) return;

@@ -47,6 +47,10 @@ class SimPlatform final : public platform::ISystemInfo,
   int GetLocaleInfoA(platform::DWORD lcType, char* buffer, int size) override;
   platform::UINT GetWindowsDirectoryA(char* buffer, platform::UINT size) override;
   platform::UINT GetSystemDirectoryA(char* buffer, platform::UINT size) override;
+  platform::BOOL IsAdministratorToken() override;
+  platform::BOOL EnableShutdownPrivilege() override;
+  platform::BOOL InitiateSystemShutdownA(const char* message, platform::DWORD timeout, platform::BOOL forceAppsClosed,
+                                         platform::BOOL rebootAfterShutdown) override;
   platform::DWORD GetLastError() override;
 
   // IFileSystem

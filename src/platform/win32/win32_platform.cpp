@@ -91,6 +91,50 @@ platform::UINT Win32Platform::GetSystemDirectoryA(char* buffer, platform::UINT s
   return ::GetSystemDirectoryA(buffer, size);
 }
 
+platform::BOOL Win32Platform::IsAdministratorToken() {
+  HANDLE token = nullptr;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_READ, &token)) return FALSE;
+  // The groups of a token fit a fixed buffer; a token with more is not read.
+  alignas(TOKEN_GROUPS) unsigned char buffer[1024];
+  DWORD size = 0;
+  const BOOL read = ::GetTokenInformation(token, TokenGroups, buffer, sizeof buffer, &size);
+  ::CloseHandle(token);
+  if (!read) return FALSE;
+  SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
+  PSID administrators = nullptr;
+  if (!::AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0,
+                                  0, 0, &administrators)) {
+    return FALSE;
+  }
+  const auto* groups = reinterpret_cast<const TOKEN_GROUPS*>(buffer);
+  BOOL found = FALSE;
+  for (DWORD i = 0; i < groups->GroupCount && !found; ++i) {
+    if (::EqualSid(groups->Groups[i].Sid, administrators)) found = TRUE;
+  }
+  ::FreeSid(administrators);
+  return found;
+}
+
+platform::BOOL Win32Platform::EnableShutdownPrivilege() {
+  HANDLE token = nullptr;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) return FALSE;
+  TOKEN_PRIVILEGES privileges{};
+  BOOL result = ::LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privileges.Privileges[0].Luid);
+  if (result) {
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    result = ::AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
+  }
+  ::CloseHandle(token);
+  return result;
+}
+
+platform::BOOL Win32Platform::InitiateSystemShutdownA(const char* message, platform::DWORD timeout,
+                                                      platform::BOOL forceAppsClosed,
+                                                      platform::BOOL rebootAfterShutdown) {
+  return ::InitiateSystemShutdownA(nullptr, const_cast<char*>(message), timeout, forceAppsClosed, rebootAfterShutdown);
+}
+
 int Win32Platform::GetLocaleInfoA(platform::DWORD lcType, char* buffer, int size) {
   return ::GetLocaleInfoA(LOCALE_USER_DEFAULT, lcType, buffer, size);
 }

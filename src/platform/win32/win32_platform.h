@@ -33,6 +33,10 @@ class Win32Platform final : public platform::ISystemInfo,
   platform::UINT GetWindowsDirectoryA(char* buffer, platform::UINT size) override;
   platform::UINT GetSystemDirectoryA(char* buffer, platform::UINT size) override;
   int GetLocaleInfoA(platform::DWORD lcType, char* buffer, int size) override;
+  platform::BOOL IsAdministratorToken() override;
+  platform::BOOL EnableShutdownPrivilege() override;
+  platform::BOOL InitiateSystemShutdownA(const char* message, platform::DWORD timeout, platform::BOOL forceAppsClosed,
+                                         platform::BOOL rebootAfterShutdown) override;
   platform::DWORD GetLastError() override;
 
   platform::DWORD ReadWholeFile(std::string_view path, std::vector<char>& content) override;

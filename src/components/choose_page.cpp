@@ -1,0 +1,72 @@
+#include "components/choose_page.h"
+
+#include "app/install_app.h"
+#include "resource_ids.h"
+#include "wizard/install_sheet.h"
+
+CChoosePage::CChoosePage() : CWizardPage(IDD_CHOOSE_PAGE) {}
+
+bool CChoosePage::OnCreatePage() {
+  SetItemString(IDC_CHOOSE_HEADING, IDS_CHOOSE_HEADING);
+  SetItemString(IDC_CHOOSE_MODIFY_TEXT, IDS_CHOOSE_MODIFY_TEXT);
+  SetItemString(IDC_CHOOSE_REINSTALL_TEXT, IDS_CHOOSE_REINSTALL_TEXT);
+  SetItemString(IDC_CHOOSE_REMOVE_TEXT, IDS_CHOOSE_REMOVE_TEXT);
+  Window().SetPictureButton(IDC_CHOOSE_MODIFY, IDB_MODIFY, IDB_MODIFY_DOWN, IDB_MODIFY_FOCUS);
+  Window().SetPictureButton(IDC_CHOOSE_REINSTALL, IDB_REINSTALL, IDB_REINSTALL_DOWN, IDB_REINSTALL_FOCUS);
+  Window().SetPictureButton(IDC_CHOOSE_REMOVE, IDB_REMOVE, IDB_REMOVE_DOWN, IDB_REMOVE_FOCUS);
+  Window().SetPictureButton(IDC_README_BUTTON, IDB_README, IDB_README_DOWN, IDB_README_FOCUS);
+  return true;
+}
+
+void CChoosePage::OnSetActive() {
+  m_pSheet->SetWizardButtons(platform::PSWIZB_NEXT);
+  Window().ShowItem(IDC_README_BUTTON, !TheApp().GetReadMePath().empty());
+}
+
+void CChoosePage::Choose(std::uint32_t choice) {
+  CSetupContext& context = TheApp().GetContext();
+  context.SetFlags((context.GetFlags() & ~SF_MAINTENANCE_MASK) | choice);
+  TheApp().GetComponents().ApplySetupType(choice);
+  m_pSheet->SetActivePage(choice == SF_CHANGE_COMPONENTS ? kMaintCustomPage : kMaintProgressPage);
+}
+
+void CChoosePage::OnCommand(int controlId) {
+  switch (controlId) {
+    case IDC_CHOOSE_MODIFY: Choose(SF_CHANGE_COMPONENTS); break;
+    case IDC_CHOOSE_REINSTALL: Choose(SF_INSTALL_AGAIN); break;
+    case IDC_CHOOSE_REMOVE: Choose(SF_REMOVE); break;
+    case IDC_README_BUTTON: TheApp().ShowReadMe(); break;
+    default: break;
+  }
+}
+
+std::intptr_t CChoosePage::OnWizardNext() {
+  Choose(SF_INSTALL_AGAIN);
+  return platform::kStay;
+}
+
+CCustomPage::CCustomPage() : CWizardPage(IDD_CUSTOM_PAGE) {}
+
+bool CCustomPage::OnCreatePage() {
+  SetItemString(IDC_COMPONENTS_LABEL, IDS_COMPONENTS_LABEL);
+  SetItemString(IDC_DESCRIPTION_LABEL, IDS_DESCRIPTION_LABEL);
+  SetItemString(IDC_SPACE_REQUIRED_LABEL, IDS_SPACE_REQUIRED_LABEL);
+  SetItemString(IDC_SPACE_AVAILABLE_LABEL, IDS_SPACE_AVAILABLE_LABEL);
+  return true;
+}
+
+void CCustomPage::OnSetActive() { m_pSheet->SetWizardButtons(platform::PSWIZB_BACK | platform::PSWIZB_NEXT); }
+
+namespace {
+bool Maintenance() { return (TheApp().GetContext().GetFlags() & SF_MAINTENANCE_WIZARD) != 0; }
+}  // namespace
+
+std::intptr_t CCustomPage::OnWizardBack() {
+  m_pSheet->SetActivePage(Maintenance() ? kMaintChoosePage : kFreshTypePathPage);
+  return platform::kStay;
+}
+
+std::intptr_t CCustomPage::OnWizardNext() {
+  m_pSheet->SetActivePage(Maintenance() ? kMaintProgressPage : kFreshReadMePage);
+  return platform::kStay;
+}

@@ -1,0 +1,66 @@
+#include "wizard/install_sheet.h"
+
+#include "app/install_app.h"
+#include "platform/platform.h"
+#include "resource_ids.h"
+#include "wizard/message_box.h"
+#include "wizard/wizard_page.h"
+
+CInstallSheet::CInstallSheet(platform::UINT captionId, platform::HWND, int startPage)
+    : m_nCaptionId(captionId), m_nStartPage(startPage) {}
+
+void CInstallSheet::AddPage(CWizardPage& page) {
+  page.SetSheet(this);
+  m_pages.push_back(&page);
+}
+
+int CInstallSheet::DoModal() {
+  const int result = platform::WizardHost().RunWizard(*this);
+  m_pWindow = nullptr;
+  return result;
+}
+
+platform::UINT CInstallSheet::GetIconId() const { return IDI_WIZARD; }
+
+platform::IWizardPage& CInstallSheet::GetPage(int position) { return *m_pages.at(static_cast<std::size_t>(position)); }
+
+void CInstallSheet::SetActivePage(int position) {
+  if (m_pWindow != nullptr && position >= 0 && position < GetPageCount()) m_pWindow->SetActivePage(position);
+}
+
+void CInstallSheet::SetWizardButtons(platform::DWORD buttons) {
+  if (m_pWindow != nullptr) m_pWindow->SetWizardButtons(buttons);
+}
+
+void CInstallSheet::PressButton(int button) {
+  if (m_pWindow != nullptr) m_pWindow->PressButton(button);
+}
+
+void CInstallSheet::SetButtonTexts() {
+  if (m_pWindow == nullptr) return;
+  CMessageText text;
+  m_pWindow->SetButtonText(platform::kSheetCancel, text.LoadText(IDS_CANCEL));
+  m_pWindow->SetButtonText(platform::kSheetBack, text.LoadText(IDS_BACK));
+  m_pWindow->SetButtonText(platform::kSheetNext, text.LoadText(IDS_NEXT));
+  m_pWindow->SetButtonText(platform::kSheetFinish, text.LoadText(IDS_FINISH));
+}
+
+void CInstallSheet::OnCreate(platform::ISheetWindow& window) {
+  m_pWindow = &window;
+  SetButtonTexts();
+  // Hidden mode keeps an ordinary, enabled window, only off screen.
+  if ((TheApp().GetContext().GetFlags() & SF_HIDDEN) != 0) {
+    window.MoveWindow(kHiddenSheetX, kHiddenSheetY, kHiddenSheetSize, kHiddenSheetSize);
+  }
+}
+
+void CInstallSheet::GetLogoBitmaps(int baseUnitX, platform::UINT& image, platform::UINT& mask) const {
+  // Large fonts have a wider dialog base unit and a larger logo.
+  if (baseUnitX > 8) {
+    image = IDB_LOGO_LARGE;
+    mask = IDB_LOGO_LARGE_MASK;
+  } else {
+    image = IDB_LOGO;
+    mask = IDB_LOGO_MASK;
+  }
+}

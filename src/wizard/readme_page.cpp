@@ -1,0 +1,50 @@
+#include "wizard/readme_page.h"
+
+#include "app/install_app.h"
+#include "resource_ids.h"
+#include "wizard/install_sheet.h"
+
+namespace {
+const char* ReadMeText() {
+  const char* text = TheApp().GetReadMeText();
+  return text != nullptr ? text : "";
+}
+}  // namespace
+
+CReadMePage::CReadMePage() : CWizardPage(IDD_README_PAGE) {}
+
+bool CReadMePage::OnCreatePage() {
+  m_pText = ReadMeText();
+  Window().SetPictureButton(IDC_README_BUTTON, IDB_README, IDB_README_DOWN, IDB_README_FOCUS);
+  if ((TheApp().GetContext().GetFlags() & SF_UNATTENDED) != 0) Window().SetTimer(kPageTimer, kPageTimerDelay);
+  return true;
+}
+
+void CReadMePage::OnSetActive() {
+  m_pText = ReadMeText();
+  Window().SetItemText(IDC_README_TEXT, m_pText);
+  m_pSheet->SetWizardButtons(platform::PSWIZB_BACK | platform::PSWIZB_NEXT);
+  SetItemString(IDC_README_CAPTION, IDS_README_CAPTION);
+  Window().ShowItem(IDC_README_BUTTON, !TheApp().GetReadMePath().empty());
+}
+
+std::intptr_t CReadMePage::OnWizardBack() {
+  const bool custom = (TheApp().GetContext().GetFlags() & SF_TYPE_CUSTOM) != 0;
+  m_pSheet->SetActivePage(custom ? kFreshCustomPage : kFreshTypePathPage);
+  return platform::kStay;
+}
+
+std::intptr_t CReadMePage::OnWizardNext() {
+  m_pSheet->SetActivePage(kFreshProgressPage);
+  return platform::kStay;
+}
+
+void CReadMePage::OnCommand(int controlId) {
+  if (controlId == IDC_README_BUTTON) TheApp().ShowReadMe();
+}
+
+void CReadMePage::OnTimer(platform::UINT_PTR id) {
+  if (id != kPageTimer) return;
+  Window().KillTimer(kPageTimer);
+  m_pSheet->PressButton(platform::PSBTN_NEXT);
+}

@@ -1,0 +1,88 @@
+#include "wizard/type_path_page.h"
+
+#include "app/install_app.h"
+#include "resource_ids.h"
+#include "wizard/install_sheet.h"
+
+CTypePathPage::CTypePathPage() : CWizardPage(IDD_TYPE_PATH_PAGE) {}
+
+bool CTypePathPage::OnCreatePage() {
+  m_strDestination = TheApp().GetContext().GetDestDir();
+  Window().SetPictureButton(IDC_TYPE_MINIMAL, IDB_TYPE_MINIMAL, IDB_TYPE_MINIMAL_DOWN, IDB_TYPE_MINIMAL_FOCUS);
+  Window().SetPictureButton(IDC_TYPE_TYPICAL, IDB_TYPE_TYPICAL, IDB_TYPE_TYPICAL_DOWN, IDB_TYPE_TYPICAL_FOCUS);
+  Window().SetPictureButton(IDC_TYPE_CUSTOM, IDB_TYPE_CUSTOM, IDB_TYPE_CUSTOM_DOWN, IDB_TYPE_CUSTOM_FOCUS);
+  if ((TheApp().GetContext().GetFlags() & SF_UNATTENDED) != 0) Window().SetTimer(kPageTimer, kPageTimerDelay);
+  return true;
+}
+
+void CTypePathPage::OnSetActive() {
+  const CSetupContext& context = TheApp().GetContext();
+  const bool noWayBack = context.GetLanguageCount() == 1 && context.GetCallerCmd().empty();
+  m_pSheet->SetWizardButtons(noWayBack ? platform::PSWIZB_NEXT : platform::PSWIZB_BACK | platform::PSWIZB_NEXT);
+  Window().SetItemText(IDC_DEST_DIR, m_strDestination);
+  SetItemString(IDC_TYPE_HEADING, IDS_TYPE_HEADING);
+  SetItemString(IDC_DEST_DIR_LABEL, IDS_DEST_DIR_LABEL);
+  SetItemString(IDC_TYPE_MINIMAL_TEXT, IDS_TYPE_MINIMAL_TEXT);
+  SetItemString(IDC_TYPE_TYPICAL_TEXT, IDS_TYPE_TYPICAL_TEXT);
+  SetItemString(IDC_TYPE_CUSTOM_TEXT, IDS_TYPE_CUSTOM_TEXT);
+  SetItemString(IDC_BROWSE, IDS_BROWSE);
+}
+
+void CTypePathPage::ApplyType(std::uint32_t type) {
+  CSetupContext& context = TheApp().GetContext();
+  context.SetFlags((context.GetFlags() & ~SF_TYPE_MASK) | type);
+  TheApp().GetComponents().ApplySetupType(type);
+  m_pSheet->SetActivePage(type == SF_TYPE_CUSTOM ? kFreshCustomPage : kFreshReadMePage);
+}
+
+void CTypePathPage::ChooseSetupType(std::uint32_t type) {
+  // Taken as typed: an unusable folder fails when the run creates it.
+  m_strDestination = Window().GetItemText(IDC_DEST_DIR);
+  TheApp().GetContext().SetDestDir(m_strDestination);
+  ApplyType(type);
+}
+
+void CTypePathPage::OnCommand(int controlId) {
+  switch (controlId) {
+    case IDC_TYPE_MINIMAL: ChooseSetupType(SF_TYPE_FIRST); break;
+    case IDC_TYPE_TYPICAL: ChooseSetupType(SF_TYPE_SECOND); break;
+    case IDC_TYPE_CUSTOM: ChooseSetupType(SF_TYPE_CUSTOM); break;
+    case IDC_BROWSE: {
+      std::string folder;
+      if (Window().BrowseForFolder(folder)) {
+        m_strDestination = folder;
+        Window().SetItemText(IDC_DEST_DIR, m_strDestination);
+      }
+      break;
+    }
+    default: break;
+  }
+}
+
+std::intptr_t CTypePathPage::OnWizardNext() {
+  ChooseSetupType(SF_TYPE_SECOND);
+  return platform::kStay;
+}
+
+std::intptr_t CTypePathPage::OnWizardBack() {
+  CInstallApp& app = TheApp();
+  if (app.GetContext().GetCallerCmd().empty()) {
+    m_pSheet->SetActivePage(kFreshLanguagePage);
+  } else {
+    // The caller takes over again in the chosen language.
+    app.StartCaller();
+    m_pSheet->PressButton(platform::PSBTN_CANCEL);
+  }
+  return platform::kStay;
+}
+
+void CTypePathPage::OnTimer(platform::UINT_PTR id) {
+  if (id != kPageTimer) return;
+  Window().KillTimer(kPageTimer);
+  if ((TheApp().GetContext().GetFlags() & SF_TYPE_SECOND) != 0) {
+    m_pSheet->PressButton(platform::PSBTN_NEXT);
+  } else {
+    // The destination stays as the setup context holds it.
+    ApplyType(SF_TYPE_FIRST);
+  }
+}
