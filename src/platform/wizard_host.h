@@ -23,31 +23,23 @@
 
 #include "platform/win_types.h"
 
-// Wizard buttons, combined in SetWizardButtons, and the buttons a page can
-// press: guarded so that <windows.h>, when present, supplies them.
+namespace platform {
+
+// Where <windows.h> is included first (the Win32 implementation) these are
+// its macros, with the same values.
 #ifndef PSWIZB_BACK
-#define PSWIZB_BACK 0x00000001
-#endif
-#ifndef PSWIZB_NEXT
-#define PSWIZB_NEXT 0x00000002
-#endif
-#ifndef PSWIZB_FINISH
-#define PSWIZB_FINISH 0x00000004
+// Wizard buttons (PSWIZB_*), combined in SetWizardButtons.
+constexpr DWORD PSWIZB_BACK = 0x1;
+constexpr DWORD PSWIZB_NEXT = 0x2;
+constexpr DWORD PSWIZB_FINISH = 0x4;
 #endif
 #ifndef PSBTN_BACK
-#define PSBTN_BACK 0
+// Buttons a page can press (PSBTN_*).
+constexpr int PSBTN_BACK = 0;
+constexpr int PSBTN_NEXT = 1;
+constexpr int PSBTN_FINISH = 2;
+constexpr int PSBTN_CANCEL = 5;
 #endif
-#ifndef PSBTN_NEXT
-#define PSBTN_NEXT 1
-#endif
-#ifndef PSBTN_FINISH
-#define PSBTN_FINISH 2
-#endif
-#ifndef PSBTN_CANCEL
-#define PSBTN_CANCEL 5
-#endif
-
-namespace platform {
 
 // The answers of the Back and Next handlers.
 constexpr std::intptr_t kMoveOn = 0;
