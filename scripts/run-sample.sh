@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The main job: builds the Linux program and the sample distribution, makes a
-# simulated Windows machine (Windows 98 unless --os says otherwise), puts the
-# distribution on its drive D as a CD, prints the plan of the installation and
-# runs the setup program from there, unattended unless options are given.
+# fresh simulated Windows machine (Windows 98 unless --os says otherwise), puts
+# the distribution on its drive D as a CD and installs it from there: through
+# the terminal wizard when a person is at the terminal, unattended (/S)
+# otherwise or when options are given. Then it prints what the installation
+# changed: files, registry, INI lines, shortcuts, next-start operations.
 #   scripts/run-sample.sh [--os win95|win98|nt4|nt5] [SETUP OPTIONS...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -13,12 +15,11 @@ cmake --build --preset linux --target winsim sample_distribution
 os=win98
 if [ "${1:-}" = "--os" ]; then os=$2; shift 2; fi
 options=("$@")
-[ ${#options[@]} -gt 0 ] || options=(/M)
+if [ ${#options[@]} -eq 0 ] && ! [ -t 0 ]; then options=(/S); fi
 
 winsim=./build/linux/tools/winsim/winsim
 machine=build/sample-machine
 rm -rf "$machine"
 "$winsim" new "$machine" --os "$os"
 "$winsim" insert "$machine" build/linux/sample
-"$winsim" plan "$machine" 'D:\SETUP.EXE' "${options[@]}"
-"$winsim" run "$machine" 'D:\SETUP.EXE' "${options[@]}"
+"$winsim" run "$machine" 'D:\SETUP.EXE' "${options[@]}" --changes
