@@ -28,8 +28,8 @@ fi
 if [ "$status" -ne 0 ]; then
   echo "SETUP.EXE /M ended with status $status"; cat "$log"; exit 1
 fi
-if ! grep -q "step not built: fresh-install wizard" "$log"; then
-  echo "SETUP.EXE /M did not reach the choice of the wizard:"; cat "$log"; exit 1
+if grep -q "step not built: .*wizard" "$log"; then
+  echo "SETUP.EXE /M did not run the wizard:"; cat "$log"; exit 1
 fi
 grep -o "step not built: [^\\\"]*" "$log" | sed 's/\\n$//' | sort -u
-echo "SETUP.EXE /M as $version: start-up ran and the program ended"
+echo "SETUP.EXE /M as $version: start-up and the hidden wizard ran and the program ended"

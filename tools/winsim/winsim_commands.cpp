@@ -8,6 +8,7 @@
 #include <ostream>
 
 #include "answers.h"
+#include "changes.h"
 #include "plan.h"
 #include "app/install_app.h"
 #include "platform/sim/config_file.h"
@@ -22,7 +23,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: winsim new DIR [--os win95|win98|nt4|nt5] [--locale CODE]\n"
-    "       winsim run DIR PROGRAM [OPTIONS...] [--answers FILE]\n"
+    "       winsim run DIR PROGRAM [OPTIONS...] [--answers FILE] [--changes]\n"
     "       winsim reg DIR [KEY]\n"
     "       winsim insert DIR FOLDER [--drive D]\n"
     "       winsim plan DIR PROGRAM [OPTIONS...] [--type TYPE] [--json]\n"
@@ -106,8 +107,12 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     return 2;
   }
   std::string commandLine, answersPath;
-  bool unattended = false;
+  bool unattended = false, changes = false;
   for (std::size_t i = 3; i < args.size(); ++i) {
+    if (args[i] == "--changes") {
+      changes = true;
+      continue;
+    }
     if (args[i] == "--answers") {
       if (i + 1 == args.size()) {
         err << "winsim: --answers needs a file\n";
@@ -135,6 +140,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   }
   std::error_code ec;
   const auto eventsBefore = std::filesystem::file_size(machine->Folder() / "events.log", ec);
+  std::optional<MachineSnapshot> before;
+  if (changes) before = TakeSnapshot(machine->Folder());
   {
     sim::SimPlatform platform(*machine, program);
     platform.Install();
@@ -172,6 +179,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   std::string line;
   out << "events\n";
   while (std::getline(events, line)) out << "  " << line << "\n";
+  if (before) PrintChanges(*before, TakeSnapshot(machine->Folder()), out);
   return 0;
 }
 

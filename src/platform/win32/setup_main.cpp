@@ -6,9 +6,12 @@
 
 #include "app/install_app.h"
 #include "platform/win32/win32_platform.h"
+#include "ui/win32/property_sheet_host.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
   win32::Win32Platform platform;
+  win32ui::PropertySheetHost wizardHost;
+  platform.SetWizardHost(&wizardHost);
   platform.Install();
   CInstallApp app(commandLine != nullptr ? commandLine : "");
   app.Run();

@@ -43,8 +43,17 @@ void Win32Platform::Install() {
   platform::Platform interfaces{this, this, this, this, this, this, &m_profiles, &m_processes};
   interfaces.shellLinks = &m_shellLinks;
   interfaces.versions = this;
+  interfaces.wizard = m_wizardHost;
   m_previous = platform::Install(interfaces);
   m_installed = true;
+}
+
+void Win32Platform::SetWizardHost(platform::IWizardHost* host) {
+  m_wizardHost = host;
+  if (!m_installed) return;
+  platform::Platform interfaces = platform::Install(m_previous);
+  interfaces.wizard = host;
+  platform::Install(interfaces);
 }
 
 platform::BOOL Win32Platform::GetVersionExA(platform::OSVERSIONINFOA& info) {

@@ -23,6 +23,9 @@ class Win32Platform final : public platform::ISystemInfo,
   Win32Platform& operator=(const Win32Platform&) = delete;
 
   void Install();
+  // The page host the program's wizard runs in (owned by the caller; it
+  // must outlive the run), or nullptr.
+  void SetWizardHost(platform::IWizardHost* host);
 
   platform::BOOL GetVersionExA(platform::OSVERSIONINFOA& info) override;
   std::string GetModuleFileNameA() override;
@@ -93,6 +96,7 @@ class Win32Platform final : public platform::ISystemInfo,
   Win32ProfileFiles m_profiles;
   Win32Processes m_processes;
   Win32ShellLinks m_shellLinks;
+  platform::IWizardHost* m_wizardHost = nullptr;
   bool m_installed = false;
   platform::Platform m_previous;
 };

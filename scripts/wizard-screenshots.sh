@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# Pictures of the wizard for a person to look at: SETUP.EXE of the mingw64
+# build runs the sample distribution interactively under Wine, on an Xvfb
+# display, in a fresh Wine prefix; the script presses Next through the
+# fresh-install wizard (typical setup, accepting the licence, Cancel on the
+# finish page) and saves a PNG of each page it passes into the folder.
+#   scripts/wizard-screenshots.sh [--os win98|nt40] [FOLDER]
+# FOLDER defaults to build/wizard-screenshots. Builds what is missing.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+self=$PWD/scripts/wizard-screenshots.sh
+version=win98
+if [ "${1:-}" = "--os" ]; then version=${2:?--os win98 or nt40}; shift 2; fi
+out=$(mkdir -p "${1:-build/wizard-screenshots}" && cd "${1:-build/wizard-screenshots}" && pwd)
+build=$PWD/build/mingw64
+work=$build/screenshots-$version
+prefix=$work/wineprefix
+
+if [ "${WIZARD_SCREENSHOTS_DRIVE:-}" != 1 ]; then
+  scripts/install-deps.sh
+  [ -f "$build/build.ninja" ] || cmake --preset mingw64
+  cmake --build --preset mingw64 --target setup_exe sample_distribution thunk32 setup32 inst16
+  rm -rf "$work"
+  mkdir -p "$work/cd"
+  cp -r "$build/sample/." "$work/cd/"
+  cp "$build/src/_THUNK32.DLL" "$build/src/SETUP32.DLL" "$work/cd/"
+  scripts/wine-run.sh --fresh "$prefix" "$version"
+  ln -s "$work/cd" "$prefix/dosdevices/d:"
+  rm -f "$out"/*.png
+fi
+
+# Runs on the Xvfb display that xvfb-run gives it.
+drive() {
+  local shot=0 window
+  # The sheet's X window, once it shows.
+  find_window() {  # NAME [TRIES, 0.2 s apart]
+    local i
+    for i in $(seq 1 "${2:-150}"); do
+      window=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | tail -n 1 || true)
+      [ -n "$window" ] && return 0
+      sleep 0.2
+    done
+    echo "no window \"$1\" appeared" >&2
+    return 1
+  }
+  # Waits until the window's picture stops changing, then saves it.
+  save() {  # NAME
+    local previous="" current i
+    for i in $(seq 1 40); do
+      current=$(import -silent -window "$window" rgb:- 2>/dev/null | md5sum || true)
+      [ -n "$previous" ] && [ "$current" = "$previous" ] && break
+      previous=$current
+      sleep 0.5
+    done
+    shot=$((shot + 1))
+    import -silent -window "$window" "$(printf '%s/%02d-%s.png' "$out" "$shot" "$1")"
+    echo "saved $(printf '%02d-%s.png' "$shot" "$1")"
+  }
+  press() {  # KEY
+    xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window" 2>/dev/null || true
+    xdotool key --clearmodifiers "$1"
+  }
+
+  WINEDEBUG=-all scripts/wine-run.sh "$prefix" "$version" 'D:\SETUP.EXE' &
+  local setup=$!
+  find_window "Halvion Setup"
+  save language
+  press Return                          # Next: the first page prepares the script on its own
+  sleep 0.3
+  shot=$((shot + 1))
+  import -silent -window "$window" "$(printf '%s/%02d-first-page.png' "$out" "$shot")" || true
+  sleep 2
+  save setup-type
+  local first second
+  first=$(printf '%s/%02d-first-page.png' "$out" $((shot - 1)))
+  second=$(printf '%s/%02d-setup-type.png' "$out" "$shot")
+  # The pictures' own time stamps differ; their pixels may not.
+  if [ "$(convert "$first" rgb:- | md5sum)" = "$(convert "$second" rgb:- | md5sum)" ]; then
+    rm -f "$first"
+    echo "the first page prepared the script too quickly to be pictured"
+  else
+    echo "saved $(basename "$first")"
+  fi
+  press Return                          # Next acts as the typical setup type
+  sleep 1
+  save readme
+  press Return                          # Next starts the installation
+  sleep 0.5
+  shot=$((shot + 1))
+  import -silent -window "$window" "$(printf '%s/%02d-progress.png' "$out" "$shot")" && echo "saved $(printf '%02d-progress.png' "$shot")"
+  local sheet=$window
+  if find_window "License Agreement" 25 2>/dev/null; then
+    save licence
+    press Return                        # I Accept
+  fi
+  window=$sheet
+  sleep 2
+  save finish
+  press Escape                          # Cancel ends the wizard without a restart
+  wait "$setup" || true
+}
+# The same script, started again on the display.
+if [ "${WIZARD_SCREENSHOTS_DRIVE:-}" = 1 ]; then
+  drive
+  exit 0
+fi
+WIZARD_SCREENSHOTS_DRIVE=1 timeout 600 xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$self" --os "$version" "$out"
+WINEPREFIX=$prefix "$(command -v wineserver || echo /usr/lib/wine/wineserver)" -k 2>/dev/null || true
+echo "pictures of the wizard in $out"

@@ -1,0 +1,15 @@
+// The page host of the Windows build: a real property sheet in wizard mode
+// whose pages are the dialog templates of the language resource library.
+#pragma once
+
+#include "platform/wizard_host.h"
+
+namespace win32ui {
+
+class PropertySheetHost final : public platform::IWizardHost {
+ public:
+  // One wizard at a time: a run asked for while one is going returns 0 at once.
+  int RunWizard(platform::IWizardSheet& sheet) override;
+};
+
+}  // namespace win32ui

@@ -1,0 +1,215 @@
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+#include "ui/win32/wizard_windows.h"
+
+#include "ui/win32/wizard_painting.h"
+
+namespace win32ui {
+namespace {
+
+bool FitsInWord(int value) { return value >= 0 && value <= 0xFFFF; }
+
+}  // namespace
+
+void Win32PageWindow::SetItemText(int id, const std::string& text) { SetDlgItemTextA(m_hwnd, id, text.c_str()); }
+
+std::string Win32PageWindow::GetItemText(int id) {
+  HWND item = GetDlgItem(m_hwnd, id);
+  if (item == nullptr) return {};
+  const int length = GetWindowTextLengthA(item);
+  if (length <= 0) return {};
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  const int copied = GetWindowTextA(item, text.data(), length + 1);
+  text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
+  return text;
+}
+
+void Win32PageWindow::ShowItem(int id, bool show) {
+  HWND item = GetDlgItem(m_hwnd, id);
+  if (item != nullptr) ::ShowWindow(item, show ? SW_SHOW : SW_HIDE);
+}
+
+void Win32PageWindow::EnableItem(int id, bool enable) {
+  HWND item = GetDlgItem(m_hwnd, id);
+  if (item != nullptr) EnableWindow(item, enable ? TRUE : FALSE);
+}
+
+void Win32PageWindow::CheckRadioButton(int firstId, int lastId, int checkId) {
+  ::CheckRadioButton(m_hwnd, firstId, lastId, checkId);
+}
+
+bool Win32PageWindow::IsButtonChecked(int id) { return IsDlgButtonChecked(m_hwnd, id) == BST_CHECKED; }
+
+void Win32PageWindow::SetProgressRange(int id, int low, int high) {
+  // The 16-bit message reaches every progress bar; the 32-bit one only newer ones.
+  if (FitsInWord(low) && FitsInWord(high)) {
+    SendDlgItemMessageA(m_hwnd, id, PBM_SETRANGE, 0, MAKELPARAM(low, high));
+  } else {
+    SendDlgItemMessageA(m_hwnd, id, PBM_SETRANGE32, static_cast<WPARAM>(low), static_cast<LPARAM>(high));
+  }
+}
+
+void Win32PageWindow::SetProgressPos(int id, int position) {
+  SendDlgItemMessageA(m_hwnd, id, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+}
+
+void Win32PageWindow::SetProgressStep(int id, int step) {
+  SendDlgItemMessageA(m_hwnd, id, PBM_SETSTEP, static_cast<WPARAM>(step), 0);
+}
+
+void Win32PageWindow::StepProgress(int id) { SendDlgItemMessageA(m_hwnd, id, PBM_STEPIT, 0, 0); }
+
+bool Win32PageWindow::SetPictureButton(int id, platform::UINT normal, platform::UINT pressed, platform::UINT focused) {
+  HWND control = GetDlgItem(m_hwnd, id);
+  if (control == nullptr) return false;
+  PictureButton button{id, LoadBitmapA(m_resources, MAKEINTRESOURCEA(normal)),
+                       LoadBitmapA(m_resources, MAKEINTRESOURCEA(pressed)),
+                       LoadBitmapA(m_resources, MAKEINTRESOURCEA(focused))};
+  BITMAP size{};
+  if (button.normal == nullptr || button.pressed == nullptr || button.focused == nullptr ||
+      GetObjectA(button.normal, sizeof size, &size) == 0) {
+    for (HBITMAP bitmap : {button.normal, button.pressed, button.focused}) {
+      if (bitmap != nullptr) DeleteObject(bitmap);
+    }
+    return false;
+  }
+  bool replaced = false;
+  for (PictureButton& old : m_buttons) {
+    if (old.id != id) continue;
+    for (HBITMAP bitmap : {old.normal, old.pressed, old.focused}) DeleteObject(bitmap);
+    old = button;
+    replaced = true;
+  }
+  if (!replaced) m_buttons.push_back(button);
+
+  // The button draws itself from its bitmaps, whatever its template says.
+  const LONG_PTR style = GetWindowLongPtrA(control, GWL_STYLE);
+  SetWindowLongPtrA(control, GWL_STYLE, (style & ~static_cast<LONG_PTR>(BS_TYPEMASK)) | BS_OWNERDRAW);
+  SetWindowPos(control, nullptr, 0, 0, size.bmWidth, size.bmHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  InvalidateRect(control, nullptr, TRUE);
+  return true;
+}
+
+bool Win32PageWindow::DrawPictureButton(const DRAWITEMSTRUCT& item) {
+  if (item.CtlType != ODT_BUTTON) return false;
+  for (const PictureButton& button : m_buttons) {
+    if (button.id != static_cast<int>(item.CtlID)) continue;
+    HBITMAP bitmap = (item.itemState & ODS_SELECTED) != 0 ? button.pressed
+                     : (item.itemState & ODS_FOCUS) != 0  ? button.focused
+                                                          : button.normal;
+    BITMAP size{};
+    GetObjectA(bitmap, sizeof size, &size);
+    HDC memory = CreateCompatibleDC(item.hDC);
+    if (memory == nullptr) return true;
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(item.hDC, item.rcItem.left, item.rcItem.top, size.bmWidth, size.bmHeight, memory, 0, 0, SRCCOPY);
+    SelectObject(memory, old);
+    DeleteDC(memory);
+    return true;
+  }
+  return false;
+}
+
+void Win32PageWindow::SetTimer(platform::UINT_PTR id, platform::UINT milliseconds) {
+  ::SetTimer(m_hwnd, id, milliseconds, nullptr);
+}
+
+void Win32PageWindow::KillTimer(platform::UINT_PTR id) { ::KillTimer(m_hwnd, id); }
+
+bool Win32PageWindow::BrowseForFolder(std::string& path) {
+  // The browser needs the component object library on this thread.
+  const HRESULT com = CoInitialize(nullptr);
+  char displayName[MAX_PATH] = {};
+  char emptyTitle[] = "";
+  BROWSEINFOA info{};
+  info.hwndOwner = m_hwnd;
+  info.pidlRoot = nullptr;
+  info.pszDisplayName = displayName;
+  info.lpszTitle = emptyTitle;
+  info.ulFlags = BIF_RETURNONLYFSDIRS;
+  bool chosen = false;
+  if (LPITEMIDLIST item = SHBrowseForFolderA(&info); item != nullptr) {
+    char folder[MAX_PATH] = {};
+    if (SHGetPathFromIDListA(item, folder)) {
+      path = folder;
+      chosen = true;
+    }
+    CoTaskMemFree(item);
+  }
+  if (SUCCEEDED(com)) CoUninitialize();
+  return chosen;
+}
+
+void Win32PageWindow::Invalidate() { InvalidateRect(m_hwnd, nullptr, TRUE); }
+
+HPALETTE Win32PageWindow::PaletteFor(const platform::PagePicture& picture) {
+  if (m_palette == nullptr || picture.palette != m_paletteColours) {
+    if (m_palette != nullptr) DeleteObject(m_palette);
+    m_paletteColours = picture.palette;
+    m_palette = MakePalette(m_paletteColours);
+  }
+  return m_palette;
+}
+
+void Win32PageWindow::PaintPicture(HDC dc, const platform::PagePicture& picture) {
+  RECT client{};
+  GetClientRect(m_hwnd, &client);
+  DrawPagePicture(dc, client, picture, picture.palette.empty() ? nullptr : PaletteFor(picture));
+}
+
+bool Win32PageWindow::RealizePicturePalette(const platform::PagePicture* picture) {
+  if (picture == nullptr || picture->palette.empty()) return false;
+  HPALETTE palette = PaletteFor(*picture);
+  if (palette == nullptr) return false;
+  HDC dc = GetDC(m_hwnd);
+  if (dc == nullptr) return false;
+  HPALETTE old = SelectPalette(dc, palette, FALSE);
+  const UINT changed = RealizePalette(dc);
+  SelectPalette(dc, old, FALSE);
+  ReleaseDC(m_hwnd, dc);
+  if (changed != 0 && changed != GDI_ERROR) InvalidateRect(m_hwnd, nullptr, TRUE);
+  return true;
+}
+
+void Win32PageWindow::Release() {
+  for (const PictureButton& button : m_buttons) {
+    for (HBITMAP bitmap : {button.normal, button.pressed, button.focused}) DeleteObject(bitmap);
+  }
+  m_buttons.clear();
+  if (m_palette != nullptr) DeleteObject(m_palette);
+  m_palette = nullptr;
+  m_paletteColours.clear();
+}
+
+void Win32SheetWindow::SetWizardButtons(platform::DWORD buttons) { PropSheet_SetWizButtons(m_hwnd, buttons); }
+
+void Win32SheetWindow::SetActivePage(int position) {
+  SendMessageA(m_hwnd, PSM_SETCURSEL, static_cast<WPARAM>(position), 0);
+}
+
+void Win32SheetWindow::PressButton(int button) { PropSheet_PressButton(m_hwnd, button); }
+
+void Win32SheetWindow::SetButtonText(int controlId, const std::string& text) {
+  m_buttonTexts[controlId] = text;
+  SetDlgItemTextA(m_hwnd, controlId, text.c_str());
+}
+
+void Win32SheetWindow::ReapplyButtonTexts() {
+  for (const auto& [controlId, text] : m_buttonTexts) SetDlgItemTextA(m_hwnd, controlId, text.c_str());
+}
+
+void Win32SheetWindow::MoveWindow(int x, int y, int width, int height) {
+  ::MoveWindow(m_hwnd, x, y, width, height, FALSE);
+}
+
+void Win32SheetWindow::ShowWindow(int command) { ::ShowWindow(m_hwnd, command); }
+
+void Win32SheetWindow::BringToTop() {
+  BringWindowToTop(m_hwnd);
+  SetActiveWindow(m_hwnd);
+}
+
+}  // namespace win32ui

@@ -1,0 +1,175 @@
+// Whole installations of the sample distribution on simulated machines:
+// unattended and driven runs, what they leave on the machine, the second
+// start that maintains it, and the next start of the machine.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "support/temp_machine.h"
+#include "support/winsim_command.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testing_support::ReadHostFile;
+using testing_support::Winsim;
+
+class InstallationTest : public ::testing::TestWithParam<const char*> {
+ protected:
+  void SetUp() override {
+    m_dir = testing_support::MakeTempFolder("winsim-installation-");
+    ASSERT_EQ(Winsim({"new", Machine(), "--os", GetParam()}).status, 0);
+    ASSERT_EQ(Winsim({"insert", Machine(), SETUP_SAMPLE_DIR}).status, 0);
+  }
+  void TearDown() override { fs::remove_all(m_dir); }
+  std::string Machine() const { return (m_dir / "m").string(); }
+  bool Nt() const { return std::string(GetParam()).rfind("nt", 0) == 0; }
+  fs::path C(const std::string& relative) const { return m_dir / "m" / "drive_c" / relative; }
+  std::string WindowsFolder() const { return Nt() ? "WINNT" : "WINDOWS"; }
+  std::string SystemFolder() const { return WindowsFolder() + (Nt() ? "/SYSTEM32" : "/SYSTEM"); }
+
+  // winsim run, then what events.log gained.
+  std::string Run(const std::string& program, std::vector<std::string> options, const std::string& answers = "") {
+    const std::string before = ReadHostFile(m_dir / "m" / "events.log");
+    std::vector<std::string> args{"run", Machine(), program};
+    args.insert(args.end(), options.begin(), options.end());
+    if (!answers.empty()) {
+      testing_support::WriteHostFile(m_dir / "answers.ini", answers);
+      args.push_back("--answers");
+      args.push_back((m_dir / "answers.ini").string());
+    }
+    const auto result = Winsim(args);
+    EXPECT_EQ(result.status, 0) << result.err;
+    m_output = result.out;
+    return ReadHostFile(m_dir / "m" / "events.log").substr(before.size());
+  }
+  std::string Registry(const std::string& key) {
+    const auto result = Winsim({"reg", Machine(), key});
+    return result.status == 0 ? result.out : std::string();
+  }
+  // The flag word winsim run printed.
+  unsigned long Flags() const {
+    const std::size_t at = m_output.find("flags            0x");
+    return at == std::string::npos ? 0 : std::stoul(m_output.substr(at + 19), nullptr, 16);
+  }
+  static bool Has(const std::string& text, const std::string& what) { return text.find(what) != std::string::npos; }
+
+  fs::path m_dir;
+  std::string m_output;
+};
+
+INSTANTIATE_TEST_SUITE_P(Systems, InstallationTest, ::testing::Values("win98", "nt4"));
+
+TEST_P(InstallationTest, TheTypicalInstallationOfOptionS) {
+  const std::string events = Run("D:\\SETUP.EXE", {"/S", "--changes"});
+  EXPECT_TRUE(Has(events, "page 210 progress")) << events;
+  EXPECT_TRUE(Has(events, "wizard ends by cancel")) << "unattended, the finish page leaves by Cancel: " << events;
+  EXPECT_FALSE(Has(events, "message ")) << events;
+  EXPECT_TRUE(fs::exists(C("Program Files/Halvion/display/SETUP.INF")));
+  EXPECT_TRUE(fs::exists(C("Program Files/Halvion/display/SETUP.EXE")));
+  EXPECT_TRUE(fs::exists(C("Program Files/Halvion/Panel/VELAPNL.EXE")));
+  EXPECT_TRUE(fs::exists(C("Program Files/Halvion/Video/VELAPLAY.EXE"))) << "from the included script's disk";
+  EXPECT_TRUE(fs::exists(C(SystemFolder() + "/VELARUN.DLL")));
+  const std::string record = Registry("HKEY_LOCAL_MACHINE\\Software\\TORQUIST\\Install");
+  EXPECT_TRUE(Has(record, "\"Destination Dir\"=\"C:\\\\Program Files\\\\Halvion\"")) << record;
+  EXPECT_TRUE(Has(record, "\"Setup Path\"=\"C:\\\\Program Files\\\\Halvion\\\\display\"")) << record;
+  EXPECT_TRUE(Has(record, "\"Install From\"=\"D:\"")) << record;
+  EXPECT_TRUE(Has(record, "\"Language\"=\"ENU\"")) << record;
+  EXPECT_TRUE(Has(Registry("HKEY_LOCAL_MACHINE\\Software\\Halvion\\Vela"), "\"Version\"=\"4.10.0021\""));
+  const std::string ini = ReadHostFile(C(WindowsFolder() + "/VELA.INI"));
+  EXPECT_TRUE(Has(ini, "Page=Resolution")) << ini;
+  EXPECT_TRUE(Has(ini, "Profile=VELAMON.ICM")) << ini;
+  bool shortcut = false;
+  for (const auto& entry : fs::recursive_directory_iterator(m_dir / "m" / "drive_c")) {
+    if (entry.path().filename() == "Vela display panel.LNK" || entry.path().filename() == "Vela display panel.lnk") {
+      shortcut = true;
+    }
+  }
+  EXPECT_TRUE(shortcut) << "the program group's shortcut";
+  EXPECT_TRUE(Has(events, "VELAREG.EXE /register")) << "the program the script runs: " << events;
+
+  // The summary of what changed.
+  EXPECT_TRUE(Has(m_output, "  + C:\\Program Files\\Halvion\\Panel\\VELAPNL.EXE (")) << m_output;
+  EXPECT_TRUE(Has(m_output, "  + HKEY_LOCAL_MACHINE\\Software\\Halvion\\Vela Version=\"4.10.0021\"")) << m_output;
+  EXPECT_TRUE(Has(m_output, "  + C:\\" + WindowsFolder() + "\\VELA.INI [Panel] Page=Resolution")) << m_output;
+  EXPECT_TRUE(Has(m_output, "Vela display panel.")) << "the shortcut: " << m_output;
+}
+
+TEST_P(InstallationTest, TheMinimalInstallationOfOptionMAndTheSecondStart) {
+  const std::string events = Run("D:\\SETUP.EXE", {"/M"});
+  EXPECT_TRUE(fs::exists(C("Program Files/Halvion/display/SETUP.EXE")));
+  EXPECT_FALSE(fs::exists(C("Program Files/Halvion/Panel/VELAPNL.EXE"))) << "the minimal type leaves the utilities";
+  EXPECT_TRUE(Has(Registry("HKEY_LOCAL_MACHINE\\Software\\TORQUIST\\Install"), "Destination Dir"));
+
+  // Started again from the folder the record names, the program maintains.
+  const std::string again = Run("C:\\Program Files\\Halvion\\display\\SETUP.EXE", {},
+                                "[Pages]\nchoose = click 1044\nfinish = finish\n");
+  EXPECT_TRUE(Has(again, "page 212 choose")) << again;
+  EXPECT_FALSE(Has(again, "page 129")) << "the maintenance wizard starts on its first page";
+  EXPECT_TRUE(Has(again, "page 211 finish")) << again;
+  EXPECT_FALSE(Has(Registry("HKEY_LOCAL_MACHINE\\Software\\TORQUIST\\Install"), "Destination Dir"))
+      << "a removal deletes the record";
+  EXPECT_TRUE(Has(Registry("HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce"),
+                  "\\\\display\\\\INST16.EXE -RC:\\\\PROGRA~1\\\\HALVION"));
+  // The next start removes the installed folder.
+  ASSERT_EQ(Winsim({"restart", Machine()}).status, 0);
+  EXPECT_FALSE(fs::exists(C("Program Files/Halvion")));
+}
+
+TEST_P(InstallationTest, QuietRunsRecordTheirMessagesWithoutShowingThem) {
+  // Program files on a drive the machine lacks: the setup folder cannot be made.
+  const fs::path registryFile = m_dir / "m" / "registry.reg";
+  std::string registry = ReadHostFile(registryFile);
+  const std::string from = "\"ProgramFilesDir\"=\"C:\\\\Program Files\"";
+  ASSERT_TRUE(Has(registry, from)) << registry;
+  registry.replace(registry.find(from), from.size(), "\"ProgramFilesDir\"=\"Q:\\\\Program Files\"");
+  testing_support::WriteHostFile(registryFile, registry);
+
+  std::string events = Run("D:\\SETUP.EXE", {"/SE"});
+  EXPECT_FALSE(Has(events, "message ")) << events;
+  EXPECT_TRUE(Has(m_output, "last message     1092")) << m_output;
+  EXPECT_TRUE(Has(events, "page 211 finish")) << events;
+  events = Run("D:\\SETUP.EXE", {"/S"});
+  EXPECT_TRUE(Has(events, "message 1092 \"Q:\\Program Files\\Halvion\\display\"")) << events;
+}
+
+TEST_P(InstallationTest, ACopyFailureStopsTheRunAndTheFinishPageSaysSo) {
+  fs::remove(m_dir / "m" / "drive_d" / "UTILS" / "VELARUN.DL_");
+  fs::remove(m_dir / "m" / "drive_d" / "UTILS" / "VELARUN.DLL");
+  const std::string events = Run("D:\\SETUP.EXE", {"/S"});
+  EXPECT_TRUE(Has(events, "page 211 finish")) << events;
+  EXPECT_FALSE(fs::exists(C("Program Files/Halvion/Panel/VELAPNL.EXE"))) << "the run stopped at the missing disk";
+  EXPECT_FALSE(Has(Registry("HKEY_LOCAL_MACHINE\\Software\\TORQUIST\\Install"), "Destination Dir"))
+      << "no record after a failed copy";
+  EXPECT_NE(Flags() & 0x100000u, 0u) << "the run is marked failed: " << m_output;
+}
+
+TEST_P(InstallationTest, OptionRRestartsAtTheEnd) {
+  const std::string events = Run("D:\\SETUP.EXE", {"/S", "/R"});
+  EXPECT_TRUE(Has(events, "press next on 211") || Has(events, Nt() ? "restart request" : "restart windows"))
+      << events;
+  EXPECT_TRUE(Has(events, Nt() ? "restart request: shut down and restart" : "restart windows")) << events;
+}
+
+TEST_P(InstallationTest, OneLanguagePassesOverTheLanguagePage) {
+  std::string events = Run("D:\\SETUP.EXE", {"/S", "/LDEU"});
+  EXPECT_FALSE(Has(events, "page 129")) << events;
+  EXPECT_TRUE(Has(Registry("HKEY_LOCAL_MACHINE\\Software\\TORQUIST\\Install"), "\"Language\"=\"DEU\""));
+  events = Run("D:\\SETUP.EXE", {"/S"});
+  EXPECT_TRUE(Has(events, "page 129 language")) << "three languages on offer: " << events;
+}
+
+TEST_P(InstallationTest, TheSourceTreeOfOptionWIsGoneAfterTheNextStart) {
+  const fs::path tree = C("TEMP/NAME/DISK1");
+  fs::create_directories(tree);
+  fs::copy(m_dir / "m" / "drive_d", tree, fs::copy_options::recursive);
+  const std::string events = Run("C:\\TEMP\\NAME\\DISK1\\SETUP.EXE", {"/S", "/W\"NAME\""});
+  EXPECT_TRUE(fs::exists(C("Program Files/Halvion/display/SETUP.EXE")));
+  EXPECT_TRUE(Has(events, "$INST16 /f\\DISK1\\SETUP.EXE /wC:\\TEMP\\NAME")) << events;
+  ASSERT_EQ(Winsim({"restart", Machine()}).status, 0);
+  EXPECT_FALSE(fs::exists(C("TEMP/NAME")));
+  EXPECT_TRUE(fs::exists(C("TEMP"))) << "only the named tree goes";
+}
+
+}  // namespace

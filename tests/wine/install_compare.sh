@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# SETUP.EXE /S of this build installs the sample distribution in a fresh Wine
+# prefix that reports VERSION, with Xvfb as its display, from drive D; the
+# same run on a simulated machine of the same system, with the same CD in its
+# drive D, must leave the same files and registry values
+# (tests/wine/compare_install.py; the differences that come from Wine itself
+# are listed in tests/wine/install_expected_VERSION.txt).
+#   tests/wine/install_compare.sh VERSION BUILD_DIR WINSIM
+# Exit 77 (skipped) while the simulated machine cannot run the wizard.
+set -euo pipefail
+version=${1:?usage: install_compare.sh VERSION BUILD_DIR WINSIM} build=${2:?} winsim=${3:?}
+root=$(cd "$(dirname "$0")/../.." && pwd)
+build=$(cd "$build" && pwd)
+compare=("python3" "$root/tests/wine/compare_install.py")
+wine_run="$root/scripts/wine-run.sh"
+case $version in
+  win98) os=win98 system=SYSTEM ;;
+  nt40) os=nt4 system=SYSTEM32 ;;
+  *) echo "no simulated system for Wine's $version"; exit 1 ;;
+esac
+[ -x "$winsim" ] || { echo "winsim is not built at $winsim (the linux preset builds it)"; exit 1; }
+
+work="$build/install-$version"
+prefix="$work/wineprefix" machine="$work/machine" cd="$work/cd"
+wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+# Leave no Wine server of this prefix running, however the test ends.
+trap 'WINEPREFIX=$prefix "$wineserver" -k 2>/dev/null || true' EXIT
+rm -rf "$work"
+mkdir -p "$work/wine/roots" "$work/sim/roots" "$cd"
+
+# The CD: the sample with our own thunk and setup libraries beside SETUP.EXE.
+cp -r "$build/sample/." "$cd/"
+cp "$build/src/_THUNK32.DLL" "$build/src/SETUP32.DLL" "$cd/"
+
+# The simulated machine; its hardware description serves the prefix too.
+"$winsim" new "$machine" --os "$os" --locale ENU >/dev/null
+"$winsim" insert "$machine" "$cd" >/dev/null
+
+"$wine_run" --fresh "$prefix" "$version"
+ln -s "$cd" "$prefix/dosdevices/d:"
+"$wine_run" "$prefix" "$version" reg add 'HKLM\Software\Wine\Drives' /v d: /t REG_SZ /d cdrom /f >/dev/null 2>&1
+cp "$machine/hardware.ini" "$prefix/drive_c/windows/HARDWARE.INI"
+WINEPREFIX=$prefix "$wineserver" -w
+
+"${compare[@]}" snapshot "$prefix/drive_c" "$work/wine/before.json"
+"${compare[@]}" snapshot "$machine/drive_c" "$work/sim/before.json"
+
+status=0
+WINEDEBUG=-all timeout 600 xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" \
+  "$wine_run" "$prefix" "$version" 'D:\SETUP.EXE' /S >"$work/wine.log" 2>&1 || status=$?
+# Programs the setup started may still be running.
+WINEPREFIX=$prefix "$wineserver" -w || true
+if [ "$status" -eq 124 ]; then
+  echo "SETUP.EXE /S did not end within 600 s (a message box waiting?)"; cat "$work/wine.log"; exit 1
+fi
+[ "$status" -eq 0 ] || { echo "SETUP.EXE /S ended with status $status"; cat "$work/wine.log"; exit 1; }
+
+"$winsim" run "$machine" 'D:\SETUP.EXE' /S >"$work/sim.log" 2>&1 || status=$?
+if grep -q "'page host' used before installation" "$work/sim.log"; then
+  echo "SETUP.EXE /S ran to its end under Wine as $version; the simulated machine has no page host yet,"
+  echo "so the comparison waits for it:"
+  cat "$work/sim.log"
+  exit 77
+fi
+[ "$status" -eq 0 ] || { echo "winsim run ended with status $status"; cat "$work/sim.log"; exit 1; }
+
+"${compare[@]}" snapshot "$prefix/drive_c" "$work/wine/after.json"
+"${compare[@]}" snapshot "$machine/drive_c" "$work/sim/after.json"
+
+# The keys the sample's script and the setup program write.
+keys=(
+  'HKEY_LOCAL_MACHINE\Software\Halvion'
+  'HKEY_CURRENT_USER\Software\Halvion'
+  'HKEY_LOCAL_MACHINE\Software\TORQUIST'
+  'HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall\HalvionVela'
+  'HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\App Paths\VELAPNL.EXE'
+  'HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\RunOnce'
+  'HKEY_LOCAL_MACHINE\System\CurrentControlSet\control\InstalledFiles'
+)
+# Where each side keeps the folders the script names.
+root_keys=(
+  'HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders'
+  'HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders'
+  'HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion'
+)
+export_keys() {  # FOLDER KEY...
+  local folder=$1 n=0 key
+  shift
+  for key in "$@"; do
+    n=$((n + 1))
+    "$wine_run" "$prefix" "$version" regedit /E "Z:$work/wine/$folder/$n.reg" "$key" >/dev/null 2>&1 || true
+    "$winsim" reg "$machine" "$key" >"$work/sim/$folder/$n.reg" 2>/dev/null || true
+  done
+}
+mkdir -p "$work/wine/keys" "$work/sim/keys"
+export_keys keys "${keys[@]}"
+export_keys roots "${root_keys[@]}"
+mv "$work/wine/keys/"*.reg "$work/wine/" 2>/dev/null || true
+mv "$work/sim/keys/"*.reg "$work/sim/"
+printf 'windir=C:\\windows\nsystem=C:\\windows\\system32\n' >"$work/wine/roots.txt"
+windows=$(sed -n 's/^WindowsDir=//p' "$machine/machine.ini" | tr -d '\r')
+printf 'windir=%s\nsystem=%s\\%s\n' "$windows" "$windows" "$system" >"$work/sim/roots.txt"
+
+echo "SETUP.EXE /S under Wine as $version against the simulated $os machine:"
+"${compare[@]}" compare "$work/wine" "$work/sim" "$root/tests/wine/install_expected_$version.txt"

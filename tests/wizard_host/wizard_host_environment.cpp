@@ -1,0 +1,102 @@
+#include "wizard_host/wizard_host_environment.h"
+
+#include <gtest/gtest.h>
+
+#include "app/language_library.h"
+#include "ui/win32/property_sheet_host.h"
+
+namespace wizard_host_test {
+namespace {
+
+FakeSheet* g_watchedSheet = nullptr;
+bool g_watchdogFired = false;
+
+void CALLBACK Watchdog(HWND, UINT, UINT_PTR, DWORD) {
+  g_watchdogFired = true;
+  if (g_watchedSheet != nullptr && g_watchedSheet->window != nullptr) {
+    // Also ends folder browsers and other modal loops left open.
+    HWND sheet = reinterpret_cast<HWND>(g_watchedSheet->window->GetHwnd());
+    if (HWND popup = GetLastActivePopup(sheet); popup != nullptr && popup != sheet) PostMessageA(popup, WM_CLOSE, 0, 0);
+    PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+  }
+}
+
+}  // namespace
+
+HMODULE ResourceModule() {
+  static HMODULE module = [] {
+    // Under Wine the build folder is on drive Z.
+    std::string path = std::string("Z:") + SETUP_LANGUAGE_LIBRARY_DIR + "/_INSTALL.ENU";
+    for (char& c : path) {
+      if (c == '/') c = '\\';
+    }
+    HMODULE loaded = LoadLibraryA(path.c_str());
+    SetResourceModule(reinterpret_cast<platform::HMODULE>(loaded));
+    return loaded;
+  }();
+  return module;
+}
+
+int RunWizard(FakeSheet& sheet) {
+  if (ResourceModule() == nullptr) {
+    ADD_FAILURE() << "the language library _INSTALL.ENU of this build cannot be loaded";
+    return -1;
+  }
+  g_watchedSheet = &sheet;
+  g_watchdogFired = false;
+  const UINT_PTR watchdog = SetTimer(nullptr, 0, 60000, Watchdog);
+  win32ui::PropertySheetHost host;
+  const int result = host.RunWizard(sheet);
+  KillTimer(nullptr, watchdog);
+  g_watchedSheet = nullptr;
+  EXPECT_FALSE(g_watchdogFired) << "the wizard did not end by itself and was cancelled";
+  return result;
+}
+
+std::string WindowText(HWND window) {
+  char text[256] = {};
+  GetWindowTextA(window, text, sizeof text);
+  return text;
+}
+
+std::vector<COLORREF> BitmapPixels(UINT id, int& width, int& height) {
+  width = height = 0;
+  HBITMAP bitmap = LoadBitmapA(ResourceModule(), MAKEINTRESOURCEA(id));
+  BITMAP size{};
+  if (bitmap == nullptr || GetObjectA(bitmap, sizeof size, &size) == 0) return {};
+  width = size.bmWidth;
+  height = size.bmHeight;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top row first
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  std::vector<DWORD> raw(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+  HDC screen = GetDC(nullptr);
+  GetDIBits(screen, bitmap, 0, static_cast<UINT>(height), raw.data(), &info, DIB_RGB_COLORS);
+  ReleaseDC(nullptr, screen);
+  DeleteObject(bitmap);
+  std::vector<COLORREF> pixels;
+  pixels.reserve(raw.size());
+  for (DWORD value : raw) pixels.push_back(RGB((value >> 16) & 0xFF, (value >> 8) & 0xFF, value & 0xFF));
+  return pixels;
+}
+
+int CountDifferentPixels(HWND window, int x, int y, int width, int height, const std::vector<COLORREF>& expected) {
+  if (expected.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height)) return -1;
+  HDC dc = GetDC(window);
+  int different = 0;
+  for (int row = 0; row < height; ++row) {
+    for (int column = 0; column < width; ++column) {
+      const COLORREF want = expected[static_cast<std::size_t>(row) * static_cast<std::size_t>(width) +
+                                     static_cast<std::size_t>(column)];
+      if ((GetPixel(dc, x + column, y + row) & 0xFFFFFF) != (want & 0xFFFFFF)) ++different;
+    }
+  }
+  ReleaseDC(window, dc);
+  return different;
+}
+
+}  // namespace wizard_host_test

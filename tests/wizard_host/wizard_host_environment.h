@@ -1,0 +1,32 @@
+// What the tests of the page host share: the language library as the
+// resource module, a run with a watchdog, and reading the screen back.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "wizard_host/fake_wizard.h"
+
+namespace wizard_host_test {
+
+// The English language library of this build, loaded once and made the
+// process's resource module.
+HMODULE ResourceModule();
+
+// Runs `sheet` in the property sheet host. A run that has not ended after a
+// minute is cancelled and fails the test, so that a broken host cannot hang it.
+int RunWizard(FakeSheet& sheet);
+
+std::string WindowText(HWND window);
+
+// The pixels of bitmap `id` of the resource module as COLORREFs, row by
+// row from the top; its size in `width` and `height`.
+std::vector<COLORREF> BitmapPixels(UINT id, int& width, int& height);
+
+// How many pixels of the w x h area at (x, y) of `window`'s client area
+// differ from `expected` (row by row from the top).
+int CountDifferentPixels(HWND window, int x, int y, int width, int height, const std::vector<COLORREF>& expected);
+
+}  // namespace wizard_host_test
