@@ -55,6 +55,8 @@ class TempMachine {
   std::filesystem::path Folder() const { return m_folder / "m"; }
   const sim::Machine& Machine() const { return *m_machine; }
   sim::SimPlatform& Platform() { return *m_platform; }
+  // The page host the program's wizard runs in, with nobody to answer.
+  ui::HeadlessHost& Host() { return *m_host; }
 
   // Appends lines to hardware.ini (a later section of the same name is
   // ignored by the reader, so callers add sections that are not there yet,

@@ -6,7 +6,11 @@
 #include <filesystem>
 #include <sstream>
 
+#include "app/install_app.h"
+#include "resource_ids.h"
 #include "support/temp_machine.h"
+#include "wizard/install_sheet.h"
+#include "wizard/message_box.h"
 #include "support/winsim_command.h"
 
 namespace {
@@ -91,7 +95,7 @@ TEST_P(InstallationTest, TheTypicalInstallationOfOptionS) {
 
   // The summary of what changed.
   EXPECT_TRUE(Has(m_output, "  + C:\\Program Files\\Halvion\\Panel\\VELAPNL.EXE (")) << m_output;
-  EXPECT_TRUE(Has(m_output, "  + HKEY_LOCAL_MACHINE\\Software\\Halvion\\Vela Version=\"4.10.0021\"")) << m_output;
+  EXPECT_TRUE(Has(m_output, "  + HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvion\\Vela Version=\"4.10.0021\"")) << m_output;
   EXPECT_TRUE(Has(m_output, "  + C:\\" + WindowsFolder() + "\\VELA.INI [Panel] Page=Resolution")) << m_output;
   EXPECT_TRUE(Has(m_output, "Vela display panel.")) << "the shortcut: " << m_output;
 }
@@ -111,7 +115,7 @@ TEST_P(InstallationTest, TheMinimalInstallationOfOptionMAndTheSecondStart) {
   EXPECT_FALSE(Has(Registry("HKEY_LOCAL_MACHINE\\Software\\TORQUIST\\Install"), "Destination Dir"))
       << "a removal deletes the record";
   EXPECT_TRUE(Has(Registry("HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce"),
-                  "\\\\display\\\\INST16.EXE -RC:\\\\PROGRA~1\\\\HALVION"));
+                  "\\\\display\\\\INST16.EXE -RC:\\\\PROGRA~1\\\\Halvion"));
   // The next start removes the installed folder.
   ASSERT_EQ(Winsim({"restart", Machine()}).status, 0);
   EXPECT_FALSE(fs::exists(C("Program Files/Halvion")));
@@ -170,6 +174,27 @@ TEST_P(InstallationTest, TheSourceTreeOfOptionWIsGoneAfterTheNextStart) {
   ASSERT_EQ(Winsim({"restart", Machine()}).status, 0);
   EXPECT_FALSE(fs::exists(C("TEMP/NAME")));
   EXPECT_TRUE(fs::exists(C("TEMP"))) << "only the named tree goes";
+}
+
+// The finish page of a failed run, as the person would see it.
+TEST(FailedRun, TheFinishPageShowsTheFailureText) {
+  testing_support::TempMachine machine(sim::OsKind::Win98, "D:\\SETUP.EXE");
+  fs::copy(SETUP_SAMPLE_DIR, machine.Folder() / "drive_d", fs::copy_options::recursive);
+  fs::remove(machine.Folder() / "drive_d" / "UTILS" / "VELARUN.DL_");
+  CInstallApp app("/S");
+  app.Run();
+  ui::HeadlessHost& host = machine.Host();
+  ASSERT_EQ(host.CurrentPosition(), kFreshFinishPage) << "the wizard ended on the finish page";
+  const ui::ControlModel* outcome = host.Control(host.CurrentPosition(), IDC_FINISH_OUTCOME);
+  const ui::ControlModel* advice = host.Control(host.CurrentPosition(), IDC_FINISH_NEXT_STEP);
+  ASSERT_NE(outcome, nullptr);
+  ASSERT_NE(advice, nullptr);
+  CMessageText failed, next;
+  EXPECT_EQ(outcome->text, failed.LoadText(IDS_FINISH_INSTALL_FAILED));
+  EXPECT_EQ(advice->text, next.LoadText(IDS_FINISH_FAILED_ADVICE));
+  EXPECT_FALSE(host.Sheet().finish.enabled) << "only Cancel leaves a failed run";
+  EXPECT_FALSE(host.Sheet().next.enabled);
+  EXPECT_TRUE(host.Sheet().cancel.enabled);
 }
 
 }  // namespace
