@@ -80,6 +80,15 @@ bool WriteInitialRegistry(const fs::path& file, OsKind os, const std::string& wi
   const std::string cv = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
   r.SetString(cv, "ProgramFilesDir", "C:\\Program Files");
   r.SetString(cv, "CommonFilesDir", "C:\\Program Files\\Common Files");
+  // Windows keeps the next-start keys even while they are empty.
+  for (const char* next : {"\\Run", "\\RunOnce"}) {
+    platform::HKEY key = nullptr;
+    platform::DWORD disposition = 0;
+    const std::string path = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion" + std::string(next);
+    if (r.RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ALL_ACCESS, &key, &disposition) == ERROR_SUCCESS) {
+      r.RegCloseKey(key);
+    }
+  }
   std::string profile, commonProfile;
   if (nt) {
     const std::string ntcv = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
