@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "app/install_app.h"
+#include "files/locked_files.h"
 #include "platform/platform.h"
 #include "script/script_line.h"
 
@@ -52,9 +53,7 @@ void DeleteLinkFile(const std::string& path) {
   platform::IFileSystem& files = platform::Files();
   const platform::DWORD attributes = files.GetFileAttributesA(path);
   if (attributes == INVALID_FILE_ATTRIBUTES) return;
-  if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-    files.SetFileAttributesA(path, attributes & ~static_cast<platform::DWORD>(FILE_ATTRIBUTE_READONLY));
-  }
+  ClearReadOnly(path);
   files.DeleteFileA(path);
 }
 

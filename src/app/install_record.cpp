@@ -3,6 +3,7 @@
 
 #include "app/install_app.h"
 #include "files/file_copy.h"
+#include "files/locked_files.h"
 #include "wizard/progress_page.h"
 #include "platform/platform.h"
 #include "script/text_compare.h"
@@ -87,29 +88,6 @@ std::string PendingRemovalValue(const CSetupContext& context) {
   return "Install" + (copy.empty() ? std::string() : "." + copy);
 }
 
-// GetShortPathNameA; the path as given when it has no short form.
-std::string ShortPath(const std::string& path) {
-  char buffer[MAX_PATH + 1] = {};
-  const platform::DWORD length = platform::Files().GetShortPathNameA(path.c_str(), buffer, sizeof buffer);
-  if (length == 0 || length >= sizeof buffer) return path;
-  return std::string(buffer, length);
-}
-
-std::string Upper(std::string text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return text;
-}
-
-void ClearReadOnly(const std::string& path) {
-  platform::IFileSystem& files = platform::Files();
-  const platform::DWORD attributes = files.GetFileAttributesA(path);
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-    files.SetFileAttributesA(path, attributes & ~static_cast<platform::DWORD>(FILE_ATTRIBUTE_READONLY));
-  }
-}
-
 }  // namespace
 
 void CInstallApp::WriteInstallRecord() {
@@ -152,10 +130,10 @@ void CInstallApp::HandleSourceTree(bool beforeWizard) {
   ClearReadOnly(setupDir + "\\$INST16.EXE");
   ClearReadOnly(program);
 
-  std::string path = Upper(program);
+  std::string path = ToUpperAscii(program);
   std::size_t found = path.find(name);
   if (found == std::string::npos) {
-    path = Upper(ShortPath(program));
+    path = ToUpperAscii(ShortPath(program));
     found = path.find(name);
   }
   if (found == std::string::npos) return;

@@ -5,6 +5,7 @@
 
 #include "app/install_app.h"
 #include "platform/platform.h"
+#include "script/text_compare.h"
 
 void StartDetached(const std::string& command) {
   platform::PROCESS_INFORMATION info;
@@ -37,11 +38,7 @@ void CInstallApp::ShowReadMe() {
   if (platform::HWND notepad = processes.FindWindowA("Notepad", nullptr)) {
     char title[261] = {};
     processes.GetWindowTextA(notepad, title, sizeof title);
-    std::string upper(title);
-    for (char& c : upper) {
-      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    if (upper.find("README") != std::string::npos) {
+    if (ToUpperAscii(title).find("README") != std::string::npos) {
       processes.BringWindowToTop(notepad);
       processes.ShowWindow(notepad, SW_SHOWNORMAL);
       return;

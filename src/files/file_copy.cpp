@@ -210,10 +210,7 @@ int RunCopies(IFileProgress& progress) {
         if (r & VIF_WRITEPROT) {
           // The read-only file gives way; the retry installs over nothing.
           const std::string dest = DestPath(record);
-          const platform::DWORD attributes = platform::Files().GetFileAttributesA(dest);
-          if (attributes != INVALID_FILE_ATTRIBUTES) {
-            platform::Files().SetFileAttributesA(dest, attributes & ~static_cast<platform::DWORD>(FILE_ATTRIBUTE_READONLY));
-          }
+          ClearReadOnly(dest);
           platform::Files().DeleteFileA(dest);
           const platform::DWORD after = platform::Files().GetFileAttributesA(dest);
           handled = after == INVALID_FILE_ATTRIBUTES || (after & FILE_ATTRIBUTE_READONLY) == 0;

@@ -21,22 +21,6 @@ void RequestRestart() {
   context.SetFlags(context.GetFlags() | SF_RESTART_NEEDED);
 }
 
-void ClearReadOnly(const std::string& path) {
-  const platform::DWORD attributes = platform::Files().GetFileAttributesA(path);
-  if (attributes != INVALID_FILE_ATTRIBUTES) {
-    platform::Files().SetFileAttributesA(path, attributes & ~static_cast<platform::DWORD>(FILE_ATTRIBUTE_READONLY));
-  }
-}
-
-// The 8.3 form of a path as the next start of Windows 95/98 reads it; the
-// path itself when it has none.
-std::string ShortPath(const std::string& path) {
-  char buffer[MAX_PATH] = {};
-  const platform::DWORD n = platform::Files().GetShortPathNameA(path.c_str(), buffer, sizeof buffer);
-  if (n == 0 || n >= sizeof buffer) return path;
-  return std::string(buffer, n);
-}
-
 // Appends one line to the [Rename] section, keeping every line before it.
 bool AppendRenameLine(const std::string& line) {
   auto buffer = std::make_unique<char[]>(kWininitBufferSize);
@@ -55,6 +39,20 @@ bool AppendRenameLine(const std::string& line) {
 }
 
 }  // namespace
+
+std::string ShortPath(const std::string& path) {
+  char buffer[MAX_PATH] = {};
+  const platform::DWORD n = platform::Files().GetShortPathNameA(path.c_str(), buffer, sizeof buffer);
+  if (n == 0 || n >= sizeof buffer) return path;
+  return std::string(buffer, n);
+}
+
+void ClearReadOnly(const std::string& path) {
+  const platform::DWORD attributes = platform::Files().GetFileAttributesA(path);
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    platform::Files().SetFileAttributesA(path, attributes & ~static_cast<platform::DWORD>(FILE_ATTRIBUTE_READONLY));
+  }
+}
 
 bool AddWininitRename(const CFileRecord& record, const std::string& tempPath) {
   return AppendRenameLine(ShortPath(DestPath(record)) + "=" + ShortPath(tempPath));

@@ -23,6 +23,11 @@ int RunRenames(IFileProgress& progress);
 platform::DWORD DeleteFileRecord(const CFileRecord& record);
 // Removes destDir when it is empty; asks Windows NT to remove it at its next start.
 void RemoveRecordFolder(const CFileRecord& record);
+// The 8.3 form of a path (GetShortPathNameA); the path itself when it has none.
+std::string ShortPath(const std::string& path);
+// Clears the read-only attribute of a file, keeping its other attributes.
+void ClearReadOnly(const std::string& path);
+
 // Deletes the file at the next start. 0 or the error of the request.
 platform::DWORD DeferDelete(const CFileRecord& record);
 // Installs a file that is in use so that the new one takes its place at the

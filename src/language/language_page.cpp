@@ -88,7 +88,7 @@ bool CLanguagePage::OnCreatePage() {
   Window().CheckRadioButton(IDC_LANGUAGE_FIRST, IDC_LANGUAGE_LAST, IDC_LANGUAGE_FIRST + m_nLanguage);
   SetItemString(IDC_LANGUAGE_PROMPT, IDS_LANGUAGE_PROMPT);
   LoadPicture();
-  if ((context.GetFlags() & SF_UNATTENDED) != 0) Window().SetTimer(kPageTimer, kPageTimerDelay);
+  ArmTimerWhenUnattended();
   return true;
 }
 
@@ -121,10 +121,4 @@ void CLanguagePage::OnCommand(int controlId) {
 std::intptr_t CLanguagePage::OnWizardNext() {
   TheApp().GetContext().SetLanguage(m_nLanguage);
   return platform::kMoveOn;
-}
-
-void CLanguagePage::OnTimer(platform::UINT_PTR id) {
-  if (id != kPageTimer) return;
-  Window().KillTimer(kPageTimer);
-  m_pSheet->PressButton(platform::PSBTN_NEXT);
 }

@@ -14,7 +14,6 @@ class CLanguagePage final : public CWizardPage {
 
   void OnSetActive() override;
   std::intptr_t OnWizardNext() override;
-  void OnTimer(platform::UINT_PTR id) override;
   void OnCommand(int controlId) override;
   const platform::PagePicture* GetPicture() const override { return m_picture ? &*m_picture : nullptr; }
 

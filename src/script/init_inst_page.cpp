@@ -13,13 +13,7 @@ void CInitInstPage::OnSetActive() {
   Window().SetProgressRange(IDC_PREPARE_PROGRESS, 0, kPrepareDone);
   Window().SetProgressStep(IDC_PREPARE_PROGRESS, 1);
   Window().SetProgressPos(IDC_PREPARE_PROGRESS, 0);
-  Window().SetTimer(kPageTimer, kPageTimerDelay);
-}
-
-void CInitInstPage::OnTimer(platform::UINT_PTR id) {
-  if (id != kPageTimer) return;
-  Window().KillTimer(kPageTimer);
-  m_pSheet->PressButton(platform::PSBTN_NEXT);
+  ArmTimer();
 }
 
 std::intptr_t CInitInstPage::OnWizardNext() { return PrepareScript(TheApp(), *this, m_pDetection); }

@@ -11,7 +11,6 @@ class CInitInstPage final : public CWizardPage, private IPreparationView {
   explicit CInitInstPage(IHardwareDetection* detection = nullptr);
 
   void OnSetActive() override;
-  void OnTimer(platform::UINT_PTR id) override;
   std::intptr_t OnWizardNext() override;
 
  private:

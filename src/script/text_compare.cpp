@@ -47,6 +47,14 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
   return true;
 }
 
+std::string ToUpperAscii(std::string_view text) {
+  std::string upper(text);
+  for (char& c : upper) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return upper;
+}
+
 std::string FoldCase(std::string_view text) {
   std::string folded(text);
   const unsigned codePage = g_codePage;

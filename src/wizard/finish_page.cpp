@@ -51,13 +51,12 @@ bool CFinishPage::OnCreatePage() {
   m_pSheet->SetWizardButtons(texts.buttons);
   SetItemString(IDC_FINISH_OUTCOME, texts.outcome);
   SetItemString(IDC_FINISH_NEXT_STEP, texts.nextStep);
-  if ((flags & SF_UNATTENDED) != 0) Window().SetTimer(kPageTimer, kPageTimerDelay);
+  ArmTimerWhenUnattended();
   return true;
 }
 
 void CFinishPage::OnTimer(platform::UINT_PTR id) {
-  if (id != kPageTimer) return;
-  Window().KillTimer(kPageTimer);
+  if (!TakeTimer(id)) return;
   const std::uint32_t flags = TheApp().GetContext().GetFlags();
   // Unattended, only option R restarts, whatever the run needed.
   const bool restart = (flags & SF_RUN_FAILED) == 0 && (flags & SF_RESTART_REQUESTED) != 0;

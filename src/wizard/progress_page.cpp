@@ -39,13 +39,7 @@ void CProgressPage::OnSetActive() {
   SetItemString(IDC_PROGRESS_TITLE, title);
   for (int id : {IDC_PHASE_TEXT, IDC_DETAIL_SOURCE, IDC_DETAIL_DEST_LABEL, IDC_DETAIL_DEST}) Window().SetItemText(id, "");
   m_pSheet->SetWizardButtons(0);
-  Window().SetTimer(kPageTimer, kPageTimerDelay);
-}
-
-void CProgressPage::OnTimer(platform::UINT_PTR id) {
-  if (id != kPageTimer) return;
-  Window().KillTimer(kPageTimer);
-  m_pSheet->PressButton(platform::PSBTN_NEXT);
+  ArmTimer();
 }
 
 void CProgressPage::BeginPhase(int count, int phaseText, bool destinationLabel) {

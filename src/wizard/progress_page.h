@@ -11,7 +11,6 @@ class CProgressPage final : public CWizardPage, public IFileProgress {
   CProgressPage();
 
   void OnSetActive() override;
-  void OnTimer(platform::UINT_PTR id) override;
   // The run: kMoveOn to the finish page, or kStay after a refused licence.
   std::intptr_t OnWizardNext() override;
 

@@ -16,7 +16,7 @@ CReadMePage::CReadMePage() : CWizardPage(IDD_README_PAGE) {}
 bool CReadMePage::OnCreatePage() {
   m_pText = ReadMeText();
   Window().SetPictureButton(IDC_README_BUTTON, IDB_README, IDB_README_DOWN, IDB_README_FOCUS);
-  if ((TheApp().GetContext().GetFlags() & SF_UNATTENDED) != 0) Window().SetTimer(kPageTimer, kPageTimerDelay);
+  ArmTimerWhenUnattended();
   return true;
 }
 
@@ -41,10 +41,4 @@ std::intptr_t CReadMePage::OnWizardNext() {
 
 void CReadMePage::OnCommand(int controlId) {
   if (controlId == IDC_README_BUTTON) TheApp().ShowReadMe();
-}
-
-void CReadMePage::OnTimer(platform::UINT_PTR id) {
-  if (id != kPageTimer) return;
-  Window().KillTimer(kPageTimer);
-  m_pSheet->PressButton(platform::PSBTN_NEXT);
 }

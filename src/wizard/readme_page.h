@@ -11,7 +11,6 @@ class CReadMePage final : public CWizardPage {
   void OnSetActive() override;
   std::intptr_t OnWizardBack() override;
   std::intptr_t OnWizardNext() override;
-  void OnTimer(platform::UINT_PTR id) override;
   void OnCommand(int controlId) override;
 
  protected:

@@ -11,7 +11,7 @@ bool CTypePathPage::OnCreatePage() {
   Window().SetPictureButton(IDC_TYPE_MINIMAL, IDB_TYPE_MINIMAL, IDB_TYPE_MINIMAL_DOWN, IDB_TYPE_MINIMAL_FOCUS);
   Window().SetPictureButton(IDC_TYPE_TYPICAL, IDB_TYPE_TYPICAL, IDB_TYPE_TYPICAL_DOWN, IDB_TYPE_TYPICAL_FOCUS);
   Window().SetPictureButton(IDC_TYPE_CUSTOM, IDB_TYPE_CUSTOM, IDB_TYPE_CUSTOM_DOWN, IDB_TYPE_CUSTOM_FOCUS);
-  if ((TheApp().GetContext().GetFlags() & SF_UNATTENDED) != 0) Window().SetTimer(kPageTimer, kPageTimerDelay);
+  ArmTimerWhenUnattended();
   return true;
 }
 
@@ -77,8 +77,7 @@ std::intptr_t CTypePathPage::OnWizardBack() {
 }
 
 void CTypePathPage::OnTimer(platform::UINT_PTR id) {
-  if (id != kPageTimer) return;
-  Window().KillTimer(kPageTimer);
+  if (!TakeTimer(id)) return;
   if ((TheApp().GetContext().GetFlags() & SF_TYPE_SECOND) != 0) {
     m_pSheet->PressButton(platform::PSBTN_NEXT);
   } else {

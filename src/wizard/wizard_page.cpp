@@ -1,5 +1,7 @@
 #include "wizard/wizard_page.h"
 
+#include "app/install_app.h"
+#include "wizard/install_sheet.h"
 #include "wizard/message_box.h"
 
 bool CWizardPage::OnInitDialog(platform::IPageWindow& window, platform::ISheetWindow&) {
@@ -12,4 +14,20 @@ bool CWizardPage::OnInitDialog(platform::IPageWindow& window, platform::ISheetWi
 void CWizardPage::SetItemString(int controlId, int stringId) {
   CMessageText text;
   m_pWindow->SetItemText(controlId, text.LoadText(stringId));
+}
+
+void CWizardPage::ArmTimer() { m_pWindow->SetTimer(kPageTimer, kPageTimerDelay); }
+
+void CWizardPage::ArmTimerWhenUnattended() {
+  if ((TheApp().GetContext().GetFlags() & SF_UNATTENDED) != 0) ArmTimer();
+}
+
+bool CWizardPage::TakeTimer(platform::UINT_PTR id) {
+  if (id != kPageTimer) return false;
+  m_pWindow->KillTimer(kPageTimer);
+  return true;
+}
+
+void CWizardPage::OnTimer(platform::UINT_PTR id) {
+  if (TakeTimer(id)) m_pSheet->PressButton(platform::PSBTN_NEXT);
 }

@@ -6,6 +6,10 @@
 
 class CInstallSheet;
 
+// The timer pages arm to act on their own.
+constexpr platform::UINT_PTR kPageTimer = 1;
+constexpr platform::UINT kPageTimerDelay = 100;
+
 class CWizardPage : public platform::IWizardPage {
  public:
   explicit CWizardPage(platform::UINT templateId) : m_nTemplateId(templateId) {}
@@ -16,7 +20,8 @@ class CWizardPage : public platform::IWizardPage {
   void OnSetActive() override {}
   std::intptr_t OnWizardBack() override { return platform::kMoveOn; }
   std::intptr_t OnWizardNext() override { return platform::kMoveOn; }
-  void OnTimer(platform::UINT_PTR) override {}
+  // The page's own timer presses Next once; pages that act otherwise override.
+  void OnTimer(platform::UINT_PTR id) override;
   void OnCommand(int) override {}
   const platform::PagePicture* GetPicture() const override { return nullptr; }
 
@@ -30,6 +35,11 @@ class CWizardPage : public platform::IWizardPage {
   platform::IPageWindow& Window() { return *m_pWindow; }
   // Loads a string of the resource module into a control.
   void SetItemString(int controlId, int stringId);
+  // Arms the page's own timer; ArmTimerWhenUnattended only in unattended runs.
+  void ArmTimer();
+  void ArmTimerWhenUnattended();
+  // True, with the timer stopped, when `id` is the page's own timer.
+  bool TakeTimer(platform::UINT_PTR id);
 
   platform::IPageWindow* m_pWindow = nullptr;
   CInstallSheet* m_pSheet = nullptr;
@@ -37,7 +47,3 @@ class CWizardPage : public platform::IWizardPage {
  private:
   platform::UINT m_nTemplateId;
 };
-
-// The timer pages arm to act on their own.
-constexpr platform::UINT_PTR kPageTimer = 1;
-constexpr platform::UINT kPageTimerDelay = 100;

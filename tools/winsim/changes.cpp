@@ -8,6 +8,8 @@
 #include <sstream>
 #include <vector>
 
+#include "platform/sim/config_file.h"
+
 namespace fs = std::filesystem;
 
 namespace winsim {
@@ -18,13 +20,8 @@ std::string ReadAll(const fs::path& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-std::string Upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
-
 bool EndsWith(const std::string& text, const std::string& end) {
-  return text.size() >= end.size() && Upper(text.substr(text.size() - end.size())) == end;
+  return text.size() >= end.size() && sim::ToUpper(text.substr(text.size() - end.size())) == end;
 }
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -214,11 +211,11 @@ void PrintChanges(const MachineSnapshot& before, const MachineSnapshot& after, s
   for (const auto& [path, content] : after.files) {
     if (!EndsWith(path, "\\WININIT.INI")) continue;
     for (const std::string& line : IniLines(content)) {
-      if (Upper(line).rfind("[RENAME] ", 0) == 0) nextStart.push_back("rename " + line.substr(9));
+      if (sim::ToUpper(line).rfind("[RENAME] ", 0) == 0) nextStart.push_back("rename " + line.substr(9));
     }
   }
   for (const auto& [key, names] : after.registry) {
-    const std::string upper = Upper(key);
+    const std::string upper = sim::ToUpper(key);
     if (EndsWith(upper, "\\CONTROL\\SESSION MANAGER")) {
       if (auto it = names.find("PendingFileRenameOperations"); it != names.end()) {
         nextStart.push_back("pending file renames " + Readable(it->second));
