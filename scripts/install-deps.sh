@@ -12,6 +12,7 @@ packages=(
   liblnk-utils                     # lnkinfo reads back the shortcuts the simulated machine writes
   xvfb xauth                       # a display for SETUP.EXE's windows under Wine
   mscompress                       # the reference for our SZDD compressor and expander
+  ccache                           # compiler cache for repeated builds
   python3                          # compares an installation under Wine with the simulated machine's
   xdotool imagemagick              # scripts/wizard-screenshots.sh drives the wizard and takes its pictures
 )
