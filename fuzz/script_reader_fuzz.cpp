@@ -14,9 +14,13 @@
 #include "script/script_line.h"
 #include "script/script_section.h"
 #include "script/script_text.h"
-#include "script/text_compare.h"
+#include "core/ascii_text.h"
 
 namespace {
+
+// The code page of this input's script.
+unsigned g_codePage = kDefaultCodePage;
+
 
 void Check(bool condition, const char* what) {
   if (!condition) {
@@ -44,7 +48,7 @@ bool ReferenceFind(std::string_view text, std::string_view name, std::size_t& st
   const std::string pattern = std::string(name) + "]";
   for (std::size_t pos = 0; pos + 3 < text.size(); ++pos) {
     if ((pos == 0 || text[pos - 1] == '\n') && text[pos] == '[' && pos + 1 + pattern.size() <= text.size() &&
-        EqualNoCase(pattern, text.substr(pos + 1, pattern.size()))) {
+        EqualNoCase(pattern, text.substr(pos + 1, pattern.size()), g_codePage)) {
       std::size_t end = text.size() - 2;
       for (std::size_t p = pos + 1 + pattern.size(); p + 3 < text.size(); ++p) {
         if (text[p - 1] == '\n' && text[p] == '[') {
@@ -61,7 +65,7 @@ bool ReferenceFind(std::string_view text, std::string_view name, std::size_t& st
 }
 
 void CheckFind(CScriptText& script, std::string_view name) {
-  const bool shortcut = script.HasCurrentSection() && EqualNoCase(name, script.GetCurrentSectionName());
+  const bool shortcut = script.HasCurrentSection() && EqualNoCase(name, script.GetCurrentSectionName(), g_codePage);
   std::size_t start = 0;
   std::size_t length = 0;
   const bool expected = ReferenceFind(script.GetText(), name, start, length);
@@ -88,7 +92,7 @@ std::vector<std::string> WalkSections(CScriptText& script) {
   for (std::string name = script.NextSectionName(); !name.empty(); name = script.NextSectionName()) {
     Check(names.size() <= script.GetLength(), "section iteration ends");
     Check(script.HasCurrentSection(), "a returned section is current");
-    Check(EqualNoCase(script.GetCurrentSectionName(), name), "the returned name is current");
+    Check(EqualNoCase(script.GetCurrentSectionName(), name, g_codePage), "the returned name is current");
     names.push_back(name);
   }
   return names;
@@ -102,26 +106,27 @@ void ExerciseSection(CScriptText& script, std::string_view name) {
     const std::string line = section.GetLine(i);
     Check(!line.empty(), "kept lines are not empty");
     const std::string key = GetKey(line);
+    (void)GetKey(line, kInstallDir);
     for (int field = 0; field < 4; ++field) {
-      (void)GetField(line, field);
+      (void)GetField(line, field, kInstallDir);
       (void)GetRawField(line, field);
       (void)GetFieldInt(line, field);
     }
     const std::string byKey = section.FindKey(key);
-    Check(EqualNoCase(GetKey(byKey), key), "FindKey returns a line with that key");
+    Check(EqualNoCase(GetKey(byKey), key, g_codePage), "FindKey returns a line with that key");
   }
   Check(section.GetLine(section.GetCount()).empty(), "past the end is empty");
 }
 
-std::string InstallDir() { return "C:\\Dest@@InstallDir@@"; }
+// A destination that itself holds a marker.
+constexpr std::string_view kInstallDir = "C:\\Dest@@InstallDir@@";
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 1) return 0;
   static const unsigned kCodePages[] = {1252, 932, 936, 949};
-  SetScriptCodePage(kCodePages[(data[0] >> 4) & 3]);
-  SetInstallDirProvider(&InstallDir);
+  g_codePage = kCodePages[(data[0] >> 4) & 3];
   const std::size_t opCount = data[0] & 15;
   if (size < 1 + opCount) return 0;
   const std::uint8_t* ops = data + 1;
@@ -129,6 +134,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t textSize = size - 1 - opCount;
 
   CScriptText script;
+  script.SetCodePage(g_codePage);
   Check(script.LoadFromMemory(text, textSize, (data[0] & 0x40) != 0 ? 8 : 0), "small input loads");
   CheckText(script);
 
@@ -184,7 +190,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   WalkSections(script);
   CheckText(script);
-  SetInstallDirProvider(nullptr);
-  SetScriptCodePage(1252);
   return 0;
 }

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/install_app.h"
+#include "script/setup_script.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/sim_platform.h"
 #include "script/destination_dirs.h"
@@ -59,10 +60,10 @@ World& TheWorld() {
 
 bool HasAny(std::string_view text, const char* chars) { return text.find_first_of(chars) != std::string_view::npos; }
 
-void TakeApart(const std::string& line) {
-  const std::string key = GetKey(line);
+void TakeApart(const CSetupScript& script, const std::string& line) {
+  const std::string key = script.GetKey(line);
   for (int field = 0; field < 5; ++field) {
-    (void)GetField(line, field);
+    (void)script.GetField(line, field);
     (void)GetRawField(line, field);
     (void)GetFieldInt(line, field);
   }
@@ -76,8 +77,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   TheWorld();
   CInstallApp app("");
   CSetupContext& context = app.GetContext();
+  CSetupScript& setupScript = app.GetSetupScript();
   context.SetLanguage(data[0] & 0x1F);  // 19 and above are outside the table
-  if (data[0] & 0x20) app.LoadThunkLibrary();
+  if (data[0] & 0x20) app.GetThunkLibrary().Load(context, app.GetMessages());
   if (data[0] & 0x40) context.SetFlags(SF_QUIET);
   context.SetInstallFrom((data[0] & 0x80) ? "A:" : "D:\\SETUP\\DISK1");
   context.SetDestDir("C:\\Dest%s,=@p");
@@ -89,18 +91,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   app.GetSourceDisksFiles().Read(script, "SourceDisksFiles", &app.GetExpander());
   app.GetSourceDisksNames().Read(script, "SourceDisksNames", &app.GetExpander());
   app.GetDestinationDirs().Read(script, "DestinationDirs", &app.GetExpander());
-  if (data[0] & 0x80) RewriteSourceDisksForFloppy(app);
+  if (data[0] & 0x80) RewriteSourceDisksForFloppy(setupScript);
 
   for (CScriptSection* section : {&app.GetLangStrings(), &app.GetStrings(), &app.GetSourceDisksFiles(),
                                   &app.GetSourceDisksNames(), &app.GetDestinationDirs()}) {
     for (const std::string& line : section->GetLines()) {
-      TakeApart(line);
+      TakeApart(setupScript, line);
       // Text the expansion leaves alone comes back unchanged.
       if (!HasAny(line, "\"%@")) Check(app.GetExpander().Expand(line) == line, "plain text is kept");
       // Quoted text is one field, restored as written.
       if (!HasAny(line, "\"@")) {
         const std::string quoted = app.GetExpander().Expand("\"" + line + "\"");
-        Check(GetField(quoted, 0) == std::string(Trim(line)), "quoted text is one field");
+        Check(setupScript.GetField(quoted, 0) == std::string(Trim(line)), "quoted text is one field");
       }
     }
   }
@@ -109,27 +111,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   int lists = 0;
   for (const std::string& line : app.GetDestinationDirs().GetLines()) {
     if (++lists > 8) break;
-    const std::string name = GetKey(line);
-    const std::string destTemplate = GetDestinationTemplate(line);
+    const std::string name = setupScript.GetKey(line);
+    const std::string destTemplate = GetDestinationTemplate(setupScript, line);
     if (destTemplate.rfind("%s", 0) != 0) {
-      Check(ExpandDestination(destTemplate) == destTemplate, "a complete folder stays as it is");
+      Check(ExpandDestination(setupScript, destTemplate) == destTemplate, "a complete folder stays as it is");
     } else {
-      Check(ExpandDestination(destTemplate) == context.GetDestDir() + destTemplate.substr(2),
+      Check(ExpandDestination(setupScript, destTemplate) == context.GetDestDir() + destTemplate.substr(2),
             "a relative template follows the destination directory");
     }
     CScriptSection list;
     list.Read(script, name, &app.GetExpander());
-    if (auto resolved = ResolveDestination(name)) list.SetLabel(*resolved);
+    list.SetLabel(destTemplate);
     std::vector<CFileRecord> records;
-    BuildCopyRecords(list, records);
+    BuildCopyRecords(setupScript, list, records);
     Check(records.size() == list.GetLines().size(), "one record per line");
-    (void)GetListSize(list);
+    (void)GetListSize(setupScript, list);
     for (const std::string& fileLine : list.GetLines()) {
-      const std::string folder = GetSourceFolder(fileLine);
+      const std::string folder = GetSourceFolder(setupScript, fileLine);
       Check(folder.empty() || folder.rfind("A:", 0) == 0 || folder.rfind("D:\\SETUP", 0) == 0,
             "a source folder starts at the source root or one level above");
-      (void)IsDiskListed(fileLine);
-      (void)GetDiskDescription(fileLine);
+      (void)IsDiskListed(setupScript, fileLine);
+      (void)GetDiskDescription(setupScript, fileLine);
     }
   }
   return 0;

@@ -6,6 +6,7 @@ packages=(
   g++ cmake ninja-build            # the Linux build
   libgtest-dev googletest          # tests (googletest's sources also serve the Windows builds)
   libbenchmark-dev                 # bench/
+  nlohmann-json3-dev               # winsim plan --json
   clang libclang-rt-14-dev         # libFuzzer and sanitizer runtimes
   mingw-w64 binutils-mingw-w64     # the two Windows builds
   wine64                           # running the Windows tests

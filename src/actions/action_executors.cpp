@@ -6,15 +6,15 @@
 #include "actions/registry_actions.h"
 
 void CScriptActionExecutors::RunRegistrySection(const CScriptSection& section, int mode) {
-  ::RunRegistrySection(section, mode);
+  ::RunRegistrySection(m_script, section, mode);
 }
 
-void CScriptActionExecutors::RunIniSection(const CScriptSection& section, int mode) { ::RunIniSection(section, mode); }
+void CScriptActionExecutors::RunIniSection(const CScriptSection& section, int mode) { ::RunIniSection(m_script, section, mode); }
 
 void CScriptActionExecutors::RunProgramGroupSection(const CScriptSection& section, int mode) {
-  ::RunProgramGroupSection(section, mode);
+  ::RunProgramGroupSection(m_script, section, mode);
 }
 
 int CScriptActionExecutors::RunProgramSection(const CScriptSection& section, int mode) {
-  return ::RunProgramSection(section, m_hCaller, mode);
+  return ::RunProgramSection(m_script, m_dialogs, section, m_hCaller, mode);
 }

@@ -5,12 +5,17 @@
 #pragma once
 
 #include "components/component_executors.h"
+#include "files/file_dialogs.h"
 #include "platform/win_types.h"
+
+class CSetupScript;
 
 class CScriptActionExecutors : public IComponentExecutors {
  public:
-  // `caller`: the window hidden while a program runs (the wizard), or none.
-  explicit CScriptActionExecutors(platform::HWND caller = nullptr) : m_hCaller(caller) {}
+  // `caller`: the window hidden while a program runs (the wizard), or none;
+  // `dialogs` ask for the disk of a program on the installation disks.
+  CScriptActionExecutors(const CSetupScript& script, IFileDialogs& dialogs, platform::HWND caller = nullptr)
+      : m_script(script), m_dialogs(dialogs), m_hCaller(caller) {}
 
   void RunRegistrySection(const CScriptSection& section, int mode) override;
   void RunIniSection(const CScriptSection& section, int mode) override;
@@ -19,6 +24,10 @@ class CScriptActionExecutors : public IComponentExecutors {
 
   platform::HWND GetCallerWindow() const { return m_hCaller; }
   void SetCallerWindow(platform::HWND caller) { m_hCaller = caller; }
+
+ protected:
+  const CSetupScript& m_script;
+  IFileDialogs& m_dialogs;
 
  private:
   platform::HWND m_hCaller;

@@ -4,15 +4,16 @@
 
 #include "platform/platform.h"
 #include "script/script_line.h"
+#include "script/setup_script.h"
 
-void RunIniSection(const CScriptSection& section, int mode) {
-  for (const std::string& line : section.GetLines()) ApplyIniLine(line, mode);
+void RunIniSection(const CSetupScript& script, const CScriptSection& section, int mode) {
+  for (const std::string& line : section.GetLines()) ApplyIniLine(script, line, mode);
 }
 
-void ApplyIniLine(std::string_view line, int mode) {
-  const std::string file = GetField(line, 0);
-  const std::string section = GetField(line, 1);
-  const std::string entry = GetField(line, 3);
+void ApplyIniLine(const CSetupScript& script, std::string_view line, int mode) {
+  const std::string file = script.GetField(line, 0);
+  const std::string section = script.GetField(line, 1);
+  const std::string entry = script.GetField(line, 3);
 
   const std::size_t split = entry.find_first_of("=,");
   const std::string key(Trim(std::string_view(entry).substr(0, split)));

@@ -2,10 +2,10 @@
 
 #include <memory>
 
-#include "app/install_app.h"
 #include "files/locked_files.h"
 #include "platform/platform.h"
 #include "script/script_line.h"
+#include "script/setup_script.h"
 
 namespace {
 
@@ -16,9 +16,9 @@ constexpr int kAllUsersBit = 1;
 
 // A path of the line: as it stands when it names a drive, otherwise below
 // the destination directory (an empty field is the directory itself).
-std::string CompletePath(const std::string& field) {
+std::string CompletePath(const CSetupScript& script, const std::string& field) {
   if (field.size() >= 2 && field[1] == ':') return field;
-  return TheApp().GetContext().GetDestDir() + "\\" + field;
+  return script.GetContext().GetDestDir() + "\\" + field;
 }
 
 std::string ReadShellFolder(bool allUsers, bool startup) {
@@ -57,54 +57,54 @@ void DeleteLinkFile(const std::string& path) {
   files.DeleteFileA(path);
 }
 
-void InstallLink(std::string_view line, const std::string& folder) {
+void InstallLink(const CSetupScript& script, std::string_view line, const std::string& folder) {
   platform::IShellLinks& links = platform::ShellLinks();
   const platform::HRESULT initialized = links.CoInitialize();
   std::unique_ptr<platform::IShellLinkObject> link;
   if (!folder.empty() && platform::Succeeded(links.CreateShellLink(link)) && link) {
     CreateFolderTree(folder);
-    const std::string name = GetField(line, 1);
+    const std::string name = script.GetField(line, 1);
     link->SetDescription(name.c_str());
-    link->SetPath(CompletePath(GetField(line, 2)).c_str());
-    link->SetArguments(GetField(line, 3).c_str());
-    link->SetWorkingDirectory(CompletePath(GetField(line, 4)).c_str());
-    link->SetIconLocation(CompletePath(GetField(line, 5)).c_str(), GetFieldInt(line, 6));
+    link->SetPath(CompletePath(script, script.GetField(line, 2)).c_str());
+    link->SetArguments(script.GetField(line, 3).c_str());
+    link->SetWorkingDirectory(CompletePath(script, script.GetField(line, 4)).c_str());
+    link->SetIconLocation(CompletePath(script, script.GetField(line, 5)).c_str(), GetFieldInt(line, 6));
     link->Save((folder + "\\" + name + ".lnk").c_str(), 1);
     link.reset();
   }
   if (platform::Succeeded(initialized)) links.CoUninitialize();
 }
 
-void RemoveLink(std::string_view line, const std::string& folder) {
+void RemoveLink(const CSetupScript& script, std::string_view line, const std::string& folder) {
   if (folder.empty()) return;
-  const std::string name = GetField(line, 1);
+  const std::string name = script.GetField(line, 1);
   DeleteLinkFile(folder + "\\" + name + ".lnk");
   DeleteLinkFile(folder + "\\" + name + ".pif");
-  const std::string group = GetField(line, 0);
+  const std::string group = script.GetField(line, 0);
   // The Startup folder, and the programs folder itself, are never removed.
   if (group != kStartupGroup && !group.empty()) platform::Files().RemoveDirectoryA(folder);
 }
 
 }  // namespace
 
-std::string GetProgramGroupFolder(std::string_view line) {
-  const std::string group = GetField(line, 0);
-  const bool allUsers = TheApp().GetContext().IsNT() && (GetFieldInt(line, 7) & kAllUsersBit) != 0;
+std::string GetProgramGroupFolder(const CSetupScript& script, std::string_view line) {
+  const std::string group = script.GetField(line, 0);
+  const bool allUsers = script.GetContext().IsNT() && (GetFieldInt(line, 7) & kAllUsersBit) != 0;
   const bool startup = group == kStartupGroup;
   std::string folder = ReadShellFolder(allUsers, startup);
   if (folder.empty() || startup || group.empty()) return folder;
   return folder + "\\" + group;
 }
 
-void RunProgramGroupSection(const CScriptSection& section, int mode) {
-  for (const std::string& line : section.GetLines()) ApplyProgramGroupLine(line, mode);
+void RunProgramGroupSection(const CSetupScript& script, const CScriptSection& section, int mode) {
+  for (const std::string& line : section.GetLines()) ApplyProgramGroupLine(script, line, mode);
 }
 
-void ApplyProgramGroupLine(std::string_view line, int mode) {
-  const std::string folder = GetProgramGroupFolder(line);
+void ApplyProgramGroupLine(const CSetupScript& script, std::string_view line, int mode) {
+  const std::string folder = GetProgramGroupFolder(script, line);
   if (mode == kGroupInstall) {
-    InstallLink(line, folder);
+    InstallLink(script, line, folder);
   } else {
-    RemoveLink(line, folder);
+    RemoveLink(script, line, folder);
   }
 }

@@ -3,13 +3,13 @@
 #include <string>
 
 #include "files/file_dialogs.h"
-#include "files/file_record.h"
+#include "script/file_record.h"
 #include "platform/platform.h"
 #include "script/destination_dirs.h"
 #include "script/script_line.h"
+#include "script/setup_script.h"
 #include "script/source_disks.h"
-#include "wizard/message_box.h"
-#include "wizard/registry_key.h"
+#include "core/registry_key.h"
 
 namespace {
 
@@ -54,16 +54,16 @@ std::string CurrentFolder() {
 
 // A program from the installation disks: started from its source folder,
 // asking for the disk while it is not found. Sets `started` on success.
-int StartDiskProgram(std::string_view line, const std::string& name, std::string_view destFolder,
-                     platform::PROCESS_INFORMATION& info, bool& started) {
+int StartDiskProgram(const CSetupScript& script, IFileDialogs& dialogs, std::string_view line, const std::string& name,
+                     std::string_view destFolder, platform::PROCESS_INFORMATION& info, bool& started) {
   CFileRecord record;
-  record.m_strSourceDir = GetSourceFolder(name);
+  record.m_strSourceDir = GetSourceFolder(script, name);
   record.m_strDestDir = std::string(destFolder);
   record.m_strSourceName = name;
   record.m_strDestName = name;
-  record.m_nDiskNumber = GetSourceDisk(name);
-  record.m_strDiskLabel = GetDiskDescription(name);
-  const std::string arguments = GetField(line, 2);
+  record.m_nDiskNumber = GetSourceDisk(script, name);
+  record.m_strDiskLabel = GetDiskDescription(script, name);
+  const std::string arguments = script.GetField(line, 2);
   for (bool firstFailure = true;; firstFailure = false) {
     const std::string command = record.m_strSourceDir + "\\" + name + " " + arguments;
     platform::Files().SetCurrentDirectoryA(record.m_strSourceDir);
@@ -74,11 +74,9 @@ int StartDiskProgram(std::string_view line, const std::string& name, std::string
     const platform::DWORD error = platform::System().GetLastError();
     if (error != static_cast<platform::DWORD>(ERROR_FILE_NOT_FOUND) &&
         error != static_cast<platform::DWORD>(ERROR_PATH_NOT_FOUND)) {
-      CErrorBox box;
-      box.ShowError(MSG_PROGRAM_NOT_STARTED, command);
+      script.GetMessages().ShowError(MSG_PROGRAM_NOT_STARTED, command);
       return MSG_PROGRAM_NOT_STARTED;
     }
-    IFileDialogs& dialogs = FileDialogs();
     const int answer = firstFailure ? dialogs.AskSourceDisk(record) : dialogs.AskSourceFile(record);
     if (answer == kDialogCancel) return kProgramCancelled;
     if (!firstFailure && answer == kDialogSkipFile) return 0;
@@ -87,37 +85,38 @@ int StartDiskProgram(std::string_view line, const std::string& name, std::string
 
 }  // namespace
 
-int RunProgramSection(const CScriptSection& section, platform::HWND caller, int mode) {
-  const std::string destFolder = ExpandDestination(section.GetLabel());
+int RunProgramSection(const CSetupScript& script, IFileDialogs& dialogs, const CScriptSection& section,
+                      platform::HWND caller, int mode) {
+  const std::string destFolder = ExpandDestination(script, section.GetLabel());
   for (const std::string& line : section.GetLines()) {
-    const int result = RunProgramLine(line, destFolder, caller, mode);
+    const int result = RunProgramLine(script, dialogs, line, destFolder, caller, mode);
     if (result != 0) return result;
   }
   return 0;
 }
 
-int RunProgramLine(std::string_view line, std::string_view destFolder, platform::HWND caller, int mode) {
+int RunProgramLine(const CSetupScript& script, IFileDialogs& dialogs, std::string_view line, std::string_view destFolder,
+                   platform::HWND caller, int mode) {
   const std::string remembered = CurrentFolder();
-  const std::string installed = GetField(line, 0);
+  const std::string installed = script.GetField(line, 0);
   platform::PROCESS_INFORMATION info;
   bool started = false;
   int result = 0;
 
   if (!installed.empty()) {
-    const std::string command = std::string(destFolder) + "\\" + installed + " " + GetField(line, 2);
+    const std::string command = std::string(destFolder) + "\\" + installed + " " + script.GetField(line, 2);
     platform::Files().SetCurrentDirectoryA(destFolder);
     started = Start(command, info);
     if (!started && mode == kProgramInstall) {
-      CErrorBox box;
-      box.ShowError(MSG_PROGRAM_NOT_STARTED, command);
+      script.GetMessages().ShowError(MSG_PROGRAM_NOT_STARTED, command);
       result = MSG_PROGRAM_NOT_STARTED;
     }
   } else if (mode == kProgramRemove) {
-    CRegistryKey key(std::string(kUninstallKey) + GetField(line, 1), HKEY_LOCAL_MACHINE);
+    CRegistryKey key(std::string(kUninstallKey) + script.GetField(line, 1), HKEY_LOCAL_MACHINE);
     const std::string command = key.ReadString("UninstallString");
     if (!command.empty()) started = Start(command, info);
   } else {
-    result = StartDiskProgram(line, GetField(line, 1), destFolder, info, started);
+    result = StartDiskProgram(script, dialogs, line, script.GetField(line, 1), destFolder, info, started);
   }
 
   if (started) {

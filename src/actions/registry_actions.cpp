@@ -4,11 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "app/install_app.h"
 #include "platform/platform.h"
 #include "script/script_line.h"
-#include "wizard/message_box.h"
-#include "wizard/registry_key.h"
+#include "script/setup_script.h"
+#include "core/registry_key.h"
 
 namespace {
 
@@ -58,20 +57,19 @@ platform::BYTE HexByte(std::string_view field) {
   return static_cast<platform::BYTE>(value);
 }
 
-void ReportBadLine(std::string_view line) {
-  CErrorBox box;
-  box.ShowError(MSG_BAD_REGISTRY_LINE, RestoreMarkers(line));
+void ReportBadLine(const CSetupScript& script, std::string_view line) {
+  script.GetMessages().ShowError(MSG_BAD_REGISTRY_LINE, script.RestoreMarkers(line));
 }
 
-void WriteValue(platform::HKEY key, std::string_view line, const std::string& valueName) {
-  const bool nt = TheApp().GetContext().IsNT();
+void WriteValue(const CSetupScript& script, platform::HKEY key, std::string_view line, const std::string& valueName) {
+  const bool nt = script.GetContext().IsNT();
   const int flags = GetFieldInt(line, 3) & ~kFlagIgnored;
-  std::string text = GetField(line, 4);
+  std::string text = script.GetField(line, 4);
   platform::DWORD type = REG_SZ;
   std::vector<platform::BYTE> data;
   std::size_t size = 0;
 
-  if (flags == kFlagNumber && GetField(line, 5).empty()) {
+  if (flags == kFlagNumber && script.GetField(line, 5).empty()) {
     const auto number = static_cast<platform::DWORD>(GetFieldInt(line, 4));
     type = REG_DWORD;
     data = {static_cast<platform::BYTE>(number), static_cast<platform::BYTE>(number >> 8),
@@ -80,7 +78,7 @@ void WriteValue(platform::HKEY key, std::string_view line, const std::string& va
   } else if (flags == kFlagNumber) {
     type = REG_BINARY;
     for (int index = 4; index < 4 + kMaxRegistryBinary; ++index) {
-      const std::string field = GetField(line, index);
+      const std::string field = script.GetField(line, index);
       if (field.empty()) break;
       data.push_back(HexByte(field));
     }
@@ -88,7 +86,7 @@ void WriteValue(platform::HKEY key, std::string_view line, const std::string& va
   } else {
     std::size_t terminators = 1;
     if (flags == kFlagPath) {
-      if (text.size() < 2 || text[1] != ':') text = TheApp().GetContext().GetDestDir() + "\\" + text;
+      if (text.size() < 2 || text[1] != ':') text = script.GetContext().GetDestDir() + "\\" + text;
       size = text.size() + (nt ? 1 : 0);
     } else if (flags == kFlagMultiString) {
       type = REG_MULTI_SZ;
@@ -109,23 +107,23 @@ void WriteValue(platform::HKEY key, std::string_view line, const std::string& va
 
 }  // namespace
 
-void RunRegistrySection(const CScriptSection& section, int mode) {
-  for (const std::string& line : section.GetLines()) ApplyRegistryLine(line, mode);
+void RunRegistrySection(const CSetupScript& script, const CScriptSection& section, int mode) {
+  for (const std::string& line : section.GetLines()) ApplyRegistryLine(script, line, mode);
 }
 
-void ApplyRegistryLine(std::string_view line, int mode) {
-  const auto root = RootOf(GetField(line, 0));
+void ApplyRegistryLine(const CSetupScript& script, std::string_view line, int mode) {
+  const auto root = RootOf(script.GetField(line, 0));
   if (!root) {
-    ReportBadLine(line);
+    ReportBadLine(script, line);
     return;
   }
-  std::string subKey = GetField(line, 1);
+  std::string subKey = script.GetField(line, 1);
   if (subKey.empty()) {
-    ReportBadLine(line);
+    ReportBadLine(script, line);
     return;
   }
   subKey = TrimSubKey(std::move(subKey));
-  const std::string valueName = GetField(line, 2);
+  const std::string valueName = script.GetField(line, 2);
   platform::IRegistry& registry = platform::Registry();
 
   if (mode == kRegistryDelete) {
@@ -147,7 +145,7 @@ void ApplyRegistryLine(std::string_view line, int mode) {
       ERROR_SUCCESS) {
     return;
   }
-  WriteValue(key, line, valueName);
+  WriteValue(script, key, line, valueName);
   registry.RegCloseKey(key);
 }
 

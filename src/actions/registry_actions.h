@@ -7,6 +7,8 @@
 #include "platform/registry.h"
 #include "script/script_section.h"
 
+class CSetupScript;
+
 constexpr int MSG_BAD_REGISTRY_LINE = 1096;
 
 // Modes of a registry line.
@@ -17,12 +19,12 @@ constexpr int kRegistryDelete = 2;
 constexpr int kMaxRegistryBinary = 1000;
 
 // ApplyRegistryLine for every line of the section, in order.
-void RunRegistrySection(const CScriptSection& section, int mode);
+void RunRegistrySection(const CSetupScript& script, const CScriptSection& section, int mode);
 
 // One line: root, subkey, value name, flags, data… A root other than HKCR,
 // HKCU, HKLM or HKU (upper case only) or an empty subkey reports 1096 with
 // the line; registry failures are silent.
-void ApplyRegistryLine(std::string_view line, int mode);
+void ApplyRegistryLine(const CSetupScript& script, std::string_view line, int mode);
 
 // Deletes the key with all its subkeys and values; true when the key itself
 // went. An empty path (the root itself) is refused.

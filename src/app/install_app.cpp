@@ -1,35 +1,20 @@
 #include "app/install_app.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <initializer_list>
 
 #include "app/language_library.h"
-#include "components/choose_page.h"
-#include "language/language_page.h"
-#include "script/init_inst_page.h"
+#include "core/message_text.h"
+#include "install/install_record.h"
+#include "install/setup_choice.h"
+#include "platform/platform.h"
+#include "wizard/choose_page.h"
 #include "wizard/finish_page.h"
+#include "wizard/init_inst_page.h"
 #include "wizard/install_sheet.h"
+#include "wizard/language_page.h"
 #include "wizard/progress_page.h"
 #include "wizard/readme_page.h"
 #include "wizard/type_path_page.h"
-#include "display/outside_libraries.h"
-#include "platform/platform.h"
-#include "script/script_line.h"
-#include "script/text_compare.h"
-#include "wizard/message_box.h"
-
-namespace {
-CInstallApp* g_app = nullptr;
-}
-
-CInstallApp& TheApp() {
-  if (g_app == nullptr) {
-    std::fprintf(stderr, "internal error: no application object\n");
-    std::abort();
-  }
-  return *g_app;
-}
 
 std::string SetupDirectoryOf(std::string_view modulePath) {
   std::size_t slash = modulePath.find_last_of("\\/");
@@ -40,38 +25,14 @@ std::string SetupDirectoryOf(std::string_view modulePath) {
 }
 
 CInstallApp::CInstallApp(std::string commandLine) : m_commandLine(std::move(commandLine)) {
-  g_app = this;
-  // Script names compare in the machine's code page; a destination marker in
-  // a script value stands for the folder chosen at the moment it is taken.
-  SetScriptCodePage(platform::System().GetACP());
-  SetInstallDirProvider([] { return g_app != nullptr ? g_app->m_context.GetDestDir() : std::string(); });
-}
-
-CInstallApp::~CInstallApp() {
-  if (m_hThunkLib != nullptr) platform::Libraries().FreeLibrary(m_hThunkLib);
-  if (g_app == this) {
-    g_app = nullptr;
-    SetInstallDirProvider(nullptr);
-  }
-}
-
-bool CInstallApp::LoadThunkLibrary() {
-  if (m_context.IsNT() || m_hThunkLib != nullptr) return true;
-  m_hThunkLib = platform::Libraries().LoadLibraryA(outside::kThunkLibraryName);
-  if (m_hThunkLib != nullptr) return true;
-  CErrorBox().ShowError(MSG_LIBRARY_NOT_LOADED, outside::kThunkLibraryName);
-  return false;
-}
-
-platform::FARPROC CInstallApp::GetThunkProc(const char* name) const {
-  if (m_hThunkLib == nullptr) return nullptr;
-  return platform::Libraries().GetProcAddress(m_hThunkLib, name);
+  // Script names compare in the machine's code page.
+  m_script.GetText().SetCodePage(platform::System().GetACP());
 }
 
 bool CInstallApp::StartUp() {
   platform::HMODULE program = platform::Resources().GetProgramModule();
   platform::HMODULE library = LoadLanguageLibrary(program, "_INSTALL");
-  SetResourceModule(library != nullptr ? library : program);
+  m_resources.SetHandle(library != nullptr ? library : program);
   return PrepareSetup(m_commandLine);
 }
 
@@ -83,7 +44,7 @@ int CInstallApp::RunWizard(bool maintenance) {
   CFinishPage finish;
   if (maintenance) {
     CChoosePage choose;
-    CInstallSheet sheet(IDS_CAPTION, nullptr, kMaintInitInstPage);
+    CInstallSheet sheet(m_session, IDS_CAPTION, nullptr, kMaintInitInstPage);
     for (CWizardPage* page : std::initializer_list<CWizardPage*>{&language, &initInst, &choose, &custom, &progress, &finish}) {
       sheet.AddPage(*page);
     }
@@ -93,7 +54,7 @@ int CInstallApp::RunWizard(bool maintenance) {
   CReadMePage readMe;
   // One language on offer, or a caller that chose it, passes over the language page.
   const bool languageChosen = m_context.GetLanguageCount() == 1 || !m_context.GetCallerCmd().empty();
-  CInstallSheet sheet(IDS_CAPTION, nullptr, languageChosen ? kFreshInitInstPage : kFreshLanguagePage);
+  CInstallSheet sheet(m_session, IDS_CAPTION, nullptr, languageChosen ? kFreshInitInstPage : kFreshLanguagePage);
   for (CWizardPage* page :
        std::initializer_list<CWizardPage*>{&language, &initInst, &typePath, &custom, &readMe, &progress, &finish}) {
     sheet.AddPage(*page);
@@ -103,28 +64,20 @@ int CInstallApp::RunWizard(bool maintenance) {
 
 bool CInstallApp::Run() {
   if (StartUp()) {
-    HandleSourceTree(true);
+    HandleSourceTree(m_session, true);
     // The copy an earlier installation left in its setup folder maintains it.
-    if (m_context.GetSetupPath() == m_context.GetSetupDir()) {
-      m_wizard = Wizard::Maintenance;
-      m_context.SetFlags(m_context.GetFlags() | SF_MAINTENANCE_WIZARD);
-    } else {
-      m_wizard = Wizard::FreshInstall;
-      m_context.SetFlags(m_context.GetFlags() | SF_FRESH_WIZARD);
-    }
+    const bool maintenance = IsMaintenanceRun(m_context);
+    m_wizard = maintenance ? Wizard::Maintenance : Wizard::FreshInstall;
+    MarkWizard(m_context, maintenance);
     // The fresh-install wizard does not run over the older product.
-    if (m_wizard == Wizard::FreshInstall && FindEarlierProduct()) {
+    if (m_wizard == Wizard::FreshInstall && FindEarlierProduct(m_resources)) {
       m_wizard = Wizard::None;
     } else {
       RunWizard(m_wizard == Wizard::Maintenance);
-      if (m_components.DetectionPassedOver()) NotBuilt("recognising the display adapter");
     }
-    if (m_hThunkLib != nullptr) {
-      platform::Libraries().FreeLibrary(m_hThunkLib);
-      m_hThunkLib = nullptr;
-    }
-    m_pReadMeText.reset();
+    m_thunkLibrary.Free();
+    m_readMe.Free();
   }
-  HandleSourceTree(false);
+  HandleSourceTree(m_session, false);
   return false;
 }

@@ -2,16 +2,6 @@
 
 #include "platform/platform.h"
 
-namespace {
-platform::HMODULE g_resourceModule = nullptr;
-}
-
-platform::HMODULE GetResourceModule() {
-  return g_resourceModule != nullptr ? g_resourceModule : platform::Resources().GetProgramModule();
-}
-
-void SetResourceModule(platform::HMODULE module) { g_resourceModule = module; }
-
 std::string PickLanguageExtension(std::string_view directory, std::string_view baseName, std::string_view localeCode) {
   const std::string stem = std::string(directory) + std::string(baseName) + ".";
   if (!platform::Files().FindFirstFileName(stem + std::string(localeCode)).empty()) return std::string(localeCode);

@@ -14,7 +14,3 @@ platform::HMODULE LoadLanguageLibrary(platform::HMODULE programModule, std::stri
 // The locale code when its own library exists, else the first library of the
 // same language ("EN?" for the Chinese locales), else "000".
 std::string PickLanguageExtension(std::string_view directory, std::string_view baseName, std::string_view localeCode);
-
-// The process's resource module: the language library, or the program's own module.
-platform::HMODULE GetResourceModule();
-void SetResourceModule(platform::HMODULE module);

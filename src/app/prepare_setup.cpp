@@ -6,8 +6,8 @@
 #include <algorithm>
 
 #include "app/install_app.h"
+#include "install/install_record.h"
 #include "platform/platform.h"
-#include "wizard/message_box.h"
 
 namespace {
 
@@ -46,28 +46,28 @@ void ReadCompanyIni(CSetupContext& c) {
 }
 
 // The script exists, and the values start-up needs are in it.
-bool CheckScript(CSetupContext& c) {
+bool CheckScript(CSetupContext& c, IMessageSink& messages) {
   const std::string chosen = c.GetScriptName();
   if (!platform::Files().FileExists(c.GetScriptPath())) {
     c.SetScriptName(kCommonScript);
     if (!platform::Files().FileExists(c.GetScriptPath())) {
       const bool variant = std::any_of(std::begin(kVariantScripts), std::end(kVariantScripts),
                                        [&](const char* name) { return chosen == name; });
-      CErrorBox().ShowError(variant ? MSG_WRONG_SYSTEM_OR_NO_SCRIPT : MSG_NO_SCRIPT, c.GetScriptPath());
+      messages.ShowError(variant ? MSG_WRONG_SYSTEM_OR_NO_SCRIPT : MSG_NO_SCRIPT, c.GetScriptPath());
       return false;
     }
   }
   const std::string script = c.GetScriptPath();
   std::string setupCopy = ReadProfileString("DestinationDirs", "Setup.Copy", "", script);
   if (setupCopy.empty()) {
-    CErrorBox().ShowError(MSG_MISSING_KEY, "Setup.Copy", "DestinationDirs");
+    messages.ShowError(MSG_MISSING_KEY, "Setup.Copy", "DestinationDirs");
     return false;
   }
   if (setupCopy[0] == '%') {
     const std::string key = setupCopy.size() >= 2 ? setupCopy.substr(1, setupCopy.size() - 2) : std::string();
     setupCopy = ReadProfileString("Strings", key.c_str(), "", script);
     if (setupCopy.empty()) {
-      CErrorBox().ShowError(MSG_MISSING_KEY, key, "Strings");
+      messages.ShowError(MSG_MISSING_KEY, key, "Strings");
       return false;
     }
   }
@@ -83,6 +83,8 @@ bool CheckScript(CSetupContext& c) {
 
 bool CInstallApp::PrepareSetup(std::string_view commandLine) {
   CSetupContext& c = m_context;
+  IMessageSink& messages = m_errorBox;
+  const int errorsBefore = messages.GetErrorCount();
   c.SetScriptName(c.IsNT4() ? kVariantScripts[0] : c.IsNT5() ? kVariantScripts[1] : c.IsWin98() ? kVariantScripts[2]
                                                                                                   : kVariantScripts[3]);
   c.SetLanguage(kDefaultLanguage);
@@ -91,25 +93,12 @@ bool CInstallApp::PrepareSetup(std::string_view commandLine) {
   c.ParseCommandLine(commandLine);
   // After the command line, so that a quiet run records the message unseen.
   if (c.IsNT3()) {
-    CErrorBox().ShowError(MSG_WRONG_SYSTEM_OR_NO_SCRIPT);
+    messages.ShowError(MSG_WRONG_SYSTEM_OR_NO_SCRIPT);
     return false;
   }
-  if (!CheckScript(c)) return false;
-  ReadInstallRecord();
+  if (!CheckScript(c, messages)) return false;
+  ReadInstallRecord(c);
   // A setup started anywhere but from its installed copy installs from where it was started.
   if (c.GetSetupPath() != c.GetSetupDir()) c.SetInstallFrom(c.GetSetupDir());
-  return c.GetLastMessage() == 0;
-}
-
-std::uint32_t GetFreeKilobytes(std::string_view path) {
-  platform::DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
-  const std::string root(path.substr(0, 3));
-  if (!platform::Files().GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters,
-                                           &totalClusters)) {
-    sectorsPerCluster = bytesPerSector = freeClusters = 0;
-  }
-  // Sectors to kilobytes before the sector size, so the result is a multiple
-  // of it; in 64 bits, so a drive with more than 4 GB free does not wrap.
-  const std::uint64_t kilo = ((std::uint64_t{freeClusters} * sectorsPerCluster) >> 10) * bytesPerSector;
-  return kilo > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(kilo);
+  return messages.GetErrorCount() == errorsBefore;
 }

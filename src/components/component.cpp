@@ -3,17 +3,14 @@
 #include <algorithm>
 #include <limits>
 
-#include "app/install_app.h"
 #include "components/component_executors.h"
 #include "components/component_list.h"
 #include "platform/registry.h"
 #include "script/destination_dirs.h"
 #include "script/script_line.h"
+#include "script/setup_script.h"
 #include "script/source_disks.h"
-#include "script/text_compare.h"
-#include "script/value_expansion.h"
-#include "wizard/message_box.h"
-#include "wizard/registry_key.h"
+#include "core/registry_key.h"
 
 namespace {
 
@@ -24,9 +21,9 @@ constexpr std::string_view kInstalledValue = "Installed";
 bool HasKey(const CScriptSection& section, std::string_view key) { return !section.FindKey(key).empty(); }
 
 // A "DestinationDirs" line counts only with something after its key.
-std::string DestinationLine(std::string_view name) {
-  std::string line = TheApp().GetDestinationDirs().FindKey(name);
-  if (!line.empty() && GetField(line, 1).empty() && GetField(line, 2).empty()) line.clear();
+std::string DestinationLine(const CSetupScript& script, std::string_view name) {
+  std::string line = script.GetDestinationDirs().FindKey(name);
+  if (!line.empty() && script.GetField(line, 1).empty() && script.GetField(line, 2).empty()) line.clear();
   return line;
 }
 
@@ -42,8 +39,7 @@ void ConvertLineBreaks(std::string& text) {
 }
 
 // The body of a section as the script holds it, header line left out.
-std::string RawSectionText(std::string_view name) {
-  CScriptText& script = TheApp().GetScript();
+std::string RawSectionText(CScriptText& script, std::string_view name) {
   const std::uint32_t length = script.FindSection(name);
   if (length == 0) return {};
   const std::string_view text = script.GetText();
@@ -52,8 +48,6 @@ std::string RawSectionText(std::string_view name) {
   const std::size_t lineEnd = section.find('\n');
   return lineEnd == std::string_view::npos ? std::string() : std::string(section.substr(lineEnd + 1));
 }
-
-std::uint32_t FlagsOfContext() { return TheApp().GetContext().GetFlags(); }
 
 }  // namespace
 
@@ -65,38 +59,36 @@ std::int32_t AddSizes(std::int32_t a, std::int64_t b) {
   return static_cast<std::int32_t>(std::clamp(sum, kMin, kMax));
 }
 
-bool CComponent::IsSetup() const { return EqualNoCase(m_strName, kSetupComponent); }
+bool CComponent::IsSetup() const { return m_script.EqualNoCase(m_strName, kSetupComponent); }
 
 bool CComponent::ReadSectionList(const CScriptSection& section, std::string_view key, bool needsDestination,
                                  std::vector<CScriptSection>& list) {
   const std::string line = section.FindKey(key);
   if (line.empty()) return false;
-  CInstallApp& app = TheApp();
   for (int field = 1;; ++field) {
-    const std::string name = GetField(line, field);
+    const std::string name = m_script.GetField(line, field);
     if (name.empty()) break;
     list.emplace_back();
     CScriptSection& files = list.back();
-    files.Read(app.GetScript(), name, &app.GetExpander());
+    m_script.ReadSection(files, name);
     files.SetLabel(name);
     if (!needsDestination) continue;
-    std::string destination = DestinationLine(name);
-    if (destination.empty()) destination = DestinationLine(kDefaultDestDir);
+    std::string destination = DestinationLine(m_script, name);
+    if (destination.empty()) destination = DestinationLine(m_script, kDefaultDestDir);
     if (destination.empty()) {
-      CErrorBox().ShowError(MSG_KEY_NOT_FOUND, name, kDestinationDirs);
+      m_script.GetMessages().ShowError(MSG_KEY_NOT_FOUND, name, kDestinationDirs);
       files.SetLabel(std::string());
       return false;
     }
-    files.SetLabel(GetDestinationTemplate(destination));
+    files.SetLabel(GetDestinationTemplate(m_script, destination));
   }
   return true;
 }
 
 bool CComponent::Load(std::string_view sectionName, std::string_view defaultDescription, std::string_view setupTip) {
-  CInstallApp& app = TheApp();
   CScriptSection section;
-  if (!section.Read(app.GetScript(), sectionName, &app.GetExpander())) {
-    CErrorBox().ShowError(MSG_SECTION_NOT_FOUND, sectionName);
+  if (!m_script.ReadSection(section, sectionName)) {
+    m_script.GetMessages().ShowError(MSG_SECTION_NOT_FOUND, sectionName);
     return false;
   }
   if (m_strName.empty()) m_strName = std::string(sectionName);
@@ -109,7 +101,7 @@ bool CComponent::Load(std::string_view sectionName, std::string_view defaultDesc
   }
 
   if (HasKey(section, "AdvancedComponent")) m_nFlags |= CF_ADVANCED;
-  m_strDescription = GetField(section.FindKey("OptionDesc"), 1);
+  m_strDescription = m_script.GetField(section.FindKey("OptionDesc"), 1);
   if (m_strDescription.empty()) {
     if (IsDriver()) {
       m_strDescription = std::string(defaultDescription);
@@ -121,10 +113,10 @@ bool CComponent::Load(std::string_view sectionName, std::string_view defaultDesc
 
   if (IsInstalled()) m_nFlags |= CF_INSTALLED;
 
-  m_strTip = GetField(section.FindKey("Tip"), 1);
+  m_strTip = m_script.GetField(section.FindKey("Tip"), 1);
   if (m_strTip.empty()) m_strTip = IsDriver() ? std::string(setupTip) : m_strDescription;
   ConvertLineBreaks(m_strTip);
-  m_strParentName = GetField(section.FindKey("Parent"), 1);
+  m_strParentName = m_script.GetField(section.FindKey("Parent"), 1);
   if (HasKey(section, "Restart")) m_bRestart = true;
   if (HasKey(section, "Reboot")) m_bReboot = true;
   if (const std::string line = section.FindKey("Type"); !line.empty()) {
@@ -154,7 +146,7 @@ bool CComponent::Load(std::string_view sectionName, std::string_view defaultDesc
   m_nDiskSize = GetFieldInt(section.FindKey("DiskSize"), 1);
 
   m_nSize = m_nDiskSize;
-  for (const CScriptSection& files : m_copyFiles) m_nSize = AddSizes(m_nSize, GetListSize(files));
+  for (const CScriptSection& files : m_copyFiles) m_nSize = AddSizes(m_nSize, GetListSize(m_script, files));
   return true;
 }
 
@@ -199,7 +191,7 @@ int CComponent::GetAction(std::uint32_t contextFlags) const {
   return ACTION_LEAVE;
 }
 
-int CComponent::GetAction() const { return GetAction(FlagsOfContext()); }
+int CComponent::GetAction() const { return GetAction(m_script.GetContext().GetFlags()); }
 
 void CComponent::LinkToParent(CComponentList& list) {
   if (m_strParentName.empty()) return;
@@ -219,10 +211,10 @@ void CComponent::LinkToParent(CComponentList& list) {
 
 namespace {
 
-CFileRecord DeleteRecord(const std::string& destDir, const std::string& line) {
+CFileRecord DeleteRecord(const CSetupScript& script, const std::string& destDir, const std::string& line) {
   CFileRecord record;
   record.m_strDestDir = destDir;
-  record.m_strDestName = GetField(line, 0);
+  record.m_strDestName = script.GetField(line, 0);
   return record;
 }
 
@@ -235,21 +227,21 @@ void CComponent::QueueDeletes(int phase, std::vector<CFileRecord>& queue) const 
   if (phase == 0 && action == ACTION_REMOVE) lists = &m_uninstallFiles;
   if (lists == nullptr) return;
   for (const CScriptSection& files : *lists) {
-    const std::string destDir = ExpandDestination(files.GetLabel());
-    for (const std::string& line : files.GetLines()) queue.push_back(DeleteRecord(destDir, line));
+    const std::string destDir = ExpandDestination(m_script, files.GetLabel());
+    for (const std::string& line : files.GetLines()) queue.push_back(DeleteRecord(m_script, destDir, line));
   }
 }
 
 void CComponent::QueueRenames(std::vector<CFileRecord>& queue) const {
   if (GetAction() != ACTION_INSTALL) return;
   for (const CScriptSection& files : m_renFiles) {
-    const std::string dir = ExpandDestination(files.GetLabel());
+    const std::string dir = ExpandDestination(m_script, files.GetLabel());
     for (const std::string& line : files.GetLines()) {
       CFileRecord record;
       record.m_strSourceDir = dir;
       record.m_strDestDir = dir;
-      record.m_strDestName = GetField(line, 0);
-      record.m_strSourceName = GetField(line, 1);
+      record.m_strDestName = m_script.GetField(line, 0);
+      record.m_strSourceName = m_script.GetField(line, 1);
       if (record.m_strSourceName.empty()) record.m_strSourceName = record.m_strDestName;
       queue.push_back(std::move(record));
     }
@@ -258,13 +250,13 @@ void CComponent::QueueRenames(std::vector<CFileRecord>& queue) const {
 
 void CComponent::QueueCopies(std::vector<CFileRecord>& queue) const {
   if (GetAction() != ACTION_INSTALL) return;
-  for (const CScriptSection& files : m_copyFiles) BuildCopyRecords(files, queue);
+  for (const CScriptSection& files : m_copyFiles) BuildCopyRecords(m_script, files, queue);
 }
 
 void CComponent::RunRegistry(IComponentExecutors& executors) const {
   const int action = GetAction();
   if (action == ACTION_LEAVE) return;
-  CSetupContext& context = TheApp().GetContext();
+  CSetupContext& context = m_script.GetContext();
   if (m_bRestart) context.SetFlags((context.GetFlags() & ~SF_NO_RESTART) | SF_RESTART_NEEDED);
   if (m_bReboot) context.SetFlags((context.GetFlags() & ~SF_NO_RESTART) | SF_FULL_RESTART);
   if (action == ACTION_INSTALL) {
@@ -308,7 +300,7 @@ int CComponent::RunDisplayDriver(IComponentExecutors& executors) const {
 
 int CComponent::ConfirmLicense(IComponentExecutors& executors) const {
   if ((m_nFlags & CF_INSTALLED) != 0 || GetAction() != ACTION_INSTALL) return 1;
-  const std::string textSection = GetField(m_strLicense, 2);
+  const std::string textSection = m_script.GetField(m_strLicense, 2);
   if (textSection.empty()) return 1;
-  return executors.ShowLicense(GetField(m_strLicense, 1), RawSectionText(textSection));
+  return executors.ShowLicense(m_script.GetField(m_strLicense, 1), RawSectionText(m_script.GetText(), textSection));
 }

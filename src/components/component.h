@@ -7,10 +7,11 @@
 #include <string_view>
 #include <vector>
 
-#include "files/file_record.h"
+#include "script/file_record.h"
 #include "script/script_section.h"
 
 class CComponentList;
+class CSetupScript;
 class IComponentExecutors;
 
 // Component flags.
@@ -53,8 +54,8 @@ std::int32_t AddSizes(std::int32_t a, std::int64_t b);
 
 class CComponent {
  public:
-  CComponent() = default;
-  explicit CComponent(std::string name) : m_strName(std::move(name)) {}
+  // A component of the script, read by Load.
+  CComponent(CSetupScript& script, std::string name) : m_strName(std::move(name)), m_script(script) {}
 
   // Reads the component section of that name. A driver component gets its
   // driver fields set before this call; `defaultDescription` is its
@@ -68,7 +69,7 @@ class CComponent {
   void WriteInstalledMarker(int action) const;
 
   // 0 leave, 1 install, 2 remove, from the installed bit, the selection and
-  // the wizard's flag word.
+  // the wizard's flag word (the setup context's when not given).
   int GetAction(std::uint32_t contextFlags) const;
   int GetAction() const;
 
@@ -130,6 +131,8 @@ class CComponent {
   bool ReadSectionList(const CScriptSection& section, std::string_view key, bool needsDestination,
                        std::vector<CScriptSection>& list);
   std::string MarkerKey() const;
+
+  CSetupScript& m_script;
 };
 
 // The marker of a description is shared by every component that has it.

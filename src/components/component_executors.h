@@ -29,6 +29,8 @@ class IComponentExecutors {
   virtual int ShowLicense(std::string_view title, std::string_view text) = 0;
   // Called once per component by the per-component action loops.
   virtual void Step() = 0;
+  // Called by those loops before each component's own steps.
+  virtual void BeginComponent(const CComponent& /*component*/) {}
 };
 
 // The question asked before a row click changes other components too:

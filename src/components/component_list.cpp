@@ -2,9 +2,8 @@
 
 #include <algorithm>
 
-#include "app/install_app.h"
 #include "script/script_line.h"
-#include "script/text_compare.h"
+#include "script/setup_script.h"
 
 void CComponentList::RemoveAt(int index) {
   if (index < 0 || index >= GetCount()) return;
@@ -18,29 +17,27 @@ void CComponentList::RemoveAt(int index) {
 void CComponentList::RemoveAll() { m_components.clear(); }
 
 CComponent& CComponentList::Append(std::string name) {
-  m_components.push_back(std::make_unique<CComponent>(std::move(name)));
+  m_components.push_back(std::make_unique<CComponent>(m_script, std::move(name)));
   return *m_components.back();
 }
 
 CComponent* CComponentList::Find(std::string_view name) {
   for (auto& c : m_components) {
-    if (EqualNoCase(c->m_strName, name)) return c.get();
+    if (m_script.EqualNoCase(c->m_strName, name)) return c.get();
   }
   return nullptr;
 }
 
 bool CComponentList::Build(IHardwareDetection* detection) {
-  CInstallApp& app = TheApp();
   RemoveAll();
   m_bDetectionPassedOver = false;
 
   if (!Append(std::string(kSetupComponent)).Load(kSetupComponent)) return false;
 
-  const std::string setupCopy = GetField(app.GetDestinationDirs().FindKey("Setup.Copy"), 1);
-  app.GetContext().SetSetupPath("%s\\" + setupCopy);
+  const std::string setupCopy = m_script.GetField(m_script.GetDestinationDirs().FindKey("Setup.Copy"), 1);
+  m_script.GetContext().SetSetupPath("%s\\" + setupCopy);
 
-  CScriptSection manufacturer;
-  manufacturer.Read(app.GetScript(), "Manufacturer", &app.GetExpander());
+  const CScriptSection manufacturer = m_script.ReadSection("Manufacturer");
   if (manufacturer.GetCount() > 0) {
     if (detection == nullptr) {
       m_bDetectionPassedOver = true;
@@ -49,10 +46,9 @@ bool CComponentList::Build(IHardwareDetection* detection) {
     }
   }
 
-  CScriptSection optional;
-  optional.Read(app.GetScript(), "Optional Components", &app.GetExpander());
+  const CScriptSection optional = m_script.ReadSection("Optional Components");
   for (const std::string& line : optional.GetLines()) {
-    const std::string name = RestoreMarkers(line);
+    const std::string name = m_script.RestoreMarkers(line);
     if (name.empty()) break;
     if (!Append(name).Load(name)) return false;
   }
@@ -91,6 +87,7 @@ void CComponentList::QueueCopies(std::vector<CFileRecord>& queue) const {
 
 void CComponentList::RunRegistry(IComponentExecutors& executors) const {
   for (const auto& c : m_components) {
+    executors.BeginComponent(*c);
     c->RunRegistry(executors);
     executors.Step();
   }
@@ -98,6 +95,7 @@ void CComponentList::RunRegistry(IComponentExecutors& executors) const {
 
 void CComponentList::RunIniUpdates(IComponentExecutors& executors) const {
   for (const auto& c : m_components) {
+    executors.BeginComponent(*c);
     c->RunIniUpdates(executors);
     executors.Step();
   }
@@ -105,6 +103,7 @@ void CComponentList::RunIniUpdates(IComponentExecutors& executors) const {
 
 void CComponentList::RunProgramGroups(IComponentExecutors& executors) const {
   for (const auto& c : m_components) {
+    executors.BeginComponent(*c);
     c->RunProgramGroups(executors);
     executors.Step();
   }
@@ -112,6 +111,7 @@ void CComponentList::RunProgramGroups(IComponentExecutors& executors) const {
 
 int CComponentList::RunExecute(int phase, IComponentExecutors& executors) const {
   for (const auto& c : m_components) {
+    executors.BeginComponent(*c);
     if (const int result = c->RunExecute(phase, executors); result != 0) return result;
     executors.Step();
   }
@@ -120,6 +120,7 @@ int CComponentList::RunExecute(int phase, IComponentExecutors& executors) const 
 
 int CComponentList::RunDisplayDriver(IComponentExecutors& executors) const {
   for (const auto& c : m_components) {
+    executors.BeginComponent(*c);
     if (const int result = c->RunDisplayDriver(executors); result != 0) return result;
     executors.Step();
   }
@@ -128,6 +129,7 @@ int CComponentList::RunDisplayDriver(IComponentExecutors& executors) const {
 
 bool CComponentList::ConfirmLicenses(IComponentExecutors& executors) const {
   for (const auto& c : m_components) {
+    executors.BeginComponent(*c);
     if (c->ConfirmLicense(executors) == 2) return false;
   }
   return true;

@@ -17,11 +17,12 @@ constexpr int kMaxComponentDepth = 32;
 
 class CComponentList {
  public:
-  CComponentList() = default;
+  // The components of this script.
+  explicit CComponentList(CSetupScript& script) : m_script(script) {}
   CComponentList(const CComponentList&) = delete;
   CComponentList& operator=(const CComponentList&) = delete;
 
-  // Builds the list from the merged script of the application. The detection
+  // Builds the list from the merged script. The detection
   // adds the component of the recognised adapter when "Manufacturer" has lines.
   bool Build(IHardwareDetection* detection);
   // True when the last build met a "Manufacturer" section but had no
@@ -68,9 +69,14 @@ class CComponentList {
  private:
   void PruneDependencies();
 
+  CSetupScript& m_script;
   std::vector<std::unique_ptr<CComponent>> m_components;
   bool m_bDetectionPassedOver = false;
 };
+
+// Kilobytes free on the drive of `path`, a multiple of the sector size; the
+// largest 32-bit value when there is more.
+std::uint32_t GetFreeKilobytes(std::string_view path);
 
 // Display texts: the required space, the free space and a row's size.
 std::string FormatRequiredSize(std::int32_t bytes);

@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/setup_context.h"
+#include "core/setup_context.h"
 #include "components/component.h"
 #include "components/component_list.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -149,3 +150,16 @@ std::string FormatRequiredSize(std::int32_t bytes) { return Format("%.3f MB  ", 
 std::string FormatFreeSpace(std::uint32_t kilobytes) { return Format("%.3f MB  ", kilobytes / 1024.0); }
 
 std::string FormatRowSize(std::int32_t bytes) { return Format("     %.1f MB  ", bytes / 1024.0 / 1024.0); }
+
+std::uint32_t GetFreeKilobytes(std::string_view path) {
+  platform::DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
+  const std::string root(path.substr(0, 3));
+  if (!platform::Files().GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters,
+                                           &totalClusters)) {
+    sectorsPerCluster = bytesPerSector = freeClusters = 0;
+  }
+  // Sectors to kilobytes before the sector size, so the result is a multiple
+  // of it; in 64 bits, so a drive with more than 4 GB free does not wrap.
+  const std::uint64_t kilo = ((std::uint64_t{freeClusters} * sectorsPerCluster) >> 10) * bytesPerSector;
+  return kilo > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(kilo);
+}

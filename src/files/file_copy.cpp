@@ -1,13 +1,16 @@
 #include "files/file_copy.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <optional>
 
-#include "app/install_app.h"
+#include "components/component_list.h"
+#include "core/message_sink.h"
 #include "files/file_dialogs.h"
+#include "files/file_operations.h"
 #include "files/locked_files.h"
 #include "platform/platform.h"
-#include "script/text_compare.h"
-#include "wizard/message_box.h"
+#include "script/setup_script.h"
 
 namespace {
 
@@ -90,13 +93,20 @@ bool CreateDestDir(const CFileRecord& record) {
   return true;
 }
 
-platform::DWORD CopyFile(CFileRecord& record, platform::DWORD flags) {
+CFileOperations::CFileOperations(CSetupScript& script, const CComponentList& components, IFileDialogs& dialogs)
+    : m_script(script),
+      m_context(script.GetContext()),
+      m_messages(script.GetMessages()),
+      m_components(components),
+      m_dialogs(dialogs) {}
+
+platform::DWORD CFileOperations::CopyFile(CFileRecord& record, platform::DWORD flags) {
   if (record.m_strDestName.empty() || record.m_strDestDir.empty() || record.m_strSourceName.empty()) return 0;
 
   // The source: its own name, then the compressed form; then the
   // destination name and its compressed form, when the two names differ.
   std::vector<std::string> candidates = {record.m_strSourceName, CompressedForm(record.m_strSourceName)};
-  if (!EqualNoCase(record.m_strSourceName, record.m_strDestName)) {
+  if (!m_script.EqualNoCase(record.m_strSourceName, record.m_strDestName)) {
     candidates.push_back(record.m_strDestName);
     candidates.push_back(CompressedForm(record.m_strDestName));
   }
@@ -112,7 +122,7 @@ platform::DWORD CopyFile(CFileRecord& record, platform::DWORD flags) {
 
   if (!CreateDestDir(record)) return VIF_CANNOTREADDST;
 
-  if (IsLongName(record) && TheApp().GetContext().Is9x()) {
+  if (IsLongName(record) && m_context.Is9x()) {
     // The version installer of Windows 95/98 works on short names: the file
     // goes in under a free short name first, then takes its own.
     const std::string temp = FindTempName(record);
@@ -132,98 +142,111 @@ platform::DWORD CopyFile(CFileRecord& record, platform::DWORD flags) {
   return Install(flags, record, record.m_strDestName);
 }
 
-std::vector<CFileRecord> QueueCopies() {
+std::vector<CFileRecord> InCopyOrder(const std::vector<CFileRecord>& queue) {
+  std::vector<CFileRecord> ordered;
+  for (const CFileRecord& record : queue) {
+    if (record.m_nDiskNumber >= 0 && record.m_nDiskNumber <= kLastDisk) ordered.push_back(record);
+  }
+  std::stable_sort(ordered.begin(), ordered.end(),
+                   [](const CFileRecord& a, const CFileRecord& b) { return a.m_nDiskNumber < b.m_nDiskNumber; });
+  return ordered;
+}
+
+std::vector<CFileRecord> CFileOperations::QueueCopies() const {
   std::vector<CFileRecord> queue;
-  TheApp().GetComponents().QueueCopies(queue);
+  m_components.QueueCopies(queue);
   for (CFileRecord& record : queue) {
     if (record.m_strSourceName.empty()) record.m_strSourceName = record.m_strDestName;
   }
   return queue;
 }
 
-int RunCopies(IFileProgress& progress) {
+int CFileOperations::RunCopies(IFileProgress& progress) {
   std::vector<CFileRecord> queue = QueueCopies();
   if (queue.empty()) return 0;
   progress.BeginCopyPhase(static_cast<int>(queue.size()));
 
-  CSetupContext& context = TheApp().GetContext();
+  CSetupContext& context = m_context;
   CQuietFileDialogs quiet;
-  IFileDialogs& dialogs = (context.GetFlags() & SF_QUIET) != 0 ? quiet : FileDialogs();
-  CErrorBox box;
+  IFileDialogs& dialogs = (context.GetFlags() & SF_QUIET) != 0 ? quiet : m_dialogs;
+  IMessageSink& box = m_messages;
 
-  for (int disk = 0; disk <= kLastDisk; ++disk) {
-    bool firstOfDisk = true;
-    for (CFileRecord& record : queue) {
-      if (record.m_nDiskNumber != disk) continue;
-      progress.ShowCopyJob(record);
-      platform::DWORD flags = (context.GetFlags() & SF_UNATTENDED) != 0 ? VIFF_FORCEINSTALL : 0;
-      while (true) {
-        platform::DWORD r = CopyFile(record, flags);
-        bool handled = false;
-        if (r & VIF_CANNOTREADSRC) {
-          if (firstOfDisk) {
-            if (dialogs.AskSourceDisk(record) == kDialogCancel) return 1;
-            // The folder entered serves the whole disk.
-            for (CFileRecord& other : queue) {
-              if (other.m_nDiskNumber == disk) other.m_strSourceDir = record.m_strSourceDir;
-            }
-            handled = true;
-          } else {
-            const int answer = dialogs.AskSourceFile(record);
-            if (answer == kDialogCancel) return 1;
-            if (answer == kDialogSkipFile) {
-              r = 0;
-            } else {
-              handled = true;
-            }
-          }
-        }
-        if (r & kVersionConflictBits) {
-          if (dialogs.AskVersionConflict(record) == kDialogKeepExisting) {
-            r = 0;
-          } else {
-            flags |= VIFF_FORCEINSTALL;
-            handled = true;
-          }
-        }
-        if (r & VIF_ACCESSVIOLATION) {
-          box.ShowError(MSG_CANNOT_WRITE, record.m_strDestDir);
-          return 1;
-        }
-        if (r & kInUseBits) {
-          // Done, or a failure of its own: a retry would meet the file in
-          // use again, so what the steps below do not resolve is reported.
-          r = ReplaceInUse(record, flags);
-          handled = false;
-        }
-        if (r & VIF_CANNOTCREATE) {
-          box.ShowError(MSG_CANNOT_CREATE_FILE, Drive(record.m_strDestDir));
-          return 1;
-        }
-        if (r & VIF_OUTOFSPACE) {
-          if (box.AskYesNo(MSG_ASK_DISK_FULL, Drive(record.m_strDestDir)) != IDYES) {
-            context.SetLastMessage(MSG_ASK_DISK_FULL);
-            return 1;
+  queue = InCopyOrder(queue);
+  std::optional<std::int32_t> disk;
+  bool firstOfDisk = true;
+  for (CFileRecord& record : queue) {
+    if (record.m_nDiskNumber != disk) {
+      disk = record.m_nDiskNumber;
+      firstOfDisk = true;
+    }
+    progress.ShowCopyJob(record);
+    platform::DWORD flags = (context.GetFlags() & SF_UNATTENDED) != 0 ? VIFF_FORCEINSTALL : 0;
+    while (true) {
+      platform::DWORD r = CopyFile(record, flags);
+      bool handled = false;
+      if (r & VIF_CANNOTREADSRC) {
+        if (firstOfDisk) {
+          if (dialogs.AskSourceDisk(record) == kDialogCancel) return 1;
+          // The folder entered serves the whole disk.
+          for (CFileRecord& other : queue) {
+            if (other.m_nDiskNumber == *disk) other.m_strSourceDir = record.m_strSourceDir;
           }
           handled = true;
+        } else {
+          const int answer = dialogs.AskSourceFile(record);
+          if (answer == kDialogCancel) return 1;
+          if (answer == kDialogSkipFile) {
+            r = 0;
+          } else {
+            handled = true;
+          }
         }
-        if (r & VIF_WRITEPROT) {
-          // The read-only file gives way; the retry installs over nothing.
-          const std::string dest = DestPath(record);
-          ClearReadOnly(dest);
-          platform::Files().DeleteFileA(dest);
-          const platform::DWORD after = platform::Files().GetFileAttributesA(dest);
-          handled = after == INVALID_FILE_ATTRIBUTES || (after & FILE_ATTRIBUTE_READONLY) == 0;
+      }
+      if (r & kVersionConflictBits) {
+        if (dialogs.AskVersionConflict(record) == kDialogKeepExisting) {
+          r = 0;
+        } else {
+          flags |= VIFF_FORCEINSTALL;
+          handled = true;
         }
-        if (r != 0 && !handled) {
-          box.ShowError(MSG_FILE_INSTALL, static_cast<int>(r));
+      }
+      if (r & VIF_ACCESSVIOLATION) {
+        box.ShowError(MSG_CANNOT_WRITE, record.m_strDestDir);
+        return 1;
+      }
+      if (r & kInUseBits) {
+        // Done, or a failure of its own: a retry would meet the file in
+        // use again, so what the steps below do not resolve is reported.
+        r = ReplaceInUse(record, flags);
+        handled = false;
+      }
+      if (r & VIF_CANNOTCREATE) {
+        box.ShowError(MSG_CANNOT_CREATE_FILE, Drive(record.m_strDestDir));
+        return 1;
+      }
+      if (r & VIF_OUTOFSPACE) {
+        if (box.AskYesNo(MSG_ASK_DISK_FULL, Drive(record.m_strDestDir)) != IDYES) {
+          context.SetLastMessage(MSG_ASK_DISK_FULL);
           return 1;
         }
-        if (r == 0) break;
+        handled = true;
       }
-      firstOfDisk = false;
-      progress.Step();
+      if (r & VIF_WRITEPROT) {
+        // The read-only file gives way; the retry installs over nothing.
+        const std::string dest = DestPath(record);
+        ClearReadOnly(dest);
+        platform::Files().DeleteFileA(dest);
+        const platform::DWORD after = platform::Files().GetFileAttributesA(dest);
+        handled = after == INVALID_FILE_ATTRIBUTES || (after & FILE_ATTRIBUTE_READONLY) == 0;
+      }
+      if (r != 0 && !handled) {
+        box.ShowError(MSG_FILE_INSTALL, static_cast<int>(r));
+        return 1;
+      }
+      if (r == 0) break;
     }
+    firstOfDisk = false;
+    progress.Step();
   }
   return 0;
 }

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "files/file_progress.h"
-#include "files/file_record.h"
+#include "script/file_record.h"
 #include "platform/win_types.h"
 
 // Messages of the copy run.
@@ -24,18 +24,10 @@ std::string SourcePath(const CFileRecord& record);
 std::string DestPath(const CFileRecord& record);
 std::string JoinPath(const std::string& folder, const std::string& name);
 
-// The copy records of every component to be installed, in list order; a
-// line without a source name takes its destination name.
-std::vector<CFileRecord> QueueCopies();
-
-// Copies every queued file: 0 when each was copied or skipped, 1 when the
-// run was cancelled or stopped by an error (its message shown).
-int RunCopies(IFileProgress& progress);
-
-// Copies one file with the version installer: its result bits as adjusted
-// here, VIF_CANNOTREADSRC when no source name exists, VIF_CANNOTREADDST when
-// the destination folder cannot be made, or 0.
-platform::DWORD CopyFile(CFileRecord& record, platform::DWORD flags);
+// The copy queue in the order the copies are made: disk by disk from 0 to
+// kLastDisk, each disk's files in queue order. Files of other disks are
+// never copied.
+std::vector<CFileRecord> InCopyOrder(const std::vector<CFileRecord>& queue);
 
 // Makes destDir with every missing level.
 bool CreateDestDir(const CFileRecord& record);

@@ -6,7 +6,7 @@
 
 #include <string_view>
 
-#include "files/file_record.h"
+#include "script/file_record.h"
 
 // Results of the questions.
 constexpr int kDialogRetry = 1;         // retry with the folder entered (stored in the record)
@@ -39,8 +39,3 @@ class CQuietFileDialogs final : public IFileDialogs {
   int AskSourceFile(CFileRecord&) override { return kDialogSkipFile; }
   int AskVersionConflict(const CFileRecord&) override { return kDialogReplace; }
 };
-
-// The dialogs in force; the quiet answers when none were set.
-IFileDialogs& FileDialogs();
-// Sets the dialogs (nullptr: the quiet answers); returns the previous ones.
-IFileDialogs* SetFileDialogs(IFileDialogs* dialogs);

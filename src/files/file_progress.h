@@ -2,7 +2,7 @@
 // progress page counts the jobs of a phase and names the one in hand.
 #pragma once
 
-#include "files/file_record.h"
+#include "script/file_record.h"
 
 class IFileProgress {
  public:

@@ -4,10 +4,11 @@
 #include <memory>
 #include <vector>
 
-#include "app/install_app.h"
+#include "components/component_list.h"
 #include "files/file_copy.h"
+#include "files/file_operations.h"
 #include "platform/platform.h"
-#include "script/text_compare.h"
+#include "script/setup_script.h"
 
 namespace {
 
@@ -15,11 +16,6 @@ constexpr const char* kWininit = "WININIT.INI";
 constexpr const char* kRenameSection = "Rename";
 constexpr const char* kInstalledFilesKey = "System\\CurrentControlSet\\control\\InstalledFiles";
 constexpr platform::DWORD kMarkerQuerySize = 20;
-
-void RequestRestart() {
-  CSetupContext& context = TheApp().GetContext();
-  context.SetFlags(context.GetFlags() | SF_RESTART_NEEDED);
-}
 
 // Appends one line to the [Rename] section, keeping every line before it.
 bool AppendRenameLine(const std::string& line) {
@@ -65,9 +61,11 @@ void RemoveRecordFolder(const CFileRecord& record) {
   platform::Files().MoveFileExA(record.m_strDestDir.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
-platform::DWORD DeferDelete(const CFileRecord& record) {
+void CFileOperations::RequestRestart() { m_context.SetFlags(m_context.GetFlags() | SF_RESTART_NEEDED); }
+
+platform::DWORD CFileOperations::DeferDelete(const CFileRecord& record) {
   RequestRestart();
-  if (TheApp().GetContext().IsNT()) {
+  if (m_context.IsNT()) {
     if (platform::Files().MoveFileExA(DestPath(record).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return 0;
     return platform::System().GetLastError();
   }
@@ -75,7 +73,7 @@ platform::DWORD DeferDelete(const CFileRecord& record) {
   return AddWininitDelete(record) ? 0 : static_cast<platform::DWORD>(ERROR_NOT_ENOUGH_MEMORY);
 }
 
-platform::DWORD DeleteFileRecord(const CFileRecord& record) {
+platform::DWORD CFileOperations::DeleteFileRecord(const CFileRecord& record) {
   const std::string path = DestPath(record);
   ClearReadOnly(path);
   if (platform::Files().DeleteFileA(path)) {
@@ -104,7 +102,7 @@ platform::DWORD DeleteFileRecord(const CFileRecord& record) {
   }
 }
 
-platform::DWORD ReplaceInUse(const CFileRecord& record, platform::DWORD flags) {
+platform::DWORD CFileOperations::ReplaceInUse(const CFileRecord& record, platform::DWORD flags) {
   RequestRestart();
   platform::IFileSystem& files = platform::Files();
   const std::string temp = FindTempName(record);
@@ -113,7 +111,7 @@ platform::DWORD ReplaceInUse(const CFileRecord& record, platform::DWORD flags) {
   CFileRecord aside = record;
   aside.m_strDestName = temp;
 
-  if (TheApp().GetContext().IsNT()) {
+  if (m_context.IsNT()) {
     if (files.MoveFileExA(dest.c_str(), tempPath.c_str(), 0)) {
       // The file in use moves aside; the new one takes its name now and the
       // old one goes at the next start.
@@ -148,9 +146,9 @@ platform::DWORD ReplaceInUse(const CFileRecord& record, platform::DWORD flags) {
   return 0;
 }
 
-int RenameFileRecord(const CFileRecord& record) {
+int CFileOperations::RenameFileRecord(const CFileRecord& record) {
   if (record.m_strDestName.empty() || record.m_strDestDir.empty() || record.m_strSourceName.empty()) return 0;
-  if (EqualNoCase(record.m_strSourceName, record.m_strDestName)) return 0;
+  if (m_script.EqualNoCase(record.m_strSourceName, record.m_strDestName)) return 0;
   const std::string from = SourcePath(record);
   const std::string to = DestPath(record);
   ClearReadOnly(from);
@@ -172,9 +170,9 @@ void MarkInstalledFile(const CFileRecord& record) {
   registry.RegCloseKey(key);
 }
 
-int RunDeletes(IFileProgress& progress, int phase) {
+int CFileOperations::RunDeletes(IFileProgress& progress, int phase) {
   std::vector<CFileRecord> queue;
-  TheApp().GetComponents().QueueDeletes(phase, queue);
+  m_components.QueueDeletes(phase, queue);
   if (queue.empty()) return 0;
   progress.BeginDeletePhase(static_cast<int>(queue.size()));
   for (const CFileRecord& record : queue) {
@@ -185,9 +183,9 @@ int RunDeletes(IFileProgress& progress, int phase) {
   return 0;
 }
 
-int RunRenames(IFileProgress& progress) {
+int CFileOperations::RunRenames(IFileProgress& progress) {
   std::vector<CFileRecord> queue;
-  TheApp().GetComponents().QueueRenames(queue);
+  m_components.QueueRenames(queue);
   if (queue.empty()) return 0;
   progress.BeginRenamePhase(static_cast<int>(queue.size()));
   for (const CFileRecord& record : queue) {

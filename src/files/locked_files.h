@@ -5,22 +5,12 @@
 
 #include <string>
 
-#include "files/file_progress.h"
-#include "files/file_record.h"
+#include "script/file_record.h"
 #include "platform/win_types.h"
 
 // The [Rename] section is read and written through a buffer of this size.
 constexpr std::size_t kWininitBufferSize = 32768;
 
-// Deletes the files of every component for the phase (1: DelFiles of the
-// components to be installed; 0: Uninstall of those to be removed). Always 0.
-int RunDeletes(IFileProgress& progress, int phase);
-// Gives the files of the RenFiles sections their new names. Always 0.
-int RunRenames(IFileProgress& progress);
-
-// 0 when the file is gone or was never there (or lies on a drive that is
-// not ready), the deferral's result for a file in use, else the error code.
-platform::DWORD DeleteFileRecord(const CFileRecord& record);
 // Removes destDir when it is empty; asks Windows NT to remove it at its next start.
 void RemoveRecordFolder(const CFileRecord& record);
 // The 8.3 form of a path (GetShortPathNameA); the path itself when it has none.
@@ -28,13 +18,6 @@ std::string ShortPath(const std::string& path);
 // Clears the read-only attribute of a file, keeping its other attributes.
 void ClearReadOnly(const std::string& path);
 
-// Deletes the file at the next start. 0 or the error of the request.
-platform::DWORD DeferDelete(const CFileRecord& record);
-// Installs a file that is in use so that the new one takes its place at the
-// next start: 0 or a CopyFile result.
-platform::DWORD ReplaceInUse(const CFileRecord& record, platform::DWORD flags);
-// 0 on success or when there is nothing to rename, -1 on failure.
-int RenameFileRecord(const CFileRecord& record);
 // Records destName under HKLM\System\CurrentControlSet\control\InstalledFiles.
 void MarkInstalledFile(const CFileRecord& record);
 

@@ -144,6 +144,8 @@ class IWizardSheet {
  public:
   virtual ~IWizardSheet() = default;
 
+  // The module whose templates, strings, icons and bitmaps the sheet shows.
+  virtual HMODULE GetResourceModule() const = 0;
   virtual UINT GetCaptionId() const = 0;
   // Icon resource of the sheet.
   virtual UINT GetIconId() const = 0;

@@ -2,13 +2,13 @@
 
 #include <algorithm>
 #include <climits>
+#include <optional>
 
-#include "app/install_app.h"
-#include "display/outside_libraries.h"
+#include "platform/outside_libraries.h"
 #include "platform/platform.h"
 #include "script/script_line.h"
+#include "script/setup_script.h"
 #include "script/value_expansion.h"
-#include "wizard/message_box.h"
 
 namespace {
 
@@ -32,8 +32,8 @@ std::string WithoutTrailingBackslash(std::string folder) {
 }
 
 // What the thunk library writes for a code, read no further than its buffer.
-std::optional<std::string> ThunkDirectory(std::int32_t code) {
-  auto proc = outside::EntryPointAs<outside::LDDToPath32Proc>(TheApp().GetThunkProc(outside::kLDDToPath32));
+std::optional<std::string> ThunkDirectory(const CThunkLibrary& thunkLibrary, std::int32_t code) {
+  auto proc = outside::EntryPointAs<outside::LDDToPath32Proc>(thunkLibrary.GetProc(outside::kLDDToPath32));
   if (proc == nullptr) return std::nullopt;
   char buffer[outside::kLogicalDirectoryBufferSize] = {};
   proc(code, buffer);
@@ -43,49 +43,38 @@ std::optional<std::string> ThunkDirectory(std::int32_t code) {
 
 }  // namespace
 
-std::string DirectoryFromCode(std::int32_t code) {
+std::string DirectoryFromCode(const CSetupScript& script, std::int32_t code) {
   std::string folder;
   // A code the thunk library leaves empty is one it does not know: our own
   // table then answers, and reports it when it does not know it either.
-  if (std::optional<std::string> fromThunk = ThunkDirectory(code); fromThunk && !fromThunk->empty()) {
+  if (std::optional<std::string> fromThunk = ThunkDirectory(script.GetThunkLibrary(), code); fromThunk && !fromThunk->empty()) {
     folder = std::move(*fromThunk);
   } else if (code == 10) {
     folder = QueryFolder(&platform::ISystemInfo::GetWindowsDirectoryA);
   } else if (code == 11 || code == 12) {
-    if (TheApp().GetContext().IsNT()) {
+    if (script.GetContext().IsNT()) {
       folder = WithoutTrailingBackslash(QueryFolder(&platform::ISystemInfo::GetWindowsDirectoryA)) + "\\SYSTEM32";
     } else {
       folder = QueryFolder(&platform::ISystemInfo::GetSystemDirectoryA);
     }
     if (code == 12) folder = WithoutTrailingBackslash(std::move(folder)) + "\\DRIVERS";
   } else {
-    CErrorBox().ShowError(MSG_UNKNOWN_DIRECTORY_CODE, static_cast<int>(code));
+    script.GetMessages().ShowError(MSG_UNKNOWN_DIRECTORY_CODE, static_cast<int>(code));
   }
   return WithoutTrailingBackslash(std::move(folder));
 }
 
-std::string GetDestinationTemplate(std::string_view line) {
-  const std::string folder = GetField(line, 1);
+std::string GetDestinationTemplate(const CSetupScript& script, std::string_view line) {
+  const std::string folder = script.GetField(line, 1);
   std::string destTemplate;
   if (IsAllDigits(folder)) {
-    destTemplate = DirectoryFromCode(GetFieldInt(line, 1));
+    destTemplate = DirectoryFromCode(script, GetFieldInt(line, 1));
   } else {
     destTemplate = std::string(kRelativeMark) + "\\" + folder;
   }
-  const std::string subfolder = GetField(line, 2);
+  const std::string subfolder = script.GetField(line, 2);
   if (!subfolder.empty()) destTemplate += "\\" + subfolder;
   return destTemplate;
-}
-
-std::optional<std::string> ResolveDestination(std::string_view listName) {
-  const CScriptSection& dirs = TheApp().GetDestinationDirs();
-  std::string line = dirs.FindKey(listName);
-  if (line.empty()) line = dirs.FindKey("DefaultDestDir");
-  if (line.empty()) {
-    CErrorBox().ShowError(MSG_KEY_NOT_FOUND, listName, "DestinationDirs");
-    return std::nullopt;
-  }
-  return GetDestinationTemplate(line);
 }
 
 std::string ExpandDestination(std::string_view destTemplate, std::string_view destDir) {
@@ -96,6 +85,6 @@ std::string ExpandDestination(std::string_view destTemplate, std::string_view de
   return folder;
 }
 
-std::string ExpandDestination(std::string_view destTemplate) {
-  return ExpandDestination(destTemplate, TheApp().GetContext().GetDestDir());
+std::string ExpandDestination(const CSetupScript& script, std::string_view destTemplate) {
+  return ExpandDestination(destTemplate, script.GetContext().GetDestDir());
 }

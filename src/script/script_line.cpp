@@ -5,8 +5,6 @@
 
 namespace {
 
-InstallDirProvider g_installDirProvider = nullptr;
-
 // Position of the first '=' or ',' at or after `from`, stepping over the
 // byte after every '@'; npos when there is none.
 std::size_t FindSeparator(std::string_view line, std::size_t from) {
@@ -96,8 +94,8 @@ std::string GetRawField(std::string_view line, int index) {
   return std::string(RawFieldView(line, index));
 }
 
-std::string GetField(std::string_view line, int index) {
-  return RestoreMarkers(RawFieldView(line, index));
+std::string GetField(std::string_view line, int index, std::string_view installDir) {
+  return RestoreMarkers(RawFieldView(line, index), installDir);
 }
 
 int GetFieldInt(std::string_view line, int index) {
@@ -119,24 +117,19 @@ int GetFieldInt(std::string_view line, int index) {
   return value > INT_MAX ? INT_MAX : static_cast<int>(value);
 }
 
-std::string GetKey(std::string_view line) {
+std::string GetKey(std::string_view line, std::string_view installDir) {
   const std::size_t eq = line.find('=');
   const std::string_view key = Trim(line.substr(0, eq));
   if (!key.empty() && key.back() == '@') return {};
-  return RestoreMarkers(key);
+  return RestoreMarkers(key, installDir);
 }
 
-void SetInstallDirProvider(InstallDirProvider provider) { g_installDirProvider = provider; }
-
-std::string RestoreMarkers(std::string_view text) {
+std::string RestoreMarkers(std::string_view text, std::string_view installDir) {
   std::string result(text);
   if (result.find("@@") != std::string::npos) {
-    if (result.find("@@InstallDir@@") != std::string::npos) {
-      const std::string dir = g_installDirProvider != nullptr ? g_installDirProvider() : std::string();
-      ReplaceAll(result, "@@InstallDir@@", dir);
-    }
-    ReplaceAll(result, "@@Komma@@", ",");
-    ReplaceAll(result, "@@Equal@@", "=");
+    ReplaceAll(result, kInstallDirMarker, installDir);
+    ReplaceAll(result, kCommaMarker, ",");
+    ReplaceAll(result, kEqualMarker, "=");
   }
   return std::string(Trim(result));
 }

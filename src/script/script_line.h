@@ -17,8 +17,13 @@ std::string_view CutComment(std::string_view line);
 
 // Fields are separated by '=' and ','; the byte after an '@' is never a
 // separator. Missing fields (and negative indexes) give an empty string.
-std::string GetField(std::string_view line, int index);
+std::string GetField(std::string_view line, int index, std::string_view installDir = {});
 std::string GetRawField(std::string_view line, int index);
+
+// Markers a stored line carries until a field or key is taken from it.
+constexpr std::string_view kInstallDirMarker = "@@InstallDir@@";
+constexpr std::string_view kCommaMarker = "@@Komma@@";
+constexpr std::string_view kEqualMarker = "@@Equal@@";
 
 // GetField read as a signed decimal: optional sign, then digits up to the
 // first other byte; no leading digits reads as 0. Saturates at INT_MIN/INT_MAX.
@@ -26,16 +31,13 @@ int GetFieldInt(std::string_view line, int index);
 
 // The text before the first '=' (the whole line without one), trimmed; empty
 // when that text ends with '@'. Markers are restored.
-std::string GetKey(std::string_view line);
+std::string GetKey(std::string_view line, std::string_view installDir = {});
 
-// "@@InstallDir@@" is replaced by the destination folder the provider gives.
-using InstallDirProvider = std::string (*)();
-void SetInstallDirProvider(InstallDirProvider provider);  // nullptr: empty folder
-
-// Replaces "@@InstallDir@@", "@@Komma@@" and "@@Equal@@" (in that order), then
-// trims. Each marker is replaced in one left-to-right pass: replaced text is
-// never scanned again, so a folder that itself holds a marker cannot loop.
-std::string RestoreMarkers(std::string_view text);
+// Replaces "@@InstallDir@@" by `installDir` (the destination folder at the
+// moment the field is taken), then "@@Komma@@" and "@@Equal@@", then trims.
+// Each marker is replaced in one left-to-right pass: replaced text is never
+// scanned again, so a folder that itself holds a marker cannot loop.
+std::string RestoreMarkers(std::string_view text, std::string_view installDir = {});
 
 // True when the text is made only of decimal digits (a directory code).
 bool IsAllDigits(std::string_view text);

@@ -3,11 +3,12 @@
 #include <climits>
 
 #include "script/script_line.h"
-#include "script/text_compare.h"
+#include "core/ascii_text.h"
 
 bool CScriptSection::Read(CScriptText& script, std::string_view name, ILineExpander* expander) {
   m_strLabel = std::string(name);
   m_lines.clear();
+  m_nCodePage = script.GetCodePage();
   if (script.FindSection(name) == 0) return false;
   // NextLine returns non-blank lines only, so an empty result is the end.
   for (std::string line = script.NextLine(); !line.empty(); line = script.NextLine()) {
@@ -30,7 +31,7 @@ std::string CScriptSection::GetLine(int index) const {
 
 std::string CScriptSection::FindKey(std::string_view key) const {
   for (const std::string& line : m_lines) {
-    if (EqualNoCase(GetKey(line), key)) return line;
+    if (EqualNoCase(GetKey(line), key, m_nCodePage)) return line;
   }
   return {};
 }

@@ -26,7 +26,8 @@ class CScriptSection {
   int GetCount() const;
   std::string GetLine(int index) const;  // empty when out of range
 
-  // The first line whose key equals `key` without regard to case, or empty.
+  // The first line whose key equals `key` without regard to case (in the
+  // script's code page), or empty. Keys never name the destination folder.
   std::string FindKey(std::string_view key) const;
 
   const std::string& GetLabel() const { return m_strLabel; }
@@ -36,4 +37,5 @@ class CScriptSection {
  private:
   std::string m_strLabel;
   std::vector<std::string> m_lines;
+  unsigned m_nCodePage = kDefaultCodePage;
 };

@@ -7,7 +7,7 @@
 
 #include "platform/platform.h"
 #include "script/script_line.h"
-#include "script/text_compare.h"
+#include "core/ascii_text.h"
 
 namespace {
 
@@ -45,7 +45,7 @@ CScriptText& CScriptText::operator=(CScriptText&& other) noexcept {
   m_nIterationPos = other.m_nIterationPos;
   m_sectionIndex = std::move(other.m_sectionIndex);
   m_bIndexValid = other.m_bIndexValid;
-  m_nIndexCodePage = other.m_nIndexCodePage;
+  m_nCodePage = other.m_nCodePage;
   m_nLookupsSinceEdit = other.m_nLookupsSinceEdit;
   other.Reset();
   return *this;
@@ -104,6 +104,12 @@ bool CScriptText::SaveAs(std::string_view path) {
   return Save();
 }
 
+void CScriptText::SetCodePage(unsigned codePage) {
+  if (codePage == m_nCodePage) return;
+  m_nCodePage = codePage;
+  m_bIndexValid = false;
+}
+
 bool CScriptText::IsLineStart(std::uint32_t pos) const { return pos == 0 || m_text[pos - 1] == '\n'; }
 
 std::uint32_t CScriptText::LinearSearch(std::string_view name) const {
@@ -113,7 +119,7 @@ std::uint32_t CScriptText::LinearSearch(std::string_view name) const {
   std::uint32_t pos = 0;  // always a line start
   while (std::uint64_t{pos} + 3 < m_nLength) {
     if (text[pos] == '[' && std::uint64_t{pos} + 1 + pattern.size() <= m_nLength &&
-        EqualNoCase(pattern, std::string_view(text + pos + 1, pattern.size()))) {
+        EqualNoCase(pattern, std::string_view(text + pos + 1, pattern.size()), m_nCodePage)) {
       return pos;
     }
     const void* lf = std::memchr(text + pos, '\n', m_nLength - pos);
@@ -133,7 +139,7 @@ void CScriptText::BuildIndex() {
       while (end < m_nLength && text[end] != ']' && !IsBreak(text[end])) ++end;
       if (end < m_nLength && text[end] == ']') {
         // emplace keeps the first header of a name.
-        m_sectionIndex.emplace(FoldCase(std::string_view(text + pos + 1, end - pos - 1)), pos);
+        m_sectionIndex.emplace(FoldCase(std::string_view(text + pos + 1, end - pos - 1), m_nCodePage), pos);
       }
     }
     const void* lf = std::memchr(text + pos, '\n', m_nLength - pos);
@@ -141,7 +147,6 @@ void CScriptText::BuildIndex() {
     pos = static_cast<std::uint32_t>(static_cast<const char*>(lf) - text) + 1;
   }
   m_bIndexValid = true;
-  m_nIndexCodePage = GetScriptCodePage();
 }
 
 std::uint32_t CScriptText::SectionLength(std::uint32_t start, std::size_t nameLength) const {
@@ -167,7 +172,7 @@ CScriptText::Location CScriptText::Locate(std::string_view name) {
   Location location;
   // "[]" headers cannot be found by name.
   if (m_nLength == 0 || name.empty()) return location;
-  if (m_bHasSection && EqualNoCase(name, m_strSectionName)) {
+  if (m_bHasSection && EqualNoCase(name, m_strSectionName, m_nCodePage)) {
     location.found = true;
     location.start = m_nSectionStart;
     location.length = m_nSectionLength;
@@ -176,10 +181,9 @@ CScriptText::Location CScriptText::Locate(std::string_view name) {
   std::uint32_t start = kNotFound;
   // The index holds names up to the first ']' of a header line; others need the scan.
   const bool indexable = name.find_first_of("]\r\n") == std::string_view::npos;
-  if (m_bIndexValid && m_nIndexCodePage != GetScriptCodePage()) m_bIndexValid = false;
   if (indexable && (m_bIndexValid || m_nLookupsSinceEdit > 0)) {
     if (!m_bIndexValid) BuildIndex();
-    const auto it = m_sectionIndex.find(FoldCase(name));
+    const auto it = m_sectionIndex.find(FoldCase(name, m_nCodePage));
     if (it != m_sectionIndex.end()) start = it->second;
   } else {
     start = LinearSearch(name);
@@ -194,7 +198,7 @@ CScriptText::Location CScriptText::Locate(std::string_view name) {
 
 std::uint32_t CScriptText::FindSection(std::string_view name) {
   if (m_nLength == 0) return 0;
-  if (m_bHasSection && EqualNoCase(name, m_strSectionName)) {
+  if (m_bHasSection && EqualNoCase(name, m_strSectionName, m_nCodePage)) {
     m_bHasLine = true;
     m_nLinePos = m_nSectionStart;
     return m_nSectionLength;

@@ -12,6 +12,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/ascii_text.h"
+
 class CScriptText {
  public:
   CScriptText() = default;
@@ -63,6 +65,10 @@ class CScriptText {
   // Adds the line and CR LF after the last non-empty line of the current section.
   bool AppendLine(std::string_view line);
 
+  // Names compare without regard to case in this code page (the machine's).
+  void SetCodePage(unsigned codePage);
+  unsigned GetCodePage() const { return m_nCodePage; }
+
   const std::string& GetPath() const { return m_strPath; }
   std::uint32_t GetLength() const { return m_nLength; }
   std::uint32_t GetCapacity() const { return m_nCapacity; }
@@ -110,6 +116,6 @@ class CScriptText {
   // lookup (merging) never pays for a rebuild.
   std::unordered_map<std::string, std::uint32_t> m_sectionIndex;
   bool m_bIndexValid = false;
-  unsigned m_nIndexCodePage = 0;
+  unsigned m_nCodePage = kDefaultCodePage;
   unsigned m_nLookupsSinceEdit = 0;
 };

@@ -1,10 +1,8 @@
 #include "script/source_disks.h"
 
-#include "app/install_app.h"
 #include "script/destination_dirs.h"
 #include "script/script_line.h"
-#include "script/value_expansion.h"
-#include "wizard/message_box.h"
+#include "script/setup_script.h"
 
 namespace {
 
@@ -26,11 +24,13 @@ std::string LookUp(const CScriptSection& files, const std::string& name, std::st
   return files.FindKey(tried);
 }
 
-std::string DiskLine(std::int32_t disk) { return TheApp().GetSourceDisksNames().FindKey(std::to_string(disk)); }
+std::string DiskLine(const CSetupScript& script, std::int32_t disk) {
+  return script.GetSourceDisksNames().FindKey(std::to_string(disk));
+}
 
-std::string SourceFolderOf(const std::string& entry) {
-  std::string root = TheApp().GetContext().GetInstallFrom();
-  std::string subfolder = GetField(entry, 2);
+std::string SourceFolderOf(const CSetupScript& script, const std::string& entry) {
+  std::string root = script.GetContext().GetInstallFrom();
+  std::string subfolder = script.GetField(entry, 2);
   if (subfolder.empty() || subfolder == ".") return root;
   if (subfolder.compare(0, 3, "..\\") == 0) {
     const std::size_t slash = root.rfind('\\');
@@ -52,59 +52,61 @@ std::string AsScriptText(const std::string& field) {
 
 }  // namespace
 
-std::string FindSourceEntry(std::string_view line) {
-  const CScriptSection& files = TheApp().GetSourceDisksFiles();
+std::string FindSourceEntry(const CSetupScript& script, std::string_view line) {
+  const CScriptSection& files = script.GetSourceDisksFiles();
   std::string tried;
-  std::string entry = LookUp(files, GetField(line, 1), tried);
-  if (entry.empty()) entry = LookUp(files, GetField(line, 0), tried);
-  if (entry.empty()) CErrorBox().ShowError(MSG_KEY_NOT_FOUND, tried, kSourceDisksFiles);
+  std::string entry = LookUp(files, script.GetField(line, 1), tried);
+  if (entry.empty()) entry = LookUp(files, script.GetField(line, 0), tried);
+  if (entry.empty()) script.GetMessages().ShowError(MSG_KEY_NOT_FOUND, tried, kSourceDisksFiles);
   return entry;
 }
 
-std::int32_t GetSourceSize(std::string_view line) {
-  const std::string entry = FindSourceEntry(line);
+std::int32_t GetSourceSize(const CSetupScript& script, std::string_view line) {
+  const std::string entry = FindSourceEntry(script, line);
   return entry.empty() ? 0 : GetFieldInt(entry, 3);
 }
 
-std::int32_t GetSourceDisk(std::string_view line) {
-  const std::string entry = FindSourceEntry(line);
+std::int32_t GetSourceDisk(const CSetupScript& script, std::string_view line) {
+  const std::string entry = FindSourceEntry(script, line);
   return entry.empty() ? 0 : GetFieldInt(entry, 1);
 }
 
-std::string GetDiskDescription(std::string_view line) {
-  const std::string disk = DiskLine(GetSourceDisk(line));
-  return disk.empty() ? std::string() : GetField(disk, 1);
+std::string GetDiskDescription(const CSetupScript& script, std::string_view line) {
+  const std::string disk = DiskLine(script, GetSourceDisk(script, line));
+  return disk.empty() ? std::string() : script.GetField(disk, 1);
 }
 
-bool IsDiskListed(std::string_view line) { return !DiskLine(GetSourceDisk(line)).empty(); }
-
-std::string GetSourceFolder(std::string_view line) {
-  const std::string entry = FindSourceEntry(line);
-  return entry.empty() ? std::string() : SourceFolderOf(entry);
+bool IsDiskListed(const CSetupScript& script, std::string_view line) {
+  return !DiskLine(script, GetSourceDisk(script, line)).empty();
 }
 
-std::int64_t GetListSize(const CScriptSection& copyList) {
+std::string GetSourceFolder(const CSetupScript& script, std::string_view line) {
+  const std::string entry = FindSourceEntry(script, line);
+  return entry.empty() ? std::string() : SourceFolderOf(script, entry);
+}
+
+std::int64_t GetListSize(const CSetupScript& script, const CScriptSection& copyList) {
   std::int64_t total = 0;
-  for (const std::string& line : copyList.GetLines()) total += GetSourceSize(line);
+  for (const std::string& line : copyList.GetLines()) total += GetSourceSize(script, line);
   return total;
 }
 
-void BuildCopyRecords(const CScriptSection& copyList, std::vector<CFileRecord>& records) {
-  const std::string destDir = ExpandDestination(copyList.GetLabel());
+void BuildCopyRecords(const CSetupScript& script, const CScriptSection& copyList, std::vector<CFileRecord>& records) {
+  const std::string destDir = ExpandDestination(script, copyList.GetLabel());
   for (const std::string& line : copyList.GetLines()) {
     // One lookup per record: a file without an entry is reported once.
-    const std::string entry = FindSourceEntry(line);
+    const std::string entry = FindSourceEntry(script, line);
     CFileRecord record;
-    record.m_strSourceDir = entry.empty() ? std::string() : SourceFolderOf(entry);
+    record.m_strSourceDir = entry.empty() ? std::string() : SourceFolderOf(script, entry);
     record.m_strDestDir = destDir;
-    record.m_strSourceName = GetField(line, 1);
-    record.m_strDestName = GetField(line, 0);
+    record.m_strSourceName = script.GetField(line, 1);
+    record.m_strDestName = script.GetField(line, 0);
     record.m_nDiskNumber = entry.empty() ? 0 : GetFieldInt(entry, 1);
-    const std::string disk = DiskLine(record.m_nDiskNumber);
+    const std::string disk = DiskLine(script, record.m_nDiskNumber);
     if (disk.empty()) {
-      CErrorBox().ShowError(MSG_DISK_NOT_LISTED, static_cast<int>(record.m_nDiskNumber));
+      script.GetMessages().ShowError(MSG_DISK_NOT_LISTED, static_cast<int>(record.m_nDiskNumber));
     } else {
-      record.m_strDiskLabel = GetField(disk, 1);
+      record.m_strDiskLabel = script.GetField(disk, 1);
     }
     records.push_back(std::move(record));
   }
@@ -121,14 +123,14 @@ std::string FloppySourceLine(std::string_view line) {
          AsScriptText(GetRawField(line, 3));
 }
 
-void RewriteSourceDisksForFloppy(CInstallApp& app) {
-  CScriptText& script = app.GetScript();
+void RewriteSourceDisksForFloppy(CSetupScript& setupScript) {
+  CScriptText& script = setupScript.GetText();
   // Every section of that name goes, or a later one would be found instead.
   while (script.DeleteSection(kSourceDisksFiles)) {
   }
   const std::string block = "[" + std::string(kSourceDisksFiles) + "]\r\n\r\n";
   script.InsertSectionText(kSourceDisksFiles, block.data(), static_cast<std::uint32_t>(block.size()));
   script.FindSection(kSourceDisksFiles);
-  for (const std::string& line : app.GetSourceDisksFiles().GetLines()) script.AppendLine(FloppySourceLine(line));
-  app.GetSourceDisksFiles().Read(script, kSourceDisksFiles, &app.GetExpander());
+  for (const std::string& line : setupScript.GetSourceDisksFiles().GetLines()) script.AppendLine(FloppySourceLine(line));
+  setupScript.ReadSection(setupScript.GetSourceDisksFiles(), kSourceDisksFiles);
 }

@@ -3,10 +3,9 @@
 #include <climits>
 #include <vector>
 
-#include "app/install_app.h"
 #include "script/destination_dirs.h"
 #include "script/script_line.h"
-#include "wizard/message_box.h"
+#include "script/setup_script.h"
 
 namespace {
 
@@ -55,7 +54,7 @@ void AppendProtected(std::string& out, std::string_view text) {
 }  // namespace
 
 std::string CValueExpander::Expand(std::string_view line) {
-  const CSetupContext& context = m_app.GetContext();
+  const CSetupContext& context = m_script.GetContext();
 
   // Pass 1: '@' codes outside quoted runs.
   CodedLine coded;
@@ -113,21 +112,20 @@ std::string CValueExpander::ReferenceValue(std::string_view name) {
   if (IsAllDigits(name)) {
     // A folder is one value, whatever characters its name holds.
     std::string folder;
-    AppendProtected(folder, DirectoryFromCode(CodeFromDigits(name)));
+    AppendProtected(folder, DirectoryFromCode(m_script, CodeFromDigits(name)));
     return folder;
   }
   // Field 1 with its markers, so quoted commas stay inside the value.
-  std::string line = m_app.GetLangStrings().FindKey(name);
-  if (line.empty()) line = m_app.GetStrings().FindKey(name);
+  std::string line = m_script.GetLangStrings().FindKey(name);
+  if (line.empty()) line = m_script.GetStrings().FindKey(name);
   if (!line.empty()) return GetRawField(line, 1);
-  CErrorBox().ShowError(MSG_KEY_NOT_FOUND, name, "Strings");
+  m_script.GetMessages().ShowError(MSG_KEY_NOT_FOUND, name, "Strings");
   return {};
 }
 
 void CValueExpander::ReadStringSections() {
-  CScriptText& script = m_app.GetScript();
-  m_app.GetLangStrings() = CScriptSection();
-  m_app.GetStrings() = CScriptSection();
-  m_app.GetLangStrings().Read(script, "Strings." + m_app.GetContext().GetLanguageCode(), this);
-  m_app.GetStrings().Read(script, "Strings", this);
+  m_script.GetLangStrings() = CScriptSection();
+  m_script.GetStrings() = CScriptSection();
+  m_script.ReadSection(m_script.GetLangStrings(), "Strings." + m_script.GetContext().GetLanguageCode());
+  m_script.ReadSection(m_script.GetStrings(), "Strings");
 }

@@ -6,14 +6,10 @@
 #include <string>
 #include <string_view>
 
+#include "script/script_line.h"
 #include "script/script_section.h"
 
-class CInstallApp;
-
-// Markers a stored line carries until a field or key is taken from it.
-constexpr std::string_view kInstallDirMarker = "@@InstallDir@@";
-constexpr std::string_view kCommaMarker = "@@Komma@@";
-constexpr std::string_view kEqualMarker = "@@Equal@@";
+class CSetupScript;
 
 // The maker name that "@c" stands for.
 constexpr std::string_view kMakerName = "HALVION";
@@ -22,9 +18,9 @@ constexpr int MSG_KEY_NOT_FOUND = 1089;
 
 class CValueExpander : public ILineExpander {
  public:
-  // Works on the application's setup context and string sections as they
-  // stand at each call: a line finds only the string keys already held.
-  explicit CValueExpander(CInstallApp& app) : m_app(app) {}
+  // Works on the script's setup context and string sections as they stand
+  // at each call: a line finds only the string keys already held.
+  explicit CValueExpander(CSetupScript& script) : m_script(script) {}
 
   std::string Expand(std::string_view line) override;
 
@@ -37,5 +33,5 @@ class CValueExpander : public ILineExpander {
   // The value a '%' reference stands for; reports 1089 for an unknown key.
   std::string ReferenceValue(std::string_view name);
 
-  CInstallApp& m_app;
+  CSetupScript& m_script;
 };

@@ -1,7 +1,7 @@
 #include "wizard/finish_page.h"
 
-#include "app/install_app.h"
-#include "display/outside_libraries.h"
+#include "install/setup_session.h"
+#include "platform/outside_libraries.h"
 #include "platform/platform.h"
 #include "resource_ids.h"
 #include "wizard/install_sheet.h"
@@ -31,10 +31,10 @@ FinishTexts ChooseFinishTexts(std::uint32_t flags) {
   return texts;
 }
 
-void RestartSystem(bool fullRestart) {
-  CInstallApp& app = TheApp();
-  if (app.GetContext().Is9x()) {
-    auto restart = outside::EntryPointAs<outside::Restart32Proc>(app.GetThunkProc(outside::kRestart32));
+void RestartSystem(const CSetupSession& session, bool fullRestart) {
+  if (session.GetContext().Is9x()) {
+    auto restart =
+        outside::EntryPointAs<outside::Restart32Proc>(session.GetThunkLibrary().GetProc(outside::kRestart32));
     if (restart != nullptr) restart(fullRestart ? outside::kRestartComputer : outside::kRestartWindows);
     return;
   }
@@ -46,7 +46,7 @@ void RestartSystem(bool fullRestart) {
 CFinishPage::CFinishPage() : CWizardPage(IDD_FINISH_PAGE) {}
 
 bool CFinishPage::OnCreatePage() {
-  const std::uint32_t flags = TheApp().GetContext().GetFlags();
+  const std::uint32_t flags = Context().GetFlags();
   const FinishTexts texts = ChooseFinishTexts(flags);
   m_pSheet->SetWizardButtons(texts.buttons);
   SetItemString(IDC_FINISH_OUTCOME, texts.outcome);
@@ -57,23 +57,22 @@ bool CFinishPage::OnCreatePage() {
 
 void CFinishPage::OnTimer(platform::UINT_PTR id) {
   if (!TakeTimer(id)) return;
-  const std::uint32_t flags = TheApp().GetContext().GetFlags();
+  const std::uint32_t flags = Context().GetFlags();
   // Unattended, only option R restarts, whatever the run needed.
   const bool restart = (flags & SF_RUN_FAILED) == 0 && (flags & SF_RESTART_REQUESTED) != 0;
   m_pSheet->PressButton(restart ? platform::PSBTN_NEXT : platform::PSBTN_CANCEL);
 }
 
 std::intptr_t CFinishPage::OnWizardNext() {
-  CInstallApp& app = TheApp();
-  const std::uint32_t flags = app.GetContext().GetFlags();
+  const std::uint32_t flags = Context().GetFlags();
   platform::ISheetWindow* sheet = m_pSheet->GetWindow();
-  if (app.GetContext().IsNT()) {
+  if (Context().IsNT()) {
     platform::Processes().Sleep(200);
   } else {
     if (sheet != nullptr) sheet->ShowWindow(SW_HIDE);
     m_pSheet->SetWizardButtons(0);
   }
-  RestartSystem((flags & SF_FULL_RESTART) != 0);
+  RestartSystem(Session(), (flags & SF_FULL_RESTART) != 0);
   if ((flags & SF_UNATTENDED) != 0) m_pSheet->PressButton(platform::PSBTN_CANCEL);
   // Should the restart not happen, the user can try again or leave.
   m_pSheet->SetWizardButtons(platform::PSWIZB_NEXT);

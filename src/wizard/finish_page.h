@@ -26,4 +26,4 @@ FinishTexts ChooseFinishTexts(std::uint32_t flags);
 
 // Restarts Windows (code 0x42) or the computer (0x43): Restart32 of the
 // thunk library on Windows 95/98, a system shutdown with restart on NT.
-void RestartSystem(bool fullRestart);
+void RestartSystem(const CSetupSession& session, bool fullRestart);

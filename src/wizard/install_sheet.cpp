@@ -1,13 +1,15 @@
 #include "wizard/install_sheet.h"
 
-#include "app/install_app.h"
+#include "core/message_text.h"
+#include "install/setup_session.h"
 #include "platform/platform.h"
 #include "resource_ids.h"
-#include "wizard/message_box.h"
 #include "wizard/wizard_page.h"
 
-CInstallSheet::CInstallSheet(platform::UINT captionId, platform::HWND, int startPage)
-    : m_nCaptionId(captionId), m_nStartPage(startPage) {}
+CInstallSheet::CInstallSheet(CSetupSession& session, platform::UINT captionId, platform::HWND, int startPage)
+    : m_session(session), m_nCaptionId(captionId), m_nStartPage(startPage) {}
+
+platform::HMODULE CInstallSheet::GetResourceModule() const { return m_session.GetResources().GetHandle(); }
 
 void CInstallSheet::AddPage(CWizardPage& page) {
   page.SetSheet(this);
@@ -38,7 +40,7 @@ void CInstallSheet::PressButton(int button) {
 
 void CInstallSheet::SetButtonTexts() {
   if (m_pWindow == nullptr) return;
-  CMessageText text;
+  CMessageText text(m_session.GetResources());
   m_pWindow->SetButtonText(platform::kSheetCancel, text.LoadText(IDS_CANCEL));
   m_pWindow->SetButtonText(platform::kSheetBack, text.LoadText(IDS_BACK));
   m_pWindow->SetButtonText(platform::kSheetNext, text.LoadText(IDS_NEXT));
@@ -49,7 +51,7 @@ void CInstallSheet::OnCreate(platform::ISheetWindow& window) {
   m_pWindow = &window;
   SetButtonTexts();
   // Hidden mode keeps an ordinary, enabled window, only off screen.
-  if ((TheApp().GetContext().GetFlags() & SF_HIDDEN) != 0) {
+  if ((m_session.GetContext().GetFlags() & SF_HIDDEN) != 0) {
     window.MoveWindow(kHiddenSheetX, kHiddenSheetY, kHiddenSheetSize, kHiddenSheetSize);
   }
 }

@@ -6,12 +6,14 @@
 
 #include "platform/wizard_host.h"
 
+class CSetupSession;
 class CWizardPage;
 
 class CInstallSheet final : public platform::IWizardSheet {
  public:
-  // The caption string, no parent, and the page the wizard opens on.
-  CInstallSheet(platform::UINT captionId, platform::HWND parent, int startPage);
+  // The session the pages work on, the caption string, no parent, and the
+  // page the wizard opens on.
+  CInstallSheet(CSetupSession& session, platform::UINT captionId, platform::HWND parent, int startPage);
 
   // Pages in the order of their positions; they stay owned by the caller.
   void AddPage(CWizardPage& page);
@@ -24,8 +26,10 @@ class CInstallSheet final : public platform::IWizardSheet {
   void PressButton(int button);
   void SetButtonTexts();
   platform::ISheetWindow* GetWindow() { return m_pWindow; }
+  CSetupSession& GetSession() const { return m_session; }
 
   // platform::IWizardSheet
+  platform::HMODULE GetResourceModule() const override;
   platform::UINT GetCaptionId() const override { return m_nCaptionId; }
   platform::UINT GetIconId() const override;
   int GetPageCount() const override { return static_cast<int>(m_pages.size()); }
@@ -35,6 +39,7 @@ class CInstallSheet final : public platform::IWizardSheet {
   void GetLogoBitmaps(int baseUnitX, platform::UINT& image, platform::UINT& mask) const override;
 
  private:
+  CSetupSession& m_session;
   platform::UINT m_nCaptionId;
   int m_nStartPage;
   std::vector<CWizardPage*> m_pages;

@@ -1,38 +1,26 @@
 #include "wizard/progress_page.h"
 
 #include <algorithm>
-#include <vector>
 
-#include "app/install_app.h"
 #include "files/file_copy.h"
-#include "files/file_dialogs.h"
-#include "files/locked_files.h"
+#include "install/setup_session.h"
 #include "resource_ids.h"
 #include "wizard/install_sheet.h"
-#include "wizard/message_box.h"
 
 namespace {
 constexpr int kProgressRangeMax = 0xFFFF;  // the bar's range is a 16-bit value
-constexpr int kActionStepsPerComponent = 7;
 }  // namespace
-
-std::string FormatSetupFolder(const std::string& pattern, const std::string& destination) {
-  // The destination is text, never a format: it is put in, not interpreted.
-  std::string folder = pattern;
-  if (const std::size_t mark = folder.find("%s"); mark != std::string::npos) folder.replace(mark, 2, destination);
-  return folder;
-}
 
 int CInstallExecutors::InstallDisplayDriver(const CComponent&, int) { return 0; }
 
 int CInstallExecutors::ShowLicense(std::string_view title, std::string_view text) {
-  return FileDialogs().AskLicense(title, text);
+  return m_dialogs.AskLicense(title, text);
 }
 
 CProgressPage::CProgressPage() : CWizardPage(IDD_PROGRESS_PAGE) {}
 
 void CProgressPage::OnSetActive() {
-  const std::uint32_t flags = TheApp().GetContext().GetFlags();
+  const std::uint32_t flags = Context().GetFlags();
   const int title = (flags & SF_REMOVE) != 0         ? IDS_PROGRESS_REMOVE
                     : (flags & SF_INSTALL_AGAIN) != 0 ? IDS_PROGRESS_REINSTALL
                                                       : IDS_PROGRESS_INSTALL;
@@ -41,6 +29,8 @@ void CProgressPage::OnSetActive() {
   m_pSheet->SetWizardButtons(0);
   ArmTimer();
 }
+
+void CProgressPage::BeginRun() { m_pSheet->SetWizardButtons(0); }
 
 void CProgressPage::BeginPhase(int count, int phaseText, bool destinationLabel) {
   Window().SetProgressRange(IDC_PROGRESS_BAR, 0, std::clamp(count, 0, kProgressRangeMax));
@@ -76,61 +66,17 @@ void CProgressPage::ShowSheet() {
   if (platform::ISheetWindow* sheet = m_pSheet->GetWindow()) sheet->ShowWindow(SW_SHOWNORMAL);
 }
 
-int CProgressPage::SaveSetupScript() {
-  CInstallApp& app = TheApp();
-  const CSetupContext& context = app.GetContext();
-  CFileRecord job;
-  job.m_strSourceDir = context.GetSetupDir();
-  job.m_strSourceName = context.GetScriptName();
-  job.m_strDestDir = FormatSetupFolder(context.GetSetupPath(), context.GetDestDir());
-  job.m_strDestName = "SETUP.INF";
-  BeginCopyPhase(1);
-  ShowCopyJob(job);
-  if (!CreateDestDir(job)) {
-    CErrorBox().ShowError(MSG_CANNOT_WRITE, job.m_strDestDir);
-    return 1;
-  }
-  if (!app.GetScript().SaveAs(DestPath(job))) {
-    CErrorBox().ShowError(MSG_FILE_INSTALL);
-    return 1;
-  }
-  Step();
-  return 0;
-}
-
 std::intptr_t CProgressPage::OnWizardNext() {
-  CInstallApp& app = TheApp();
-  CSetupContext& context = app.GetContext();
-  CComponentList& components = app.GetComponents();
+  CSetupSession& session = Session();
   platform::ISheetWindow* sheet = m_pSheet->GetWindow();
-  CInstallExecutors executors(sheet != nullptr ? sheet->GetHwnd() : nullptr, *this);
-
-  // Nothing is changed before every agreement was accepted.
-  if ((context.GetFlags() & SF_UNATTENDED) == 0 && !components.ConfirmLicenses(executors)) {
-    const bool maintenance = (context.GetFlags() & SF_MAINTENANCE_WIZARD) != 0;
-    const bool custom = (context.GetFlags() & SF_TYPE_CUSTOM) != 0;
+  CInstallExecutors executors(session.GetScript(), session.GetFileDialogs(), sheet != nullptr ? sheet->GetHwnd() : nullptr,
+                              *this);
+  if (CInstallationRun(session, executors, *this).Run() == CInstallationRun::Result::LicenceDeclined) {
+    const std::uint32_t flags = Context().GetFlags();
+    const bool maintenance = (flags & SF_MAINTENANCE_WIZARD) != 0;
+    const bool custom = (flags & SF_TYPE_CUSTOM) != 0;
     m_pSheet->SetActivePage(maintenance ? kMaintCustomPage : custom ? kFreshCustomPage : kFreshTypePathPage);
     return platform::kStay;
   }
-  m_pSheet->SetWizardButtons(0);
-
-  int r = RunDeletes(*this, 1);
-  if (r == 0 && (context.GetFlags() & SF_FRESH_WIZARD) != 0) r = SaveSetupScript();
-  if (r == 0) r = RunCopies(*this);
-  if (r == 0) r = RunRenames(*this);
-  if (r == 0) BeginActionPhase(kActionStepsPerComponent * components.GetCount());
-  if (r == 0) r = components.RunExecute(0, executors);
-  ShowSheet();
-  if (r == 0) {
-    app.WriteInstallRecord();
-    r = components.RunDisplayDriver(executors);
-  }
-  if (r == 0) components.RunRegistry(executors);
-  if (r == 0) components.RunIniUpdates(executors);
-  if (r == 0) components.RunProgramGroups(executors);
-  if (r == 0) r = RunDeletes(*this, 0);
-  if (r == 0) r = components.RunExecute(1, executors);
-  ShowSheet();
-  if (r != 0) context.SetFlags(context.GetFlags() | SF_RUN_FAILED);
   return platform::kMoveOn;
 }

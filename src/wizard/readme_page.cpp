@@ -1,35 +1,30 @@
 #include "wizard/readme_page.h"
 
-#include "app/install_app.h"
+#include "install/setup_session.h"
 #include "resource_ids.h"
 #include "wizard/install_sheet.h"
-
-namespace {
-const char* ReadMeText() {
-  const char* text = TheApp().GetReadMeText();
-  return text != nullptr ? text : "";
-}
-}  // namespace
 
 CReadMePage::CReadMePage() : CWizardPage(IDD_README_PAGE) {}
 
 bool CReadMePage::OnCreatePage() {
-  m_pText = ReadMeText();
+  const char* text = Session().GetReadMe().GetText();
+  m_pText = text != nullptr ? text : "";
   Window().SetPictureButton(IDC_README_BUTTON, IDB_README, IDB_README_DOWN, IDB_README_FOCUS);
   ArmTimerWhenUnattended();
   return true;
 }
 
 void CReadMePage::OnSetActive() {
-  m_pText = ReadMeText();
+  const char* text = Session().GetReadMe().GetText();
+  m_pText = text != nullptr ? text : "";
   Window().SetItemText(IDC_README_TEXT, m_pText);
   m_pSheet->SetWizardButtons(platform::PSWIZB_BACK | platform::PSWIZB_NEXT);
   SetItemString(IDC_README_CAPTION, IDS_README_CAPTION);
-  Window().ShowItem(IDC_README_BUTTON, !TheApp().GetReadMePath().empty());
+  Window().ShowItem(IDC_README_BUTTON, !Session().GetReadMe().GetPath().empty());
 }
 
 std::intptr_t CReadMePage::OnWizardBack() {
-  const bool custom = (TheApp().GetContext().GetFlags() & SF_TYPE_CUSTOM) != 0;
+  const bool custom = (Context().GetFlags() & SF_TYPE_CUSTOM) != 0;
   m_pSheet->SetActivePage(custom ? kFreshCustomPage : kFreshTypePathPage);
   return platform::kStay;
 }
@@ -40,5 +35,5 @@ std::intptr_t CReadMePage::OnWizardNext() {
 }
 
 void CReadMePage::OnCommand(int controlId) {
-  if (controlId == IDC_README_BUTTON) TheApp().ShowReadMe();
+  if (controlId == IDC_README_BUTTON) Session().GetReadMe().Show();
 }

@@ -1,13 +1,14 @@
 #include "wizard/type_path_page.h"
 
-#include "app/install_app.h"
+#include "install/setup_choice.h"
+#include "install/setup_session.h"
 #include "resource_ids.h"
 #include "wizard/install_sheet.h"
 
 CTypePathPage::CTypePathPage() : CWizardPage(IDD_TYPE_PATH_PAGE) {}
 
 bool CTypePathPage::OnCreatePage() {
-  m_strDestination = TheApp().GetContext().GetDestDir();
+  m_strDestination = Context().GetDestDir();
   Window().SetPictureButton(IDC_TYPE_MINIMAL, IDB_TYPE_MINIMAL, IDB_TYPE_MINIMAL_DOWN, IDB_TYPE_MINIMAL_FOCUS);
   Window().SetPictureButton(IDC_TYPE_TYPICAL, IDB_TYPE_TYPICAL, IDB_TYPE_TYPICAL_DOWN, IDB_TYPE_TYPICAL_FOCUS);
   Window().SetPictureButton(IDC_TYPE_CUSTOM, IDB_TYPE_CUSTOM, IDB_TYPE_CUSTOM_DOWN, IDB_TYPE_CUSTOM_FOCUS);
@@ -16,7 +17,7 @@ bool CTypePathPage::OnCreatePage() {
 }
 
 void CTypePathPage::OnSetActive() {
-  const CSetupContext& context = TheApp().GetContext();
+  const CSetupContext& context = Context();
   const bool noWayBack = context.GetLanguageCount() == 1 && context.GetCallerCmd().empty();
   m_pSheet->SetWizardButtons(noWayBack ? platform::PSWIZB_NEXT : platform::PSWIZB_BACK | platform::PSWIZB_NEXT);
   Window().SetItemText(IDC_DEST_DIR, m_strDestination);
@@ -29,16 +30,14 @@ void CTypePathPage::OnSetActive() {
 }
 
 void CTypePathPage::ApplyType(std::uint32_t type) {
-  CSetupContext& context = TheApp().GetContext();
-  context.SetFlags((context.GetFlags() & ~SF_TYPE_MASK) | type);
-  TheApp().GetComponents().ApplySetupType(type);
+  ApplySetupChoice(Context(), Session().GetComponents(), type);
   m_pSheet->SetActivePage(type == SF_TYPE_CUSTOM ? kFreshCustomPage : kFreshReadMePage);
 }
 
 void CTypePathPage::ChooseSetupType(std::uint32_t type) {
   // Taken as typed: an unusable folder fails when the run creates it.
   m_strDestination = Window().GetItemText(IDC_DEST_DIR);
-  TheApp().GetContext().SetDestDir(m_strDestination);
+  Context().SetDestDir(m_strDestination);
   ApplyType(type);
 }
 
@@ -65,12 +64,11 @@ std::intptr_t CTypePathPage::OnWizardNext() {
 }
 
 std::intptr_t CTypePathPage::OnWizardBack() {
-  CInstallApp& app = TheApp();
-  if (app.GetContext().GetCallerCmd().empty()) {
+  if (Context().GetCallerCmd().empty()) {
     m_pSheet->SetActivePage(kFreshLanguagePage);
   } else {
     // The caller takes over again in the chosen language.
-    app.StartCaller();
+    StartCaller(Context());
     m_pSheet->PressButton(platform::PSBTN_CANCEL);
   }
   return platform::kStay;
@@ -78,7 +76,7 @@ std::intptr_t CTypePathPage::OnWizardBack() {
 
 void CTypePathPage::OnTimer(platform::UINT_PTR id) {
   if (!TakeTimer(id)) return;
-  if ((TheApp().GetContext().GetFlags() & SF_TYPE_SECOND) != 0) {
+  if (UnattendedChoice(Context()) == SF_TYPE_SECOND) {
     m_pSheet->PressButton(platform::PSBTN_NEXT);
   } else {
     // The destination stays as the setup context holds it.

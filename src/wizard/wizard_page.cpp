@@ -1,8 +1,8 @@
 #include "wizard/wizard_page.h"
 
-#include "app/install_app.h"
+#include "core/message_text.h"
+#include "install/setup_session.h"
 #include "wizard/install_sheet.h"
-#include "wizard/message_box.h"
 
 bool CWizardPage::OnInitDialog(platform::IPageWindow& window, platform::ISheetWindow&) {
   m_pWindow = &window;
@@ -11,15 +11,19 @@ bool CWizardPage::OnInitDialog(platform::IPageWindow& window, platform::ISheetWi
   return OnCreatePage();
 }
 
+CSetupSession& CWizardPage::Session() const { return m_pSheet->GetSession(); }
+
+CSetupContext& CWizardPage::Context() const { return Session().GetContext(); }
+
 void CWizardPage::SetItemString(int controlId, int stringId) {
-  CMessageText text;
+  CMessageText text(Session().GetResources());
   m_pWindow->SetItemText(controlId, text.LoadText(stringId));
 }
 
 void CWizardPage::ArmTimer() { m_pWindow->SetTimer(kPageTimer, kPageTimerDelay); }
 
 void CWizardPage::ArmTimerWhenUnattended() {
-  if ((TheApp().GetContext().GetFlags() & SF_UNATTENDED) != 0) ArmTimer();
+  if ((Context().GetFlags() & SF_UNATTENDED) != 0) ArmTimer();
 }
 
 bool CWizardPage::TakeTimer(platform::UINT_PTR id) {

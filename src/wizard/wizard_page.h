@@ -5,6 +5,8 @@
 #include "platform/wizard_host.h"
 
 class CInstallSheet;
+class CSetupContext;
+class CSetupSession;
 
 // The timer pages arm to act on their own.
 constexpr platform::UINT_PTR kPageTimer = 1;
@@ -33,6 +35,9 @@ class CWizardPage : public platform::IWizardPage {
   virtual bool OnCreatePage() { return true; }
 
   platform::IPageWindow& Window() { return *m_pWindow; }
+  // What the pages work on, lent by the sheet.
+  CSetupSession& Session() const;
+  CSetupContext& Context() const;
   // Loads a string of the resource module into a control.
   void SetItemString(int controlId, int stringId);
   // Arms the page's own timer; ArmTimerWhenUnattended only in unattended runs.

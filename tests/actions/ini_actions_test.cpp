@@ -14,7 +14,7 @@ class IniLines : public ::testing::Test {
  protected:
   actions_test::ScriptActions m_setup;
   void Run(const std::string& lines, int mode) {
-    RunIniSection(m_setup.Section("[Ini]\r\n" + lines + "\r\n", "Ini"), mode);
+    RunIniSection(m_setup.Script(), m_setup.Section("[Ini]\r\n" + lines + "\r\n", "Ini"), mode);
   }
 };
 

@@ -35,7 +35,7 @@ class ProgramGroups : public ::testing::Test {
  protected:
   explicit ProgramGroups(sim::OsKind os = sim::OsKind::Win98) : m_setup(os) {}
   void Run(const std::string& lines, int mode) {
-    RunProgramGroupSection(m_setup.Section("[Groups]\r\n" + lines + "\r\n", "Groups"), mode);
+    RunProgramGroupSection(m_setup.Script(), m_setup.Section("[Groups]\r\n" + lines + "\r\n", "Groups"), mode);
   }
   actions_test::ScriptActions m_setup;
 };
@@ -81,9 +81,9 @@ TEST_F(ProgramGroups, TheStartupFolderTakesTheLinkItselfAndIsNeverRemoved) {
 }
 
 TEST_F(ProgramGroups, AGroupNamedStartupInLowerCaseIsAGroupBelowThePrograms) {
-  EXPECT_EQ(GetProgramGroupFolder("startup, Tray Tool, tray.exe"), std::string(kPrograms98) + "\\startup");
-  EXPECT_EQ(GetProgramGroupFolder("Startup, Tray Tool, tray.exe"), kStartup98);
-  EXPECT_EQ(GetProgramGroupFolder("STARTUP, Tray Tool, tray.exe"), std::string(kPrograms98) + "\\STARTUP");
+  EXPECT_EQ(GetProgramGroupFolder(m_setup.Script(), "startup, Tray Tool, tray.exe"), std::string(kPrograms98) + "\\startup");
+  EXPECT_EQ(GetProgramGroupFolder(m_setup.Script(), "Startup, Tray Tool, tray.exe"), kStartup98);
+  EXPECT_EQ(GetProgramGroupFolder(m_setup.Script(), "STARTUP, Tray Tool, tray.exe"), std::string(kPrograms98) + "\\STARTUP");
 }
 
 TEST_F(ProgramGroups, RemovingDeletesTheLinkAndPifAndTheGroupOnceEmpty) {
@@ -118,7 +118,7 @@ TEST_F(ProgramGroups, WithoutTheShellFolderValueNothingHappens) {
   platform::Registry().RegDeleteValueA(key, "Programs");
   platform::Registry().RegCloseKey(key);
   Run("Tools, One, one.exe", kGroupInstall);
-  EXPECT_EQ(GetProgramGroupFolder("Tools, One, one.exe"), "");
+  EXPECT_EQ(GetProgramGroupFolder(m_setup.Script(), "Tools, One, one.exe"), "");
   EXPECT_FALSE(m_setup.Exists("C:\\Tools"));
   EXPECT_EQ(m_setup.Events().find("shortcut"), std::string::npos);
 }

@@ -43,9 +43,7 @@ class ProgramLines : public ::testing::Test {
     m_setup.ReadShared(m_setup.App().GetSourceDisksFiles(), "SourceDisksFiles");
     m_setup.ReadShared(m_setup.App().GetSourceDisksNames(), "SourceDisksNames");
     m_setup.Context().SetInstallFrom("D:\\CD");
-    m_previousDialogs = SetFileDialogs(&m_dialogs);
   }
-  ~ProgramLines() override { SetFileDialogs(m_previousDialogs); }
 
   // A section of program lines whose destination template is "%s\Bin".
   CScriptSection Section(const std::string& lines) {
@@ -76,7 +74,6 @@ class ProgramLines : public ::testing::Test {
 
   actions_test::ScriptActions m_setup;
   ScriptedDialogs m_dialogs;
-  IFileDialogs* m_previousDialogs = nullptr;
 };
 
 TEST_F(ProgramLines, AnInstalledProgramRunsInTheDestinationAndIsWaitedFor) {
@@ -91,20 +88,20 @@ TEST_F(ProgramLines, AnInstalledProgramRunsInTheDestinationAndIsWaitedFor) {
   const platform::HWND wizard = Wizard();
   const std::string before = CurrentFolder();
 
-  EXPECT_EQ(RunProgramSection(Section("setup2.exe, , /s, 1"), wizard, kProgramInstall), 0);
+  EXPECT_EQ(RunProgramSection(m_setup.Script(), m_dialogs, Section("setup2.exe, , /s, 1"), wizard, kProgramInstall), 0);
   EXPECT_TRUE(Started("C:\\HALVION\\Bin\\setup2.exe /s"));
   EXPECT_EQ(startedIn, "C:\\HALVION\\Bin\\");
   EXPECT_GE(m_setup.Processes().Now(), 750u);
   EXPECT_EQ(CurrentFolder(), before);
   EXPECT_EQ(m_setup.Events().find("-> show 0"), std::string::npos) << "field 3 not 0 leaves the wizard shown";
 
-  EXPECT_EQ(RunProgramSection(Section("setup2.exe"), wizard, kProgramInstall), 0);
+  EXPECT_EQ(RunProgramSection(m_setup.Script(), m_dialogs, Section("setup2.exe"), wizard, kProgramInstall), 0);
   EXPECT_NE(m_setup.Events().find("window SetupWizard \"Setup\" -> show 0"), std::string::npos);
 }
 
 TEST_F(ProgramLines, AProgramThatCannotStartStopsTheSectionOnlyWhenInstalling) {
   PutProgram("C:\\HALVION\\Bin\\after.exe", "");
-  EXPECT_EQ(RunProgramSection(Section("missing.exe, , -q\r\nafter.exe"), nullptr, kProgramInstall),
+  EXPECT_EQ(RunProgramSection(m_setup.Script(), m_dialogs, Section("missing.exe, , -q\r\nafter.exe"), nullptr, kProgramInstall),
             MSG_PROGRAM_NOT_STARTED);
   ASSERT_EQ(m_setup.Messages().size(), 1u);
   EXPECT_EQ(m_setup.Messages()[0].id, MSG_PROGRAM_NOT_STARTED);
@@ -112,7 +109,7 @@ TEST_F(ProgramLines, AProgramThatCannotStartStopsTheSectionOnlyWhenInstalling) {
   EXPECT_FALSE(Started("C:\\HALVION\\Bin\\after.exe "));
 
   m_setup.ClearMessages();
-  EXPECT_EQ(RunProgramSection(Section("missing.exe, , -q\r\nafter.exe"), nullptr, kProgramRemove), 0);
+  EXPECT_EQ(RunProgramSection(m_setup.Script(), m_dialogs, Section("missing.exe, , -q\r\nafter.exe"), nullptr, kProgramRemove), 0);
   EXPECT_TRUE(m_setup.Messages().empty());
   EXPECT_TRUE(Started("C:\\HALVION\\Bin\\after.exe "));
 }
@@ -125,7 +122,7 @@ TEST_F(ProgramLines, ARegisteredUninstallerIsWaitedForWhileItsInstallShieldWindo
              "delete-key=" + key + "\r\n");
   const platform::HWND wizard = Wizard();
 
-  EXPECT_EQ(RunProgramSection(Section(", OldTool"), wizard, kProgramRemove), 0);
+  EXPECT_EQ(RunProgramSection(m_setup.Script(), m_dialogs, Section(", OldTool"), wizard, kProgramRemove), 0);
   EXPECT_TRUE(Started("C:\\OLD\\UNINST.EXE -y"));
   EXPECT_GE(m_setup.Processes().Now(), 4500u) << "the wait lasts while either InstallShield window is open";
   EXPECT_LT(m_setup.Processes().Now(), 4700u);
@@ -136,14 +133,14 @@ TEST_F(ProgramLines, ARegisteredUninstallerIsWaitedForWhileItsInstallShieldWindo
   const std::string events = m_setup.Events();
   sim::ActiveMachine()->Registry().SetString("HKEY_LOCAL_MACHINE\\" + std::string(kUninstallKey) + "Empty",
                                              "UninstallString", "");
-  EXPECT_EQ(RunProgramSection(Section(", OldTool\r\n, Empty"), wizard, kProgramRemove), 0);
+  EXPECT_EQ(RunProgramSection(m_setup.Script(), m_dialogs, Section(", OldTool\r\n, Empty"), wizard, kProgramRemove), 0);
   EXPECT_EQ(m_setup.Events(), events);
 }
 
 TEST_F(ProgramLines, TheEndOfTheSessionEndsTheWait) {
   PutProgram("C:\\HALVION\\Bin\\hang.exe", "runs=99999999999\r\nwindow=InstallSHIELD,99999999999\r\n");
   m_setup.Processes().SetEndOfSession(5000);
-  EXPECT_EQ(RunProgramSection(Section("hang.exe, , , 1"), nullptr, kProgramInstall), 0);
+  EXPECT_EQ(RunProgramSection(m_setup.Script(), m_dialogs, Section("hang.exe, , , 1"), nullptr, kProgramInstall), 0);
   EXPECT_GE(m_setup.Processes().Now(), 5000u);
   EXPECT_LT(m_setup.Processes().Now(), 5200u);
   EXPECT_NE(m_setup.Events().find("session end requested"), std::string::npos);
@@ -156,7 +153,7 @@ TEST_F(ProgramLines, ADiskProgramRunsInItsSourceFolder) {
     return sim::ProgramRun{};
   });
   m_setup.PutFile("D:\\CD\\tools\\DISKPROG.EXE", "program");
-  EXPECT_EQ(RunProgramSection(Section(", DISKPROG.EXE, /x"), nullptr, kProgramInstall), 0);
+  EXPECT_EQ(RunProgramSection(m_setup.Script(), m_dialogs, Section(", DISKPROG.EXE, /x"), nullptr, kProgramInstall), 0);
   EXPECT_TRUE(Started("D:\\CD\\tools\\DISKPROG.EXE /x"));
   EXPECT_EQ(startedIn, "D:\\CD\\tools\\");
   EXPECT_TRUE(m_dialogs.asked.empty());
@@ -165,7 +162,7 @@ TEST_F(ProgramLines, ADiskProgramRunsInItsSourceFolder) {
 TEST_F(ProgramLines, AMissingDiskIsAskedForAndTheFolderGivenIsUsed) {
   m_setup.PutFile("D:\\ELSEWHERE\\DISKPROG.EXE", "program");
   m_dialogs.replies = {{kDialogRetry, ""}, {kDialogRetry, "D:\\ELSEWHERE"}};
-  EXPECT_EQ(RunProgramSection(Section(", DISKPROG.EXE, /x"), nullptr, kProgramInstall), 0);
+  EXPECT_EQ(RunProgramSection(m_setup.Script(), m_dialogs, Section(", DISKPROG.EXE, /x"), nullptr, kProgramInstall), 0);
   EXPECT_EQ(m_dialogs.asked, (std::vector<std::string>{"disk 1 Utility Disk D:\\CD\\tools",
                                                        "file 1 Utility Disk D:\\CD\\tools"}));
   EXPECT_TRUE(Started("D:\\ELSEWHERE\\DISKPROG.EXE /x"));
@@ -173,19 +170,19 @@ TEST_F(ProgramLines, AMissingDiskIsAskedForAndTheFolderGivenIsUsed) {
 
 TEST_F(ProgramLines, CancellingTheDiskPromptEndsTheSectionAndSkippingGoesOn) {
   PutProgram("C:\\HALVION\\Bin\\after.exe", "");
-  EXPECT_EQ(RunProgramSection(Section(", DISKPROG.EXE\r\nafter.exe"), nullptr, kProgramInstall), kProgramCancelled);
+  EXPECT_EQ(RunProgramSection(m_setup.Script(), m_dialogs, Section(", DISKPROG.EXE\r\nafter.exe"), nullptr, kProgramInstall), kProgramCancelled);
   EXPECT_FALSE(Started("C:\\HALVION\\Bin\\after.exe "));
 
   m_dialogs.asked.clear();
   m_dialogs.replies = {{kDialogRetry, ""}, {kDialogSkipFile, ""}};
-  EXPECT_EQ(RunProgramSection(Section(", DISKPROG.EXE\r\nafter.exe"), nullptr, kProgramInstall), 0);
+  EXPECT_EQ(RunProgramSection(m_setup.Script(), m_dialogs, Section(", DISKPROG.EXE\r\nafter.exe"), nullptr, kProgramInstall), 0);
   EXPECT_EQ(m_dialogs.asked.size(), 2u);
   EXPECT_TRUE(Started("C:\\HALVION\\Bin\\after.exe "));
   EXPECT_TRUE(m_setup.Messages().empty());
 }
 
 TEST_F(ProgramLines, ADiskProgramMissingFromTheFileListIsReportedThenAskedFor) {
-  EXPECT_EQ(RunProgramSection(Section(", UNLISTED.EXE"), nullptr, kProgramInstall), kProgramCancelled);
+  EXPECT_EQ(RunProgramSection(m_setup.Script(), m_dialogs, Section(", UNLISTED.EXE"), nullptr, kProgramInstall), kProgramCancelled);
   EXPECT_GE(m_setup.CountMessages(MSG_KEY_NOT_FOUND), 1);
   EXPECT_EQ(m_setup.Messages()[0].inserts, (std::vector<std::string>{"UNLISTED.EX_", "SourceDisksFiles"}));
   ASSERT_EQ(m_dialogs.asked.size(), 1u);
@@ -194,7 +191,7 @@ TEST_F(ProgramLines, ADiskProgramMissingFromTheFileListIsReportedThenAskedFor) {
 
 TEST_F(ProgramLines, ADiskProgramThatFailsForAnotherReasonShows1082) {
   std::filesystem::create_directories(m_setup.Host("D:\\CD\\tools\\BAD.EXE"));
-  EXPECT_EQ(RunProgramSection(Section(", BAD.EXE, -z"), nullptr, kProgramInstall), MSG_PROGRAM_NOT_STARTED);
+  EXPECT_EQ(RunProgramSection(m_setup.Script(), m_dialogs, Section(", BAD.EXE, -z"), nullptr, kProgramInstall), MSG_PROGRAM_NOT_STARTED);
   ASSERT_EQ(m_setup.CountMessages(MSG_PROGRAM_NOT_STARTED), 1);
   EXPECT_EQ(m_setup.Messages().back().inserts, std::vector<std::string>{"D:\\CD\\tools\\BAD.EXE -z"});
   EXPECT_TRUE(m_dialogs.asked.empty());

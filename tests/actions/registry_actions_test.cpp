@@ -17,7 +17,7 @@ class RegistryLinesOnEachSystem : public ::testing::TestWithParam<sim::OsKind> {
   actions_test::ScriptActions m_setup{GetParam()};
 
   void Write(const std::string& lines) {
-    RunRegistrySection(m_setup.Section("[Reg]\r\n" + lines + "\r\n", "Reg"), kRegistryWrite);
+    RunRegistrySection(m_setup.Script(), m_setup.Section("[Reg]\r\n" + lines + "\r\n", "Reg"), kRegistryWrite);
   }
   // A string value as stored: its text and the size the system counts.
   void ExpectString(const std::string& name, platform::DWORD type, const std::string& text, std::size_t nulls) {
@@ -76,7 +76,7 @@ class RegistryLines : public ::testing::Test {
  protected:
   actions_test::ScriptActions m_setup;
   void Run(const std::string& lines, int mode) {
-    RunRegistrySection(m_setup.Section("[Reg]\r\n" + lines + "\r\n", "Reg"), mode);
+    RunRegistrySection(m_setup.Script(), m_setup.Section("[Reg]\r\n" + lines + "\r\n", "Reg"), mode);
   }
 };
 
@@ -148,7 +148,7 @@ TEST_F(RegistryLines, DeleteModeRemovesOneValueOrTheWholeTree) {
 
 TEST(DeleteKeyTreeOnNT, RemovesNestedKeysThatNTWouldRefuseAndFailsOnMissingKeys) {
   actions_test::ScriptActions setup(sim::OsKind::NT4);
-  RunRegistrySection(setup.Section("[Reg]\r\nHKCU,Software\\Tree\\A\\B\\C,V,0,x\r\nHKCU,Software\\Tree\\D,W,1,5\r\n",
+  RunRegistrySection(setup.Script(), setup.Section("[Reg]\r\nHKCU,Software\\Tree\\A\\B\\C,V,0,x\r\nHKCU,Software\\Tree\\D,W,1,5\r\n",
                                    "Reg"),
                      kRegistryWrite);
   EXPECT_TRUE(DeleteKeyTree(HKEY_CURRENT_USER, "Software\\Tree"));

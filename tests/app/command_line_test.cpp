@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/setup_context.h"
+#include "core/setup_context.h"
 #include "support/temp_machine.h"
 
 namespace {

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "app/install_app.h"
-#include "display/outside_libraries.h"
+#include "platform/outside_libraries.h"
 #include "script/script_line.h"
-#include "script/text_compare.h"
+#include "core/ascii_text.h"
 #include "support/temp_machine.h"
 
 using testing_support::TempMachine;
@@ -84,15 +84,14 @@ TEST(StartUpTest, ScriptValuesFollowTheMachineAndTheChosenFolder) {
   TempMachine machine(sim::OsKind::Win98, "D:\\SETUP.EXE", "JPN");
   {
     CInstallApp app("");
-    EXPECT_EQ(GetScriptCodePage(), 932u);
+    EXPECT_EQ(app.GetSetupScript().GetCodePage(), 932u);
     const std::string line = "Panel=@@InstallDir@@\\Utilities";
     app.GetContext().SetDestDir("C:\\Program Files\\Halvion");
-    EXPECT_EQ(GetField(line, 1), "C:\\Program Files\\Halvion\\Utilities");
+    EXPECT_EQ(app.GetSetupScript().GetField(line, 1), "C:\\Program Files\\Halvion\\Utilities");
     app.GetContext().SetDestDir("E:\\Vela");
-    EXPECT_EQ(GetField(line, 1), "E:\\Vela\\Utilities") << "the folder of the moment, not of the reading";
+    EXPECT_EQ(app.GetSetupScript().GetField(line, 1), "E:\\Vela\\Utilities") << "the folder of the moment, not of the reading";
   }
   EXPECT_EQ(GetField("Panel=@@InstallDir@@\\Utilities", 1), "\\Utilities") << "no application, no folder";
-  SetScriptCodePage(1252);
 }
 
 TEST(SetupDirectoryTest, DriveAndFolderWithoutTrailingBackslash) {
@@ -108,22 +107,22 @@ TEST(ThunkLibraryTest, LoadsOnWindows9xAndAnswersEntryPoints) {
       "[Bios]\nText=VGA BIOS Halvion Vela 3D rev 2\n"
       "[PCI]\n1=12AB,0042\n");
   CInstallApp app("");
-  EXPECT_EQ(app.GetThunkProc(outside::kSearchBiosString32), nullptr) << "nothing before loading";
-  ASSERT_TRUE(app.LoadThunkLibrary());
-  ASSERT_TRUE(app.IsThunkLibraryLoaded());
-  EXPECT_TRUE(app.LoadThunkLibrary()) << "a second call keeps the handle";
+  EXPECT_EQ(app.GetThunkLibrary().GetProc(outside::kSearchBiosString32), nullptr) << "nothing before loading";
+  ASSERT_TRUE(app.GetThunkLibrary().Load(app.GetContext(), app.GetMessages()));
+  ASSERT_TRUE(app.GetThunkLibrary().IsLoaded());
+  EXPECT_TRUE(app.GetThunkLibrary().Load(app.GetContext(), app.GetMessages())) << "a second call keeps the handle";
 
-  auto bios = outside::EntryPointAs<outside::SearchBiosString32Proc>(app.GetThunkProc(outside::kSearchBiosString32));
+  auto bios = outside::EntryPointAs<outside::SearchBiosString32Proc>(app.GetThunkLibrary().GetProc(outside::kSearchBiosString32));
   ASSERT_NE(bios, nullptr);
   EXPECT_NE(bios("Vela 3D"), 0);
   EXPECT_EQ(bios("Vela 4D"), 0);
 
-  auto pci = outside::EntryPointAs<outside::SearchPCIDevice32Proc>(app.GetThunkProc(outside::kSearchPCIDevice32));
+  auto pci = outside::EntryPointAs<outside::SearchPCIDevice32Proc>(app.GetThunkLibrary().GetProc(outside::kSearchPCIDevice32));
   ASSERT_NE(pci, nullptr);
   EXPECT_NE(pci(0x12AB, 0x42), 0);
   EXPECT_EQ(pci(0x12AB, 0x43), 0);
 
-  EXPECT_EQ(app.GetThunkProc("NoSuchEntry32"), nullptr);
+  EXPECT_EQ(app.GetThunkLibrary().GetProc("NoSuchEntry32"), nullptr);
   EXPECT_EQ(app.GetContext().GetLastMessage(), 0);
 }
 
@@ -131,30 +130,30 @@ TEST(ThunkLibraryTest, MissingLibraryRecordsMessage1087) {
   TempMachine machine(sim::OsKind::Win95);
   machine.SetHardware("[Libraries]\n_THUNK32.DLL=0\n");
   CInstallApp app("");
-  EXPECT_FALSE(app.LoadThunkLibrary());
+  EXPECT_FALSE(app.GetThunkLibrary().Load(app.GetContext(), app.GetMessages()));
   EXPECT_EQ(app.GetContext().GetLastMessage(), MSG_LIBRARY_NOT_LOADED);
   EXPECT_NE(testing_support::ReadHostFile(machine.Folder() / "events.log").find("message 1087 \"_THUNK32.DLL\" -> OK"),
             std::string::npos);
-  EXPECT_EQ(app.GetThunkProc(outside::kLDDToPath32), nullptr);
+  EXPECT_EQ(app.GetThunkLibrary().GetProc(outside::kLDDToPath32), nullptr);
 }
 
 TEST(ThunkLibraryTest, SingleMissingEntryPointFallsBackToNone) {
   TempMachine machine(sim::OsKind::Win98);
   machine.SetHardware("[MissingEntryPoints]\n_THUNK32.DLL=SearchPCIDevice32, LDDToPath32\n");
   CInstallApp app("");
-  ASSERT_TRUE(app.LoadThunkLibrary());
-  EXPECT_EQ(app.GetThunkProc(outside::kSearchPCIDevice32), nullptr);
-  EXPECT_EQ(app.GetThunkProc(outside::kLDDToPath32), nullptr);
-  EXPECT_NE(app.GetThunkProc(outside::kRestart32), nullptr);
+  ASSERT_TRUE(app.GetThunkLibrary().Load(app.GetContext(), app.GetMessages()));
+  EXPECT_EQ(app.GetThunkLibrary().GetProc(outside::kSearchPCIDevice32), nullptr);
+  EXPECT_EQ(app.GetThunkLibrary().GetProc(outside::kLDDToPath32), nullptr);
+  EXPECT_NE(app.GetThunkLibrary().GetProc(outside::kRestart32), nullptr);
 }
 
 TEST(ThunkLibraryTest, NeverLoadedOnWindowsNT) {
   TempMachine machine(sim::OsKind::NT4);
   machine.SetHardware("[Libraries]\n_THUNK32.DLL=1\n");
   CInstallApp app("");
-  EXPECT_TRUE(app.LoadThunkLibrary());
-  EXPECT_FALSE(app.IsThunkLibraryLoaded());
-  EXPECT_EQ(app.GetThunkProc(outside::kSearchBiosString32), nullptr);
+  EXPECT_TRUE(app.GetThunkLibrary().Load(app.GetContext(), app.GetMessages()));
+  EXPECT_FALSE(app.GetThunkLibrary().IsLoaded());
+  EXPECT_EQ(app.GetThunkLibrary().GetProc(outside::kSearchBiosString32), nullptr);
 }
 
 }  // namespace

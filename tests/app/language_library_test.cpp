@@ -78,9 +78,8 @@ TEST(StartUpLanguageTest, StartUpMakesTheLibraryTheResourceModule) {
   InstallLanguageLibrary(machine, "_INSTALL.DEU", "D:\\_INSTALL.DEU");
   CInstallApp app("/M");
   app.Run();
-  EXPECT_NE(GetResourceModule(), platform::Resources().GetProgramModule());
-  EXPECT_FALSE(Identify(GetResourceModule()).empty());
-  SetResourceModule(nullptr);
+  EXPECT_NE(app.GetResources().GetHandle(), platform::Resources().GetProgramModule());
+  EXPECT_FALSE(Identify(app.GetResources().GetHandle()).empty());
 }
 
 }  // namespace

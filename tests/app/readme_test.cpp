@@ -44,50 +44,50 @@ TEST_F(ReadMeTest, TheLanguageFileComesFirstAndItsBytesAreKept) {
   const std::string german = "Liesmich\r\n\xE4\xF6\xFC\n\tEnde";
   Put("README_DEU.TXT", german);
   Put("README.TXT", "english");
-  m_app.LoadReadMe();
-  EXPECT_EQ(m_app.GetReadMePath(), "D:\\MY CD\\README_DEU.TXT");
-  ASSERT_NE(m_app.GetReadMeText(), nullptr);
-  EXPECT_EQ(std::string(m_app.GetReadMeText()), german);
+  m_app.GetReadMe().Load(m_app.GetContext());
+  EXPECT_EQ(m_app.GetReadMe().GetPath(), "D:\\MY CD\\README_DEU.TXT");
+  ASSERT_NE(m_app.GetReadMe().GetText(), nullptr);
+  EXPECT_EQ(std::string(m_app.GetReadMe().GetText()), german);
 }
 
 TEST_F(ReadMeTest, WithoutALanguageFileTheCommonOneIsRead) {
   SetLanguage("FRA");
   Put("README.TXT", "common");
-  m_app.LoadReadMe();
-  EXPECT_EQ(m_app.GetReadMePath(), "D:\\MY CD\\README.TXT");
-  ASSERT_NE(m_app.GetReadMeText(), nullptr);
-  EXPECT_STREQ(m_app.GetReadMeText(), "common");
+  m_app.GetReadMe().Load(m_app.GetContext());
+  EXPECT_EQ(m_app.GetReadMe().GetPath(), "D:\\MY CD\\README.TXT");
+  ASSERT_NE(m_app.GetReadMe().GetText(), nullptr);
+  EXPECT_STREQ(m_app.GetReadMe().GetText(), "common");
 }
 
 TEST_F(ReadMeTest, AnEmptyOrMissingFileKeepsTheTextReadBefore) {
   Put("README.TXT", "first text");
-  m_app.LoadReadMe();
+  m_app.GetReadMe().Load(m_app.GetContext());
   Put("README.TXT", "");
-  m_app.LoadReadMe();
-  EXPECT_EQ(m_app.GetReadMePath(), "D:\\MY CD\\README.TXT") << "an empty file was found";
-  EXPECT_STREQ(m_app.GetReadMeText(), "first text");
+  m_app.GetReadMe().Load(m_app.GetContext());
+  EXPECT_EQ(m_app.GetReadMe().GetPath(), "D:\\MY CD\\README.TXT") << "an empty file was found";
+  EXPECT_STREQ(m_app.GetReadMe().GetText(), "first text");
 
   std::filesystem::remove(m_machine.Folder() / "drive_d" / "MY CD" / "README.TXT");
-  m_app.LoadReadMe();
-  EXPECT_EQ(m_app.GetReadMePath(), "");
-  EXPECT_STREQ(m_app.GetReadMeText(), "first text");
+  m_app.GetReadMe().Load(m_app.GetContext());
+  EXPECT_EQ(m_app.GetReadMe().GetPath(), "");
+  EXPECT_STREQ(m_app.GetReadMe().GetText(), "first text");
 }
 
 TEST_F(ReadMeTest, NoReadMeNoNotepad) {
-  m_app.LoadReadMe();
-  EXPECT_EQ(m_app.GetReadMePath(), "");
-  EXPECT_EQ(m_app.GetReadMeText(), nullptr);
-  m_app.ShowReadMe();
+  m_app.GetReadMe().Load(m_app.GetContext());
+  EXPECT_EQ(m_app.GetReadMe().GetPath(), "");
+  EXPECT_EQ(m_app.GetReadMe().GetText(), nullptr);
+  m_app.GetReadMe().Show();
   EXPECT_EQ(Events().find("process"), std::string::npos);
 }
 
 TEST_F(ReadMeTest, NotepadStartsOnceWithTheUnquotedPathAndIsRaisedAfterwards) {
   Put("README.TXT", "text");
-  m_app.LoadReadMe();
-  m_app.ShowReadMe();
+  m_app.GetReadMe().Load(m_app.GetContext());
+  m_app.GetReadMe().Show();
   EXPECT_EQ(Count(Events(), "process Notepad D:\\MY CD\\README.TXT\n"), 1) << Events();
 
-  m_app.ShowReadMe();
+  m_app.GetReadMe().Show();
   const std::string events = Events();
   EXPECT_EQ(Count(events, "process "), 1) << "no second Notepad: " << events;
   EXPECT_EQ(Count(events, "window Notepad \"README.TXT - Notepad\" -> top"), 1) << events;
@@ -96,10 +96,10 @@ TEST_F(ReadMeTest, NotepadStartsOnceWithTheUnquotedPathAndIsRaisedAfterwards) {
 TEST_F(ReadMeTest, ANotepadShowingAnotherReadMeInAnyCaseIsRaised) {
   Put("readme.txt", "text");
   Put("Other/ReadMe_Old.txt", "old");
-  m_app.LoadReadMe();
+  m_app.GetReadMe().Load(m_app.GetContext());
   platform::PROCESS_INFORMATION info;
   ASSERT_TRUE(platform::Processes().CreateProcessA("notepad D:\\MY CD\\Other\\ReadMe_Old.txt", 0, info));
-  m_app.ShowReadMe();
+  m_app.GetReadMe().Show();
   EXPECT_EQ(Count(Events(), "process "), 1);
   EXPECT_EQ(Count(Events(), "\"ReadMe_Old.txt - Notepad\" -> top"), 1) << Events();
 }
@@ -107,10 +107,10 @@ TEST_F(ReadMeTest, ANotepadShowingAnotherReadMeInAnyCaseIsRaised) {
 TEST_F(ReadMeTest, ANotepadWithAnotherFileDoesNotCount) {
   Put("README.TXT", "text");
   Put("NOTES.TXT", "notes");
-  m_app.LoadReadMe();
+  m_app.GetReadMe().Load(m_app.GetContext());
   platform::PROCESS_INFORMATION info;
   ASSERT_TRUE(platform::Processes().CreateProcessA("Notepad D:\\MY CD\\NOTES.TXT", 0, info));
-  m_app.ShowReadMe();
+  m_app.GetReadMe().Show();
   EXPECT_EQ(Count(Events(), "process "), 2) << Events();
 }
 
@@ -121,13 +121,13 @@ TEST(CallerTest, TheCallerIsStartedWithPageAndLanguage) {
     CInstallApp app("/ZD:\\MENU.EXE");
     app.GetContext().ParseCommandLine("/ZD:\\MENU.EXE");
     app.GetContext().SetLanguage(LanguageIndex(app.GetContext(), "DEU"));
-    app.StartCaller();
+    StartCaller(app.GetContext());
   }
   const std::string events = ReadHostFile(machine.Folder() / "events.log");
   EXPECT_NE(events.find("process D:\\MENU.EXE /p2 /lDEU\n"), std::string::npos) << events;
 
   CInstallApp noCaller("");
-  noCaller.StartCaller();
+  StartCaller(noCaller.GetContext());
   EXPECT_EQ(ReadHostFile(machine.Folder() / "events.log"), events) << "nothing without a caller";
 }
 

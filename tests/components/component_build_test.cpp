@@ -335,4 +335,29 @@ TEST(ComponentBuild, RemovingAComponentLeavesNoPointerToIt) {
   EXPECT_EQ(m.List().GetCount(), 2);
 }
 
+TEST(ComponentBuild, ACopyListTakesItsOwnDestinationLineThenTheDefaultThenReportsIt) {
+  const std::string head =
+      "[Strings]\r\nToolDir = \"Tools, Extra\"\r\n"
+      "[SourceDisksNames]\r\n1 = Disk1\r\n"
+      "[Setup]\r\nOptionDesc = Setup program\r\n"
+      "CopyFiles = utility.files, Driver.Files, Help.Files\r\n";
+  ScriptOnMachine m(head + "[DestinationDirs]\r\nSetup.Copy = SETUP\r\nUtility.Files = %ToolDir%\r\n"
+                           "Driver.Files = 12\r\nDefaultDestDir = 10, HALVION\r\n",
+                    sim::OsKind::NT4);
+  ASSERT_TRUE(m.List().Build(nullptr));
+  EXPECT_EQ(Labels(m.Named("Setup").m_copyFiles),
+            (std::vector<std::string>{"%s\\Tools, Extra", "C:\\WINNT\\SYSTEM32\\DRIVERS", "C:\\WINNT\\HALVION"}))
+      << "names match without regard to case";
+  EXPECT_TRUE(m.Messages().empty());
+
+  ScriptOnMachine missing(head + "[DestinationDirs]\r\nSetup.Copy = SETUP\r\nUtility.Files = Tools\r\n"
+                                 "Driver.Files = 12\r\n",
+                          sim::OsKind::NT4);
+  ASSERT_TRUE(missing.List().Build(nullptr));
+  EXPECT_EQ(Labels(missing.Named("Setup").m_copyFiles).back(), "");
+  ASSERT_EQ(missing.Messages().size(), 1u);
+  EXPECT_EQ(missing.Messages()[0].id, MSG_KEY_NOT_FOUND);
+  EXPECT_EQ(missing.Messages()[0].inserts, (std::vector<std::string>{"Help.Files", "DestinationDirs"}));
+}
+
 }  // namespace

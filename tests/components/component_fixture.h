@@ -12,9 +12,24 @@
 #include "components/component_list.h"
 #include "platform/registry.h"
 #include "script/app_fixture.h"
-#include "wizard/registry_key.h"
+#include "core/registry_key.h"
 
 namespace components_test {
+
+// The script of components tested on their own, outside any list: nothing
+// is read through it and no message goes anywhere.
+class NoMessages final : public IMessageSink {
+ protected:
+  int OnError(const CMessage&) override { return IDOK; }
+  int OnQuestion(const CMessage&) override { return IDNO; }
+};
+struct LooseScript {
+  testing_support::TempMachine machine;  // the context reads its system
+  CSetupContext context;
+  NoMessages messages;
+  CThunkLibrary thunkLibrary;
+  CSetupScript script{context, messages, thunkLibrary};
+};
 
 class ScriptOnMachine : public script_test::AppOnMachine {
  public:

@@ -2,7 +2,7 @@
 
 #include <climits>
 
-#include "app/setup_context.h"
+#include "core/setup_context.h"
 #include "component_fixture.h"
 
 namespace {
@@ -13,7 +13,8 @@ using components_test::SetMarker;
 
 // A leaf in state 1 or 2, or a parent in state 3, installed or not.
 struct Tree {
-  CComponent parent{"Parent"}, on{"On"}, off{"Off"};
+  components_test::LooseScript loose;
+  CComponent parent{loose.script, "Parent"}, on{loose.script, "On"}, off{loose.script, "Off"};
   Tree() {
     on.m_nFlags = CF_SELECTED;
     parent.m_children = {&on, &off};
@@ -79,7 +80,7 @@ TEST(ComponentState, ParentsFollowTheirChildrenNotTheirOwnBit) {
 
 TEST(ComponentState, SaveAndRestoreFrameTheWholeSubtree) {
   Tree t;
-  CComponent grandchild{"Grandchild"};
+  CComponent grandchild{t.loose.script, "Grandchild"};
   t.off.m_children = {&grandchild};
   t.parent.SaveSelection();
   t.parent.Select(STATE_ALL);
@@ -111,10 +112,11 @@ TEST(ComponentState, SetupTypesSelectByFlags) {
       {SF_TYPE_FIRST | SF_TYPE_SECOND, 0},
   };
   const std::uint32_t flagSets[] = {0, CF_INSTALLED, CF_CORE, CF_ADVANCED, CF_HIDDEN, CF_INSTALLED | CF_HIDDEN};
+  components_test::LooseScript loose;
   for (const Row& row : rows) {
     for (std::uint32_t flags : flagSets) {
       for (std::uint32_t before : {0u, CF_SELECTED}) {
-        CComponent c;
+        CComponent c{loose.script, "C"};
         c.m_nFlags = flags | before;
         c.ApplySetupType(row.type);
         EXPECT_EQ((c.m_nFlags & CF_SELECTED) != 0, (flags & row.selectingFlags) != 0)

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/install_app.h"
+#include "files/file_operations.h"
 #include "files/file_copy.h"
 #include "files/file_dialogs.h"
 #include "files/locked_files.h"
@@ -64,7 +65,7 @@ class FilesTest : public ::testing::Test {
  protected:
   // A fresh machine of that system with these hardware.ini lines added.
   void Start(sim::OsKind os, const std::string& script, const std::string& hardwareLines = {}) {
-    if (m_previousDialogs != nullptr || m_app) SetFileDialogs(m_previousDialogs);
+    if (m_app) m_app->SetFileDialogs(m_previousDialogs);
     m_progress = RecordingProgress();
     m_dialogs = ScriptedDialogs();
     m_messages.clear();
@@ -93,15 +94,20 @@ class FilesTest : public ::testing::Test {
     app.GetContext().SetFlags(SF_FRESH_WIZARD);
     ASSERT_TRUE(app.GetComponents().Build(nullptr));
     for (auto& component : app.GetComponents()) component->Select(STATE_ALL);
-    m_previousDialogs = SetFileDialogs(&m_dialogs);
+    m_previousDialogs = m_app->SetFileDialogs(&m_dialogs);
   }
   void TearDown() override {
-    SetFileDialogs(m_previousDialogs);
+    if (m_app) m_app->SetFileDialogs(m_previousDialogs);
     m_app.reset();
     m_machine.reset();
   }
 
   CSetupContext& Context() { return m_app->GetContext(); }
+  // The file jobs of the run on this machine's script and components.
+  CFileOperations Files() {
+    CSetupSession& session = m_app->GetSession();
+    return CFileOperations(session.GetScript(), session.GetComponents(), session.GetFileDialogs());
+  }
   void AddFlags(std::uint32_t flags) { Context().SetFlags(Context().GetFlags() | flags); }
   std::filesystem::path Host(const std::string& relative) { return m_machine->Folder() / relative; }
   void Put(const std::string& relative, const std::string& text) { m_machine->PutFile(relative, text); }

@@ -64,7 +64,7 @@ TEST_F(LockedFilesTest, FileInUseOnWindows9xIsReplacedAtTheNextStart) {
   Put("drive_c/OLD1.TXT", "old");
   Put("drive_c/X.TXT", "x");
   Put("drive_c/Y.TXT", "y");
-  EXPECT_EQ(RunCopies(m_progress), 0);
+  EXPECT_EQ(Files().RunCopies(m_progress), 0);
   EXPECT_TRUE(m_messages.empty());
   EXPECT_TRUE(RestartRequested());
   EXPECT_EQ(Get("drive_c/HALVION/App/HELD.DLL"), m_v1) << "still the old file";
@@ -86,7 +86,7 @@ TEST_F(LockedFilesTest, FileInUseOnWindows9xIsReplacedAtTheNextStart) {
 
 TEST_F(LockedFilesTest, FileInUseOnNtMovesAsideAndGoesAtTheNextStart) {
   Prepare(sim::OsKind::NT4);
-  EXPECT_EQ(RunCopies(m_progress), 0);
+  EXPECT_EQ(Files().RunCopies(m_progress), 0);
   EXPECT_TRUE(m_messages.empty());
   EXPECT_TRUE(RestartRequested());
   EXPECT_EQ(Get("drive_c/HALVION/App/HELD.DLL"), m_v2) << "the new file takes the name at once";
@@ -115,7 +115,7 @@ TEST_F(LockedFilesTest, DeletionsOnWindows9x) {
   Put("drive_c/HALVION/Old/BUSY.TXT", "busy");
   Put("drive_c/HALVION/Empty/LAST.TXT", "last");
   ASSERT_TRUE(platform::Files().SetFileAttributesA("C:\\HALVION\\Old\\RO.TXT", FILE_ATTRIBUTE_READONLY));
-  EXPECT_EQ(RunDeletes(m_progress, 1), 0);
+  EXPECT_EQ(Files().RunDeletes(m_progress, 1), 0);
   EXPECT_EQ(m_progress.phases, (std::vector<std::string>{"delete 4"}));
   EXPECT_EQ(m_progress.jobs, (std::vector<std::string>{"RO.TXT", "MISSING.TXT", "BUSY.TXT", "LAST.TXT"}));
   EXPECT_FALSE(Exists("drive_c/HALVION/Old/RO.TXT")) << "read-only files are deleted";
@@ -123,7 +123,7 @@ TEST_F(LockedFilesTest, DeletionsOnWindows9x) {
   EXPECT_FALSE(Exists("drive_c/HALVION/Empty")) << "a folder emptied by the last deletion goes at once";
   EXPECT_EQ(RenameLines(), (std::vector<std::string>{"NUL=C:\\HALVION\\Old\\BUSY.TXT"}));
   EXPECT_TRUE(RestartRequested());
-  EXPECT_EQ(RunDeletes(m_progress, 0), 0) << "nothing to remove in phase 0";
+  EXPECT_EQ(Files().RunDeletes(m_progress, 0), 0) << "nothing to remove in phase 0";
 
   Restart();
   EXPECT_FALSE(Exists("drive_c/HALVION/Old/BUSY.TXT"));
@@ -133,7 +133,7 @@ TEST_F(LockedFilesTest, DeletionsOnNt) {
   Prepare(sim::OsKind::NT5);
   Put("drive_c/HALVION/Old/BUSY.TXT", "busy");
   Put("drive_c/HALVION/Old/KEEP.TXT", "keep");
-  EXPECT_EQ(RunDeletes(m_progress, 1), 0);
+  EXPECT_EQ(Files().RunDeletes(m_progress, 1), 0);
   EXPECT_EQ(Get("drive_c/HALVION/Old/BUSY.TXT"), "busy");
   EXPECT_TRUE(RestartRequested());
   const std::string pending = PendingRenames();
@@ -146,10 +146,10 @@ TEST_F(LockedFilesTest, DeletionsOnNt) {
   CFileRecord record;
   record.m_strDestDir = "Q:\\NODRIVE";
   record.m_strDestName = "X.TXT";
-  EXPECT_EQ(DeleteFileRecord(record), 0u);
+  EXPECT_EQ(Files().DeleteFileRecord(record), 0u);
   record.m_strDestDir = "C:\\HALVION";
   record.m_strDestName = "bad|name";
-  EXPECT_EQ(DeleteFileRecord(record), static_cast<platform::DWORD>(ERROR_INVALID_NAME));
+  EXPECT_EQ(Files().DeleteFileRecord(record), static_cast<platform::DWORD>(ERROR_INVALID_NAME));
 }
 
 TEST_F(LockedFilesTest, Renames) {
@@ -158,7 +158,7 @@ TEST_F(LockedFilesTest, Renames) {
   Put("drive_c/HALVION/App/NEW.EXE", "stale");
   Put("drive_c/HALVION/App/SAME.EXE", "same");
   ASSERT_TRUE(platform::Files().SetFileAttributesA("C:\\HALVION\\App\\OLD.EXE", FILE_ATTRIBUTE_READONLY));
-  EXPECT_EQ(RunRenames(m_progress), 0);
+  EXPECT_EQ(Files().RunRenames(m_progress), 0);
   EXPECT_EQ(m_progress.phases, (std::vector<std::string>{"rename 3"}));
   EXPECT_EQ(Get("drive_c/HALVION/App/NEW.EXE"), "old");
   EXPECT_FALSE(Exists("drive_c/HALVION/App/OLD.EXE"));
@@ -168,10 +168,10 @@ TEST_F(LockedFilesTest, Renames) {
   record.m_strSourceDir = record.m_strDestDir = "C:\\HALVION\\App";
   record.m_strSourceName = "NOTHERE.EXE";
   record.m_strDestName = "NONE.EXE";
-  EXPECT_EQ(RenameFileRecord(record), -1);
+  EXPECT_EQ(Files().RenameFileRecord(record), -1);
   record.m_strSourceName = "new.exe";
   record.m_strDestName = "NEW.EXE";
-  EXPECT_EQ(RenameFileRecord(record), 0) << "names equal without regard to case";
+  EXPECT_EQ(Files().RenameFileRecord(record), 0) << "names equal without regard to case";
   EXPECT_EQ(Get("drive_c/HALVION/App/NEW.EXE"), "old");
 }
 
@@ -213,10 +213,10 @@ TEST_F(LockedFilesTest, AFullRenameSectionTakesNoMoreLines) {
   record.m_strDestName = "HELD.DLL";
   EXPECT_FALSE(AddWininitDelete(record));
   EXPECT_TRUE(Get("drive_c/WINDOWS/WININIT.INI") == section) << "nothing is cut or overwritten";
-  EXPECT_EQ(DeferDelete(record), static_cast<platform::DWORD>(ERROR_NOT_ENOUGH_MEMORY));
+  EXPECT_EQ(Files().DeferDelete(record), static_cast<platform::DWORD>(ERROR_NOT_ENOUGH_MEMORY));
 
   // A file in use that cannot be recorded for the next start stops the copy run.
-  EXPECT_EQ(RunCopies(m_progress), 1);
+  EXPECT_EQ(Files().RunCopies(m_progress), 1);
   ASSERT_EQ(MessageIds(), (std::vector<int>{MSG_FILE_INSTALL}));
   EXPECT_EQ(m_messages[0].inserts, (std::vector<std::string>{std::to_string(VIF_CANNOTRENAME)}));
   EXPECT_EQ(Get("drive_c/HALVION/App/HELD.DLL"), m_v1);

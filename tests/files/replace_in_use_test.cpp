@@ -65,7 +65,7 @@ TEST_F(FilesTest, AFileInUseThatCannotMoveAsideIsReplacedAtTheNextStartOnNt) {
   mine.files = &stuck;
   platform::Install(mine);
 
-  const int result = RunCopies(m_progress);
+  const int result = Files().RunCopies(m_progress);
   platform::Install(original);
   EXPECT_EQ(result, 0);
   EXPECT_TRUE(m_messages.empty());

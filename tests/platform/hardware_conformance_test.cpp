@@ -6,7 +6,7 @@
 #include <string>
 
 #include "conformance_environment.h"
-#include "display/outside_libraries.h"
+#include "platform/outside_libraries.h"
 
 namespace {
 

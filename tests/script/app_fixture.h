@@ -31,6 +31,7 @@ class AppOnMachine {
   }
 
   CInstallApp& App() { return *m_app; }
+  CSetupScript& Script() { return m_app->GetSetupScript(); }
   CSetupContext& Context() { return m_app->GetContext(); }
   const std::vector<ShownMessage>& Messages() const { return m_messages; }
   void ClearMessages() { m_messages.clear(); }

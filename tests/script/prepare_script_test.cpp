@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/install_app.h"
-#include "script/prepare_script.h"
+#include "install/prepare_script.h"
 #include "script/script_line.h"
 #include "support/temp_machine.h"
 
@@ -65,7 +65,7 @@ class PrepareScriptTest : public ::testing::Test {
   int Prepare(const std::string& commandLine = "/M") {
     m_app = std::make_unique<CInstallApp>(commandLine);
     if (!m_app->StartUp()) return -2;
-    return PrepareScript(*m_app, m_view, nullptr);
+    return PrepareScript(m_app->GetSession(), m_view, nullptr);
   }
   CScriptText& Script() { return m_app->GetScript(); }
   std::vector<std::string> SectionLines(const std::string& name) {
@@ -191,7 +191,7 @@ TEST_F(PrepareScriptTest, AMissingMainScriptStopsWithoutAMessage) {
   m_app = std::make_unique<CInstallApp>("/M");
   ASSERT_TRUE(m_app->StartUp());
   std::filesystem::remove(m_machine.Folder() / "drive_d" / "SETUP.INF");
-  EXPECT_EQ(PrepareScript(*m_app, m_view, nullptr), 0);
+  EXPECT_EQ(PrepareScript(m_app->GetSession(), m_view, nullptr), 0);
   EXPECT_EQ(m_view.m_positions, (std::vector<int>{25, 50}));
   EXPECT_EQ(m_view.m_cancelled, 0);
 }

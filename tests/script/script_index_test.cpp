@@ -14,10 +14,7 @@ namespace {
 using script_test::MakeScript;
 using script_test::ReferenceFind;
 
-class SectionIndexTest : public ::testing::Test {
- protected:
-  void TearDown() override { SetScriptCodePage(1252); }
-};
+class SectionIndexTest : public ::testing::Test {};
 
 // A script of many sections with repeated names in differing case, lookalike
 // headers that must not match, and comments, built from a fixed seed.
@@ -87,11 +84,11 @@ TEST_F(SectionIndexTest, DoubleByteNamesFollowTheCodePage) {
   const auto lower = static_cast<std::uint32_t>(text.find("[\x82\x61]"));
   const auto upper = static_cast<std::uint32_t>(text.find("[\x82\x41]"));
   for (int round = 0; round < 2; ++round) {  // the second round answers from the index
-    SetScriptCodePage(1252);
+    script.SetCodePage(1252);
     script.FindSection("Other");
     ASSERT_NE(script.FindSection("\x82\x41"), 0u);
     EXPECT_EQ(script.GetSectionStart(), lower);
-    SetScriptCodePage(932);
+    script.SetCodePage(932);
     script.FindSection("Other");
     ASSERT_NE(script.FindSection("\x82\x41"), 0u);
     EXPECT_EQ(script.GetSectionStart(), upper);

@@ -7,13 +7,7 @@
 
 namespace {
 
-std::string g_installDir;
-std::string TestInstallDir() { return g_installDir; }
-
-class ScriptLineTest : public ::testing::Test {
- protected:
-  void TearDown() override { SetInstallDirProvider(nullptr); }
-};
+class ScriptLineTest : public ::testing::Test {};
 
 TEST_F(ScriptLineTest, FieldsSplitAtEqualsAndComma) {
   const std::string line = "Key = one , two";
@@ -57,30 +51,23 @@ TEST_F(ScriptLineTest, MarkersAreRestoredInFieldsAndKeysButNotRawFields) {
   EXPECT_EQ(GetKey(line), "k=x");
 }
 
-TEST_F(ScriptLineTest, InstallDirComesFromTheProviderWhenTheFieldIsTaken) {
+TEST_F(ScriptLineTest, InstallDirIsTheFolderGivenWhenTheFieldIsTaken) {
   const std::string line = "Target = @@InstallDir@@\\Sub";
-  EXPECT_EQ(GetField(line, 1), "\\Sub");  // no provider: empty folder
+  EXPECT_EQ(GetField(line, 1), "\\Sub");  // no folder given: empty
 
-  SetInstallDirProvider(&TestInstallDir);
-  g_installDir = "C:\\First";
-  EXPECT_EQ(GetField(line, 1), "C:\\First\\Sub");
-  g_installDir = "D:\\Later";
-  EXPECT_EQ(GetField(line, 1), "D:\\Later\\Sub");
-  EXPECT_EQ(GetField("@@InstallDir@@,@@InstallDir@@", 1), "D:\\Later");
-  EXPECT_EQ(RestoreMarkers("@@InstallDir@@;@@InstallDir@@"), "D:\\Later;D:\\Later");
+  EXPECT_EQ(GetField(line, 1, "C:\\First"), "C:\\First\\Sub");
+  EXPECT_EQ(GetField(line, 1, "D:\\Later"), "D:\\Later\\Sub");
+  EXPECT_EQ(GetField("@@InstallDir@@,@@InstallDir@@", 1, "D:\\Later"), "D:\\Later");
+  EXPECT_EQ(RestoreMarkers("@@InstallDir@@;@@InstallDir@@", "D:\\Later"), "D:\\Later;D:\\Later");
 
   // Blanks that a folder brings in are trimmed off the field.
-  g_installDir = "  E:\\Pad  ";
-  EXPECT_EQ(GetField("x=@@InstallDir@@", 1), "E:\\Pad");
+  EXPECT_EQ(GetField("x=@@InstallDir@@", 1, "  E:\\Pad  "), "E:\\Pad");
 }
 
 TEST_F(ScriptLineTest, AFolderHoldingAMarkerIsNotExpandedAgain) {
-  SetInstallDirProvider(&TestInstallDir);
-  g_installDir = "C:\\@@InstallDir@@";
-  EXPECT_EQ(RestoreMarkers("@@InstallDir@@\\x"), "C:\\@@InstallDir@@\\x");
+  EXPECT_EQ(RestoreMarkers("@@InstallDir@@\\x", "C:\\@@InstallDir@@"), "C:\\@@InstallDir@@\\x");
   // Joining the folder with the text after it cannot make a new marker either.
-  g_installDir = "@@Install";
-  EXPECT_EQ(RestoreMarkers("@@InstallDir@@Dir@@"), "@@InstallDir@@");
+  EXPECT_EQ(RestoreMarkers("@@InstallDir@@Dir@@", "@@Install"), "@@InstallDir@@");
 }
 
 TEST_F(ScriptLineTest, Keys) {

@@ -109,10 +109,11 @@ TEST(ScriptSectionLookupTest, LinesByIndexAndByKey) {
 TEST(ScriptSectionLookupTest, KeysCompareDoubleByteCharactersExactly) {
   CScriptText script = MakeScript("[S]\r\n\x82\x61=lower\r\n\x82\x41=upper\r\n");
   CScriptSection section;
+  script.SetCodePage(932);
   ASSERT_TRUE(section.Read(script, "S"));
-  SetScriptCodePage(932);
   EXPECT_EQ(section.FindKey("\x82\x41"), "\x82\x41=upper");
-  SetScriptCodePage(1252);
+  script.SetCodePage(1252);
+  ASSERT_TRUE(section.Read(script, "S"));
   EXPECT_EQ(section.FindKey("\x82\x41"), "\x82\x61=lower");
 }
 

@@ -11,7 +11,7 @@
 
 #include "platform/platform.h"
 #include "script/script_text.h"
-#include "script/text_compare.h"
+#include "core/ascii_text.h"
 
 namespace script_test {
 
@@ -60,10 +60,7 @@ class ScriptFileTest : public ::testing::Test {
     mine.files = &fs;
     previous_ = platform::Install(mine);
   }
-  void TearDown() override {
-    platform::Install(previous_);
-    SetScriptCodePage(1252);
-  }
+  void TearDown() override { platform::Install(previous_); }
   FakeFileSystem fs;
 
  private:
@@ -96,13 +93,13 @@ struct ReferenceHit {
 
 // A deliberately plain scan of the whole text, line start by line start, as
 // the format defines header matching and section extent.
-inline ReferenceHit ReferenceFind(std::string_view text, std::string_view name) {
+inline ReferenceHit ReferenceFind(std::string_view text, std::string_view name, unsigned codePage = kDefaultCodePage) {
   ReferenceHit hit;
   if (name.empty()) return hit;
   const std::string pattern = std::string(name) + "]";
   for (std::size_t pos = 0; pos + 3 < text.size(); ++pos) {
     if ((pos == 0 || text[pos - 1] == '\n') && text[pos] == '[' && pos + 1 + pattern.size() <= text.size() &&
-        EqualNoCase(pattern, text.substr(pos + 1, pattern.size()))) {
+        EqualNoCase(pattern, text.substr(pos + 1, pattern.size()), codePage)) {
       hit.found = true;
       hit.start = pos;
       std::size_t end = text.size() - 2;

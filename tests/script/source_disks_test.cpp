@@ -2,6 +2,7 @@
 
 #include "app_fixture.h"
 #include "script/script_line.h"
+#include "script/setup_script.h"
 #include "script/source_disks.h"
 #include "script/value_expansion.h"
 
@@ -44,69 +45,69 @@ class SourceDisksTest : public ::testing::Test {
 };
 
 TEST_F(SourceDisksTest, EntriesAreFoundByEitherNameAndItsCompressedForm) {
-  EXPECT_EQ(GetKey(FindSourceEntry("README.TXT")), "README.TX_");
-  EXPECT_EQ(GetSourceDisk("README.TXT"), 1);
-  EXPECT_EQ(GetSourceSize("README.TXT"), 2048);
-  EXPECT_EQ(GetSourceFolder("README.TXT"), "D:\\SETUP\\DISK1\\docs");
-  EXPECT_EQ(GetKey(FindSourceEntry("readme.txt")), "README.TX_") << "names match without regard to case";
-  EXPECT_EQ(GetKey(FindSourceEntry("NEWNAME.DLL, OLDNAME.DLL")), "OLDNAME.DLL") << "the source name first";
-  EXPECT_EQ(GetKey(FindSourceEntry("VDISP.DRV, NOSUCH.DLL")), "VDISP.DRV") << "then the destination name";
+  EXPECT_EQ(GetKey(FindSourceEntry(m.Script(), "README.TXT")), "README.TX_");
+  EXPECT_EQ(GetSourceDisk(m.Script(), "README.TXT"), 1);
+  EXPECT_EQ(GetSourceSize(m.Script(), "README.TXT"), 2048);
+  EXPECT_EQ(GetSourceFolder(m.Script(), "README.TXT"), "D:\\SETUP\\DISK1\\docs");
+  EXPECT_EQ(GetKey(FindSourceEntry(m.Script(), "readme.txt")), "README.TX_") << "names match without regard to case";
+  EXPECT_EQ(GetKey(FindSourceEntry(m.Script(), "NEWNAME.DLL, OLDNAME.DLL")), "OLDNAME.DLL") << "the source name first";
+  EXPECT_EQ(GetKey(FindSourceEntry(m.Script(), "VDISP.DRV, NOSUCH.DLL")), "VDISP.DRV") << "then the destination name";
   EXPECT_TRUE(m.Messages().empty());
 }
 
 TEST_F(SourceDisksTest, AMissingFileIsReportedOncePerOperation) {
-  EXPECT_EQ(FindSourceEntry("MISSING.DLL, OTHER.DLL"), "");
+  EXPECT_EQ(FindSourceEntry(m.Script(), "MISSING.DLL, OTHER.DLL"), "");
   ASSERT_EQ(m.Messages().size(), 1u);
   EXPECT_EQ(m.Messages()[0].id, MSG_KEY_NOT_FOUND);
   EXPECT_EQ(m.Messages()[0].inserts, (std::vector<std::string>{"MISSING.DL_", "SourceDisksFiles"}))
       << "the last name tried";
 
   m.ClearMessages();
-  EXPECT_EQ(GetSourceSize("MISSING.DLL"), 0);
-  EXPECT_EQ(GetSourceDisk("MISSING.DLL"), 0);
-  EXPECT_EQ(GetSourceFolder("MISSING.DLL"), "");
-  EXPECT_EQ(GetDiskDescription("MISSING.DLL"), "");
-  EXPECT_FALSE(IsDiskListed("MISSING.DLL"));
+  EXPECT_EQ(GetSourceSize(m.Script(), "MISSING.DLL"), 0);
+  EXPECT_EQ(GetSourceDisk(m.Script(), "MISSING.DLL"), 0);
+  EXPECT_EQ(GetSourceFolder(m.Script(), "MISSING.DLL"), "");
+  EXPECT_EQ(GetDiskDescription(m.Script(), "MISSING.DLL"), "");
+  EXPECT_FALSE(IsDiskListed(m.Script(), "MISSING.DLL"));
   EXPECT_EQ(m.CountMessages(MSG_KEY_NOT_FOUND), 5);
 
   m.ClearMessages();
-  EXPECT_EQ(FindSourceEntry(""), "") << "an empty name names nothing";
+  EXPECT_EQ(FindSourceEntry(m.Script(), ""), "") << "an empty name names nothing";
   EXPECT_EQ(m.CountMessages(MSG_KEY_NOT_FOUND), 1);
 }
 
 TEST_F(SourceDisksTest, FoldersStayAtTheRootOrClimbOnce) {
-  EXPECT_EQ(GetSourceFolder("VDISP.DRV"), "D:\\SETUP\\DISK1") << "\".\" is the root itself";
-  EXPECT_EQ(GetSourceFolder("VDISP.VXD"), "D:\\SETUP\\DISK1") << "no subfolder is the root itself";
-  EXPECT_EQ(GetSourceFolder("COMMON.DLL"), "D:\\SETUP\\COMMON");
-  EXPECT_EQ(GetSourceFolder("TWICE.DLL"), "D:\\SETUP\\..\\TOP") << "only one climb";
+  EXPECT_EQ(GetSourceFolder(m.Script(), "VDISP.DRV"), "D:\\SETUP\\DISK1") << "\".\" is the root itself";
+  EXPECT_EQ(GetSourceFolder(m.Script(), "VDISP.VXD"), "D:\\SETUP\\DISK1") << "no subfolder is the root itself";
+  EXPECT_EQ(GetSourceFolder(m.Script(), "COMMON.DLL"), "D:\\SETUP\\COMMON");
+  EXPECT_EQ(GetSourceFolder(m.Script(), "TWICE.DLL"), "D:\\SETUP\\..\\TOP") << "only one climb";
 
   m.Context().SetInstallFrom("A:");
-  EXPECT_EQ(GetSourceFolder("COMMON.DLL"), "A:\\..\\COMMON") << "a root without a backslash cannot climb";
+  EXPECT_EQ(GetSourceFolder(m.Script(), "COMMON.DLL"), "A:\\..\\COMMON") << "a root without a backslash cannot climb";
   m.Context().SetInstallFrom("D:\\");
-  EXPECT_EQ(GetSourceFolder("COMMON.DLL"), "D:\\COMMON");
+  EXPECT_EQ(GetSourceFolder(m.Script(), "COMMON.DLL"), "D:\\COMMON");
   EXPECT_TRUE(m.Messages().empty());
 }
 
 TEST_F(SourceDisksTest, DisksAreFoundByTheirNumber) {
-  EXPECT_TRUE(IsDiskListed("README.TXT"));
-  EXPECT_EQ(GetDiskDescription("README.TXT"), "HALVION Disk 1, Drivers");
-  EXPECT_EQ(GetDiskDescription("COMMON.DLL"), "Utilities");
-  EXPECT_FALSE(IsDiskListed("LOST.DLL"));
-  EXPECT_EQ(GetDiskDescription("LOST.DLL"), "");
+  EXPECT_TRUE(IsDiskListed(m.Script(), "README.TXT"));
+  EXPECT_EQ(GetDiskDescription(m.Script(), "README.TXT"), "HALVION Disk 1, Drivers");
+  EXPECT_EQ(GetDiskDescription(m.Script(), "COMMON.DLL"), "Utilities");
+  EXPECT_FALSE(IsDiskListed(m.Script(), "LOST.DLL"));
+  EXPECT_EQ(GetDiskDescription(m.Script(), "LOST.DLL"), "");
   EXPECT_TRUE(m.Messages().empty()) << "an unlisted disk is no error of these lookups";
 }
 
 TEST_F(SourceDisksTest, ListSizesSumTheFilesFound) {
   const CScriptSection list = m.ReadSection("Driver.Files");
-  EXPECT_EQ(GetListSize(list), 40000 + 2048 + 300 + 5);
+  EXPECT_EQ(GetListSize(m.Script(), list), 40000 + 2048 + 300 + 5);
   EXPECT_EQ(m.CountMessages(MSG_KEY_NOT_FOUND), 1);
 
   m.LoadScript("[Gone.Files]\r\nA.DLL\r\nB.DLL\r\n[SourceDisksFiles]\r\nBIG=1,,2147483647\r\n[Big.Files]\r\nBIG\r\nBIG\r\n");
   m.ReadShared(m.App().GetSourceDisksFiles(), "SourceDisksFiles");
   m.ClearMessages();
-  EXPECT_EQ(GetListSize(m.ReadSection("Gone.Files")), 0);
+  EXPECT_EQ(GetListSize(m.Script(), m.ReadSection("Gone.Files")), 0);
   EXPECT_EQ(m.CountMessages(MSG_KEY_NOT_FOUND), 2);
-  EXPECT_EQ(GetListSize(m.ReadSection("Big.Files")), 2 * static_cast<std::int64_t>(2147483647)) << "no overflow";
+  EXPECT_EQ(GetListSize(m.Script(), m.ReadSection("Big.Files")), 2 * static_cast<std::int64_t>(2147483647)) << "no overflow";
 }
 
 TEST_F(SourceDisksTest, CopyRecordsCarryEverythingTheCopyNeeds) {
@@ -114,7 +115,7 @@ TEST_F(SourceDisksTest, CopyRecordsCarryEverythingTheCopyNeeds) {
   list.SetLabel("%s\\Drivers");
   std::vector<CFileRecord> records(1);  // records are appended
   m.Context().SetDestDir("E:\\CHOSEN");
-  BuildCopyRecords(list, records);
+  BuildCopyRecords(m.Script(), list, records);
   ASSERT_EQ(records.size(), 6u);
 
   const CFileRecord& drv = records[1];
@@ -179,16 +180,16 @@ TEST(FloppySourceTest, EveryFileIsTakenFromTheRootOfItsDisk) {
   EXPECT_EQ(FloppySourceLine(m.App().GetSourceDisksFiles().GetLine(0)), "ONE.DLL=1,,100");
   EXPECT_EQ(FloppySourceLine(m.App().GetSourceDisksFiles().GetLine(1)), "TWO.DLL=2,,");
 
-  RewriteSourceDisksForFloppy(m.App());
+  RewriteSourceDisksForFloppy(m.Script());
   const CScriptSection& files = m.App().GetSourceDisksFiles();
   ASSERT_EQ(files.GetCount(), 5);
-  EXPECT_EQ(GetSourceFolder("ONE.DLL"), "A:");
-  EXPECT_EQ(GetSourceSize("ONE.DLL"), 100);
-  EXPECT_EQ(GetSourceDisk("TWO.DLL"), 2);
-  EXPECT_EQ(GetSourceFolder("100%.TXT"), "A:") << "names read back as they were";
-  EXPECT_EQ(GetSourceSize("100%.TXT"), 7);
-  EXPECT_EQ(GetSourceSize(m.Expand("\"A,B.DLL\"")), 8) << "a copy line names it quoted too";
-  EXPECT_EQ(GetSourceSize("@c.INF"), 9);
+  EXPECT_EQ(GetSourceFolder(m.Script(), "ONE.DLL"), "A:");
+  EXPECT_EQ(GetSourceSize(m.Script(), "ONE.DLL"), 100);
+  EXPECT_EQ(GetSourceDisk(m.Script(), "TWO.DLL"), 2);
+  EXPECT_EQ(GetSourceFolder(m.Script(), "100%.TXT"), "A:") << "names read back as they were";
+  EXPECT_EQ(GetSourceSize(m.Script(), "100%.TXT"), 7);
+  EXPECT_EQ(GetSourceSize(m.Script(), m.Expand("\"A,B.DLL\"")), 8) << "a copy line names it quoted too";
+  EXPECT_EQ(GetSourceSize(m.Script(), "@c.INF"), 9);
   EXPECT_TRUE(m.Messages().empty());
 
   // The rest of the script is untouched and no stale section stays behind.

@@ -3,13 +3,19 @@
 #include <string>
 #include <vector>
 
-#include "script/text_compare.h"
+#include "core/ascii_text.h"
 
 namespace {
 
+// The comparisons of one code page at a time, as a script holds it.
+unsigned g_codePage = kDefaultCodePage;
+void SetScriptCodePage(unsigned codePage) { g_codePage = codePage; }
+bool EqualNoCase(std::string_view a, std::string_view b) { return ::EqualNoCase(a, b, g_codePage); }
+std::string FoldCase(std::string_view text) { return ::FoldCase(text, g_codePage); }
+
 class TextCompareTest : public ::testing::Test {
  protected:
-  void TearDown() override { SetScriptCodePage(1252); }
+  void TearDown() override { SetScriptCodePage(kDefaultCodePage); }
 };
 
 TEST_F(TextCompareTest, FoldsAsciiLettersOnly) {

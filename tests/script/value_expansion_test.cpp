@@ -104,7 +104,7 @@ TEST(ValueExpansionTest, AMissingKeyIsReportedAndLeavesNothing) {
 TEST(ValueExpansionTest, DirectoryCodesExpandToFolders) {
   {
     AppOnMachine m(sim::OsKind::Win98);
-    ASSERT_TRUE(m.App().LoadThunkLibrary());
+    ASSERT_TRUE(m.App().GetThunkLibrary().Load(m.App().GetContext(), m.App().GetMessages()));
     EXPECT_EQ(m.Expand("%10%|%11%|%012%"), "C:\\WINDOWS|C:\\WINDOWS\\SYSTEM|C:\\WINDOWS\\SYSTEM\\IOSUBSYS");
   }
   {
@@ -121,7 +121,7 @@ TEST(ValueExpansionTest, DirectoryCodesExpandToFolders) {
   {
     // A folder holding a '%' or a ',' is still one value.
     AppOnMachine m(sim::OsKind::Win98, "[LogicalDirs]\n10=E:\\100%,A=B\n");
-    ASSERT_TRUE(m.App().LoadThunkLibrary());
+    ASSERT_TRUE(m.App().GetThunkLibrary().Load(m.App().GetContext(), m.App().GetMessages()));
     const std::string line = m.Expand("Dir = %10%\\Sub, 2");
     EXPECT_EQ(GetField(line, 1), "E:\\100%,A=B\\Sub");
     EXPECT_EQ(GetFieldInt(line, 2), 2);
@@ -136,15 +136,15 @@ TEST(ValueExpansionTest, MarkersSurviveSplittingAndFollowTheDestination) {
   const std::string line = m.Expand("Target = %Sub%, @p");
   EXPECT_EQ(line.find("C:\\"), std::string::npos);
   m.Context().SetDestDir("C:\\Program Files\\Halvion");
-  EXPECT_EQ(GetField(line, 1), "C:\\Program Files\\Halvion\\Utilities");
-  EXPECT_EQ(GetField(line, 2), "C:\\Program Files\\Halvion");
+  EXPECT_EQ(m.Script().GetField(line, 1), "C:\\Program Files\\Halvion\\Utilities");
+  EXPECT_EQ(m.Script().GetField(line, 2), "C:\\Program Files\\Halvion");
   m.Context().SetDestDir("E:\\Other");
-  EXPECT_EQ(GetField(line, 1), "E:\\Other\\Utilities");
-  EXPECT_EQ(GetKey(m.Expand("@p\\\"a,b\" = 1")), "E:\\Other\\a,b") << "keys are restored too";
+  EXPECT_EQ(m.Script().GetField(line, 1), "E:\\Other\\Utilities");
+  EXPECT_EQ(m.Script().GetKey(m.Expand("@p\\\"a,b\" = 1")), "E:\\Other\\a,b") << "keys are restored too";
 
   const std::string two = m.Expand("@p,\"q,r\"");
-  EXPECT_EQ(GetField(two, 0), "E:\\Other");
-  EXPECT_EQ(GetField(two, 1), "q,r");
+  EXPECT_EQ(m.Script().GetField(two, 0), "E:\\Other");
+  EXPECT_EQ(m.Script().GetField(two, 1), "q,r");
   EXPECT_EQ(GetRawField(two, 1), "q@@Komma@@r") << "raw fields keep their markers";
 }
 
@@ -194,7 +194,7 @@ TEST(ValueExpansionTest, SectionsReadBeforeTheStringsFindNoKeys) {
   AppOnMachine m;
   const std::string text = "[IncludeInf]\r\n%Early%\\EXTRA.INF\r\n@c\\%10%.INF\r\n[Strings]\r\nEarly = e\r\n";
   ASSERT_TRUE(m.App().GetScript().LoadFromMemory(text.data(), text.size()));
-  ASSERT_TRUE(m.App().LoadThunkLibrary());
+  ASSERT_TRUE(m.App().GetThunkLibrary().Load(m.App().GetContext(), m.App().GetMessages()));
   const CScriptSection include = m.ReadSection("IncludeInf");
   EXPECT_EQ(include.GetLine(0), "\\EXTRA.INF");
   EXPECT_EQ(include.GetLine(1), "HALVION\\C:\\WINDOWS.INF") << "codes work there";

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <utility>
 
-#include "display/outside_libraries.h"
+#include "platform/outside_libraries.h"
 #include "platform/sim/built_in_libraries.h"
 #include "support/temp_machine.h"
 

@@ -11,13 +11,23 @@
 #include <string>
 #include <vector>
 
-#include "app/language_library.h"
 #include "platform/platform.h"
 #include "support/language_libraries.h"
 #include "support/temp_machine.h"
 #include "ui/headless/headless_host.h"
 
 namespace ui_test {
+
+// The module the fake sheets show: the test machine's language library, or
+// the program's own module while none is set.
+inline platform::HMODULE& FakeSheetResources() {
+  static platform::HMODULE module = nullptr;
+  return module;
+}
+inline void SetResourceModule(platform::HMODULE module) { FakeSheetResources() = module; }
+inline platform::HMODULE GetResourceModule() {
+  return FakeSheetResources() != nullptr ? FakeSheetResources() : platform::Resources().GetProgramModule();
+}
 
 // Dialog templates and control IDs of the library.
 constexpr platform::UINT kLanguage = 129, kPrepare = 130, kCustom = 132, kReadMe = 209, kProgress = 210,
@@ -89,6 +99,7 @@ class FakeSheet : public platform::IWizardSheet {
   FakePage& Page(int position) { return *m_pages[static_cast<std::size_t>(position)]; }
   std::function<void(platform::ISheetWindow&)> onCreate;
 
+  platform::HMODULE GetResourceModule() const override { return ui_test::GetResourceModule(); }
   platform::UINT GetCaptionId() const override { return 1; }
   platform::UINT GetIconId() const override { return 128; }
   int GetPageCount() const override { return static_cast<int>(m_pages.size()); }

@@ -10,7 +10,7 @@
 #include "resource_ids.h"
 #include "support/temp_machine.h"
 #include "wizard/install_sheet.h"
-#include "wizard/message_box.h"
+#include "core/message_text.h"
 #include "support/winsim_command.h"
 
 namespace {
@@ -189,7 +189,7 @@ TEST(FailedRun, TheFinishPageShowsTheFailureText) {
   const ui::ControlModel* advice = host.Control(host.CurrentPosition(), IDC_FINISH_NEXT_STEP);
   ASSERT_NE(outcome, nullptr);
   ASSERT_NE(advice, nullptr);
-  CMessageText failed, next;
+  CMessageText failed(app.GetResources()), next(app.GetResources());
   EXPECT_EQ(outcome->text, failed.LoadText(IDS_FINISH_INSTALL_FAILED));
   EXPECT_EQ(advice->text, next.LoadText(IDS_FINISH_FAILED_ADVICE));
   EXPECT_FALSE(host.Sheet().finish.enabled) << "only Cancel leaves a failed run";

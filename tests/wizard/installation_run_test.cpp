@@ -3,11 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "app/install_app.h"
+#include "install/install_record.h"
 #include "components/component_list.h"
 #include "files/file_dialogs.h"
 #include "platform/platform.h"
 #include "resource_ids.h"
-#include "script/prepare_script.h"
+#include "install/prepare_script.h"
 #include "support/language_libraries.h"
 #include "support/temp_machine.h"
 #include "wizard/page_bench.h"
@@ -58,7 +59,7 @@ class ProgressTest : public ::testing::Test {
       void DisableWizardButtons() override {}
       void PressCancel() override {}
     } view;
-    EXPECT_EQ(PrepareScript(*m_app, view, nullptr), 0);
+    EXPECT_EQ(PrepareScript(m_app->GetSession(), view, nullptr), 0);
     c.SetFlags((c.GetFlags() & ~(SF_TYPE_MASK | SF_MAINTENANCE_MASK)) | type);
     m_app->GetComponents().ApplySetupType(type);
     return *m_app;
@@ -77,8 +78,8 @@ class ProgressTest : public ::testing::Test {
 TEST_F(ProgressTest, AFreshInstallationRunsEveryPhase) {
   CInstallApp& app = Prepare("/S", SF_FRESH_WIZARD, SF_TYPE_SECOND);
   CProgressPage page;
-  PageBench bench(page);
-  EXPECT_EQ(bench.window.controls[IDC_PROGRESS_TITLE].text, CMessageText().LoadText(IDS_PROGRESS_INSTALL));
+  PageBench bench(m_app->GetSession(), page);
+  EXPECT_EQ(bench.window.controls[IDC_PROGRESS_TITLE].text, CMessageText(m_app->GetResources()).LoadText(IDS_PROGRESS_INSTALL));
   EXPECT_EQ(bench.sheet.buttons, 0u);
   page.OnTimer(kPageTimer);
   EXPECT_EQ(bench.sheet.presses, (std::vector<int>{platform::PSBTN_NEXT}));
@@ -96,7 +97,7 @@ TEST_F(ProgressTest, AFreshInstallationRunsEveryPhase) {
   EXPECT_EQ(Registry("Software\\TORQUIST\\Install", "Language"), "ENU");
   const std::string ini = testing_support::ReadHostFile(m_machine.Folder() / "drive_c/WINDOWS/TOOLS.INI");
   EXPECT_NE(ini.find("Folder=here"), std::string::npos) << ini;
-  EXPECT_EQ(bench.window.controls[IDC_PHASE_TEXT].text, CMessageText().LoadText(IDS_PHASE_ACTIONS))
+  EXPECT_EQ(bench.window.controls[IDC_PHASE_TEXT].text, CMessageText(m_app->GetResources()).LoadText(IDS_PHASE_ACTIONS))
       << "the last phase shown";
   EXPECT_EQ(bench.window.controls[IDC_PROGRESS_BAR].high, 7 * app.GetComponents().GetCount());
 }
@@ -105,7 +106,7 @@ TEST_F(ProgressTest, ACopyFailureStopsTheRunBeforeTheRecord) {
   std::filesystem::remove(m_machine.Folder() / "drive_d/SETUP.EXE");  // the disk is not there
   CInstallApp& app = Prepare("/S", SF_FRESH_WIZARD, SF_TYPE_SECOND);
   CProgressPage page;
-  PageBench bench(page);
+  PageBench bench(m_app->GetSession(), page);
   EXPECT_EQ(page.OnWizardNext(), platform::kMoveOn) << "the finish page follows all the same";
   EXPECT_NE(app.GetContext().GetFlags() & SF_RUN_FAILED, 0u);
   EXPECT_EQ(Registry("Software\\TORQUIST\\Install", "Destination Dir"), "<none>");
@@ -116,7 +117,7 @@ TEST_F(ProgressTest, ASetupFolderThatCannotBeMadeStopsBeforeAnyCopy) {
   CInstallApp& app = Prepare("/S", SF_FRESH_WIZARD, SF_TYPE_SECOND);
   app.GetContext().SetDestDir("Q:\\NOWHERE");
   CProgressPage page;
-  PageBench bench(page);
+  PageBench bench(m_app->GetSession(), page);
   page.OnWizardNext();
   EXPECT_EQ(m_messages, (std::vector<int>{1092}));
   EXPECT_NE(app.GetContext().GetFlags() & SF_RUN_FAILED, 0u);
@@ -138,11 +139,11 @@ class RefusingDialogs final : public IFileDialogs {
 TEST_F(ProgressTest, ARefusedLicenceReturnsToTheChoiceWithNothingDone) {
   CInstallApp& app = Prepare("", SF_FRESH_WIZARD, SF_TYPE_CUSTOM);
   RefusingDialogs dialogs;
-  IFileDialogs* previous = SetFileDialogs(&dialogs);
+  IFileDialogs* previous = m_app->SetFileDialogs(&dialogs);
   CProgressPage page;
-  PageBench bench(page);
+  PageBench bench(m_app->GetSession(), page);
   EXPECT_EQ(page.OnWizardNext(), platform::kStay);
-  SetFileDialogs(previous);
+  m_app->SetFileDialogs(previous);
   EXPECT_EQ(dialogs.titles, (std::vector<std::string>{"Tools licence"}));
   EXPECT_EQ(bench.sheet.jumps, (std::vector<int>{kFreshCustomPage}));
   EXPECT_FALSE(Exists("drive_c/Program Files/Halvion/display/SETUP.INF"));
@@ -152,11 +153,11 @@ TEST_F(ProgressTest, ARefusedLicenceReturnsToTheChoiceWithNothingDone) {
 TEST_F(ProgressTest, UnattendedRunsAskForNoLicence) {
   Prepare("/M", SF_FRESH_WIZARD, SF_TYPE_SECOND);
   RefusingDialogs dialogs;
-  IFileDialogs* previous = SetFileDialogs(&dialogs);
+  IFileDialogs* previous = m_app->SetFileDialogs(&dialogs);
   CProgressPage page;
-  PageBench bench(page);
+  PageBench bench(m_app->GetSession(), page);
   EXPECT_EQ(page.OnWizardNext(), platform::kMoveOn);
-  SetFileDialogs(previous);
+  m_app->SetFileDialogs(previous);
   EXPECT_TRUE(dialogs.titles.empty());
 }
 
@@ -170,8 +171,8 @@ TEST_F(ProgressTest, ARemovalDeletesTheRecordAndLeavesTheFolderForTheNextStart) 
   m_machine.PutFile("drive_c/Vela Tools/TOOL.EXE", "tool program");
   CInstallApp& app = Prepare("/S", SF_MAINTENANCE_WIZARD, SF_REMOVE);
   CProgressPage page;
-  PageBench bench(page, 6);
-  EXPECT_EQ(bench.window.controls[IDC_PROGRESS_TITLE].text, CMessageText().LoadText(IDS_PROGRESS_REMOVE));
+  PageBench bench(m_app->GetSession(), page, 6);
+  EXPECT_EQ(bench.window.controls[IDC_PROGRESS_TITLE].text, CMessageText(m_app->GetResources()).LoadText(IDS_PROGRESS_REMOVE));
   EXPECT_EQ(page.OnWizardNext(), platform::kMoveOn);
   EXPECT_EQ(app.GetContext().GetFlags() & SF_RUN_FAILED, 0u);
   EXPECT_EQ(Registry("Software\\TORQUIST\\Install", "Destination Dir"), "<none>");
@@ -189,7 +190,7 @@ TEST_F(ProgressTest, InstallingAgainCancelsAPendingRemoval) {
   registry.SetString(runOnce, "Install", "C:\\OLD\\display\\INST16.EXE -RC:\\OLD");
   registry.SetString(runOnce, "Install.Tools", "another product's removal");
   CInstallApp& app = Prepare("/S", SF_FRESH_WIZARD, SF_TYPE_SECOND);
-  app.WriteInstallRecord();
+  WriteInstallRecord(app.GetContext());
   EXPECT_EQ(Registry("Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce", "Install"), "<none>");
   EXPECT_EQ(Registry("Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce", "Install.Tools"),
             "another product's removal");
@@ -219,10 +220,10 @@ class SourceTreeTest : public ::testing::Test {
 TEST_F(SourceTreeTest, TheTreeIsLeftForTheNextStartAndRemovedAtTheEnd) {
   CInstallApp app("/M /W\"name\"");
   ASSERT_TRUE(app.StartUp());
-  app.HandleSourceTree(true);
+  HandleSourceTree(app.GetSession(), true);
   EXPECT_TRUE(std::filesystem::exists(m_machine.Folder() / "drive_c/TEMP/NAME/DISK1/$INST16.EXE"));
   EXPECT_EQ(RunOnce("RemoveSrcTree"), "C:\\TEMP\\NAME\\DISK1\\$INST16  /wC:\\TEMP\\NAME");
-  app.HandleSourceTree(false);
+  HandleSourceTree(app.GetSession(), false);
   EXPECT_EQ(RunOnce("RemoveSrcTree"), "<none>");
   const std::string events = testing_support::ReadHostFile(m_machine.Folder() / "events.log");
   EXPECT_NE(events.find("process C:\\TEMP\\NAME\\DISK1\\$INST16 /f\\DISK1\\SETUP.EXE /wC:\\TEMP\\NAME"),
@@ -233,9 +234,9 @@ TEST_F(SourceTreeTest, TheTreeIsLeftForTheNextStartAndRemovedAtTheEnd) {
 TEST_F(SourceTreeTest, ANameNotInThePathLeavesNoCommand) {
   CInstallApp app("/M /W\"OTHER\"");
   ASSERT_TRUE(app.StartUp());
-  app.HandleSourceTree(true);
+  HandleSourceTree(app.GetSession(), true);
   EXPECT_EQ(RunOnce("RemoveSrcTree"), "<none>");
-  app.HandleSourceTree(false);
+  HandleSourceTree(app.GetSession(), false);
   const std::string events = testing_support::ReadHostFile(m_machine.Folder() / "events.log");
   EXPECT_EQ(events.find("$INST16"), std::string::npos) << events;
 }
@@ -243,7 +244,7 @@ TEST_F(SourceTreeTest, ANameNotInThePathLeavesNoCommand) {
 TEST_F(SourceTreeTest, WithoutOptionWNothingHappens) {
   CInstallApp none("/M");
   ASSERT_TRUE(none.StartUp());
-  none.HandleSourceTree(true);
+  HandleSourceTree(none.GetSession(), true);
   EXPECT_FALSE(std::filesystem::exists(m_machine.Folder() / "drive_c/TEMP/NAME/DISK1/$INST16.EXE"))
       << "without option W nothing is copied";
 }

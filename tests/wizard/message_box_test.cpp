@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "app/install_app.h"
-#include "app/language_library.h"
 #include "support/language_libraries.h"
 #include "support/temp_machine.h"
-#include "wizard/message_box.h"
+#include "core/message_text.h"
+#include "wizard/error_box.h"
 
 using testing_support::ReadHostFile;
 using testing_support::TempMachine;
@@ -25,26 +25,28 @@ TEST(InsertTest, APassNeverRescansWhatItInserted) {
 class ErrorBoxTest : public ::testing::Test {
  protected:
   ErrorBoxTest() : m_app("") {}
+  CErrorBox Box() { return CErrorBox(m_app.GetContext(), m_resources); }
   std::string Events() const { return ReadHostFile(m_machine.Folder() / "events.log"); }
   TempMachine m_machine;
   CInstallApp m_app;
+  CResourceModule m_resources;
 };
 
 TEST_F(ErrorBoxTest, QuietModeRecordsButShowsNothing) {
   m_app.GetContext().SetFlags(SF_QUIET);
-  EXPECT_EQ(CErrorBox().ShowError(1089, "Setup.Copy", "DestinationDirs"), IDOK);
+  EXPECT_EQ(Box().ShowError(1089, "Setup.Copy", "DestinationDirs"), IDOK);
   EXPECT_EQ(m_app.GetContext().GetLastMessage(), 1089);
-  EXPECT_EQ(CErrorBox().AskYesNo(1094, "C:"), IDNO);
+  EXPECT_EQ(Box().AskYesNo(1094, "C:"), IDNO);
   EXPECT_EQ(m_app.GetContext().GetLastMessage(), 1089) << "the question is not recorded";
   EXPECT_EQ(Events().find("message"), std::string::npos) << Events();
 }
 
 TEST_F(ErrorBoxTest, BoxesAreRecordedWithTheirInsertsAndAnswer) {
-  EXPECT_EQ(CErrorBox().ShowError(1090, 7), IDOK);
+  EXPECT_EQ(Box().ShowError(1090, 7), IDOK);
   EXPECT_EQ(m_app.GetContext().GetLastMessage(), 1090);
-  EXPECT_EQ(CErrorBox().AskYesNo(1094, "D:"), IDYES) << "the default button answers";
+  EXPECT_EQ(Box().AskYesNo(1094, "D:"), IDYES) << "the default button answers";
   EXPECT_EQ(m_app.GetContext().GetLastMessage(), 1090);
-  CErrorBox().ShowError(1084);
+  Box().ShowError(1084);
   const std::string events = Events();
   EXPECT_NE(events.find("message 1090 \"7\" -> OK\n"), std::string::npos) << events;
   EXPECT_NE(events.find("message 1094 \"D:\" -> Yes\n"), std::string::npos) << events;
@@ -62,28 +64,26 @@ TEST_F(ErrorBoxTest, TextsComeFromTheResourceModule) {
   testing_support::InstallLanguageLibrary(m_machine, "_INSTALL.ENU", "D:\\_INSTALL.ENU");
   platform::HMODULE library = platform::Libraries().LoadLibraryA("D:\\_INSTALL.ENU");
   ASSERT_NE(library, nullptr);
-  SetResourceModule(library);
-  CMessageText text;
+  m_resources.SetHandle(library);
+  CMessageText text(m_resources);
   EXPECT_FALSE(text.LoadText(1089, "Setup.Copy", "DestinationDirs").empty());
-  CErrorBox().ShowError(1089, "Setup.Copy", "DestinationDirs");
-  SetResourceModule(nullptr);
-}
+  Box().ShowError(1089, "Setup.Copy", "DestinationDirs");
+  }
 
 TEST_F(ErrorBoxTest, AMessageWithoutInsertsShowsNoMarkers) {
   testing_support::InstallLanguageLibrary(m_machine, "_INSTALL.ENU", "D:\\_INSTALL.ENU");
-  SetResourceModule(platform::Libraries().LoadLibraryA("D:\\_INSTALL.ENU"));
-  CMessageText raw;
+  m_resources.SetHandle(platform::Libraries().LoadLibraryA("D:\\_INSTALL.ENU"));
+  CMessageText raw(m_resources);
   ASSERT_NE(raw.LoadText(1084).find("%1"), std::string::npos) << "the text takes an optional insert";
   std::string shown;
   m_machine.Platform().SetMessageAnswerer([&](const platform::MessageBoxRequest& request) {
     shown = request.text;
     return IDOK;
   });
-  CErrorBox().ShowError(1084);
+  Box().ShowError(1084);
   EXPECT_FALSE(shown.empty());
   EXPECT_EQ(shown.find('%'), std::string::npos) << shown;
-  SetResourceModule(nullptr);
-}
+  }
 
 TEST_F(ErrorBoxTest, WithoutALibraryTheNumberStillSpeaks) {
   std::string shown;
@@ -91,7 +91,7 @@ TEST_F(ErrorBoxTest, WithoutALibraryTheNumberStillSpeaks) {
     shown = request.text;
     return IDOK;
   });
-  CErrorBox().ShowError(1085, "D:\\SETUP.INF");
+  Box().ShowError(1085, "D:\\SETUP.INF");
   EXPECT_NE(shown.find("1085"), std::string::npos);
   EXPECT_NE(shown.find("D:\\SETUP.INF"), std::string::npos);
 }

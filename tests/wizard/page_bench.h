@@ -8,7 +8,7 @@
 
 #include "platform/platform.h"
 #include "platform/wizard_host.h"
-#include "wizard/message_box.h"
+#include "core/message_text.h"
 #include "wizard/install_sheet.h"
 #include "wizard/wizard_page.h"
 
@@ -98,7 +98,7 @@ class BenchSheetWindow final : public platform::ISheetWindow {
 // One page in a sheet of `pages` positions, its dialog created and shown.
 class PageBench {
  public:
-  explicit PageBench(CWizardPage& page, int pages = 7) : m_sheet(1, nullptr, 0) {
+  PageBench(CSetupSession& session, CWizardPage& page, int pages = 7) : m_sheet(session, 1, nullptr, 0) {
     m_fillers.resize(static_cast<std::size_t>(pages - 1), CWizardPage(100));
     m_sheet.AddPage(page);
     for (CWizardPage& filler : m_fillers) m_sheet.AddPage(filler);

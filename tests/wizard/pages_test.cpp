@@ -5,8 +5,9 @@
 #include <cstdlib>
 
 #include "app/install_app.h"
-#include "components/choose_page.h"
-#include "language/language_page.h"
+#include "install/install_record.h"
+#include "wizard/choose_page.h"
+#include "wizard/language_page.h"
 #include "resource_ids.h"
 #include "support/language_libraries.h"
 #include "support/temp_machine.h"
@@ -32,7 +33,7 @@ class PagesTest : public ::testing::Test {
     return *m_app;
   }
   std::string Text(int id) {
-    CMessageText text;
+    CMessageText text(m_app->GetResources());
     return text.LoadText(id);
   }
   std::string Events() { return testing_support::ReadHostFile(m_machine.Folder() / "events.log"); }
@@ -46,7 +47,7 @@ class PagesTest : public ::testing::Test {
 TEST_F(PagesTest, NextIsTheTypicalButtonAndTakesTheFolderAsTyped) {
   CInstallApp& app = Start("");
   CTypePathPage page;
-  PageBench bench(page);
+  PageBench bench(m_app->GetSession(), page);
   ASSERT_TRUE(bench.created);
   EXPECT_EQ(bench.window.controls[IDC_DEST_DIR].text, "C:\\Program Files\\Halvion");
   EXPECT_EQ(bench.window.controls[IDC_TYPE_TYPICAL_TEXT].text, Text(IDS_TYPE_TYPICAL_TEXT));
@@ -71,7 +72,7 @@ TEST_F(PagesTest, NextIsTheTypicalButtonAndTakesTheFolderAsTyped) {
 TEST_F(PagesTest, ABrowsedFolderIsShownButStoredOnlyByAType) {
   CInstallApp& app = Start("");
   CTypePathPage page;
-  PageBench bench(page);
+  PageBench bench(m_app->GetSession(), page);
   bench.window.browseAnswer = "E:\\TOOLS";
   page.OnCommand(IDC_BROWSE);
   EXPECT_EQ(bench.window.controls[IDC_DEST_DIR].text, "E:\\TOOLS");
@@ -89,7 +90,7 @@ TEST_F(PagesTest, BackWithACallerHandsOverToIt) {
   m_machine.PutFile("drive_c/TOOLS/CALLER.EXE", "x");
   Start("/ZC:\\TOOLS\\CALLER.EXE /LDEU");
   CTypePathPage page;
-  PageBench bench(page);
+  PageBench bench(m_app->GetSession(), page);
   EXPECT_EQ(bench.sheet.buttons, platform::PSWIZB_BACK | platform::PSWIZB_NEXT) << "a caller keeps Back";
   EXPECT_EQ(page.OnWizardBack(), platform::kStay);
   EXPECT_TRUE(bench.sheet.jumps.empty());
@@ -100,7 +101,7 @@ TEST_F(PagesTest, BackWithACallerHandsOverToIt) {
 TEST_F(PagesTest, OneLanguageWithoutACallerHasNoWayBack) {
   Start("/LDEU");
   CTypePathPage page;
-  PageBench bench(page);
+  PageBench bench(m_app->GetSession(), page);
   EXPECT_EQ(bench.sheet.buttons, platform::PSWIZB_NEXT);
 }
 
@@ -108,7 +109,7 @@ TEST_F(PagesTest, UnattendedTypesComeFromTheOptions) {
   {
     CInstallApp& app = Start("/S");
     CTypePathPage page;
-    PageBench bench(page);
+    PageBench bench(m_app->GetSession(), page);
     ASSERT_EQ(bench.window.timers.count(kPageTimer), 1u);
     page.OnTimer(kPageTimer);
     EXPECT_TRUE(bench.window.timers.empty());
@@ -118,7 +119,7 @@ TEST_F(PagesTest, UnattendedTypesComeFromTheOptions) {
   {
     CInstallApp& app = Start("/M");
     CTypePathPage page;
-    PageBench bench(page);
+    PageBench bench(m_app->GetSession(), page);
     bench.window.controls[IDC_DEST_DIR].text = "typed but never taken";
     page.OnTimer(kPageTimer);
     EXPECT_TRUE(bench.sheet.presses.empty());
@@ -133,7 +134,7 @@ TEST_F(PagesTest, UnattendedTypesComeFromTheOptions) {
 TEST_F(PagesTest, TheReadMePageJumpsByTheSetupType) {
   CInstallApp& app = Start("");
   CReadMePage page;
-  PageBench bench(page);
+  PageBench bench(m_app->GetSession(), page);
   EXPECT_EQ(bench.window.controls[IDC_README_TEXT].text, "") << "no README read";
   EXPECT_FALSE(bench.window.controls[IDC_README_BUTTON].visible);
   EXPECT_EQ(bench.sheet.buttons, platform::PSWIZB_BACK | platform::PSWIZB_NEXT);
@@ -148,9 +149,9 @@ TEST_F(PagesTest, TheReadMePageJumpsByTheSetupType) {
 TEST_F(PagesTest, TheReadMeButtonOpensNotepad) {
   m_machine.PutFile("drive_d/README.TXT", "Read me first.\r\n");
   CInstallApp& app = Start("");
-  app.LoadReadMe();
+  app.GetReadMe().Load(app.GetContext());
   CReadMePage page;
-  PageBench bench(page);
+  PageBench bench(m_app->GetSession(), page);
   EXPECT_EQ(bench.window.controls[IDC_README_TEXT].text, "Read me first.\r\n");
   EXPECT_TRUE(bench.window.controls[IDC_README_BUTTON].visible);
   page.OnCommand(IDC_README_BUTTON);
@@ -162,7 +163,7 @@ TEST_F(PagesTest, TheReadMeButtonOpensNotepad) {
 TEST_F(PagesTest, AClickChangesTheLanguageAtOnce) {
   CInstallApp& app = Start("");
   CLanguagePage page;
-  PageBench bench(page);
+  PageBench bench(m_app->GetSession(), page);
   EXPECT_TRUE(bench.window.controls[IDC_LANGUAGE_ENU].checked);
   EXPECT_EQ(bench.sheet.buttons, platform::PSWIZB_NEXT);
   EXPECT_EQ(page.GetPicture(), nullptr) << "the distribution names no picture";
@@ -178,7 +179,7 @@ TEST_F(PagesTest, AClickChangesTheLanguageAtOnce) {
 TEST_F(PagesTest, UnattendedTheLanguagePageGoesOnWithTheLanguageHeld) {
   CInstallApp& app = Start("/S /LDEU");
   CLanguagePage page;
-  PageBench bench(page);
+  PageBench bench(m_app->GetSession(), page);
   EXPECT_TRUE(bench.window.controls[IDC_LANGUAGE_DEU].checked);
   page.OnTimer(kPageTimer);
   EXPECT_EQ(bench.sheet.presses, (std::vector<int>{platform::PSBTN_NEXT}));
@@ -261,7 +262,7 @@ TEST_F(PagesTest, ThePictureComesFromTheSourceFolder) {
   m_machine.PutFile("drive_d/LANG.BMP", std::string(bitmap.begin(), bitmap.end()));
   Start("");
   CLanguagePage page;
-  PageBench bench(page);
+  PageBench bench(m_app->GetSession(), page);
   ASSERT_NE(page.GetPicture(), nullptr);
   EXPECT_EQ(page.GetPicture()->width, 8);
 }
@@ -272,7 +273,7 @@ TEST_F(PagesTest, TheChoicesOfTheMaintenanceWizard) {
   CInstallApp& app = Start("");
   app.GetContext().SetFlags(app.GetContext().GetFlags() | SF_MAINTENANCE_WIZARD);
   CChoosePage page;
-  PageBench bench(page, 6);
+  PageBench bench(m_app->GetSession(), page, 6);
   EXPECT_EQ(bench.window.controls[IDC_CHOOSE_REMOVE_TEXT].text, Text(IDS_CHOOSE_REMOVE_TEXT));
   EXPECT_EQ(page.OnWizardNext(), platform::kStay);
   EXPECT_EQ(app.GetContext().GetFlags() & SF_MAINTENANCE_MASK, SF_INSTALL_AGAIN) << "Next installs again";
@@ -318,7 +319,7 @@ TEST_F(PagesTest, UnattendedOnlyOptionRRestarts) {
     CInstallApp& app = Start(c.options);
     app.GetContext().SetFlags(app.GetContext().GetFlags() | c.extra);
     CFinishPage page;
-    PageBench bench(page);
+    PageBench bench(m_app->GetSession(), page);
     page.OnTimer(kPageTimer);
     EXPECT_EQ(bench.sheet.presses, (std::vector<int>{c.press})) << c.options << " " << c.extra;
   }
@@ -326,9 +327,9 @@ TEST_F(PagesTest, UnattendedOnlyOptionRRestarts) {
 
 TEST_F(PagesTest, RestartOnWindows98GoesThroughTheThunkLibrary) {
   CInstallApp& app = Start("/S /R");
-  ASSERT_TRUE(app.LoadThunkLibrary());
+  ASSERT_TRUE(app.GetThunkLibrary().Load(app.GetContext(), app.GetMessages()));
   CFinishPage page;
-  PageBench bench(page);
+  PageBench bench(m_app->GetSession(), page);
   EXPECT_EQ(page.OnWizardNext(), platform::kStay);
   EXPECT_EQ(bench.sheet.shows.front(), SW_HIDE) << "the wizard hides while Windows restarts";
   EXPECT_EQ(bench.sheet.presses, (std::vector<int>{platform::PSBTN_CANCEL})) << "unattended, the wizard ends";
@@ -340,7 +341,7 @@ TEST_F(PagesTest, RestartOnWindows98GoesThroughTheThunkLibrary) {
 TEST_F(PagesTest, WithoutTheThunkLibraryNextOnlyHidesAndShows) {
   Start("");
   CFinishPage page;
-  PageBench bench(page);
+  PageBench bench(m_app->GetSession(), page);
   page.OnWizardNext();
   EXPECT_EQ(bench.sheet.shows.front(), SW_HIDE);
   EXPECT_TRUE(bench.sheet.presses.empty());
@@ -356,7 +357,7 @@ TEST_F(NtPagesTest, RestartOnNtShutsTheComputerDown) {
   CInstallApp& app = Start("");
   app.GetContext().SetFlags(app.GetContext().GetFlags() | SF_RESTART_NEEDED);
   CFinishPage page;
-  PageBench bench(page);
+  PageBench bench(m_app->GetSession(), page);
   EXPECT_EQ(bench.sheet.buttons, platform::PSWIZB_NEXT);
   EXPECT_EQ(bench.window.controls[IDC_FINISH_NEXT_STEP].text, Text(IDS_FINISH_RESTART));
   page.OnWizardNext();

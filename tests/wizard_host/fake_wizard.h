@@ -114,6 +114,8 @@ class FakeSheet final : public platform::IWizardSheet {
   mutable int baseUnitAsked = -1;
   platform::ISheetWindow* window = nullptr;
 
+  // The English language library of this build.
+  platform::HMODULE GetResourceModule() const override;
   platform::UINT GetCaptionId() const override { return 1; }
   platform::UINT GetIconId() const override { return 128; }
   int GetPageCount() const override { return static_cast<int>(m_pages.size()); }

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "app/language_library.h"
 #include "ui/win32/property_sheet_host.h"
 
 namespace wizard_host_test {
@@ -30,12 +29,12 @@ HMODULE ResourceModule() {
     for (char& c : path) {
       if (c == '/') c = '\\';
     }
-    HMODULE loaded = LoadLibraryA(path.c_str());
-    SetResourceModule(reinterpret_cast<platform::HMODULE>(loaded));
-    return loaded;
+    return LoadLibraryA(path.c_str());
   }();
   return module;
 }
+
+platform::HMODULE FakeSheet::GetResourceModule() const { return reinterpret_cast<platform::HMODULE>(ResourceModule()); }
 
 int RunWizard(FakeSheet& sheet) {
   if (ResourceModule() == nullptr) {

@@ -11,8 +11,8 @@
 
 namespace wizard_host_test {
 
-// The English language library of this build, loaded once and made the
-// process's resource module.
+// The English language library of this build, loaded once: the fake
+// sheets' resource module.
 HMODULE ResourceModule();
 
 // Runs `sheet` in the property sheet host. A run that has not ended after a

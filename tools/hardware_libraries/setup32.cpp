@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <type_traits>
 
-#include "display/outside_libraries.h"
+#include "platform/outside_libraries.h"
 #include "hardware_file.h"
 
 extern "C" std::int32_t EnumDisplayDevice(std::int32_t device, char* name, std::uint16_t* nameSize,

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <type_traits>
 
-#include "display/outside_libraries.h"
+#include "platform/outside_libraries.h"
 #include "hardware_file.h"
 
 using hardware_libraries::ReadDescription;

@@ -11,13 +11,17 @@
 
 #include <unistd.h>
 
+#include <nlohmann/json.hpp>
+
 #include "app/install_app.h"
-#include "app/prepare_setup.h"
 #include "components/component_executors.h"
+#include "install/install_record.h"
+#include "install/installation_run.h"
+#include "install/prepare_script.h"
+#include "install/setup_choice.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/sim_platform.h"
 #include "script/destination_dirs.h"
-#include "script/prepare_script.h"
 #include "script/script_line.h"
 
 namespace fs = std::filesystem;
@@ -100,14 +104,14 @@ const char* ModeName(int mode) { return mode == MODE_REMOVE ? "remove" : "instal
 
 // A stored line as its fields, with the destination and protected characters
 // put back: "a | b | c".
-std::string Fields(const std::string& line) {
+std::string Fields(const CSetupScript& script, const std::string& line) {
   std::size_t separators = 0;
   for (char c : line) separators += (c == ',' || c == '=') ? 1 : 0;
   std::string text;
   std::size_t last = 0;
   std::vector<std::string> fields;
   for (std::size_t i = 0; i <= separators && i < 256; ++i) {
-    fields.push_back(GetField(line, static_cast<int>(i)));
+    fields.push_back(script.GetField(line, static_cast<int>(i)));
     if (!fields.back().empty()) last = i + 1;
   }
   for (std::size_t i = 0; i < last; ++i) text += (i == 0 ? "" : " | ") + fields[i];
@@ -129,20 +133,37 @@ std::vector<PlannedFile> Files(const std::vector<CFileRecord>& records) {
   return files;
 }
 
-// The executors of a run that only writes down what it would do.
-class RecordingExecutors final : public IComponentExecutors {
+// The executors and the listing of a run that only writes down what it
+// would do.
+class RecordingExecutors final : public IComponentExecutors, public IRunListing {
  public:
-  explicit RecordingExecutors(PlanResult& plan) : m_plan(plan) {}
-  void SetPhase(std::string phase) { m_phase = std::move(phase); }
-  void SetComponent(const CComponent* component) { m_component = component; }
+  RecordingExecutors(const CSetupScript& script, PlanResult& plan) : m_script(script), m_plan(plan) {}
 
+  // IRunListing
+  void BeginPhase(RunPhase phase) override {
+    m_phase = PhaseName(phase);
+    m_component = nullptr;
+  }
+  void ListFiles(RunPhase phase, const std::vector<CFileRecord>& jobs) override {
+    switch (phase) {
+      case RunPhase::DeletesBefore: m_plan.deletesBefore = Files(jobs); break;
+      case RunPhase::Copies: m_plan.copies = Files(jobs); break;
+      case RunPhase::Renames: m_plan.renames = Files(jobs); break;
+      case RunPhase::DeletesAfter: m_plan.deletesAfter = Files(jobs); break;
+      default: break;  // the setup folder's script copy is printed as the setup folder
+    }
+  }
+
+  // IComponentExecutors
+  void BeginComponent(const CComponent& component) override { m_component = &component; }
   void RunRegistrySection(const CScriptSection& section, int mode) override { Add(section, ModeName(mode)); }
   void RunIniSection(const CScriptSection& section, int mode) override { Add(section, ModeName(mode)); }
   void RunProgramGroupSection(const CScriptSection& section, int mode) override { Add(section, ModeName(mode)); }
   int RunProgramSection(const CScriptSection& section, int mode) override {
     // Program lists carry their destination as their label.
-    PlannedStep step{m_phase, Name(), std::string(ModeName(mode)) + ", in " + ExpandDestination(section.GetLabel()), {}};
-    for (const std::string& line : section.GetLines()) step.lines.push_back(Fields(line));
+    PlannedStep step{m_phase, Name(),
+                     std::string(ModeName(mode)) + ", in " + ExpandDestination(m_script, section.GetLabel()), {}};
+    for (const std::string& line : section.GetLines()) step.lines.push_back(Fields(m_script, line));
     m_plan.steps.push_back(std::move(step));
     return 0;
   }
@@ -159,15 +180,27 @@ class RecordingExecutors final : public IComponentExecutors {
   void Step() override {}
 
  private:
+  static const char* PhaseName(RunPhase phase) {
+    switch (phase) {
+      case RunPhase::Licences: return "licence";
+      case RunPhase::ProgramsBeforeRemoval: return "programs before removal";
+      case RunPhase::DisplayDriver: return "display driver";
+      case RunPhase::Registry: return "registry";
+      case RunPhase::IniFiles: return "INI files";
+      case RunPhase::ProgramGroups: return "program groups";
+      case RunPhase::ProgramsAfter: return "programs after installation";
+      default: return "files";
+    }
+  }
   std::string Name() const { return m_component != nullptr ? m_component->m_strName : std::string(); }
   void Add(const CScriptSection& section, const std::string& detail) {
-    PlannedStep step{m_phase, Name(), "[" + SectionName(section) + "] " + detail, {}};
-    for (const std::string& line : section.GetLines()) step.lines.push_back(Fields(line));
+    // Lists read with a destination carry it as their label.
+    PlannedStep step{m_phase, Name(), "[" + section.GetLabel() + "] " + detail, {}};
+    for (const std::string& line : section.GetLines()) step.lines.push_back(Fields(m_script, line));
     m_plan.steps.push_back(std::move(step));
   }
-  // Lists read with a destination carry it as their label.
-  static std::string SectionName(const CScriptSection& section) { return section.GetLabel(); }
 
+  const CSetupScript& m_script;
   PlanResult& m_plan;
   std::string m_phase;
   const CComponent* m_component = nullptr;
@@ -201,7 +234,7 @@ std::string TypeName(std::uint32_t type) {
   switch (type) {
     case SF_TYPE_FIRST: return "0x10 (minimal)";
     case SF_TYPE_SECOND: return "0x20 (typical)";
-    case SF_TYPE_CUSTOM: return "0x40 (custom: the components' own choice)";
+    case SF_TYPE_CUSTOM: return "0x40 (custom)";
     case SF_CHANGE_COMPONENTS: return "0x100 (change the components)";
     case SF_INSTALL_AGAIN: return "0x200 (install again)";
     case SF_REMOVE: return "0x400 (remove)";
@@ -212,12 +245,12 @@ std::string TypeName(std::uint32_t type) {
 void WorkOut(CInstallApp& app, std::optional<std::uint32_t> chosenType, PlanResult& plan) {
   CSetupContext& c = app.GetContext();
   if (!app.StartUp()) return;
-  const bool maintenance = c.GetSetupPath() == c.GetSetupDir();
-  c.SetFlags(c.GetFlags() | (maintenance ? SF_MAINTENANCE_WIZARD : SF_FRESH_WIZARD));
+  const bool maintenance = IsMaintenanceRun(c);
+  MarkWizard(c, maintenance);
   plan.wizard = maintenance ? "maintenance" : "fresh install";
 
   SilentView view;
-  if (PrepareScript(app, view, nullptr) != 0 || c.GetLastMessage() != 0) return;
+  if (PrepareScript(app.GetSession(), view, nullptr) != 0) return;
   if (!app.GetScript().GetLength()) {
     plan.notes.push_back("the script could not be loaded");
     return;
@@ -228,18 +261,9 @@ void WorkOut(CInstallApp& app, std::optional<std::uint32_t> chosenType, PlanResu
                          "so no driver component is planned");
   }
 
-  // The setup type an unattended run takes: the second with option S, the
-  // first otherwise; the maintenance wizard installs again.
-  std::uint32_t type = chosenType.value_or(maintenance ? SF_INSTALL_AGAIN
-                                                      : ((c.GetFlags() & SF_TYPE_SECOND) ? SF_TYPE_SECOND : SF_TYPE_FIRST));
-  const bool maintenanceType = (type & SF_MAINTENANCE_MASK) != 0;
-  if (maintenanceType) {
-    c.SetFlags((c.GetFlags() & ~SF_MAINTENANCE_MASK) | type);
-  } else {
-    c.SetFlags((c.GetFlags() & ~SF_TYPE_MASK) | type);
-  }
-  // A custom choice keeps what the components say; the others select.
-  if (type != SF_TYPE_CUSTOM) app.GetComponents().ApplySetupType(type);
+  // The choice of the pages: the one an unattended run takes unless given.
+  const std::uint32_t type = chosenType.value_or(UnattendedChoice(c));
+  ApplySetupChoice(c, app.GetComponents(), type);
   plan.setupType = TypeName(type);
   plan.flags = c.GetFlags();
 
@@ -250,44 +274,10 @@ void WorkOut(CInstallApp& app, std::optional<std::uint32_t> chosenType, PlanResu
                                component->m_nSize, component->GetState(), component->GetAction()});
   }
 
-  // The run, phase by phase, in its order.
-  RecordingExecutors executors(plan);
-  if ((c.GetFlags() & SF_UNATTENDED) == 0) {
-    executors.SetPhase("licence");
-    for (const auto& component : list) {
-      executors.SetComponent(component.get());
-      component->ConfirmLicense(executors);
-    }
-  }
-  std::vector<CFileRecord> records;
-  list.QueueDeletes(1, records);
-  plan.deletesBefore = Files(records);
-  records.clear();
-  list.QueueCopies(records);
-  // Copies go disk by disk, in ascending order.
-  std::stable_sort(records.begin(), records.end(),
-                   [](const CFileRecord& a, const CFileRecord& b) { return a.m_nDiskNumber < b.m_nDiskNumber; });
-  plan.copies = Files(records);
-  records.clear();
-  list.QueueRenames(records);
-  plan.renames = Files(records);
-
-  auto eachComponent = [&](const char* phase, auto&& run) {
-    executors.SetPhase(phase);
-    for (const auto& component : list) {
-      executors.SetComponent(component.get());
-      run(*component);
-    }
-  };
-  eachComponent("programs before removal", [&](const CComponent& x) { x.RunExecute(0, executors); });
-  eachComponent("display driver", [&](const CComponent& x) { x.RunDisplayDriver(executors); });
-  eachComponent("registry", [&](const CComponent& x) { x.RunRegistry(executors); });
-  eachComponent("INI files", [&](const CComponent& x) { x.RunIniUpdates(executors); });
-  eachComponent("program groups", [&](const CComponent& x) { x.RunProgramGroups(executors); });
-  records.clear();
-  list.QueueDeletes(0, records);
-  plan.deletesAfter = Files(records);
-  eachComponent("programs after installation", [&](const CComponent& x) { x.RunExecute(1, executors); });
+  // The run itself, listing instead of acting.
+  RecordingExecutors recorder(app.GetSetupScript(), plan);
+  CSilentInstallProgress progress;
+  CInstallationRun(app.GetSession(), recorder, progress, &recorder).Run();
 
   plan.requiredBytes = list.GetRequiredSize();
   plan.freeKilobytes = GetFreeKilobytes(c.GetDestDir());
@@ -295,74 +285,83 @@ void WorkOut(CInstallApp& app, std::optional<std::uint32_t> chosenType, PlanResu
 
 // ---- Printing ------------------------------------------------------------
 
-std::string Json(std::string_view text) {
-  std::string out = "\"";
+using Json = nlohmann::ordered_json;
+
+// Script text is in the machine's code page; its bytes go out as the
+// Latin-1 letters of the same numbers.
+std::string Utf8(std::string_view text) {
+  std::string out;
   for (unsigned char ch : text) {
-    switch (ch) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (ch < 0x20 || ch >= 0x80) {
-          // Bytes of the script's code page, passed on as the Latin-1 letters.
-          char buffer[8];
-          std::snprintf(buffer, sizeof buffer, "\\u%04x", ch);
-          out += buffer;
-        } else {
-          out += static_cast<char>(ch);
-        }
+    if (ch < 0x80) {
+      out += static_cast<char>(ch);
+    } else {
+      out += static_cast<char>(0xC0 | (ch >> 6));
+      out += static_cast<char>(0x80 | (ch & 0x3F));
     }
   }
-  return out + "\"";
+  return out;
 }
 
-template <typename T, typename F>
-std::string JsonList(const std::vector<T>& items, F&& each) {
-  std::string out = "[";
-  for (std::size_t i = 0; i < items.size(); ++i) out += (i ? ", " : "") + each(items[i]);
-  return out + "]";
+Json Strings(const std::vector<std::string>& texts) {
+  Json list = Json::array();
+  for (const std::string& text : texts) list.push_back(Utf8(text));
+  return list;
 }
 
-std::string JsonFiles(const std::vector<PlannedFile>& files) {
-  return JsonList(files, [](const PlannedFile& f) {
-    return "{\"source\": " + Json(f.source) + ", \"destination\": " + Json(f.destination) +
-           ", \"disk\": " + std::to_string(f.disk) + ", \"diskLabel\": " + Json(f.diskLabel) + "}";
-  });
+Json JsonFiles(const std::vector<PlannedFile>& files) {
+  Json list = Json::array();
+  for (const PlannedFile& f : files) {
+    list.push_back({{"source", Utf8(f.source)},
+                    {"destination", Utf8(f.destination)},
+                    {"disk", f.disk},
+                    {"diskLabel", Utf8(f.diskLabel)}});
+  }
+  return list;
 }
 
 void PrintJson(const PlanResult& p, std::ostream& out) {
-  auto strings = [](const std::vector<std::string>& v) { return JsonList(v, [](const std::string& s) { return Json(s); }); };
-  out << "{\n  \"prepared\": " << (p.prepared ? "true" : "false") << ",\n  \"script\": " << Json(p.script)
-      << ",\n  \"language\": " << Json(p.language) << ",\n  \"wizard\": " << Json(p.wizard)
-      << ",\n  \"setupType\": " << Json(p.setupType) << ",\n  \"flags\": " << p.flags
-      << ",\n  \"destination\": " << Json(p.destination) << ",\n  \"setupFolder\": " << Json(p.setupFolder)
-      << ",\n  \"installFrom\": " << Json(p.installFrom) << ",\n  \"components\": "
-      << JsonList(p.components,
-                  [](const PlannedComponent& c) {
-                    return "{\"name\": " + Json(c.name) + ", \"description\": " + Json(c.description) +
-                           ", \"parent\": " + Json(c.parent) + ", \"flags\": " + std::to_string(c.flags) +
-                           ", \"type\": " + std::to_string(c.typeBits) + ", \"dependency\": " +
-                           std::to_string(c.dependencyBits) + ", \"size\": " + std::to_string(c.size) +
-                           ", \"state\": " + std::to_string(c.state) + ", \"action\": " + Json(ActionName(c.action)) + "}";
-                  })
-      << ",\n  \"deletesBefore\": " << JsonFiles(p.deletesBefore) << ",\n  \"copies\": " << JsonFiles(p.copies)
-      << ",\n  \"renames\": " << JsonFiles(p.renames) << ",\n  \"deletesAfter\": " << JsonFiles(p.deletesAfter)
-      << ",\n  \"steps\": "
-      << JsonList(p.steps,
-                  [&](const PlannedStep& s) {
-                    return "{\"phase\": " + Json(s.phase) + ", \"component\": " + Json(s.component) +
-                           ", \"detail\": " + Json(s.detail) + ", \"lines\": " + strings(s.lines) + "}";
-                  })
-      << ",\n  \"requiredBytes\": " << p.requiredBytes << ",\n  \"freeKilobytes\": " << p.freeKilobytes
-      << ",\n  \"notes\": " << strings(p.notes) << ",\n  \"messages\": "
-      << JsonList(p.messages,
-                  [&](const PlannedMessage& m) {
-                    return "{\"id\": " + std::to_string(m.id) + ", \"inserts\": " + strings(m.inserts) +
-                           ", \"text\": " + Json(m.text) + "}";
-                  })
-      << "\n}\n";
+  Json components = Json::array();
+  for (const PlannedComponent& c : p.components) {
+    components.push_back({{"name", Utf8(c.name)},
+                          {"description", Utf8(c.description)},
+                          {"parent", Utf8(c.parent)},
+                          {"flags", c.flags},
+                          {"type", c.typeBits},
+                          {"dependency", c.dependencyBits},
+                          {"size", c.size},
+                          {"state", c.state},
+                          {"action", ActionName(c.action)}});
+  }
+  Json steps = Json::array();
+  for (const PlannedStep& s : p.steps) {
+    steps.push_back({{"phase", s.phase}, {"component", Utf8(s.component)}, {"detail", Utf8(s.detail)},
+                     {"lines", Strings(s.lines)}});
+  }
+  Json messages = Json::array();
+  for (const PlannedMessage& m : p.messages) {
+    messages.push_back({{"id", m.id}, {"inserts", Strings(m.inserts)}, {"text", Utf8(m.text)}});
+  }
+  Json plan;
+  plan["prepared"] = p.prepared;
+  plan["script"] = Utf8(p.script);
+  plan["language"] = Utf8(p.language);
+  plan["wizard"] = p.wizard;
+  plan["setupType"] = p.setupType;
+  plan["flags"] = p.flags;
+  plan["destination"] = Utf8(p.destination);
+  plan["setupFolder"] = Utf8(p.setupFolder);
+  plan["installFrom"] = Utf8(p.installFrom);
+  plan["components"] = std::move(components);
+  plan["deletesBefore"] = JsonFiles(p.deletesBefore);
+  plan["copies"] = JsonFiles(p.copies);
+  plan["renames"] = JsonFiles(p.renames);
+  plan["deletesAfter"] = JsonFiles(p.deletesAfter);
+  plan["steps"] = std::move(steps);
+  plan["requiredBytes"] = p.requiredBytes;
+  plan["freeKilobytes"] = p.freeKilobytes;
+  plan["notes"] = Strings(p.notes);
+  plan["messages"] = std::move(messages);
+  out << plan.dump(2) << "\n";
 }
 
 void PrintFiles(const char* title, const std::vector<PlannedFile>& files, bool withSource, std::ostream& out,
@@ -504,9 +503,7 @@ int Plan(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     plan.language = c.GetLanguageCode();
     plan.destination = c.GetDestDir();
     plan.installFrom = c.GetInstallFrom();
-    std::string folder = c.GetSetupPath();
-    if (const std::size_t at = folder.find("%s"); at != std::string::npos) folder.replace(at, 2, c.GetDestDir());
-    plan.setupFolder = folder;
+    plan.setupFolder = FormatSetupFolder(c.GetSetupPath(), c.GetDestDir());
   }
   fs::remove_all(scratch, ec);
   if (json) {

@@ -89,11 +89,7 @@ void PrintContext(const CInstallApp& app, std::ostream& out) {
       << "  caller command   " << c.GetCallerCmd() << "\n"
       << "  last message     " << c.GetLastMessage() << "\n"
       << "  wizard           " << wizard << "\n";
-  if (!app.GetStepsNotBuilt().empty()) {
-    out << "not built yet:";
-    for (const std::string& step : app.GetStepsNotBuilt()) out << " [" << step << "]";
-    out << "\n";
-  }
+  if (app.GetComponents().DetectionPassedOver()) out << "not built yet: [recognising the display adapter]\n";
 }
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const Terminal& terminal) {

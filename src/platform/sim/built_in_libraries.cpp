@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "display/outside_libraries.h"
+#include "platform/outside_libraries.h"
 #include "platform/sim/sim_platform.h"
 
 namespace sim {

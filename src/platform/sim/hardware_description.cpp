@@ -4,7 +4,7 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "display/outside_libraries.h"
+#include "platform/outside_libraries.h"
 
 namespace sim {
 

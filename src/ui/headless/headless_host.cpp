@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "app/language_library.h"
 #include "ui/headless/machine_folders.h"
 
 namespace ui {
@@ -113,7 +112,7 @@ class HeadlessHost::PageWindow final : public platform::IPageWindow {
   }
   bool SetPictureButton(int id, platform::UINT normal, platform::UINT pressed, platform::UINT focused) override {
     ControlModel* c = m_controls.Find(id);
-    const sim::PeResources* resources = m_host.m_platform.ResourcesOf(GetResourceModule());
+    const sim::PeResources* resources = m_host.m_platform.ResourcesOf(m_host.m_sheet->GetResourceModule());
     if (c == nullptr || resources == nullptr) return false;
     const auto first = resources->LoadBitmap(normal);
     int width = 0, height = 0;
@@ -259,7 +258,7 @@ int HeadlessHost::RunWizard(platform::IWizardSheet& sheet) {
   m_sheetModel.finish.text = kDefaultFinish;
   m_sheetModel.finish.visible = false;
   m_sheetModel.cancel.text = kDefaultCancel;
-  if (const sim::PeResources* resources = m_platform.ResourcesOf(GetResourceModule())) {
+  if (const sim::PeResources* resources = m_platform.ResourcesOf(sheet.GetResourceModule())) {
     m_sheetModel.caption = resources->LoadString(sheet.GetCaptionId(), m_platform.GetACP()).value_or("");
   }
   m_sheetModel.iconId = sheet.GetIconId();
@@ -310,7 +309,7 @@ bool HeadlessHost::Activate(int position) {
   std::unique_ptr<PageWindow>& window = m_pages[static_cast<std::size_t>(position)];
   bool created = true;
   if (!window) {
-    const sim::PeResources* resources = m_platform.ResourcesOf(GetResourceModule());
+    const sim::PeResources* resources = m_platform.ResourcesOf(m_sheet->GetResourceModule());
     const auto dialog =
         resources != nullptr ? resources->LoadDialog(templateId, m_platform.GetACP()) : std::nullopt;
     if (!dialog) {

@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "app/language_library.h"
 #include "ui/win32/wizard_painting.h"
 #include "ui/win32/wizard_windows.h"
 
@@ -285,7 +284,7 @@ int PropertySheetHost::RunWizard(platform::IWizardSheet& sheet) {
   if (g_run != nullptr) return 0;
   INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&controls);
-  SheetRun run(sheet, reinterpret_cast<HMODULE>(GetResourceModule()));
+  SheetRun run(sheet, reinterpret_cast<HMODULE>(sheet.GetResourceModule()));
   g_run = &run;
   const int result = run.Run();
   g_run = nullptr;

@@ -1,9 +1,9 @@
-#include "language/language_page.h"
+#include "wizard/language_page.h"
 
 #include <cstdint>
 #include <cstring>
 
-#include "app/install_app.h"
+#include "install/setup_session.h"
 #include "platform/platform.h"
 #include "resource_ids.h"
 #include "wizard/install_sheet.h"
@@ -82,7 +82,7 @@ PicturePlace PlacePicture(int clientRight, int clientBottom, int width, int heig
 CLanguagePage::CLanguagePage() : CWizardPage(IDD_LANGUAGE_PAGE) {}
 
 bool CLanguagePage::OnCreatePage() {
-  CSetupContext& context = TheApp().GetContext();
+  CSetupContext& context = Context();
   m_nLanguage = context.GetLanguage();
   if (m_nLanguage < 0 || m_nLanguage >= kLanguageCount) m_nLanguage = kDefaultLanguage;
   Window().CheckRadioButton(IDC_LANGUAGE_FIRST, IDC_LANGUAGE_LAST, IDC_LANGUAGE_FIRST + m_nLanguage);
@@ -94,10 +94,10 @@ bool CLanguagePage::OnCreatePage() {
 
 void CLanguagePage::LoadPicture() {
   m_picture.reset();
-  const std::string setting = TheApp().GetContext().GetLangBitmap();
+  const std::string setting = Context().GetLangBitmap();
   const std::string_view name = PictureFileName(setting);
   if (name.empty()) return;
-  std::string path = TheApp().GetContext().GetInstallFrom();
+  std::string path = Context().GetInstallFrom();
   path += '\\';
   path += name;
   std::vector<char> file;
@@ -113,12 +113,12 @@ void CLanguagePage::OnCommand(int controlId) {
     if (Window().IsButtonChecked(id)) m_nLanguage = id - IDC_LANGUAGE_FIRST;
   }
   // The choice takes effect at once, even if the user then cancels.
-  TheApp().GetContext().SetLanguage(m_nLanguage);
+  Context().SetLanguage(m_nLanguage);
   Window().CheckRadioButton(IDC_LANGUAGE_FIRST, IDC_LANGUAGE_LAST, IDC_LANGUAGE_FIRST + m_nLanguage);
   m_pSheet->SetButtonTexts();
 }
 
 std::intptr_t CLanguagePage::OnWizardNext() {
-  TheApp().GetContext().SetLanguage(m_nLanguage);
+  Context().SetLanguage(m_nLanguage);
   return platform::kMoveOn;
 }

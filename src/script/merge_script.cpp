@@ -1,17 +1,15 @@
-#include "script/prepare_script.h"
+#include "script/merge_script.h"
 
 #include <algorithm>
 #include <climits>
 #include <string>
 
-#include "app/install_app.h"
+#include "core/ascii_text.h"
 #include "script/script_line.h"
-#include "script/source_disks.h"
-#include "script/text_compare.h"
+#include "script/script_section.h"
 
 namespace {
 
-constexpr std::string_view kIncludeInf = "IncludeInf";
 constexpr std::string_view kSourceDisksNames = "SourceDisksNames";
 constexpr std::string_view kSourceDisksFiles = "SourceDisksFiles";
 
@@ -35,6 +33,7 @@ void MergeScript(CScriptText& main, std::string_view folder, std::string_view li
   // in the setup folder.
   std::string name(line);
   CScriptText included;
+  included.SetCodePage(main.GetCodePage());
   if (!included.Load(std::string(folder) + "\\" + name)) {
     const std::size_t slash = name.find_last_of('\\');
     if (slash == std::string::npos) return;
@@ -47,7 +46,7 @@ void MergeScript(CScriptText& main, std::string_view folder, std::string_view li
 
   // 3. Its sections join those of the main script, the disk lists apart.
   for (std::string section = included.NextSectionName(); !section.empty(); section = included.NextSectionName()) {
-    if (EqualNoCase(section, kSourceDisksNames) || EqualNoCase(section, kSourceDisksFiles)) continue;
+    if (EqualNoCase(section, kSourceDisksNames, main.GetCodePage()) || EqualNoCase(section, kSourceDisksFiles, main.GetCodePage())) continue;
     const std::string_view block = included.GetIteratedSection();
     main.InsertSectionText(section, block.data(), static_cast<std::uint32_t>(block.size()));
   }
@@ -71,7 +70,7 @@ void MergeScript(CScriptText& main, std::string_view folder, std::string_view li
     int newDisk = 0;
     bool known = false;
     for (const std::string& mainLine : mainDisks.GetLines()) {
-      if (EqualNoCase(GetRawField(mainLine, 1), GetRawField(disk, 1))) {
+      if (EqualNoCase(GetRawField(mainLine, 1), GetRawField(disk, 1), main.GetCodePage())) {
         newDisk = GetFieldInt(mainLine, 0);
         known = true;
         break;
@@ -106,53 +105,3 @@ void MergeScript(CScriptText& main, std::string_view folder, std::string_view li
   }
 }
 
-int PrepareScript(CInstallApp& app, IPreparationView& view, IHardwareDetection* detection) {
-  CSetupContext& context = app.GetContext();
-  view.SetProgressPos(kPrepareButtonsOff);
-  view.DisableWizardButtons();
-
-  bool prepared = app.LoadThunkLibrary();
-  if (prepared) {
-    view.SetProgressPos(kPrepareScriptLoaded);
-    prepared = app.GetScript().Load(context.GetScriptPath(), kMainScriptCapacity);
-  }
-  if (prepared) {
-    CScriptText& script = app.GetScript();
-    view.SetProgressPos(kPrepareReadMe);
-    app.LoadReadMe();
-    view.SetProgressPos(kPrepareReadMeRead);
-
-    // Included scripts are named before the string sections are read: a
-    // string reference in a line finds no key.
-    CScriptSection includes;
-    includes.Read(script, kIncludeInf, &app.GetExpander());
-    // Never seen again, not even by the saved copy of the merged script.
-    while (script.DeleteSection(kIncludeInf)) {
-    }
-    view.SetProgressPos(kPrepareIncludesRead);
-    const int count = includes.GetCount();
-    if (count > 0) {
-      view.SetProgressStep(kPrepareMergeSpan / count);
-      for (const std::string& line : includes.GetLines()) {
-        MergeScript(script, context.GetSetupDir(), line);
-        view.StepProgress();
-      }
-    }
-
-    app.GetExpander().ReadStringSections();
-    app.GetSourceDisksFiles().Read(script, kSourceDisksFiles, &app.GetExpander());
-    app.GetSourceDisksNames().Read(script, kSourceDisksNames, &app.GetExpander());
-    app.GetDestinationDirs().Read(script, "DestinationDirs", &app.GetExpander());
-
-    if (IsFloppySource(context.GetSetupDir())) RewriteSourceDisksForFloppy(app);
-
-    view.SetProgressPos(kPrepareComponents);
-    if (app.GetComponents().Build(detection)) view.SetProgressPos(kPrepareDone);
-  }
-
-  if (context.GetLastMessage() != 0) {
-    view.PressCancel();
-    return -1;
-  }
-  return 0;
-}

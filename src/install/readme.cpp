@@ -3,9 +3,11 @@
 #include <string>
 #include <vector>
 
-#include "app/install_app.h"
+#include "install/readme.h"
+
+#include "core/ascii_text.h"
+#include "core/setup_context.h"
 #include "platform/platform.h"
-#include "script/text_compare.h"
 
 void StartDetached(const std::string& command) {
   platform::PROCESS_INFORMATION info;
@@ -14,26 +16,26 @@ void StartDetached(const std::string& command) {
   platform::Processes().CloseHandle(info.hThread);
 }
 
-void CInstallApp::LoadReadMe() {
-  const std::string folder = m_context.GetSetupDir();
+void CReadMe::Load(const CSetupContext& context) {
+  const std::string folder = context.GetSetupDir();
   std::vector<char> content;
-  m_strReadMePath = folder + "\\README_" + m_context.GetLanguageCode() + ".TXT";
-  if (platform::Files().ReadWholeFile(m_strReadMePath, content) != ERROR_SUCCESS) {
-    m_strReadMePath = folder + "\\README.TXT";
-    if (platform::Files().ReadWholeFile(m_strReadMePath, content) != ERROR_SUCCESS) {
-      m_strReadMePath.clear();
+  m_strPath = folder + "\\README_" + context.GetLanguageCode() + ".TXT";
+  if (platform::Files().ReadWholeFile(m_strPath, content) != ERROR_SUCCESS) {
+    m_strPath = folder + "\\README.TXT";
+    if (platform::Files().ReadWholeFile(m_strPath, content) != ERROR_SUCCESS) {
+      m_strPath.clear();
       return;
     }
   }
   // An empty file keeps the text read before; the bytes are used as they are.
   if (content.empty()) return;
-  m_pReadMeText = std::make_unique<char[]>(content.size() + 1);
-  std::memcpy(m_pReadMeText.get(), content.data(), content.size());
-  m_pReadMeText[content.size()] = '\0';
+  m_pText = std::make_unique<char[]>(content.size() + 1);
+  std::memcpy(m_pText.get(), content.data(), content.size());
+  m_pText[content.size()] = '\0';
 }
 
-void CInstallApp::ShowReadMe() {
-  if (m_strReadMePath.empty()) return;
+void CReadMe::Show() const {
+  if (m_strPath.empty()) return;
   platform::IProcesses& processes = platform::Processes();
   if (platform::HWND notepad = processes.FindWindowA("Notepad", nullptr)) {
     char title[261] = {};
@@ -45,11 +47,11 @@ void CInstallApp::ShowReadMe() {
     }
   }
   // The path goes unquoted, as Notepad takes the rest of its command line.
-  StartDetached("Notepad " + m_strReadMePath);
+  StartDetached("Notepad " + m_strPath);
 }
 
-void CInstallApp::StartCaller() {
-  const std::string caller = m_context.GetCallerCmd();
+void StartCaller(const CSetupContext& context) {
+  const std::string caller = context.GetCallerCmd();
   if (caller.empty()) return;
-  StartDetached(caller + " /p2 /l" + m_context.GetLanguageCode());
+  StartDetached(caller + " /p2 /l" + context.GetLanguageCode());
 }

@@ -1,4 +1,4 @@
-#include "app/setup_context.h"
+#include "core/setup_context.h"
 
 #include <algorithm>
 #include <cstring>

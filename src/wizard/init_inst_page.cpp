@@ -1,6 +1,5 @@
-#include "script/init_inst_page.h"
+#include "wizard/init_inst_page.h"
 
-#include "app/install_app.h"
 #include "resource_ids.h"
 #include "wizard/install_sheet.h"
 
@@ -16,7 +15,7 @@ void CInitInstPage::OnSetActive() {
   ArmTimer();
 }
 
-std::intptr_t CInitInstPage::OnWizardNext() { return PrepareScript(TheApp(), *this, m_pDetection); }
+std::intptr_t CInitInstPage::OnWizardNext() { return PrepareScript(Session(), *this, m_pDetection); }
 
 void CInitInstPage::SetProgressPos(int position) { Window().SetProgressPos(IDC_PREPARE_PROGRESS, position); }
 void CInitInstPage::SetProgressStep(int step) { Window().SetProgressStep(IDC_PREPARE_PROGRESS, step); }

@@ -1,4 +1,4 @@
-#include "wizard/registry_key.h"
+#include "core/registry_key.h"
 
 #include "platform/platform.h"
 

@@ -9,16 +9,14 @@
 #include <string>
 #include <string_view>
 
-// The code page the comparisons follow (default 1252). The application sets
-// it once at start from the system's ANSI code page.
-void SetScriptCodePage(unsigned codePage);
-unsigned GetScriptCodePage();
+// The code page of a machine whose ANSI code page is not known.
+constexpr unsigned kDefaultCodePage = 1252;
 
 // True when c starts a double-byte character in the given code page.
 bool IsLeadByte(unsigned codePage, unsigned char c);
 
 // True when both texts are equal without regard to case.
-bool EqualNoCase(std::string_view a, std::string_view b);
+bool EqualNoCase(std::string_view a, std::string_view b, unsigned codePage);
 
 // The text with a-z in upper case and every other byte as it was (paths and
 // window titles compared the way the system writes them).
@@ -26,4 +24,4 @@ std::string ToUpperAscii(std::string_view text);
 
 // A key for hashing: two texts compare equal with EqualNoCase exactly when
 // their folded forms are byte-for-byte equal.
-std::string FoldCase(std::string_view text);
+std::string FoldCase(std::string_view text, unsigned codePage);

@@ -1,6 +1,7 @@
-#include "components/choose_page.h"
+#include "wizard/choose_page.h"
 
-#include "app/install_app.h"
+#include "install/setup_choice.h"
+#include "install/setup_session.h"
 #include "resource_ids.h"
 #include "wizard/install_sheet.h"
 
@@ -20,13 +21,11 @@ bool CChoosePage::OnCreatePage() {
 
 void CChoosePage::OnSetActive() {
   m_pSheet->SetWizardButtons(platform::PSWIZB_NEXT);
-  Window().ShowItem(IDC_README_BUTTON, !TheApp().GetReadMePath().empty());
+  Window().ShowItem(IDC_README_BUTTON, !Session().GetReadMe().GetPath().empty());
 }
 
 void CChoosePage::Choose(std::uint32_t choice) {
-  CSetupContext& context = TheApp().GetContext();
-  context.SetFlags((context.GetFlags() & ~SF_MAINTENANCE_MASK) | choice);
-  TheApp().GetComponents().ApplySetupType(choice);
+  ApplySetupChoice(Context(), Session().GetComponents(), choice);
   m_pSheet->SetActivePage(choice == SF_CHANGE_COMPONENTS ? kMaintCustomPage : kMaintProgressPage);
 }
 
@@ -35,7 +34,7 @@ void CChoosePage::OnCommand(int controlId) {
     case IDC_CHOOSE_MODIFY: Choose(SF_CHANGE_COMPONENTS); break;
     case IDC_CHOOSE_REINSTALL: Choose(SF_INSTALL_AGAIN); break;
     case IDC_CHOOSE_REMOVE: Choose(SF_REMOVE); break;
-    case IDC_README_BUTTON: TheApp().ShowReadMe(); break;
+    case IDC_README_BUTTON: Session().GetReadMe().Show(); break;
     default: break;
   }
 }
@@ -57,16 +56,12 @@ bool CCustomPage::OnCreatePage() {
 
 void CCustomPage::OnSetActive() { m_pSheet->SetWizardButtons(platform::PSWIZB_BACK | platform::PSWIZB_NEXT); }
 
-namespace {
-bool Maintenance() { return (TheApp().GetContext().GetFlags() & SF_MAINTENANCE_WIZARD) != 0; }
-}  // namespace
-
 std::intptr_t CCustomPage::OnWizardBack() {
-  m_pSheet->SetActivePage(Maintenance() ? kMaintChoosePage : kFreshTypePathPage);
+  m_pSheet->SetActivePage((Context().GetFlags() & SF_MAINTENANCE_WIZARD) != 0 ? kMaintChoosePage : kFreshTypePathPage);
   return platform::kStay;
 }
 
 std::intptr_t CCustomPage::OnWizardNext() {
-  m_pSheet->SetActivePage(Maintenance() ? kMaintProgressPage : kFreshReadMePage);
+  m_pSheet->SetActivePage((Context().GetFlags() & SF_MAINTENANCE_WIZARD) != 0 ? kMaintProgressPage : kFreshReadMePage);
   return platform::kStay;
 }

@@ -4,10 +4,8 @@
 #pragma once
 
 #include <cstdint>
-#include <string_view>
 
-class CInstallApp;
-class CScriptText;
+class CSetupSession;
 class IHardwareDetection;
 
 // What the first page gives the preparation: its progress bar (0 to 1000)
@@ -34,11 +32,7 @@ constexpr int kPrepareDone = 1000;
 
 constexpr std::uint32_t kMainScriptCapacity = 200000;
 
-// Prepares the application's script; -1 (stay on the page) after pressing
-// Cancel when a message was recorded on the way, otherwise 0.
-int PrepareScript(CInstallApp& app, IPreparationView& view, IHardwareDetection* detection);
-
-// Merges the script named by one "IncludeInf" line (relative to `folder`,
-// the setup program's folder) into `main`. Nothing is reported when it
-// cannot be loaded.
-void MergeScript(CScriptText& main, std::string_view folder, std::string_view line);
+// Prepares the session's script; -1 (stay on the page) after pressing
+// Cancel when an error was reported on the way, otherwise 0. A new attempt
+// starts with no last message.
+int PrepareScript(CSetupSession& session, IPreparationView& view, IHardwareDetection* detection);

@@ -2,7 +2,7 @@
 // then goes on by itself, or cancels the wizard when a message was shown.
 #pragma once
 
-#include "script/prepare_script.h"
+#include "install/prepare_script.h"
 #include "wizard/wizard_page.h"
 
 class CInitInstPage final : public CWizardPage, private IPreparationView {

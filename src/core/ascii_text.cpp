@@ -1,18 +1,12 @@
-#include "script/text_compare.h"
+#include "core/ascii_text.h"
 
 namespace {
-
-unsigned g_codePage = 1252;
 
 unsigned char FoldAscii(unsigned char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
 }
 
 }  // namespace
-
-void SetScriptCodePage(unsigned codePage) { g_codePage = codePage; }
-
-unsigned GetScriptCodePage() { return g_codePage; }
 
 bool IsLeadByte(unsigned codePage, unsigned char c) {
   switch (codePage) {
@@ -27,9 +21,8 @@ bool IsLeadByte(unsigned codePage, unsigned char c) {
   }
 }
 
-bool EqualNoCase(std::string_view a, std::string_view b) {
+bool EqualNoCase(std::string_view a, std::string_view b, unsigned codePage) {
   if (a.size() != b.size()) return false;
-  const unsigned codePage = g_codePage;
   const std::size_t n = a.size();
   std::size_t i = 0;
   while (i < n) {
@@ -55,9 +48,8 @@ std::string ToUpperAscii(std::string_view text) {
   return upper;
 }
 
-std::string FoldCase(std::string_view text) {
+std::string FoldCase(std::string_view text, unsigned codePage) {
   std::string folded(text);
-  const unsigned codePage = g_codePage;
   const std::size_t n = folded.size();
   std::size_t i = 0;
   while (i < n) {

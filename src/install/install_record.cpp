@@ -1,14 +1,16 @@
 // The record an installation leaves in the registry, read back at start.
 #include <string>
 
-#include "app/install_app.h"
+#include "install/install_record.h"
+
+#include "core/ascii_text.h"
+#include "core/message_text.h"
+#include "core/registry_key.h"
 #include "files/file_copy.h"
+#include "files/file_operations.h"
 #include "files/locked_files.h"
-#include "wizard/progress_page.h"
+#include "install/setup_session.h"
 #include "platform/platform.h"
-#include "script/text_compare.h"
-#include "wizard/message_box.h"
-#include "wizard/registry_key.h"
 
 namespace {
 
@@ -23,8 +25,14 @@ std::string RecordKey(const CSetupContext& context) {
 
 }  // namespace
 
-void CInstallApp::ReadInstallRecord() {
-  CSetupContext& c = m_context;
+std::string FormatSetupFolder(const std::string& pattern, const std::string& destination) {
+  // The destination is text, never a format: it is put in, not interpreted.
+  std::string folder = pattern;
+  if (const std::size_t mark = folder.find("%s"); mark != std::string::npos) folder.replace(mark, 2, destination);
+  return folder;
+}
+
+void ReadInstallRecord(CSetupContext& c) {
   CRegistryKey record(HKEY_LOCAL_MACHINE);
   record.Open(RecordKey(c));
   c.SetDestDir(record.ReadString("Destination Dir"));
@@ -58,16 +66,16 @@ void CInstallApp::ReadInstallRecord() {
   if (c.GetInstallFrom().empty()) c.SetInstallFrom("A:");
 }
 
-bool CInstallApp::FindEarlierProduct() {
+bool FindEarlierProduct(const CResourceModule& resources) {
   CRegistryKey installed(HKEY_LOCAL_MACHINE);
   if (!installed.Open(kEarlierProductKey)) return false;
   for (platform::DWORD index = 0;; ++index) {
     const std::string name = installed.EnumKey(index);
     if (name.empty()) return false;
-    if (!EqualNoCase(name, kEarlierProduct)) continue;
+    if (!EqualNoCase(name, kEarlierProduct, platform::System().GetACP())) continue;
     installed.Close();
     // Shown even in quiet mode: the installation must not go on over it.
-    CMessageText caption, text;
+    CMessageText caption(resources), text(resources);
     platform::MessageBoxRequest box;
     box.messageId = MSG_EARLIER_PRODUCT;
     box.caption = caption.LoadText(IDS_CAPTION);
@@ -90,8 +98,7 @@ std::string PendingRemovalValue(const CSetupContext& context) {
 
 }  // namespace
 
-void CInstallApp::WriteInstallRecord() {
-  const CSetupContext& c = m_context;
+void WriteInstallRecord(const CSetupContext& c) {
   const std::string setupFolder = FormatSetupFolder(c.GetSetupPath(), c.GetDestDir());
   if ((c.GetFlags() & SF_REMOVE) != 0) {
     CRegistryKey(HKEY_LOCAL_MACHINE).DeleteTree(RecordKey(c));
@@ -113,8 +120,8 @@ void CInstallApp::WriteInstallRecord() {
   record.WriteString("Language", c.GetLanguageCode());
 }
 
-void CInstallApp::HandleSourceTree(bool beforeWizard) {
-  const CSetupContext& c = m_context;
+void HandleSourceTree(CSetupSession& session, bool beforeWizard) {
+  const CSetupContext& c = session.GetContext();
   const std::string name = c.GetSourceTreeName();
   if (name.empty()) return;
   const std::string setupDir = c.GetSetupDir();
@@ -125,7 +132,7 @@ void CInstallApp::HandleSourceTree(bool beforeWizard) {
   copy.m_strSourceName = "INST16.EXE";
   copy.m_strDestDir = setupDir;
   copy.m_strDestName = "$INST16.EXE";
-  CopyFile(copy, 0);
+  CFileOperations(session.GetScript(), session.GetComponents(), session.GetFileDialogs()).CopyFile(copy, 0);
   const std::string program = platform::System().GetModuleFileNameA();
   ClearReadOnly(setupDir + "\\$INST16.EXE");
   ClearReadOnly(program);
@@ -152,4 +159,4 @@ void CInstallApp::HandleSourceTree(bool beforeWizard) {
   StartDetached(setupDir + "\\$INST16 /f" + rest + " /w" + ShortPath(root));
 }
 
-bool CInstallApp::IsAdministrator() { return platform::System().IsAdministratorToken() != 0; }
+bool IsAdministrator() { return platform::System().IsAdministratorToken() != 0; }

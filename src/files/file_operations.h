@@ -1,0 +1,58 @@
+// The file jobs of an installation run: copies with the version installer,
+// deletions, renames and files in use, on the run's context, components,
+// dialogs and message sink.
+#pragma once
+
+#include <vector>
+
+#include "files/file_dialogs.h"
+#include "files/file_progress.h"
+#include "platform/win_types.h"
+#include "script/file_record.h"
+
+class CComponentList;
+class CSetupContext;
+class CSetupScript;
+class IMessageSink;
+
+class CFileOperations {
+ public:
+  CFileOperations(CSetupScript& script, const CComponentList& components, IFileDialogs& dialogs);
+
+  // The copy records of every component to be installed, in list order; a
+  // line without a source name takes its destination name.
+  std::vector<CFileRecord> QueueCopies() const;
+  // Copies every queued file: 0 when each was copied or skipped, 1 when the
+  // run was cancelled or stopped by an error (its message shown).
+  int RunCopies(IFileProgress& progress);
+  // Copies one file with the version installer: its result bits as adjusted
+  // here, VIF_CANNOTREADSRC when no source name exists, VIF_CANNOTREADDST
+  // when the destination folder cannot be made, or 0.
+  platform::DWORD CopyFile(CFileRecord& record, platform::DWORD flags);
+
+  // Deletes the files of every component for the phase (1: DelFiles of the
+  // components to be installed; 0: Uninstall of those to be removed). Always 0.
+  int RunDeletes(IFileProgress& progress, int phase);
+  // Gives the files of the RenFiles sections their new names. Always 0.
+  int RunRenames(IFileProgress& progress);
+
+  // 0 when the file is gone or was never there (or lies on a drive that is
+  // not ready), the deferral's result for a file in use, else the error code.
+  platform::DWORD DeleteFileRecord(const CFileRecord& record);
+  // Deletes the file at the next start. 0 or the error of the request.
+  platform::DWORD DeferDelete(const CFileRecord& record);
+  // Installs a file that is in use so that the new one takes its place at
+  // the next start: 0 or a CopyFile result.
+  platform::DWORD ReplaceInUse(const CFileRecord& record, platform::DWORD flags);
+  // 0 on success or when there is nothing to rename, -1 on failure.
+  int RenameFileRecord(const CFileRecord& record);
+
+ private:
+  void RequestRestart();
+
+  CSetupScript& m_script;
+  CSetupContext& m_context;
+  IMessageSink& m_messages;
+  const CComponentList& m_components;
+  IFileDialogs& m_dialogs;
+};

@@ -1,0 +1,30 @@
+// The record an installation leaves in the registry, the maker's older
+// product that a fresh installation must not run over, and the removal of a
+// temporary source tree.
+#pragma once
+
+#include <string>
+
+#include "core/resource_module.h"
+#include "core/setup_context.h"
+
+class CSetupSession;
+
+constexpr int MSG_EARLIER_PRODUCT = 1159;
+
+// The record of an earlier installation: destination, setup path, source
+// root and language, with the defaults of a first installation.
+void ReadInstallRecord(CSetupContext& context);
+// True when the maker's older utility product is installed (after saying so).
+bool FindEarlierProduct(const CResourceModule& resources);
+// Records the installation, or for a removal deletes the record and leaves
+// the removal of the installed folder for the next start.
+void WriteInstallRecord(const CSetupContext& context);
+// Option W: the temporary source tree is removed at the next start (before
+// the wizard) or once this program has ended (after it).
+void HandleSourceTree(CSetupSession& session, bool beforeWizard);
+// The process runs as a member of the Administrators group.
+bool IsAdministrator();
+
+// The setup folder of a destination: "%s" of the pattern put in once.
+std::string FormatSetupFolder(const std::string& pattern, const std::string& destination);

@@ -1,0 +1,116 @@
+#include "install/installation_run.h"
+
+#include "files/file_copy.h"
+#include "files/file_operations.h"
+#include "install/install_record.h"
+#include "install/setup_session.h"
+
+void CInstallationRun::Begin(RunPhase phase) {
+  if (m_pListing != nullptr) m_pListing->BeginPhase(phase);
+}
+
+CInstallationRun::Result CInstallationRun::Run() {
+  CSetupContext& context = m_session.GetContext();
+  if ((context.GetFlags() & SF_UNATTENDED) == 0) {
+    Begin(RunPhase::Licences);
+    if (!m_session.GetComponents().ConfirmLicenses(m_executors)) return Result::LicenceDeclined;
+  }
+  m_progress.BeginRun();
+  if (RunPhases() != 0) {
+    context.SetFlags(context.GetFlags() | SF_RUN_FAILED);
+    return Result::Failed;
+  }
+  return Result::Done;
+}
+
+int CInstallationRun::SaveSetupScript() {
+  const CSetupContext& context = m_session.GetContext();
+  CFileRecord job;
+  job.m_strSourceDir = context.GetSetupDir();
+  job.m_strSourceName = context.GetScriptName();
+  job.m_strDestDir = FormatSetupFolder(context.GetSetupPath(), context.GetDestDir());
+  job.m_strDestName = "SETUP.INF";
+  if (Listing()) {
+    m_pListing->ListFiles(RunPhase::SetupScript, {job});
+    return 0;
+  }
+  m_progress.BeginCopyPhase(1);
+  m_progress.ShowCopyJob(job);
+  if (!CreateDestDir(job)) {
+    m_session.GetMessages().ShowError(MSG_CANNOT_WRITE, job.m_strDestDir);
+    return 1;
+  }
+  if (!m_session.GetScript().GetText().SaveAs(DestPath(job))) {
+    m_session.GetMessages().ShowError(MSG_FILE_INSTALL);
+    return 1;
+  }
+  m_progress.Step();
+  return 0;
+}
+
+int CInstallationRun::RunPhases() {
+  CSetupContext& context = m_session.GetContext();
+  CComponentList& components = m_session.GetComponents();
+  CFileOperations files(m_session.GetScript(), components, m_session.GetFileDialogs());
+
+  // A file phase lists its jobs, or does them.
+  auto deletes = [&](RunPhase phase, int deletePhase) {
+    Begin(phase);
+    if (!Listing()) return files.RunDeletes(m_progress, deletePhase);
+    std::vector<CFileRecord> queue;
+    components.QueueDeletes(deletePhase, queue);
+    m_pListing->ListFiles(phase, queue);
+    return 0;
+  };
+
+  int r = deletes(RunPhase::DeletesBefore, 1);
+  if (r == 0 && (context.GetFlags() & SF_FRESH_WIZARD) != 0) {
+    Begin(RunPhase::SetupScript);
+    r = SaveSetupScript();
+  }
+  if (r == 0) {
+    Begin(RunPhase::Copies);
+    if (Listing()) {
+      m_pListing->ListFiles(RunPhase::Copies, InCopyOrder(files.QueueCopies()));
+    } else {
+      r = files.RunCopies(m_progress);
+    }
+  }
+  if (r == 0) {
+    Begin(RunPhase::Renames);
+    if (Listing()) {
+      std::vector<CFileRecord> queue;
+      components.QueueRenames(queue);
+      m_pListing->ListFiles(RunPhase::Renames, queue);
+    } else {
+      r = files.RunRenames(m_progress);
+    }
+  }
+  if (r == 0) m_progress.BeginActionPhase(kActionStepsPerComponent * components.GetCount());
+  if (r == 0) {
+    Begin(RunPhase::ProgramsBeforeRemoval);
+    r = components.RunExecute(0, m_executors);
+  }
+  m_progress.ShowSheet();
+  if (r == 0) {
+    Begin(RunPhase::InstallRecord);
+    if (!Listing()) WriteInstallRecord(context);
+    Begin(RunPhase::DisplayDriver);
+    r = components.RunDisplayDriver(m_executors);
+  }
+  if (r == 0) {
+    Begin(RunPhase::Registry);
+    components.RunRegistry(m_executors);
+    Begin(RunPhase::IniFiles);
+    components.RunIniUpdates(m_executors);
+    Begin(RunPhase::ProgramGroups);
+    components.RunProgramGroups(m_executors);
+  }
+  if (r == 0) r = deletes(RunPhase::DeletesAfter, 0);
+  if (r == 0) {
+    Begin(RunPhase::ProgramsAfter);
+    r = components.RunExecute(1, m_executors);
+  }
+  m_progress.ShowSheet();
+  return r;
+}

@@ -1,0 +1,12 @@
+// Merging an included script into the main one: its sections join, its
+// disks are renumbered into the main list.
+#pragma once
+
+#include <string_view>
+
+#include "script/script_text.h"
+
+// Merges the script named by one "IncludeInf" line (relative to `folder`,
+// the setup program's folder) into `main`. Nothing is reported when it
+// cannot be loaded.
+void MergeScript(CScriptText& main, std::string_view folder, std::string_view line);

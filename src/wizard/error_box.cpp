@@ -1,0 +1,35 @@
+#include "wizard/error_box.h"
+
+#include "core/message_text.h"
+#include "platform/platform.h"
+
+int CErrorBox::OnError(const CMessage& message) {
+  m_context.SetLastMessage(message.m_nId);
+  return Show(message, MB_OK | MB_ICONERROR);
+}
+
+int CErrorBox::OnQuestion(const CMessage& message) { return Show(message, MB_YESNO | MB_ICONERROR); }
+
+int CErrorBox::Show(const CMessage& message, unsigned type) {
+  if (m_context.GetFlags() & SF_QUIET) return (type & 0xF) == MB_YESNO ? IDNO : IDOK;
+
+  platform::MessageBoxRequest request;
+  request.messageId = message.m_nId;
+  request.inserts = message.m_inserts;
+  CMessageText text(m_resources);
+  const std::string none;
+  const std::string& insert1 = message.m_inserts.size() >= 1 ? message.m_inserts[0] : none;
+  const std::string& insert2 = message.m_inserts.size() >= 2 ? message.m_inserts[1] : none;
+  // A message shown without inserts loses its markers rather than showing "%1".
+  request.text = message.m_inserts.size() == 1 ? text.LoadText(message.m_nId, insert1)
+                                                : text.LoadText(message.m_nId, insert1, insert2);
+  if (request.text.empty()) {
+    // Without a language library the number and its inserts still say what happened.
+    request.text = "Setup message " + std::to_string(message.m_nId);
+    for (const std::string& insert : request.inserts) request.text += "\n" + insert;
+  }
+  const std::string caption = m_resources.LoadString(IDS_CAPTION);
+  request.caption = caption.empty() ? "Setup" : caption;
+  request.type = type;
+  return platform::UserInterface().MessageBoxA(request);
+}
