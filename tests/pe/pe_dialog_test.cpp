@@ -1,7 +1,7 @@
 // Dialog templates: DIALOGEX and DIALOG from a real library, hand-made
 // templates for the field forms windres does not write, and truncation.
 #include "pe/pe_test_support.h"
-#include "platform/sim/config_file.h"
+#include "platform/shared/config_file.h"
 
 namespace {
 

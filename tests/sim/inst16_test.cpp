@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "inst16/inst16_logic.h"
+#include "platform/shared/inst16_logic.h"
 #include "support/temp_machine.h"
 
 namespace fs = std::filesystem;

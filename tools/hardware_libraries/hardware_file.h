@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "platform/sim/hardware_description.h"
+#include "platform/shared/hardware_description.h"
 
 namespace hardware_libraries {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "hardware_file.h"
-#include "inst16_logic.h"
+#include "platform/shared/inst16_logic.h"
 
 namespace {
 

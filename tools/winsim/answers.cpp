@@ -6,7 +6,7 @@
 #include <ostream>
 #include <sstream>
 
-#include "platform/sim/config_file.h"
+#include "platform/shared/config_file.h"
 
 namespace winsim {
 namespace {

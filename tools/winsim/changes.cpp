@@ -8,7 +8,7 @@
 #include <sstream>
 #include <vector>
 
-#include "platform/sim/config_file.h"
+#include "platform/shared/config_file.h"
 
 namespace fs = std::filesystem;
 

@@ -11,7 +11,7 @@
 #include "changes.h"
 #include "plan.h"
 #include "app/install_app.h"
-#include "platform/sim/config_file.h"
+#include "platform/shared/config_file.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/next_start.h"
 #include "platform/sim/sim_platform.h"

@@ -12,8 +12,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/sim/config_file.h"
-#include "platform/sim/hardware_description.h"
+#include "platform/shared/config_file.h"
+#include "platform/shared/hardware_description.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/win_types.h"
 

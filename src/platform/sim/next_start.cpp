@@ -2,7 +2,7 @@
 
 #include <system_error>
 
-#include "platform/sim/config_file.h"
+#include "platform/shared/config_file.h"
 
 namespace fs = std::filesystem;
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/sim/config_file.h"
+#include "platform/shared/config_file.h"
 
 namespace sim {
 namespace {

@@ -3,7 +3,7 @@
 #include <memory>
 #include <system_error>
 
-#include "inst16/inst16_logic.h"
+#include "platform/shared/inst16_logic.h"
 
 namespace fs = std::filesystem;
 

@@ -6,7 +6,7 @@
 #include <system_error>
 #include <utility>
 
-#include "platform/sim/config_file.h"
+#include "platform/shared/config_file.h"
 
 namespace fs = std::filesystem;
 

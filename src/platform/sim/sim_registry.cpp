@@ -8,7 +8,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/sim/config_file.h"
+#include "platform/shared/config_file.h"
 
 namespace fs = std::filesystem;
 using platform::BYTE;

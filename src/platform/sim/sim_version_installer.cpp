@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "platform/sim/config_file.h"
+#include "platform/shared/config_file.h"
 #include "platform/sim/pe_resources.h"
 #include "szdd.h"
 

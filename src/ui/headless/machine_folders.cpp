@@ -4,7 +4,7 @@
 #include <cctype>
 #include <filesystem>
 
-#include "platform/sim/config_file.h"
+#include "platform/shared/config_file.h"
 
 namespace fs = std::filesystem;
 

@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-#include "platform/sim/config_file.h"
+#include "platform/shared/config_file.h"
 
 namespace ui {
 namespace {

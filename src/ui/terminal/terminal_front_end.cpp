@@ -7,7 +7,7 @@
 #include <map>
 #include <ostream>
 
-#include "platform/sim/config_file.h"
+#include "platform/shared/config_file.h"
 #include "platform/sim/pe_resources.h"
 #include "ui/headless/machine_folders.h"
 

@@ -1,4 +1,4 @@
-#include "platform/sim/hardware_description.h"
+#include "platform/shared/hardware_description.h"
 
 #include <algorithm>
 #include <cstring>

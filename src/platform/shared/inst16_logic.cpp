@@ -1,4 +1,4 @@
-#include "inst16_logic.h"
+#include "platform/shared/inst16_logic.h"
 
 namespace inst16 {
 namespace {

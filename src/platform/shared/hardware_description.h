@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/sim/config_file.h"
+#include "platform/shared/config_file.h"
 
 namespace sim {
 

@@ -1,4 +1,4 @@
-#include "platform/sim/config_file.h"
+#include "platform/shared/config_file.h"
 
 #include <cctype>
 
