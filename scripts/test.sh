@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Every test: installs what is missing, builds the Linux build (sanitized),
-# both Windows builds and the fuzz targets, runs the unit and conformance
-# tests, the Windows tests under Wine (conformance as Windows 98 and NT 4,
-# SETUP.EXE's smoke test; SETUP_SKIP_WINE=1 leaves them out), and each fuzzer
-# over its seeds and then briefly on its own.
+# both Windows builds, the benchmarks and the fuzz targets, runs the unit and
+# conformance tests, the Windows tests under Wine (conformance as Windows 98
+# and NT 4, SETUP.EXE's smoke test; SETUP_SKIP_WINE=1 leaves them out), each
+# benchmark for a moment, each fuzzer over its seeds and then briefly on its
+# own.
 #
 # Whether a ctest run passed is its exit status; how many of its tests passed
 # and failed comes from the JUnit file it writes. The last line is always
@@ -74,6 +75,21 @@ echo "== Windows builds"
 for preset in mingw64 mingw32; do
   cmake --preset "$preset"
   cmake --build --preset "$preset" -j "$jobs"
+done
+
+echo "== Benchmarks"
+cmake --preset bench
+cmake --build --preset bench -j "$jobs"
+# Only started, to show they run; their numbers mean nothing on a shared machine.
+for bench in build/bench/bench/*_bench; do
+  name=$(basename "$bench")
+  if "$bench" --benchmark_min_time=0.01 >"$junit_dir/$name.log" 2>&1; then
+    echo "$name: runs"
+    passed=$((passed + 1))
+  else
+    echo "$name: FAILED"; tail -n 40 "$junit_dir/$name.log"
+    failed=$((failed + 1))
+  fi
 done
 
 echo "== Windows tests under Wine"
