@@ -4,6 +4,9 @@
 # Windows NT 4, each in a fresh, private Wine prefix inside the build folder,
 # and SETUP.EXE's smoke test with Xvfb as its display.
 #   scripts/wine-tests.sh BUILD_DIR [CTEST OPTIONS...]
+# Exits with ctest's status. The options go to ctest as they are, so
+# `--output-junit FILE` (a relative FILE lands in BUILD_DIR) leaves the
+# results for scripts/test.sh to count.
 set -euo pipefail
 build=${1:?usage: wine-tests.sh BUILD_DIR [CTEST OPTIONS...]}
 shift

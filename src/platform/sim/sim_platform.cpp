@@ -501,11 +501,12 @@ platform::DWORD SimPlatform::GetShortPathNameA(const char* longPath, char* buffe
     std::size_t end = full.find('\\', start);
     if (end == std::string::npos) end = full.size();
     const std::string name = full.substr(start, end - start);
-    result += "\\" + ShortNameOf(host, name);
+    result += '\\';
+    result += ShortNameOf(host, name);
     host /= name;
     start = end + 1;
   }
-  if (result.size() == 2) result += "\\";
+  if (result.size() == 2) result += '\\';
   const std::string_view asked(longPath);
   if (result.size() > 3 && (asked.back() == '\\' || asked.back() == '/')) result += "\\";
   if (buffer == nullptr || size <= result.size()) return static_cast<platform::DWORD>(result.size() + 1);

@@ -44,7 +44,7 @@ std::vector<std::string> Characters(std::string_view utf8) {
     if ((lead >> 3) == 0x1E) length = 4;
     if (i + length > utf8.size()) length = 1;
     std::string cell(utf8.substr(i, length));
-    if (length == 1 && (lead < 0x20 || lead == 0x7F)) cell = " ";
+    if (length == 1 && (lead < 0x20 || lead == 0x7F)) cell.assign(1, ' ');
     cells.push_back(std::move(cell));
     i += length;
   }
@@ -163,8 +163,10 @@ std::string ProgressText(const ControlModel& bar, int width) {
   const int inner = width - 2 - 5;
   if (inner < 4) return number;
   const int filled = inner * percent / 100;
-  return "[" + std::string(static_cast<std::size_t>(filled), '#') +
-         std::string(static_cast<std::size_t>(inner - filled), '.') + "] " + number;
+  std::string text(1, '[');
+  text.append(static_cast<std::size_t>(filled), '#');
+  text.append(static_cast<std::size_t>(inner - filled), '.');
+  return text + "] " + number;
 }
 
 const std::array<char32_t, 256>& AnsiTable(unsigned codePage) {
