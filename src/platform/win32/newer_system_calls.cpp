@@ -1,7 +1,9 @@
-// Calls that Windows 95 lacks but code beyond the platform layer makes
-// directly: the folder-removal helper's GetLongPathNameA (Windows 98 and
-// NT 5) and the page host's InitCommonControlsEx (COMCTL32.DLL 4.70, not in
-// the first Windows 95). A program importing either would not load there.
+// Calls that Windows 95 lacks, or that its documentation does not promise,
+// but that code beyond the platform layer makes directly: the folder-removal
+// helper's GetLongPathNameA (Windows 98 and NT 5), the page host's
+// InitCommonControlsEx (COMCTL32.DLL 4.70, not in the first Windows 95) and
+// the runtime library's IsDBCSLeadByteEx. A program importing a function the
+// system lacks is refused at load time.
 //
 // Each product program links this file: its definitions of the import slots
 // (the __imp_ pointers a dllimport call goes through) take the place of the
@@ -72,6 +74,7 @@ DWORD LongPathFromComponents(const char* shortPath, char* buffer, DWORD size) {
 using GetLongPathNameAProc = DWORD(WINAPI*)(LPCSTR, LPSTR, DWORD);
 using InitCommonControlsExProc = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
 using InitCommonControlsProc = void(WINAPI*)();
+using IsDBCSLeadByteExProc = BOOL(WINAPI*)(UINT, BYTE);
 
 DWORD WINAPI GetLongPathNameAOrComponents(LPCSTR shortPath, LPSTR buffer, DWORD size) {
   static const auto system = Lookup<GetLongPathNameAProc>("KERNEL32.DLL", "GetLongPathNameA");
@@ -88,6 +91,13 @@ BOOL WINAPI InitCommonControlsExOrAll(const INITCOMMONCONTROLSEX* classes) {
   return TRUE;
 }
 
+BOOL WINAPI IsDBCSLeadByteExOrAnsi(UINT codePage, BYTE testChar) {
+  static const auto system = Lookup<IsDBCSLeadByteExProc>("KERNEL32.DLL", "IsDBCSLeadByteEx");
+  if (system != nullptr) return system(codePage, testChar);
+  // Without it only the ANSI code page's lead bytes are known.
+  return codePage == CP_ACP || codePage == ::GetACP() ? ::IsDBCSLeadByte(testChar) : FALSE;
+}
+
 }  // namespace
 
 // The import slots' names: stdcall decoration on i686, plain on x86_64.
@@ -102,4 +112,6 @@ extern const GetLongPathNameAProc g_getLongPathNameASlot __asm__(SETUP_IMPORT_SL
 const GetLongPathNameAProc g_getLongPathNameASlot = &GetLongPathNameAOrComponents;
 extern const InitCommonControlsExProc g_initCommonControlsExSlot __asm__(SETUP_IMPORT_SLOT(InitCommonControlsEx, 4));
 const InitCommonControlsExProc g_initCommonControlsExSlot = &InitCommonControlsExOrAll;
+extern const IsDBCSLeadByteExProc g_isDBCSLeadByteExSlot __asm__(SETUP_IMPORT_SLOT(IsDBCSLeadByteEx, 8));
+const IsDBCSLeadByteExProc g_isDBCSLeadByteExSlot = &IsDBCSLeadByteExOrAnsi;
 }
