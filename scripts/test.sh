@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Every test: installs what is missing, builds the Linux build (sanitized),
 # both Windows builds and the fuzz targets, runs the unit and conformance
-# tests, the Windows tests under Wine (conformance as Windows 98 and NT 4,
-# SETUP.EXE's smoke test; SETUP_SKIP_WINE=1 leaves them out), and the
-# fuzzers briefly.
+# tests, the import check of the i686 programs, the Windows tests under Wine
+# (conformance as Windows 98 and NT 4, SETUP.EXE's smoke test;
+# SETUP_SKIP_WINE=1 leaves them out), and the fuzzers briefly.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -21,6 +21,14 @@ for preset in mingw64 mingw32; do
   cmake --preset "$preset"
   cmake --build --preset "$preset" -j "$jobs"
 done
+
+echo "== Import check of the i686 programs"
+# The i686 build's only tests: what its programs import, against Windows 95.
+if ctest --test-dir build/mingw32 --output-on-failure --no-tests=error -L imports; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1))
+fi
 
 echo "== Windows tests under Wine"
 # SETUP_SKIP_WINE=1 leaves them out (scripts/wine-tests.sh runs them alone).
