@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Every test: installs what is missing, builds the Linux build (sanitized),
 # both Windows builds, the benchmarks and the fuzz targets, runs the unit and
-# conformance tests, the Windows tests under Wine (conformance as Windows 98
-# and NT 4, SETUP.EXE's smoke test; SETUP_SKIP_WINE=1 leaves them out), each
-# benchmark for a moment, each fuzzer over its seeds and then briefly on its
-# own.
+# conformance tests, the import check of the i686 programs, the Windows tests
+# under Wine (conformance as Windows 98 and NT 4, SETUP.EXE's smoke test;
+# SETUP_SKIP_WINE=1 leaves them out), each benchmark for a moment, each
+# fuzzer over its seeds and then briefly on its own.
 #
 # Whether a ctest run passed is its exit status; how many of its tests passed
 # and failed comes from the JUnit file it writes. The last line is always
@@ -91,6 +91,13 @@ for bench in build/bench/bench/*_bench; do
     failed=$((failed + 1))
   fi
 done
+
+echo "== Import check of the i686 programs"
+# The i686 build's only tests: what its programs import, against Windows 95.
+status=0
+ctest --test-dir build/mingw32 --output-on-failure --no-tests=error -L imports \
+  --output-junit "$junit_dir/imports.xml" || status=$?
+count_ctest "Import check" "$status" "$junit_dir/imports.xml"
 
 echo "== Windows tests under Wine"
 # SETUP_SKIP_WINE=1 leaves them out (scripts/wine-tests.sh runs them alone).

@@ -33,6 +33,61 @@ platform::FARPROC Portable(::FARPROC proc) {
   return reinterpret_cast<platform::FARPROC>(reinterpret_cast<void (*)()>(proc));
 }
 
+// The token, privilege and shutdown calls of ADVAPI32.DLL, looked up when
+// first needed: Windows 95 has them only as stubs that fail, or not at all,
+// so the program must not import them. Every entry is null where the system
+// lacks it; callers then answer as the stubs would.
+struct SecurityCalls {
+  using OpenProcessTokenProc = BOOL(WINAPI*)(HANDLE, DWORD, PHANDLE);
+  using GetTokenInformationProc = BOOL(WINAPI*)(HANDLE, TOKEN_INFORMATION_CLASS, LPVOID, DWORD, PDWORD);
+  using AllocateAndInitializeSidProc = BOOL(WINAPI*)(PSID_IDENTIFIER_AUTHORITY, BYTE, DWORD, DWORD, DWORD, DWORD,
+                                                     DWORD, DWORD, DWORD, DWORD, PSID*);
+  using EqualSidProc = BOOL(WINAPI*)(PSID, PSID);
+  using FreeSidProc = PVOID(WINAPI*)(PSID);
+  using LookupPrivilegeValueAProc = BOOL(WINAPI*)(LPCSTR, LPCSTR, PLUID);
+  using AdjustTokenPrivilegesProc = BOOL(WINAPI*)(HANDLE, BOOL, PTOKEN_PRIVILEGES, DWORD, PTOKEN_PRIVILEGES, PDWORD);
+  using InitiateSystemShutdownAProc = BOOL(WINAPI*)(LPSTR, LPSTR, DWORD, BOOL, BOOL);
+
+  OpenProcessTokenProc openProcessToken = nullptr;
+  GetTokenInformationProc getTokenInformation = nullptr;
+  AllocateAndInitializeSidProc allocateAndInitializeSid = nullptr;
+  EqualSidProc equalSid = nullptr;
+  FreeSidProc freeSid = nullptr;
+  LookupPrivilegeValueAProc lookupPrivilegeValueA = nullptr;
+  AdjustTokenPrivilegesProc adjustTokenPrivileges = nullptr;
+  InitiateSystemShutdownAProc initiateSystemShutdownA = nullptr;
+};
+
+template <typename Proc>
+void Resolve(HMODULE module, const char* name, Proc& proc) {
+  // The address comes back as a generic FARPROC; the type is the export's own.
+  proc = reinterpret_cast<Proc>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
+}
+
+const SecurityCalls& Security() {
+  static const SecurityCalls calls = [] {
+    SecurityCalls found;
+    // The registry calls import ADVAPI32.DLL, so it is loaded already.
+    HMODULE advapi = ::GetModuleHandleA("ADVAPI32.DLL");
+    if (advapi == nullptr) return found;
+    Resolve(advapi, "OpenProcessToken", found.openProcessToken);
+    Resolve(advapi, "GetTokenInformation", found.getTokenInformation);
+    Resolve(advapi, "AllocateAndInitializeSid", found.allocateAndInitializeSid);
+    Resolve(advapi, "EqualSid", found.equalSid);
+    Resolve(advapi, "FreeSid", found.freeSid);
+    Resolve(advapi, "LookupPrivilegeValueA", found.lookupPrivilegeValueA);
+    Resolve(advapi, "AdjustTokenPrivileges", found.adjustTokenPrivileges);
+    Resolve(advapi, "InitiateSystemShutdownA", found.initiateSystemShutdownA);
+    return found;
+  }();
+  return calls;
+}
+
+BOOL NotImplemented() {
+  ::SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+  return FALSE;
+}
+
 }  // namespace
 
 Win32Platform::~Win32Platform() {
@@ -92,38 +147,48 @@ platform::UINT Win32Platform::GetSystemDirectoryA(char* buffer, platform::UINT s
 }
 
 platform::BOOL Win32Platform::IsAdministratorToken() {
+  const SecurityCalls& calls = Security();
+  if (calls.openProcessToken == nullptr || calls.getTokenInformation == nullptr ||
+      calls.allocateAndInitializeSid == nullptr || calls.equalSid == nullptr || calls.freeSid == nullptr) {
+    return NotImplemented();
+  }
   HANDLE token = nullptr;
-  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_READ, &token)) return FALSE;
+  if (!calls.openProcessToken(::GetCurrentProcess(), TOKEN_READ, &token)) return FALSE;
   // The groups of a token fit a fixed buffer; a token with more is not read.
   alignas(TOKEN_GROUPS) unsigned char buffer[1024];
   DWORD size = 0;
-  const BOOL read = ::GetTokenInformation(token, TokenGroups, buffer, sizeof buffer, &size);
+  const BOOL read = calls.getTokenInformation(token, TokenGroups, buffer, sizeof buffer, &size);
   ::CloseHandle(token);
   if (!read) return FALSE;
   SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
   PSID administrators = nullptr;
-  if (!::AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0,
-                                  0, 0, &administrators)) {
+  if (!calls.allocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0,
+                                      0, 0, 0, &administrators)) {
     return FALSE;
   }
   const auto* groups = reinterpret_cast<const TOKEN_GROUPS*>(buffer);
   BOOL found = FALSE;
   for (DWORD i = 0; i < groups->GroupCount && !found; ++i) {
-    if (::EqualSid(groups->Groups[i].Sid, administrators)) found = TRUE;
+    if (calls.equalSid(groups->Groups[i].Sid, administrators)) found = TRUE;
   }
-  ::FreeSid(administrators);
+  calls.freeSid(administrators);
   return found;
 }
 
 platform::BOOL Win32Platform::EnableShutdownPrivilege() {
+  const SecurityCalls& calls = Security();
+  if (calls.openProcessToken == nullptr || calls.lookupPrivilegeValueA == nullptr ||
+      calls.adjustTokenPrivileges == nullptr) {
+    return NotImplemented();
+  }
   HANDLE token = nullptr;
-  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) return FALSE;
+  if (!calls.openProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) return FALSE;
   TOKEN_PRIVILEGES privileges{};
-  BOOL result = ::LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privileges.Privileges[0].Luid);
+  BOOL result = calls.lookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privileges.Privileges[0].Luid);
   if (result) {
     privileges.PrivilegeCount = 1;
     privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-    result = ::AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
+    result = calls.adjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
   }
   ::CloseHandle(token);
   return result;
@@ -132,7 +197,10 @@ platform::BOOL Win32Platform::EnableShutdownPrivilege() {
 platform::BOOL Win32Platform::InitiateSystemShutdownA(const char* message, platform::DWORD timeout,
                                                       platform::BOOL forceAppsClosed,
                                                       platform::BOOL rebootAfterShutdown) {
-  return ::InitiateSystemShutdownA(nullptr, const_cast<char*>(message), timeout, forceAppsClosed, rebootAfterShutdown);
+  const SecurityCalls& calls = Security();
+  if (calls.initiateSystemShutdownA == nullptr) return NotImplemented();
+  return calls.initiateSystemShutdownA(nullptr, const_cast<char*>(message), timeout, forceAppsClosed,
+                                       rebootAfterShutdown);
 }
 
 int Win32Platform::GetLocaleInfoA(platform::DWORD lcType, char* buffer, int size) {
@@ -154,13 +222,17 @@ platform::DWORD Win32Platform::ReadWholeFile(std::string_view path, std::vector<
                               FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return ::GetLastError();
   DWORD result = ERROR_SUCCESS;
-  LARGE_INTEGER size{};
-  if (!::GetFileSizeEx(file, &size)) {
-    result = ::GetLastError();
-  } else if (size.QuadPart > 0x7FFFFFFF) {
+  // GetFileSize, not GetFileSizeEx: Windows 95 has only the former.
+  DWORD sizeHigh = 0;
+  ::SetLastError(ERROR_SUCCESS);  // a size whose low part reads as INVALID_FILE_SIZE is no failure
+  const DWORD sizeLow = ::GetFileSize(file, &sizeHigh);
+  const DWORD sizeError = sizeLow == INVALID_FILE_SIZE ? ::GetLastError() : ERROR_SUCCESS;
+  if (sizeError != ERROR_SUCCESS) {
+    result = sizeError;
+  } else if (sizeHigh != 0 || sizeLow > 0x7FFFFFFF) {
     result = ERROR_NOT_ENOUGH_MEMORY;
   } else {
-    content.assign(static_cast<std::size_t>(size.QuadPart), '\0');
+    content.assign(static_cast<std::size_t>(sizeLow), '\0');
     DWORD read = 0;
     if (!content.empty() && !::ReadFile(file, content.data(), static_cast<DWORD>(content.size()), &read, nullptr)) {
       result = ::GetLastError();
