@@ -14,7 +14,7 @@
 #include "script/script_line.h"
 #include "script/script_section.h"
 #include "script/script_text.h"
-#include "core/ascii_text.h"
+#include "core/name_compare.h"
 
 namespace {
 

@@ -30,9 +30,8 @@ CInstallApp::CInstallApp(std::string commandLine) : m_commandLine(std::move(comm
 }
 
 bool CInstallApp::StartUp() {
-  platform::HMODULE program = platform::Resources().GetProgramModule();
-  platform::HMODULE library = LoadLanguageLibrary(program, "_INSTALL");
-  m_resources.SetHandle(library != nullptr ? library : program);
+  // Without a language library the program's own module answers.
+  m_resources.SetHandle(LoadLanguageLibrary("_INSTALL"));
   return PrepareSetup(m_commandLine);
 }
 
@@ -44,7 +43,7 @@ int CInstallApp::RunWizard(bool maintenance) {
   CFinishPage finish;
   if (maintenance) {
     CChoosePage choose;
-    CInstallSheet sheet(m_session, IDS_CAPTION, nullptr, kMaintInitInstPage);
+    CInstallSheet sheet(m_session, IDS_CAPTION, kMaintInitInstPage);
     for (CWizardPage* page : std::initializer_list<CWizardPage*>{&language, &initInst, &choose, &custom, &progress, &finish}) {
       sheet.AddPage(*page);
     }
@@ -54,7 +53,7 @@ int CInstallApp::RunWizard(bool maintenance) {
   CReadMePage readMe;
   // One language on offer, or a caller that chose it, passes over the language page.
   const bool languageChosen = m_context.GetLanguageCount() == 1 || !m_context.GetCallerCmd().empty();
-  CInstallSheet sheet(m_session, IDS_CAPTION, nullptr, languageChosen ? kFreshInitInstPage : kFreshLanguagePage);
+  CInstallSheet sheet(m_session, IDS_CAPTION, languageChosen ? kFreshInitInstPage : kFreshLanguagePage);
   for (CWizardPage* page :
        std::initializer_list<CWizardPage*>{&language, &initInst, &typePath, &custom, &readMe, &progress, &finish}) {
     sheet.AddPage(*page);

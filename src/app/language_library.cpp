@@ -16,7 +16,7 @@ std::string PickLanguageExtension(std::string_view directory, std::string_view b
   return "000";
 }
 
-platform::HMODULE LoadLanguageLibrary(platform::HMODULE /*programModule*/, std::string_view baseName) {
+platform::HMODULE LoadLanguageLibrary(std::string_view baseName) {
   char code[6] = {};
   if (platform::System().GetLocaleInfoA(LOCALE_SABBREVLANGNAME, code, sizeof code) == 0) code[0] = '\0';
 

@@ -9,7 +9,7 @@
 
 // Loads directory-of-the-program + baseName + "." + the picked extension,
 // falling back to ".ENU"; nullptr when neither loads. Shows nothing.
-platform::HMODULE LoadLanguageLibrary(platform::HMODULE programModule, std::string_view baseName);
+platform::HMODULE LoadLanguageLibrary(std::string_view baseName);
 
 // The locale code when its own library exists, else the first library of the
 // same language ("EN?" for the Chinese locales), else "000".

@@ -108,28 +108,7 @@ std::string CRegistryKey::ReadString(std::string_view name) {
   return text.substr(0, text.find('\0'));
 }
 
-bool CRegistryKey::ReadDword(std::string_view name, platform::DWORD& value) {
-  if (m_hKey == nullptr) return false;
-  platform::BYTE data[4] = {};
-  platform::DWORD size = sizeof data;
-  const std::string valueName(name);
-  if (platform::Registry().RegQueryValueExA(m_hKey, valueName.c_str(), nullptr, data, &size) != ERROR_SUCCESS) {
-    return false;
-  }
-  value = static_cast<platform::DWORD>(data[0]) | static_cast<platform::DWORD>(data[1]) << 8 |
-          static_cast<platform::DWORD>(data[2]) << 16 | static_cast<platform::DWORD>(data[3]) << 24;
-  return true;
-}
 
-bool CRegistryKey::ReadBytes(std::string_view name, platform::BYTE* buffer, platform::DWORD& size) {
-  const std::string valueName(name);
-  if (m_hKey == nullptr ||
-      platform::Registry().RegQueryValueExA(m_hKey, valueName.c_str(), nullptr, buffer, &size) != ERROR_SUCCESS) {
-    size = 0;
-    return false;
-  }
-  return true;
-}
 
 platform::LONG CRegistryKey::WriteString(std::string_view name, std::string_view text) {
   if (m_hKey == nullptr) return kRegistryKeyNotOpen;
@@ -141,19 +120,7 @@ platform::LONG CRegistryKey::WriteString(std::string_view name, std::string_view
                                              reinterpret_cast<const platform::BYTE*>(data.c_str()), size);
 }
 
-platform::LONG CRegistryKey::WriteDword(std::string_view name, platform::DWORD value) {
-  if (m_hKey == nullptr) return kRegistryKeyNotOpen;
-  const platform::BYTE data[4] = {static_cast<platform::BYTE>(value), static_cast<platform::BYTE>(value >> 8),
-                                  static_cast<platform::BYTE>(value >> 16), static_cast<platform::BYTE>(value >> 24)};
-  const std::string valueName(name);
-  return platform::Registry().RegSetValueExA(m_hKey, valueName.c_str(), REG_DWORD, data, sizeof data);
-}
 
-platform::LONG CRegistryKey::WriteBytes(std::string_view name, const platform::BYTE* data, platform::DWORD size) {
-  if (m_hKey == nullptr) return kRegistryKeyNotOpen;
-  const std::string valueName(name);
-  return platform::Registry().RegSetValueExA(m_hKey, valueName.c_str(), REG_BINARY, data, size);
-}
 
 bool CRegistryKey::DeleteValue(std::string_view name) {
   const std::string valueName(name);

@@ -26,11 +26,7 @@ class CRegistryKey {
   std::string EnumKey(platform::DWORD index);
   // The value whatever its type, as text of at most 260 characters.
   std::string ReadString(std::string_view name);
-  bool ReadDword(std::string_view name, platform::DWORD& value);
-  bool ReadBytes(std::string_view name, platform::BYTE* buffer, platform::DWORD& size);
   platform::LONG WriteString(std::string_view name, std::string_view text);
-  platform::LONG WriteDword(std::string_view name, platform::DWORD value);
-  platform::LONG WriteBytes(std::string_view name, const platform::BYTE* data, platform::DWORD size);
   bool DeleteValue(std::string_view name);
 
  private:

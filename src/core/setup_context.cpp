@@ -1,5 +1,7 @@
 #include "core/setup_context.h"
 
+#include "platform/ascii_text.h"
+
 #include <algorithm>
 #include <cstring>
 #include <iterator>
@@ -12,7 +14,6 @@ constexpr const char* kLanguageCodes[kLanguageCount] = {
     "CHS", "CHT", "DAN", "NLD", "ENU", "FIN", "FRA", "DEU", "ITA", "JPN",
     "KOR", "NOR", "PLK", "PTB", "PTG", "RUS", "ESP", "SVE", "THA"};
 
-char ToUpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 }  // namespace
 
@@ -55,7 +56,7 @@ void CSetupContext::ParseCommandLine(std::string_view text) {
     ++i;
     if (i >= n) break;
 
-    switch (ToUpperAscii(text[i])) {
+    switch (ascii::ToUpper(text[i])) {
       case 'F':
         ++i;
         if (i < n && text[i] == ':') {
@@ -79,11 +80,11 @@ void CSetupContext::ParseCommandLine(std::string_view text) {
       }
       case 'M':
       case 'S': {
-        const bool first = ToUpperAscii(text[i]) == 'M';
+        const bool first = ascii::ToUpper(text[i]) == 'M';
         m_nFlags |= SF_UNATTENDED | SF_HIDDEN | (first ? SF_TYPE_FIRST : SF_TYPE_SECOND);
         // Up to two suffix letters; a separator or the end stops the look.
         for (std::size_t k = i + 1; k <= i + 2 && k < n; ++k) {
-          const char c = ToUpperAscii(text[k]);
+          const char c = ascii::ToUpper(text[k]);
           if (c == '/' || c == '-' || c == ' ') break;
           if (c == 'V') m_nFlags &= ~SF_HIDDEN;
           if (c == 'E') m_nFlags |= SF_QUIET;
@@ -99,7 +100,7 @@ void CSetupContext::ParseCommandLine(std::string_view text) {
           ++i;
           std::size_t end = text.find('"', i);
           std::string name(text.substr(i, end == std::string_view::npos ? n - i : end - i));
-          std::transform(name.begin(), name.end(), name.begin(), ToUpperAscii);
+          std::transform(name.begin(), name.end(), name.begin(), [](char c) { return ascii::ToUpper(c); });
           m_strSourceTreeName = "\\" + name + "\\";
         }
         break;

@@ -3,13 +3,14 @@
 
 #include "install/install_record.h"
 
-#include "core/ascii_text.h"
+#include "core/name_compare.h"
 #include "core/message_text.h"
 #include "core/registry_key.h"
 #include "files/file_copy.h"
 #include "files/file_operations.h"
 #include "files/locked_files.h"
 #include "install/setup_session.h"
+#include "platform/ascii_text.h"
 #include "platform/platform.h"
 
 namespace {
@@ -137,10 +138,10 @@ void HandleSourceTree(CSetupSession& session, bool beforeWizard) {
   ClearReadOnly(setupDir + "\\$INST16.EXE");
   ClearReadOnly(program);
 
-  std::string path = ToUpperAscii(program);
+  std::string path = ascii::ToUpper(program);
   std::size_t found = path.find(name);
   if (found == std::string::npos) {
-    path = ToUpperAscii(ShortPath(program));
+    path = ascii::ToUpper(ShortPath(program));
     found = path.find(name);
   }
   if (found == std::string::npos) return;

@@ -5,8 +5,8 @@
 
 #include "install/readme.h"
 
-#include "core/ascii_text.h"
 #include "core/setup_context.h"
+#include "platform/ascii_text.h"
 #include "platform/platform.h"
 
 void StartDetached(const std::string& command) {
@@ -40,7 +40,7 @@ void CReadMe::Show() const {
   if (platform::HWND notepad = processes.FindWindowA("Notepad", nullptr)) {
     char title[261] = {};
     processes.GetWindowTextA(notepad, title, sizeof title);
-    if (ToUpperAscii(title).find("README") != std::string::npos) {
+    if (ascii::ToUpper(title).find("README") != std::string::npos) {
       processes.BringWindowToTop(notepad);
       processes.ShowWindow(notepad, SW_SHOWNORMAL);
       return;

@@ -4,7 +4,7 @@
 #include <climits>
 #include <string>
 
-#include "core/ascii_text.h"
+#include "core/name_compare.h"
 #include "script/script_line.h"
 #include "script/script_section.h"
 

@@ -3,7 +3,7 @@
 #include <climits>
 
 #include "script/script_line.h"
-#include "core/ascii_text.h"
+#include "core/name_compare.h"
 
 bool CScriptSection::Read(CScriptText& script, std::string_view name, ILineExpander* expander) {
   m_strLabel = std::string(name);

@@ -7,7 +7,7 @@
 
 #include "platform/platform.h"
 #include "script/script_line.h"
-#include "core/ascii_text.h"
+#include "core/name_compare.h"
 
 namespace {
 

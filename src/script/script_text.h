@@ -12,7 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "core/ascii_text.h"
+#include "core/name_compare.h"
 
 class CScriptText {
  public:

@@ -1,6 +1,6 @@
 #include "script/setup_script.h"
 
-#include "core/ascii_text.h"
+#include "core/name_compare.h"
 #include "script/script_line.h"
 
 CSetupScript::CSetupScript(CSetupContext& context, IMessageSink& messages, const CThunkLibrary& thunkLibrary)

@@ -6,7 +6,7 @@
 #include "resource_ids.h"
 #include "wizard/wizard_page.h"
 
-CInstallSheet::CInstallSheet(CSetupSession& session, platform::UINT captionId, platform::HWND, int startPage)
+CInstallSheet::CInstallSheet(CSetupSession& session, platform::UINT captionId, int startPage)
     : m_session(session), m_nCaptionId(captionId), m_nStartPage(startPage) {}
 
 platform::HMODULE CInstallSheet::GetResourceModule() const { return m_session.GetResources().GetHandle(); }

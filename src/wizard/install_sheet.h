@@ -11,9 +11,9 @@ class CWizardPage;
 
 class CInstallSheet final : public platform::IWizardSheet {
  public:
-  // The session the pages work on, the caption string, no parent, and the
-  // page the wizard opens on.
-  CInstallSheet(CSetupSession& session, platform::UINT captionId, platform::HWND parent, int startPage);
+  // The session the pages work on, the caption string and the page the
+  // wizard opens on.
+  CInstallSheet(CSetupSession& session, platform::UINT captionId, int startPage);
 
   // Pages in the order of their positions; they stay owned by the caller.
   void AddPage(CWizardPage& page);

@@ -3,7 +3,7 @@
 #include "app/install_app.h"
 #include "platform/outside_libraries.h"
 #include "script/script_line.h"
-#include "core/ascii_text.h"
+#include "core/name_compare.h"
 #include "support/temp_machine.h"
 
 using testing_support::TempMachine;

@@ -33,7 +33,7 @@ TEST_P(LanguageChoiceTest, PicksAndLoads) {
   for (const auto& [beside, built] : c.files) InstallLanguageLibrary(machine, built, std::string("D:\\CD\\") + beside);
   EXPECT_EQ(PickLanguageExtension("D:\\CD\\", "_INSTALL", c.locale), c.extension);
 
-  platform::HMODULE module = LoadLanguageLibrary(platform::Resources().GetProgramModule(), "_INSTALL");
+  platform::HMODULE module = LoadLanguageLibrary("_INSTALL");
   if (*c.loads == '\0') {
     EXPECT_EQ(module, nullptr);
     return;
@@ -67,7 +67,7 @@ TEST(LanguageChoiceTest, BrokenLibraryFallsBackToEnglish) {
   TempMachine machine(sim::OsKind::Win98, "D:\\CD\\SETUP.EXE", "DEU");
   machine.PutFile("drive_d/CD/_INSTALL.DEU", "MZ this is no library");
   InstallLanguageLibrary(machine, "_INSTALL.ENU", "D:\\CD\\_INSTALL.ENU");
-  platform::HMODULE module = LoadLanguageLibrary(platform::Resources().GetProgramModule(), "_INSTALL");
+  platform::HMODULE module = LoadLanguageLibrary("_INSTALL");
   ASSERT_NE(module, nullptr);
   InstallLanguageLibrary(machine, "_INSTALL.ENU", "D:\\REF\\_INSTALL.ENU");
   EXPECT_EQ(Identify(module), Identify(platform::Libraries().LoadLibraryA("D:\\REF\\_INSTALL.ENU")));

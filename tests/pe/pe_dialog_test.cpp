@@ -1,6 +1,8 @@
 // Dialog templates: DIALOGEX and DIALOG from a real library, hand-made
 // templates for the field forms windres does not write, and truncation.
 #include "pe/pe_test_support.h"
+
+#include "platform/ascii_text.h"
 #include "platform/shared/config_file.h"
 
 namespace {
@@ -22,7 +24,7 @@ void ExpectControl(const sim::DialogControl& c, std::uint32_t id, const std::str
   SCOPED_TRACE(id);
   EXPECT_EQ(c.id, id);
   // Window class names are matched without regard to case (windres upper-cases custom ones).
-  EXPECT_TRUE(sim::EqualsNoCase(c.className, className)) << c.className;
+  EXPECT_TRUE(ascii::EqualNoCase(c.className, className)) << c.className;
   EXPECT_EQ(c.text, text);
   EXPECT_EQ(c.style, style);
   EXPECT_EQ(c.exStyle, exStyle);

@@ -11,7 +11,7 @@
 
 #include "platform/platform.h"
 #include "script/script_text.h"
-#include "core/ascii_text.h"
+#include "core/name_compare.h"
 
 namespace script_test {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "core/ascii_text.h"
+#include "core/name_compare.h"
 
 namespace {
 

@@ -98,7 +98,7 @@ class BenchSheetWindow final : public platform::ISheetWindow {
 // One page in a sheet of `pages` positions, its dialog created and shown.
 class PageBench {
  public:
-  PageBench(CSetupSession& session, CWizardPage& page, int pages = 7) : m_sheet(session, 1, nullptr, 0) {
+  PageBench(CSetupSession& session, CWizardPage& page, int pages = 7) : m_sheet(session, 1, 0) {
     m_fillers.resize(static_cast<std::size_t>(pages - 1), CWizardPage(100));
     m_sheet.AddPage(page);
     for (CWizardPage& filler : m_fillers) m_sheet.AddPage(filler);

@@ -1,5 +1,7 @@
 #include "answers.h"
 
+#include "platform/ascii_text.h"
+
 #include <algorithm>
 #include <fstream>
 #include <istream>
@@ -19,7 +21,7 @@ constexpr Button kButtons[] = {{IDOK, "OK"}, {IDCANCEL, "Cancel"}, {IDYES, "Yes"
 
 std::optional<int> ButtonNamed(std::string_view name) {
   for (const Button& b : kButtons) {
-    if (sim::EqualsNoCase(name, b.name)) return b.id;
+    if (ascii::EqualNoCase(name, b.name)) return b.id;
   }
   return std::nullopt;
 }
@@ -42,7 +44,7 @@ bool LoadPages(std::string_view text, const std::string& path, ui::PageAnswers& 
       std::string_view name = line.substr(1, line.size() - 2);
       name = name.substr(std::min(name.find_first_not_of(" \t"), name.size()));
       name = name.substr(0, name.find_last_not_of(" \t") + 1);
-      inPages = sim::EqualsNoCase(name, "Pages");
+      inPages = ascii::EqualNoCase(name, "Pages");
       continue;
     }
     if (!inPages) continue;
@@ -151,7 +153,7 @@ int AskAtTerminal(const platform::MessageBoxRequest& request, std::istream& in, 
     if (line.empty()) return buttons[0];
     for (int b : buttons) {
       const std::string name = ButtonName(b);
-      if (sim::EqualsNoCase(line, name) || sim::EqualsNoCase(line, name.substr(0, 1))) return b;
+      if (ascii::EqualNoCase(line, name) || ascii::EqualNoCase(line, name.substr(0, 1))) return b;
     }
   }
 }

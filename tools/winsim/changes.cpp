@@ -1,5 +1,7 @@
 #include "changes.h"
 
+#include "platform/ascii_text.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
@@ -21,7 +23,7 @@ std::string ReadAll(const fs::path& path) {
 }
 
 bool EndsWith(const std::string& text, const std::string& end) {
-  return text.size() >= end.size() && sim::ToUpper(text.substr(text.size() - end.size())) == end;
+  return text.size() >= end.size() && ascii::ToUpper(text.substr(text.size() - end.size())) == end;
 }
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -211,11 +213,11 @@ void PrintChanges(const MachineSnapshot& before, const MachineSnapshot& after, s
   for (const auto& [path, content] : after.files) {
     if (!EndsWith(path, "\\WININIT.INI")) continue;
     for (const std::string& line : IniLines(content)) {
-      if (sim::ToUpper(line).rfind("[RENAME] ", 0) == 0) nextStart.push_back("rename " + line.substr(9));
+      if (ascii::ToUpper(line).rfind("[RENAME] ", 0) == 0) nextStart.push_back("rename " + line.substr(9));
     }
   }
   for (const auto& [key, names] : after.registry) {
-    const std::string upper = sim::ToUpper(key);
+    const std::string upper = ascii::ToUpper(key);
     if (EndsWith(upper, "\\CONTROL\\SESSION MANAGER")) {
       if (auto it = names.find("PendingFileRenameOperations"); it != names.end()) {
         nextStart.push_back("pending file renames " + Readable(it->second));

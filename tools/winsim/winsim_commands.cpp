@@ -1,5 +1,7 @@
 #include "winsim_commands.h"
 
+#include "platform/ascii_text.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -58,11 +60,11 @@ int New(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     return 2;
   }
   std::string error;
-  if (!sim::Machine::Create(dir, *kind, sim::ToUpper(locale), error)) {
+  if (!sim::Machine::Create(dir, *kind, ascii::ToUpper(locale), error)) {
     err << "winsim: " << error << "\n";
     return 1;
   }
-  out << "made a " << sim::OsKindName(*kind) << " machine (" << sim::ToUpper(locale) << ") in " << dir << "\n";
+  out << "made a " << sim::OsKindName(*kind) << " machine (" << ascii::ToUpper(locale) << ") in " << dir << "\n";
   return 0;
 }
 

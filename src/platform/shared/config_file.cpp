@@ -2,34 +2,14 @@
 
 #include <cctype>
 
+#include "platform/ascii_text.h"
+
 namespace sim {
 namespace {
 
-std::string_view Trim(std::string_view s) {
-  const char* ws = " \t\r\n\v\f";
-  std::size_t b = s.find_first_not_of(ws);
-  if (b == std::string_view::npos) return {};
-  std::size_t e = s.find_last_not_of(ws);
-  return s.substr(b, e - b + 1);
-}
-
-char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+std::string_view Trim(std::string_view s) { return ascii::Trim(s, " \t\r\n\v\f"); }
 
 }  // namespace
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
-  }
-  return true;
-}
-
-std::string ToUpper(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = UpperAscii(c);
-  return out;
-}
 
 std::optional<unsigned long long> ParseUnsigned(std::string_view text, int base, unsigned long long max) {
   text = Trim(text);
@@ -91,7 +71,7 @@ std::optional<ConfigFile> ConfigFile::Parse(std::string_view text, std::string_v
 
 const ConfigFile::Section* ConfigFile::FindSection(std::string_view name) const {
   for (const Section& s : m_sections) {
-    if (EqualsNoCase(s.name, name)) return &s;
+    if (ascii::EqualNoCase(s.name, name)) return &s;
   }
   return nullptr;
 }
@@ -100,7 +80,7 @@ std::optional<std::string> ConfigFile::Get(std::string_view section, std::string
   const Section* s = FindSection(section);
   if (s == nullptr) return std::nullopt;
   for (const auto& [k, v] : s->entries) {
-    if (EqualsNoCase(k, key)) return v;
+    if (ascii::EqualNoCase(k, key)) return v;
   }
   return std::nullopt;
 }

@@ -33,8 +33,6 @@ class ConfigFile {
   std::vector<Section> m_sections;
 };
 
-bool EqualsNoCase(std::string_view a, std::string_view b);
-std::string ToUpper(std::string_view text);
 
 // Strict numbers: the whole text must be the number, within range.
 std::optional<unsigned long long> ParseUnsigned(std::string_view text, int base, unsigned long long max);

@@ -1,5 +1,7 @@
 #include "platform/shared/hardware_description.h"
 
+#include "platform/ascii_text.h"
+
 #include <algorithm>
 #include <cstring>
 #include <initializer_list>
@@ -114,7 +116,7 @@ std::int32_t HardwareDescription::SearchBios(const char* text) const {
 std::int32_t HardwareDescription::IsVendorIdPresent(const char* hardwareId) const {
   if (hardwareId == nullptr) return 0;
   return std::any_of(m_installedIds.begin(), m_installedIds.end(),
-                     [&](const std::string& id) { return EqualsNoCase(id, hardwareId); })
+                     [&](const std::string& id) { return ascii::EqualNoCase(id, hardwareId); })
              ? 1
              : 0;
 }

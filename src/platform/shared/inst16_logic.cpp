@@ -1,22 +1,11 @@
 #include "platform/shared/inst16_logic.h"
 
+#include "platform/ascii_text.h"
+
 namespace inst16 {
 namespace {
 
-char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-std::string UpperText(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = Upper(c);
-  return out;
-}
-
-std::string_view TrimBlanks(std::string_view text) {
-  const std::size_t b = text.find_first_not_of(" \t");
-  if (b == std::string_view::npos) return {};
-  const std::size_t e = text.find_last_not_of(" \t");
-  return text.substr(b, e - b + 1);
-}
+std::string_view TrimBlanks(std::string_view text) { return ascii::Trim(text, " \t"); }
 
 // A folder as given, without surrounding quotes and closing backslashes.
 std::string FolderArgument(std::string_view text) {
@@ -39,7 +28,7 @@ std::optional<Command> ParseArguments(std::string_view arguments, std::string& e
     error = "usage: INST16 -R<folder> | /w<folder> | /f<program> /w<folder> | -B<text>";
     return std::nullopt;
   }
-  const char letter = Upper(args[1]);
+  const char letter = ascii::ToUpper(args[1]);
   // The BIOS text is the rest of the command line as it stands.
   const std::string_view value =
       letter == 'B' ? arguments.substr(arguments.find_first_not_of(" \t") + 2) : args.substr(2);
@@ -52,7 +41,7 @@ std::optional<Command> ParseArguments(std::string_view arguments, std::string& e
       break;
     case 'F': {
       // The program's path below the tree, then " /w" and the tree.
-      const std::string upper = UpperText(value);
+      const std::string upper = ascii::ToUpper(value);
       std::size_t mark = std::string::npos;
       for (const char* option : {" /W", " -W"}) {
         const std::size_t found = upper.rfind(option);
@@ -86,7 +75,7 @@ std::optional<Command> ParseArguments(std::string_view arguments, std::string& e
 }
 
 bool IsProtectedFolder(std::string_view folder, std::string_view windowsFolder) {
-  const std::string path = UpperText(FolderArgument(folder));
+  const std::string path = ascii::ToUpper(FolderArgument(folder));
   // Only full paths below a drive's root ("C:\X").
   if (path.size() < 4 || path[1] != ':' || path[2] != '\\' || path.find_first_not_of("\\/", 3) == std::string::npos) {
     return true;
@@ -95,7 +84,7 @@ bool IsProtectedFolder(std::string_view folder, std::string_view windowsFolder) 
     // ".." could climb back above the folder named.
     if (path[i] == '.' && path[i - 1] == '.' && (path[i - 2] == '\\' || path[i - 2] == '/')) return true;
   }
-  const std::string windows = UpperText(FolderArgument(windowsFolder));
+  const std::string windows = ascii::ToUpper(FolderArgument(windowsFolder));
   if (windows.empty()) return false;
   // The Windows folder itself, or a folder above it.
   return windows == path || (windows.size() > path.size() && windows.compare(0, path.size(), path) == 0 &&

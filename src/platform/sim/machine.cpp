@@ -1,5 +1,7 @@
 #include "platform/sim/machine.h"
 
+#include "platform/ascii_text.h"
+
 #include <algorithm>
 #include <fstream>
 #include <sstream>
@@ -29,10 +31,10 @@ constexpr LocaleInfo kLocales[] = {
 // FRB …) is a locale of the 1252 code page.
 std::optional<LocaleInfo> FindLocale(std::string_view code, std::string& storage) {
   for (const LocaleInfo& l : kLocales) {
-    if (EqualsNoCase(l.code, code)) return l;
+    if (ascii::EqualNoCase(l.code, code)) return l;
   }
   if (code.size() != 3 || !std::all_of(code.begin(), code.end(), IsAsciiLetter)) return std::nullopt;
-  storage = ToUpper(code);
+  storage = ascii::ToUpper(code);
   return LocaleInfo{storage.c_str(), 1252};
 }
 
@@ -177,7 +179,7 @@ std::optional<fs::path> FindEntryNoCase(const fs::path& dir, const std::string& 
   std::optional<std::string> best;
   for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
     std::string entry = it->path().filename().string();
-    if (EqualsNoCase(entry, name) && (!best || entry < *best)) best = entry;
+    if (ascii::EqualNoCase(entry, name) && (!best || entry < *best)) best = entry;
   }
   if (best) return dir / *best;
   return FindByShortName(dir, name);
@@ -186,10 +188,10 @@ std::optional<fs::path> FindEntryNoCase(const fs::path& dir, const std::string& 
 }  // namespace
 
 std::optional<OsKind> ParseOsKind(std::string_view name) {
-  if (EqualsNoCase(name, "win95")) return OsKind::Win95;
-  if (EqualsNoCase(name, "win98")) return OsKind::Win98;
-  if (EqualsNoCase(name, "nt4")) return OsKind::NT4;
-  if (EqualsNoCase(name, "nt5")) return OsKind::NT5;
+  if (ascii::EqualNoCase(name, "win95")) return OsKind::Win95;
+  if (ascii::EqualNoCase(name, "win98")) return OsKind::Win98;
+  if (ascii::EqualNoCase(name, "nt4")) return OsKind::NT4;
+  if (ascii::EqualNoCase(name, "nt5")) return OsKind::NT5;
   return std::nullopt;
 }
 
@@ -334,7 +336,7 @@ std::optional<Machine> Machine::Open(const fs::path& dir, std::string& error) {
                 "' is not 'letter=free clusters,sectors per cluster,bytes per sector'";
         return std::nullopt;
       }
-      m.m_drives.emplace_back(ToUpper(key)[0], DriveSpace{static_cast<std::uint32_t>(*clusters),
+      m.m_drives.emplace_back(ascii::ToUpper(key)[0], DriveSpace{static_cast<std::uint32_t>(*clusters),
                                                           static_cast<std::uint32_t>(*sectors),
                                                           static_cast<std::uint32_t>(*bytes)});
     }
@@ -400,7 +402,7 @@ platform::OSVERSIONINFOA Machine::VersionInfo() const {
 }
 
 DriveSpace Machine::FreeSpace(char driveLetter) const {
-  char letter = ToUpper(std::string_view(&driveLetter, 1))[0];
+  char letter = ascii::ToUpper(std::string_view(&driveLetter, 1))[0];
   for (const auto& [d, space] : m_drives) {
     if (d == letter) return space;
   }
@@ -410,14 +412,14 @@ DriveSpace Machine::FreeSpace(char driveLetter) const {
 
 bool Machine::LibraryPresent(std::string_view libraryName) const {
   for (const auto& [name, present] : m_libraries) {
-    if (EqualsNoCase(name, libraryName)) return present;
+    if (ascii::EqualNoCase(name, libraryName)) return present;
   }
   return !IsNT();  // the distribution's own libraries serve Windows 95/98
 }
 
 bool Machine::EntryPointPresent(std::string_view libraryName, std::string_view entryPoint) const {
   for (const auto& [library, entry] : m_missingEntries) {
-    if (EqualsNoCase(library, libraryName) && entry == entryPoint) return false;
+    if (ascii::EqualNoCase(library, libraryName) && entry == entryPoint) return false;
   }
   return true;
 }

@@ -1,5 +1,7 @@
 #include "platform/sim/next_start.h"
 
+#include "platform/ascii_text.h"
+
 #include <system_error>
 
 #include "platform/shared/config_file.h"
@@ -13,12 +15,7 @@ constexpr const char* kSessionManager = "SYSTEM\\CurrentControlSet\\Control\\Ses
 constexpr const char* kPendingRenames = "PendingFileRenameOperations";
 constexpr const char* kRunOnce = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 
-std::string Trim(std::string_view text) {
-  const std::size_t b = text.find_first_not_of(" \t");
-  if (b == std::string_view::npos) return {};
-  const std::size_t e = text.find_last_not_of(" \t\r");
-  return std::string(text.substr(b, e - b + 1));
-}
+std::string Trim(std::string_view text) { return std::string(ascii::Trim(text, " \t\r")); }
 
 class NextStart {
  public:
@@ -102,7 +99,7 @@ class NextStart {
       if (line.empty() || line[0] == ';') continue;
       if (line[0] == '[') {
         const std::size_t close = line.find(']');
-        inRename = close != std::string::npos && EqualsNoCase(Trim(line.substr(1, close - 1)), "Rename");
+        inRename = close != std::string::npos && ascii::EqualNoCase(Trim(line.substr(1, close - 1)), "Rename");
         continue;
       }
       if (!inRename) continue;
@@ -110,7 +107,7 @@ class NextStart {
       if (equals == std::string::npos) continue;
       const std::string target = Trim(line.substr(0, equals));
       const std::string source = Trim(line.substr(equals + 1));
-      if (EqualsNoCase(target, "NUL")) {
+      if (ascii::EqualNoCase(target, "NUL")) {
         Delete(source);
       } else if (!source.empty()) {
         Move(source, target, true);

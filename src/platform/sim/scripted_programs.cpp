@@ -1,5 +1,7 @@
 #include "platform/sim/scripted_programs.h"
 
+#include "platform/ascii_text.h"
+
 #include <fstream>
 #include <optional>
 #include <string>
@@ -11,22 +13,15 @@ namespace {
 constexpr std::size_t kMaxScriptSize = 64 * 1024;
 constexpr int kMaxKeyDepth = 64;
 
-std::string_view TrimBlanks(std::string_view text) {
-  const std::size_t b = text.find_first_not_of(" \t\r\n");
-  if (b == std::string_view::npos) return {};
-  const std::size_t e = text.find_last_not_of(" \t\r\n");
-  return text.substr(b, e - b + 1);
-}
-
 std::vector<std::string> Split(std::string_view text, char separator, std::size_t maxParts) {
   std::vector<std::string> parts;
   while (parts.size() + 1 < maxParts) {
     const std::size_t at = text.find(separator);
     if (at == std::string_view::npos) break;
-    parts.emplace_back(TrimBlanks(text.substr(0, at)));
+    parts.emplace_back(ascii::Trim(text.substr(0, at)));
     text.remove_prefix(at + 1);
   }
-  parts.emplace_back(TrimBlanks(text));
+  parts.emplace_back(ascii::Trim(text));
   return parts;
 }
 
@@ -35,10 +30,10 @@ std::optional<platform::HKEY> SplitRoot(std::string_view keyPath, std::string& b
   const std::size_t slash = keyPath.find('\\');
   const std::string_view root = keyPath.substr(0, slash);
   below = slash == std::string_view::npos ? std::string() : std::string(keyPath.substr(slash + 1));
-  if (EqualsNoCase(root, "HKEY_CLASSES_ROOT")) return HKEY_CLASSES_ROOT;
-  if (EqualsNoCase(root, "HKEY_CURRENT_USER")) return HKEY_CURRENT_USER;
-  if (EqualsNoCase(root, "HKEY_LOCAL_MACHINE")) return HKEY_LOCAL_MACHINE;
-  if (EqualsNoCase(root, "HKEY_USERS")) return HKEY_USERS;
+  if (ascii::EqualNoCase(root, "HKEY_CLASSES_ROOT")) return HKEY_CLASSES_ROOT;
+  if (ascii::EqualNoCase(root, "HKEY_CURRENT_USER")) return HKEY_CURRENT_USER;
+  if (ascii::EqualNoCase(root, "HKEY_LOCAL_MACHINE")) return HKEY_LOCAL_MACHINE;
+  if (ascii::EqualNoCase(root, "HKEY_USERS")) return HKEY_USERS;
   return std::nullopt;
 }
 
@@ -61,8 +56,8 @@ bool DeleteKey(platform::IRegistry& registry, platform::HKEY parent, const std::
 bool ApplyLine(std::string_view line, ProgramRun& run, const Machine& machine) {
   const std::size_t equals = line.find('=');
   if (equals == std::string_view::npos) return false;
-  const std::string key = ToUpper(TrimBlanks(line.substr(0, equals)));
-  const std::string_view value = TrimBlanks(line.substr(equals + 1));
+  const std::string key = ascii::ToUpper(ascii::Trim(line.substr(0, equals)));
+  const std::string_view value = ascii::Trim(line.substr(equals + 1));
   if (key == "RUNS") {
     const auto ms = ParseUnsigned(value, 10, ProgramRun::kForever - 1);
     if (!ms) return false;
@@ -115,11 +110,11 @@ ProgramRun ScriptedProgramBehaviour(const ProgramStart& start, const Machine& ma
   while (start_of_line < text.size()) {
     std::size_t end = text.find('\n', start_of_line);
     if (end == std::string::npos) end = text.size();
-    const std::string_view line = TrimBlanks(std::string_view(text).substr(start_of_line, end - start_of_line));
+    const std::string_view line = ascii::Trim(std::string_view(text).substr(start_of_line, end - start_of_line));
     start_of_line = end + 1;
     ++number;
     if (number == 1) {
-      if (!EqualsNoCase(line, kScriptedProgramMarker)) return run;  // a plain program file
+      if (!ascii::EqualNoCase(line, kScriptedProgramMarker)) return run;  // a plain program file
       continue;
     }
     if (line.empty() || line[0] == ';') continue;

@@ -1,5 +1,7 @@
 #include "platform/sim/shell_link_file.h"
 
+#include "platform/ascii_text.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -196,9 +198,9 @@ std::optional<ShellLinkData> ReadShellLinkFile(std::string_view bytes) {
 std::string RelativeLinkPath(std::string_view folder, std::string_view target) {
   const std::vector<std::string> from = Components(folder);
   const std::vector<std::string> to = Components(target);
-  if (from.empty() || to.empty() || !EqualsNoCase(from[0], to[0])) return {};
+  if (from.empty() || to.empty() || !ascii::EqualNoCase(from[0], to[0])) return {};
   std::size_t common = 0;
-  while (common < from.size() && common + 1 < to.size() && EqualsNoCase(from[common], to[common])) ++common;
+  while (common < from.size() && common + 1 < to.size() && ascii::EqualNoCase(from[common], to[common])) ++common;
   std::string relative = common == from.size() ? ".\\" : "";
   for (std::size_t i = common; i < from.size(); ++i) relative += "..\\";
   for (std::size_t i = common; i < to.size(); ++i) relative += to[i] + (i + 1 < to.size() ? "\\" : "");

@@ -1,5 +1,7 @@
 #include "platform/sim/short_names.h"
 
+#include "platform/ascii_text.h"
+
 #include <algorithm>
 #include <set>
 #include <system_error>
@@ -10,13 +12,6 @@ namespace fs = std::filesystem;
 namespace sim {
 namespace {
 
-char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-std::string UpperText(std::string_view text) {
-  std::string result(text);
-  for (char& c : result) c = Upper(c);
-  return result;
-}
 
 bool IsShortChar(char c) {
   const auto u = static_cast<unsigned char>(c);
@@ -30,7 +25,7 @@ std::string Usable(std::string_view text) {
   std::string result;
   for (char c : text) {
     if (c == ' ' || c == '.') continue;
-    result += IsShortChar(c) ? Upper(c) : '_';
+    result += IsShortChar(c) ? ascii::ToUpper(c) : '_';
   }
   return result;
 }
@@ -56,7 +51,7 @@ std::vector<std::string> Entries(const fs::path& folder) {
     names.push_back(it->path().filename().string());
   }
   std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-    const std::string ua = UpperText(a), ub = UpperText(b);
+    const std::string ua = ascii::ToUpper(a), ub = ascii::ToUpper(b);
     return ua != ub ? ua < ub : a < b;
   });
   return names;
@@ -67,7 +62,7 @@ std::vector<std::pair<std::string, std::string>> ShortNames(const fs::path& fold
   const std::vector<std::string> names = Entries(folder);
   std::set<std::string> taken;
   for (const std::string& name : names) {
-    if (IsShortName(name)) taken.insert(UpperText(name));
+    if (IsShortName(name)) taken.insert(ascii::ToUpper(name));
   }
   std::vector<std::pair<std::string, std::string>> result;
   for (const std::string& name : names) {
@@ -115,7 +110,7 @@ std::string ShortNameOf(const fs::path& folder, const std::string& name) {
 
 std::optional<fs::path> FindByShortName(const fs::path& folder, std::string_view shortName) {
   if (shortName.find('~') == std::string_view::npos) return std::nullopt;
-  const std::string wanted = UpperText(shortName);
+  const std::string wanted = ascii::ToUpper(shortName);
   for (const auto& [entry, alias] : ShortNames(folder)) {
     if (!IsShortName(entry) && alias == wanted) return folder / entry;
   }

@@ -1,5 +1,7 @@
 #include "platform/sim/sim_platform.h"
 
+#include "platform/ascii_text.h"
+
 #include <algorithm>
 #include <cstring>
 #include <fstream>
@@ -74,7 +76,7 @@ int DefaultAnswer(platform::UINT type) {
 // "C:\DIR\FILE.DLL" -> "FILE.DLL"; a name without extension gets ".DLL".
 std::string LibraryFileName(std::string_view name) {
   std::size_t slash = name.find_last_of("\\/");
-  std::string file = ToUpper(slash == std::string_view::npos ? name : name.substr(slash + 1));
+  std::string file = ascii::ToUpper(slash == std::string_view::npos ? name : name.substr(slash + 1));
   if (file.find('.') == std::string::npos) file += ".DLL";
   return file;
 }
@@ -260,7 +262,7 @@ std::string SimPlatform::FindFirstFileName(std::string_view pattern) {
   for (fs::directory_iterator it(resolved.host, ec), end; !ec && it != end; it.increment(ec)) {
     if (it->is_symlink(ec)) continue;
     std::string name = it->path().filename().string();
-    if (Matches(namePattern, name) && (first.empty() || ToUpper(name) < ToUpper(first))) first = name;
+    if (Matches(namePattern, name) && (first.empty() || ascii::ToUpper(name) < ascii::ToUpper(first))) first = name;
   }
   if (first.empty()) m_lastError = ERROR_FILE_NOT_FOUND;
   return first;

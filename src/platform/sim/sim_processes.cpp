@@ -1,5 +1,7 @@
 #include "platform/sim/sim_processes.h"
 
+#include "platform/ascii_text.h"
+
 #include "platform/sim/sim_inst16.h"
 
 #include <algorithm>
@@ -72,7 +74,7 @@ void SimProcesses::ProgramEnded() {
 }
 
 void SimProcesses::SetBehaviour(const std::string& fileName, ProgramBehaviour behaviour) {
-  m_behaviours[ToUpper(fileName)] = std::move(behaviour);
+  m_behaviours[ascii::ToUpper(fileName)] = std::move(behaviour);
 }
 
 void SimProcesses::Fail(platform::DWORD error) { m_lastError = error; }
@@ -161,7 +163,7 @@ platform::BOOL SimProcesses::CreateProcessA(std::string_view commandLine, platfo
   m_machine.AppendEvent("process " + std::string(commandLine));
 
   const ProgramStart start{std::string(commandLine), program, arguments, m_currentDirectory()};
-  auto behaviour = m_behaviours.find(ToUpper(FileNameOf(program)));
+  auto behaviour = m_behaviours.find(ascii::ToUpper(FileNameOf(program)));
   const ProgramRun run =
       behaviour != m_behaviours.end() ? behaviour->second(start, m_machine) : ScriptedProgramBehaviour(start, m_machine);
 
@@ -241,8 +243,8 @@ platform::HWND SimProcesses::FindWindowA(const char* className, const char* wind
   // Class names and titles match without regard to case, as Windows does.
   for (const auto& [handle, window] : m_windows) {
     if (window.closesAt <= m_now) continue;
-    if (className != nullptr && !EqualsNoCase(window.className, className)) continue;
-    if (windowName != nullptr && !EqualsNoCase(window.title, windowName)) continue;
+    if (className != nullptr && !ascii::EqualNoCase(window.className, className)) continue;
+    if (windowName != nullptr && !ascii::EqualNoCase(window.title, windowName)) continue;
     return reinterpret_cast<platform::HWND>(handle);
   }
   Fail(ERROR_FILE_NOT_FOUND);

@@ -1,5 +1,7 @@
 #include "platform/sim/sim_profile_files.h"
 
+#include "platform/ascii_text.h"
+
 #include <cstring>
 #include <fstream>
 #include <string_view>
@@ -122,7 +124,7 @@ std::optional<SectionSpan> FindSection(std::string_view text, std::string_view n
       found->bodyEnd = line.begin;
       return found;
     }
-    if (EqualsNoCase(p.name, name)) found = SectionSpan{line, line.next, text.size()};
+    if (ascii::EqualNoCase(p.name, name)) found = SectionSpan{line, line.next, text.size()};
   }
   return found;
 }
@@ -136,7 +138,7 @@ struct EntrySpan {
 std::optional<EntrySpan> FindEntry(std::string_view text, const SectionSpan& section, std::string_view key) {
   std::optional<EntrySpan> found;
   ForEachLine(text, section.bodyBegin, section.bodyEnd, [&](const LineSpan& line, const ParsedLine& p) {
-    if (!found && p.kind == LineKind::kEntry && EqualsNoCase(p.name, key)) found = EntrySpan{line, p};
+    if (!found && p.kind == LineKind::kEntry && ascii::EqualNoCase(p.name, key)) found = EntrySpan{line, p};
   });
   return found;
 }

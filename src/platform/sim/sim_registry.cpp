@@ -1,5 +1,7 @@
 #include "platform/sim/sim_registry.h"
 
+#include "platform/ascii_text.h"
+
 #include <stdio.h>
 #include <unistd.h>
 
@@ -26,25 +28,19 @@ constexpr std::size_t kMaxKeyDepth = 512;
 
 LONG Code(long code) { return static_cast<LONG>(code); }
 
-char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool LessNoCase(std::string_view a, std::string_view b) {
-  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                      [](char x, char y) { return Upper(x) < Upper(y); });
-}
 
 using KeyPtr = std::shared_ptr<SimRegistry::Key>;
 
 KeyPtr FindSubKey(const SimRegistry::Key& key, std::string_view name) {
   for (const KeyPtr& sub : key.subKeys) {
-    if (EqualsNoCase(sub->name, name)) return sub;
+    if (ascii::EqualNoCase(sub->name, name)) return sub;
   }
   return nullptr;
 }
 
 SimRegistry::Value* FindValue(SimRegistry::Key& key, std::string_view name) {
   for (SimRegistry::Value& v : key.values) {
-    if (EqualsNoCase(v.name, name)) return &v;
+    if (ascii::EqualNoCase(v.name, name)) return &v;
   }
   return nullptr;
 }
@@ -268,7 +264,7 @@ std::unique_ptr<SimRegistry> SimRegistry::Load(const fs::path& file, bool nt, st
       std::string_view rootName = path.substr(0, slash);
       std::size_t rootIndex = kRootCount;
       for (std::size_t i = 0; i < kRootCount; ++i) {
-        if (kRootNames[i] != nullptr && EqualsNoCase(rootName, kRootNames[i])) rootIndex = i;
+        if (kRootNames[i] != nullptr && ascii::EqualNoCase(rootName, kRootNames[i])) rootIndex = i;
       }
       if (rootIndex == kRootCount) return fail("unknown root key '" + std::string(rootName) + "'");
       std::string_view rest = slash == std::string_view::npos ? std::string_view() : path.substr(slash + 1);
@@ -300,7 +296,7 @@ std::unique_ptr<SimRegistry> SimRegistry::Load(const fs::path& file, bool nt, st
     value.name = name;
     if (data == "-") {
       auto& values = current->values;
-      values.erase(std::remove_if(values.begin(), values.end(), [&](const Value& v) { return EqualsNoCase(v.name, name); }),
+      values.erase(std::remove_if(values.begin(), values.end(), [&](const Value& v) { return ascii::EqualNoCase(v.name, name); }),
                    values.end());
       continue;
     }
@@ -389,7 +385,7 @@ KeyPtr SimRegistry::FindPath(std::string_view keyPath) const {
   std::size_t slash = keyPath.find('\\');
   std::string_view rootName = keyPath.substr(0, slash);
   for (const KeyPtr& root : m_roots) {
-    if (root && EqualsNoCase(root->name, rootName)) {
+    if (root && ascii::EqualNoCase(root->name, rootName)) {
       KeyPtr key = root;
       if (slash == std::string_view::npos) return key;
       for (std::string_view name : SplitPath(keyPath.substr(slash + 1))) {
@@ -405,7 +401,7 @@ KeyPtr SimRegistry::FindPath(std::string_view keyPath) const {
 bool SimRegistry::SetValue(std::string_view keyPath, Value value) {
   std::size_t slash = keyPath.find('\\');
   for (const KeyPtr& root : m_roots) {
-    if (root && EqualsNoCase(root->name, keyPath.substr(0, slash))) {
+    if (root && ascii::EqualNoCase(root->name, keyPath.substr(0, slash))) {
       LONG status = 0;
       KeyPtr key = Walk(root, slash == std::string_view::npos ? "" : keyPath.substr(slash + 1), true, nullptr, &status);
       if (!key) return false;
@@ -463,7 +459,7 @@ KeyPtr SimRegistry::Walk(const KeyPtr& from, std::string_view path, bool create,
       next->parent = key.get();
       auto& subs = key->subKeys;
       subs.insert(std::upper_bound(subs.begin(), subs.end(), next,
-                                   [](const KeyPtr& a, const KeyPtr& b) { return LessNoCase(a->name, b->name); }),
+                                   [](const KeyPtr& a, const KeyPtr& b) { return ascii::LessNoCase(a->name, b->name); }),
                   next);
       if (created != nullptr) *created = true;
     }
@@ -565,7 +561,7 @@ LONG SimRegistry::RegDeleteValueA(HKEY key, const char* name) {
   if (!k) return Code(ERROR_INVALID_HANDLE);
   if (k->deleted) return Code(ERROR_KEY_DELETED);
   const std::string wanted = name != nullptr ? name : "";
-  auto it = std::find_if(k->values.begin(), k->values.end(), [&](const Value& v) { return EqualsNoCase(v.name, wanted); });
+  auto it = std::find_if(k->values.begin(), k->values.end(), [&](const Value& v) { return ascii::EqualNoCase(v.name, wanted); });
   if (it == k->values.end()) return Code(ERROR_FILE_NOT_FOUND);
   k->values.erase(it);
   return Persist();

@@ -1,5 +1,7 @@
 #include "platform/sim/sim_version_installer.h"
 
+#include "platform/ascii_text.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -287,7 +289,7 @@ platform::BOOL SimVersionInstaller::VerQueryValueA(const void* block, const char
     for (std::size_t child = node->children; child < node->end;) {
       auto next = ReadNode(base, child, node->end, codePage);
       if (!next) break;
-      if (EqualsNoCase(next->key, part)) {
+      if (ascii::EqualNoCase(next->key, part)) {
         found = next;
         break;
       }

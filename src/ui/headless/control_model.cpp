@@ -1,5 +1,7 @@
 #include "ui/headless/control_model.h"
 
+#include "platform/ascii_text.h"
+
 #include <utility>
 
 #include "platform/shared/config_file.h"
@@ -8,7 +10,7 @@ namespace ui {
 namespace {
 
 ControlKind KindOf(const std::string& className, std::uint32_t style) {
-  if (sim::EqualsNoCase(className, "BUTTON")) {
+  if (ascii::EqualNoCase(className, "BUTTON")) {
     switch (style & kBsTypeMask) {
       case kBsCheckBox:
       case kBsAutoCheckBox:
@@ -21,10 +23,10 @@ ControlKind KindOf(const std::string& className, std::uint32_t style) {
       default: return ControlKind::PushButton;
     }
   }
-  if (sim::EqualsNoCase(className, "STATIC")) return ControlKind::Static;
-  if (sim::EqualsNoCase(className, "EDIT")) return ControlKind::Edit;
-  if (sim::EqualsNoCase(className, "LISTBOX")) return ControlKind::ListBox;
-  if (sim::EqualsNoCase(className, "msctls_progress32")) return ControlKind::ProgressBar;
+  if (ascii::EqualNoCase(className, "STATIC")) return ControlKind::Static;
+  if (ascii::EqualNoCase(className, "EDIT")) return ControlKind::Edit;
+  if (ascii::EqualNoCase(className, "LISTBOX")) return ControlKind::ListBox;
+  if (ascii::EqualNoCase(className, "msctls_progress32")) return ControlKind::ProgressBar;
   return ControlKind::Other;
 }
 

@@ -1,5 +1,7 @@
 #include "ui/headless/machine_folders.h"
 
+#include "platform/ascii_text.h"
+
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
@@ -35,7 +37,7 @@ std::vector<std::string> SubFolders(const sim::Machine& machine, std::string_vie
     if (!path.empty()) folders.push_back(std::move(path));
   }
   std::sort(folders.begin(), folders.end(),
-            [](const std::string& a, const std::string& b) { return sim::ToUpper(a) < sim::ToUpper(b); });
+            [](const std::string& a, const std::string& b) { return ascii::ToUpper(a) < ascii::ToUpper(b); });
   return folders;
 }
 

@@ -1,5 +1,7 @@
 #include "ui/headless/page_actions.h"
 
+#include "platform/ascii_text.h"
+
 #include <cctype>
 
 #include "platform/shared/config_file.h"
@@ -17,18 +19,12 @@ constexpr NamedPage kPages[] = {{"language", 129}, {"prepare", 130}, {"custom", 
 constexpr const char* kActionForms =
     "next, back, finish, cancel, click ID, text ID VALUE, select ID ROW, browse FOLDER or browse cancel";
 
-std::string_view Trim(std::string_view s) {
-  const char* blanks = " \t\r\n";
-  const std::size_t b = s.find_first_not_of(blanks);
-  if (b == std::string_view::npos) return {};
-  return s.substr(b, s.find_last_not_of(blanks) - b + 1);
-}
 
 // The first word and the rest after the blanks that follow it.
 std::string_view TakeWord(std::string_view& text) {
   const std::size_t end = text.find_first_of(" \t");
   std::string_view word = text.substr(0, end);
-  text = end == std::string_view::npos ? std::string_view{} : Trim(text.substr(end));
+  text = end == std::string_view::npos ? std::string_view{} : ascii::Trim(text.substr(end));
   return word;
 }
 
@@ -94,7 +90,7 @@ std::string PageAction::ToString() const {
 }
 
 std::optional<PageAction> ParsePageAction(std::string_view text, std::string& error) {
-  text = Trim(text);
+  text = ascii::Trim(text);
   const std::string written(text);
   auto fail = [&](const std::string& why) -> std::optional<PageAction> {
     error = "'" + written + "' " + why;
@@ -114,14 +110,14 @@ std::optional<PageAction> ParsePageAction(std::string_view text, std::string& er
                   {"finish", PageAction::Kind::Finish},
                   {"cancel", PageAction::Kind::Cancel}};
   for (const auto& button : kButtons) {
-    if (!sim::EqualsNoCase(verb, button.verb)) continue;
+    if (!ascii::EqualNoCase(verb, button.verb)) continue;
     if (!text.empty()) return fail("takes nothing after '" + std::string(verb) + "'");
     action.kind = button.kind;
     return action;
   }
-  if (sim::EqualsNoCase(verb, "browse")) {
+  if (ascii::EqualNoCase(verb, "browse")) {
     if (text.empty()) return fail("needs a folder or 'cancel'");
-    if (sim::EqualsNoCase(text, "cancel")) {
+    if (ascii::EqualNoCase(text, "cancel")) {
       action.kind = PageAction::Kind::BrowseCancel;
       return action;
     }
@@ -132,8 +128,8 @@ std::optional<PageAction> ParsePageAction(std::string_view text, std::string& er
     action.text = *folder;
     return action;
   }
-  const bool click = sim::EqualsNoCase(verb, "click"), type = sim::EqualsNoCase(verb, "text"),
-             select = sim::EqualsNoCase(verb, "select");
+  const bool click = ascii::EqualNoCase(verb, "click"), type = ascii::EqualNoCase(verb, "text"),
+             select = ascii::EqualNoCase(verb, "select");
   if (!click && !type && !select) return fail("is not an action (" + std::string(kActionForms) + ")");
   const std::string_view idWord = TakeWord(text);
   const auto id = ParseId(idWord);
@@ -181,9 +177,9 @@ const char* PageName(platform::UINT templateId) {
 }
 
 std::optional<platform::UINT> PageTemplateOf(std::string_view nameOrId) {
-  nameOrId = Trim(nameOrId);
+  nameOrId = ascii::Trim(nameOrId);
   for (const NamedPage& page : kPages) {
-    if (sim::EqualsNoCase(nameOrId, page.name)) return page.templateId;
+    if (ascii::EqualNoCase(nameOrId, page.name)) return page.templateId;
   }
   const auto id = sim::ParseUnsigned(nameOrId, 10, 0xFFFF);
   if (!id || *id == 0) return std::nullopt;

@@ -1,5 +1,7 @@
 #include "ui/terminal/terminal_front_end.h"
 
+#include "platform/ascii_text.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -197,12 +199,6 @@ void AppendUtf8(std::string& out, char32_t c) {
   }
 }
 
-std::string_view Trim(std::string_view s) {
-  const char* blanks = " \t\r\n";
-  const std::size_t b = s.find_first_not_of(blanks);
-  if (b == std::string_view::npos) return {};
-  return s.substr(b, s.find_last_not_of(blanks) - b + 1);
-}
 
 std::string ButtonText(const SheetButton& button, const char* key) {
   const std::string text = WithoutPrefixes(button.text);
@@ -419,7 +415,7 @@ std::optional<std::vector<PageAction>> TerminalFrontEnd::Act(const HeadlessHost&
       m_out << "\n";
       return std::nullopt;
     }
-    if (Trim(line).empty()) {
+    if (ascii::Trim(line).empty()) {
       m_drawing = DrawPage(host, m_codePage);
       m_out << m_drawing.text;
       continue;
@@ -435,10 +431,10 @@ std::optional<int> TerminalFrontEnd::Numbered(std::string_view word) const {
 }
 
 std::optional<std::vector<PageAction>> TerminalFrontEnd::Command(std::string_view line, const HeadlessHost& host) {
-  line = Trim(line);
+  line = ascii::Trim(line);
   const std::string ansi = Utf8ToAnsi(line, m_codePage);
   std::string_view command = ansi;
-  if (command == "?" || sim::EqualsNoCase(command, "help")) {
+  if (command == "?" || ascii::EqualNoCase(command, "help")) {
     m_out << kHelp;
     return std::nullopt;
   }
@@ -450,7 +446,7 @@ std::optional<std::vector<PageAction>> TerminalFrontEnd::Command(std::string_vie
                {"f", PageAction::Kind::Finish},
                {"c", PageAction::Kind::Cancel}};
   for (const auto& key : kKeys) {
-    if (sim::EqualsNoCase(command, key.key)) return std::vector<PageAction>{PageAction{key.kind, 0, 0, {}}};
+    if (ascii::EqualNoCase(command, key.key)) return std::vector<PageAction>{PageAction{key.kind, 0, 0, {}}};
   }
   const std::size_t blank = command.find_first_of(" \t");
   const std::string_view first = command.substr(0, blank);
@@ -476,8 +472,8 @@ std::optional<std::vector<PageAction>> TerminalFrontEnd::Command(std::string_vie
     return std::vector<PageAction>{PageAction{PageAction::Kind::Click, *id, 0, {}}};
   }
   std::string longForm(command);
-  if ((sim::EqualsNoCase(first, "t") || sim::EqualsNoCase(first, "s")) && blank != std::string_view::npos) {
-    std::string_view rest = Trim(command.substr(blank));
+  if ((ascii::EqualNoCase(first, "t") || ascii::EqualNoCase(first, "s")) && blank != std::string_view::npos) {
+    std::string_view rest = ascii::Trim(command.substr(blank));
     const std::size_t end = rest.find_first_of(" \t");
     const std::string_view number = rest.substr(0, end);
     const auto id = Numbered(number);
@@ -485,8 +481,8 @@ std::optional<std::vector<PageAction>> TerminalFrontEnd::Command(std::string_vie
       m_out << "no control " << number << " on this page\n";
       return std::nullopt;
     }
-    longForm = std::string(sim::EqualsNoCase(first, "t") ? "text " : "select ") + std::to_string(*id) +
-               (end == std::string_view::npos ? std::string() : " " + std::string(Trim(rest.substr(end))));
+    longForm = std::string(ascii::EqualNoCase(first, "t") ? "text " : "select ") + std::to_string(*id) +
+               (end == std::string_view::npos ? std::string() : " " + std::string(ascii::Trim(rest.substr(end))));
   }
   std::string error;
   auto actions = ParsePageActions(longForm, error);
@@ -515,11 +511,11 @@ std::optional<std::string> TerminalFrontEnd::BrowseForFolder(const sim::Machine&
       m_out << "\n";
       return std::nullopt;
     }
-    const std::string typed = Utf8ToAnsi(Trim(line), m_codePage);
+    const std::string typed = Utf8ToAnsi(ascii::Trim(line), m_codePage);
     std::string_view text = typed;
-    if (text.empty() || sim::EqualsNoCase(text, "cancel")) return std::nullopt;
-    if (sim::EqualsNoCase(text.substr(0, 2), "ls") && (text.size() == 2 || text[2] == ' ' || text[2] == '\t')) {
-      const std::string_view where = Trim(text.substr(2));
+    if (text.empty() || ascii::EqualNoCase(text, "cancel")) return std::nullopt;
+    if (ascii::EqualNoCase(text.substr(0, 2), "ls") && (text.size() == 2 || text[2] == ' ' || text[2] == '\t')) {
+      const std::string_view where = ascii::Trim(text.substr(2));
       if (where.empty()) {
         for (const std::string& root : DriveRoots(machine)) m_out << "  " << root << "\n";
         continue;

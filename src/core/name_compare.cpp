@@ -1,4 +1,4 @@
-#include "core/ascii_text.h"
+#include "core/name_compare.h"
 
 namespace {
 
@@ -38,14 +38,6 @@ bool EqualNoCase(std::string_view a, std::string_view b, unsigned codePage) {
     }
   }
   return true;
-}
-
-std::string ToUpperAscii(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return upper;
 }
 
 std::string FoldCase(std::string_view text, unsigned codePage) {

@@ -18,10 +18,6 @@ bool IsLeadByte(unsigned codePage, unsigned char c);
 // True when both texts are equal without regard to case.
 bool EqualNoCase(std::string_view a, std::string_view b, unsigned codePage);
 
-// The text with a-z in upper case and every other byte as it was (paths and
-// window titles compared the way the system writes them).
-std::string ToUpperAscii(std::string_view text);
-
 // A key for hashing: two texts compare equal with EqualNoCase exactly when
 // their folded forms are byte-for-byte equal.
 std::string FoldCase(std::string_view text, unsigned codePage);
