@@ -20,6 +20,8 @@ namespace {
 
 // The code page of this input's script.
 unsigned g_codePage = kDefaultCodePage;
+// A destination that itself holds a marker.
+constexpr std::string_view kInstallDir = "C:\\Dest@@InstallDir@@";
 
 
 void Check(bool condition, const char* what) {
@@ -117,9 +119,6 @@ void ExerciseSection(CScriptText& script, std::string_view name) {
   }
   Check(section.GetLine(section.GetCount()).empty(), "past the end is empty");
 }
-
-// A destination that itself holds a marker.
-constexpr std::string_view kInstallDir = "C:\\Dest@@InstallDir@@";
 
 }  // namespace
 

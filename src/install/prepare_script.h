@@ -20,6 +20,16 @@ class IPreparationView {
   virtual void PressCancel() = 0;
 };
 
+// A preparation nobody watches (winsim plan, tests).
+class CSilentPreparationView final : public IPreparationView {
+ public:
+  void SetProgressPos(int) override {}
+  void SetProgressStep(int) override {}
+  void StepProgress() override {}
+  void DisableWizardButtons() override {}
+  void PressCancel() override {}
+};
+
 // Progress positions of the preparation.
 constexpr int kPrepareButtonsOff = 25;
 constexpr int kPrepareScriptLoaded = 50;

@@ -111,15 +111,6 @@ class SectionActions final : public CScriptActionExecutors {
   void Step() override {}
 };
 
-class SilentView final : public IPreparationView {
- public:
-  void SetProgressPos(int) override {}
-  void SetProgressStep(int) override {}
-  void StepProgress() override {}
-  void DisableWizardButtons() override {}
-  void PressCancel() override {}
-};
-
 // One unattended run of the distribution in `cd` (drive D) on a fresh
 // machine: listed, or done.
 std::vector<std::string> RunOn(const fs::path& cd, const std::string& options, bool listing) {
@@ -129,7 +120,7 @@ std::vector<std::string> RunOn(const fs::path& cd, const std::string& options, b
   EXPECT_TRUE(app.StartUp());
   CSetupContext& context = app.GetContext();
   MarkWizard(context, IsMaintenanceRun(context));
-  SilentView view;
+  CSilentPreparationView view;
   EXPECT_EQ(PrepareScript(app.GetSession(), view, nullptr), 0);
   ApplySetupChoice(context, app.GetComponents(), UnattendedChoice(context));
 

@@ -52,13 +52,7 @@ class ProgressTest : public ::testing::Test {
     EXPECT_TRUE(m_app->StartUp());
     CSetupContext& c = m_app->GetContext();
     c.SetFlags(c.GetFlags() | wizard);
-    struct : IPreparationView {
-      void SetProgressPos(int) override {}
-      void SetProgressStep(int) override {}
-      void StepProgress() override {}
-      void DisableWizardButtons() override {}
-      void PressCancel() override {}
-    } view;
+    CSilentPreparationView view;
     EXPECT_EQ(PrepareScript(m_app->GetSession(), view, nullptr), 0);
     c.SetFlags((c.GetFlags() & ~(SF_TYPE_MASK | SF_MAINTENANCE_MASK)) | type);
     m_app->GetComponents().ApplySetupType(type);

@@ -206,16 +206,6 @@ class RecordingExecutors final : public IComponentExecutors, public IRunListing 
   const CComponent* m_component = nullptr;
 };
 
-// The preparation's view: nobody watches it.
-class SilentView final : public IPreparationView {
- public:
-  void SetProgressPos(int) override {}
-  void SetProgressStep(int) override {}
-  void StepProgress() override {}
-  void DisableWizardButtons() override {}
-  void PressCancel() override {}
-};
-
 std::optional<std::uint32_t> ParseType(const std::string& text) {
   static const std::map<std::string, std::uint32_t> names = {
       {"minimal", SF_TYPE_FIRST}, {"typical", SF_TYPE_SECOND}, {"custom", SF_TYPE_CUSTOM},
@@ -249,7 +239,7 @@ void WorkOut(CInstallApp& app, std::optional<std::uint32_t> chosenType, PlanResu
   MarkWizard(c, maintenance);
   plan.wizard = maintenance ? "maintenance" : "fresh install";
 
-  SilentView view;
+  CSilentPreparationView view;
   if (PrepareScript(app.GetSession(), view, nullptr) != 0) return;
   if (!app.GetScript().GetLength()) {
     plan.notes.push_back("the script could not be loaded");
