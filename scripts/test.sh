@@ -12,8 +12,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-# The compiler cache serves a clone in another folder (CI's) as well.
-export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 
 jobs=$(nproc)
 passed=0

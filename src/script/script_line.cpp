@@ -35,22 +35,6 @@ std::string_view RawFieldView(std::string_view line, int index) {
   return Trim(field);
 }
 
-void ReplaceAll(std::string& text, std::string_view marker, std::string_view value) {
-  std::size_t pos = text.find(marker);
-  if (pos == std::string::npos) return;
-  std::string result;
-  result.reserve(text.size());
-  std::size_t from = 0;
-  while (pos != std::string::npos) {
-    result.append(text, from, pos - from);
-    result.append(value);
-    from = pos + marker.size();
-    pos = text.find(marker, from);
-  }
-  result.append(text, from, std::string::npos);
-  text.swap(result);
-}
-
 }  // namespace
 
 bool IsAllDigits(std::string_view text) {
@@ -125,11 +109,26 @@ std::string GetKey(std::string_view line, std::string_view installDir) {
 }
 
 std::string RestoreMarkers(std::string_view text, std::string_view installDir) {
-  std::string result(text);
-  if (result.find("@@") != std::string::npos) {
-    ReplaceAll(result, kInstallDirMarker, installDir);
-    ReplaceAll(result, kCommaMarker, ",");
-    ReplaceAll(result, kEqualMarker, "=");
+  // One pass from the left, each marker taken where it starts: markers side
+  // by side (a quoted "=Komma,") cannot borrow each other's "@@", and what a
+  // marker puts in is never scanned again.
+  std::string result;
+  result.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    const std::string_view rest = text.substr(i);
+    if (rest.starts_with(kInstallDirMarker)) {
+      result.append(installDir);
+      i += kInstallDirMarker.size();
+    } else if (rest.starts_with(kCommaMarker)) {
+      result.push_back(',');
+      i += kCommaMarker.size();
+    } else if (rest.starts_with(kEqualMarker)) {
+      result.push_back('=');
+      i += kEqualMarker.size();
+    } else {
+      result.push_back(text[i]);
+      ++i;
+    }
   }
   return std::string(Trim(result));
 }

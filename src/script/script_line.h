@@ -34,9 +34,9 @@ int GetFieldInt(std::string_view line, int index);
 std::string GetKey(std::string_view line, std::string_view installDir = {});
 
 // Replaces "@@InstallDir@@" by `installDir` (the destination folder at the
-// moment the field is taken), then "@@Komma@@" and "@@Equal@@", then trims.
-// Each marker is replaced in one left-to-right pass: replaced text is never
-// scanned again, so a folder that itself holds a marker cannot loop.
+// moment the field is taken), "@@Komma@@" by ',' and "@@Equal@@" by '=',
+// then trims. One left-to-right pass: replaced text is never scanned again,
+// so a folder that itself holds a marker cannot loop.
 std::string RestoreMarkers(std::string_view text, std::string_view installDir = {});
 
 // True when the text is made only of decimal digits (a directory code).

@@ -70,6 +70,13 @@ TEST_F(ScriptLineTest, AFolderHoldingAMarkerIsNotExpandedAgain) {
   EXPECT_EQ(RestoreMarkers("@@InstallDir@@Dir@@", "@@Install"), "@@InstallDir@@");
 }
 
+TEST_F(ScriptLineTest, MarkersSideBySideAreEachTakenWhereTheyStart) {
+  // A quoted "L=Komma,," is stored so; the "@@" ending one marker must not
+  // start another.
+  EXPECT_EQ(RestoreMarkers("L@@Equal@@Komma@@Komma@@@@Komma@@"), "L=Komma,,");
+  EXPECT_EQ(GetField("\"a@@Komma@@@@Equal@@InstallDir@@\"", 0, "C:\\X"), "\"a,=InstallDir@@\"");
+}
+
 TEST_F(ScriptLineTest, Keys) {
   EXPECT_EQ(GetKey("  Key Name  = value"), "Key Name");
   EXPECT_EQ(GetKey("NoEquals, field"), "NoEquals, field");
