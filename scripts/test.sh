@@ -67,6 +67,20 @@ count_ctest() {
   failed=$((failed + bad))
 }
 
+# count_run NAME SUCCESS LOG COMMAND...: one pass or one failure for a
+# command that is not a ctest run; its log is shown when it fails.
+count_run() {
+  local name=$1 success=$2 log=$3
+  shift 3
+  if "$@" >"$log" 2>&1; then
+    echo "$name: $success"
+    passed=$((passed + 1))
+  else
+    echo "$name: FAILED"; tail -n 40 "$log"
+    failed=$((failed + 1))
+  fi
+}
+
 echo "== Linux build"
 cmake --preset linux
 cmake --build --preset linux -j "$jobs"
@@ -83,13 +97,7 @@ cmake --build --preset bench -j "$jobs"
 # Only started, to show they run; their numbers mean nothing on a shared machine.
 for bench in build/bench/bench/*_bench; do
   name=$(basename "$bench")
-  if "$bench" --benchmark_min_time=0.01 >"$junit_dir/$name.log" 2>&1; then
-    echo "$name: runs"
-    passed=$((passed + 1))
-  else
-    echo "$name: FAILED"; tail -n 40 "$junit_dir/$name.log"
-    failed=$((failed + 1))
-  fi
+  count_run "$name" runs "$junit_dir/$name.log" "$bench" --benchmark_min_time=0.01
 done
 
 echo "== Import check of the i686 programs"
@@ -122,14 +130,9 @@ for target in build/fuzz/fuzz/*_fuzz; do
   name=$(basename "$target")
   corpus="fuzz/corpus/${name%_fuzz}"
   work=$(mktemp -d)
-  if "$target" -max_total_time="${FUZZ_SECONDS:-30}" -timeout=10 -rss_limit_mb=2048 \
-       -artifact_prefix="$work/" "$work" "$corpus" >"$work/fuzz.log" 2>&1; then
-    echo "$name: fuzzed for ${FUZZ_SECONDS:-30}s, no finding"
-    passed=$((passed + 1))
-  else
-    echo "$name: FAILED"; tail -n 40 "$work/fuzz.log"
-    failed=$((failed + 1))
-  fi
+  count_run "$name" "fuzzed for ${FUZZ_SECONDS:-30}s, no finding" "$work/fuzz.log" \
+    "$target" -max_total_time="${FUZZ_SECONDS:-30}" -timeout=10 -rss_limit_mb=2048 \
+    -artifact_prefix="$work/" "$work" "$corpus"
 done
 
 echo "== Linux tests"

@@ -25,7 +25,7 @@ class IMessageSink {
     return Error({id, {std::string(insert1), std::string(insert2)}});
   }
   // A Yes/No question: IDYES or IDNO. Not an error.
-  int AskYesNo(int id, std::string_view insert) { return Question({id, {std::string(insert)}}); }
+  int AskYesNo(int id, std::string_view insert) { return OnQuestion({id, {std::string(insert)}}); }
 
   // Errors reported through this sink so far.
   int GetErrorCount() const { return m_nErrorCount; }
@@ -39,7 +39,6 @@ class IMessageSink {
     ++m_nErrorCount;
     return OnError(message);
   }
-  int Question(const CMessage& message) { return OnQuestion(message); }
 
   int m_nErrorCount = 0;
 };
