@@ -48,13 +48,24 @@ void CreateFolderTree(const std::string& folder) {
   files.CreateDirectoryA(folder);
 }
 
-// A read-only link is deleted all the same; a missing one is no error.
-void DeleteLinkFile(const std::string& path) {
+// A read-only link is deleted all the same; a missing one is no error; one
+// in use is deleted at the next start. True when the link is gone or goes then.
+bool DeleteLinkFile(const CSetupScript& script, const std::string& folder, const std::string& name) {
   platform::IFileSystem& files = platform::Files();
+  const std::string path = folder + "\\" + name;
   const platform::DWORD attributes = files.GetFileAttributesA(path);
-  if (attributes == INVALID_FILE_ATTRIBUTES) return;
+  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
   ClearReadOnly(path);
-  files.DeleteFileA(path);
+  if (files.DeleteFileA(path)) return true;
+  const platform::DWORD error = platform::System().GetLastError();
+  if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION) return false;
+  CSetupContext& context = script.GetContext();
+  context.SetFlags(context.GetFlags() | SF_RESTART_NEEDED);
+  if (context.IsNT()) return files.MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+  CFileRecord record;
+  record.m_strDestDir = folder;
+  record.m_strDestName = name;
+  return AddWininitDelete(record);
 }
 
 void InstallLink(const CSetupScript& script, std::string_view line, const std::string& folder) {
@@ -78,11 +89,16 @@ void InstallLink(const CSetupScript& script, std::string_view line, const std::s
 void RemoveLink(const CSetupScript& script, std::string_view line, const std::string& folder) {
   if (folder.empty()) return;
   const std::string name = script.GetField(line, 1);
-  DeleteLinkFile(folder + "\\" + name + ".lnk");
-  DeleteLinkFile(folder + "\\" + name + ".pif");
+  const bool link = DeleteLinkFile(script, folder, name + ".lnk");
+  const bool pif = DeleteLinkFile(script, folder, name + ".pif");
   const std::string group = script.GetField(line, 0);
-  // The Startup folder, and the programs folder itself, are never removed.
-  if (group != kStartupGroup && !group.empty()) platform::Files().RemoveDirectoryA(folder);
+  // The Startup folder, and the programs folder itself, are never removed;
+  // a group this line emptied goes now, or at the next start after the links.
+  if (group != kStartupGroup && !group.empty()) {
+    CFileRecord record;
+    record.m_strDestDir = folder;
+    RemoveRecordFolder(record, link || pif);
+  }
 }
 
 }  // namespace

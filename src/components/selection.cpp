@@ -153,7 +153,8 @@ std::string FormatRowSize(std::int32_t bytes) { return Format("     %.1f MB  ", 
 
 std::uint32_t GetFreeKilobytes(std::string_view path) {
   platform::DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
-  const std::string root(path.substr(0, 3));
+  std::string root(path.substr(0, 3));
+  if (root.size() == 2 && root[1] == ':') root += '\\';  // a drive's root destination, "E:"
   if (!platform::Files().GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters,
                                            &totalClusters)) {
     sectorsPerCluster = bytesPerSector = freeClusters = 0;

@@ -131,10 +131,21 @@ platform::DWORD CFileOperations::CopyFile(CFileRecord& record, platform::DWORD f
     if (r != 0) {
       platform::Files().DeleteFileA(tempPath);
     } else {
-      platform::Files().DeleteFileA(DestPath(record));
-      if (!platform::Files().MoveFileExA(tempPath.c_str(), DestPath(record).c_str(), 0)) {
+      const std::string dest = DestPath(record);
+      const bool deleted = platform::Files().DeleteFileA(dest) != 0;
+      const platform::DWORD deleteError = deleted ? 0 : platform::System().GetLastError();
+      if (!platform::Files().MoveFileExA(tempPath.c_str(), dest.c_str(), 0)) {
         platform::Files().DeleteFileA(tempPath);
-        r = VIF_ACCESSVIOLATION;
+        // An old file that is held open is replaced at the next start, as
+        // a short-named one would be.
+        const bool held = deleteError == ERROR_SHARING_VIOLATION || deleteError == ERROR_LOCK_VIOLATION ||
+                          deleteError == ERROR_ACCESS_DENIED;
+        const platform::DWORD attributes = platform::Files().GetFileAttributesA(dest);
+        if (held && attributes != INVALID_FILE_ATTRIBUTES) {
+          r = (attributes & FILE_ATTRIBUTE_READONLY) != 0 ? VIF_WRITEPROT : VIF_FILEINUSE;
+        } else {
+          r = VIF_ACCESSVIOLATION;
+        }
       }
     }
     return r;
@@ -225,7 +236,11 @@ int CFileOperations::RunCopies(IFileProgress& progress) {
         return 1;
       }
       if (r & VIF_OUTOFSPACE) {
-        if (box.AskYesNo(MSG_ASK_DISK_FULL, Drive(record.m_strDestDir)) != IDYES) {
+        const std::uint32_t freeBefore = GetFreeKilobytes(record.m_strDestDir);
+        // Trying again on a drive with no more room than before meets the
+        // same end: only space freed in the meantime earns a retry.
+        if (box.AskYesNo(MSG_ASK_DISK_FULL, Drive(record.m_strDestDir)) != IDYES ||
+            GetFreeKilobytes(record.m_strDestDir) <= freeBefore) {
           context.SetLastMessage(MSG_ASK_DISK_FULL);
           return 1;
         }

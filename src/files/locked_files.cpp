@@ -5,8 +5,10 @@
 #include <vector>
 
 #include "components/component_list.h"
+#include "core/registry_key.h"
 #include "files/file_copy.h"
 #include "files/file_operations.h"
+#include "platform/ascii_text.h"
 #include "platform/platform.h"
 #include "script/setup_script.h"
 
@@ -56,8 +58,39 @@ bool AddWininitRename(const CFileRecord& record, const std::string& tempPath) {
 
 bool AddWininitDelete(const CFileRecord& record) { return AppendRenameLine("NUL=" + ShortPath(DestPath(record))); }
 
-void RemoveRecordFolder(const CFileRecord& record) {
-  platform::Files().RemoveDirectoryA(record.m_strDestDir);
+namespace {
+
+std::string WithoutTrailingSeparators(std::string folder) {
+  while (folder.size() > 3 && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
+  return folder;
+}
+
+std::string SystemPath(platform::UINT (platform::ISystemInfo::*query)(char*, platform::UINT)) {
+  char buffer[MAX_PATH] = {};
+  const platform::UINT n = (platform::System().*query)(buffer, sizeof buffer);
+  return n == 0 || n >= sizeof buffer ? std::string() : std::string(buffer, n);
+}
+
+// The Windows, system and program-files folders and drive roots are never
+// taken away, even when a run leaves them empty.
+bool IsSystemFolder(const std::string& folder) {
+  const std::string f = WithoutTrailingSeparators(folder);
+  if (f.size() <= 3) return true;
+  CRegistryKey windows("SOFTWARE\\Microsoft\\Windows\\CurrentVersion", HKEY_LOCAL_MACHINE);
+  for (const std::string& system : {SystemPath(&platform::ISystemInfo::GetWindowsDirectoryA),
+                                    SystemPath(&platform::ISystemInfo::GetSystemDirectoryA),
+                                    windows.ReadString("ProgramFilesDir")}) {
+    if (!system.empty() && ascii::EqualNoCase(f, WithoutTrailingSeparators(system))) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+void RemoveRecordFolder(const CFileRecord& record, bool emptiedByThisRun) {
+  if (IsSystemFolder(record.m_strDestDir)) return;
+  if (platform::Files().RemoveDirectoryA(record.m_strDestDir) || !emptiedByThisRun) return;
+  // A folder this run emptied but cannot remove yet goes at the next start.
   platform::Files().MoveFileExA(record.m_strDestDir.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
@@ -77,15 +110,16 @@ platform::DWORD CFileOperations::DeleteFileRecord(const CFileRecord& record) {
   const std::string path = DestPath(record);
   ClearReadOnly(path);
   if (platform::Files().DeleteFileA(path)) {
-    RemoveRecordFolder(record);
+    RemoveRecordFolder(record, true);
     return 0;
   }
   const platform::DWORD error = platform::System().GetLastError();
   switch (error) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
-      // Nothing to delete; the folder may still be left empty.
-      RemoveRecordFolder(record);
+      // Nothing to delete; an empty folder may still go, but nothing is
+      // scheduled for one this run did not empty.
+      RemoveRecordFolder(record, false);
       return 0;
     case ERROR_INVALID_DRIVE:
     case ERROR_WRITE_PROTECT:
@@ -151,6 +185,9 @@ int CFileOperations::RenameFileRecord(const CFileRecord& record) {
   if (m_script.EqualNoCase(record.m_strSourceName, record.m_strDestName)) return 0;
   const std::string from = SourcePath(record);
   const std::string to = DestPath(record);
+  // Without the old file there is nothing to rename, and the new name may
+  // be a file of the user's own.
+  if (platform::Files().GetFileAttributesA(from) == INVALID_FILE_ATTRIBUTES) return -1;
   ClearReadOnly(from);
   platform::Files().DeleteFileA(to);
   return platform::Files().MoveFileExA(from.c_str(), to.c_str(), 0) ? 0 : -1;

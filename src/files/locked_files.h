@@ -11,8 +11,9 @@
 // The [Rename] section is read and written through a buffer of this size.
 constexpr std::size_t kWininitBufferSize = 32768;
 
-// Removes destDir when it is empty; asks Windows NT to remove it at its next start.
-void RemoveRecordFolder(const CFileRecord& record);
+// Removes the folder when empty; one this run emptied but cannot remove yet
+// goes at the next start. System folders and drive roots are left alone.
+void RemoveRecordFolder(const CFileRecord& record, bool emptiedByThisRun);
 // The 8.3 form of a path (GetShortPathNameA); the path itself when it has none.
 std::string ShortPath(const std::string& path);
 // Clears the read-only attribute of a file, keeping its other attributes.

@@ -1,9 +1,12 @@
 #include "actions/program_groups.h"
 
 #include <cstdio>
+#include <sstream>
 #include <map>
 
 #include "actions_fixture.h"
+#include "support/faulty_platform.h"
+#include "winsim_commands.h"
 
 namespace {
 
@@ -145,6 +148,27 @@ TEST_F(ProgramGroupsOnNT, TheAllUsersBitChoosesTheCommonFolders) {
   Run("Tools, Shared, tool.exe, , , , 0, 1", kGroupRemove);
   EXPECT_FALSE(m_setup.Exists(common + "\\Tools"));
   EXPECT_TRUE(m_setup.Exists(user + "\\Tools\\Mine.lnk"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ProgramGroupsOnNT, ALinkInUseAndItsEmptiedGroupGoAtTheNextStart) {
+  const std::string group = "C:\\WINNT\\Profiles\\Administrator\\Start Menu\\Programs\\Tools";
+  Run("Tools, One, one.exe", kGroupInstall);
+  {
+    testing_support::FaultyPlatform faults;
+    faults.files.heldFiles = {group + "\\One.lnk"};
+    Run("Tools, One, one.exe", kGroupRemove);
+  }
+  EXPECT_TRUE(m_setup.Exists(group + "\\One.lnk"));
+  EXPECT_NE(m_setup.Context().GetFlags() & SF_RESTART_NEEDED, 0u);
+  const std::filesystem::path link = m_setup.Host(group + "\\One.lnk"), folder = m_setup.Host(group);
+  std::ostringstream out, err;
+  ASSERT_EQ(winsim::RunCommand({"restart", m_setup.Machine().Folder().string()}, out, err), 0) << err.str();
+  EXPECT_FALSE(std::filesystem::exists(link)) << out.str();
+  EXPECT_FALSE(std::filesystem::exists(folder)) << out.str();
 }
 
 }  // namespace

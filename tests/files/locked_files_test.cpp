@@ -157,12 +157,14 @@ TEST_F(LockedFilesTest, Renames) {
   Put("drive_c/HALVION/App/OLD.EXE", "old");
   Put("drive_c/HALVION/App/NEW.EXE", "stale");
   Put("drive_c/HALVION/App/SAME.EXE", "same");
+  Put("drive_c/HALVION/App/NONE.EXE", "mine");
   ASSERT_TRUE(platform::Files().SetFileAttributesA("C:\\HALVION\\App\\OLD.EXE", FILE_ATTRIBUTE_READONLY));
   EXPECT_EQ(Files().RunRenames(m_progress), 0);
   EXPECT_EQ(m_progress.phases, (std::vector<std::string>{"rename 3"}));
   EXPECT_EQ(Get("drive_c/HALVION/App/NEW.EXE"), "old");
   EXPECT_FALSE(Exists("drive_c/HALVION/App/OLD.EXE"));
   EXPECT_EQ(Get("drive_c/HALVION/App/SAME.EXE"), "same") << "a single field changes nothing";
+  EXPECT_EQ(Get("drive_c/HALVION/App/NONE.EXE"), "mine") << "no old file: the new name is not touched";
 
   CFileRecord record;
   record.m_strSourceDir = record.m_strDestDir = "C:\\HALVION\\App";
@@ -173,6 +175,43 @@ TEST_F(LockedFilesTest, Renames) {
   record.m_strDestName = "NEW.EXE";
   EXPECT_EQ(Files().RenameFileRecord(record), 0) << "names equal without regard to case";
   EXPECT_EQ(Get("drive_c/HALVION/App/NEW.EXE"), "old");
+}
+
+TEST_F(LockedFilesTest, OnlyFoldersThisRunEmptiedAreScheduledAndNeverSystemFolders) {
+  Prepare(sim::OsKind::NT4);
+  Put("drive_c/HALVION/Keep/OTHER.TXT", "other");
+  Put("drive_c/LAST.TXT", "last");
+  CFileRecord record;
+  for (const char* folder : {"C:\\WINNT", "C:\\WINNT\\system32", "C:\\Program Files\\", "C:\\HALVION\\Keep"}) {
+    record.m_strDestDir = folder;
+    record.m_strDestName = "MISSING.TXT";
+    EXPECT_EQ(Files().DeleteFileRecord(record), 0u);
+  }
+  record.m_strDestDir = "C:\\";
+  record.m_strDestName = "LAST.TXT";
+  EXPECT_EQ(Files().DeleteFileRecord(record), 0u);
+  EXPECT_FALSE(Exists("drive_c/LAST.TXT"));
+  EXPECT_EQ(PendingRenames().find("PendingFileRenameOperations"), std::string::npos) << PendingRenames();
+  Restart();
+  EXPECT_EQ(Get("drive_c/HALVION/Keep/OTHER.TXT"), "other");
+}
+
+TEST_F(LockedFilesTest, AHeldLongNamedFileOnWindows9xIsReplacedAtTheNextStart) {
+  Start(sim::OsKind::Win98,
+        "[DestinationDirs]\r\nDefaultDestDir = App\r\n[SourceDisksNames]\r\n1 = Disk1\r\n"
+        "[SourceDisksFiles]\r\nLIB.DLL = 1\r\n[Setup]\r\nOptionDesc = Setup\r\n"
+        "[Optional Components]\r\nDriver\r\n[Driver]\r\nOptionDesc = Driver\r\nCopyFiles = Driver.Files\r\n"
+        "[Driver.Files]\r\nLONGLIBRARY.DLL, LIB.DLL\r\n[End]\r\n",
+        "held1=C:\\HALVION\\App\\LONGLIBRARY.DLL\n");
+  Put("drive_d/LIB.DLL", Library("V2.DLL"));
+  Put("drive_c/HALVION/App/LONGLIBRARY.DLL", Library("V1.DLL"));
+  EXPECT_EQ(Files().RunCopies(m_progress), 0);
+  EXPECT_TRUE(m_messages.empty());
+  EXPECT_TRUE(RestartRequested());
+  EXPECT_EQ(Get("drive_c/HALVION/App/LONGLIBRARY.DLL"), Library("V1.DLL"));
+  ASSERT_EQ(RenameLines().size(), 1u);
+  Restart();
+  EXPECT_EQ(Get("drive_c/HALVION/App/LONGLIBRARY.DLL"), Library("V2.DLL"));
 }
 
 TEST_F(LockedFilesTest, InstalledFileMarker) {
