@@ -129,6 +129,10 @@
 /* Shown when the older utility product is still installed. */
 #define IDS_EARLIER_PRODUCT              1159
 
+/* Script values and destinations the setup cannot use. */
+#define IDS_ERR_VALUE_TOO_LONG           1180 /* %1 key                     */
+#define IDS_ERR_DESTINATION_INVALID      1181 /* %1 folder as typed         */
+
 /* ---------------------------------------------------------------- dialogs */
 
 #define IDD_LANGUAGE_PAGE                129
@@ -348,7 +352,7 @@
   X(IDS_LICENSE_ACCEPT) X(IDS_LICENSE_DECLINE) \
   X(IDS_DEPENDENCY_SELECT) X(IDS_DEPENDENCY_DESELECT) \
   X(IDS_DEPENDENCY_SELECT_QUESTION) X(IDS_DEPENDENCY_DESELECT_QUESTION) \
-  X(IDS_EARLIER_PRODUCT)
+  X(IDS_EARLIER_PRODUCT) X(IDS_ERR_VALUE_TOO_LONG) X(IDS_ERR_DESTINATION_INVALID)
 
 #define SETUP_DIALOG_IDS(X) \
   X(IDD_LANGUAGE_PAGE) X(IDD_PREPARE_PAGE) X(IDD_CUSTOM_PAGE) \

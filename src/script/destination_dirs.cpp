@@ -4,6 +4,7 @@
 #include <climits>
 #include <optional>
 
+#include "platform/ascii_text.h"
 #include "platform/outside_libraries.h"
 #include "platform/platform.h"
 #include "script/script_line.h"
@@ -29,6 +30,14 @@ std::string QueryFolder(FolderQuery query) {
 std::string WithoutTrailingBackslash(std::string folder) {
   if (!folder.empty() && folder.back() == '\\') folder.pop_back();
   return folder;
+}
+
+// A folder on a named drive (X:\…) or a network path (\\server\…) stands
+// on its own; anything else is below the destination folder.
+bool IsAbsoluteFolder(std::string_view folder) {
+  const char letter = folder.empty() ? '\0' : ascii::ToUpper(folder[0]);
+  const bool drive = folder.size() >= 3 && letter >= 'A' && letter <= 'Z' && folder[1] == ':' && folder[2] == '\\';
+  return drive || folder.substr(0, 2) == "\\\\";
 }
 
 // What the thunk library writes for a code, read no further than its buffer.
@@ -69,6 +78,8 @@ std::string GetDestinationTemplate(const CSetupScript& script, std::string_view 
   std::string destTemplate;
   if (IsAllDigits(folder)) {
     destTemplate = DirectoryFromCode(script, GetFieldInt(line, 1));
+  } else if (IsAbsoluteFolder(folder)) {
+    destTemplate = WithoutTrailingBackslash(folder);
   } else {
     destTemplate = std::string(kRelativeMark) + "\\" + folder;
   }

@@ -3,15 +3,18 @@
 #include <climits>
 #include <cstdint>
 
+#include "core/name_compare.h"
+
 namespace {
 
 // Position of the first '=' or ',' at or after `from`, stepping over the
-// byte after every '@'; npos when there is none.
-std::size_t FindSeparator(std::string_view line, std::size_t from) {
+// byte after every '@' and the trail byte of every double-byte character
+// (which may have the value of '@'); npos when there is none.
+std::size_t FindSeparator(std::string_view line, std::size_t from, unsigned codePage) {
   std::size_t i = from;
   while (i < line.size()) {
     const char c = line[i];
-    if (c == '@') {
+    if (c == '@' || IsLeadByte(codePage, static_cast<unsigned char>(c))) {
       i += 2;
       continue;
     }
@@ -21,15 +24,15 @@ std::size_t FindSeparator(std::string_view line, std::size_t from) {
   return std::string_view::npos;
 }
 
-std::string_view RawFieldView(std::string_view line, int index) {
+std::string_view RawFieldView(std::string_view line, int index, unsigned codePage) {
   if (index < 0) return {};
   std::size_t start = 0;
   for (int i = 0; i < index; ++i) {
-    const std::size_t sep = FindSeparator(line, start);
+    const std::size_t sep = FindSeparator(line, start, codePage);
     if (sep == std::string_view::npos) return {};
     start = sep + 1;
   }
-  const std::size_t end = FindSeparator(line, start);
+  const std::size_t end = FindSeparator(line, start, codePage);
   const std::string_view field =
       line.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
   return Trim(field);
@@ -74,12 +77,12 @@ std::string_view CutComment(std::string_view line) {
   return line;
 }
 
-std::string GetRawField(std::string_view line, int index) {
-  return std::string(RawFieldView(line, index));
+std::string GetRawField(std::string_view line, int index, unsigned codePage) {
+  return std::string(RawFieldView(line, index, codePage));
 }
 
-std::string GetField(std::string_view line, int index, std::string_view installDir) {
-  return RestoreMarkers(RawFieldView(line, index), installDir);
+std::string GetField(std::string_view line, int index, std::string_view installDir, unsigned codePage) {
+  return RestoreMarkers(RawFieldView(line, index, codePage), installDir);
 }
 
 int GetFieldInt(std::string_view line, int index) {
@@ -101,10 +104,17 @@ int GetFieldInt(std::string_view line, int index) {
   return value > INT_MAX ? INT_MAX : static_cast<int>(value);
 }
 
-std::string GetKey(std::string_view line, std::string_view installDir) {
+std::string GetKey(std::string_view line, std::string_view installDir, unsigned codePage) {
   const std::size_t eq = line.find('=');
   const std::string_view key = Trim(line.substr(0, eq));
-  if (!key.empty() && key.back() == '@') return {};
+  // A key ending in '@' has none; the trail byte of a last double-byte
+  // character is no '@'.
+  bool endsWithAt = false;
+  for (std::size_t i = 0; i < key.size(); ++i) {
+    endsWithAt = key[i] == '@';
+    if (IsLeadByte(codePage, static_cast<unsigned char>(key[i]))) ++i;
+  }
+  if (endsWithAt) return {};
   return RestoreMarkers(key, installDir);
 }
 

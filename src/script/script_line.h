@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/name_compare.h"
+
 // Blank, tab, CR, LF, vertical tab, form feed.
 bool IsScriptSpace(char c);
 
@@ -16,9 +18,11 @@ std::string_view Trim(std::string_view text);
 std::string_view CutComment(std::string_view line);
 
 // Fields are separated by '=' and ','; the byte after an '@' is never a
-// separator. Missing fields (and negative indexes) give an empty string.
-std::string GetField(std::string_view line, int index, std::string_view installDir = {});
-std::string GetRawField(std::string_view line, int index);
+// separator. In a double-byte code page a lead byte and its trail byte are
+// one character. Missing fields (and negative indexes) give an empty string.
+std::string GetField(std::string_view line, int index, std::string_view installDir = {},
+                     unsigned codePage = kDefaultCodePage);
+std::string GetRawField(std::string_view line, int index, unsigned codePage = kDefaultCodePage);
 
 // Markers a stored line carries until a field or key is taken from it.
 constexpr std::string_view kInstallDirMarker = "@@InstallDir@@";
@@ -31,7 +35,7 @@ int GetFieldInt(std::string_view line, int index);
 
 // The text before the first '=' (the whole line without one), trimmed; empty
 // when that text ends with '@'. Markers are restored.
-std::string GetKey(std::string_view line, std::string_view installDir = {});
+std::string GetKey(std::string_view line, std::string_view installDir = {}, unsigned codePage = kDefaultCodePage);
 
 // Replaces "@@InstallDir@@" by `installDir` (the destination folder at the
 // moment the field is taken), "@@Komma@@" by ',' and "@@Equal@@" by '=',

@@ -31,7 +31,7 @@ std::string CScriptSection::GetLine(int index) const {
 
 std::string CScriptSection::FindKey(std::string_view key) const {
   for (const std::string& line : m_lines) {
-    if (EqualNoCase(GetKey(line), key, m_nCodePage)) return line;
+    if (EqualNoCase(GetKey(line, {}, m_nCodePage), key, m_nCodePage)) return line;
   }
   return {};
 }

@@ -17,10 +17,12 @@ CScriptSection CSetupScript::ReadSection(std::string_view name) {
 }
 
 std::string CSetupScript::GetField(std::string_view line, int index) const {
-  return ::GetField(line, index, m_context.GetDestDir());
+  return ::GetField(line, index, m_context.GetDestDir(), GetCodePage());
 }
 
-std::string CSetupScript::GetKey(std::string_view line) const { return ::GetKey(line, m_context.GetDestDir()); }
+std::string CSetupScript::GetKey(std::string_view line) const {
+  return ::GetKey(line, m_context.GetDestDir(), GetCodePage());
+}
 
 std::string CSetupScript::RestoreMarkers(std::string_view text) const {
   return ::RestoreMarkers(text, m_context.GetDestDir());

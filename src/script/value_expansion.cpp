@@ -1,13 +1,18 @@
 #include "script/value_expansion.h"
 
+#include <algorithm>
 #include <climits>
 #include <vector>
 
+#include "core/name_compare.h"
 #include "script/destination_dirs.h"
 #include "script/script_line.h"
 #include "script/setup_script.h"
 
 namespace {
+
+// How much of a key the message shows.
+constexpr std::size_t kKeyShownLength = 40;
 
 // Decimal digits as a directory code; numbers beyond the 32-bit range stay at
 // its top, which no directory has.
@@ -55,6 +60,9 @@ void AppendProtected(std::string& out, std::string_view text) {
 
 std::string CValueExpander::Expand(std::string_view line) {
   const CSetupContext& context = m_script.GetContext();
+  const unsigned codePage = m_script.GetCodePage();
+  // A line may be long as written; expanding may not make it longer than that.
+  const std::size_t limit = std::max(kMaxExpandedLength, line.size());
 
   // Pass 1: '@' codes outside quoted runs.
   CodedLine coded;
@@ -68,6 +76,13 @@ std::string CValueExpander::Expand(std::string_view line) {
       for (; i < end; ++i) coded.Add(line[i], false);
       continue;
     }
+    if (IsLeadByte(codePage, static_cast<unsigned char>(c)) && i + 1 < line.size()) {
+      // Its trail byte may have the value of '@': it starts no code.
+      coded.Add(c, false);
+      coded.Add(line[i + 1], false);
+      i += 2;
+      continue;
+    }
     if (c == '@' && i + 1 < line.size()) {
       switch (line[i + 1]) {
         case 'c': coded.AddLiteral(kMakerName); i += 2; continue;
@@ -79,6 +94,7 @@ std::string CValueExpander::Expand(std::string_view line) {
     }
     coded.Add(c, false);
     ++i;
+    if (coded.text.size() > limit) return ValueTooLong(line);
   }
 
   // Pass 2: quotes and '%' references.
@@ -97,7 +113,11 @@ std::string CValueExpander::Expand(std::string_view line) {
     } else if (c == '%') {
       std::size_t close = text.find('%', i + 1);
       const std::size_t end = close == std::string::npos ? text.size() : close;
-      result.append(ReferenceValue(std::string_view(text).substr(i + 1, end - i - 1)));
+      const std::string value = ReferenceValue(std::string_view(text).substr(i + 1, end - i - 1));
+      // References of references double at each step: a line may not grow
+      // past what any use of it can take.
+      if (result.size() + value.size() > limit) return ValueTooLong(line);
+      result.append(value);
       i = close == std::string::npos ? end : end + 1;
     } else {
       result.push_back(c);
@@ -105,6 +125,14 @@ std::string CValueExpander::Expand(std::string_view line) {
     }
   }
   return result;
+}
+
+std::string CValueExpander::ValueTooLong(std::string_view line) {
+  const bool keyed = line.find('=') != std::string_view::npos;
+  const std::string key = keyed ? GetKey(line, {}, m_script.GetCodePage()) : std::string(Trim(line));
+  m_script.GetMessages().ShowError(MSG_VALUE_TOO_LONG, key.substr(0, kKeyShownLength));
+  // The key stays with an empty value, so that what refers to it finds it.
+  return keyed ? key + "=" : std::string();
 }
 
 std::string CValueExpander::ReferenceValue(std::string_view name) {
@@ -118,7 +146,7 @@ std::string CValueExpander::ReferenceValue(std::string_view name) {
   // Field 1 with its markers, so quoted commas stay inside the value.
   std::string line = m_script.GetLangStrings().FindKey(name);
   if (line.empty()) line = m_script.GetStrings().FindKey(name);
-  if (!line.empty()) return GetRawField(line, 1);
+  if (!line.empty()) return GetRawField(line, 1, m_script.GetCodePage());
   m_script.GetMessages().ShowError(MSG_KEY_NOT_FOUND, name, "Strings");
   return {};
 }

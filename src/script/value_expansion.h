@@ -15,6 +15,10 @@ class CSetupScript;
 constexpr std::string_view kMakerName = "HALVION";
 
 constexpr int MSG_KEY_NOT_FOUND = 1089;
+constexpr int MSG_VALUE_TOO_LONG = 1180;  // %1 key
+
+// The longest line an expansion gives, as a Windows setup script allows.
+constexpr std::size_t kMaxExpandedLength = 4096;
 
 class CValueExpander : public ILineExpander {
  public:
@@ -30,6 +34,8 @@ class CValueExpander : public ILineExpander {
   void ReadStringSections();
 
  private:
+  // Reports 1180 with the line's key; the line keeps its key and no value.
+  std::string ValueTooLong(std::string_view line);
   // The value a '%' reference stands for; reports 1089 for an unknown key.
   std::string ReferenceValue(std::string_view name);
 

@@ -115,6 +115,10 @@ TEST(DestinationTemplateTest, CodesGiveFoldersAndNamesGiveRelativeTemplates) {
   m.Context().SetDestDir("E:\\LATER");
   EXPECT_EQ(ExpandDestination(m.Script(), tools), "E:\\LATER\\Tools\\Bin") << "the folder current when the list runs";
   EXPECT_EQ(ExpandDestination(m.Script(), GetDestinationTemplate(m.Script(), "List = 10")), "C:\\WINNT") << "a complete folder stays";
+  EXPECT_EQ(ExpandDestination(m.Script(), GetDestinationTemplate(m.Script(), "List = c:\\WINNT\\, Halvion")),
+            "c:\\WINNT\\Halvion") << "a folder naming its drive is absolute";
+  EXPECT_EQ(ExpandDestination(m.Script(), GetDestinationTemplate(m.Script(), "List = \\\\SERVER\\SHARE")),
+            "\\\\SERVER\\SHARE");
   EXPECT_TRUE(m.Messages().empty());
 
   EXPECT_EQ(GetDestinationTemplate(m.Script(), "List ="), "") << "an empty directory is code 0";

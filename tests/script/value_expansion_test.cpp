@@ -101,6 +101,34 @@ TEST(ValueExpansionTest, AMissingKeyIsReportedAndLeavesNothing) {
   EXPECT_EQ(m.Context().GetLastMessage(), MSG_KEY_NOT_FOUND) << "but records the message";
 }
 
+TEST(ValueExpansionTest, ReferencesThatDoubleStopAtTheLongestLine) {
+  std::string script = "[Strings]\r\nK0=0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef\r\n";
+  for (int i = 1; i < 25; ++i) {
+    script += "K" + std::to_string(i) + "=%K" + std::to_string(i - 1) + "%%K" + std::to_string(i - 1) + "%\r\n";
+  }
+  AppOnMachine m;
+  m.LoadScript(script);
+  EXPECT_EQ(m.Expand("A = %K5%").size(), 4u + 64 * 32) << "a long value that fits";
+  ASSERT_EQ(m.Messages().size(), 1u) << "one message, for the first line too long";
+  EXPECT_EQ(m.Messages()[0].id, MSG_VALUE_TOO_LONG);
+  EXPECT_EQ(m.Messages()[0].inserts, (std::vector<std::string>{"K6"}));
+  m.ClearMessages();
+  EXPECT_EQ(m.Expand("Name = %K5%%K5%"), "Name=");
+  EXPECT_EQ(m.Messages().at(0).inserts, (std::vector<std::string>{"Name"}));
+}
+
+TEST(ValueExpansionTest, ATrailByteOfTheValueOfAnAtIsPartOfItsCharacter) {
+  AppOnMachine m;
+  m.LoadScript(kStrings);
+  m.Script().GetText().SetCodePage(932);
+  // 0x83 0x40 is one Japanese character; its trail byte has the value of '@'.
+  EXPECT_EQ(m.Expand("A = \x83\x40" "c"), "A = \x83\x40" "c");
+  EXPECT_EQ(m.Script().GetField("\x83\x40,B", 1), "B");
+  EXPECT_EQ(m.Script().GetKey("K\x83\x40 = 1"), "K\x83\x40");
+  m.Script().GetText().SetCodePage(1252);
+  EXPECT_EQ(m.Script().GetField("\x83\x40,B", 1), "") << "one byte at a time elsewhere";
+}
+
 TEST(ValueExpansionTest, DirectoryCodesExpandToFolders) {
   {
     AppOnMachine m(sim::OsKind::Win98);
