@@ -7,6 +7,7 @@
 
 #include "app/install_app.h"
 #include "install/install_record.h"
+#include "install/setup_choice.h"
 #include "platform/platform.h"
 
 namespace {
@@ -39,6 +40,12 @@ void ReadCompanyIni(CSetupContext& c) {
     }
   }
   c.SetLanguageOffer(std::max(count, 1), mask);
+  // A single language offered is the language of the run.
+  if (count == 1) {
+    for (int i = 0; i < kLanguageCount; ++i) {
+      if (c.IsLanguageOffered(i)) c.SetLanguage(i);
+    }
+  }
   c.SetLangBitmap(ReadProfileString("Install", "DlgLangBMP", "", file));
   if (platform::Profiles().GetPrivateProfileIntA("Install", "MultiOS", 0, file.c_str()) == 0) {
     c.SetScriptName(kCommonScript);
@@ -99,6 +106,6 @@ bool CInstallApp::PrepareSetup(std::string_view commandLine) {
   if (!CheckScript(c, messages)) return false;
   ReadInstallRecord(c);
   // A setup started anywhere but from its installed copy installs from where it was started.
-  if (c.GetSetupPath() != c.GetSetupDir()) c.SetInstallFrom(c.GetSetupDir());
+  if (!IsMaintenanceRun(c)) c.SetInstallFrom(c.GetSetupDir());
   return messages.GetErrorCount() == errorsBefore;
 }

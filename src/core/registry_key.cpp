@@ -57,11 +57,11 @@ void CRegistryKey::Close() {
   m_hKey = nullptr;
 }
 
-bool CRegistryKey::Open(std::string_view subKey) {
+bool CRegistryKey::Open(std::string_view subKey, platform::REGSAM access) {
   Close();
   const std::string name(subKey);
   platform::HKEY key = nullptr;
-  if (platform::Registry().RegOpenKeyExA(m_hRoot, name.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return false;
+  if (platform::Registry().RegOpenKeyExA(m_hRoot, name.c_str(), 0, access, &key) != ERROR_SUCCESS) return false;
   m_hKey = key;
   return true;
 }

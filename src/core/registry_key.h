@@ -15,7 +15,7 @@ class CRegistryKey {
   CRegistryKey(const CRegistryKey&) = delete;
   CRegistryKey& operator=(const CRegistryKey&) = delete;
 
-  bool Open(std::string_view subKey);
+  bool Open(std::string_view subKey, platform::REGSAM access = KEY_ALL_ACCESS);
   // 0 on failure, else REG_CREATED_NEW_KEY or REG_OPENED_EXISTING_KEY.
   platform::DWORD Create(std::string_view subKey);
   // Deletes the key with everything below it; true when the key itself went.

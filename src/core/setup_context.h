@@ -56,6 +56,10 @@ class CSetupContext {
   std::string GetLangBitmap() const { return m_strLangBitmap; }
   int GetLanguageCount() const { return m_nLanguageCount; }
   std::uint32_t GetLanguageMask() const { return m_dwLanguageMask; }
+  // Whether the distribution offers the language at that table index.
+  bool IsLanguageOffered(int index) const {
+    return index >= 0 && index < 32 && (m_dwLanguageMask >> index & 1u) != 0;
+  }
   const platform::OSVERSIONINFOA& GetVersionInfo() const { return m_osvi; }
 
   // The code of the chosen language; English while none is chosen.

@@ -69,7 +69,9 @@ void ReadInstallRecord(CSetupContext& c) {
 
 bool FindEarlierProduct(const CResourceModule& resources) {
   CRegistryKey installed(HKEY_LOCAL_MACHINE);
-  if (!installed.Open(kEarlierProductKey)) return false;
+  // Enumerating is all it needs: a user without the right to write there
+  // must still see the older product.
+  if (!installed.Open(kEarlierProductKey, KEY_ENUMERATE_SUB_KEYS)) return false;
   for (platform::DWORD index = 0;; ++index) {
     const std::string name = installed.EnumKey(index);
     if (name.empty()) return false;
@@ -99,7 +101,7 @@ std::string PendingRemovalValue(const CSetupContext& context) {
 
 }  // namespace
 
-void WriteInstallRecord(const CSetupContext& c) {
+bool WriteInstallRecord(const CSetupContext& c) {
   const std::string setupFolder = FormatSetupFolder(c.GetSetupPath(), c.GetDestDir());
   if ((c.GetFlags() & SF_REMOVE) != 0) {
     CRegistryKey(HKEY_LOCAL_MACHINE).DeleteTree(RecordKey(c));
@@ -108,18 +110,21 @@ void WriteInstallRecord(const CSetupContext& c) {
     const std::string command = setupFolder + "\\INST16.EXE -R" + ShortPath(c.GetDestDir());
     CRegistryKey runOnce(HKEY_LOCAL_MACHINE);
     if (runOnce.Create(kRunOnceKey) != 0) runOnce.WriteString(PendingRemovalValue(c), command);
-    return;
+    return true;
   }
   // Installing again cancels a removal still waiting for the next start.
   CRegistryKey runOnce(HKEY_LOCAL_MACHINE);
   if (runOnce.Open(kRunOnceKey)) runOnce.DeleteValue(PendingRemovalValue(c));
   CRegistryKey record(HKEY_LOCAL_MACHINE);
-  if (record.Create(RecordKey(c)) == 0) return;
-  record.WriteString("Destination Dir", c.GetDestDir());
-  record.WriteString("Setup Path", setupFolder);
-  record.WriteString("Install From", c.GetInstallFrom());
-  record.WriteString("Language", c.GetLanguageCode());
+  if (record.Create(RecordKey(c)) == 0) return false;
+  bool written = record.WriteString("Destination Dir", c.GetDestDir()) == ERROR_SUCCESS;
+  written = record.WriteString("Setup Path", setupFolder) == ERROR_SUCCESS && written;
+  written = record.WriteString("Install From", c.GetInstallFrom()) == ERROR_SUCCESS && written;
+  written = record.WriteString("Language", c.GetLanguageCode()) == ERROR_SUCCESS && written;
+  return written;
 }
+
+std::string InstallRecordKey(const CSetupContext& context) { return RecordKey(context); }
 
 void HandleSourceTree(CSetupSession& session, bool beforeWizard) {
   const CSetupContext& c = session.GetContext();

@@ -18,8 +18,11 @@ void ReadInstallRecord(CSetupContext& context);
 // True when the maker's older utility product is installed (after saying so).
 bool FindEarlierProduct(const CResourceModule& resources);
 // Records the installation, or for a removal deletes the record and leaves
-// the removal of the installed folder for the next start.
-void WriteInstallRecord(const CSetupContext& context);
+// the removal of the installed folder for the next start. False when the
+// record could not be written whole: the next start would not find it.
+bool WriteInstallRecord(const CSetupContext& context);
+// The registry key of the install record, below HKEY_LOCAL_MACHINE.
+std::string InstallRecordKey(const CSetupContext& context);
 // Option W: the temporary source tree is removed at the next start (before
 // the wizard) or once this program has ended (after it).
 void HandleSourceTree(CSetupSession& session, bool beforeWizard);

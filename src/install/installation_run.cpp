@@ -94,7 +94,14 @@ int CInstallationRun::RunPhases() {
   m_progress.ShowSheet();
   if (r == 0) {
     Begin(RunPhase::InstallRecord);
-    if (!Listing()) WriteInstallRecord(context);
+    if (!Listing() && !WriteInstallRecord(context)) {
+      // A run without its record would leave an installation nothing can
+      // maintain or remove.
+      m_session.GetMessages().ShowError(MSG_CANNOT_WRITE, "HKEY_LOCAL_MACHINE\\" + InstallRecordKey(context));
+      r = 1;
+    }
+  }
+  if (r == 0) {
     Begin(RunPhase::DisplayDriver);
     r = components.RunDisplayDriver(m_executors);
   }

@@ -11,6 +11,7 @@ namespace {
 constexpr std::string_view kIncludeInf = "IncludeInf";
 constexpr std::string_view kSourceDisksNames = "SourceDisksNames";
 constexpr std::string_view kSourceDisksFiles = "SourceDisksFiles";
+constexpr int MSG_SCRIPT_NOT_LOADED = 1085;  // %1 the script's path
 
 }  // namespace
 
@@ -27,6 +28,8 @@ int PrepareScript(CSetupSession& session, IPreparationView& view, IHardwareDetec
   if (prepared) {
     view.SetProgressPos(kPrepareScriptLoaded);
     prepared = setupScript.GetText().Load(context.GetScriptPath(), kMainScriptCapacity);
+    // Without its script the wizard would go on with nothing to install.
+    if (!prepared) messages.ShowError(MSG_SCRIPT_NOT_LOADED, context.GetScriptPath());
   }
   if (prepared) {
     CScriptText& script = setupScript.GetText();

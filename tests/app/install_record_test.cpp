@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "app/install_app.h"
+#include "install/install_record.h"
+#include "install/setup_choice.h"
+#include "support/faulty_platform.h"
 #include "support/temp_machine.h"
 
 using testing_support::TempMachine;
@@ -73,6 +76,27 @@ TEST_F(InstallRecordTest, TheOlderProductStopsTheFreshInstallationInAnyCase) {
   const std::string events = testing_support::ReadHostFile(m_machine.Folder() / "events.log");
   EXPECT_NE(events.find("message 1159 -> OK"), std::string::npos) << "shown even in quiet mode: " << events;
   EXPECT_EQ(app.GetContext().GetLastMessage(), 0) << "not an error message";
+}
+
+TEST_F(InstallRecordTest, AUserWhoMayOnlyReadStillSeesTheOlderProduct) {
+  m_machine.Machine().Registry().SetString("HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvion\\Installed\\Quellpath Tools 95", "", "x");
+  CInstallApp app("/M");
+  testing_support::FaultyPlatform faults;
+  faults.registry.allowedAccess = KEY_READ;
+  EXPECT_TRUE(FindEarlierProduct(app.GetResources()));
+}
+
+TEST(MaintenanceRunTest, TheRecordedSetupFolderIsFoundInAnyCaseAndInItsShortForm) {
+  for (const char* program : {"C:\\PROGRA~1\\HALVION\\DISPLAY\\SETUP.EXE", "c:\\program files\\halvion\\DISPLAY\\SETUP.EXE"}) {
+    TempMachine machine(sim::OsKind::Win98, program);
+    machine.PutFile("drive_c/Program Files/Halvion/display/SETUP.INF", kScript);
+    machine.Machine().Registry().SetString("HKEY_LOCAL_MACHINE\\Software\\TORQUIST\\Install.Tools", "Setup Path",
+                                           "C:\\Program Files\\Halvion\\display");
+    CInstallApp app("/M");
+    ASSERT_TRUE(app.StartUp()) << program;
+    EXPECT_TRUE(IsMaintenanceRun(app.GetContext())) << program;
+    EXPECT_FALSE(IsSameFolder("C:\\Program Files\\Halvion", "C:\\Program Files\\Halvion\\display"));
+  }
 }
 
 TEST_F(InstallRecordTest, OtherProductsOfTheMakerDoNotCount) {

@@ -186,14 +186,15 @@ TEST_F(PrepareScriptTest, AStringReferenceInAnIncludeLineCancels) {
   EXPECT_EQ(m_view.m_cancelled, 1);
 }
 
-TEST_F(PrepareScriptTest, AMissingMainScriptStopsWithoutAMessage) {
+TEST_F(PrepareScriptTest, AMainScriptThatCannotBeLoadedCancelsWithAMessage) {
   Put("SETUP.INF", kMainDisks);
   m_app = std::make_unique<CInstallApp>("/M");
   ASSERT_TRUE(m_app->StartUp());
   std::filesystem::remove(m_machine.Folder() / "drive_d" / "SETUP.INF");
-  EXPECT_EQ(PrepareScript(m_app->GetSession(), m_view, nullptr), 0);
+  EXPECT_EQ(PrepareScript(m_app->GetSession(), m_view, nullptr), -1);
   EXPECT_EQ(m_view.m_positions, (std::vector<int>{25, 50}));
-  EXPECT_EQ(m_view.m_cancelled, 0);
+  EXPECT_EQ(m_messages, (std::vector<int>{1085}));
+  EXPECT_EQ(m_view.m_cancelled, 1);
 }
 
 TEST_F(PrepareScriptTest, NoThunkLibraryOnWindows98Cancels) {

@@ -264,3 +264,17 @@ TEST(BuiltInLibraryTest, RestartAndDriverCallsAreRecorded) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(RunningProgramTest, ItsOwnFileCannotBeDeletedOrOverwrittenButMayBeRenamed) {
+  TempMachine machine(sim::OsKind::Win98, "C:\\TOOLS\\SETUP.EXE");
+  machine.PutFile("drive_c/TOOLS/SETUP.EXE", "program");
+  EXPECT_FALSE(platform::Files().DeleteFileA("c:\\tools\\setup.exe"));
+  EXPECT_EQ(platform::System().GetLastError(), static_cast<platform::DWORD>(ERROR_ACCESS_DENIED));
+  EXPECT_NE(platform::Files().WriteWholeFile("C:\\TOOLS\\SETUP.EXE", "x", 1), 0u);
+  EXPECT_EQ(ReadHostFile(machine.Folder() / "drive_c/TOOLS/SETUP.EXE"), "program");
+  EXPECT_TRUE(platform::Files().MoveFileExA("C:\\TOOLS\\SETUP.EXE", "C:\\TOOLS\\OLD.EXE", 0));
+}
+
+}  // namespace

@@ -116,6 +116,13 @@ SimPlatform::SimPlatform(const Machine& machine, std::string programPath)
       m_shellLinks(machine, [this] { return CurrentDirectory(); }),
       m_versions(machine, *this, [this] { return CurrentDirectory(); }, m_lastError) {}
 
+bool SimPlatform::IsHeldOpen(const fs::path& host) const {
+  if (m_machine.IsHeldOpen(host)) return true;
+  const ResolvedPath program = m_machine.Resolve(m_programPath);
+  std::error_code ec;
+  return program.ok() && fs::equivalent(program.host, host, ec);
+}
+
 SimPlatform::~SimPlatform() {
   // The program ends: what waited for it runs now.
   m_processes.ProgramEnded();
@@ -233,7 +240,7 @@ platform::DWORD SimPlatform::WriteWholeFile(std::string_view path, const char* d
   if (!resolved.ok()) return resolved.error;
   std::error_code ec;
   if (fs::is_directory(resolved.host, ec) || IsReadOnly(resolved.host)) return ERROR_ACCESS_DENIED;
-  if (m_machine.IsHeldOpen(resolved.host)) return ERROR_SHARING_VIOLATION;
+  if (IsHeldOpen(resolved.host)) return ERROR_SHARING_VIOLATION;
   std::ofstream out(resolved.host, std::ios::binary | std::ios::trunc);
   if (!out) return ERROR_ACCESS_DENIED;
   out.write(data, static_cast<std::streamsize>(size));
@@ -336,7 +343,7 @@ platform::BOOL SimPlatform::DeleteFileA(std::string_view path) {
     const fs::file_status status = fs::symlink_status(resolved.host, ec);
     if (!fs::exists(status)) {
       error = MissingError(resolved.host);
-    } else if (!fs::is_regular_file(status) || IsReadOnly(resolved.host) || m_machine.IsHeldOpen(resolved.host)) {
+    } else if (!fs::is_regular_file(status) || IsReadOnly(resolved.host) || IsHeldOpen(resolved.host)) {
       error = ERROR_ACCESS_DENIED;
     } else if (!fs::remove(resolved.host, ec) || ec) {
       error = ERROR_ACCESS_DENIED;
@@ -469,7 +476,7 @@ platform::BOOL SimPlatform::MoveFileExA(const char* existing, const char* newNam
   if (fs::exists(targetStatus) && !sameEntry) {
     if ((flags & MOVEFILE_REPLACE_EXISTING) == 0) return fail(ERROR_ALREADY_EXISTS);
     if (!fs::is_regular_file(targetStatus) || fs::is_directory(status) || IsReadOnly(to.host) ||
-        m_machine.IsHeldOpen(to.host)) {
+        IsHeldOpen(to.host)) {
       return fail(ERROR_ACCESS_DENIED);
     }
   }

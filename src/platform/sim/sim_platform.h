@@ -103,6 +103,9 @@ class SimPlatform final : public platform::ISystemInfo,
     std::shared_ptr<const PeResources> resources;  // a library file's resources; none for built-ins
   };
   const LoadedLibrary* Find(platform::HMODULE module) const;
+  // Held open by another program, or the running program's own file, which
+  // Windows keeps open while the program runs.
+  bool IsHeldOpen(const std::filesystem::path& host) const;
 
   const Machine& m_machine;
   std::string m_programPath;
