@@ -16,6 +16,8 @@ bool CChoosePage::OnCreatePage() {
   Window().SetPictureButton(IDC_CHOOSE_REINSTALL, IDB_REINSTALL, IDB_REINSTALL_DOWN, IDB_REINSTALL_FOCUS);
   Window().SetPictureButton(IDC_CHOOSE_REMOVE, IDB_REMOVE, IDB_REMOVE_DOWN, IDB_REMOVE_FOCUS);
   Window().SetPictureButton(IDC_README_BUTTON, IDB_README, IDB_README_DOWN, IDB_README_FOCUS);
+  // Unattended, the page does what its Next does: install again.
+  ArmTimerWhenUnattended();
   return true;
 }
 

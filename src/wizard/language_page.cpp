@@ -13,12 +13,18 @@ namespace {
 constexpr std::size_t kFileHeaderSize = 14;
 constexpr std::uint32_t kInfoHeaderSize = 40;
 constexpr std::size_t kCoreHeaderSize = 12;
+constexpr std::int64_t kMaxPictureSide = 32767;
 
 std::uint32_t Read32(const std::uint8_t* p) {
   return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
          static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
 }
 std::uint16_t Read16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
+
+// A distribution that names no language leaves the whole table open.
+bool Offered(const CSetupContext& context, int index) {
+  return context.GetLanguageMask() == 0 || context.IsLanguageOffered(index);
+}
 
 }  // namespace
 
@@ -54,7 +60,9 @@ std::optional<platform::PagePicture> ReadPagePicture(const std::vector<char>& fi
     tableOffset = kCoreHeaderSize;
     entrySize = 3;
   }
-  if (width < 0 || height < 0) return std::nullopt;
+  // An empty or absurdly large picture is no picture: whoever places and
+  // draws it computes in int.
+  if (width <= 0 || height <= 0 || width > kMaxPictureSide || height > kMaxPictureSide) return std::nullopt;
   std::uint64_t colours = usedColours;
   if (colours == 0) colours = bitCount == 1 ? 2 : bitCount == 4 ? 16 : bitCount == 8 ? 256 : 0;
   // The colour table and the bits must lie within the file: the painter
@@ -85,6 +93,16 @@ bool CLanguagePage::OnCreatePage() {
   CSetupContext& context = Context();
   m_nLanguage = context.GetLanguage();
   if (m_nLanguage < 0 || m_nLanguage >= kLanguageCount) m_nLanguage = kDefaultLanguage;
+  // Only the languages the distribution offers can be chosen.
+  if (!Offered(context, m_nLanguage)) {
+    for (int i = 0; i < kLanguageCount; ++i) {
+      if (Offered(context, i)) {
+        m_nLanguage = i;
+        break;
+      }
+    }
+  }
+  for (int i = 0; i < kLanguageCount; ++i) Window().EnableItem(IDC_LANGUAGE_FIRST + i, Offered(context, i));
   Window().CheckRadioButton(IDC_LANGUAGE_FIRST, IDC_LANGUAGE_LAST, IDC_LANGUAGE_FIRST + m_nLanguage);
   SetItemString(IDC_LANGUAGE_PROMPT, IDS_LANGUAGE_PROMPT);
   LoadPicture();
@@ -110,7 +128,9 @@ void CLanguagePage::OnSetActive() { m_pSheet->SetWizardButtons(platform::PSWIZB_
 void CLanguagePage::OnCommand(int controlId) {
   if (controlId < IDC_LANGUAGE_FIRST || controlId > IDC_LANGUAGE_LAST) return;
   for (int id = IDC_LANGUAGE_FIRST; id <= IDC_LANGUAGE_LAST; ++id) {
-    if (Window().IsButtonChecked(id)) m_nLanguage = id - IDC_LANGUAGE_FIRST;
+    if (Window().IsButtonChecked(id) && Offered(Context(), id - IDC_LANGUAGE_FIRST)) {
+      m_nLanguage = id - IDC_LANGUAGE_FIRST;
+    }
   }
   // The choice takes effect at once, even if the user then cancels.
   Context().SetLanguage(m_nLanguage);

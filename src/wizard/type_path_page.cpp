@@ -1,7 +1,10 @@
 #include "wizard/type_path_page.h"
 
+#include <optional>
+
 #include "install/setup_choice.h"
 #include "install/setup_session.h"
+#include "platform/platform.h"
 #include "resource_ids.h"
 #include "wizard/install_sheet.h"
 
@@ -34,11 +37,23 @@ void CTypePathPage::ApplyType(std::uint32_t type) {
   m_pSheet->SetActivePage(type == SF_TYPE_CUSTOM ? kFreshCustomPage : kFreshReadMePage);
 }
 
-void CTypePathPage::ChooseSetupType(std::uint32_t type) {
-  // Taken as typed: an unusable folder fails when the run creates it.
-  m_strDestination = Window().GetItemText(IDC_DEST_DIR);
+bool CTypePathPage::TakeDestination(const std::string& typed) {
+  const std::optional<std::string> folder = NormaliseDestination(typed, platform::System().GetACP());
+  if (!folder) {
+    // The page stays for another folder; an unattended run has nobody to
+    // type one and ends.
+    Session().GetMessages().ShowError(MSG_DESTINATION_INVALID, typed);
+    if ((Context().GetFlags() & SF_UNATTENDED) != 0) m_pSheet->PressButton(platform::PSBTN_CANCEL);
+    return false;
+  }
+  m_strDestination = *folder;
+  Window().SetItemText(IDC_DEST_DIR, m_strDestination);
   Context().SetDestDir(m_strDestination);
-  ApplyType(type);
+  return true;
+}
+
+void CTypePathPage::ChooseSetupType(std::uint32_t type) {
+  if (TakeDestination(Window().GetItemText(IDC_DEST_DIR))) ApplyType(type);
 }
 
 void CTypePathPage::OnCommand(int controlId) {
@@ -80,6 +95,6 @@ void CTypePathPage::OnTimer(platform::UINT_PTR id) {
     m_pSheet->PressButton(platform::PSBTN_NEXT);
   } else {
     // The destination stays as the setup context holds it.
-    ApplyType(SF_TYPE_FIRST);
+    if (TakeDestination(Context().GetDestDir())) ApplyType(SF_TYPE_FIRST);
   }
 }

@@ -7,6 +7,8 @@
 
 #include "wizard/wizard_page.h"
 
+constexpr int MSG_DESTINATION_INVALID = 1181;  // %1 the folder as typed
+
 class CTypePathPage final : public CWizardPage {
  public:
   CTypePathPage();
@@ -18,7 +20,8 @@ class CTypePathPage final : public CWizardPage {
   void OnCommand(int controlId) override;
 
   // Stores the typed destination and the type, selects the components of
-  // the type and jumps to the page that follows it.
+  // the type and jumps to the page that follows it. A destination that is
+  // not an absolute folder on a drive is refused with a message.
   void ChooseSetupType(std::uint32_t type);
 
   const std::string& GetDestination() const { return m_strDestination; }
@@ -28,6 +31,8 @@ class CTypePathPage final : public CWizardPage {
 
  private:
   void ApplyType(std::uint32_t type);
+  // Normalises and stores the destination; false after refusing it.
+  bool TakeDestination(const std::string& typed);
 
   std::string m_strDestination;
 };

@@ -9,6 +9,7 @@
 #include "platform/platform.h"
 #include "resource_ids.h"
 #include "install/prepare_script.h"
+#include "support/faulty_platform.h"
 #include "support/language_libraries.h"
 #include "support/temp_machine.h"
 #include "wizard/page_bench.h"
@@ -116,6 +117,70 @@ TEST_F(ProgressTest, ASetupFolderThatCannotBeMadeStopsBeforeAnyCopy) {
   EXPECT_EQ(m_messages, (std::vector<int>{1092}));
   EXPECT_NE(app.GetContext().GetFlags() & SF_RUN_FAILED, 0u);
   EXPECT_FALSE(Exists("drive_c/Program Files/Halvion/TOOL.EXE"));
+}
+
+// Faults in the middle of a run: each stops it visibly, leaves no record of
+// an installation that is not whole, and leaves every file whole or absent.
+TEST_F(ProgressTest, ADiskThatFillsDuringTheCopiesStopsTheRunWithoutARecord) {
+  CInstallApp& app = Prepare("/S", SF_FRESH_WIZARD, SF_TYPE_SECOND);
+  testing_support::FaultyPlatform faults;
+  faults.versions.filesBeforeDiskFull = 1;
+  m_machine.Platform().SetMessageAnswerer([this](const platform::MessageBoxRequest& box) {
+    m_messages.push_back(box.messageId);
+    return IDYES;  // try again, without freeing anything
+  });
+  CProgressPage page;
+  PageBench bench(m_app->GetSession(), page);
+  page.OnWizardNext();
+  EXPECT_EQ(m_messages, (std::vector<int>{1094})) << "asked once: nothing freed, no retry";
+  EXPECT_NE(app.GetContext().GetFlags() & SF_RUN_FAILED, 0u);
+  EXPECT_EQ(Registry("Software\\TORQUIST\\Install", "Destination Dir"), "<none>");
+  EXPECT_EQ(Registry("Software\\Tools", "Path"), "<none>");
+  EXPECT_EQ(testing_support::ReadHostFile(m_machine.Folder() / "drive_c/Program Files/Halvion/display/SETUP.EXE"),
+            "setup program");
+  EXPECT_FALSE(Exists("drive_c/Program Files/Halvion/Program/TOOL.EXE"));
+}
+
+class SkippingDialogs final : public IFileDialogs {
+ public:
+  int AskSourceDisk(CFileRecord&) override { return kDialogCancel; }
+  int AskSourceFile(CFileRecord&) override {
+    ++fileQuestions;
+    return kDialogSkipFile;
+  }
+  int AskVersionConflict(const CFileRecord&) override { return kDialogReplace; }
+  int AskLicense(std::string_view, std::string_view) override { return kLicenseAccepted; }
+  int fileQuestions = 0;
+};
+
+TEST_F(ProgressTest, AnUnreadableSourceFileGoesToTheSourceFileQuestion) {
+  Prepare("", SF_FRESH_WIZARD, SF_TYPE_SECOND);
+  testing_support::FaultyPlatform faults;
+  faults.versions.unreadableSources = {"TOOL.EXE"};
+  CProgressPage page;
+  PageBench bench(m_app->GetSession(), page);
+  SkippingDialogs dialogs;
+  IFileDialogs* previous = m_app->SetFileDialogs(&dialogs);
+  page.OnWizardNext();
+  m_app->SetFileDialogs(previous);
+  EXPECT_EQ(dialogs.fileQuestions, 1) << "the file is asked for, not the disk";
+  EXPECT_TRUE(m_messages.empty());
+  EXPECT_FALSE(Exists("drive_c/Program Files/Halvion/Program/TOOL.EXE")) << "skipped";
+  EXPECT_EQ(Registry("Software\\TORQUIST\\Install", "Language"), "ENU") << "a skipped file does not fail the run";
+}
+
+TEST_F(ProgressTest, AnInstallRecordThatCannotBeWrittenFailsTheRun) {
+  CInstallApp& app = Prepare("/S", SF_FRESH_WIZARD, SF_TYPE_SECOND);
+  testing_support::FaultyPlatform faults;
+  faults.registry.failingValue = "Setup Path";
+  faults.registry.writeFailure = ERROR_ACCESS_DENIED;
+  CProgressPage page;
+  PageBench bench(m_app->GetSession(), page);
+  page.OnWizardNext();
+  EXPECT_EQ(faults.registry.writesRefused, 1);
+  EXPECT_EQ(m_messages, (std::vector<int>{1092}));
+  EXPECT_NE(app.GetContext().GetFlags() & SF_RUN_FAILED, 0u) << "not reported as a success";
+  EXPECT_EQ(Registry("Software\\Tools", "Path"), "<none>") << "the phases after the record do not run";
 }
 
 class RefusingDialogs final : public IFileDialogs {

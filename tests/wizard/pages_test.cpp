@@ -56,9 +56,10 @@ TEST_F(PagesTest, NextIsTheTypicalButtonAndTakesTheFolderAsTyped) {
   EXPECT_EQ(bench.sheet.buttons, platform::PSWIZB_BACK | platform::PSWIZB_NEXT);
   EXPECT_TRUE(bench.window.timers.empty()) << "only unattended runs choose by themselves";
 
-  bench.window.controls[IDC_DEST_DIR].text = "not a folder at all";
+  bench.window.controls[IDC_DEST_DIR].text = "d:\\Apps\\\\Tools\\";
   EXPECT_EQ(page.OnWizardNext(), platform::kStay) << "only the jump moves";
-  EXPECT_EQ(app.GetContext().GetDestDir(), "not a folder at all");
+  EXPECT_EQ(app.GetContext().GetDestDir(), "D:\\Apps\\Tools") << "one form: single separators, none at the end";
+  EXPECT_EQ(bench.window.controls[IDC_DEST_DIR].text, "D:\\Apps\\Tools");
   EXPECT_EQ(app.GetContext().GetFlags() & SF_TYPE_MASK, SF_TYPE_SECOND);
   EXPECT_EQ(bench.sheet.jumps, (std::vector<int>{kFreshReadMePage}));
 
@@ -67,6 +68,34 @@ TEST_F(PagesTest, NextIsTheTypicalButtonAndTakesTheFolderAsTyped) {
   page.OnCommand(IDC_TYPE_MINIMAL);
   EXPECT_EQ(app.GetContext().GetFlags() & SF_TYPE_MASK, SF_TYPE_FIRST);
   EXPECT_EQ(bench.sheet.jumps, (std::vector<int>{kFreshReadMePage, kFreshCustomPage, kFreshReadMePage}));
+}
+
+TEST_F(PagesTest, ADestinationThatIsNoFolderOnADriveIsRefused) {
+  CInstallApp& app = Start("");
+  CTypePathPage page;
+  PageBench bench(m_app->GetSession(), page);
+  for (const char* typed : {"", "   ", "TOOLS", "\\TOOLS", "C:TOOLS", "\\\\SERVER\\SHARE", "C:\\A|B"}) {
+    bench.window.controls[IDC_DEST_DIR].text = typed;
+    page.OnWizardNext();
+    EXPECT_EQ(app.GetContext().GetDestDir(), "C:\\Program Files\\Halvion") << typed;
+  }
+  EXPECT_TRUE(bench.sheet.jumps.empty()) << "the page stays";
+  EXPECT_TRUE(bench.sheet.presses.empty());
+  EXPECT_EQ(app.GetContext().GetLastMessage(), MSG_DESTINATION_INVALID);
+  bench.window.controls[IDC_DEST_DIR].text = "E:\\";
+  page.OnCommand(IDC_TYPE_MINIMAL);
+  EXPECT_EQ(app.GetContext().GetDestDir(), "E:") << "a drive's root";
+  EXPECT_EQ(FormatSetupFolder("%s\\display", app.GetContext().GetDestDir()), "E:\\display");
+}
+
+TEST_F(PagesTest, UnattendedAnUnusableDestinationEndsTheRun) {
+  CInstallApp& app = Start("/M");
+  app.GetContext().SetDestDir("TOOLS");
+  CTypePathPage page;
+  PageBench bench(m_app->GetSession(), page);
+  page.OnTimer(kPageTimer);
+  EXPECT_EQ(bench.sheet.presses, (std::vector<int>{platform::PSBTN_CANCEL})) << "nobody can type another folder";
+  EXPECT_TRUE(bench.sheet.jumps.empty());
 }
 
 TEST_F(PagesTest, ABrowsedFolderIsShownButStoredOnlyByAType) {
@@ -176,6 +205,25 @@ TEST_F(PagesTest, AClickChangesTheLanguageAtOnce) {
   EXPECT_EQ(page.OnWizardNext(), platform::kMoveOn);
 }
 
+TEST_F(PagesTest, OnlyOfferedLanguagesCanBeChosen) {
+  m_machine.PutFile("drive_d/COMPANY.INI", "[Company]\r\nENU=1\r\nDEU=1\r\nFRA=1\r\n");
+  CInstallApp& app = Start("");
+  CLanguagePage page;
+  PageBench bench(m_app->GetSession(), page);
+  EXPECT_TRUE(bench.window.controls[IDC_LANGUAGE_DEU].enabled);
+  EXPECT_FALSE(bench.window.controls[IDC_LANGUAGE_JPN].enabled);
+  bench.window.CheckRadioButton(IDC_LANGUAGE_FIRST, IDC_LANGUAGE_LAST, IDC_LANGUAGE_JPN);
+  page.OnCommand(IDC_LANGUAGE_JPN);
+  EXPECT_EQ(app.GetContext().GetLanguageCode(), "ENU");
+  EXPECT_TRUE(bench.window.controls[IDC_LANGUAGE_ENU].checked);
+}
+
+TEST_F(PagesTest, ASingleOfferedLanguageIsTheLanguageOfTheRun) {
+  m_machine.PutFile("drive_d/COMPANY.INI", "[Company]\r\nDEU=1\r\n");
+  EXPECT_EQ(Start("/S").GetContext().GetLanguageCode(), "DEU");
+  EXPECT_EQ(Start("/S /LFRA").GetContext().GetLanguageCode(), "FRA") << "the command line still decides";
+}
+
 TEST_F(PagesTest, UnattendedTheLanguagePageGoesOnWithTheLanguageHeld) {
   CInstallApp& app = Start("/S /LDEU");
   CLanguagePage page;
@@ -240,6 +288,9 @@ TEST(LanguagePicture, BrokenFilesShowNoPicture) {
   EXPECT_FALSE(ReadPagePicture(cut).has_value()) << "pixel bits missing";
   EXPECT_FALSE(ReadPagePicture(Bitmap(4, -4, 8)).has_value()) << "a negative height";
   EXPECT_FALSE(ReadPagePicture(Bitmap(-4, 4, 8)).has_value()) << "a negative width";
+  EXPECT_FALSE(ReadPagePicture(Bitmap(0, 0x7FFFFFFF, 8)).has_value()) << "no width, absurd height";
+  EXPECT_FALSE(ReadPagePicture(Bitmap(4, 0, 8)).has_value()) << "no height";
+  EXPECT_FALSE(ReadPagePicture(Bitmap(40000, 1, 1)).has_value()) << "wider than any screen";
   std::vector<char> hugeTable = Bitmap(1, 1, 8, 1);
   hugeTable[14 + 32] = static_cast<char>(0xFF);  // used colours 255 with one entry stored
   hugeTable[14 + 35] = 0x7F;
@@ -282,6 +333,16 @@ TEST_F(PagesTest, TheChoicesOfTheMaintenanceWizard) {
   page.OnCommand(IDC_CHOOSE_REMOVE);
   EXPECT_EQ(app.GetContext().GetFlags() & SF_MAINTENANCE_MASK, SF_REMOVE);
   EXPECT_EQ(bench.sheet.jumps, (std::vector<int>{kMaintProgressPage, kMaintCustomPage, kMaintProgressPage}));
+}
+
+TEST_F(PagesTest, UnattendedTheChoosePageInstallsAgain) {
+  CInstallApp& app = Start("/S");
+  app.GetContext().SetFlags(app.GetContext().GetFlags() | SF_MAINTENANCE_WIZARD);
+  CChoosePage page;
+  PageBench bench(m_app->GetSession(), page, 6);
+  ASSERT_EQ(bench.window.timers.count(kPageTimer), 1u);
+  page.OnTimer(kPageTimer);
+  EXPECT_EQ(bench.sheet.presses, (std::vector<int>{platform::PSBTN_NEXT}));
 }
 
 TEST(FinishTexts, OutcomeAndRestartOffer) {
