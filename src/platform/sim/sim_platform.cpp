@@ -119,6 +119,8 @@ SimPlatform::SimPlatform(const Machine& machine, std::string programPath)
 SimPlatform::~SimPlatform() {
   // The program ends: what waited for it runs now.
   m_processes.ProgramEnded();
+  std::string error;
+  m_machine.Registry().Flush(error);  // the program's changes reach registry.reg when it ends
   if (m_installed) {
     platform::Install(m_previous);
     g_activeMachine = nullptr;
