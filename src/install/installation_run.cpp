@@ -4,9 +4,16 @@
 #include "files/file_operations.h"
 #include "install/install_record.h"
 #include "install/setup_session.h"
+#include "platform/platform.h"
+#include "platform/registry.h"
 
 void CInstallationRun::Begin(RunPhase phase) {
-  if (m_pListing != nullptr) m_pListing->BeginPhase(phase);
+  if (m_pListing != nullptr) {
+    m_pListing->BeginPhase(phase);
+    return;
+  }
+  // What the phases before changed is on disk before the next one starts.
+  platform::Registry().RegFlushKey(HKEY_LOCAL_MACHINE);
 }
 
 CInstallationRun::Result CInstallationRun::Run() {

@@ -29,6 +29,9 @@ class IRegistry {
   virtual LONG RegDeleteValueA(HKEY key, const char* name) = 0;
   // Windows NT refuses a key that has sub-keys; Windows 95/98 removes the whole tree.
   virtual LONG RegDeleteKeyA(HKEY key, const char* subKey) = 0;
+  // Writes the key's changes to disk before returning; without it they may
+  // reach the disk only later (a crash loses them).
+  virtual LONG RegFlushKey(HKEY key) = 0;
 };
 
 // The predefined roots.

@@ -8,6 +8,8 @@
 bool CScriptSection::Read(CScriptText& script, std::string_view name, ILineExpander* expander) {
   m_strLabel = std::string(name);
   m_lines.clear();
+  m_keyIndex.clear();
+  m_bKeysIndexed = false;
   m_nCodePage = script.GetCodePage();
   if (script.FindSection(name) == 0) return false;
   // NextLine returns non-blank lines only, so an empty result is the end.
@@ -16,6 +18,8 @@ bool CScriptSection::Read(CScriptText& script, std::string_view name, ILineExpan
     const std::string_view content = CutComment(Trim(line));
     if (content.empty()) continue;
     m_lines.push_back(expander != nullptr ? expander->Expand(content) : std::string(content));
+    // The expander may look keys up in this very section while it is read.
+    if (m_bKeysIndexed) m_keyIndex.emplace(FoldCase(GetKey(m_lines.back(), {}, m_nCodePage), m_nCodePage), m_lines.size() - 1);
   }
   return true;
 }
@@ -30,8 +34,12 @@ std::string CScriptSection::GetLine(int index) const {
 }
 
 std::string CScriptSection::FindKey(std::string_view key) const {
-  for (const std::string& line : m_lines) {
-    if (EqualNoCase(GetKey(line, {}, m_nCodePage), key, m_nCodePage)) return line;
+  if (!m_bKeysIndexed) {
+    m_keyIndex.reserve(m_lines.size());
+    // emplace keeps the first line of a key.
+    for (std::size_t i = 0; i < m_lines.size(); ++i) m_keyIndex.emplace(FoldCase(GetKey(m_lines[i], {}, m_nCodePage), m_nCodePage), i);
+    m_bKeysIndexed = true;
   }
-  return {};
+  const auto found = m_keyIndex.find(FoldCase(key, m_nCodePage));
+  return found == m_keyIndex.end() ? std::string() : m_lines[found->second];
 }

@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "script/script_text.h"
@@ -28,6 +29,7 @@ class CScriptSection {
 
   // The first line whose key equals `key` without regard to case (in the
   // script's code page), or empty. Keys never name the destination folder.
+  // The first lookup indexes every key; later ones take constant time.
   std::string FindKey(std::string_view key) const;
 
   const std::string& GetLabel() const { return m_strLabel; }
@@ -38,4 +40,8 @@ class CScriptSection {
   std::string m_strLabel;
   std::vector<std::string> m_lines;
   unsigned m_nCodePage = kDefaultCodePage;
+  // Folded key -> index of the first line with that key; valid while
+  // m_bKeysIndexed (the lines change only in Read).
+  mutable std::unordered_map<std::string, std::size_t> m_keyIndex;
+  mutable bool m_bKeysIndexed = false;
 };

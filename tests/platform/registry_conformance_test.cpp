@@ -189,4 +189,14 @@ TEST_F(RegistryConformanceTest, KeysOfTheDefaultLocale) {
   EXPECT_EQ(std::strlen(code), 3u);
 }
 
+// A flush writes what changed and answers success for an open key and a root.
+TEST_F(RegistryConformanceTest, FlushSucceedsOnOpenKeysAndRoots) {
+  const char text[] = "flushed";
+  ASSERT_EQ(reg().RegSetValueExA(m_key, "Flushed", REG_SZ, reinterpret_cast<const platform::BYTE*>(text), sizeof text),
+            ERROR_SUCCESS);
+  EXPECT_EQ(reg().RegFlushKey(m_key), ERROR_SUCCESS);
+  EXPECT_EQ(reg().RegFlushKey(HKEY_CURRENT_USER), ERROR_SUCCESS);
+  EXPECT_EQ(reg().RegFlushKey(HKEY_LOCAL_MACHINE), ERROR_SUCCESS);
+}
+
 }  // namespace

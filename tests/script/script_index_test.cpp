@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "script/script_line.h"
+#include "script/script_section.h"
 #include "script/script_text.h"
 #include "script_test_support.h"
 
@@ -93,6 +95,80 @@ TEST_F(SectionIndexTest, DoubleByteNamesFollowTheCodePage) {
     ASSERT_NE(script.FindSection("\x82\x41"), 0u);
     EXPECT_EQ(script.GetSectionStart(), upper);
     EXPECT_EQ(script.NextLine(), "upper");
+  }
+}
+
+// Random edits, each followed by searches, in the merging pattern and in
+// runs of edits: the index must never answer from a text that has changed.
+TEST_F(SectionIndexTest, RandomEditsKeepSearchesExact) {
+  std::vector<std::string> names;
+  CScriptText script = MakeScript(GenerateScript(names));
+  std::mt19937 random(777);
+  for (int step = 0; step < 150; ++step) {
+    const std::string& name = names[random() % names.size()];
+    switch (random() % 4) {
+      case 0: script.DeleteSection(name); break;
+      case 1: {
+        const std::string block = "[" + name + "]\r\nadded" + std::to_string(step) + "=1\r\n";
+        script.InsertSectionText(name, block.data(), static_cast<std::uint32_t>(block.size()));
+        break;
+      }
+      case 2:
+        if (script.FindSection(name) != 0) script.AppendLine("[Section" + std::to_string(random() % 2200) + "]");
+        break;
+      default: break;
+    }
+    for (int probe = 0; probe < 3; ++probe) {
+      const std::string& wanted = names[random() % names.size()];
+      const script_test::ReferenceHit expected = ReferenceFind(script.GetText(), wanted);
+      script.FindSection("Section0");
+      const std::uint32_t length = script.FindSection(wanted);
+      ASSERT_EQ(length != 0, expected.found) << wanted << " after step " << step;
+      if (!expected.found) continue;
+      ASSERT_EQ(length, expected.length) << wanted << " after step " << step;
+      ASSERT_EQ(script.GetSectionStart(), expected.start) << wanted << " after step " << step;
+    }
+  }
+}
+
+// The key a plain walk over the lines finds first.
+std::string ReferenceFindKey(const CScriptSection& section, std::string_view key, unsigned codePage) {
+  for (const std::string& line : section.GetLines()) {
+    if (EqualNoCase(GetKey(line), key, codePage)) return line;
+  }
+  return {};
+}
+
+// Keys in differing case, repeated, with markers, double-byte characters
+// and empty keys, looked up in both code pages, by an object that has read
+// other sections before.
+TEST(KeyIndexTest, LookupsMatchAPlainWalk) {
+  std::mt19937 random(4242);
+  const std::vector<std::string> stems = {"File", "FILE", "file", "k@@Equal@@v", "x@", "\x82\x61", "\x82\x41",
+                                          "Name ", " name", "a@,b", "", "@@Komma@@"};
+  auto makeKey = [&] { return stems[random() % stems.size()] + std::to_string(random() % 40); };
+  std::string text = "[Keys]\r\n";
+  std::vector<std::string> wanted;
+  for (int i = 0; i < 600; ++i) {
+    const std::string key = makeKey();
+    text += key + (random() % 4 == 0 ? "" : " = value" + std::to_string(i)) + "\r\n";
+    wanted.push_back(key);
+  }
+  for (int i = 0; i < 100; ++i) wanted.push_back(makeKey());
+  wanted.insert(wanted.end(), {"", "k=v0", "x@1", "FILE.", "a@,b3"});
+  CScriptText script = MakeScript(text + "[Other]\r\nfile7 = other\r\nFILE7 = later\r\n");
+  for (unsigned codePage : {1252u, 932u}) {
+    script.SetCodePage(codePage);
+    CScriptSection section;
+    ASSERT_TRUE(section.Read(script, "Keys"));
+    for (int round = 0; round < 2; ++round) {
+      for (const std::string& key : wanted) {
+        ASSERT_EQ(section.FindKey(key), ReferenceFindKey(section, key, codePage)) << key << " in " << codePage;
+      }
+      // The same object read again from another section answers from that one.
+      ASSERT_TRUE(section.Read(script, round == 0 ? "Other" : "Keys"));
+      EXPECT_EQ(section.FindKey("FILE7"), ReferenceFindKey(section, "FILE7", codePage));
+    }
   }
 }
 

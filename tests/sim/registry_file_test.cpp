@@ -58,6 +58,7 @@ TEST_F(RegistryFileTest, EveryValueFormRoundTrips) {
   registry.RegCloseKey(key);
   registry.RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Empty", 0, KEY_ALL_ACCESS, &key, &disposition);
   registry.RegCloseKey(key);
+  ASSERT_EQ(registry.RegFlushKey(HKEY_LOCAL_MACHINE), ERROR_SUCCESS);
 
   const std::string text = ReadHostFile(File());
   EXPECT_NE(text.find("\"Text\"=\"C:\\\\Program Files\\\\\\\"Vela\\\"\""), std::string::npos) << text;
@@ -176,6 +177,33 @@ TEST_F(RegistryFileTest, AKillDuringAWriteNeverTearsTheFile) {
     ASSERT_TRUE(registry) << "round " << round << ": " << error;
     EXPECT_TRUE(registry->Export("HKEY_LOCAL_MACHINE\\Seed"));
   }
+}
+
+// Changes stay in memory until a flush, as a hive's do; the end of the
+// registry object is a flush too.
+TEST_F(RegistryFileTest, ChangesReachTheFileWhenFlushed) {
+  SimRegistry seed(false);
+  seed.AttachFile(File());
+  ASSERT_TRUE(seed.SetString("HKEY_LOCAL_MACHINE\\Seed", "v", "0"));
+  std::string error;
+  auto registry = SimRegistry::Load(File(), false, error);
+  ASSERT_TRUE(registry) << error;
+  platform::HKEY key = nullptr;
+  ASSERT_EQ(registry->RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Seed", 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+  const platform::BYTE one[] = "1";
+  ASSERT_EQ(registry->RegSetValueExA(key, "flushed", REG_SZ, one, sizeof one), ERROR_SUCCESS);
+  EXPECT_EQ(ReadHostFile(File()).find("flushed"), std::string::npos) << "not before the flush";
+  EXPECT_TRUE(registry->HasUnflushedChanges());
+  EXPECT_EQ(registry->RegFlushKey(key), ERROR_SUCCESS);
+  EXPECT_NE(ReadHostFile(File()).find("\"flushed\"=\"1\""), std::string::npos);
+  EXPECT_FALSE(registry->HasUnflushedChanges());
+  EXPECT_EQ(registry->RegFlushKey(reinterpret_cast<platform::HKEY>(0x77)), ERROR_INVALID_HANDLE);
+
+  ASSERT_EQ(registry->RegSetValueExA(key, "later", REG_SZ, one, sizeof one), ERROR_SUCCESS);
+  registry->RegCloseKey(key);
+  EXPECT_EQ(ReadHostFile(File()).find("later"), std::string::npos) << "a crash now would lose it";
+  registry.reset();
+  EXPECT_NE(ReadHostFile(File()).find("\"later\"=\"1\""), std::string::npos) << "written at the end";
 }
 
 }  // namespace

@@ -87,7 +87,7 @@ class Machine {
   // with the names as they are stored); empty outside them.
   std::string WindowsPathOf(const std::filesystem::path& host) const;
 
-  // The registry, loaded from registry.reg and written back after each change.
+  // The registry, loaded from registry.reg and written back when flushed.
   SimRegistry& Registry() const { return *m_registry; }
 
   // One line of the machine's event record.

@@ -126,6 +126,8 @@ bool SimPlatform::IsHeldOpen(const fs::path& host) const {
 SimPlatform::~SimPlatform() {
   // The program ends: what waited for it runs now.
   m_processes.ProgramEnded();
+  std::string error;
+  m_machine.Registry().Flush(error);  // the program's changes reach registry.reg when it ends
   if (m_installed) {
     platform::Install(m_previous);
     g_activeMachine = nullptr;

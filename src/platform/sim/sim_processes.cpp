@@ -161,6 +161,9 @@ platform::BOOL SimProcesses::CreateProcessA(std::string_view commandLine, platfo
     return 0;
   }
   m_machine.AppendEvent("process " + std::string(commandLine));
+  // Another program may read the registry from disk: it gets what this one changed.
+  std::string flushError;
+  m_machine.Registry().Flush(flushError);
 
   const ProgramStart start{std::string(commandLine), program, arguments, m_currentDirectory()};
   auto behaviour = m_behaviours.find(ascii::ToUpper(FileNameOf(program)));

@@ -406,7 +406,9 @@ bool SimRegistry::SetValue(std::string_view keyPath, Value value) {
       KeyPtr key = Walk(root, slash == std::string_view::npos ? "" : keyPath.substr(slash + 1), true, nullptr, &status);
       if (!key) return false;
       StoreValue(*key, std::move(value));
-      return Persist() == ERROR_SUCCESS;
+      Persist();
+      std::string error;
+      return Flush(error);
     }
   }
   return false;
@@ -476,8 +478,26 @@ HKEY SimRegistry::NewHandle(KeyPtr key) {
 }
 
 LONG SimRegistry::Persist() {
+  m_bDirty = true;
+  return Code(ERROR_SUCCESS);
+}
+
+bool SimRegistry::Flush(std::string& error) {
+  if (!m_bDirty) return true;
+  if (!Save(error)) return false;
+  m_bDirty = false;
+  return true;
+}
+
+SimRegistry::~SimRegistry() {
   std::string error;
-  return Save(error) ? Code(ERROR_SUCCESS) : Code(ERROR_CANTWRITE);
+  Flush(error);  // nobody is left to tell; the next flush of a later run retries
+}
+
+LONG SimRegistry::RegFlushKey(HKEY key) {
+  if (!Resolve(key)) return Code(ERROR_INVALID_HANDLE);
+  std::string error;
+  return Flush(error) ? Code(ERROR_SUCCESS) : Code(ERROR_CANTWRITE);
 }
 
 LONG SimRegistry::RegOpenKeyExA(HKEY key, const char* subKey, DWORD, platform::REGSAM, HKEY* result) {

@@ -1,5 +1,9 @@
 // The simulated machine's registry: keys and values with Windows semantics,
-// kept in registry.reg (REGEDIT4) and rewritten atomically after each change.
+// kept in registry.reg (REGEDIT4). Changes stay in memory until a flush, as
+// Windows keeps its hives: RegFlushKey, the end of the program, the start of
+// another program and the end of the object write the whole file anew and
+// then rename it over the old one, so a kill loses at most the changes since
+// the last flush and never tears the file.
 #pragma once
 
 #include <array>
@@ -24,16 +28,25 @@ class SimRegistry final : public platform::IRegistry {
   // Reads a REGEDIT4 file; nullopt with "<file> line N: …" when malformed.
   static std::unique_ptr<SimRegistry> Load(const std::filesystem::path& file, bool nt, std::string& error);
 
-  // From now on every change is written to `file` (write a new file, then rename).
+  // Flushes any change not yet written.
+  ~SimRegistry() override;
+  SimRegistry(const SimRegistry&) = delete;
+  SimRegistry& operator=(const SimRegistry&) = delete;
+
+  // From now on flushes write to `file` (write a new file, then rename).
   void AttachFile(std::filesystem::path file) { m_file = std::move(file); }
+  // Writes the whole registry now, whether changed or not.
   bool Save(std::string& error) const;
+  // Writes the registry when it changed since the last write.
+  bool Flush(std::string& error);
+  bool HasUnflushedChanges() const { return m_bDirty; }
 
   // REGEDIT4 text of the whole registry, or of one key and its subtree
   // ("HKEY_LOCAL_MACHINE\SOFTWARE\…"); nullopt when the key does not exist.
   std::string Export() const;
   std::optional<std::string> Export(std::string_view keyPath) const;
 
-  // Test and set-up helpers on full paths.
+  // Test and set-up helpers on full paths; they flush at once.
   bool SetString(std::string_view keyPath, std::string_view name, std::string_view text);
   bool SetDword(std::string_view keyPath, std::string_view name, std::uint32_t value);
 
@@ -53,6 +66,7 @@ class SimRegistry final : public platform::IRegistry {
                                 const platform::BYTE* data, platform::DWORD size) override;
   platform::LONG RegDeleteValueA(platform::HKEY key, const char* name) override;
   platform::LONG RegDeleteKeyA(platform::HKEY key, const char* subKey) override;
+  platform::LONG RegFlushKey(platform::HKEY key) override;
 
   struct Value {
     std::string name;
@@ -75,7 +89,7 @@ class SimRegistry final : public platform::IRegistry {
                             platform::LONG* error);
   std::shared_ptr<Key> FindPath(std::string_view keyPath) const;
   platform::HKEY NewHandle(std::shared_ptr<Key> key);
-  platform::LONG Persist();
+  platform::LONG Persist();  // marks the registry changed
   bool SetValue(std::string_view keyPath, Value value);
 
   bool m_nt;
@@ -83,6 +97,7 @@ class SimRegistry final : public platform::IRegistry {
   std::map<std::uintptr_t, std::shared_ptr<Key>> m_handles;
   std::uintptr_t m_nextHandle = 0x1000;
   std::filesystem::path m_file;
+  bool m_bDirty = false;
 };
 
 }  // namespace sim

@@ -409,6 +409,8 @@ platform::LONG Win32Platform::RegDeleteKeyA(platform::HKEY key, const char* subK
   return ::RegDeleteKeyA(Native(key), subKey);
 }
 
+platform::LONG Win32Platform::RegFlushKey(platform::HKEY key) { return ::RegFlushKey(Native(key)); }
+
 int Win32Platform::LoadStringA(platform::HMODULE module, platform::UINT id, char* buffer, int size) {
   return ::LoadStringA(reinterpret_cast<HINSTANCE>(Native(module)), id, buffer, size);
 }

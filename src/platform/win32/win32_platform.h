@@ -86,6 +86,7 @@ class Win32Platform final : public platform::ISystemInfo,
                                 const platform::BYTE* data, platform::DWORD size) override;
   platform::LONG RegDeleteValueA(platform::HKEY key, const char* name) override;
   platform::LONG RegDeleteKeyA(platform::HKEY key, const char* subKey) override;
+  platform::LONG RegFlushKey(platform::HKEY key) override;
 
   int LoadStringA(platform::HMODULE module, platform::UINT id, char* buffer, int size) override;
   platform::HMODULE GetProgramModule() override;
