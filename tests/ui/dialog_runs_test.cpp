@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "app/install_app.h"
+#include "components/component.h"
 #include "ui/terminal/terminal_front_end.h"
 #include "support/temp_machine.h"
 #include "ui/headless/headless_host.h"
@@ -227,6 +228,9 @@ TEST_P(DialogRunTest, ChangingTheComponentsRemovesOneAndAddsAnother) {
   EXPECT_FALSE(fs::exists(Program("Video/VELAPLAY.EXE"))) << "removed";
   EXPECT_TRUE(fs::exists(Program("Panel/Help/VELAPNL.HLP"))) << "added";
   EXPECT_TRUE(fs::exists(Program("Panel/VELAPNL.EXE"))) << "left alone";
+  EXPECT_FALSE(IsMarkedInstalled("Video tools")) << "its marker goes with it";
+  EXPECT_TRUE(IsMarkedInstalled("Panel help"));
+  EXPECT_TRUE(IsMarkedInstalled("Display panel"));
   const auto page = Spaces(132);
   ASSERT_FALSE(page.empty());
   EXPECT_NE(page.front(), "") << "the list has rows and a space line";
