@@ -27,6 +27,7 @@ std::string SetupDirectoryOf(std::string_view modulePath) {
 CInstallApp::CInstallApp(std::string commandLine) : m_commandLine(std::move(commandLine)) {
   // Script names compare in the machine's code page.
   m_script.GetText().SetCodePage(platform::System().GetACP());
+  m_session.SetFileDialogs(&m_fileDialogs);
 }
 
 bool CInstallApp::StartUp() {

@@ -12,6 +12,7 @@
 #include "install/setup_session.h"
 #include "script/setup_script.h"
 #include "wizard/error_box.h"
+#include "wizard/file_dialog_boxes.h"
 
 class CInstallApp {
  public:
@@ -48,8 +49,8 @@ class CInstallApp {
   CThunkLibrary& GetThunkLibrary() { return m_thunkLibrary; }
   IMessageSink& GetMessages() { return m_errorBox; }
   const CResourceModule& GetResources() const { return m_resources; }
-  // The dialogs that ask about files (nullptr: the quiet answers); returns
-  // the previous ones.
+  // The dialogs that ask about files (the wizard's own until others are set;
+  // nullptr: the quiet answers); returns the previous ones.
   IFileDialogs* SetFileDialogs(IFileDialogs* dialogs) { return m_session.SetFileDialogs(dialogs); }
 
   // Which wizard start-up chose: None when preparation failed or the older
@@ -70,6 +71,8 @@ class CInstallApp {
   CComponentList m_components{m_script};
   CReadMe m_readMe;
   CSetupSession m_session{m_context, m_script, m_components, m_readMe, m_thunkLibrary, m_errorBox, m_resources};
+  // The installation asks its questions with the wizard's dialogs.
+  CWizardFileDialogs m_fileDialogs{m_context, m_resources};
 
   Wizard m_wizard = Wizard::None;
 };

@@ -1,7 +1,7 @@
 // The questions file jobs put to the user: a missing source disk, a source
-// file that cannot be read, an existing file of another version. The wizard
-// answers them with its dialogs; without message boxes, and until a host
-// provides dialogs, the quiet answers apply.
+// file that cannot be read, an existing file of another version, and a
+// component's licence. The wizard answers them with its dialogs; without
+// message boxes the quiet answers apply.
 #pragma once
 
 #include <string_view>
@@ -28,7 +28,7 @@ class IFileDialogs {
   // The destination holds a file of another version: kDialogKeepExisting or kDialogReplace.
   virtual int AskVersionConflict(const CFileRecord& record) = 0;
   // A component's licence agreement: kLicenseAccepted or kLicenseDeclined.
-  // Until the licence dialog exists, agreements are taken as accepted.
+  // Unattended runs never ask; answers without a dialog accept.
   virtual int AskLicense(std::string_view /*title*/, std::string_view /*text*/) { return kLicenseAccepted; }
 };
 

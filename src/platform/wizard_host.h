@@ -52,10 +52,25 @@ constexpr int kSheetNext = 0x3024;
 constexpr int kSheetFinish = 0x3025;
 constexpr int kSheetEtchedLine = 0x3026;
 
-// A page's own dialog, by control ID.
-class IPageWindow {
+// A list row as an owner-drawn list box shows it: the icon at the left
+// edge, the text, and a text at the right edge (a size). Hosts that draw
+// with characters show `mark` in the place of the icon.
+enum class CheckMark { None, Clear, Ticked, Partial };
+struct ListItemLook {
+  UINT iconId = 0;  // an icon of the resource module; 0: none
+  CheckMark mark = CheckMark::None;
+  std::string text;
+  std::string rightText;
+};
+
+// The pixel width of the icon column of an owner-drawn list row: a click
+// within it acts on the row's check mark.
+constexpr int kListIconColumn = 20;
+
+// The controls of a dialog (a page or a modal dialog), by control ID.
+class IControlWindow {
  public:
-  virtual ~IPageWindow() = default;
+  virtual ~IControlWindow() = default;
 
   virtual HWND GetHwnd() = 0;
   // SetDlgItemTextA / GetDlgItemTextA.
@@ -67,6 +82,68 @@ class IPageWindow {
   // CheckRadioButton / IsDlgButtonChecked.
   virtual void CheckRadioButton(int firstId, int lastId, int checkId) = 0;
   virtual bool IsButtonChecked(int id) = 0;
+
+  // List boxes (LB_RESETCONTENT, LB_ADDSTRING with LB_SETITEMDATA,
+  // LB_GETCOUNT, LB_SETCURSEL, LB_GETCURSEL, LB_GETITEMDATA). Rows count
+  // from 0; -1 is no row. An owner-drawn list asks its dialog's handler for
+  // the height and look of its rows.
+  virtual void ResetList(int id) = 0;
+  // The new row, or -1 when the control is no list box.
+  virtual int AddListItem(int id, const std::string& text, std::uintptr_t data) = 0;
+  virtual int GetListCount(int id) = 0;
+  virtual void SetListSelection(int id, int row) = 0;
+  virtual int GetListSelection(int id) = 0;
+  // 0 for a row that does not exist.
+  virtual std::uintptr_t GetListItemData(int id, int row) = 0;
+  // Draws every row of the list again.
+  virtual void RedrawList(int id) = 0;
+};
+
+// What a dialog's handler hears of its controls; pages and modal dialogs alike.
+class IControlHandler {
+ public:
+  virtual ~IControlHandler() = default;
+
+  // BN_CLICKED of a button, radio button or picture button.
+  virtual void OnCommand(int controlId) = 0;
+  // LBN_SELCHANGE and LBN_DBLCLK of a list box.
+  virtual void OnListSelectionChange(int /*controlId*/) {}
+  virtual void OnListDoubleClick(int /*controlId*/) {}
+  // WM_LBUTTONDOWN in a list box, after the list box took it (the row under
+  // the pointer is selected); x in pixels from the list's left edge.
+  virtual void OnListLeftButtonDown(int /*controlId*/, int /*x*/) {}
+  // WM_MEASUREITEM / WM_DRAWITEM of an owner-drawn list: the height of its
+  // rows in pixels and the look of one row; false when the row has none.
+  virtual int GetListItemHeight(int /*controlId*/) { return 16; }
+  virtual bool GetListItemLook(int /*controlId*/, int /*row*/, ListItemLook& /*look*/) { return false; }
+};
+
+// A modal dialog's own window.
+class IDialogWindow : public IControlWindow {
+ public:
+  // SetWindowTextA of the dialog.
+  virtual void SetTitle(const std::string& title) = 0;
+  // EndDialog: the dialog closes with `result` once its handler returns.
+  virtual void EndDialog(int result) = 0;
+};
+
+// A modal dialog on a template of the resource module, as a host runs it.
+class IModalDialog : public IControlHandler {
+ public:
+  // The module whose template, strings and icons the dialog shows.
+  virtual HMODULE GetResourceModule() const = 0;
+  virtual UINT GetTemplateId() const = 0;
+  // WM_INITDIALOG: false ends the dialog at once with IDCANCEL's result.
+  virtual bool OnInitDialog(IDialogWindow& window) = 0;
+};
+
+// The results of the standard buttons of a dialog.
+constexpr int kDialogOk = 1;      // IDOK
+constexpr int kDialogClose = 2;   // IDCANCEL
+
+// A page's own dialog, by control ID.
+class IPageWindow : public IControlWindow {
+ public:
   // A progress bar control (PBM_SETRANGE, PBM_SETPOS, PBM_SETSTEP, PBM_STEPIT).
   virtual void SetProgressRange(int id, int low, int high) = 0;
   virtual void SetProgressPos(int id, int position) = 0;
@@ -119,9 +196,8 @@ struct PagePicture {
 };
 
 // One page, as the host drives it.
-class IWizardPage {
+class IWizardPage : public IControlHandler {
  public:
-  virtual ~IWizardPage() = default;
 
   // The dialog template of the resource module.
   virtual UINT GetTemplateId() const = 0;
@@ -133,8 +209,6 @@ class IWizardPage {
   virtual std::intptr_t OnWizardBack() = 0;
   virtual std::intptr_t OnWizardNext() = 0;
   virtual void OnTimer(UINT_PTR id) = 0;
-  // BN_CLICKED of a button, radio button or picture button of the page.
-  virtual void OnCommand(int controlId) = 0;
   // The picture to paint beside the controls, or nullptr.
   virtual const PagePicture* GetPicture() const = 0;
 };
@@ -166,6 +240,10 @@ class IWizardHost {
   // Runs the sheet modally until Finish, Cancel or a page that cannot be
   // created: 1 after Finish, 0 otherwise.
   virtual int RunWizard(IWizardSheet& sheet) = 0;
+  // Runs a dialog modally, owned by the window on top (the sheet, or the
+  // dialog that is open): its result (EndDialog), or kDialogClose when it
+  // cannot be made or nobody answers it. Dialogs nest.
+  virtual int RunDialog(IModalDialog& dialog) = 0;
 };
 
 }  // namespace platform

@@ -49,14 +49,34 @@ std::intptr_t CChoosePage::OnWizardNext() {
 CCustomPage::CCustomPage() : CWizardPage(IDD_CUSTOM_PAGE) {}
 
 bool CCustomPage::OnCreatePage() {
-  SetItemString(IDC_COMPONENTS_LABEL, IDS_COMPONENTS_LABEL);
-  SetItemString(IDC_DESCRIPTION_LABEL, IDS_DESCRIPTION_LABEL);
-  SetItemString(IDC_SPACE_REQUIRED_LABEL, IDS_SPACE_REQUIRED_LABEL);
-  SetItemString(IDC_SPACE_AVAILABLE_LABEL, IDS_SPACE_AVAILABLE_LABEL);
+  m_chooser.emplace(Session(), IDC_COMPONENTS_LABEL);
+  m_chooser->Attach(Window());
   return true;
 }
 
-void CCustomPage::OnSetActive() { m_pSheet->SetWizardButtons(platform::PSWIZB_BACK | platform::PSWIZB_NEXT); }
+void CCustomPage::OnSetActive() {
+  m_chooser->List().FillTopLevel(Session().GetComponents());
+  m_chooser->UpdateDetails();
+  m_chooser->ShowFreeSpace();
+  m_chooser->SetLabels();
+  m_pSheet->SetWizardButtons(platform::PSWIZB_BACK | platform::PSWIZB_NEXT);
+}
+
+void CCustomPage::OnCommand(int controlId) { m_chooser->HandleCommand(controlId); }
+
+void CCustomPage::OnListSelectionChange(int controlId) { m_chooser->OnListSelectionChange(controlId); }
+
+void CCustomPage::OnListDoubleClick(int controlId) { m_chooser->OnListDoubleClick(controlId); }
+
+void CCustomPage::OnListLeftButtonDown(int controlId, int x) { m_chooser->OnListLeftButtonDown(controlId, x); }
+
+int CCustomPage::GetListItemHeight(int controlId) {
+  return m_chooser ? m_chooser->GetListItemHeight(controlId) : kComponentRowHeight;
+}
+
+bool CCustomPage::GetListItemLook(int controlId, int row, platform::ListItemLook& look) {
+  return m_chooser && m_chooser->GetListItemLook(controlId, row, look);
+}
 
 std::intptr_t CCustomPage::OnWizardBack() {
   m_pSheet->SetActivePage((Context().GetFlags() & SF_MAINTENANCE_WIZARD) != 0 ? kMaintChoosePage : kFreshTypePathPage);

@@ -109,7 +109,10 @@ TEST(PageNames, NamesAndNumbers) {
   EXPECT_FALSE(ui::PageTemplateOf("65536"));
   EXPECT_STREQ(ui::PageName(129), "language");
   EXPECT_STREQ(ui::PageName(212), "choose");
-  EXPECT_EQ(ui::PageName(216), nullptr);
+  EXPECT_EQ(ui::PageName(300), nullptr);
+  EXPECT_STREQ(ui::PageName(216), "devices");
+  EXPECT_EQ(ui::PageTemplateOf("Version-Conflict"), 142u) << "dialogs by name";
+  EXPECT_EQ(ui::AnswerTemplateOf(217), 216u) << "the two display choices share their answers";
 }
 
 }  // namespace

@@ -61,15 +61,16 @@ TEST_F(NavigationTest, BackAndNextOnEveryPage) {
       "readme = back\n"        // custom chosen: back to the custom page
       "custom = next\n"
       "readme = next\n"        // the progress page installs and moves on by itself
+      "license = ok\n"         // the utilities' licence, before anything is installed
       "finish = back, finish\n");
   EXPECT_EQ(lines, (Lines{"page 129 language", "press next on 129", "page 130 prepare", "page 213 type",
                           "press back on 213", "page 129 language", "press next on 129", "page 130 prepare",
                           "page 213 type", "press 1003 on 213", "page 132 custom", "press back on 132",
                           "page 213 type", "press 1003 on 213", "page 132 custom", "press next on 132",
                           "page 209 readme", "press back on 209", "page 132 custom", "press next on 132",
-                          "page 209 readme", "press next on 209", "page 210 progress", "page 211 finish",
-                          "refused back on 211: the back button is disabled", "press finish on 211",
-                          "wizard ends by finish"}));
+                          "page 209 readme", "press next on 209", "page 210 progress", "press 1 on 214",
+                          "page 211 finish", "refused back on 211: the back button is disabled",
+                          "press finish on 211", "wizard ends by finish"}));
   EXPECT_TRUE(Installed());
 }
 

@@ -48,6 +48,21 @@ class BenchPageWindow final : public platform::IPageWindow {
     for (int id = firstId; id <= lastId; ++id) controls[id].checked = id == checkId;
   }
   bool IsButtonChecked(int id) override { return controls[id].checked; }
+  void ResetList(int id) override { lists[id] = ListState{}; }
+  int AddListItem(int id, const std::string& text, std::uintptr_t data) override {
+    lists[id].items.push_back(text);
+    lists[id].data.push_back(data);
+    return static_cast<int>(lists[id].items.size()) - 1;
+  }
+  int GetListCount(int id) override { return static_cast<int>(lists[id].items.size()); }
+  void SetListSelection(int id, int row) override {
+    lists[id].selected = row >= 0 && row < GetListCount(id) ? row : -1;
+  }
+  int GetListSelection(int id) override { return lists[id].selected; }
+  std::uintptr_t GetListItemData(int id, int row) override {
+    return row >= 0 && row < GetListCount(id) ? lists[id].data[static_cast<std::size_t>(row)] : 0;
+  }
+  void RedrawList(int id) override { ++lists[id].redraws; }
   void SetProgressRange(int id, int low, int high) override {
     controls[id].low = low;
     controls[id].high = high;
@@ -72,7 +87,14 @@ class BenchPageWindow final : public platform::IPageWindow {
   }
   void Invalidate() override { ++invalidated; }
 
+  struct ListState {
+    std::vector<std::string> items;
+    std::vector<std::uintptr_t> data;
+    int selected = -1;
+    int redraws = 0;
+  };
   std::map<int, ControlState> controls;
+  std::map<int, ListState> lists;
   std::map<platform::UINT_PTR, platform::UINT> timers;
   std::string browseAnswer;
   int invalidated = 0;

@@ -55,7 +55,9 @@ bool LoadPages(std::string_view text, const std::string& path, ui::PageAnswers& 
     const auto page = ui::PageTemplateOf(key);
     if (!page) {
       error = where + "'" + key +
-              "' is not a page (language, prepare, custom, readme, progress, finish, choose, type, or a dialog number)";
+              "' is not a page or dialog (language, prepare, custom, readme, progress, finish, choose, type, "
+              "license, source-disk, source-file, version-conflict, dependency, subcomponents, devices, "
+              "or a dialog number)";
       return false;
     }
     std::string why;

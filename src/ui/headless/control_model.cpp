@@ -120,6 +120,37 @@ void ControlSet::Click(int id) {
   }
 }
 
+void ControlSet::ResetList(int id) {
+  ControlModel* c = Find(id);
+  if (c == nullptr || c->kind != ControlKind::ListBox) return;
+  c->items.clear();
+  c->itemData.clear();
+  c->looks.clear();
+  c->selectedRow = -1;
+}
+
+int ControlSet::AddListItem(int id, const std::string& text, std::uintptr_t data) {
+  ControlModel* c = Find(id);
+  if (c == nullptr || c->kind != ControlKind::ListBox) return -1;
+  c->items.push_back(text);
+  c->itemData.push_back(data);
+  c->looks.push_back(platform::ListItemLook{0, platform::CheckMark::None, text, {}});
+  return static_cast<int>(c->items.size()) - 1;
+}
+
+void ControlSet::SetListSelection(int id, int row) {
+  ControlModel* c = Find(id);
+  if (c == nullptr || c->kind != ControlKind::ListBox) return;
+  c->selectedRow = row >= 0 && static_cast<std::size_t>(row) < c->items.size() ? row : -1;
+}
+
+ControlModel* ControlSet::FirstOwnerDrawnList() {
+  for (ControlModel& c : m_controls) {
+    if (c.IsOwnerDrawnList()) return &c;
+  }
+  return nullptr;
+}
+
 void ControlSet::SetProgressRange(int id, int low, int high) {
   ControlModel* c = Find(id);
   if (c == nullptr || c->kind != ControlKind::ProgressBar) return;

@@ -11,6 +11,7 @@
 
 #include "platform/sim/pe_resources.h"
 #include "platform/win_types.h"
+#include "platform/wizard_host.h"
 
 namespace ui {
 
@@ -24,6 +25,8 @@ constexpr std::uint32_t kBsCheckBox = 0x2, kBsAutoCheckBox = 0x3, kBsRadioButton
 constexpr std::uint32_t kEsMultiLine = 0x0004, kEsReadOnly = 0x0800;
 constexpr std::uint32_t kSsTypeMask = 0x0000001F;
 constexpr std::uint32_t kSsCenter = 0x1, kSsRight = 0x2, kSsLeftNoWordWrap = 0xC, kSsNoPrefix = 0x80;
+constexpr std::uint32_t kLbsNotify = 0x0001, kLbsOwnerDrawFixed = 0x0010, kLbsOwnerDrawVariable = 0x0020,
+                        kLbsNoSel = 0x4000;
 
 enum class ControlKind {
   Static,
@@ -57,8 +60,11 @@ struct ControlModel {
   // Progress bar (the control's defaults: range 0-100, step 10).
   int rangeLow = 0, rangeHigh = 100, position = 0, step = 10;
 
-  // List box.
+  // List box: each row's text and data, and for an owner-drawn list the
+  // look its dialog gave the row when the list was last drawn.
   std::vector<std::string> items;
+  std::vector<std::uintptr_t> itemData;
+  std::vector<platform::ListItemLook> looks;
   int selectedRow = -1;
 
   // Picture button: the bitmaps it is drawn from and the size of the first, in pixels.
@@ -66,6 +72,9 @@ struct ControlModel {
   int pictureWidth = 0, pictureHeight = 0;
 
   bool IsAutoButton() const;
+  bool IsOwnerDrawnList() const {
+    return kind == ControlKind::ListBox && (style & (kLbsOwnerDrawFixed | kLbsOwnerDrawVariable)) != 0;
+  }
   bool IsReadOnlyEdit() const { return kind == ControlKind::Edit && (style & kEsReadOnly) != 0; }
   // Whether a person could click, type into or choose in it now.
   bool CanAct() const { return visible && enabled; }
@@ -91,6 +100,14 @@ class ControlSet {
   // an automatic radio button is checked and the others of its group
   // cleared, an automatic check box toggles.
   void Click(int id);
+
+  // LB_RESETCONTENT, LB_ADDSTRING with LB_SETITEMDATA (the new row or -1),
+  // LB_SETCURSEL (-1 or a row past the end: none).
+  void ResetList(int id);
+  int AddListItem(int id, const std::string& text, std::uintptr_t data);
+  void SetListSelection(int id, int row);
+  // The first owner-drawn list box, or nullptr.
+  ControlModel* FirstOwnerDrawnList();
 
   // PBM_SETRANGE, PBM_SETPOS, PBM_SETSTEP, PBM_STEPIT.
   void SetProgressRange(int id, int low, int high);

@@ -67,16 +67,16 @@ SheetButton* SheetModel::Button(int controlId) {
   }
 }
 
-// One page's dialog: the model of its controls, acted on by the page.
-class HeadlessHost::PageWindow final : public platform::IPageWindow {
+// The controls of a page or a dialog as its handler acts on them.
+template <typename Window>
+class HeadlessHost::ControlWindow : public Window {
  public:
-  PageWindow(HeadlessHost& host, int position, platform::IWizardPage& page, const sim::DialogTemplate& dialog)
-      : m_host(host), m_position(position), m_page(page), m_controls(dialog) {}
+  ControlWindow(HeadlessHost& host, platform::IControlHandler& handler, const sim::DialogTemplate& dialog)
+      : m_host(host), m_handler(handler), m_controls(dialog) {}
 
-  platform::IWizardPage& Page() { return m_page; }
   ControlSet& Controls() { return m_controls; }
+  platform::IControlHandler& Handler() { return m_handler; }
 
-  platform::HWND GetHwnd() override { return FakeWindow(0x30000 + 0x10 * static_cast<std::uintptr_t>(m_position)); }
   void SetItemText(int id, const std::string& text) override {
     if (ControlModel* c = m_controls.Find(id)) c->text = text;
   }
@@ -97,6 +97,55 @@ class HeadlessHost::PageWindow final : public platform::IPageWindow {
     const ControlModel* c = m_controls.Find(id);
     return c != nullptr && c->checked;
   }
+  void ResetList(int id) override { m_controls.ResetList(id); }
+  int AddListItem(int id, const std::string& text, std::uintptr_t data) override {
+    const int row = m_controls.AddListItem(id, text, data);
+    if (row >= 0) DrawRow(*m_controls.Find(id), row);
+    return row;
+  }
+  int GetListCount(int id) override {
+    const ControlModel* c = m_controls.Find(id);
+    return c != nullptr ? static_cast<int>(c->items.size()) : 0;
+  }
+  void SetListSelection(int id, int row) override { m_controls.SetListSelection(id, row); }
+  int GetListSelection(int id) override {
+    const ControlModel* c = m_controls.Find(id);
+    return c != nullptr ? c->selectedRow : -1;
+  }
+  std::uintptr_t GetListItemData(int id, int row) override {
+    const ControlModel* c = m_controls.Find(id);
+    if (c == nullptr || row < 0 || static_cast<std::size_t>(row) >= c->itemData.size()) return 0;
+    return c->itemData[static_cast<std::size_t>(row)];
+  }
+  void RedrawList(int id) override {
+    ControlModel* c = m_controls.Find(id);
+    if (c == nullptr || !c->IsOwnerDrawnList()) return;
+    for (std::size_t row = 0; row < c->items.size(); ++row) DrawRow(*c, static_cast<int>(row));
+  }
+
+  // WM_DRAWITEM of one row: the look its handler gives it.
+  void DrawRow(ControlModel& list, int row) {
+    if (!list.IsOwnerDrawnList()) return;
+    platform::ListItemLook look;
+    if (!m_handler.GetListItemLook(list.id, row, look)) look.text = list.items[static_cast<std::size_t>(row)];
+    list.looks[static_cast<std::size_t>(row)] = std::move(look);
+  }
+
+ protected:
+  HeadlessHost& m_host;
+  platform::IControlHandler& m_handler;
+  ControlSet m_controls;
+};
+
+// One page's dialog: the model of its controls, acted on by the page.
+class HeadlessHost::PageWindow final : public HeadlessHost::ControlWindow<platform::IPageWindow> {
+ public:
+  PageWindow(HeadlessHost& host, int position, platform::IWizardPage& page, const sim::DialogTemplate& dialog)
+      : ControlWindow(host, page, dialog), m_position(position), m_page(page) {}
+
+  platform::IWizardPage& Page() { return m_page; }
+
+  platform::HWND GetHwnd() override { return FakeWindow(0x30000 + 0x10 * static_cast<std::uintptr_t>(m_position)); }
   void SetProgressRange(int id, int low, int high) override {
     m_controls.SetProgressRange(id, low, high);
     m_host.ProgressMoved(m_position, id);
@@ -136,10 +185,39 @@ class HeadlessHost::PageWindow final : public platform::IPageWindow {
   void Invalidate() override {}
 
  private:
-  HeadlessHost& m_host;
   int m_position;
   platform::IWizardPage& m_page;
-  ControlSet m_controls;
+};
+
+// A modal dialog: its controls, title and result.
+class HeadlessHost::DialogWindow final : public HeadlessHost::ControlWindow<platform::IDialogWindow> {
+ public:
+  DialogWindow(HeadlessHost& host, platform::IModalDialog& dialog, const sim::DialogTemplate& dialogTemplate,
+               int depth)
+      : ControlWindow(host, dialog, dialogTemplate), m_depth(depth) {
+    m_model.templateId = dialog.GetTemplateId();
+    m_model.title = dialogTemplate.caption;
+    m_model.controls = &m_controls;
+  }
+
+  const DialogModel& Model() const { return m_model; }
+  platform::UINT TemplateId() const { return m_model.templateId; }
+  bool Ended() const { return m_ended; }
+  int Result() const { return m_result; }
+
+  platform::HWND GetHwnd() override { return FakeWindow(0x40000 + 0x10 * static_cast<std::uintptr_t>(m_depth)); }
+  void SetTitle(const std::string& title) override { m_model.title = title; }
+  void EndDialog(int result) override {
+    if (m_ended) return;
+    m_ended = true;
+    m_result = result;
+  }
+
+ private:
+  int m_depth;
+  DialogModel m_model;
+  bool m_ended = false;
+  int m_result = platform::kDialogClose;
 };
 
 class HeadlessHost::SheetWindow final : public platform::ISheetWindow {
@@ -209,6 +287,21 @@ const platform::PagePicture* HeadlessHost::Picture(int position) const {
   return m_pages[static_cast<std::size_t>(position)]->Page().GetPicture();
 }
 
+const DialogModel* HeadlessHost::Dialog(int depth) const {
+  if (depth < 0 || depth >= DialogDepth()) return nullptr;
+  return &m_dialogs[static_cast<std::size_t>(depth)]->Model();
+}
+
+const ControlSet* HeadlessHost::ActiveControls() const {
+  if (const DialogModel* dialog = TopDialog()) return dialog->controls;
+  return Controls(m_current);
+}
+
+platform::UINT HeadlessHost::ActiveTemplateId() const {
+  if (const DialogModel* dialog = TopDialog()) return dialog->templateId;
+  return CurrentTemplateId();
+}
+
 std::uint64_t HeadlessHost::Now() { return m_platform.Processes().Now(); }
 
 void HeadlessHost::Record(const std::string& line) { m_platform.GetMachine().AppendEvent(OneLine(line)); }
@@ -223,7 +316,7 @@ void HeadlessHost::End(Ending ending) {
 }
 
 void HeadlessHost::Refuse(const PageAction& action, const std::string& why) {
-  Refuse(action, CurrentTemplateId(), why);
+  Refuse(action, ActiveTemplateId(), why);
 }
 
 void HeadlessHost::Refuse(const PageAction& action, platform::UINT templateId, const std::string& why) {
@@ -418,6 +511,10 @@ void HeadlessHost::FireNextTimer() {
 
 void HeadlessHost::WaitForUser() {
   const platform::UINT templateId = CurrentTemplateId();
+  if (m_current >= 0 && m_pages[static_cast<std::size_t>(m_current)]) {
+    PageWindow& window = *m_pages[static_cast<std::size_t>(m_current)];
+    DrawLists(window.Controls(), window.Page());
+  }
   if (m_answers != nullptr) {
     if (auto actions = m_answers->NextWait(templateId)) {
       PerformWait(*actions);
@@ -457,6 +554,7 @@ void HeadlessHost::DrainPosted() {
 }
 
 bool HeadlessHost::Perform(const PageAction& action) {
+  if (!m_dialogs.empty()) return PerformOnDialog(action, *m_dialogs.back());
   if (!Running() || m_current < 0) return false;
   const std::string on = " on " + TemplateText();
   const SheetModel& s = m_sheetModel;
@@ -481,17 +579,28 @@ bool HeadlessHost::Perform(const PageAction& action) {
     case Kind::Cancel: return pressWizardButton(s.cancel, "cancel", platform::PSBTN_CANCEL);
     case Kind::Browse: QueueBrowse(action.text); return true;
     case Kind::BrowseCancel: QueueBrowse(std::nullopt); return true;
+    case Kind::Ok: Refuse(action, "a page has no OK button"); return false;
     case Kind::Click:
     case Kind::Text:
-    case Kind::Select: break;
+    case Kind::Select:
+    case Kind::Toggle:
+    case Kind::Open: break;
   }
   PageWindow& window = *m_pages[static_cast<std::size_t>(m_current)];
-  ControlModel* control = window.Controls().Find(action.controlId);
-  const std::string id = std::to_string(action.controlId);
+  return PerformOnControls(action, window.Controls(), window.Page(), on);
+}
+
+bool HeadlessHost::PerformOnControls(const PageAction& action, ControlSet& controls,
+                                     platform::IControlHandler& handler, const std::string& on) {
+  using Kind = PageAction::Kind;
+  const bool onRow = action.kind == Kind::Toggle || action.kind == Kind::Open;
+  ControlModel* control = onRow ? controls.FirstOwnerDrawnList() : controls.Find(action.controlId);
   if (control == nullptr) {
-    Refuse(action, "the page has no control " + id);
+    Refuse(action, onRow ? std::string("it has no list with check marks")
+                         : "the page has no control " + std::to_string(action.controlId));
     return false;
   }
+  const std::string id = std::to_string(control->id);
   const bool fits = action.kind == Kind::Click
                         ? (control->kind == ControlKind::PushButton || control->kind == ControlKind::PictureButton ||
                            control->kind == ControlKind::RadioButton || control->kind == ControlKind::CheckBox)
@@ -509,12 +618,12 @@ bool HeadlessHost::Perform(const PageAction& action) {
     Refuse(action, "control " + id + " is disabled");
     return false;
   }
+  const int listId = control->id;
   switch (action.kind) {
     case Kind::Click: {
       Record("press " + id + on);
-      window.Controls().Click(action.controlId);
-      platform::IWizardPage& page = window.Page();
-      CallPage([&] { page.OnCommand(action.controlId); });
+      controls.Click(listId);
+      CallPage([&] { handler.OnCommand(listId); });
       return true;
     }
     case Kind::Text:
@@ -525,14 +634,116 @@ bool HeadlessHost::Perform(const PageAction& action) {
       Record("type " + id + " \"" + action.text + "\"");
       control->text = action.text;
       return true;
-    default:
-      if (action.row < 0 || static_cast<std::size_t>(action.row) >= control->items.size()) {
-        Refuse(action, "list " + id + " has no row " + std::to_string(action.row));
-        return false;
-      }
-      Record("select " + id + " " + std::to_string(action.row));
-      control->selectedRow = action.row;
-      return true;
+    default: break;
+  }
+  if (action.row < 0 || static_cast<std::size_t>(action.row) >= control->items.size()) {
+    Refuse(action, "list " + id + " has no row " + std::to_string(action.row));
+    return false;
+  }
+  if ((control->style & kLbsNoSel) != 0) {
+    Refuse(action, "list " + id + " takes no choice");
+    return false;
+  }
+  const char* verb = action.kind == Kind::Select ? "select " : action.kind == Kind::Toggle ? "toggle " : "open ";
+  Record(verb + id + " " + std::to_string(action.row));
+  // The list box selects the row under the pointer and tells its dialog
+  // before anyone hears of the click itself.
+  const bool changed = control->selectedRow != action.row;
+  control->selectedRow = action.row;
+  const bool notify = (control->style & kLbsNotify) != 0;
+  if (changed && notify) CallPage([&] { handler.OnListSelectionChange(listId); });
+  if (action.kind == Kind::Toggle) CallPage([&] { handler.OnListLeftButtonDown(listId, 0); });
+  if (action.kind == Kind::Open && notify) CallPage([&] { handler.OnListDoubleClick(listId); });
+  return true;
+}
+
+bool HeadlessHost::PerformOnDialog(const PageAction& action, DialogWindow& dialog) {
+  using Kind = PageAction::Kind;
+  const std::string on = " on " + std::to_string(dialog.TemplateId());
+  switch (action.kind) {
+    case Kind::Back:
+    case Kind::Next:
+    case Kind::Finish:
+      Refuse(action, dialog.TemplateId(), "a dialog has no wizard buttons");
+      return false;
+    case Kind::Browse:
+    case Kind::BrowseCancel:
+      Refuse(action, dialog.TemplateId(), "a dialog has no folder browser");
+      return false;
+    case Kind::Ok:
+    case Kind::Cancel: {
+      PageAction click = action;
+      click.kind = Kind::Click;
+      click.controlId = action.kind == Kind::Ok ? platform::kDialogOk : platform::kDialogClose;
+      return PerformOnControls(click, dialog.Controls(), dialog.Handler(), on);
+    }
+    default: return PerformOnControls(action, dialog.Controls(), dialog.Handler(), on);
+  }
+}
+
+int HeadlessHost::RunDialog(platform::IModalDialog& dialog) {
+  const platform::UINT templateId = dialog.GetTemplateId();
+  const std::string number = std::to_string(templateId);
+  const sim::PeResources* resources = m_platform.ResourcesOf(dialog.GetResourceModule());
+  const auto dialogTemplate =
+      resources != nullptr ? resources->LoadDialog(templateId, m_platform.GetACP()) : std::nullopt;
+  if (!dialogTemplate) {
+    Record("dialog " + number + " cannot be made: no dialog template " + number);
+    return platform::kDialogClose;
+  }
+  if (m_dialogs.size() >= static_cast<std::size_t>(kDeepestActivation)) {
+    Record("dialog " + number + " cannot be made: too many dialogs open");
+    return platform::kDialogClose;
+  }
+  DialogWindow window(*this, dialog, *dialogTemplate, DialogDepth());
+  m_dialogs.push_back(&window);
+  const char* name = PageName(templateId);
+  Record("dialog " + number + (name != nullptr ? std::string(" ") + name : std::string()));
+  bool initialised = false;
+  CallPage([&] { initialised = dialog.OnInitDialog(window); });
+  if (!initialised) window.EndDialog(platform::kDialogClose);
+  while (!window.Ended()) {
+    // A wizard that ended meanwhile takes its dialogs with it.
+    if (m_sheet != nullptr && m_ending != Ending::None) {
+      window.EndDialog(platform::kDialogClose);
+      break;
+    }
+    WaitOnDialog(window);
+  }
+  m_dialogs.pop_back();
+  Record("dialog " + number + " ends with " + std::to_string(window.Result()));
+  return window.Result();
+}
+
+void HeadlessHost::WaitOnDialog(DialogWindow& dialog) {
+  DrawLists(dialog.Controls(), dialog.Handler());
+  std::optional<std::vector<PageAction>> actions;
+  if (m_answers != nullptr) actions = m_answers->NextWait(dialog.TemplateId());
+  if (!actions && m_person != nullptr) actions = m_person->Act(*this);
+  if (!actions) {
+    Record("dialog " + std::to_string(dialog.TemplateId()) + " waits with nobody to answer: cancelled");
+    CallPage([&] { dialog.Handler().OnCommand(platform::kDialogClose); });
+    dialog.EndDialog(platform::kDialogClose);
+    return;
+  }
+  for (const PageAction& action : *actions) {
+    if (dialog.Ended()) {
+      Refuse(action, dialog.TemplateId(), "the dialog is closed");
+      continue;
+    }
+    PerformOnDialog(action, dialog);
+  }
+}
+
+void HeadlessHost::DrawLists(ControlSet& controls, platform::IControlHandler& handler) {
+  for (const ControlModel& c : controls.All()) {
+    if (!c.IsOwnerDrawnList()) continue;
+    ControlModel& list = *controls.Find(c.id);
+    for (std::size_t row = 0; row < list.items.size(); ++row) {
+      platform::ListItemLook look;
+      if (!handler.GetListItemLook(list.id, static_cast<int>(row), look)) look.text = list.items[row];
+      list.looks[row] = std::move(look);
+    }
   }
 }
 

@@ -10,6 +10,11 @@
 //   press <back|next|finish|cancel|<control>> on <template>
 //   type <control> "<text>"            typed into an edit
 //   select <control> <row>             a list box row chosen
+//   toggle <control> <row>             a list row clicked in its check-mark column
+//   open <control> <row>               a list row double-clicked
+//   dialog <template> <name>           a modal dialog opens (over the page or a dialog)
+//   dialog <template> ends with <result>
+//   dialog <template> waits with nobody to answer: cancelled
 //   browse "<folder>" on <template>    the folder browser's answer (or: browse cancelled on <template>)
 //   refused <action> on <template>: <why>
 //   wizard waits on <template> with nobody to answer: cancelled
@@ -71,6 +76,13 @@ struct SheetModel {
   SheetButton* Button(int controlId);
 };
 
+// A modal dialog as the host keeps it.
+struct DialogModel {
+  platform::UINT templateId = 0;
+  std::string title;
+  const ControlSet* controls = nullptr;  // the dialog's own, while it is open
+};
+
 class HeadlessHost final : public platform::IWizardHost {
  public:
   enum class Ending { None, Finish, Cancel, PageNotCreated, NobodyAnswered, EndlessTimers };
@@ -82,6 +94,7 @@ class HeadlessHost final : public platform::IWizardHost {
   HeadlessHost& operator=(const HeadlessHost&) = delete;
 
   int RunWizard(platform::IWizardSheet& sheet) override;
+  int RunDialog(platform::IModalDialog& dialog) override;
 
   // The state of the run (and, after it, of its last moment).
   bool Running() const { return m_sheet != nullptr && m_ending == Ending::None; }
@@ -94,6 +107,14 @@ class HeadlessHost final : public platform::IWizardHost {
   const ControlSet* Controls(int position) const;
   const ControlModel* Control(int position, int id) const;
   const platform::PagePicture* Picture(int position) const;
+  // The modal dialogs open now, outermost first.
+  int DialogDepth() const { return static_cast<int>(m_dialogs.size()); }
+  const DialogModel* Dialog(int depth) const;
+  const DialogModel* TopDialog() const { return DialogDepth() > 0 ? Dialog(DialogDepth() - 1) : nullptr; }
+  // The controls a person acts on now: the top dialog's, else the current page's.
+  const ControlSet* ActiveControls() const;
+  // The template of the top dialog, else of the current page.
+  platform::UINT ActiveTemplateId() const;
   const SheetModel& Sheet() const { return m_sheetModel; }
   // How often each page was created, by position (at most once per run).
   const std::vector<int>& Creations() const { return m_creations; }
@@ -104,7 +125,10 @@ class HeadlessHost final : public platform::IWizardHost {
   bool Perform(const PageAction& action);
 
  private:
+  template <typename Window>
+  class ControlWindow;
   class PageWindow;
+  class DialogWindow;
   class SheetWindow;
   struct Timer {
     int position = 0;
@@ -130,6 +154,13 @@ class HeadlessHost final : public platform::IWizardHost {
   void FireNextTimer();
   void WaitForUser();
   void PerformWait(const std::vector<PageAction>& actions);
+  void WaitOnDialog(DialogWindow& dialog);
+  // An action on a window's controls (click, text, select, toggle, open).
+  bool PerformOnControls(const PageAction& action, ControlSet& controls, platform::IControlHandler& handler,
+                         const std::string& on);
+  bool PerformOnDialog(const PageAction& action, DialogWindow& dialog);
+  // The owner-drawn lists of a window take their rows' looks from its handler.
+  void DrawLists(ControlSet& controls, platform::IControlHandler& handler);
   void DrainPosted();
   // Runs a page handler; the person hears when the outermost one returns.
   template <typename Handler>
@@ -150,6 +181,7 @@ class HeadlessHost final : public platform::IWizardHost {
   std::unique_ptr<SheetWindow> m_sheetWindow;
   SheetModel m_sheetModel;
   std::vector<std::unique_ptr<PageWindow>> m_pages;
+  std::vector<DialogWindow*> m_dialogs;
   std::vector<int> m_creations;
   int m_current = -1;
   Ending m_ending = Ending::None;

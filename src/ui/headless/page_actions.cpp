@@ -13,11 +13,17 @@ struct NamedPage {
   const char* name;
   platform::UINT templateId;
 };
-constexpr NamedPage kPages[] = {{"language", 129}, {"prepare", 130}, {"custom", 132},  {"readme", 209},
-                                {"progress", 210}, {"finish", 211},  {"choose", 212}, {"type", 213}};
+// The first entry of a name is the template its answers go to.
+constexpr NamedPage kPages[] = {{"language", 129},         {"prepare", 130},       {"custom", 132},
+                                {"readme", 209},           {"progress", 210},      {"finish", 211},
+                                {"choose", 212},           {"type", 213},          {"source-disk", 140},
+                                {"source-file", 141},      {"version-conflict", 142}, {"subcomponents", 208},
+                                {"license", 214},          {"dependency", 215},    {"devices", 216},
+                                {"devices", 217}};
 
 constexpr const char* kActionForms =
-    "next, back, finish, cancel, click ID, text ID VALUE, select ID ROW, browse FOLDER or browse cancel";
+    "next, back, finish, cancel, ok, click ID, text ID VALUE, select ID ROW, toggle ROW, open ROW, "
+    "browse FOLDER or browse cancel";
 
 
 // The first word and the rest after the blanks that follow it.
@@ -85,6 +91,9 @@ std::string PageAction::ToString() const {
     case Kind::Select: return "select " + std::to_string(controlId) + " " + std::to_string(row);
     case Kind::Browse: return "browse " + Quote(text);
     case Kind::BrowseCancel: return "browse cancel";
+    case Kind::Ok: return "ok";
+    case Kind::Toggle: return "toggle " + std::to_string(row);
+    case Kind::Open: return "open " + std::to_string(row);
   }
   return "?";
 }
@@ -108,7 +117,8 @@ std::optional<PageAction> ParsePageAction(std::string_view text, std::string& er
   } kButtons[] = {{"back", PageAction::Kind::Back},
                   {"next", PageAction::Kind::Next},
                   {"finish", PageAction::Kind::Finish},
-                  {"cancel", PageAction::Kind::Cancel}};
+                  {"cancel", PageAction::Kind::Cancel},
+                  {"ok", PageAction::Kind::Ok}};
   for (const auto& button : kButtons) {
     if (!ascii::EqualNoCase(verb, button.verb)) continue;
     if (!text.empty()) return fail("takes nothing after '" + std::string(verb) + "'");
@@ -126,6 +136,14 @@ std::optional<PageAction> ParsePageAction(std::string_view text, std::string& er
     if (folder->empty()) return fail("needs a folder or 'cancel'");
     action.kind = PageAction::Kind::Browse;
     action.text = *folder;
+    return action;
+  }
+  const bool toggle = ascii::EqualNoCase(verb, "toggle"), open = ascii::EqualNoCase(verb, "open");
+  if (toggle || open) {
+    const auto row = sim::ParseUnsigned(text, 10, 32767);
+    if (!row) return fail("needs a row number (0 for the first row)");
+    action.kind = toggle ? PageAction::Kind::Toggle : PageAction::Kind::Open;
+    action.row = static_cast<int>(*row);
     return action;
   }
   const bool click = ascii::EqualNoCase(verb, "click"), type = ascii::EqualNoCase(verb, "text"),
@@ -186,12 +204,18 @@ std::optional<platform::UINT> PageTemplateOf(std::string_view nameOrId) {
   return static_cast<platform::UINT>(*id);
 }
 
+platform::UINT AnswerTemplateOf(platform::UINT templateId) {
+  const char* name = PageName(templateId);
+  if (name == nullptr) return templateId;
+  return *PageTemplateOf(name);
+}
+
 void PageAnswers::Add(platform::UINT templateId, std::vector<PageAction> actions) {
-  m_waits[templateId].push_back(std::move(actions));
+  m_waits[AnswerTemplateOf(templateId)].push_back(std::move(actions));
 }
 
 std::optional<std::vector<PageAction>> PageAnswers::NextWait(platform::UINT templateId) {
-  auto it = m_waits.find(templateId);
+  auto it = m_waits.find(AnswerTemplateOf(templateId));
   if (it == m_waits.end() || it->second.empty()) return std::nullopt;
   std::vector<PageAction> actions = std::move(it->second.front());
   it->second.pop_front();
@@ -199,7 +223,7 @@ std::optional<std::vector<PageAction>> PageAnswers::NextWait(platform::UINT temp
 }
 
 std::size_t PageAnswers::WaitsLeft(platform::UINT templateId) const {
-  auto it = m_waits.find(templateId);
+  auto it = m_waits.find(AnswerTemplateOf(templateId));
   return it == m_waits.end() ? 0 : it->second.size();
 }
 

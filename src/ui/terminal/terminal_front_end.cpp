@@ -27,7 +27,10 @@ int ColumnOfPixel(int x) { return std::max(x, 0) / 8; }
 int RowOfPixel(int y) { return std::max(y, 0) * kPageRows / 286; }
 
 constexpr const char* kHelp =
-    "  n, b, f, c         press Next, Back, Finish, Cancel\n"
+    "  n, b, f, c         press Next, Back, Finish, Cancel (in a dialog: c its Cancel)\n"
+    "  o                  press a dialog's OK\n"
+    "  x ROW              tick or clear row ROW of the list with check marks ([ ] [x] [~])\n"
+    "  d ROW              double-click row ROW of that list (opens its sub-components)\n"
     "  N                  click control N (a long text: show it whole)\n"
     "  t N TEXT           type TEXT into edit N (\"TEXT\" in quotes may hold commas)\n"
     "  s N ROW            choose row ROW (0 first) of list N\n"
@@ -248,12 +251,18 @@ PageDrawing DrawPage(const HeadlessHost& host, unsigned codePage) {
   std::string line;
   for (int i = 0; i < kColumns; ++i) line += "─";
 
-  drawing.text = " " + AnsiToUtf8(sheet.caption, codePage);
-  if (!sheet.shown) drawing.text += "  (hidden)";
-  if (sheet.moved && (sheet.x + sheet.width <= 0 || sheet.y + sheet.height <= 0)) drawing.text += "  (off screen)";
+  const DialogModel* dialog = host.TopDialog();
+  if (dialog != nullptr) {
+    drawing.text = " " + AnsiToUtf8(dialog->title, codePage) + "  (dialog over " + AnsiToUtf8(sheet.caption, codePage) +
+                   ")";
+  } else {
+    drawing.text = " " + AnsiToUtf8(sheet.caption, codePage);
+    if (!sheet.shown) drawing.text += "  (hidden)";
+    if (sheet.moved && (sheet.x + sheet.width <= 0 || sheet.y + sheet.height <= 0)) drawing.text += "  (off screen)";
+  }
   drawing.text += "\n" + line + "\n";
 
-  const ControlSet* controls = host.Controls(host.CurrentPosition());
+  const ControlSet* controls = host.ActiveControls();
   std::vector<Box> boxes;
   int height = kPageRows;
   if (controls != nullptr) {
@@ -363,8 +372,25 @@ PageDrawing DrawPage(const HeadlessHost& host, unsigned codePage) {
         if (c.items.empty()) canvas.Put(box.row, indent, " (empty)", boxEnd);
         for (int i = 0; i < box.rows && i < static_cast<int>(c.items.size()); ++i) {
           const std::string mark = i == c.selectedRow ? ">" : " ";
-          const std::string& item = c.items[static_cast<std::size_t>(i)];
-          canvas.Put(box.row + i, indent, mark + std::to_string(i) + " " + AnsiToUtf8(item, codePage), boxEnd);
+          const std::size_t row = static_cast<std::size_t>(i);
+          if (!c.IsOwnerDrawnList() || row >= c.looks.size()) {
+            canvas.Put(box.row + i, indent, mark + std::to_string(i) + " " + AnsiToUtf8(c.items[row], codePage),
+                       boxEnd);
+            continue;
+          }
+          // An owner-drawn row: its check mark, its text, and its size at the right edge.
+          const platform::ListItemLook& look = c.looks[row];
+          const char* check = look.mark == platform::CheckMark::Ticked    ? "[x] "
+                              : look.mark == platform::CheckMark::Partial ? "[~] "
+                              : look.mark == platform::CheckMark::Clear   ? "[ ] "
+                                                                          : "";
+          const std::string right = AnsiToUtf8(std::string(ascii::Trim(look.rightText)), codePage);
+          canvas.Put(box.row + i, indent, mark + std::to_string(i) + " " + check + AnsiToUtf8(look.text, codePage),
+                     boxEnd);
+          if (!right.empty()) {
+            const int at = std::max(indent, boxEnd - static_cast<int>(Characters(right).size()) - 1);
+            canvas.Put(box.row + i, at, " " + right, boxEnd);
+          }
         }
         break;
       }
@@ -376,7 +402,7 @@ PageDrawing DrawPage(const HeadlessHost& host, unsigned codePage) {
   }
 
   // The page's picture, in the free cells of its place at the right.
-  if (const platform::PagePicture* picture = host.Picture(host.CurrentPosition())) {
+  if (const platform::PagePicture* picture = dialog == nullptr ? host.Picture(host.CurrentPosition()) : nullptr) {
     const int right = 317 * 2, bottom = 143 * 2;
     const int x = right - picture->width - 2, y = (bottom - picture->height) / 2 - 2;
     const int col = ColumnOfPixel(x), row = RowOfPixel(y);
@@ -392,6 +418,7 @@ PageDrawing DrawPage(const HeadlessHost& host, unsigned codePage) {
   }
 
   drawing.text += canvas.Text() + line + "\n";
+  if (dialog != nullptr) return drawing;  // its buttons are its own controls
   std::string buttons = ButtonText(sheet.back, "b") + "   ";
   buttons += sheet.finish.visible ? ButtonText(sheet.finish, "f") : ButtonText(sheet.next, "n");
   buttons += "   " + ButtonText(sheet.cancel, "c");
@@ -444,9 +471,21 @@ std::optional<std::vector<PageAction>> TerminalFrontEnd::Command(std::string_vie
   } kKeys[] = {{"n", PageAction::Kind::Next},
                {"b", PageAction::Kind::Back},
                {"f", PageAction::Kind::Finish},
-               {"c", PageAction::Kind::Cancel}};
+               {"c", PageAction::Kind::Cancel},
+               {"o", PageAction::Kind::Ok}};
   for (const auto& key : kKeys) {
     if (ascii::EqualNoCase(command, key.key)) return std::vector<PageAction>{PageAction{key.kind, 0, 0, {}}};
+  }
+  if (command.size() > 2 && (command[0] == 'x' || command[0] == 'X' || command[0] == 'd' || command[0] == 'D') &&
+      (command[1] == ' ' || command[1] == '\t')) {
+    const auto row = sim::ParseUnsigned(ascii::Trim(command.substr(2)), 10, 32767);
+    if (!row) {
+      m_out << "a row number, 0 for the first (? for help)\n";
+      return std::nullopt;
+    }
+    const bool toggle = command[0] == 'x' || command[0] == 'X';
+    return std::vector<PageAction>{
+        PageAction{toggle ? PageAction::Kind::Toggle : PageAction::Kind::Open, 0, static_cast<int>(*row), {}}};
   }
   const std::size_t blank = command.find_first_of(" \t");
   const std::string_view first = command.substr(0, blank);
@@ -456,7 +495,8 @@ std::optional<std::vector<PageAction>> TerminalFrontEnd::Command(std::string_vie
       m_out << "no control " << first << " on this page\n";
       return std::nullopt;
     }
-    const ControlModel* c = host.Control(host.CurrentPosition(), *id);
+    const ControlSet* active = host.ActiveControls();
+    const ControlModel* c = active != nullptr ? active->Find(*id) : nullptr;
     if (c != nullptr && c->IsReadOnlyEdit()) {
       m_out << AnsiToUtf8(c->text, m_codePage) << "\n";
       return std::nullopt;

@@ -107,6 +107,7 @@ class SheetRun {
   INT_PTR InitPage(PageSlot& slot, HWND hwnd) {
     SheetExists(GetParent(hwnd));
     slot.window = std::make_unique<Win32PageWindow>(hwnd, m_resources);
+    PrepareOwnerDrawnLists(hwnd, *slot.page);
     if (m_ending || !slot.page->OnInitDialog(*slot.window, m_sheetWindow)) {
       slot.failed = true;
       EndRun();
@@ -144,11 +145,16 @@ class SheetRun {
         if (live) page.OnTimer(wParam);
         return TRUE;
       case WM_COMMAND:
-        if (!live || HIWORD(wParam) != BN_CLICKED || lParam == 0) return FALSE;
+        if (!live) return FALSE;
+        if (ListNotification(hwnd, wParam, lParam, page)) return TRUE;
+        if (HIWORD(wParam) != BN_CLICKED || lParam == 0) return FALSE;
         page.OnCommand(LOWORD(wParam));
         return TRUE;
-      case WM_DRAWITEM:
-        return window != nullptr && window->DrawPictureButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+      case WM_DRAWITEM: {
+        if (window == nullptr) return FALSE;
+        const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        return window->DrawPictureButton(item) || (live && DrawListRow(item, page, window->Icons()));
+      }
       case WM_PAINT: {
         const platform::PagePicture* picture = live ? page.GetPicture() : nullptr;
         if (picture == nullptr) return FALSE;
@@ -175,6 +181,8 @@ class SheetRun {
         return FALSE;
     }
   }
+
+  HWND SheetHwnd() const { return m_sheetHwnd; }
 
   LRESULT SheetMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     const WNDPROC original = g_originalSheetProc;
@@ -278,7 +286,58 @@ INT_PTR CALLBACK PageDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
   return slot->run->PageMessage(*slot, hwnd, message, wParam, lParam);
 }
 
+// One modal dialog while it is open: the lParam of its creation.
+struct DialogFrame {
+  platform::IModalDialog* dialog = nullptr;
+  HMODULE resources = nullptr;
+  std::unique_ptr<Win32DialogWindow> window;
+};
+
+// The dialogs open now, innermost last: the next one is owned by the last.
+std::vector<HWND> g_openDialogs;
+
+INT_PTR CALLBACK ModalDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    auto* frame = reinterpret_cast<DialogFrame*>(lParam);
+    SetWindowLongPtrA(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(frame));
+    frame->window = std::make_unique<Win32DialogWindow>(hwnd, frame->resources);
+    g_openDialogs.push_back(hwnd);
+    PrepareOwnerDrawnLists(hwnd, *frame->dialog);
+    if (!frame->dialog->OnInitDialog(*frame->window)) EndDialog(hwnd, platform::kDialogClose);
+    return TRUE;
+  }
+  auto* frame = reinterpret_cast<DialogFrame*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+  if (frame == nullptr || !frame->window) return FALSE;
+  switch (message) {
+    case WM_COMMAND:
+      if (ListNotification(hwnd, wParam, lParam, *frame->dialog)) return TRUE;
+      // Enter, Escape and the close box send IDOK or IDCANCEL without a control.
+      if (HIWORD(wParam) != BN_CLICKED) return FALSE;
+      frame->dialog->OnCommand(LOWORD(wParam));
+      return TRUE;
+    case WM_DRAWITEM:
+      return DrawListRow(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam), *frame->dialog, frame->window->Icons());
+    case WM_DESTROY:
+      std::erase(g_openDialogs, hwnd);
+      frame->window->Icons().Release();
+      return FALSE;
+    default:
+      return FALSE;
+  }
+}
+
 }  // namespace
+
+int PropertySheetHost::RunDialog(platform::IModalDialog& dialog) {
+  HWND owner = !g_openDialogs.empty() ? g_openDialogs.back() : g_run != nullptr ? g_run->SheetHwnd() : nullptr;
+  DialogFrame frame;
+  frame.dialog = &dialog;
+  frame.resources = reinterpret_cast<HMODULE>(dialog.GetResourceModule());
+  const INT_PTR result = DialogBoxParamA(frame.resources, MAKEINTRESOURCEA(dialog.GetTemplateId()), owner,
+                                         ModalDialogProc, reinterpret_cast<LPARAM>(&frame));
+  // -1: the dialog could not be made (no template); it answers as closed.
+  return result <= 0 ? platform::kDialogClose : static_cast<int>(result);
+}
 
 int PropertySheetHost::RunWizard(platform::IWizardSheet& sheet) {
   if (g_run != nullptr) return 0;

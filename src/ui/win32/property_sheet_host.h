@@ -10,6 +10,9 @@ class PropertySheetHost final : public platform::IWizardHost {
  public:
   // One wizard at a time: a run asked for while one is going returns 0 at once.
   int RunWizard(platform::IWizardSheet& sheet) override;
+  // DialogBoxParamA on the dialog's template, owned by the innermost open
+  // dialog or the sheet.
+  int RunDialog(platform::IModalDialog& dialog) override;
 };
 
 }  // namespace win32ui

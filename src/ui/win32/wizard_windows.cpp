@@ -14,10 +14,8 @@ bool FitsInWord(int value) { return value >= 0 && value <= 0xFFFF; }
 
 }  // namespace
 
-void Win32PageWindow::SetItemText(int id, const std::string& text) { SetDlgItemTextA(m_hwnd, id, text.c_str()); }
-
-std::string Win32PageWindow::GetItemText(int id) {
-  HWND item = GetDlgItem(m_hwnd, id);
+std::string ItemText(HWND dialog, int id) {
+  HWND item = GetDlgItem(dialog, id);
   if (item == nullptr) return {};
   const int length = GetWindowTextLengthA(item);
   if (length <= 0) return {};
@@ -27,21 +25,130 @@ std::string Win32PageWindow::GetItemText(int id) {
   return text;
 }
 
-void Win32PageWindow::ShowItem(int id, bool show) {
-  HWND item = GetDlgItem(m_hwnd, id);
+void ShowItem(HWND dialog, int id, bool show) {
+  HWND item = GetDlgItem(dialog, id);
   if (item != nullptr) ::ShowWindow(item, show ? SW_SHOW : SW_HIDE);
 }
 
-void Win32PageWindow::EnableItem(int id, bool enable) {
-  HWND item = GetDlgItem(m_hwnd, id);
+void EnableItem(HWND dialog, int id, bool enable) {
+  HWND item = GetDlgItem(dialog, id);
   if (item != nullptr) EnableWindow(item, enable ? TRUE : FALSE);
 }
 
-void Win32PageWindow::CheckRadioButton(int firstId, int lastId, int checkId) {
-  ::CheckRadioButton(m_hwnd, firstId, lastId, checkId);
+int AddListItem(HWND dialog, int id, const std::string& text, std::uintptr_t data) {
+  const LRESULT row = SendDlgItemMessageA(dialog, id, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  if (row == LB_ERR || row == LB_ERRSPACE) return -1;
+  SendDlgItemMessageA(dialog, id, LB_SETITEMDATA, static_cast<WPARAM>(row), static_cast<LPARAM>(data));
+  return static_cast<int>(row);
 }
 
-bool Win32PageWindow::IsButtonChecked(int id) { return IsDlgButtonChecked(m_hwnd, id) == BST_CHECKED; }
+std::uintptr_t ListItemData(HWND dialog, int id, int row) {
+  const LRESULT data = SendDlgItemMessageA(dialog, id, LB_GETITEMDATA, static_cast<WPARAM>(row), 0);
+  return data == LB_ERR ? 0 : static_cast<std::uintptr_t>(data);
+}
+
+namespace {
+
+constexpr const char* kListProcProperty = "SetupListProc";
+constexpr const char* kListHandlerProperty = "SetupListHandler";
+
+bool IsListBox(HWND window) {
+  char name[16] = {};
+  if (GetClassNameA(window, name, sizeof name) != 7) return false;
+  const char* expected = "LISTBOX";
+  for (int i = 0; i < 7; ++i) {
+    const char c = name[i] >= 'a' && name[i] <= 'z' ? static_cast<char>(name[i] - 'a' + 'A') : name[i];
+    if (c != expected[i]) return false;
+  }
+  return true;
+}
+
+LRESULT CALLBACK ListSubclassProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto original = reinterpret_cast<WNDPROC>(GetPropA(list, kListProcProperty));
+  auto* handler = static_cast<platform::IControlHandler*>(GetPropA(list, kListHandlerProperty));
+  if (original == nullptr) return DefWindowProcA(list, message, wParam, lParam);
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+    RemovePropA(list, kListProcProperty);
+    RemovePropA(list, kListHandlerProperty);
+    return CallWindowProcA(original, list, message, wParam, lParam);
+  }
+  const LRESULT result = CallWindowProcA(original, list, message, wParam, lParam);
+  // The list selected the row under the pointer; the dialog hears of the click after that.
+  if (message == WM_LBUTTONDOWN && handler != nullptr) {
+    handler->OnListLeftButtonDown(GetDlgCtrlID(list), static_cast<short>(LOWORD(lParam)));
+  }
+  return result;
+}
+
+}  // namespace
+
+void PrepareOwnerDrawnLists(HWND dialog, platform::IControlHandler& handler) {
+  for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    const LONG_PTR style = GetWindowLongPtrA(child, GWL_STYLE);
+    if (!IsListBox(child) || (style & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE)) == 0) continue;
+    const int id = GetDlgCtrlID(child);
+    SendMessageA(child, LB_SETITEMHEIGHT, 0, MAKELPARAM(handler.GetListItemHeight(id), 0));
+    if (GetPropA(child, kListProcProperty) != nullptr) continue;
+    SetPropA(child, kListHandlerProperty, &handler);
+    SetPropA(child, kListProcProperty,
+             reinterpret_cast<HANDLE>(
+                 SetWindowLongPtrA(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListSubclassProc))));
+  }
+}
+
+bool ListNotification(HWND, WPARAM wParam, LPARAM lParam, platform::IControlHandler& handler) {
+  const auto control = reinterpret_cast<HWND>(lParam);
+  if (control == nullptr || !IsListBox(control)) return false;
+  const int id = LOWORD(wParam);
+  switch (HIWORD(wParam)) {
+    case LBN_SELCHANGE: handler.OnListSelectionChange(id); return true;
+    case LBN_DBLCLK: handler.OnListDoubleClick(id); return true;
+    default: return false;
+  }
+}
+
+HICON RowIcons::Get(UINT id) {
+  if (id == 0) return nullptr;
+  auto found = m_icons.find(id);
+  if (found != m_icons.end()) return found->second;
+  auto icon = static_cast<HICON>(LoadImageA(m_resources, MAKEINTRESOURCEA(id), IMAGE_ICON, 16, 16, 0));
+  m_icons[id] = icon;
+  return icon;
+}
+
+void RowIcons::Release() {
+  for (const auto& [id, icon] : m_icons) {
+    if (icon != nullptr) DestroyIcon(icon);
+  }
+  m_icons.clear();
+}
+
+bool DrawListRow(const DRAWITEMSTRUCT& item, platform::IControlHandler& handler, RowIcons& icons) {
+  if (item.CtlType != ODT_LISTBOX) return false;
+  if (item.itemID == static_cast<UINT>(-1)) return true;  // an empty list with the focus
+  platform::ListItemLook look;
+  if (!handler.GetListItemLook(static_cast<int>(item.CtlID), static_cast<int>(item.itemID), look)) return true;
+  HDC dc = item.hDC;
+  RECT rect = item.rcItem;
+  const bool selected = (item.itemState & ODS_SELECTED) != 0;
+  const COLORREF oldText = selected ? SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT)) : GetTextColor(dc);
+  if (HBRUSH brush = CreateSolidBrush(selected ? GetSysColor(COLOR_HIGHLIGHT) : GetBkColor(dc)); brush != nullptr) {
+    FillRect(dc, &rect, brush);
+    DeleteObject(brush);
+  }
+  const int oldMode = SetBkMode(dc, TRANSPARENT);
+  rect.left += platform::kListIconColumn;
+  const UINT format = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
+  DrawTextA(dc, look.text.c_str(), static_cast<int>(look.text.size()), &rect, DT_LEFT | format);
+  DrawTextA(dc, look.rightText.c_str(), static_cast<int>(look.rightText.size()), &rect, DT_RIGHT | format);
+  SetTextColor(dc, oldText);
+  SetBkMode(dc, oldMode);
+  if (HICON icon = icons.Get(look.iconId); icon != nullptr) {
+    DrawIconEx(dc, item.rcItem.left + 2, item.rcItem.top + 2, icon, 16, 16, 0, nullptr, DI_NORMAL);
+  }
+  return true;
+}
 
 void Win32PageWindow::SetProgressRange(int id, int low, int high) {
   // The 16-bit message reaches every progress bar; the 32-bit one only newer ones.
@@ -175,6 +282,7 @@ bool Win32PageWindow::RealizePicturePalette(const platform::PagePicture* picture
 }
 
 void Win32PageWindow::Release() {
+  m_icons.Release();
   for (const PictureButton& button : m_buttons) {
     for (HBITMAP bitmap : {button.normal, button.pressed, button.focused}) DeleteObject(bitmap);
   }

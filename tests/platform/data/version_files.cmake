@@ -16,7 +16,8 @@ set(version_files
     "V2.DLL|2|0x0409|1252|040904E4|2"
     "V2DEU.DLL|2|0x0407|1252|040704E4|2"
     "V2CP.DLL|2|0x0409|932|040903A4|2"
-    "V2APP.DLL|2|0x0409|1252|040904E4|1")
+    "V2APP.DLL|2|0x0409|1252|040904E4|1"
+    "V9.DLL|9|0x0409|1252|040904E4|2")
 set(version_outputs)
 foreach(line IN LISTS version_files)
   string(REPLACE "|" ";" fields "${line}")
