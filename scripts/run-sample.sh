@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The main job: builds the Linux program and the sample distribution, makes a
 # fresh simulated Windows machine (Windows 98 unless --os says otherwise), puts
-# the distribution on its drive D as a CD and installs it from there: through
+# the distribution on its drive D as a CD and installs it from there (the
+# machine holds the sample's display adapter, so the driver goes in): through
 # the terminal wizard when a person is at the terminal, unattended (/S)
 # otherwise or when options are given. Then it prints what the installation
 # changed: files, registry, INI lines, shortcuts, next-start operations.
@@ -21,5 +22,7 @@ winsim=./build/linux/tools/winsim/winsim
 machine=build/sample-machine
 rm -rf "$machine"
 "$winsim" new "$machine" --os "$os"
+# The sample's Vela 3D adapter on the machine's PCI bus, set up by Windows.
+cp examples/machines/win98-adapter.hardware.ini "$machine/hardware.ini"
 "$winsim" insert "$machine" build/linux/sample
 "$winsim" run "$machine" 'D:\SETUP.EXE' "${options[@]}" --changes

@@ -38,7 +38,7 @@ bool CInstallApp::StartUp() {
 
 int CInstallApp::RunWizard(bool maintenance) {
   CLanguagePage language;
-  CInitInstPage initInst;
+  CInitInstPage initInst(&m_detection);
   CCustomPage custom;
   CProgressPage progress;
   CFinishPage finish;

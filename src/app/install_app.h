@@ -8,6 +8,8 @@
 #include "core/resource_module.h"
 #include "core/setup_context.h"
 #include "core/thunk_library.h"
+#include "display/device_chooser.h"
+#include "display/hardware_detection.h"
 #include "install/readme.h"
 #include "install/setup_session.h"
 #include "script/setup_script.h"
@@ -46,6 +48,8 @@ class CInstallApp {
   CComponentList& GetComponents() { return m_components; }
   const CComponentList& GetComponents() const { return m_components; }
   CReadMe& GetReadMe() { return m_readMe; }
+  // Recognises the adapter while the first page prepares the script.
+  CHardwareDetection& GetDetection() { return m_detection; }
   CThunkLibrary& GetThunkLibrary() { return m_thunkLibrary; }
   IMessageSink& GetMessages() { return m_errorBox; }
   const CResourceModule& GetResources() const { return m_resources; }
@@ -73,6 +77,10 @@ class CInstallApp {
   CSetupSession m_session{m_context, m_script, m_components, m_readMe, m_thunkLibrary, m_errorBox, m_resources};
   // The installation asks its questions with the wizard's dialogs.
   CWizardFileDialogs m_fileDialogs{m_context, m_resources};
+  // Until the device choice dialog is built, every run chooses as an
+  // unattended one does.
+  CUnattendedDeviceChooser m_deviceChooser;
+  CHardwareDetection m_detection{m_script, m_deviceChooser};
 
   Wizard m_wizard = Wizard::None;
 };

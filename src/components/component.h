@@ -43,10 +43,12 @@ constexpr std::string_view kSetupComponent = "Setup";
 // The key under HKEY_LOCAL_MACHINE that holds the installed markers.
 constexpr std::string_view kInstalledMarkerRoot = "Software\\TORQUIST";
 
-// A display device a driver component may be installed on (Windows 98).
+// A display device that uses the adapter of a driver component (Windows 98).
 struct CDisplayDevice {
-  std::string m_strName;
-  std::string m_strDriverKey;
+  std::int32_t m_nDevice = 0;    // device number, 0-based
+  std::string m_strDisplayName;  // such as "\\.\Display1"
+  std::string m_strDeviceDesc;   // DeviceDesc of the device's driver key
+  bool m_bChosen = false;        // the driver goes onto this device
 };
 
 // Adds two sizes, held at the 32-bit limits instead of wrapping.

@@ -4,11 +4,23 @@
 // looked up entry by entry (any entry may be missing; each caller then takes
 // its own fallback). SETUP32.DLL enumerates display devices through its
 // ordinal 11. All arguments are 32-bit; texts are NUL-terminated ANSI.
+//
+// Every entry point of both libraries uses the C calling convention
+// (OUTSIDE_CALL): the caller removes the arguments, which is what lets
+// InstallCompatibleDriver32 be given two arguments or three. Our own
+// stand-ins for the libraries (tools/hardware_libraries, the simulated
+// machine's built-ins) are defined with exactly these types.
 #pragma once
 
 #include <cstdint>
 
 #include "platform/win_types.h"
+
+#if defined(_WIN32) && !defined(_M_X64) && !defined(__x86_64__)
+#define OUTSIDE_CALL __cdecl
+#else
+#define OUTSIDE_CALL
+#endif
 
 namespace outside {
 
@@ -27,40 +39,43 @@ constexpr const char* kRestart32 = "Restart32";
 constexpr const char* kLDDToPath32 = "LDDToPath32";
 
 // 0 = success, else a failure code that ends the installation run.
-using DoDriverInstall32Proc = std::int32_t (*)(const char* deviceClass, const char* hardwareId,
+using DoDriverInstall32Proc = std::int32_t (OUTSIDE_CALL*)(const char* deviceClass, const char* hardwareId,
                                                const char* installSection, const char* infPath,
                                                const char* description, const char* manufacturer);
 // Once per chosen device (0-based); the result is not used.
-using DoMultiDriverInstall32Proc = std::int32_t (*)(const char* deviceClass, const char* hardwareId,
+using DoMultiDriverInstall32Proc = std::int32_t (OUTSIDE_CALL*)(const char* deviceClass, const char* hardwareId,
                                                     const char* installSection, const char* infPath,
                                                     const char* description, const char* manufacturer,
                                                     std::int32_t device);
-// 0 = success. Called with the device number in the multi-device case and
-// with kNoDevice otherwise: one signature, so no call goes through a type
-// that is not the entry's own.
-using InstallCompatibleDriver32Proc = std::int32_t (*)(const char* deviceClass, const char* hardwareId,
-                                                       std::int32_t device);
+// 0 = success. Called with class and identifier, and in the multi-device
+// case (Windows 98, more than one display device with the identifier) also
+// with the 0-based device number as a third, std::int32_t argument. One
+// variadic type serves both calls; the library tells them apart by the same
+// rule the caller follows.
+using InstallCompatibleDriver32Proc = std::int32_t (OUTSIDE_CALL*)(const char* deviceClass, const char* hardwareId,
+                                                                   ...);
+// The record of a call without a device number.
 constexpr std::int32_t kNoDevice = -1;
 // Non-zero = the text occurs in the video BIOS.
-using SearchBiosString32Proc = std::int32_t (*)(const char* text);
+using SearchBiosString32Proc = std::int32_t (OUTSIDE_CALL*)(const char* text);
 // Non-zero = a device with that hardware identifier is already installed.
-using IsVendorIdPresent32Proc = std::int32_t (*)(const char* hardwareId);
+using IsVendorIdPresent32Proc = std::int32_t (OUTSIDE_CALL*)(const char* hardwareId);
 // Non-zero = a PCI device with these numbers is on the bus.
-using SearchPCIDevice32Proc = std::int32_t (*)(std::int32_t vendor, std::int32_t device);
+using SearchPCIDevice32Proc = std::int32_t (OUTSIDE_CALL*)(std::int32_t vendor, std::int32_t device);
 // how: kRestartWindows or kRestartComputer; the result is not used.
-using Restart32Proc = std::int32_t (*)(std::int32_t how);
+using Restart32Proc = std::int32_t (OUTSIDE_CALL*)(std::int32_t how);
 constexpr std::int32_t kRestartWindows = 0x42;
 constexpr std::int32_t kRestartComputer = 0x43;
 // Fills `path` (kLogicalDirectoryBufferSize characters) with the folder of
 // a logical directory number; non-zero when the number is known.
-using LDDToPath32Proc = std::int32_t (*)(std::int32_t ldid, char* path);
+using LDDToPath32Proc = std::int32_t (OUTSIDE_CALL*)(std::int32_t ldid, char* path);
 constexpr std::uint32_t kLogicalDirectoryBufferSize = 260;
 
 // SETUP32.DLL ordinal 11: device is 1-based; the sizes are in and out (the
 // caller passes kDisplayDeviceBufferSize). Non-zero: the device exists, the
 // buffers hold its display name and the registry sub-key of its driver
 // under *root. Zero ends the enumeration.
-using DisplayDeviceProc = std::int32_t (*)(std::int32_t device, char* name, std::uint16_t* nameSize,
+using DisplayDeviceProc = std::int32_t (OUTSIDE_CALL*)(std::int32_t device, char* name, std::uint16_t* nameSize,
                                            platform::HKEY* root, char* subKey, std::uint16_t* subKeySize);
 constexpr std::uint16_t kDisplayDeviceBufferSize = 2048;
 

@@ -42,6 +42,22 @@ class ISystemInfo {
   virtual BOOL InitiateSystemShutdownA(const char* message, DWORD timeout, BOOL forceAppsClosed,
                                        BOOL rebootAfterShutdown) = 0;
 
+  // GetSystemMetrics: SM_CLEANBOOT (0 normal start, 1 safe mode, 2 safe mode
+  // with network), the screen's and the virtual screen's size in pixels
+  // (SM_CXSCREEN …, SM_CXVIRTUALSCREEN …), the number of monitors
+  // (SM_CMONITORS). 0 for an index the system does not know, as Windows 95
+  // answers the virtual screen's and the monitors' indexes.
+  virtual int GetSystemMetrics(int index) = 0;
+
+  // EnumDisplayDevicesA(NULL, device, info, 0) with info.cb set by the
+  // caller to sizeof(DISPLAY_DEVICEA): TRUE and the device's name, text and
+  // state flags, FALSE past the last device. On a system not capable of
+  // several monitors (USER32 lacks EnumDisplayDevicesA or another of the
+  // multiple-monitor functions, or the virtual screen is smaller than the
+  // screen) the one device 0 answers as "\\.\Display1", state 21 (attached,
+  // primary, VGA compatible), text "Need to thunk to get name".
+  virtual BOOL EnumDisplayDevicesA(DWORD device, DISPLAY_DEVICEA& info) = 0;
+
   // GetLastError: the error code of the last call that failed.
   virtual DWORD GetLastError() = 0;
 };

@@ -51,6 +51,16 @@ struct OSVERSIONINFOA {
 };
 static_assert(sizeof(OSVERSIONINFOA) == 148);
 
+// DISPLAY_DEVICEA as Windows 98 lays it out (168 bytes): the later fields
+// of Windows 2000 are not asked for, so every system fills this size.
+struct DISPLAY_DEVICEA {
+  DWORD cb;
+  char DeviceName[32];
+  char DeviceString[128];
+  DWORD StateFlags;
+};
+static_assert(sizeof(DISPLAY_DEVICEA) == 168);
+
 // Predefined registry roots, as the pointer values Windows gives them.
 inline HKEY PredefinedKey(std::uint32_t value) {
   return reinterpret_cast<HKEY>(static_cast<std::intptr_t>(static_cast<std::int32_t>(value)));
@@ -59,6 +69,34 @@ inline HKEY PredefinedKey(std::uint32_t value) {
 }  // namespace platform
 
 // Constants: guarded so that <windows.h>, when present, supplies them.
+// GetSystemMetrics indexes and display device state flags.
+#ifndef SM_CXSCREEN
+#define SM_CXSCREEN 0
+#endif
+#ifndef SM_CYSCREEN
+#define SM_CYSCREEN 1
+#endif
+#ifndef SM_CLEANBOOT
+#define SM_CLEANBOOT 67
+#endif
+#ifndef SM_CXVIRTUALSCREEN
+#define SM_CXVIRTUALSCREEN 78
+#endif
+#ifndef SM_CYVIRTUALSCREEN
+#define SM_CYVIRTUALSCREEN 79
+#endif
+#ifndef SM_CMONITORS
+#define SM_CMONITORS 80
+#endif
+#ifndef DISPLAY_DEVICE_ATTACHED_TO_DESKTOP
+#define DISPLAY_DEVICE_ATTACHED_TO_DESKTOP 0x00000001
+#endif
+#ifndef DISPLAY_DEVICE_PRIMARY_DEVICE
+#define DISPLAY_DEVICE_PRIMARY_DEVICE 0x00000004
+#endif
+#ifndef DISPLAY_DEVICE_VGA_COMPATIBLE
+#define DISPLAY_DEVICE_VGA_COMPATIBLE 0x00000010
+#endif
 #ifndef VER_PLATFORM_WIN32s
 #define VER_PLATFORM_WIN32s 0
 #endif

@@ -11,7 +11,9 @@ namespace {
 constexpr int kProgressRangeMax = 0xFFFF;  // the bar's range is a 16-bit value
 }  // namespace
 
-int CInstallExecutors::InstallDisplayDriver(const CComponent&, int) { return 0; }
+int CInstallExecutors::InstallDisplayDriver(const CComponent& component, int action) {
+  return m_driver.InstallDisplayDriver(component, action);
+}
 
 int CInstallExecutors::ShowLicense(std::string_view title, std::string_view text) {
   return m_dialogs.AskLicense(title, text);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "actions/action_executors.h"
+#include "display/driver_install.h"
 #include "install/installation_run.h"
 #include "wizard/wizard_page.h"
 
@@ -31,16 +32,17 @@ class CProgressPage final : public CWizardPage, public IInstallProgress {
 };
 
 // What the run hands the component steps: the script actions, the licence
-// question and the progress bar. The display driver is not installed yet.
+// question, the display driver and the progress bar.
 class CInstallExecutors final : public CScriptActionExecutors {
  public:
-  CInstallExecutors(const CSetupScript& script, IFileDialogs& dialogs, platform::HWND caller, CProgressPage& page)
-      : CScriptActionExecutors(script, dialogs, caller), m_page(page) {}
+  CInstallExecutors(CSetupScript& script, IFileDialogs& dialogs, platform::HWND caller, CProgressPage& page)
+      : CScriptActionExecutors(script, dialogs, caller), m_driver(script), m_page(page) {}
 
   int InstallDisplayDriver(const CComponent& component, int action) override;
   int ShowLicense(std::string_view title, std::string_view text) override;
   void Step() override { m_page.Step(); }
 
  private:
+  CDisplayDriverInstall m_driver;
   CProgressPage& m_page;
 };

@@ -109,9 +109,13 @@ TEST_F(HardwareConformanceTest, ThunkLibraryInstallsSucceedAndRestartIsOnlyReque
   ASSERT_NE(multi, nullptr);
   ASSERT_NE(compatible, nullptr);
   ASSERT_NE(restart, nullptr);
-  EXPECT_EQ(install("Display", "PCI\\VEN_10DE&DEV_0020", "Riva", "C:\\X\\SETUP.INF", "Riva TNT", "ACME"), 0);
-  EXPECT_EQ(multi("Display", "PCI\\VEN_10DE&DEV_0020", "Riva", "C:\\X\\SETUP.INF", "Riva TNT", "ACME", 1), 0);
-  EXPECT_EQ(compatible("Display", "PCI\\VEN_10DE&DEV_0020", outside::kNoDevice), 0);
+  const std::string inf = m_env->ScratchFolder() + "\\SETUP.INF";
+  const std::string text = "[Version]\r\nClass=Display\r\nProvider=ACME\r\n[Riva]\r\n";
+  ASSERT_EQ(platform::Files().WriteWholeFile(inf, text.data(), text.size()), 0u);
+  EXPECT_EQ(install("Display", "PCI\\VEN_10DE&DEV_0020", "Riva", inf.c_str(), "Riva TNT", "ACME"), 0);
+  EXPECT_EQ(multi("Display", "PCI\\VEN_10DE&DEV_0020", "Riva", inf.c_str(), "Riva TNT", "ACME", 1), 0);
+  // No display device has the identifier: class and identifier only.
+  EXPECT_EQ(compatible("Display", "PCI\\VEN_10DE&DEV_0020"), 0);
   // Our stand-ins record the request; this test goes on running.
   EXPECT_NE(restart(outside::kRestartComputer), 0);
 }

@@ -168,13 +168,13 @@ class ResolveTest : public ::testing::Test {
 };
 
 TEST_F(ResolveTest, NamesMatchWithoutRegardToCase) {
-  WriteHostFile(C() / "WINDOWS" / "Win.ini", "x");
-  auto r = Resolve("c:\\windows\\WIN.INI");
+  WriteHostFile(C() / "WINDOWS" / "Vela.ini", "x");
+  auto r = Resolve("c:\\windows\\VELA.INI");
   ASSERT_TRUE(r.ok());
-  EXPECT_EQ(r.host, C() / "WINDOWS" / "Win.ini");
-  EXPECT_EQ(Resolve("C:/Windows/win.ini").host, C() / "WINDOWS" / "Win.ini");
+  EXPECT_EQ(r.host, C() / "WINDOWS" / "Vela.ini");
+  EXPECT_EQ(Resolve("C:/Windows/vela.ini").host, C() / "WINDOWS" / "Vela.ini");
   EXPECT_EQ(Resolve("C:\\WINDOWS\\NEW.INI").host, C() / "WINDOWS" / "NEW.INI") << "a new name keeps its spelling";
-  EXPECT_EQ(Resolve("C:\\WINDOWS.\\WIN.INI ").host, C() / "WINDOWS" / "Win.ini") << "trailing dots and blanks go";
+  EXPECT_EQ(Resolve("C:\\WINDOWS.\\VELA.INI ").host, C() / "WINDOWS" / "Vela.ini") << "trailing dots and blanks go";
 }
 
 TEST_F(ResolveTest, RelativePathsStartAtTheCurrentFolder) {
@@ -257,6 +257,7 @@ TEST(BuiltInLibraryTest, RestartAndDriverCallsAreRecorded) {
   restart(outside::kRestartComputer);
   auto install =
       outside::EntryPointAs<outside::DoDriverInstall32Proc>(sim::BuiltInEntryPoint("_THUNK32.DLL", "DoDriverInstall32"));
+  machine.PutFile("drive_c/SETUP.INF", "[Vela.Install]\r\n");
   EXPECT_EQ(install("Display", "PCI\\VEN_12AB&DEV_0042", "Vela.Install", "C:\\SETUP.INF", "Vela 3D", "Halvion"), 0);
   std::string log = ReadHostFile(machine.Folder() / "events.log");
   EXPECT_NE(log.find("restart computer\n"), std::string::npos);
@@ -275,6 +276,42 @@ TEST(RunningProgramTest, ItsOwnFileCannotBeDeletedOrOverwrittenButMayBeRenamed) 
   EXPECT_NE(platform::Files().WriteWholeFile("C:\\TOOLS\\SETUP.EXE", "x", 1), 0u);
   EXPECT_EQ(ReadHostFile(machine.Folder() / "drive_c/TOOLS/SETUP.EXE"), "program");
   EXPECT_TRUE(platform::Files().MoveFileExA("C:\\TOOLS\\SETUP.EXE", "C:\\TOOLS\\OLD.EXE", 0));
+}
+
+TEST(MachineDisplayTest, SafeModeIsTheCleanBootState) {
+  TempMachine machine;
+  std::string ini = ReadHostFile(machine.Folder() / "machine.ini");
+  ini.replace(ini.find("SafeMode=0"), 10, "SafeMode=1");
+  WriteHostFile(machine.Folder() / "machine.ini", ini);
+  machine.SetHardware(ReadHostFile(machine.Folder() / "hardware.ini"));  // opens the machine again
+  EXPECT_EQ(machine.Platform().GetSystemMetrics(SM_CLEANBOOT), 1);
+}
+
+TEST(MachineDisplayTest, TwoMonitorsOnTwoAdaptersAreTwoAttachedDevices) {
+  constexpr const char* kTwoHeads =
+      "[Display]\n1=\\\\.\\Display1|Enum\\PCI\\A\\1|Vela 3D\n2=\\\\.\\Display2|Enum\\PCI\\A\\2|Vela 3D\n"
+      "3=\\\\.\\Display3|Enum\\PCI\\B\\1|Other\n[Monitors]\n1=\\\\.\\Display1\n2=\\\\.\\Display2\n";
+  TempMachine machine(sim::OsKind::Win98);
+  machine.SetHardware(kTwoHeads);
+  platform::DISPLAY_DEVICEA device{};
+  device.cb = sizeof device;
+  ASSERT_TRUE(machine.Platform().EnumDisplayDevicesA(1, device));
+  EXPECT_STREQ(device.DeviceName, "\\\\.\\Display2");
+  EXPECT_STREQ(device.DeviceString, "Vela 3D");
+  EXPECT_EQ(device.StateFlags, static_cast<platform::DWORD>(DISPLAY_DEVICE_ATTACHED_TO_DESKTOP));
+  ASSERT_TRUE(machine.Platform().EnumDisplayDevicesA(2, device));
+  EXPECT_EQ(device.StateFlags, 0u) << "no monitor";
+  EXPECT_FALSE(machine.Platform().EnumDisplayDevicesA(3, device));
+  EXPECT_EQ(machine.Platform().GetSystemMetrics(SM_CMONITORS), 2);
+
+  // Windows 95 has no multiple-monitor functions: the one stand-by device.
+  TempMachine old(sim::OsKind::Win95);
+  old.SetHardware(kTwoHeads);
+  ASSERT_TRUE(old.Platform().EnumDisplayDevicesA(0, device));
+  EXPECT_STREQ(device.DeviceString, "Need to thunk to get name");
+  EXPECT_EQ(device.StateFlags, 21u);
+  EXPECT_FALSE(old.Platform().EnumDisplayDevicesA(1, device));
+  EXPECT_EQ(old.Platform().GetSystemMetrics(SM_CXVIRTUALSCREEN), 0);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <sstream>
 
+#include "support/example_machines.h"
 #include "support/temp_machine.h"
 #include "support/winsim_command.h"
 #include "winsim_commands.h"
@@ -22,6 +23,7 @@ class PlanTest : public ::testing::Test {
   std::string Machine(const char* os, const char* locale = "ENU") {
     const std::string dir = (m_root / os).string();
     EXPECT_EQ(Winsim({"new", dir, "--os", os, "--locale", locale}).status, 0);
+    testing_support::UseExampleHardware(dir, "win98-adapter");
     const Result r = Winsim({"insert", dir, SETUP_SAMPLE_DIR});
     EXPECT_EQ(r.status, 0) << r.err;
     return dir;

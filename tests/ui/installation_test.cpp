@@ -11,6 +11,7 @@
 #include "support/temp_machine.h"
 #include "wizard/install_sheet.h"
 #include "core/message_text.h"
+#include "support/example_machines.h"
 #include "support/winsim_command.h"
 
 namespace {
@@ -24,6 +25,7 @@ class InstallationTest : public ::testing::TestWithParam<const char*> {
   void SetUp() override {
     m_dir = testing_support::MakeTempFolder("winsim-installation-");
     ASSERT_EQ(Winsim({"new", Machine(), "--os", GetParam()}).status, 0);
+    testing_support::UseExampleHardware(Machine(), "win98-adapter");
     ASSERT_EQ(Winsim({"insert", Machine(), SETUP_SAMPLE_DIR}).status, 0);
   }
   void TearDown() override { fs::remove_all(m_dir); }
@@ -151,9 +153,10 @@ TEST_P(InstallationTest, ACopyFailureStopsTheRunAndTheFinishPageSaysSo) {
 
 TEST_P(InstallationTest, OptionRRestartsAtTheEnd) {
   const std::string events = Run("D:\\SETUP.EXE", {"/S", "/R"});
-  EXPECT_TRUE(Has(events, "press next on 211") || Has(events, Nt() ? "restart request" : "restart windows"))
+  EXPECT_TRUE(Has(events, "press next on 211") || Has(events, Nt() ? "restart request" : "restart computer"))
       << events;
-  EXPECT_TRUE(Has(events, Nt() ? "restart request: shut down and restart" : "restart windows")) << events;
+  // The display driver's component asks for a restart of the computer.
+  EXPECT_TRUE(Has(events, Nt() ? "restart request: shut down and restart" : "restart computer")) << events;
 }
 
 TEST_P(InstallationTest, OneLanguagePassesOverTheLanguagePage) {
@@ -179,6 +182,7 @@ TEST_P(InstallationTest, TheSourceTreeOfOptionWIsGoneAfterTheNextStart) {
 // The finish page of a failed run, as the person would see it.
 TEST(FailedRun, TheFinishPageShowsTheFailureText) {
   testing_support::TempMachine machine(sim::OsKind::Win98, "D:\\SETUP.EXE");
+  machine.SetHardware(ReadHostFile(fs::path(SETUP_EXAMPLE_MACHINES_DIR) / "win98-adapter.hardware.ini"));
   fs::copy(SETUP_SAMPLE_DIR, machine.Folder() / "drive_d", fs::copy_options::recursive);
   fs::remove(machine.Folder() / "drive_d" / "UTILS" / "VELARUN.DL_");
   CInstallApp app("/S");

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "support/temp_machine.h"
+#include "support/example_machines.h"
 #include "support/winsim_command.h"
 
 namespace {
@@ -19,6 +20,7 @@ class NavigationTest : public ::testing::Test {
   void SetUp() override {
     m_dir = testing_support::MakeTempFolder("winsim-navigation-");
     ASSERT_EQ(Winsim({"new", Machine()}).status, 0);
+    testing_support::UseExampleHardware(Machine(), "win98-adapter");
     ASSERT_EQ(Winsim({"insert", Machine(), SETUP_SAMPLE_DIR}).status, 0);
   }
   void TearDown() override { fs::remove_all(m_dir); }
@@ -62,7 +64,7 @@ TEST_F(NavigationTest, BackAndNextOnEveryPage) {
       "custom = next\n"
       "readme = next\n"        // the progress page installs and moves on by itself
       "license = ok\n"         // the utilities' licence, before anything is installed
-      "finish = back, finish\n");
+      "finish = back, cancel\n");  // the driver asks for a restart: Next restarts, Cancel leaves
   EXPECT_EQ(lines, (Lines{"page 129 language", "press next on 129", "page 130 prepare", "page 213 type",
                           "press back on 213", "page 129 language", "press next on 129", "page 130 prepare",
                           "page 213 type", "press 1003 on 213", "page 132 custom", "press back on 132",
@@ -70,7 +72,7 @@ TEST_F(NavigationTest, BackAndNextOnEveryPage) {
                           "page 209 readme", "press back on 209", "page 132 custom", "press next on 132",
                           "page 209 readme", "press next on 209", "page 210 progress", "press 1 on 214",
                           "page 211 finish", "refused back on 211: the back button is disabled",
-                          "press finish on 211", "wizard ends by finish"}));
+                          "press cancel on 211", "wizard ends by cancel"}));
   EXPECT_TRUE(Installed());
 }
 

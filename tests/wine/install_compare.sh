@@ -34,6 +34,8 @@ cp "$build/src/_THUNK32.DLL" "$build/src/SETUP32.DLL" "$cd/"
 
 # The simulated machine; its hardware description serves the prefix too.
 "$winsim" new "$machine" --os "$os" --locale ENU >/dev/null
+# The sample's display adapter in the machine, so that its model is recognised.
+cp "$root/examples/machines/win98-adapter.hardware.ini" "$machine/hardware.ini"
 "$winsim" insert "$machine" "$cd" >/dev/null
 
 "$wine_run" --fresh "$prefix" "$version"

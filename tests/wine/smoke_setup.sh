@@ -15,6 +15,8 @@ mkdir -p "$dist"
 cp -r "$sample/." "$dist/"
 cp "$build"/resources/_INSTALL.* "$dist/"
 for file in SETUP.EXE INST16.EXE _THUNK32.DLL SETUP32.DLL; do cp "$build/src/$file" "$dist/"; done
+# The sample's display adapter in the prefix, so that its model is recognised.
+cp "$root/examples/machines/win98-adapter.hardware.ini" "$prefix/drive_c/windows/HARDWARE.INI"
 
 log="$dist.log"
 status=0

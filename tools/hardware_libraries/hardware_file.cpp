@@ -20,6 +20,11 @@ std::string SystemFolder() {
 
 bool IsWindowsNT() { return (GetVersion() & 0x80000000u) == 0; }
 
+bool IsWindows98() {
+  const DWORD version = GetVersion();
+  return (version & 0x80000000u) != 0 && ((version >> 8) & 0xFFu) != 0;
+}
+
 namespace {
 
 std::string InWindowsFolder(const char* name) {

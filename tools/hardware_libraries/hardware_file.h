@@ -20,6 +20,8 @@ sim::HardwareDescription ReadDescription();
 std::string WindowsFolder();
 std::string SystemFolder();
 bool IsWindowsNT();
+// Windows 98 (the Windows 95 family with a minor version other than 0).
+bool IsWindows98();
 
 // Appends one line to the record file in the Windows folder: the calls that
 // would change the machine are recorded there instead.

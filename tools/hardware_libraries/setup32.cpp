@@ -8,7 +8,7 @@
 #include "platform/outside_libraries.h"
 #include "hardware_file.h"
 
-extern "C" std::int32_t EnumDisplayDevice(std::int32_t device, char* name, std::uint16_t* nameSize,
+extern "C" std::int32_t OUTSIDE_CALL EnumDisplayDevice(std::int32_t device, char* name, std::uint16_t* nameSize,
                                           platform::HKEY* root, char* subKey, std::uint16_t* subKeySize) {
   if (hardware_libraries::ReadDescription().EnumDisplayDevice(device, name, nameSize, subKey, subKeySize) == 0) {
     return 0;

@@ -3,6 +3,7 @@
 // recording the calls that would change the machine.
 #include <windows.h>
 
+#include <cstdarg>
 #include <cstdint>
 #include <type_traits>
 
@@ -15,39 +16,47 @@ namespace record = sim::hardware_record;
 
 extern "C" {
 
-std::int32_t DoDriverInstall32(const char* deviceClass, const char* hardwareId, const char* section,
+std::int32_t OUTSIDE_CALL DoDriverInstall32(const char* deviceClass, const char* hardwareId, const char* section,
                                const char* infPath, const char* description, const char* manufacturer) {
   Record(record::DoDriverInstall(deviceClass, hardwareId, section, infPath, description, manufacturer));
   return 0;
 }
 
-std::int32_t DoMultiDriverInstall32(const char* deviceClass, const char* hardwareId, const char* section,
+std::int32_t OUTSIDE_CALL DoMultiDriverInstall32(const char* deviceClass, const char* hardwareId, const char* section,
                                     const char* infPath, const char* description, const char* manufacturer,
                                     std::int32_t device) {
   Record(record::DoMultiDriverInstall(deviceClass, hardwareId, section, infPath, description, manufacturer, device));
   return 0;
 }
 
-std::int32_t InstallCompatibleDriver32(const char* deviceClass, const char* hardwareId, std::int32_t device) {
+std::int32_t OUTSIDE_CALL InstallCompatibleDriver32(const char* deviceClass, const char* hardwareId, ...) {
+  std::int32_t device = outside::kNoDevice;
+  // The device number is there exactly when the caller's rule gives it.
+  if (ReadDescription().TakesDeviceNumber(hardwareId, hardware_libraries::IsWindows98())) {
+    va_list arguments;
+    va_start(arguments, hardwareId);
+    device = va_arg(arguments, std::int32_t);
+    va_end(arguments);
+  }
   Record(record::InstallCompatibleDriver(deviceClass, hardwareId, device));
   return 0;
 }
 
-std::int32_t SearchBiosString32(const char* text) { return ReadDescription().SearchBios(text); }
+std::int32_t OUTSIDE_CALL SearchBiosString32(const char* text) { return ReadDescription().SearchBios(text); }
 
-std::int32_t IsVendorIdPresent32(const char* hardwareId) { return ReadDescription().IsVendorIdPresent(hardwareId); }
+std::int32_t OUTSIDE_CALL IsVendorIdPresent32(const char* hardwareId) { return ReadDescription().IsVendorIdPresent(hardwareId); }
 
-std::int32_t SearchPCIDevice32(std::int32_t vendor, std::int32_t device) {
+std::int32_t OUTSIDE_CALL SearchPCIDevice32(std::int32_t vendor, std::int32_t device) {
   return ReadDescription().SearchPciDevice(vendor, device);
 }
 
 // A stand-in does not restart the machine it runs on: the request is recorded.
-std::int32_t Restart32(std::int32_t how) {
+std::int32_t OUTSIDE_CALL Restart32(std::int32_t how) {
   Record(record::Restart(how));
   return 1;
 }
 
-std::int32_t LDDToPath32(std::int32_t ldid, char* path) {
+std::int32_t OUTSIDE_CALL LDDToPath32(std::int32_t ldid, char* path) {
   return ReadDescription().LddToPath(ldid, path, outside::kLogicalDirectoryBufferSize,
                                      hardware_libraries::WindowsFolder(), hardware_libraries::SystemFolder(),
                                      hardware_libraries::IsWindowsNT());

@@ -240,7 +240,7 @@ void WorkOut(CInstallApp& app, std::optional<std::uint32_t> chosenType, PlanResu
   plan.wizard = maintenance ? "maintenance" : "fresh install";
 
   CSilentPreparationView view;
-  if (PrepareScript(app.GetSession(), view, nullptr) != 0) return;
+  if (PrepareScript(app.GetSession(), view, &app.GetDetection()) != 0) return;
   if (!app.GetScript().GetLength()) {
     plan.notes.push_back("the script could not be loaded");
     return;

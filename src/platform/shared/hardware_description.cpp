@@ -87,12 +87,19 @@ std::optional<HardwareDescription> HardwareDescription::Read(const ConfigFile& h
   }
   if (const auto* displays = hw.FindSection("Display")) {
     for (const auto& [key, value] : displays->entries) {
-      std::size_t bar = value.find('|');
-      if (bar == std::string::npos || bar == 0) {
-        error = "hardware.ini: [Display] " + key + "='" + value + "' is not 'display name|driver sub-key'";
+      const auto parts = SplitList(value, '|');
+      if (parts.size() < 2 || parts.size() > 3 || parts[0].empty() || parts[1].empty()) {
+        error = "hardware.ini: [Display] " + key + "='" + value +
+                "' is not 'display name|driver sub-key' or 'display name|driver sub-key|description'";
         return std::nullopt;
       }
-      h.m_displays.push_back(DisplayDevice{value.substr(0, bar), value.substr(bar + 1)});
+      h.m_displays.push_back(DisplayDevice{parts[0], parts[1], parts.size() == 3 ? parts[2] : std::string()});
+    }
+  }
+  if (const auto* monitors = hw.FindSection("Monitors")) {
+    h.m_hasMonitorSection = true;
+    for (const auto& entry : monitors->entries) {
+      if (!entry.second.empty()) h.m_monitors.push_back(entry.second);
     }
   }
   if (const auto* dirs = hw.FindSection("LogicalDirs")) {
@@ -106,6 +113,19 @@ std::optional<HardwareDescription> HardwareDescription::Read(const ConfigFile& h
     }
   }
   return h;
+}
+
+std::vector<std::string> HardwareDescription::MonitoredDisplays() const {
+  if (m_hasMonitorSection) return m_monitors;
+  if (m_displays.empty()) return {};
+  return {m_displays.front().name};
+}
+
+bool HardwareDescription::TakesDeviceNumber(const char* hardwareId, bool windows98) const {
+  if (!windows98 || hardwareId == nullptr || *hardwareId == '\0') return false;
+  return std::count_if(m_displays.begin(), m_displays.end(), [&](const DisplayDevice& d) {
+           return d.driverKey.find(hardwareId) != std::string::npos;
+         }) > 1;
 }
 
 std::int32_t HardwareDescription::SearchBios(const char* text) const {

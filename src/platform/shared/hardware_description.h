@@ -29,13 +29,14 @@ struct PciDevice {
 
 struct DisplayDevice {
   std::string name;
-  std::string driverKey;  // registry sub-key of its driver under HKEY_LOCAL_MACHINE
+  std::string driverKey;    // registry sub-key of its driver under HKEY_LOCAL_MACHINE
+  std::string description;  // its DeviceDesc; empty when the line gives none
 };
 
 class HardwareDescription {
  public:
-  // The sections [Bios], [PCI], [InstalledHardware], [Display] and
-  // [LogicalDirs]; nullopt with "hardware.ini: …" when one is malformed.
+  // The sections [Bios], [PCI], [InstalledHardware], [Display], [Monitors]
+  // and [LogicalDirs]; nullopt with "hardware.ini: …" when one is malformed.
   static std::optional<HardwareDescription> Read(const ConfigFile& file, std::string& error);
   // The whole file's text; nullopt with a message when it does not parse.
   static std::optional<HardwareDescription> Parse(std::string_view text, std::string& error);
@@ -44,6 +45,13 @@ class HardwareDescription {
   const std::vector<PciDevice>& PciDevices() const { return m_pci; }
   const std::vector<std::string>& InstalledHardwareIds() const { return m_installedIds; }
   const std::vector<DisplayDevice>& DisplayDevices() const { return m_displays; }
+  // The display names of the devices a monitor is attached to ([Monitors]);
+  // without that section the first display device has the one monitor.
+  std::vector<std::string> MonitoredDisplays() const;
+  // Whether the setup program hands InstallCompatibleDriver32 a device
+  // number: on Windows 98, when more than one display device's driver
+  // sub-key holds the identifier (case included), as its device list finds.
+  bool TakesDeviceNumber(const char* hardwareId, bool windows98) const;
 
   // The answers of the entry points, in their contracts' terms.
   // SearchBiosString32: 1 when the text (not empty) occurs in the BIOS text, case included.
@@ -68,6 +76,8 @@ class HardwareDescription {
   std::vector<PciDevice> m_pci;
   std::vector<std::string> m_installedIds;
   std::vector<DisplayDevice> m_displays;
+  std::vector<std::string> m_monitors;
+  bool m_hasMonitorSection = false;
   std::vector<std::pair<int, std::string>> m_logicalDirs;
 };
 
@@ -79,6 +89,7 @@ std::string DoDriverInstall(const char* deviceClass, const char* hardwareId, con
 std::string DoMultiDriverInstall(const char* deviceClass, const char* hardwareId, const char* section,
                                  const char* infPath, const char* description, const char* manufacturer,
                                  std::int32_t device);
+// device: outside::kNoDevice when the call had no device number.
 std::string InstallCompatibleDriver(const char* deviceClass, const char* hardwareId, std::int32_t device);
 std::string Restart(std::int32_t how);
 }  // namespace hardware_record

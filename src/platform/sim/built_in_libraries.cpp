@@ -1,8 +1,10 @@
 #include "platform/sim/built_in_libraries.h"
 
+#include <cstdarg>
 #include <string>
 
 #include "platform/outside_libraries.h"
+#include "platform/sim/device_installer.h"
 #include "platform/sim/sim_platform.h"
 
 namespace sim {
@@ -14,46 +16,71 @@ void Record(const std::string& line) {
   if (const Machine* m = ActiveMachine()) m->AppendEvent(line);
 }
 
-std::int32_t DoDriverInstall32(const char* deviceClass, const char* hardwareId, const char* section,
-                               const char* infPath, const char* description, const char* manufacturer) {
-  Record(hardware_record::DoDriverInstall(deviceClass, hardwareId, section, infPath, description, manufacturer));
-  return 0;
+std::string Text(const char* text) { return text != nullptr ? text : ""; }
+
+// Windows 98's device installer acts on the INF it is given.
+std::int32_t Install(const char* deviceClass, const char* hardwareId, const char* section, const char* infPath,
+                     const char* description, const char* manufacturer, std::int32_t device) {
+  const Machine* m = ActiveMachine();
+  if (m == nullptr) return 0;
+  const std::int32_t result = InstallDisplayDriver(
+      *m, DriverInstallCall{Text(deviceClass), Text(hardwareId), Text(section), Text(infPath), Text(description),
+                            Text(manufacturer), device});
+  if (result != 0) Record("thunk result " + std::to_string(result));
+  return result;
 }
 
-std::int32_t DoMultiDriverInstall32(const char* deviceClass, const char* hardwareId, const char* section,
-                                    const char* infPath, const char* description, const char* manufacturer,
-                                    std::int32_t device) {
+std::int32_t OUTSIDE_CALL DoDriverInstall32(const char* deviceClass, const char* hardwareId, const char* section,
+                                            const char* infPath, const char* description, const char* manufacturer) {
+  Record(hardware_record::DoDriverInstall(deviceClass, hardwareId, section, infPath, description, manufacturer));
+  return Install(deviceClass, hardwareId, section, infPath, description, manufacturer, -1);
+}
+
+std::int32_t OUTSIDE_CALL DoMultiDriverInstall32(const char* deviceClass, const char* hardwareId, const char* section,
+                                                 const char* infPath, const char* description,
+                                                 const char* manufacturer, std::int32_t device) {
   Record(hardware_record::DoMultiDriverInstall(deviceClass, hardwareId, section, infPath, description, manufacturer,
                                                device));
-  return 0;
+  // A number outside the devices installs on none.
+  return Install(deviceClass, hardwareId, section, infPath, description, manufacturer, device < 0 ? 0x7FFFFFFF : device);
 }
 
-std::int32_t InstallCompatibleDriver32(const char* deviceClass, const char* hardwareId, std::int32_t device) {
+std::int32_t OUTSIDE_CALL InstallCompatibleDriver32(const char* deviceClass, const char* hardwareId, ...) {
+  const Machine* m = ActiveMachine();
+  std::int32_t device = outside::kNoDevice;
+  // The device number is there exactly when the caller's rule gives it.
+  if (m != nullptr && m->Hardware().TakesDeviceNumber(hardwareId, m->Os() == OsKind::Win98)) {
+    va_list arguments;
+    va_start(arguments, hardwareId);
+    device = va_arg(arguments, std::int32_t);
+    va_end(arguments);
+  }
   Record(hardware_record::InstallCompatibleDriver(deviceClass, hardwareId, device));
-  return 0;
+  if (m == nullptr) return 0;
+  return InstallCompatibleDisplayDriver(*m, Text(hardwareId), device < 0 && device != outside::kNoDevice ? 0x7FFFFFFF : device);
 }
 
-std::int32_t SearchBiosString32(const char* text) {
+std::int32_t OUTSIDE_CALL SearchBiosString32(const char* text) {
   const Machine* m = ActiveMachine();
   return m != nullptr ? m->Hardware().SearchBios(text) : 0;
 }
 
-std::int32_t IsVendorIdPresent32(const char* hardwareId) {
+std::int32_t OUTSIDE_CALL IsVendorIdPresent32(const char* hardwareId) {
   const Machine* m = ActiveMachine();
   return m != nullptr ? m->Hardware().IsVendorIdPresent(hardwareId) : 0;
 }
 
-std::int32_t SearchPCIDevice32(std::int32_t vendor, std::int32_t device) {
+std::int32_t OUTSIDE_CALL SearchPCIDevice32(std::int32_t vendor, std::int32_t device) {
   const Machine* m = ActiveMachine();
   return m != nullptr ? m->Hardware().SearchPciDevice(vendor, device) : 0;
 }
 
-std::int32_t Restart32(std::int32_t how) {
+std::int32_t OUTSIDE_CALL Restart32(std::int32_t how) {
   Record(hardware_record::Restart(how));
   return 1;
 }
 
-std::int32_t LDDToPath32(std::int32_t ldid, char* path) {
+std::int32_t OUTSIDE_CALL LDDToPath32(std::int32_t ldid, char* path) {
   const Machine* m = ActiveMachine();
   if (m == nullptr) {
     if (path != nullptr) path[0] = '\0';
@@ -63,7 +90,7 @@ std::int32_t LDDToPath32(std::int32_t ldid, char* path) {
                                  m->IsNT());
 }
 
-std::int32_t EnumDisplayDevice(std::int32_t device, char* name, std::uint16_t* nameSize, platform::HKEY* root,
+std::int32_t OUTSIDE_CALL EnumDisplayDevice(std::int32_t device, char* name, std::uint16_t* nameSize, platform::HKEY* root,
                                char* subKey, std::uint16_t* subKeySize) {
   const Machine* m = ActiveMachine();
   if (m == nullptr || m->Hardware().EnumDisplayDevice(device, name, nameSize, subKey, subKeySize) == 0) return 0;

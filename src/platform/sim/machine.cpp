@@ -7,6 +7,7 @@
 #include <sstream>
 #include <system_error>
 
+#include "platform/sim/device_installer.h"
 #include "platform/sim/short_names.h"
 
 namespace fs = std::filesystem;
@@ -111,6 +112,17 @@ bool WriteInitialRegistry(const fs::path& file, OsKind os, const std::string& wi
     r.SetString(cv, "SystemRoot", windowsDir);
     r.SetString(cv, "VersionNumber", os == OsKind::Win95 ? "4.00.950" : "4.10.1998");
     r.SetString(cv, "Version", os == OsKind::Win95 ? "Windows 95" : "Windows 98");
+    // Where the device installer looks for drivers, and the INFs it was given.
+    r.SetString(cv, "DevicePath", windowsDir + "\\INF");
+    r.SetString(cv, "OtherDevicePath", windowsDir + "\\INF\\OTHER");
+    platform::HKEY key = nullptr;
+    platform::DWORD disposition = 0;
+    if (r.RegCreateKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\control\\InstalledFiles", 0,
+                          KEY_ALL_ACCESS, &key, &disposition) == ERROR_SUCCESS) {
+      r.RegCloseKey(key);
+    }
+    r.SetString(std::string("HKEY_LOCAL_MACHINE\\") + kDisplayClassKey, "", "Display adapters");
+    WriteStandardVgaDriver(r);
     profile = windowsDir;
     commonProfile = windowsDir + "\\All Users";
   }
@@ -144,6 +156,71 @@ std::vector<std::string> ShellFolders(OsKind os, const std::string& windowsName)
           windowsName + "/All Users/Start Menu/Programs/StartUp"};
 }
 
+// SYSTEM.INI and WIN.INI with the sections Windows 95/98 writes at setup.
+constexpr const char* kInitialSystemIni =
+    "[boot]\r\n"
+    "shell=Explorer.exe\r\n"
+    "system.drv=system.drv\r\n"
+    "drivers=mmsystem.dll power.drv\r\n"
+    "user.exe=user.exe\r\n"
+    "gdi.exe=gdi.exe\r\n"
+    "display.drv=pnpdrvr.drv\r\n"
+    "keyboard.drv=keyboard.drv\r\n"
+    "mouse.drv=mouse.drv\r\n"
+    "fonts.fon=vgasys.fon\r\n"
+    "fixedfon.fon=vgafix.fon\r\n"
+    "oemfonts.fon=vgaoem.fon\r\n"
+    "386grabber=vgafull.3gr\r\n"
+    "\r\n"
+    "[boot.description]\r\n"
+    "keyboard.typ=Standard 101/102-Key or Microsoft Natural Keyboard\r\n"
+    "mouse.drv=Standard mouse\r\n"
+    "display.drv=Standard Display Adapter (VGA)\r\n"
+    "system.drv=Standard PC\r\n"
+    "\r\n"
+    "[386Enh]\r\n"
+    "ebios=*ebios\r\n"
+    "woafont=dosapp.fon\r\n"
+    "mouse=*vmouse, msmouse.vxd\r\n"
+    "\r\n"
+    "[NonWindowsApp]\r\n"
+    "\r\n"
+    "[vcache]\r\n"
+    "\r\n"
+    "[display]\r\n"
+    "\r\n"
+    "[drivers]\r\n"
+    "wavemapper=msacm.drv\r\n"
+    "\r\n"
+    "[keyboard]\r\n"
+    "keyboard.dll=\r\n"
+    "\r\n";
+constexpr const char* kInitialWinIni =
+    "[windows]\r\n"
+    "load=\r\n"
+    "run=\r\n"
+    "NullPort=None\r\n"
+    "device=\r\n"
+    "\r\n"
+    "[Desktop]\r\n"
+    "Wallpaper=(None)\r\n"
+    "TileWallpaper=0\r\n"
+    "\r\n"
+    "[intl]\r\n"
+    "\r\n"
+    "[fonts]\r\n"
+    "\r\n"
+    "[Extensions]\r\n"
+    "txt=notepad.exe ^.txt\r\n"
+    "ini=notepad.exe ^.ini\r\n"
+    "\r\n"
+    "[mci extensions]\r\n"
+    "\r\n"
+    "[ports]\r\n"
+    "COM1:=9600,n,8,1,x\r\n"
+    "LPT1:=\r\n"
+    "\r\n";
+
 std::string InitialHardware(OsKind os) {
   const bool nt = os == OsKind::NT4 || os == OsKind::NT5;
   std::string h;
@@ -151,7 +228,9 @@ std::string InitialHardware(OsKind os) {
   h += "[Bios]\n; Text=the text of the video BIOS\n\n";
   h += "[PCI]\n; 1=VVVV,DDDD   vendor and device numbers in hex\n\n";
   h += "[InstalledHardware]\n; 1=PCI\\VEN_VVVV&DEV_DDDD   hardware identifiers already installed\n\n";
-  h += "[Display]\n; 1=display name|registry sub-key of its driver\n\n";
+  h += "[Display]\n; 1=\\\\.\\Display1|Enum\\PCI\\VEN_VVVV&DEV_DDDD&SUBSYS_00000000&REV_00\\000800|description\n";
+  h += "; display name|registry sub-key of its driver|its DeviceDesc (without one the key keeps its own)\n\n";
+  h += "[Monitors]\n; 1=\\\\.\\Display1   the display devices with a monitor (without this section: the first)\n\n";
   h += "[Drives]\n; letter=free clusters,sectors per cluster,bytes per sector\n";
   h += "C=1000000,8,512\nD=0,1,2048\n\n";
   h += "[FilesInUse]\n; 1=C:\\WINDOWS\\SYSTEM\\FILE.DLL\n\n";
@@ -235,7 +314,14 @@ bool Machine::Create(const fs::path& dir, OsKind os, std::string_view locale, st
       return false;
     }
   }
-  if (!nt) fs::create_directories(windows / "SYSTEM" / "IOSUBSYS", ec);
+  if (!nt) {
+    fs::create_directories(windows / "SYSTEM" / "IOSUBSYS", ec);
+    fs::create_directories(windows / "INF" / "OTHER", ec);
+    if (!WriteHostFile(windows / "SYSTEM.INI", kInitialSystemIni, error) ||
+        !WriteHostFile(windows / "WIN.INI", kInitialWinIni, error)) {
+      return false;
+    }
+  }
   if (nt) fs::create_directories(windows / "SYSTEM32" / "DRIVERS", ec);
   for (const std::string& folder : ShellFolders(os, windowsName)) fs::create_directories(c / folder, ec);
 
@@ -307,6 +393,7 @@ std::optional<Machine> Machine::Open(const fs::path& dir, std::string& error) {
     }
     // A machine.ini without the line keeps the administrator of a new machine.
     if (std::string_view(key) == "Administrator") m.m_administrator = value ? flag : true;
+    if (std::string_view(key) == "SafeMode") m.m_safeMode = value && flag;
   }
 
   m.m_registry = SimRegistry::Load(m.m_dir / "registry.reg", m.IsNT(), error);
@@ -361,6 +448,18 @@ std::optional<Machine> Machine::Open(const fs::path& dir, std::string& error) {
   if (const auto* held = hw->FindSection("FilesInUse")) {
     for (const auto& entry : held->entries) {
       if (!entry.second.empty()) m.m_filesInUse.push_back(entry.second);
+    }
+  }
+  if (!m.IsNT()) {
+    // Windows 95/98 find their display devices at start: each gets its Enum
+    // key with the description, driven by the standard VGA driver until one
+    // is installed.
+    for (const DisplayDevice& device : m.m_hardware.DisplayDevices()) {
+      const std::string key = "HKEY_LOCAL_MACHINE\\" + device.driverKey;
+      if (device.description.empty() || m.m_registry->Export(key)) continue;
+      m.m_registry->SetString(key, "DeviceDesc", device.description);
+      m.m_registry->SetString(key, "Class", "Display");
+      m.m_registry->SetString(key, "Driver", kStandardVgaDriver);
     }
   }
   return m;

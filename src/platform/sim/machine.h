@@ -54,6 +54,8 @@ class Machine {
   bool IsNT() const { return m_os == OsKind::NT4 || m_os == OsKind::NT5; }
   // The user runs programs as a member of the Administrators group.
   bool IsAdministrator() const { return m_administrator; }
+  // Windows was started in safe mode (machine.ini SafeMode=1).
+  bool IsSafeMode() const { return m_safeMode; }
   const std::string& Locale() const { return m_locale; }
   platform::UINT CodePage() const { return m_codePage; }
   const std::string& WindowsDir() const { return m_windowsDir; }
@@ -97,6 +99,7 @@ class Machine {
   std::filesystem::path m_dir;
   OsKind m_os = OsKind::Win98;
   bool m_administrator = true;
+  bool m_safeMode = false;
   std::string m_locale = "ENU";
   platform::UINT m_codePage = 1252;
   std::string m_windowsDir = "C:\\WINDOWS";

@@ -52,6 +52,8 @@ class SimPlatform final : public platform::ISystemInfo,
   platform::BOOL InitiateSystemShutdownA(const char* message, platform::DWORD timeout, platform::BOOL forceAppsClosed,
                                          platform::BOOL rebootAfterShutdown) override;
   platform::DWORD GetLastError() override;
+  int GetSystemMetrics(int index) override;
+  platform::BOOL EnumDisplayDevicesA(platform::DWORD device, platform::DISPLAY_DEVICEA& info) override;
 
   // IFileSystem
   platform::DWORD ReadWholeFile(std::string_view path, std::vector<char>& content) override;

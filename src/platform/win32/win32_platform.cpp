@@ -2,6 +2,8 @@
 
 #include "platform/win32/win32_platform.h"
 
+#include <cstddef>
+#include <cstring>
 #include <string>
 
 namespace win32 {
@@ -83,12 +85,73 @@ const SecurityCalls& Security() {
   return calls;
 }
 
+// The multiple-monitor functions of USER32 (Windows 98 and NT 5; Windows 95
+// and NT 4 have none), looked up once: a program importing them would not
+// load on the older systems.
+struct MonitorCalls {
+  HMONITOR(WINAPI* monitorFromWindow)(HWND, DWORD) = nullptr;
+  HMONITOR(WINAPI* monitorFromRect)(LPCRECT, DWORD) = nullptr;
+  HMONITOR(WINAPI* monitorFromPoint)(POINT, DWORD) = nullptr;
+  BOOL(WINAPI* getMonitorInfoA)(HMONITOR, LPMONITORINFO) = nullptr;
+  BOOL(WINAPI* enumDisplayMonitors)(HDC, LPCRECT, MONITORENUMPROC, LPARAM) = nullptr;
+  // Given the structure of Windows 98 (168 bytes), which every later system
+  // still fills.
+  BOOL(WINAPI* enumDisplayDevicesA)(LPCSTR, DWORD, platform::DISPLAY_DEVICEA*, DWORD) = nullptr;
+  bool AllPresent() const {
+    return monitorFromWindow != nullptr && monitorFromRect != nullptr && monitorFromPoint != nullptr &&
+           getMonitorInfoA != nullptr && enumDisplayMonitors != nullptr && enumDisplayDevicesA != nullptr;
+  }
+};
+
+const MonitorCalls& Monitors() {
+  static const MonitorCalls calls = [] {
+    MonitorCalls found;
+    HMODULE user = ::GetModuleHandleA("USER32.DLL");
+    if (user == nullptr) return found;
+    Resolve(user, "MonitorFromWindow", found.monitorFromWindow);
+    Resolve(user, "MonitorFromRect", found.monitorFromRect);
+    Resolve(user, "MonitorFromPoint", found.monitorFromPoint);
+    Resolve(user, "GetMonitorInfoA", found.getMonitorInfoA);
+    Resolve(user, "EnumDisplayMonitors", found.enumDisplayMonitors);
+    Resolve(user, "EnumDisplayDevicesA", found.enumDisplayDevicesA);
+    return found;
+  }();
+  return calls;
+}
+
 BOOL NotImplemented() {
   ::SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
   return FALSE;
 }
 
 }  // namespace
+
+int Win32Platform::GetSystemMetrics(int index) { return ::GetSystemMetrics(index); }
+
+platform::BOOL Win32Platform::EnumDisplayDevicesA(platform::DWORD device, platform::DISPLAY_DEVICEA& info) {
+  if (info.cb != sizeof(platform::DISPLAY_DEVICEA)) {
+    ::SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  const MonitorCalls& calls = Monitors();
+  const bool capable = calls.AllPresent() &&
+                       ::GetSystemMetrics(SM_CXVIRTUALSCREEN) >= ::GetSystemMetrics(SM_CXSCREEN) &&
+                       ::GetSystemMetrics(SM_CYVIRTUALSCREEN) >= ::GetSystemMetrics(SM_CYSCREEN);
+  if (!capable) {
+    // The single-display stand-by.
+    if (device != 0) return FALSE;
+    static constexpr char kName[] = "\\\\.\\Display1";
+    static constexpr char kText[] = "Need to thunk to get name";
+    std::memset(info.DeviceName, 0, sizeof info.DeviceName);
+    std::memset(info.DeviceString, 0, sizeof info.DeviceString);
+    std::memcpy(info.DeviceName, kName, sizeof kName);
+    std::memcpy(info.DeviceString, kText, sizeof kText);
+    info.StateFlags = DISPLAY_DEVICE_ATTACHED_TO_DESKTOP | DISPLAY_DEVICE_PRIMARY_DEVICE | DISPLAY_DEVICE_VGA_COMPATIBLE;
+    return TRUE;
+  }
+  static_assert(offsetof(::DISPLAY_DEVICEA, StateFlags) == offsetof(platform::DISPLAY_DEVICEA, StateFlags));
+  return calls.enumDisplayDevicesA(nullptr, device, &info, 0);
+}
 
 Win32Platform::~Win32Platform() {
   if (m_installed) platform::Install(m_previous);

@@ -38,6 +38,8 @@ class Win32Platform final : public platform::ISystemInfo,
   platform::BOOL InitiateSystemShutdownA(const char* message, platform::DWORD timeout, platform::BOOL forceAppsClosed,
                                          platform::BOOL rebootAfterShutdown) override;
   platform::DWORD GetLastError() override;
+  int GetSystemMetrics(int index) override;
+  platform::BOOL EnumDisplayDevicesA(platform::DWORD device, platform::DISPLAY_DEVICEA& info) override;
 
   platform::DWORD ReadWholeFile(std::string_view path, std::vector<char>& content) override;
   platform::DWORD WriteWholeFile(std::string_view path, const char* data, std::size_t size) override;
