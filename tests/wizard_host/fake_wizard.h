@@ -37,6 +37,9 @@ class FakePage final : public platform::IWizardPage {
   std::function<std::intptr_t()> onBack, onNext;
   std::function<void(platform::UINT_PTR)> onTimer;
   std::function<void(int)> onCommand;
+  // List events: the look of a row (none: no look), clicks by x.
+  std::function<bool(int, int, platform::ListItemLook&)> onLook;
+  std::function<void(int, int)> onListClick;
   const platform::PagePicture* picture = nullptr;
 
   platform::IPageWindow* window = nullptr;
@@ -93,6 +96,21 @@ class FakePage final : public platform::IWizardPage {
   void OnCommand(int controlId) override {
     m_log.Add(m_name + " command " + std::to_string(controlId));
     if (onCommand) onCommand(controlId);
+  }
+  void OnListSelectionChange(int controlId) override {
+    m_log.Add(m_name + " selection " + std::to_string(controlId) + " " +
+              std::to_string(window->GetListSelection(controlId)));
+  }
+  void OnListDoubleClick(int controlId) override {
+    m_log.Add(m_name + " double-click " + std::to_string(window->GetListSelection(controlId)));
+  }
+  void OnListLeftButtonDown(int controlId, int x) override {
+    m_log.Add(m_name + " click " + std::to_string(window->GetListSelection(controlId)) + " at " + std::to_string(x));
+    if (onListClick) onListClick(controlId, x);
+  }
+  int GetListItemHeight(int) override { return 20; }
+  bool GetListItemLook(int controlId, int row, platform::ListItemLook& look) override {
+    return onLook && onLook(controlId, row, look);
   }
   const platform::PagePicture* GetPicture() const override { return picture; }
 
