@@ -6,6 +6,7 @@
 #include "components/component.h"
 #include "display/hardware_detection.h"
 #include "files/file_copy.h"
+#include "files/locked_files.h"
 #include "platform/ascii_text.h"
 #include "platform/outside_libraries.h"
 #include "platform/platform.h"
@@ -86,22 +87,7 @@ int CDisplayDriverInstall::InstallDisplayDriver(const CComponent& component, int
 void CDisplayDriverInstall::MarkInstalledFiles(const CComponent& component) {
   std::vector<CFileRecord> copies;
   component.QueueCopies(copies);
-  platform::IRegistry& registry = platform::Registry();
-  for (const CFileRecord& file : copies) {
-    if (file.m_strDestName.empty()) continue;
-    platform::HKEY key = nullptr;
-    platform::DWORD disposition = 0;
-    if (registry.RegCreateKeyExA(HKEY_LOCAL_MACHINE, kInstalledFilesKey, 0, KEY_ALL_ACCESS, &key, &disposition) !=
-        ERROR_SUCCESS) {
-      return;
-    }
-    platform::DWORD type = 0, size = 0;
-    if (registry.RegQueryValueExA(key, file.m_strDestName.c_str(), &type, nullptr, &size) != ERROR_SUCCESS) {
-      const platform::BYTE zero = 0;
-      registry.RegSetValueExA(key, file.m_strDestName.c_str(), REG_BINARY, &zero, 1);
-    }
-    registry.RegCloseKey(key);
-  }
+  for (const CFileRecord& file : copies) MarkInstalledFile(file);
 }
 
 void CDisplayDriverInstall::PrepareForNextStart(const CComponent& component) {

@@ -11,7 +11,6 @@
 class CComponent;
 class CSetupScript;
 
-constexpr const char* kInstalledFilesKey = "System\\CurrentControlSet\\control\\InstalledFiles";
 
 class CDisplayDriverInstall {
  public:

@@ -44,8 +44,14 @@ TEST_F(IniLines, AnUnquotedEntryLosesItsValueAndACommaEndsAQuotedValue) {
 }
 
 TEST_F(IniLines, AnEntryWithoutAKeyWritesNothing) {
+  // Windows 98 has a SYSTEM.INI of its own: it stays as it is.
+  std::vector<char> before, after;
+  platform::Files().ReadWholeFile("C:\\WINDOWS\\SYSTEM.INI", before);
   Run("system.ini, boot, , \"=value\"\r\nsystem.ini, boot", kIniWrite);
-  EXPECT_FALSE(m_setup.Exists("C:\\WINDOWS\\SYSTEM.INI"));
+  platform::Files().ReadWholeFile("C:\\WINDOWS\\SYSTEM.INI", after);
+  EXPECT_EQ(before, after);
+  Run("tool.ini, boot, , \"=value\"", kIniWrite);
+  EXPECT_FALSE(m_setup.Exists("C:\\WINDOWS\\TOOL.INI"));
 }
 
 }  // namespace

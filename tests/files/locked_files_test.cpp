@@ -217,6 +217,8 @@ TEST_F(LockedFilesTest, AHeldLongNamedFileOnWindows9xIsReplacedAtTheNextStart) {
 TEST_F(LockedFilesTest, InstalledFileMarker) {
   Prepare(sim::OsKind::Win98);
   const std::string key = "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\control\\InstalledFiles";
+  // Windows 98 has the key; a system without it keeps it that way.
+  m_machine->Machine().Registry().RegDeleteKeyA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\control\\InstalledFiles");
   CFileRecord record;
   record.m_strDestName = "A.DLL";
   MarkInstalledFile(record);

@@ -28,9 +28,10 @@ trap 'WINEPREFIX=$prefix "$wineserver" -k 2>/dev/null || true' EXIT
 rm -rf "$work"
 mkdir -p "$work/wine/roots" "$work/sim/roots" "$cd"
 
-# The CD: the sample with our own thunk and setup libraries beside SETUP.EXE.
+# The CD: the sample with our own thunk and setup libraries and INST16.EXE
+# (which searches the BIOS on Windows NT) beside SETUP.EXE.
 cp -r "$build/sample/." "$cd/"
-cp "$build/src/_THUNK32.DLL" "$build/src/SETUP32.DLL" "$cd/"
+cp "$build/src/_THUNK32.DLL" "$build/src/SETUP32.DLL" "$build/src/INST16.EXE" "$cd/"
 
 # The simulated machine; its hardware description serves the prefix too.
 "$winsim" new "$machine" --os "$os" --locale ENU >/dev/null
@@ -66,6 +67,16 @@ if grep -q "'page host' used before installation" "$work/sim.log"; then
 fi
 [ "$status" -eq 0 ] || { echo "winsim run ended with status $status"; cat "$work/sim.log"; exit 1; }
 
+# Our stand-in thunk library records the driver's installation in the
+# Windows folder, where the simulated machine has events.log: the same call
+# on both, and the record is no change the setup program made.
+record="$prefix/drive_c/windows/HARDWARE.LOG"
+if [ "$os" = win98 ]; then
+  call='thunk DoDriverInstall32 "Display" "PCI\VEN_1A5C&DEV_0330" "Vela3D"'
+  grep -qF "$call" "$record" || { echo "SETUP.EXE /S under Wine did not install the driver:"; cat "$record"; exit 1; }
+  grep -qF "$call" "$machine/events.log" || { echo "winsim run did not install the driver"; exit 1; }
+fi
+rm -f "$record"
 "${compare[@]}" snapshot "$prefix/drive_c" "$work/wine/after.json"
 "${compare[@]}" snapshot "$machine/drive_c" "$work/sim/after.json"
 

@@ -33,5 +33,6 @@ fi
 if grep -q "step not built: .*wizard" "$log"; then
   echo "SETUP.EXE /M did not run the wizard:"; cat "$log"; exit 1
 fi
-grep -o "step not built: [^\\\"]*" "$log" | sed 's/\\n$//' | sort -u
+# Every step may be built: no such line is no failure.
+{ grep -o "step not built: [^\\\"]*" "$log" || true; } | sed 's/\\n$//' | sort -u
 echo "SETUP.EXE /M as $version: start-up and the hidden wizard ran and the program ended"

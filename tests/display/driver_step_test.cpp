@@ -1,0 +1,44 @@
+// The Windows 95/98 driver step's own rules, beside the whole runs: what a
+// component without a driver or an action leaves alone, and a thunk library
+// without the entry point.
+#include <gtest/gtest.h>
+
+#include "app/install_app.h"
+#include "display/driver_install.h"
+#include "script/app_fixture.h"
+
+namespace {
+
+class DriverStep : public script_test::AppOnMachine {
+ public:
+  explicit DriverStep(const std::string& hardware) : AppOnMachine(sim::OsKind::Win98, hardware) {
+    App().GetThunkLibrary().Load(Context(), App().GetMessages());
+    driver.m_strDriverClass = "Display";
+    driver.m_strHardwareId = "PCI\\VEN_1A5C&DEV_0330";
+    driver.m_strDescription = "Vela 3D";
+  }
+  CComponent driver{Script(), "Vela3D"};
+  CDisplayDriverInstall step{Script()};
+};
+
+TEST(DriverStepTest, NothingToDoChangesNothing) {
+  DriverStep s("");
+  CComponent tools(s.Script(), "Tools");
+  EXPECT_EQ(s.step.InstallDisplayDriver(tools, ACTION_INSTALL), 0) << "not a driver component";
+  EXPECT_EQ(s.step.InstallDisplayDriver(s.driver, ACTION_LEAVE), 0);
+  EXPECT_EQ(s.Context().GetFlags() & SF_RESTART_NEEDED, 0u) << "no restart asked for";
+}
+
+TEST(DriverStepTest, AMissingEntryPointFailsTheStep) {
+  DriverStep s("[MissingEntryPoints]\n_THUNK32.DLL=DoDriverInstall32,DoMultiDriverInstall32,InstallCompatibleDriver32\n");
+  EXPECT_EQ(s.step.InstallDisplayDriver(s.driver, ACTION_INSTALL), 1);
+  EXPECT_NE(s.Context().GetFlags() & SF_RESTART_NEEDED, 0u);
+  EXPECT_EQ(s.step.InstallDisplayDriver(s.driver, ACTION_REMOVE), 1);
+  // Several devices, none chosen: the entry point is still needed first.
+  s.driver.m_nDeviceCount = 2;
+  s.driver.m_deviceList.resize(2);
+  EXPECT_EQ(s.step.InstallDisplayDriver(s.driver, ACTION_INSTALL), 1);
+  EXPECT_TRUE(s.Messages().empty()) << "no message of its own";
+}
+
+}  // namespace
