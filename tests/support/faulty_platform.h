@@ -39,6 +39,7 @@ class FaultyRegistry : public platform::IRegistry {
     return m_inner.RegCreateKeyExA(key, subKey, options, desired, result, disposition);
   }
   platform::LONG RegCloseKey(platform::HKEY key) override { return m_inner.RegCloseKey(key); }
+  platform::LONG RegFlushKey(platform::HKEY key) override { return m_inner.RegFlushKey(key); }
   platform::LONG RegEnumKeyExA(platform::HKEY key, platform::DWORD index, char* name,
                                platform::DWORD* nameSize) override {
     return m_inner.RegEnumKeyExA(key, index, name, nameSize);
@@ -137,6 +138,10 @@ class FaultySystemInfo : public platform::ISystemInfo {
   platform::BOOL InitiateSystemShutdownA(const char* message, platform::DWORD timeout, platform::BOOL force,
                                          platform::BOOL reboot) override {
     return m_inner.InitiateSystemShutdownA(message, timeout, force, reboot);
+  }
+  int GetSystemMetrics(int index) override { return m_inner.GetSystemMetrics(index); }
+  platform::BOOL EnumDisplayDevicesA(platform::DWORD device, platform::DISPLAY_DEVICEA& info) override {
+    return m_inner.EnumDisplayDevicesA(device, info);
   }
   platform::DWORD GetLastError() override { return m_error.code != 0 ? m_error.code : m_inner.GetLastError(); }
 
