@@ -237,6 +237,7 @@ platform::DWORD SimPlatform::WriteWholeFile(std::string_view path, const char* d
   if (fs::is_directory(resolved.host, ec) || IsReadOnly(resolved.host)) return ERROR_ACCESS_DENIED;
   if (m_machine.IsHeldOpen(resolved.host)) return ERROR_SHARING_VIOLATION;
   std::ofstream out(resolved.host, std::ios::binary | std::ios::trunc);
+  m_machine.NoteChanged(resolved.host);
   if (!out) return ERROR_ACCESS_DENIED;
   out.write(data, static_cast<std::streamsize>(size));
   out.flush();
@@ -305,6 +306,7 @@ platform::BOOL SimPlatform::CreateDirectoryA(std::string_view path) {
     } else if (!fs::create_directory(resolved.host, ec) || ec) {
       error = ERROR_ACCESS_DENIED;
     }
+    if (error == ERROR_SUCCESS) m_machine.NoteChanged(resolved.host);
   }
   if (error != ERROR_SUCCESS) m_lastError = error;
   return error == ERROR_SUCCESS;
@@ -325,6 +327,7 @@ platform::BOOL SimPlatform::RemoveDirectoryA(std::string_view path) {
     } else if (resolved.host.filename().empty() || !fs::remove(resolved.host, ec) || ec) {
       error = ERROR_ACCESS_DENIED;  // a drive's root, or the host refused
     }
+    if (error == ERROR_SUCCESS) m_machine.NoteChanged(resolved.host);
   }
   if (error != ERROR_SUCCESS) m_lastError = error;
   return error == ERROR_SUCCESS;
@@ -343,6 +346,7 @@ platform::BOOL SimPlatform::DeleteFileA(std::string_view path) {
     } else if (!fs::remove(resolved.host, ec) || ec) {
       error = ERROR_ACCESS_DENIED;
     }
+    if (error == ERROR_SUCCESS) m_machine.NoteChanged(resolved.host);
   }
   if (error != ERROR_SUCCESS) m_lastError = error;
   return error == ERROR_SUCCESS;
@@ -481,6 +485,8 @@ platform::BOOL SimPlatform::MoveFileExA(const char* existing, const char* newNam
     if (!relative.empty() && *relative.begin() != ".." && !sameEntry) return fail(ERROR_ACCESS_DENIED);
   }
   fs::rename(from.host, to.host, ec);
+  m_machine.NoteChanged(from.host);
+  m_machine.NoteChanged(to.host);
   if (ec) return fail(ERROR_ACCESS_DENIED);
   return 1;
 }
