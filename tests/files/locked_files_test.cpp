@@ -41,13 +41,17 @@ class LockedFilesTest : public FilesTest {
     Put("drive_d/FREE.DLL", "free");
     Put("drive_c/HALVION/App/HELD.DLL", m_v1);
   }
-  // The next start, as the winsim command makes it.
+  // What the program wrote to the registry, on disk as when it has ended.
+  void FlushRegistry() { m_machine->Machine().Registry().RegFlushKey(HKEY_LOCAL_MACHINE); }
+  // The next start, as the winsim command makes it, after the program.
   std::string Restart() {
+    FlushRegistry();
     std::ostringstream out, err;
     EXPECT_EQ(winsim::RunCommand({"restart", m_machine->Folder().string()}, out, err), 0) << err.str();
     return out.str();
   }
   std::string PendingRenames() {
+    FlushRegistry();
     std::string error;
     auto machine = sim::Machine::Open(m_machine->Folder(), error);
     auto text = machine->Registry().Export("HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Session Manager");

@@ -177,6 +177,42 @@ TEST_F(ResolveTest, NamesMatchWithoutRegardToCase) {
   EXPECT_EQ(Resolve("C:\\WINDOWS.\\VELA.INI ").host, C() / "WINDOWS" / "Vela.ini") << "trailing dots and blanks go";
 }
 
+// The machine's own creates, renames and deletes, one right after the other
+// (within one tick of the host's clock), are seen by the next lookup in any case.
+TEST_F(ResolveTest, OwnChangesAreSeenAtOnce) {
+  sim::SimPlatform& p = m_machine.Platform();
+  const fs::path folder = C() / "Cache";
+  ASSERT_TRUE(p.CreateDirectoryA("C:\\Cache"));
+  EXPECT_EQ(Resolve("c:\\CACHE\\file.txt").host, folder / "file.txt");
+  ASSERT_EQ(p.WriteWholeFile("C:\\Cache\\File.Txt", "x", 1), ERROR_SUCCESS);
+  EXPECT_EQ(Resolve("c:\\cache\\FILE.TXT").host, folder / "File.Txt");
+  ASSERT_TRUE(p.MoveFileExA("C:\\cache\\file.txt", "C:\\CACHE\\Moved.Txt", 0));
+  EXPECT_EQ(Resolve("C:\\Cache\\moved.txt").host, folder / "Moved.Txt");
+  EXPECT_EQ(Resolve("C:\\Cache\\FILE.txt").host, folder / "FILE.txt") << "the old name is gone";
+  ASSERT_TRUE(p.DeleteFileA("C:\\Cache\\MOVED.TXT"));
+  EXPECT_EQ(Resolve("C:\\Cache\\moved.txt").host, folder / "moved.txt");
+  ASSERT_TRUE(p.RemoveDirectoryA("C:\\CACHE"));
+  EXPECT_EQ(Resolve("C:\\cache\\x").error, static_cast<platform::DWORD>(ERROR_PATH_NOT_FOUND));
+  ASSERT_TRUE(p.CreateDirectoryA("C:\\CACHE"));
+  ASSERT_TRUE(p.CreateDirectoryA("C:\\cache\\Sub"));
+  EXPECT_EQ(Resolve("C:\\Cache\\SUB\\y").host, C() / "CACHE" / "Sub" / "y");
+}
+
+// Files made or renamed from outside: seen at once when listed in the same
+// tick, and by the next run in any case.
+TEST_F(ResolveTest, ChangesFromOutsideAreSeen) {
+  WriteHostFile(C() / "Outside" / "First.txt", "x");
+  EXPECT_EQ(Resolve("C:\\OUTSIDE\\FIRST.TXT").host, C() / "Outside" / "First.txt");
+  WriteHostFile(C() / "Outside" / "Second.txt", "x");
+  EXPECT_EQ(Resolve("C:\\outside\\second.TXT").host, C() / "Outside" / "Second.txt");
+  fs::rename(C() / "Outside" / "First.txt", C() / "Outside" / "Third.txt");
+  std::string error;
+  const auto nextRun = sim::Machine::Open(m_machine.Folder(), error);
+  ASSERT_TRUE(nextRun) << error;
+  EXPECT_EQ(nextRun->Resolve("C:\\OUTSIDE\\THIRD.TXT").host, C() / "Outside" / "Third.txt");
+  EXPECT_EQ(nextRun->Resolve("C:\\OUTSIDE\\FIRST.TXT").host, C() / "Outside" / "FIRST.TXT");
+}
+
 TEST_F(ResolveTest, RelativePathsStartAtTheCurrentFolder) {
   WriteHostFile(m_machine.Folder() / "drive_d" / "DISK1" / "SETUP.INF", "x");
   EXPECT_EQ(Resolve("SETUP.INF", "D:\\DISK1\\").host, m_machine.Folder() / "drive_d" / "DISK1" / "SETUP.INF");

@@ -2,7 +2,10 @@
 
 #include "platform/ascii_text.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <chrono>
 #include <fstream>
 #include <sstream>
 #include <system_error>
@@ -249,19 +252,23 @@ bool IsInvalidNameChar(char c) {
          c == '?' || c == '*';
 }
 
-// The entry of `dir` whose name matches `name` without regard to case: the
-// exact spelling first, otherwise the smallest matching name.
-std::optional<fs::path> FindEntryNoCase(const fs::path& dir, const std::string& name) {
-  std::error_code ec;
-  fs::path exact = dir / name;
-  if (fs::exists(fs::symlink_status(exact, ec))) return exact;
-  std::optional<std::string> best;
-  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-    std::string entry = it->path().filename().string();
-    if (ascii::EqualNoCase(entry, name) && (!best || entry < *best)) best = entry;
-  }
-  if (best) return dir / *best;
-  return FindByShortName(dir, name);
+std::string FoldName(std::string_view name) {
+  std::string folded(name);
+  for (char& c : folded) c = LowerAscii(c);
+  return folded;
+}
+
+// The folder's modification time, or false when it is not a folder.
+// How far apart two changes of a folder may be and still give it the same
+// time stamp (the host's timestamps follow a clock tick, not the nanosecond).
+constexpr std::int64_t kStampResolutionNs = 50'000'000;
+
+bool FolderStamp(const fs::path& folder, std::int64_t& seconds, std::int64_t& nanoseconds) {
+  struct stat info {};
+  if (::lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return false;
+  seconds = static_cast<std::int64_t>(info.st_mtim.tv_sec);
+  nanoseconds = static_cast<std::int64_t>(info.st_mtim.tv_nsec);
+  return true;
 }
 
 }  // namespace
@@ -579,20 +586,136 @@ ResolvedPath Machine::Resolve(std::string_view windowsPath, std::string_view cur
 
   std::error_code ec;
   fs::path host = m_dir / (std::string("drive_") + LowerAscii(drive));
-  if (!fs::is_directory(fs::symlink_status(host, ec))) return Failure(ERROR_PATH_NOT_FOUND);
+  // A drive whose folder was listed is there; any other is looked at.
+  if (m_folders.count(host.string()) == 0 && !fs::is_directory(fs::symlink_status(host, ec))) {
+    return Failure(ERROR_PATH_NOT_FOUND);
+  }
   for (std::size_t i = 0; i < parts.size(); ++i) {
     const bool last = i + 1 == parts.size();
-    auto entry = FindEntryNoCase(host, parts[i]);
+    const std::optional<FolderEntry> entry = FindEntry(host, parts[i], last);
     if (!entry) {
-      if (!last) return Failure(ERROR_PATH_NOT_FOUND);
+      // The last folder was checked: it is known unless it has gone.
+      if (!last || m_folders.count(host.string()) == 0) return Failure(ERROR_PATH_NOT_FOUND);
       return {host / parts[i], ERROR_SUCCESS};
     }
-    fs::file_status status = fs::symlink_status(*entry, ec);
-    if (fs::is_symlink(status)) return Failure(last ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND);
-    if (!last && !fs::is_directory(status)) return Failure(ERROR_PATH_NOT_FOUND);
-    host = *entry;
+    if (entry->type == fs::file_type::symlink) return Failure(last ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND);
+    if (!last && entry->type != fs::file_type::directory) return Failure(ERROR_PATH_NOT_FOUND);
+    host /= entry->name;
   }
   return {host, ERROR_SUCCESS};
+}
+
+const Machine::FolderNames* Machine::NamesOf(const fs::path& folder, Look look) const {
+  const std::string key = folder.string();
+  auto found = m_folders.find(key);
+  if (look == Look::kTrusted && found != m_folders.end()) return &found->second;
+  std::int64_t seconds = 0, nanoseconds = 0;
+  if (!FolderStamp(folder, seconds, nanoseconds)) {
+    ForgetFolder(key);
+    return nullptr;
+  }
+  if (look != Look::kRelist && found != m_folders.end() && found->second.stampSeconds == seconds &&
+      found->second.stampNanoseconds == nanoseconds) {
+    return &found->second;
+  }
+  // The stamp is taken before the listing: a change while listing moves it
+  // again, and the next look lists once more.
+  FolderNames names;
+  names.stampSeconds = seconds;
+  names.stampNanoseconds = nanoseconds;
+  const auto now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                       std::chrono::system_clock::now().time_since_epoch())
+                       .count();
+  names.racy = now - (seconds * 1000000000 + nanoseconds) < kStampResolutionNs;
+  std::error_code ec;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    std::error_code typeError;
+    const fs::file_type type = it->symlink_status(typeError).type();
+    std::string name = it->path().filename().string();
+    names.byFolded[FoldName(name)].push_back({std::move(name), type});
+  }
+  if (ec) {
+    ForgetFolder(key);
+    return nullptr;
+  }
+  for (auto& [folded, entries] : names.byFolded) {
+    std::sort(entries.begin(), entries.end(),
+              [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
+  }
+  return &(m_folders[key] = std::move(names));
+}
+
+// The entry of `folder` whose name matches `name` without regard to case: the
+// exact spelling first, otherwise the smallest matching name, otherwise the
+// entry whose short name it is.
+std::optional<Machine::FolderEntry> Machine::FindEntry(const fs::path& folder, const std::string& name,
+                                                       bool checkStamp) const {
+  const std::string folded = FoldName(name);
+  auto lookUp = [&](const FolderNames* names) -> std::optional<FolderEntry> {
+    if (names == nullptr) return std::nullopt;
+    auto found = names->byFolded.find(folded);
+    if (found == names->byFolded.end() || found->second.empty()) return std::nullopt;
+    for (const FolderEntry& entry : found->second) {
+      if (entry.name == name) return entry;
+    }
+    return found->second.front();
+  };
+  // A folder on the way is taken as known while it answers; the folder that
+  // holds the last name, and any folder that does not answer, is checked
+  // against its time stamp, and listed again within a tick of a change.
+  const FolderNames* names = NamesOf(folder, checkStamp ? Look::kChecked : Look::kTrusted);
+  if (auto entry = lookUp(names)) return entry;
+  if (!checkStamp) names = NamesOf(folder, Look::kChecked);
+  if (names != nullptr && names->racy && names->byFolded.count(folded) == 0) names = NamesOf(folder, Look::kRelist);
+  if (auto entry = lookUp(names)) return entry;
+  // Not listed: a short name, or an entry made from outside within the
+  // time stamp's resolution (then the folder is listed anew next time).
+  std::error_code ec;
+  const fs::file_status exact = fs::symlink_status(folder / name, ec);
+  if (fs::exists(exact)) {
+    auto stale = m_folders.find(folder.string());
+    if (stale != m_folders.end()) stale->second.stampSeconds = -1;  // listed anew at the next check
+    return FolderEntry{name, exact.type()};
+  }
+  const std::optional<fs::path> other = FindByShortName(folder, name);
+  if (!other) return std::nullopt;
+  return FolderEntry{other->filename().string(), fs::symlink_status(*other, ec).type()};
+}
+
+void Machine::ForgetFolder(const std::string& path) const {
+  m_folders.erase(path);
+  const std::string below = path + "/";
+  for (auto it = m_folders.begin(); it != m_folders.end();) {
+    it = it->first.compare(0, below.size(), below) == 0 ? m_folders.erase(it) : std::next(it);
+  }
+}
+
+void Machine::NoteChanged(const fs::path& host) const {
+  if (m_folders.empty()) return;
+  std::error_code ec;
+  const fs::file_status status = fs::symlink_status(host, ec);
+  const std::string path = host.string();
+  // A folder that went takes what was known below it along (a folder known
+  // below is known itself: it was looked into on the way).
+  if (!fs::is_directory(status) && m_folders.count(path) != 0) ForgetFolder(path);
+  const fs::path folder = host.parent_path();
+  auto found = m_folders.find(folder.string());
+  if (found == m_folders.end()) return;
+  FolderNames& names = found->second;
+  if (!FolderStamp(folder, names.stampSeconds, names.stampNanoseconds)) {
+    ForgetFolder(folder.string());
+    return;
+  }
+  names.racy = false;  // this change is the latest, and it is known
+  const std::string name = host.filename().string();
+  std::vector<FolderEntry>& entries = names.byFolded[FoldName(name)];
+  entries.erase(std::remove_if(entries.begin(), entries.end(), [&](const FolderEntry& e) { return e.name == name; }),
+                entries.end());
+  if (fs::exists(status)) {
+    const auto at = std::lower_bound(entries.begin(), entries.end(), name,
+                                     [](const FolderEntry& e, const std::string& n) { return e.name < n; });
+    entries.insert(at, FolderEntry{name, status.type()});
+  }
 }
 
 std::string Machine::WindowsPathOf(const fs::path& host) const {

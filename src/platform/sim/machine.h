@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -85,6 +86,11 @@ class Machine {
   // need not exist (a file about to be created).
   ResolvedPath Resolve(std::string_view windowsPath, std::string_view currentDir = "C:\\") const;
 
+  // Tells the path cache that the program changed this host path (created,
+  // wrote, removed or renamed it; a removed folder takes its contents
+  // along). Every change the machine makes itself goes through here.
+  void NoteChanged(const std::filesystem::path& host) const;
+
   // The Windows path of a host path inside the machine's drives ("X:\..."
   // with the names as they are stored); empty outside them.
   std::string WindowsPathOf(const std::filesystem::path& host) const;
@@ -109,6 +115,32 @@ class Machine {
   std::vector<std::pair<std::string, std::string>> m_missingEntries;  // library, entry point
   std::vector<std::string> m_filesInUse;  // Windows paths
   std::shared_ptr<SimRegistry> m_registry;
+
+  // The names of the host folders Resolve has looked into, by name folded to
+  // lower case, so a path costs at most one look at its last folder's time
+  // stamp instead of a listing per folder. A folder whose time stamp moved
+  // (changed from outside) is listed again; the machine's own changes are
+  // noted at once.
+  struct FolderEntry {
+    std::string name;
+    std::filesystem::file_type type = std::filesystem::file_type::none;
+  };
+  struct FolderNames {
+    std::int64_t stampSeconds = 0;
+    std::int64_t stampNanoseconds = 0;
+    // Listed within the time stamp's resolution of a change: a change from
+    // outside in the same tick would not move the stamp, so a name not found
+    // lists the folder again.
+    bool racy = false;
+    std::unordered_map<std::string, std::vector<FolderEntry>> byFolded;  // each list sorted by name
+  };
+  enum class Look { kTrusted, kChecked, kRelist };
+  const FolderNames* NamesOf(const std::filesystem::path& folder, Look look) const;
+  std::optional<FolderEntry> FindEntry(const std::filesystem::path& folder, const std::string& name,
+                                       bool checkStamp) const;
+  // Drops a folder and every folder known below it.
+  void ForgetFolder(const std::string& path) const;
+  mutable std::unordered_map<std::string, FolderNames> m_folders;  // by host folder path
 };
 
 }  // namespace sim

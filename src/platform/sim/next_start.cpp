@@ -50,6 +50,7 @@ class NextStart {
       Note("delete " + path + ": not a file, kept");
     } else {
       fs::remove(where.host, ec);
+      m_machine.NoteChanged(where.host);
       Note("delete " + path + (ec ? ": failed" : ""));
     }
   }
@@ -75,6 +76,8 @@ class NextStart {
       fs::remove(target.host, ec);
     }
     fs::rename(source.host, target.host, ec);
+    m_machine.NoteChanged(source.host);
+    m_machine.NoteChanged(target.host);
     Note("move " + from + " to " + to + (ec ? ": failed" : ""));
   }
 
@@ -117,6 +120,9 @@ class NextStart {
     if (backup.ok()) {
       fs::remove(backup.host, ec);
       fs::rename(file.host, file.host.parent_path() / "WININIT.BAK", ec);
+      m_machine.NoteChanged(backup.host);
+      m_machine.NoteChanged(file.host.parent_path() / "WININIT.BAK");
+      m_machine.NoteChanged(file.host);
     }
     Note(ec ? "WININIT.INI could not become WININIT.BAK" : "WININIT.INI renamed to WININIT.BAK");
   }

@@ -31,8 +31,10 @@ class SimInst16Host final : public inst16::Host {
   bool RemoveFile(const std::string& path) override {
     const ResolvedPath resolved = m_machine.Resolve(path, m_current);
     std::error_code ec;
-    return resolved.ok() && !fs::is_directory(fs::symlink_status(resolved.host, ec)) &&
-           fs::remove(resolved.host, ec) && !ec;
+    const bool removed = resolved.ok() && !fs::is_directory(fs::symlink_status(resolved.host, ec)) &&
+                         fs::remove(resolved.host, ec) && !ec;
+    if (resolved.ok()) m_machine.NoteChanged(resolved.host);
+    return removed;
   }
 
   bool RemoveFolder(const std::string& folder) override {
@@ -42,6 +44,7 @@ class SimInst16Host final : public inst16::Host {
         resolved.host.filename().empty() || !fs::remove(resolved.host, ec) || ec) {
       return false;
     }
+    m_machine.NoteChanged(resolved.host);
     m_machine.AppendEvent("inst16 removed " + folder);
     return true;
   }

@@ -327,6 +327,7 @@ platform::DWORD SimPlatform::WriteWholeFile(std::string_view path, const char* d
   if (fs::is_directory(resolved.host, ec) || IsReadOnly(resolved.host)) return ERROR_ACCESS_DENIED;
   if (IsHeldOpen(resolved.host)) return ERROR_SHARING_VIOLATION;
   std::ofstream out(resolved.host, std::ios::binary | std::ios::trunc);
+  m_machine.NoteChanged(resolved.host);
   if (!out) return ERROR_ACCESS_DENIED;
   out.write(data, static_cast<std::streamsize>(size));
   out.flush();
@@ -395,6 +396,7 @@ platform::BOOL SimPlatform::CreateDirectoryA(std::string_view path) {
     } else if (!fs::create_directory(resolved.host, ec) || ec) {
       error = ERROR_ACCESS_DENIED;
     }
+    if (error == ERROR_SUCCESS) m_machine.NoteChanged(resolved.host);
   }
   if (error != ERROR_SUCCESS) m_lastError = error;
   return error == ERROR_SUCCESS;
@@ -415,6 +417,7 @@ platform::BOOL SimPlatform::RemoveDirectoryA(std::string_view path) {
     } else if (resolved.host.filename().empty() || !fs::remove(resolved.host, ec) || ec) {
       error = ERROR_ACCESS_DENIED;  // a drive's root, or the host refused
     }
+    if (error == ERROR_SUCCESS) m_machine.NoteChanged(resolved.host);
   }
   if (error != ERROR_SUCCESS) m_lastError = error;
   return error == ERROR_SUCCESS;
@@ -433,6 +436,7 @@ platform::BOOL SimPlatform::DeleteFileA(std::string_view path) {
     } else if (!fs::remove(resolved.host, ec) || ec) {
       error = ERROR_ACCESS_DENIED;
     }
+    if (error == ERROR_SUCCESS) m_machine.NoteChanged(resolved.host);
   }
   if (error != ERROR_SUCCESS) m_lastError = error;
   return error == ERROR_SUCCESS;
@@ -571,6 +575,8 @@ platform::BOOL SimPlatform::MoveFileExA(const char* existing, const char* newNam
     if (!relative.empty() && *relative.begin() != ".." && !sameEntry) return fail(ERROR_ACCESS_DENIED);
   }
   fs::rename(from.host, to.host, ec);
+  m_machine.NoteChanged(from.host);
+  m_machine.NoteChanged(to.host);
   if (ec) return fail(ERROR_ACCESS_DENIED);
   return 1;
 }

@@ -278,6 +278,7 @@ bool SimProfileFiles::Store(const ResolvedPath& where, const std::string& text, 
     }
   }
   fs::rename(temp, where.host, ec);
+  m_machine.NoteChanged(where.host);
   if (ec) {
     std::error_code ignored;
     fs::remove(temp, ignored);

@@ -110,6 +110,7 @@ class SimShellLink final : public platform::IShellLinkObject {
     }
     const std::string bytes = WriteShellLinkFile(data);
     std::ofstream out(resolved.host, std::ios::binary | std::ios::trunc);
+    m_machine.NoteChanged(resolved.host);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.flush();
     if (!out) return platform::ResultFromWin32(ERROR_WRITE_FAULT);
