@@ -96,6 +96,7 @@ TEST(MachineOpenTest, MalformedFilesAreRefusedWithAClearMessage) {
       {"hardware.ini", "[Libraries]\n_THUNK32.DLL=maybe\n", "[Libraries]"},
       {"hardware.ini", "[LogicalDirs]\nten=C:\\\n", "[LogicalDirs]"},
       {"hardware.ini", "[Bios]\n=value\n", "empty key"},
+      {"hardware.ini", "[ \f ]\nText=x\n", "line 1"},
   };
   for (const Case& c : cases) {
     TempMachine machine;

@@ -55,8 +55,10 @@ std::optional<ConfigFile> ConfigFile::Parse(std::string_view text, std::string_v
       if (c == '\0') return fail("contains a NUL byte");
     }
     if (line[0] == '[') {
-      if (line.back() != ']' || line.size() < 3) return fail("malformed section header '" + std::string(line) + "'");
-      current = &file.AddSection(std::string(Trim(line.substr(1, line.size() - 2))));
+      // A name of blanks only would be written back as "[]", which no reader takes.
+      const std::string_view name = line.size() < 2 ? std::string_view() : Trim(line.substr(1, line.size() - 2));
+      if (line.back() != ']' || name.empty()) return fail("malformed section header '" + std::string(line) + "'");
+      current = &file.AddSection(std::string(name));
       continue;
     }
     std::size_t eq = line.find('=');
