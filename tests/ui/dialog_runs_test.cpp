@@ -64,6 +64,9 @@ class DialogRunTest : public ::testing::TestWithParam<sim::OsKind> {
  protected:
   DialogRunTest() : m_machine(GetParam(), "D:\\SETUP.EXE") {
     fs::copy(SETUP_SAMPLE_DIR, m_machine.Folder() / "drive_d", fs::copy_options::recursive);
+    // The sample's adapter, set up by Windows: detection finds its model.
+    m_machine.SetHardware(
+        ReadHostFile(fs::path(SETUP_EXAMPLE_MACHINES_DIR) / "win98-adapter.hardware.ini"));
   }
   bool Nt() const { return GetParam() == sim::OsKind::NT4; }
   fs::path C(const std::string& relative) const { return m_machine.Folder() / "drive_c" / relative; }
@@ -112,17 +115,17 @@ class DialogRunTest : public ::testing::TestWithParam<sim::OsKind> {
 
 INSTANTIATE_TEST_SUITE_P(Systems, DialogRunTest, ::testing::Values(sim::OsKind::Win98, sim::OsKind::NT4));
 
-// Top-level rows: 0 Setup program, 1 Display utilities. The utilities' rows:
+// Top-level rows: 0 Setup program, 1 the adapter's driver, 2 Display utilities. The utilities' rows:
 // 0 panel, 1 tray monitor, 2 panel help, 3 video tools, 4 monitor profiles.
 TEST_P(DialogRunTest, TheCustomTypeInstallsExactlyWhatWasChosen) {
   const std::string events = Run("", {"next", "click 1003",
                                       "toggle 0",                    // no setup program
-                                      "select 1012 1, click 1014",   // the utilities' dialog
+                                      "select 1012 2, click 1014",   // the utilities' dialog
                                       "toggle 2",                    // panel help on
                                       "toggle 3",                    // video tools off
                                       "ok", "next", "next",
                                       "ok",                          // the licence
-                                      "finish"});
+                                      "cancel"});
   EXPECT_TRUE(Has(events, "dialog 208 subcomponents")) << events;
   EXPECT_TRUE(Has(events, "dialog 214 license")) << events;
   EXPECT_TRUE(fs::exists(Program("Panel/VELAPNL.EXE")));
@@ -142,7 +145,7 @@ TEST_P(DialogRunTest, TheCustomTypeInstallsExactlyWhatWasChosen) {
 }
 
 TEST_P(DialogRunTest, CancellingTheSubComponentDialogRestoresItsSubtree) {
-  Run("", {"next", "click 1003", "open 1", "toggle 0", "toggle 3", "cancel", "next", "next", "ok", "finish"});
+  Run("", {"next", "click 1003", "open 2", "toggle 0", "toggle 3", "cancel", "next", "next", "ok", "cancel"});
   EXPECT_TRUE(fs::exists(Program("Panel/VELAPNL.EXE")));
   EXPECT_TRUE(fs::exists(Program("Video/VELAPLAY.EXE")));
   const auto page = Spaces(132);
@@ -153,11 +156,11 @@ TEST_P(DialogRunTest, CancellingTheSubComponentDialogRestoresItsSubtree) {
 TEST_P(DialogRunTest, TheDependencyQuestionGuardsAClickThatChangesOthers) {
   // Panel help needs the panel: clearing the panel asks, No keeps both,
   // Yes clears both.
-  const std::string events = Run("", {"next", "click 1003", "open 1", "toggle 2", "toggle 0",
+  const std::string events = Run("", {"next", "click 1003", "open 2", "toggle 2", "toggle 0",
                                       "cancel",  // the question: No
                                       "toggle 0",
                                       "ok",      // the question: Yes
-                                      "ok", "next", "next", "ok", "finish"});
+                                      "ok", "next", "next", "ok", "cancel"});
   EXPECT_EQ(std::count_if(person->seen.begin(), person->seen.end(), [](const Seen& s) { return s.templateId == 215; }),
             2);
   EXPECT_TRUE(Has(events, "dialog 215 ends with 2")) << events;
@@ -172,7 +175,7 @@ TEST_P(DialogRunTest, TheDependencyQuestionGuardsAClickThatChangesOthers) {
 }
 
 TEST_P(DialogRunTest, ADeclinedLicenceReturnsToTheTypePageAndAnAcceptedOneInstalls) {
-  const std::string events = Run("", {"next", "next", "next", "cancel", "next", "next", "ok", "finish"});
+  const std::string events = Run("", {"next", "next", "next", "cancel", "next", "next", "ok", "cancel"});
   const std::size_t declined = events.find("dialog 214 ends with 2");
   ASSERT_NE(declined, std::string::npos) << events;
   EXPECT_EQ(events.find("page 213 type", declined), events.find("page ", declined)) << events;
@@ -192,7 +195,7 @@ TEST_P(DialogRunTest, AMissingDiskIsFoundInAnotherFolderAndAMissingFileSkipped) 
   fs::remove_all(m_machine.Folder() / "drive_d" / "UTILS");
   for (const char* name : {"VELAPNL.EXE", "VELAPNL.EX_"}) fs::remove(spare / name);
   const std::string events =
-      Run("", {"next", "next", "next", "ok", "text 1023 C:\\SPARE, ok", "click 1024", "finish"});
+      Run("", {"next", "next", "next", "ok", "text 1023 C:\\SPARE, ok", "click 1024", "cancel"});
   EXPECT_TRUE(Has(events, "dialog 140 source-disk")) << events;
   EXPECT_TRUE(Has(events, "dialog 141 source-file")) << events;
   EXPECT_TRUE(Has(events, "press 1024 on 141")) << "the skip is recorded: " << events;
@@ -205,24 +208,24 @@ TEST_P(DialogRunTest, AMissingDiskIsFoundInAnotherFolderAndAMissingFileSkipped) 
 TEST_P(DialogRunTest, AVersionConflictKeepsOrReplacesTheNewerFile) {
   const std::string newer = ReadHostFile(fs::path(SETUP_VERSION_FILES_DIR) / "V9.DLL");
   testing_support::WriteHostFile(System("VELARUN.DLL"), newer);
-  std::string events = Run("", {"next", "next", "next", "ok", "ok", "finish"});
+  std::string events = Run("", {"next", "next", "next", "ok", "ok", "cancel"});
   EXPECT_TRUE(Has(events, "dialog 142 version-conflict")) << events;
   EXPECT_EQ(ReadHostFile(System("VELARUN.DLL")), newer) << "kept byte for byte";
   EXPECT_EQ(person->conflictDescription, "Conformance test library");
   EXPECT_EQ(person->conflictVersion, "9.0.0.0");
 
   // The utilities are installed now: no licence this time.
-  events = Run("", {"next", "next", "next", "cancel", "finish"});
+  events = Run("", {"next", "next", "next", "cancel", "cancel"});
   // The CD holds it compressed; the build keeps the program it was made from.
   const fs::path programs = fs::path(SETUP_SAMPLE_DIR).parent_path() / "sample-programs";
   EXPECT_EQ(ReadHostFile(System("VELARUN.DLL")), ReadHostFile(programs / "VELARUN.DLL")) << "replaced by the CD's file";
 }
 
 TEST_P(DialogRunTest, ChangingTheComponentsRemovesOneAndAddsAnother) {
-  Run("", {"next", "next", "next", "ok", "finish"});
+  Run("", {"next", "next", "next", "ok", "cancel"});
   ASSERT_TRUE(fs::exists(Program("Video/VELAPLAY.EXE")));
   ASSERT_FALSE(fs::exists(Program("Panel/Help/VELAPNL.HLP")));
-  const std::string events = Run("", {"click 1040", "open 1", "toggle 3", "toggle 2", "ok", "next", "finish"},
+  const std::string events = Run("", {"click 1040", "open 2", "toggle 3", "toggle 2", "ok", "next", "cancel"},
                                  "C:\\Program Files\\Halvion\\display\\SETUP.EXE");
   EXPECT_TRUE(Has(events, "page 132 custom")) << events;
   EXPECT_FALSE(fs::exists(Program("Video/VELAPLAY.EXE"))) << "removed";
@@ -250,7 +253,7 @@ TEST_P(DialogRunTest, QuietRunsAnswerTheFileQuestionsUnasked) {
 }
 
 TEST_P(DialogRunTest, TheTerminalDrawsTheListsMarksAndOpensTheDialogInPlace) {
-  std::istringstream in("n\nclick 1003\nx 0\nd 1\nx 3\no\n");
+  std::istringstream in("n\nclick 1003\nx 0\nd 2\nx 3\no\n");
   std::ostringstream out;
   ui::TerminalFrontEnd terminal(in, out, 1252);
   RunWith(terminal, "");

@@ -114,7 +114,8 @@ SimPlatform::SimPlatform(const Machine& machine, std::string programPath)
       m_profiles(machine, [this] { return CurrentDirectory(); }),
       m_processes(machine, [this] { return CurrentDirectory(); }, m_programPath, m_lastError),
       m_shellLinks(machine, [this] { return CurrentDirectory(); }),
-      m_versions(machine, *this, [this] { return CurrentDirectory(); }, m_lastError) {}
+      m_versions(machine, *this, [this] { return CurrentDirectory(); }, m_lastError,
+                 [this](const fs::path& host) { return IsHeldOpen(host); }) {}
 
 bool SimPlatform::IsHeldOpen(const fs::path& host) const {
   if (m_machine.IsHeldOpen(host)) return true;

@@ -90,8 +90,13 @@ std::optional<Node> ReadNode(const std::uint8_t* base, std::size_t start, std::s
 }  // namespace
 
 SimVersionInstaller::SimVersionInstaller(const Machine& machine, platform::IFileSystem& files,
-                                         std::function<std::string()> currentDirectory, platform::DWORD& lastError)
-    : m_machine(machine), m_files(files), m_currentDirectory(std::move(currentDirectory)), m_lastError(lastError) {}
+                                         std::function<std::string()> currentDirectory, platform::DWORD& lastError,
+                                         std::function<bool(const std::filesystem::path&)> isHeldOpen)
+    : m_machine(machine),
+      m_files(files),
+      m_currentDirectory(std::move(currentDirectory)),
+      m_lastError(lastError),
+      m_isHeldOpen(std::move(isHeldOpen)) {}
 
 std::string SimVersionInstaller::NewTempName(const std::string& folder) {
   for (;; ++m_nextTemp) {
@@ -191,7 +196,7 @@ platform::DWORD SimVersionInstaller::VerInstallFileA(platform::DWORD flags, cons
 
   if (destExists) {
     const ResolvedPath held = m_machine.Resolve(dest, m_currentDirectory());
-    if (held.ok() && m_machine.IsHeldOpen(held.host)) {
+    if (held.ok() && m_isHeldOpen(held.host)) {
       m_files.DeleteFileA(temp);
       return VIF_FILEINUSE | VIF_CANNOTDELETE;
     }

@@ -4,6 +4,7 @@
 // version information calls on the machine's own PE reader.
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -16,9 +17,11 @@ namespace sim {
 class SimVersionInstaller final : public platform::IVersionInstaller {
  public:
   // `files` are the machine's file calls (paths relative to its current
-  // folder); `lastError` the platform's GetLastError slot.
+  // folder); `lastError` the platform's GetLastError slot; `isHeldOpen`
+  // tells a file another program or the running one holds open.
   SimVersionInstaller(const Machine& machine, platform::IFileSystem& files,
-                      std::function<std::string()> currentDirectory, platform::DWORD& lastError);
+                      std::function<std::string()> currentDirectory, platform::DWORD& lastError,
+                      std::function<bool(const std::filesystem::path&)> isHeldOpen);
 
   platform::DWORD VerInstallFileA(platform::DWORD flags, const char* srcName, const char* destName, const char* srcDir,
                                   const char* destDir, const char* curDir, char* tmpFile,
@@ -37,6 +40,7 @@ class SimVersionInstaller final : public platform::IVersionInstaller {
   platform::IFileSystem& m_files;
   std::function<std::string()> m_currentDirectory;
   platform::DWORD& m_lastError;
+  std::function<bool(const std::filesystem::path&)> m_isHeldOpen;
   unsigned m_nextTemp = 1;
 };
 
