@@ -43,6 +43,13 @@ cp "$root/examples/machines/win98-adapter.hardware.ini" "$machine/hardware.ini"
 ln -s "$cd" "$prefix/dosdevices/d:"
 "$wine_run" "$prefix" "$version" reg add 'HKLM\Software\Wine\Drives' /v d: /t REG_SZ /d cdrom /f >/dev/null 2>&1
 cp "$machine/hardware.ini" "$prefix/drive_c/windows/HARDWARE.INI"
+# Windows 98 keeps the InstalledFiles key, as the simulated 98 does; Wine has none.
+if [ "$os" = win98 ]; then
+  installed_files='HKLM\System\CurrentControlSet\Control\InstalledFiles'
+  "$wine_run" "$prefix" "$version" reg add "$installed_files" /f >/dev/null 2>&1
+  # reg add leaves an empty default value, which Windows' key does not have.
+  "$wine_run" "$prefix" "$version" reg delete "$installed_files" /ve /f >/dev/null 2>&1 || true
+fi
 WINEPREFIX=$prefix "$wineserver" -w
 
 "${compare[@]}" snapshot "$prefix/drive_c" "$work/wine/before.json"

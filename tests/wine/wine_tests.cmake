@@ -23,7 +23,7 @@ foreach(version win98 nt40)
            COMMAND ${wine_run} ${prefix} ${version} $<TARGET_FILE:platform_conformance_tests>)
   add_test(NAME wine_smoke_setup_${version}
            COMMAND ${CMAKE_CURRENT_LIST_DIR}/smoke_setup.sh ${prefix} ${version} ${CMAKE_BINARY_DIR}
-                   ${PROJECT_SOURCE_DIR}/examples/sample)
+                   ${CMAKE_BINARY_DIR}/sample)
   set_tests_properties(wine_conformance_${version} wine_smoke_setup_${version} PROPERTIES
                        FIXTURES_REQUIRED wine_${version} LABELS wine TIMEOUT 600
                        ENVIRONMENT SETUP_EXPECTED_WINDOWS=${version})
