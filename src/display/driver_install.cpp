@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "components/component.h"
+#include "core/registry_key.h"
 #include "display/hardware_detection.h"
 #include "files/file_copy.h"
 #include "files/locked_files.h"
@@ -20,16 +21,8 @@ constexpr const char* kCurrentVersionKey = "Software\\Microsoft\\Windows\\Curren
 
 // A registry text value of HKEY_LOCAL_MACHINE, empty on any failure.
 std::string ReadMachineString(const char* keyPath, const char* name) {
-  platform::IRegistry& registry = platform::Registry();
-  platform::HKEY key = nullptr;
-  if (registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return {};
-  char buffer[261] = {};
-  platform::DWORD type = 0;
-  platform::DWORD size = sizeof buffer - 1;
-  const bool read =
-      registry.RegQueryValueExA(key, name, &type, reinterpret_cast<platform::BYTE*>(buffer), &size) == ERROR_SUCCESS;
-  registry.RegCloseKey(key);
-  return read ? std::string(buffer) : std::string();
+  CRegistryKey key(HKEY_LOCAL_MACHINE);
+  return key.Open(keyPath, KEY_READ) ? key.ReadString(name) : std::string();
 }
 
 void WriteMachineString(const char* keyPath, const char* name, const std::string& text) {
