@@ -8,6 +8,8 @@
 #   tests/wine/install_compare.sh VERSION BUILD_DIR WINSIM
 # Exit 77 (skipped) while the simulated machine cannot run the wizard.
 set -euo pipefail
+# Say which step failed; a failure of a step with its output hidden is silent otherwise.
+trap 'echo "install_compare.sh: line $LINENO failed: $BASH_COMMAND" >&2' ERR
 version=${1:?usage: install_compare.sh VERSION BUILD_DIR WINSIM} build=${2:?} winsim=${3:?}
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(cd "$build" && pwd)
@@ -39,14 +41,25 @@ cp "$build/src/_THUNK32.DLL" "$build/src/SETUP32.DLL" "$build/src/INST16.EXE" "$
 cp "$root/examples/machines/win98-adapter.hardware.ini" "$machine/hardware.ini"
 "$winsim" insert "$machine" "$cd" >/dev/null
 
+# A registry edit in the fresh prefix; Wine's first start of reg.exe now and
+# then fails while the prefix settles, so it is tried again, and reported.
+wine_reg() {
+  local try
+  for try in 1 2 3; do
+    if "$wine_run" "$prefix" "$version" reg "$@" >"$work/reg.log" 2>&1; then return 0; fi
+    WINEPREFIX=$prefix "$wineserver" -w || true
+  done
+  echo "reg $* failed in the Wine prefix:"; cat "$work/reg.log"; return 1
+}
+
 "$wine_run" --fresh "$prefix" "$version"
 ln -s "$cd" "$prefix/dosdevices/d:"
-"$wine_run" "$prefix" "$version" reg add 'HKLM\Software\Wine\Drives' /v d: /t REG_SZ /d cdrom /f >/dev/null 2>&1
+wine_reg add 'HKLM\Software\Wine\Drives' /v d: /t REG_SZ /d cdrom /f
 cp "$machine/hardware.ini" "$prefix/drive_c/windows/HARDWARE.INI"
 # Windows 98 keeps the InstalledFiles key, as the simulated 98 does; Wine has none.
 if [ "$os" = win98 ]; then
   installed_files='HKLM\System\CurrentControlSet\Control\InstalledFiles'
-  "$wine_run" "$prefix" "$version" reg add "$installed_files" /f >/dev/null 2>&1
+  wine_reg add "$installed_files" /f
   # reg add leaves an empty default value, which Windows' key does not have.
   "$wine_run" "$prefix" "$version" reg delete "$installed_files" /ve /f >/dev/null 2>&1 || true
 fi
