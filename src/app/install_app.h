@@ -8,11 +8,11 @@
 #include "core/resource_module.h"
 #include "core/setup_context.h"
 #include "core/thunk_library.h"
-#include "display/device_chooser.h"
 #include "display/hardware_detection.h"
 #include "install/readme.h"
 #include "install/setup_session.h"
 #include "script/setup_script.h"
+#include "wizard/device_dialog.h"
 #include "wizard/error_box.h"
 #include "wizard/file_dialog_boxes.h"
 
@@ -77,9 +77,9 @@ class CInstallApp {
   CSetupSession m_session{m_context, m_script, m_components, m_readMe, m_thunkLibrary, m_errorBox, m_resources};
   // The installation asks its questions with the wizard's dialogs.
   CWizardFileDialogs m_fileDialogs{m_context, m_resources};
-  // Until the device choice dialog is built, every run chooses as an
-  // unattended one does.
-  CUnattendedDeviceChooser m_deviceChooser;
+  // Several display devices of the adapter: the device dialog, or every
+  // device in an unattended run.
+  CWizardDeviceChooser m_deviceChooser{m_context, m_resources};
   CHardwareDetection m_detection{m_script, m_deviceChooser};
 
   Wizard m_wizard = Wizard::None;

@@ -61,6 +61,9 @@ struct ListItemLook {
   CheckMark mark = CheckMark::None;
   std::string text;
   std::string rightText;
+  // The row shows `mark` as a check box of the font's height (Clear or
+  // Ticked) instead of an icon; the text follows the box.
+  bool checkBox = false;
 };
 
 // The pixel width of the icon column of an owner-drawn list row: a click
@@ -112,6 +115,8 @@ class IControlHandler {
   // WM_LBUTTONDOWN in a list box, after the list box took it (the row under
   // the pointer is selected); x in pixels from the list's left edge.
   virtual void OnListLeftButtonDown(int /*controlId*/, int /*x*/) {}
+  // The space bar in a list box that has the focus.
+  virtual void OnListSpaceBar(int /*controlId*/) {}
   // WM_MEASUREITEM / WM_DRAWITEM of an owner-drawn list: the height of its
   // rows in pixels and the look of one row; false when the row has none.
   virtual int GetListItemHeight(int /*controlId*/) { return 16; }

@@ -139,6 +139,19 @@ TEST_F(DisplayRunsTest, TwoMonitorsOnWindows98TheChosenDeviceOnly) {
   EXPECT_TRUE(Has(Registry(kDevice0), "\"Driver\"=\"Display\\\\0000\"")) << "the first device was not chosen";
 }
 
+TEST_F(DisplayRunsTest, TwoMonitorsOnWindows98TheDeviceTheAnswersTick) {
+  Make("win98", "win98-two-monitors");
+  const std::string events = Run("D:\\SETUP.EXE", {},
+                                 "[Pages]\nlanguage = next\ndevices = toggle 0, toggle 1, toggle 0, ok\n"
+                                 "type = next\nreadme = next\nlicense = ok\nfinish = next\n");
+  EXPECT_TRUE(Has(events, "dialog 216 devices\n")) << events;
+  EXPECT_TRUE(Has(events, "dialog 216 ends with 0\n")) << events;
+  EXPECT_EQ(Count(events, "thunk DoMultiDriverInstall32 "), 1) << events;
+  EXPECT_TRUE(Has(events, "\"Halvion Vela 3D\" \"Halvion\" 1\n")) << events;
+  EXPECT_FALSE(Has(events, "thunk DoDriverInstall32 ")) << events;
+  EXPECT_TRUE(Has(Registry(kDevice0), "\"Driver\"=\"Display\\\\0000\"")) << "the first device was unticked";
+}
+
 TEST_F(DisplayRunsTest, Windows95InstallsOnOneDeviceWhateverItHas) {
   Make("win95", "win98-two-monitors");
   const std::string events = Run("D:\\SETUP.EXE", {"/S"});

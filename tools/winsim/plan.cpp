@@ -240,7 +240,13 @@ void WorkOut(CInstallApp& app, std::optional<std::uint32_t> chosenType, PlanResu
   plan.wizard = maintenance ? "maintenance" : "fresh install";
 
   CSilentPreparationView view;
-  if (PrepareScript(app.GetSession(), view, &app.GetDetection()) != 0) return;
+  // Nobody answers a listing: several display devices are all chosen, as
+  // in an unattended run.
+  CUnattendedDeviceChooser devices;
+  IDeviceChooser& previous = app.GetDetection().SetChooser(devices);
+  const int prepared = PrepareScript(app.GetSession(), view, &app.GetDetection());
+  app.GetDetection().SetChooser(previous);
+  if (prepared != 0) return;
   if (!app.GetScript().GetLength()) {
     plan.notes.push_back("the script could not be loaded");
     return;

@@ -336,7 +336,8 @@ int PropertySheetHost::RunDialog(platform::IModalDialog& dialog) {
   const INT_PTR result = DialogBoxParamA(frame.resources, MAKEINTRESOURCEA(dialog.GetTemplateId()), owner,
                                          ModalDialogProc, reinterpret_cast<LPARAM>(&frame));
   // -1: the dialog could not be made (no template); it answers as closed.
-  return result <= 0 ? platform::kDialogClose : static_cast<int>(result);
+  // 0 is a dialog's own result (the device dialog's OK).
+  return result < 0 ? platform::kDialogClose : static_cast<int>(result);
 }
 
 int PropertySheetHost::RunWizard(platform::IWizardSheet& sheet) {

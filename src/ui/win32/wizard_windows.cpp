@@ -1,7 +1,11 @@
+// The system's check-mark bitmap (OBM_CHECK).
+#define OEMRESOURCE
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
 #include <shlobj.h>
+
+#include <algorithm>
 
 #include "ui/win32/wizard_windows.h"
 
@@ -78,6 +82,7 @@ LRESULT CALLBACK ListSubclassProc(HWND list, UINT message, WPARAM wParam, LPARAM
   if (message == WM_LBUTTONDOWN && handler != nullptr) {
     handler->OnListLeftButtonDown(GetDlgCtrlID(list), static_cast<short>(LOWORD(lParam)));
   }
+  if (message == WM_CHAR && wParam == ' ' && handler != nullptr) handler->OnListSpaceBar(GetDlgCtrlID(list));
   return result;
 }
 
@@ -124,11 +129,88 @@ void RowIcons::Release() {
   m_icons.clear();
 }
 
+namespace {
+
+// The system's check mark, centred in `box` (one pixel right of centre),
+// ANDed onto what is under it.
+void DrawCheckMark(HDC dc, const RECT& box) {
+  HBITMAP mark = LoadBitmapA(nullptr, MAKEINTRESOURCEA(OBM_CHECK));
+  if (mark == nullptr) return;
+  BITMAP size{};
+  HDC source = CreateCompatibleDC(dc);
+  if (source != nullptr && GetObjectA(mark, sizeof size, &size) != 0) {
+    HGDIOBJ previous = SelectObject(source, mark);
+    // The monochrome mark: its black on black, its white keeping the box.
+    const COLORREF oldText = SetTextColor(dc, RGB(0, 0, 0));
+    const COLORREF oldBack = SetBkColor(dc, RGB(255, 255, 255));
+    const int left = box.left, top = box.top, right = box.right, bottom = box.bottom;
+    const int markWidth = size.bmWidth, markHeight = size.bmHeight;
+    int x = left + (right - left - markWidth) / 2 + 1;
+    int y = top + (bottom - top - markHeight) / 2;
+    // A mark larger than the box is cut to the box.
+    const int fromX = x < left ? left - x : 0, fromY = y < top ? top - y : 0;
+    x += fromX;
+    y += fromY;
+    const int width = std::min(markWidth - fromX, right - x);
+    const int height = std::min(markHeight - fromY, bottom - y);
+    if (width > 0 && height > 0) BitBlt(dc, x, y, width, height, source, fromX, fromY, SRCAND);
+    SetTextColor(dc, oldText);
+    SetBkColor(dc, oldBack);
+    SelectObject(source, previous);
+  }
+  if (source != nullptr) DeleteDC(source);
+  DeleteObject(mark);
+}
+
+// A row with a check box of the font's height, set in from the left edge as
+// far as it is from the top, the text after it.
+void DrawCheckBoxRow(const DRAWITEMSTRUCT& item, const platform::ListItemLook& look) {
+  HDC dc = item.hDC;
+  TEXTMETRICA metrics{};
+  if (GetTextMetricsA(dc, &metrics) == 0) metrics.tmHeight = metrics.tmAveCharWidth = 8;
+  const RECT& row = item.rcItem;
+  const int side = metrics.tmHeight;
+  const int inset = (row.bottom - row.top - side) / 2;
+  const RECT box{row.left + inset, row.top + inset, row.left + inset + side, row.top + inset + side};
+
+  const bool selected = (item.itemState & ODS_SELECTED) != 0;
+  if (HBRUSH brush = CreateSolidBrush(GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW)); brush != nullptr) {
+    FillRect(dc, &row, brush);
+    DeleteObject(brush);
+  }
+  const COLORREF oldText = SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+
+  if (HPEN grey = CreatePen(PS_SOLID, 1, RGB(0x80, 0x80, 0x80)); grey != nullptr) {
+    HGDIOBJ oldPen = SelectObject(dc, grey);
+    HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(WHITE_BRUSH));
+    Rectangle(dc, box.left, box.top, box.right, box.bottom);
+    SelectObject(dc, oldBrush);
+    SelectObject(dc, oldPen);
+    DeleteObject(grey);
+  }
+  if (look.mark == platform::CheckMark::Ticked) DrawCheckMark(dc, box);
+
+  const int oldMode = SetBkMode(dc, TRANSPARENT);
+  RECT text = row;
+  text.left = box.right + metrics.tmAveCharWidth;
+  DrawTextA(dc, look.text.c_str(), static_cast<int>(look.text.size()), &text,
+            DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+  SetBkMode(dc, oldMode);
+  SetTextColor(dc, oldText);
+  if ((item.itemState & ODS_FOCUS) != 0) DrawFocusRect(dc, &row);
+}
+
+}  // namespace
+
 bool DrawListRow(const DRAWITEMSTRUCT& item, platform::IControlHandler& handler, RowIcons& icons) {
   if (item.CtlType != ODT_LISTBOX) return false;
   if (item.itemID == static_cast<UINT>(-1)) return true;  // an empty list with the focus
   platform::ListItemLook look;
   if (!handler.GetListItemLook(static_cast<int>(item.CtlID), static_cast<int>(item.itemID), look)) return true;
+  if (look.checkBox) {
+    DrawCheckBoxRow(item, look);
+    return true;
+  }
   HDC dc = item.hDC;
   RECT rect = item.rcItem;
   const bool selected = (item.itemState & ODS_SELECTED) != 0;
