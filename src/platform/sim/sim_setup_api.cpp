@@ -32,7 +32,7 @@ constexpr const char* kClassKey = "SYSTEM\\CurrentControlSet\\Control\\Class\\";
 constexpr const char* kServicesKey = "SYSTEM\\CurrentControlSet\\Services\\";
 
 struct Driver {
-  std::string description, manufacturer, provider, section;
+  std::string description, manufacturer, provider, section, infPath;
 };
 
 struct Device {
@@ -357,7 +357,8 @@ BOOL SETUP_WINAPI SetDeviceInstallParams(HDEVINFO handle, SP_DEVINFO_DATA* data,
 }
 
 // The models of every manufacturer of the INF, when its class is the device's.
-void AddClassDrivers(const InfFile& inf, const Device& device, std::vector<Driver>& drivers) {
+void AddClassDrivers(const InfFile& inf, const std::string& infPath, const Device& device,
+                     std::vector<Driver>& drivers) {
   const auto guid = ParseGuid(inf.Value("Version", "ClassGUID"));
   if (!guid || (!IsNullGuid(device.classGuid) && !SameGuid(*guid, device.classGuid))) return;
   const std::string provider = inf.Value("Version", "Provider");
@@ -368,7 +369,7 @@ void AddClassDrivers(const InfFile& inf, const Device& device, std::vector<Drive
     if (models == nullptr) continue;
     for (const InfLine& model : *models) {
       if (model.key.empty() || model.Field(1).empty()) continue;
-      drivers.push_back(Driver{model.key, maker.key, provider, model.Field(1)});
+      drivers.push_back(Driver{model.key, maker.key, provider, model.Field(1), infPath});
     }
   }
 }
@@ -400,7 +401,7 @@ BOOL SETUP_WINAPI BuildDriverInfoList(HDEVINFO handle, SP_DEVINFO_DATA* data, DW
     }
   }
   for (const std::string& file : files) {
-    if (const auto inf = ReadInf(*machine, file.c_str())) AddClassDrivers(*inf, *device, device->drivers);
+    if (const auto inf = ReadInf(*machine, file.c_str())) AddClassDrivers(*inf, file, *device, device->drivers);
   }
   return TRUE;
 }
@@ -442,7 +443,7 @@ BOOL SETUP_WINAPI InstallDevice(HDEVINFO handle, SP_DEVINFO_DATA* data) {
   if (device == nullptr || machine == nullptr) return FALSE;
   if (!device->selected) return Fail(ERROR_NO_DRIVER_SELECTED);
   const Driver& driver = device->drivers[*device->selected];
-  const std::string infPath = device->params.DriverPath;
+  const std::string& infPath = driver.infPath;
   const auto inf = ReadInf(*machine, infPath.c_str());
   if (!inf) return Fail(ERROR_FILE_NOT_FOUND);
   const auto* install = inf->Section(driver.section);
