@@ -71,9 +71,7 @@ int CDisplayDriverInstall::InstallDisplayDriver(const CComponent& component, int
   if (action != ACTION_INSTALL && action != ACTION_REMOVE) return 0;
   CSetupContext& context = m_script.GetContext();
   context.SetFlags(context.GetFlags() | SF_RESTART_NEEDED);
-  // The device installation of Windows NT is not built yet: its driver
-  // component passes this step.
-  if (context.IsNT()) return 0;
+  if (context.IsNT()) return action == ACTION_INSTALL ? InstallNT(component, DriverScriptPath()) : RemoveNT(component);
   return action == ACTION_INSTALL ? Install9x(component, DriverScriptPath()) : Remove9x(component);
 }
 

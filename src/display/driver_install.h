@@ -1,8 +1,10 @@
-// The display driver step of the installation run for Windows 95/98: the
-// driver component's files marked as installed, then its driver installed
-// through the thunk library (on one device, or on each chosen one), or, for
-// an adapter Windows has not set up yet, left for Windows to find at its
-// next start; on removal the standard driver put back.
+// The display driver step of the installation run. On Windows 95/98 the
+// driver component's files are marked as installed, then its driver is
+// installed through the thunk library (on one device, or on each chosen
+// one), or, for an adapter Windows has not set up yet, left for Windows to
+// find at its next start; on removal the standard driver is put back. On
+// Windows NT the driver goes in through the system's device installer
+// (SETUPAPI.DLL) and removal disables its service.
 #pragma once
 
 #include <cstdint>
@@ -11,14 +13,17 @@
 class CComponent;
 class CSetupScript;
 
+// The NT driver installation failed; the run stops.
+constexpr int MSG_DRIVER_NOT_INSTALLED = 1082;
+
 
 class CDisplayDriverInstall {
  public:
   explicit CDisplayDriverInstall(CSetupScript& script) : m_script(script) {}
 
   // The driver step of one component with its action: 0 when done or when
-  // there is nothing to do, else the failure (1 for a missing entry point,
-  // or the thunk library's own code).
+  // there is nothing to do, else the failure (1 for a missing entry point or
+  // a failed installation on Windows NT, or the thunk library's own code).
   int InstallDisplayDriver(const CComponent& component, int action);
 
   // SETUP.INF in the setup folder, where the installation run put the
@@ -28,6 +33,15 @@ class CDisplayDriverInstall {
  private:
   int Install9x(const CComponent& component, const std::string& scriptPath);
   int Remove9x(const CComponent& component);
+  // Message 1082 and 1 on any failure, with the display service that ran
+  // before started again.
+  int InstallNT(const CComponent& component, const std::string& scriptPath);
+  int RemoveNT(const CComponent& component);
+  // Field 1 of the first line of the component's .Services section.
+  std::string ServiceName(const CComponent& component);
+  // The service \Device\Video0 names, set to Start=4 when it is in group
+  // "Video" and starts with the system: its name, else empty.
+  std::string DisableActiveDisplayService();
   void MarkInstalledFiles(const CComponent& component);
   // Windows finds the driver itself at its next start.
   void PrepareForNextStart(const CComponent& component);

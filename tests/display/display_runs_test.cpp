@@ -1,4 +1,4 @@
-// Whole runs of the sample distribution on simulated Windows 95 and 98
+// Whole runs of the sample distribution on simulated Windows 95, 98 and NT
 // machines that hold its adapter: what the driver step leaves in the files,
 // the registry, SYSTEM.INI and events.log.
 #include <gtest/gtest.h>
@@ -34,11 +34,22 @@ class SecondDevice final : public IDeviceChooser {
 class DisplayRunsTest : public ::testing::Test {
  protected:
   void TearDown() override { fs::remove_all(m_dir); }
-  // A machine of that system with the sample on drive D and that example's hardware.
-  void Make(const char* os, const char* example) {
+  // A machine of that system with the sample (or another CD) on drive D and
+  // that example's hardware.
+  void Make(const char* os, const char* example, const std::string& cd = SETUP_SAMPLE_DIR) {
     ASSERT_EQ(Winsim({"new", Machine(), "--os", os}).status, 0);
     testing_support::UseExampleHardware(Machine(), example);
-    ASSERT_EQ(Winsim({"insert", Machine(), SETUP_SAMPLE_DIR}).status, 0);
+    ASSERT_EQ(Winsim({"insert", Machine(), cd}).status, 0);
+  }
+  // A copy of the sample whose SETUP.INF has `from` replaced by `to`.
+  std::string SampleWith(const std::string& from, const std::string& to) {
+    const fs::path cd = m_dir / "cd";
+    fs::copy(SETUP_SAMPLE_DIR, cd, fs::copy_options::recursive);
+    std::string script = ReadHostFile(cd / "SETUP.INF");
+    EXPECT_NE(script.find(from), std::string::npos) << from;
+    if (script.find(from) != std::string::npos) script.replace(script.find(from), from.size(), to);
+    testing_support::WriteHostFile(cd / "SETUP.INF", script);
+    return cd.string();
   }
   std::string Machine() const { return (m_dir / "m").string(); }
   fs::path C(const std::string& relative) const { return m_dir / "m" / "drive_c" / relative; }
@@ -183,9 +194,71 @@ TEST_F(DisplayRunsTest, SafeModeAndAMachineWithoutTheAdapter) {
 }
 
 TEST_F(DisplayRunsTest, WindowsNtRecognisesTheModelOnlyForAnAdministrator) {
-  Make("nt4", "win98-adapter");
-  SetMachineLine("Administrator=1", "Administrator=0");
-  EXPECT_TRUE(Has(Run("D:\\SETUP.EXE", {"/S"}), "message 1099"));
+  for (const char* os : {"nt4", "nt5"}) {
+    SCOPED_TRACE(os);
+    fs::remove_all(m_dir / "m");
+    Make(os, "nt4-adapter");
+    SetMachineLine("Administrator=1", "Administrator=0");
+    EXPECT_TRUE(Has(Run("D:\\SETUP.EXE", {"/S"}), "message 1099"));
+  }
+}
+
+constexpr const char* kServices = "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\";
+constexpr const char* kLegacyInstance = "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Enum\\Root\\LEGACY_vela\\0000";
+
+TEST_F(DisplayRunsTest, WindowsNtInstallsTheDriverAsALegacyDeviceAndRemovalDisablesIt) {
+  for (const char* os : {"nt4", "nt5"}) {
+    SCOPED_TRACE(os);
+    fs::remove_all(m_dir / "m");
+    Make(os, "nt4-adapter");
+    std::string events = Run("D:\\SETUP.EXE", {"/S"});
+    EXPECT_FALSE(Has(events, "message ")) << events;
+    const std::string service = Registry(std::string(kServices) + "vela");
+    EXPECT_TRUE(Has(service, "\"Start\"=dword:00000001")) << service;
+    EXPECT_TRUE(Has(service, "\"Type\"=dword:00000001")) << service;
+    EXPECT_TRUE(Has(service, "\"Group\"=\"Video\"")) << service;
+    EXPECT_TRUE(Has(service, "\"ImagePath\"=hex(2):")) << service;
+    const std::string device0 = Registry(std::string(kServices) + "vela\\Device0");
+    EXPECT_TRUE(Has(device0, "\"Device Description\"=\"Halvion Vela 3D\"")) << device0;
+    EXPECT_TRUE(Has(device0, "\"Acceleration.Level\"=dword:00000000")) << device0;
+    EXPECT_TRUE(Has(device0, "\"HardwareInformation.MemorySize\"=dword:00800000")) << device0;
+    const std::string openGl =
+        Registry("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\OpenGLDrivers");
+    EXPECT_TRUE(Has(openGl, "\"Vela\"=\"VELANT.DLL\"")) << openGl;
+    const std::string instance = Registry(kLegacyInstance);
+    EXPECT_TRUE(Has(instance, "\"Service\"=\"vela\"")) << instance;
+    EXPECT_TRUE(Has(instance, "\"ClassGUID\"=\"{4D36E968-E325-11CE-BFC1-08002BE10318}\"")) << instance;
+    EXPECT_TRUE(Has(Registry(std::string(kServices) + "vela2k"), "\"Start\"=dword:00000004"))
+        << "the display service that ran before";
+
+    // Installed again: the instance is reused, its driver key kept.
+    events = Run("D:\\SETUP.EXE", {"/S"});
+    EXPECT_FALSE(Has(events, "message ")) << events;
+    EXPECT_EQ(Registry(kLegacyInstance), instance);
+
+    // Removed: the service no longer starts.
+    Run("C:\\Program Files\\Halvion\\display\\SETUP.EXE", {}, "[Pages]\nchoose = click 1044\nfinish = finish\n");
+    EXPECT_TRUE(Has(Registry(std::string(kServices) + "vela"), "\"Start\"=dword:00000004"));
+  }
+}
+
+TEST_F(DisplayRunsTest, AFailedNtInstallationStartsThePreviousServiceAgainAndStopsTheRun) {
+  // Without a service name the installation fails before anything changed.
+  Make("nt4", "nt4-adapter", SampleWith("[Vela3D.Services]\r\nAddService=vela,", "[Vela3D.Services]\r\nAddService=,"));
+  std::string events = Run("D:\\SETUP.EXE", {"/S"});
+  EXPECT_TRUE(Has(events, "message 1082")) << events;
+  EXPECT_TRUE(Has(Registry(std::string(kServices) + "vela2k"), "\"Start\"=dword:00000001"));
+  EXPECT_EQ(Registry(std::string(kServices) + "vela"), "(no key)");
+  EXPECT_EQ(Registry("HKEY_LOCAL_MACHINE\\Software\\Halvion\\Vela"), "(no key)") << "the run stopped";
+
+  // A service name no instance can be named after fails the device's
+  // creation, after the running service was disabled: it starts again.
+  fs::remove_all(m_dir / "m");
+  fs::remove_all(m_dir / "cd");
+  Make("nt4", "nt4-adapter", SampleWith("[Vela3D.Services]\r\nAddService=vela,", "[Vela3D.Services]\r\nAddService=vela\\x,"));
+  events = Run("D:\\SETUP.EXE", {"/S"});
+  EXPECT_TRUE(Has(events, "message 1082")) << events;
+  EXPECT_TRUE(Has(Registry(std::string(kServices) + "vela2k"), "\"Start\"=dword:00000001"));
 }
 
 }  // namespace

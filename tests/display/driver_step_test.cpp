@@ -1,10 +1,11 @@
-// The Windows 95/98 driver step's own rules, beside the whole runs: what a
-// component without a driver or an action leaves alone, and a thunk library
-// without the entry point.
+// The driver step's own rules, beside the whole runs: what a component
+// without a driver or an action leaves alone, a thunk library without the
+// entry point, and Windows NT without its device installer.
 #include <gtest/gtest.h>
 
 #include "app/install_app.h"
 #include "display/driver_install.h"
+#include "core/registry_key.h"
 #include "script/app_fixture.h"
 
 namespace {
@@ -39,6 +40,29 @@ TEST(DriverStepTest, AMissingEntryPointFailsTheStep) {
   s.driver.m_deviceList.resize(2);
   EXPECT_EQ(s.step.InstallDisplayDriver(s.driver, ACTION_INSTALL), 1);
   EXPECT_TRUE(s.Messages().empty()) << "no message of its own";
+}
+
+TEST(DriverStepTest, WindowsNtWithoutItsDeviceInstallerFailsTheInstallButNotTheRemoval) {
+  script_test::AppOnMachine s(sim::OsKind::NT4, "[Libraries]\nSETUPAPI.DLL=0\n[DisplayService]\nName=vela\n");
+  s.LoadScript("[Vela3D.Services]\nAddService=vela,0x00000002,Service.Vela\n[Other.Services]\n");
+  CComponent driver(s.Script(), "Vela3D");
+  driver.m_strDriverClass = "Display";
+  driver.m_strDescription = "Halvion Vela 3D";
+  CDisplayDriverInstall step(s.Script());
+  EXPECT_EQ(step.InstallDisplayDriver(driver, ACTION_INSTALL), 1);
+  EXPECT_EQ(s.CountMessages(MSG_DRIVER_NOT_INSTALLED), 1);
+  CRegistryKey service(HKEY_LOCAL_MACHINE);
+  ASSERT_TRUE(service.Open("SYSTEM\\CurrentControlSet\\Services\\vela"));
+  // A DWORD read as text: its first byte.
+  EXPECT_EQ(service.ReadString("Start"), std::string("\x01")) << "nothing was disabled";
+
+  // Removal needs no device installer; without a service name it changes nothing.
+  CComponent other(s.Script(), "Other");
+  other.m_strDriverClass = "Display";
+  EXPECT_EQ(step.InstallDisplayDriver(other, ACTION_REMOVE), 0);
+  EXPECT_EQ(step.InstallDisplayDriver(driver, ACTION_REMOVE), 0);
+  EXPECT_EQ(service.ReadString("Start"), std::string("\x04")) << "disabled";
+  EXPECT_EQ(s.CountMessages(MSG_DRIVER_NOT_INSTALLED), 1) << "removal shows nothing";
 }
 
 }  // namespace

@@ -5,7 +5,9 @@
 
 #include "platform/outside_libraries.h"
 #include "platform/sim/device_installer.h"
+#include "platform/setup_api.h"
 #include "platform/sim/sim_platform.h"
+#include "platform/sim/sim_setup_api.h"
 
 namespace sim {
 namespace {
@@ -101,11 +103,13 @@ std::int32_t OUTSIDE_CALL EnumDisplayDevice(std::int32_t device, char* name, std
 }  // namespace
 
 bool IsBuiltInLibrary(std::string_view upperFileName) {
-  return upperFileName == outside::kThunkLibraryName || upperFileName == outside::kSetupLibraryName;
+  return upperFileName == outside::kThunkLibraryName || upperFileName == outside::kSetupLibraryName ||
+         upperFileName == setupapi::kLibraryName;
 }
 
 platform::FARPROC BuiltInEntryPoint(std::string_view upperFileName, std::string_view name) {
   using outside::AsFarProc;
+  if (upperFileName == setupapi::kLibraryName) return SetupApiEntryPoint(name);
   if (upperFileName != outside::kThunkLibraryName) return nullptr;
   if (name == outside::kDoDriverInstall32) return AsFarProc(&DoDriverInstall32);
   if (name == outside::kDoMultiDriverInstall32) return AsFarProc(&DoMultiDriverInstall32);

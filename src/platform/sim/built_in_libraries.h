@@ -1,5 +1,6 @@
 // _THUNK32.DLL and SETUP32.DLL as the simulated machine provides them: they
-// answer from hardware.ini of the active machine.
+// answer from hardware.ini of the active machine. On Windows NT the machine
+// also has SETUPAPI.DLL, its device installer.
 #pragma once
 
 #include <string_view>

@@ -192,14 +192,6 @@ std::string PickInstallSection(const InfFile& inf, const std::string& hardwareId
   return given;
 }
 
-std::optional<std::string> ReadMachineFile(const Machine& machine, const std::string& windowsPath) {
-  const ResolvedPath resolved = machine.Resolve(windowsPath);
-  if (!resolved.ok()) return std::nullopt;
-  std::ifstream in(resolved.host, std::ios::binary);
-  if (!in) return std::nullopt;
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // The first free number below Services\Class\Display.
 std::string NewDriverNumber(IRegistry& registry) {
   for (int n = 0; n < 10000; ++n) {
@@ -239,6 +231,31 @@ void LinkDevice(IRegistry& registry, const std::string& enumKey, const std::stri
 
 }  // namespace
 
+std::optional<std::string> ReadMachineFile(const Machine& machine, const std::string& windowsPath) {
+  const ResolvedPath resolved = machine.Resolve(windowsPath);
+  if (!resolved.ok()) return std::nullopt;
+  std::ifstream in(resolved.host, std::ios::binary);
+  if (!in) return std::nullopt;
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void RunRegistryLines(IRegistry& registry, const InfFile& inf, const std::vector<InfLine>& install, HKEY relative) {
+  for (const std::string& name : SectionsOf(install, "DelReg")) {
+    if (const auto* lines = inf.Section(name)) {
+      for (const InfLine& line : *lines) RunDelReg(registry, line, relative);
+    }
+  }
+  for (const std::string& name : SectionsOf(install, "AddReg")) {
+    if (const auto* lines = inf.Section(name)) {
+      for (const InfLine& line : *lines) {
+        std::vector<std::string> f = line.fields;
+        if (!line.key.empty()) f.insert(f.begin(), line.key);
+        RunAddReg(registry, f, relative);
+      }
+    }
+  }
+}
+
 void WriteStandardVgaDriver(IRegistry& registry) {
   Key vga(registry, HKEY_LOCAL_MACHINE, FullDriverKey(kStandardVgaDriver), true);
   vga.SetString("DriverDesc", "Standard Display Adapter (VGA)");
@@ -269,20 +286,7 @@ std::int32_t InstallDisplayDriver(const Machine& machine, const DriverInstallCal
   driverKey.SetString("InfSection", section);
   driverKey.SetString("ProviderName", inf.Value("Version", "Provider"));
   driverKey.SetString("MatchingDeviceId", call.hardwareId);
-  for (const std::string& name : SectionsOf(*install, "DelReg")) {
-    if (const auto* lines = inf.Section(name)) {
-      for (const InfLine& line : *lines) RunDelReg(registry, line, driverKey.Handle());
-    }
-  }
-  for (const std::string& name : SectionsOf(*install, "AddReg")) {
-    if (const auto* lines = inf.Section(name)) {
-      for (const InfLine& line : *lines) {
-        std::vector<std::string> f = line.fields;
-        if (!line.key.empty()) f.insert(f.begin(), line.key);
-        RunAddReg(registry, f, driverKey.Handle());
-      }
-    }
-  }
+  RunRegistryLines(registry, inf, *install, driverKey.Handle());
   for (std::size_t i : MatchingDevices(machine, call.hardwareId, call.device)) {
     LinkDevice(registry, machine.DisplayDevices()[i].driverKey, driver);
   }

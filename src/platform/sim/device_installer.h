@@ -6,13 +6,23 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/registry.h"
+#include "platform/sim/inf_file.h"
 
 namespace sim {
 
 class Machine;
+
+// The text of a file of the machine; nullopt when it cannot be read.
+std::optional<std::string> ReadMachineFile(const Machine& machine, const std::string& windowsPath);
+// The registry lines of an install section: the DelReg sections it names,
+// then the AddReg ones, with HKR meaning `relative`.
+void RunRegistryLines(platform::IRegistry& registry, const InfFile& inf, const std::vector<InfLine>& install,
+                      platform::HKEY relative);
 
 // The driver key of the standard VGA adapter, as a fresh Windows 95/98 has it.
 constexpr const char* kDisplayClassKey = "System\\CurrentControlSet\\Services\\Class\\Display";

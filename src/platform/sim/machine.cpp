@@ -78,6 +78,18 @@ std::string DefaultWindowsDir(OsKind os) {
   return (os == OsKind::NT4 || os == OsKind::NT5) ? "C:\\WINNT" : "C:\\WINDOWS";
 }
 
+// A display service of Windows NT, the one \Device\Video0 names.
+void WriteDisplayService(SimRegistry& r, const std::string& name, const std::string& group, std::uint32_t start) {
+  const std::string key = "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\" + name;
+  r.SetDword(key, "Type", 1);
+  r.SetDword(key, "Start", start);
+  r.SetDword(key, "ErrorControl", 1);
+  r.SetString(key, "Group", group);
+  r.SetString(key, "ImagePath", "System32\\drivers\\" + name + ".sys");
+  r.SetString("HKEY_LOCAL_MACHINE\\HARDWARE\\DEVICEMAP\\VIDEO", "\\Device\\Video0",
+              "\\REGISTRY\\Machine\\System\\CurrentControlSet\\Services\\" + name + "\\Device0");
+}
+
 // The keys a fresh system of that kind has and the setup program reads.
 bool WriteInitialRegistry(const fs::path& file, OsKind os, const std::string& windowsDir, platform::UINT codePage,
                           std::string& error) {
@@ -107,6 +119,7 @@ bool WriteInitialRegistry(const fs::path& file, OsKind os, const std::string& wi
                 "\\REGISTRY\\Machine\\System\\CurrentControlSet\\Services\\vga\\Device0");
     r.SetString(video, "VgaCompatible", "\\Device\\Video0");
     r.SetDword(video, "MaxObjectNumber", 0);
+    WriteDisplayService(r, "vga", "Video Save", 1);
     profile = os == OsKind::NT4 ? windowsDir + "\\Profiles\\Administrator"
                                 : std::string("C:\\Documents and Settings\\Administrator");
     commonProfile = os == OsKind::NT4 ? windowsDir + "\\Profiles\\All Users"
@@ -457,6 +470,18 @@ std::optional<Machine> Machine::Open(const fs::path& dir, std::string& error) {
       if (!entry.second.empty()) m.m_filesInUse.push_back(entry.second);
     }
   }
+  if (const auto name = hw->Get("DisplayService", "Name"); name && m.IsNT()) {
+    // Another active display service than a fresh machine's, written once.
+    const std::string group = hw->Get("DisplayService", "Group").value_or("Video");
+    const auto start = ParseUnsigned(hw->Get("DisplayService", "Start").value_or("1"), 10, 4);
+    if (name->empty() || name->find('\\') != std::string::npos || !start) {
+      error = "hardware.ini: [DisplayService] needs a Name without '\\' and a Start from 0 to 4";
+      return std::nullopt;
+    }
+    if (!m.m_registry->Export("HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\" + *name)) {
+      WriteDisplayService(*m.m_registry, *name, group, static_cast<std::uint32_t>(*start));
+    }
+  }
   if (!m.IsNT()) {
     // Windows 95/98 find their display devices at start: each gets its Enum
     // key with the description, driven by the standard VGA driver until one
@@ -520,7 +545,9 @@ bool Machine::LibraryPresent(std::string_view libraryName) const {
   for (const auto& [name, present] : m_libraries) {
     if (ascii::EqualNoCase(name, libraryName)) return present;
   }
-  return !IsNT();  // the distribution's own libraries serve Windows 95/98
+  // Windows NT's device installer; the distribution's own libraries serve Windows 95/98.
+  if (ascii::EqualNoCase(libraryName, "SETUPAPI.DLL")) return IsNT();
+  return !IsNT();
 }
 
 bool Machine::EntryPointPresent(std::string_view libraryName, std::string_view entryPoint) const {

@@ -18,6 +18,7 @@ namespace sim {
 namespace {
 
 const Machine* g_activeMachine = nullptr;
+SimPlatform* g_activePlatform = nullptr;
 
 // Where Windows NT keeps the file operations of its next start.
 constexpr const char* kPendingRenamesKey = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
@@ -107,6 +108,10 @@ platform::DWORD MissingError(const fs::path& host) {
 
 const Machine* ActiveMachine() { return g_activeMachine; }
 
+void SetActiveLastError(platform::DWORD code) {
+  if (g_activePlatform != nullptr) g_activePlatform->SetLastError(code);
+}
+
 SimPlatform::SimPlatform(const Machine& machine, std::string programPath)
     : m_machine(machine),
       m_programPath(std::move(programPath)),
@@ -132,6 +137,7 @@ SimPlatform::~SimPlatform() {
   if (m_installed) {
     platform::Install(m_previous);
     g_activeMachine = nullptr;
+    g_activePlatform = nullptr;
   }
 }
 
@@ -142,6 +148,7 @@ void SimPlatform::Install() {
   interfaces.wizard = m_wizardHost;
   m_previous = platform::Install(interfaces);
   g_activeMachine = &m_machine;
+  g_activePlatform = this;
   m_installed = true;
 }
 

@@ -52,6 +52,8 @@ class SimPlatform final : public platform::ISystemInfo,
   platform::BOOL InitiateSystemShutdownA(const char* message, platform::DWORD timeout, platform::BOOL forceAppsClosed,
                                          platform::BOOL rebootAfterShutdown) override;
   platform::DWORD GetLastError() override;
+  // What a built-in library's function leaves for GetLastError.
+  void SetLastError(platform::DWORD code) { m_lastError = code; }
   int GetSystemMetrics(int index) override;
   platform::BOOL EnumDisplayDevicesA(platform::DWORD device, platform::DISPLAY_DEVICEA& info) override;
 
@@ -128,5 +130,7 @@ class SimPlatform final : public platform::ISystemInfo,
 // The machine whose built-in libraries answer calls; set while a SimPlatform
 // is installed.
 const Machine* ActiveMachine();
+// SetLastError of the built-in libraries: the code GetLastError answers next.
+void SetActiveLastError(platform::DWORD code);
 
 }  // namespace sim

@@ -1,0 +1,17 @@
+// SETUPAPI.DLL of the simulated Windows NT machine: device information sets
+// and root-enumerated device instances under SYSTEM\CurrentControlSet\Enum,
+// class driver lists read from one INF, the device's installation (the
+// install section's registry lines, its .Services section's services, no
+// files under DI_NOFILECOPY) and registry-only installs of INF sections,
+// failing with Windows' error codes.
+#pragma once
+
+#include <string_view>
+
+#include "platform/win_types.h"
+
+namespace sim {
+
+platform::FARPROC SetupApiEntryPoint(std::string_view name);
+
+}  // namespace sim
