@@ -83,7 +83,15 @@ TEST_F(winsim_check, EachPlantedFaultOfTheBrokenCopyAtItsLine) {
     if (f.code == "undefined-string") languages.insert(f.message.substr(f.message.find(" for ") + 5, 3));
   }
   EXPECT_EQ(languages, (std::set<std::string>{"ENU", "FRA", "ITA"}));
-  EXPECT_EQ(Winsim({"check", SETUP_BROKEN_DIR, "--os", "win98"}).status, 1) << "errors make the exit status 1";
+  const auto text = Winsim({"check", SETUP_BROKEN_DIR, "--os", "win98"});
+  EXPECT_EQ(text.status, 1) << "errors make the exit status 1";
+  for (const auto& [code, file, line] : planted) {
+    if (code != "include-missing") continue;
+    const std::string shown = file + ":" + std::to_string(line) + ": error include-missing: [IncludeInf] ";
+    EXPECT_NE(text.out.find(shown), std::string::npos) << text.out;
+  }
+  EXPECT_EQ(Winsim({"check", SETUP_BROKEN_DIR, "--os", "win96"}).status, 2);
+  EXPECT_EQ(Winsim({"check", "/no/such/folder"}).status, 2);
 }
 
 // A real driver script of the time, included into a setup script of our

@@ -2,6 +2,8 @@
 // languages, run in parallel by the winsim program itself.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
 #include <cstdio>
 #include <set>
 
@@ -57,6 +59,21 @@ TEST(winsim_matrix, EverySystemTypeAndLanguageOfTheSampleAsSingleRunsGiveThem) {
     }
   }
   EXPECT_EQ(seen.size(), 16u);
+  // Systems agree once their folders are named alike; what is left is what
+  // really differs, such as the multi-string terminator of 9x and NT.
+  bool profiles = false;
+  for (const auto& d : json["differencesBetweenSystems"]) {
+    const std::string item = d["item"];
+    EXPECT_EQ(item.rfind("HKEY_", 0), 0u) << "every system installs the same files: " << item;
+    profiles = profiles || item.find("Panel Profiles=hex(7)") != std::string::npos;
+  }
+  EXPECT_TRUE(profiles) << json["differencesBetweenSystems"];
+  // Languages differ in what they name (shortcuts, markers), never in the
+  // files they copy.
+  for (const auto& d : json["differencesBetweenLanguages"]) {
+    const std::string item = d["item"];
+    EXPECT_TRUE(item.rfind("HKEY_", 0) == 0 || item.rfind(".lnk") == item.size() - 4) << d;
+  }
 
   // A row of each system against the same combination run alone here.
   const fs::path root = testing_support::MakeTempFolder("winsim-matrix-test-");
@@ -73,6 +90,16 @@ TEST(winsim_matrix, EverySystemTypeAndLanguageOfTheSampleAsSingleRunsGiveThem) {
     EXPECT_EQ(single.leftAfterRemoval, row["leftAfterRemoval"].get<std::vector<std::string>>()) << i;
   }
   fs::remove_all(root);
+}
+
+TEST(winsim_matrix, WrongArgumentsAreRefused) {
+  int status = -1;
+  RunWinsim(std::string("matrix ") + SETUP_SAMPLE_DIR + " --types custom", status);
+  EXPECT_EQ(WEXITSTATUS(status), 2) << "custom waits for a person";
+  RunWinsim(std::string("matrix ") + SETUP_SAMPLE_DIR + " --jobs 0", status);
+  EXPECT_EQ(WEXITSTATUS(status), 2);
+  RunWinsim("matrix /no/such/folder", status);
+  EXPECT_EQ(WEXITSTATUS(status), 2);
 }
 
 TEST(winsim_matrix, AHostileScriptStillGivesJsonThatParses) {

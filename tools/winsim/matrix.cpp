@@ -48,16 +48,42 @@ std::string ContextValue(const std::string& output, const std::string& name) {
   return start == std::string::npos ? std::string() : output.substr(start, end - start);
 }
 
-// Windows paths of one machine written so that systems compare.
+// A REGEDIT4 string value as its text.
+std::string RegistryText(std::string data) {
+  if (data.size() < 2 || data.front() != '"' || data.back() != '"') return {};
+  data = data.substr(1, data.size() - 2);
+  std::string plain;
+  for (std::size_t i = 0; i < data.size(); ++i) {
+    if (data[i] == '\\' && i + 1 < data.size()) ++i;
+    plain += data[i];
+  }
+  return plain;
+}
+
+// Windows paths of one machine written so that systems compare: the
+// Windows, system and drivers folders, and the shell's program folders.
 class Normaliser {
  public:
-  explicit Normaliser(const sim::Machine& machine) {
+  Normaliser(const sim::Machine& machine, const MachineSnapshot& snapshot) {
+    for (const auto& [key, values] : snapshot.registry) {
+      if (!EndsWith(ascii::ToUpper(key), "\\EXPLORER\\SHELL FOLDERS")) continue;
+      for (const auto& [name, shown] : {std::pair{"Common Startup", "%common startup%"}, {"Startup", "%startup%"},
+                                        {"Common Programs", "%common programs%"}, {"Programs", "%programs%"}}) {
+        const auto value = values.find(name);
+        if (value == values.end()) continue;
+        const std::string folder = ascii::ToUpper(RegistryText(value->second));
+        if (!folder.empty()) m_prefixes.emplace_back(folder, shown);
+      }
+    }
     const std::string windows = ascii::ToUpper(machine.WindowsDir());
     const std::string system = windows + (machine.IsNT() ? "\\SYSTEM32" : "\\SYSTEM");
     // Directory code 12: the drivers folder of each family.
-    m_prefixes = {{system + (machine.IsNT() ? "\\DRIVERS" : "\\IOSUBSYS"), "%drivers%"},
-                  {system, "%system%"},
-                  {windows, "%windows%"}};
+    m_prefixes.emplace_back(system + (machine.IsNT() ? "\\DRIVERS" : "\\IOSUBSYS"), "%drivers%");
+    m_prefixes.emplace_back(system, "%system%");
+    m_prefixes.emplace_back(windows, "%windows%");
+    // The longest folder first: the startup folder lies in the programs one.
+    std::stable_sort(m_prefixes.begin(), m_prefixes.end(),
+                     [](const auto& a, const auto& b) { return a.first.size() > b.first.size(); });
   }
   std::string operator()(const std::string& text) const {
     std::string result = text;
@@ -71,6 +97,9 @@ class Normaliser {
   }
 
  private:
+  static bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+  }
   std::vector<std::pair<std::string, std::string>> m_prefixes;
 };
 
@@ -113,15 +142,7 @@ std::string RecordedSetupFolder(const MachineSnapshot& snapshot) {
     const std::string upper = ascii::ToUpper(key);
     if (upper.size() < 17 || upper.compare(upper.size() - 17, 17, "\\TORQUIST\\INSTALL") != 0) continue;
     const auto path = values.find("Setup Path");
-    if (path == values.end()) continue;
-    std::string folder = path->second;
-    if (folder.size() >= 2 && folder.front() == '"' && folder.back() == '"') folder = folder.substr(1, folder.size() - 2);
-    std::string plain;
-    for (std::size_t i = 0; i < folder.size(); ++i) {
-      if (folder[i] == '\\' && i + 1 < folder.size()) ++i;
-      plain += folder[i];
-    }
-    return plain;
+    if (path != values.end()) return RegistryText(path->second);
   }
   return {};
 }
@@ -263,9 +284,10 @@ std::vector<Difference> CompareGroups(const std::vector<CombinationOutcome>& out
     std::map<std::string, std::vector<std::string>> where;
     for (const CombinationOutcome* o : members) {
       const std::string name = std::string(vary) == "os" ? o->combination.os : o->combination.language;
-      for (const auto* list : {&o->installedFiles, &o->installedValues, &o->installedShortcuts}) {
-        for (const std::string& item : *list) where[item].push_back(name);
-      }
+      // Shortcuts are among the files already.
+      std::set<std::string> items(o->installedFiles.begin(), o->installedFiles.end());
+      items.insert(o->installedValues.begin(), o->installedValues.end());
+      for (const std::string& item : items) where[item].push_back(name);
     }
     for (const auto& [item, names] : where) {
       if (names.size() == members.size()) continue;
@@ -410,8 +432,8 @@ CombinationOutcome RunCombination(const fs::path& distribution, const fs::path& 
     o.error = error;
     return o;
   }
-  const Normaliser normal(*machine);
   const MachineSnapshot fresh = TakeSnapshot(folder);
+  const Normaliser normal(*machine, fresh);
   const std::string option = c.type == "minimal" ? "/M" : "/S";
   const std::size_t eventsBefore = ReadAll(folder / "events.log").size();
   Quietly({"run", folder.string(), "D:\\SETUP.EXE", option, "/L" + c.language}, &output);
