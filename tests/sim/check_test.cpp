@@ -2,6 +2,7 @@
 // and hostile scripts.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -131,6 +132,36 @@ TEST_F(winsim_check, ARealDriverScriptWrappedWithTheSetupSections) {
   const auto nt = Winsim({"check", dist.string(), "--os", "nt4", "--json"});
   EXPECT_EQ(nt.status, 1);
   EXPECT_NE(nt.out.find("\"nt-services-missing\""), std::string::npos) << nt.out;
+}
+
+// Faults in an included script are named at its own lines, also those of
+// its disk entries, which merging renumbers into the main script.
+TEST_F(winsim_check, FaultsOfAnIncludedScriptAtItsOwnLines) {
+  const fs::path dist = m_root / "dist";
+  fs::copy(SETUP_SAMPLE_DIR, dist, fs::copy_options::recursive);
+  std::string video = ReadHostFile(dist / "VIDEO" / "VIDEO.INF");
+  auto replace = [&](const std::string& from, const std::string& to) {
+    ASSERT_NE(video.find(from), std::string::npos) << from;
+    video.replace(video.find(from), from.size(), to);
+  };
+  replace("VELACODE.DLL\r\n", "VELACODE.DLL\r\nVELAGONE.DLL\r\n");
+  replace("HKCR,.vmv,,0,VelaMovie\r\n", "HKCR,.vmv,,0,VelaMovie\r\nHKXX,Movie,,0,x\r\n");
+  const std::size_t size = video.find("VELACODE.DL_=1,,");
+  ASSERT_NE(size, std::string::npos);
+  video.replace(size, video.find("\r\n", size) - size, "VELACODE.DL_=1,,7");
+  WriteHostFile(dist / "VIDEO" / "VIDEO.INF", video);
+  auto lineOf = [&](const std::string& text) {
+    const std::string before = video.substr(0, video.find(text));
+    return static_cast<int>(std::count(before.begin(), before.end(), '\n')) + 1;
+  };
+
+  winsim::CheckReport report;
+  std::string error;
+  ASSERT_TRUE(winsim::CheckDistribution(dist, {sim::OsKind::Win98}, report, error)) << error;
+  EXPECT_EQ(Places(report), (std::set<Place>{{"file-missing", "VIDEO/VIDEO.INF", lineOf("VELAGONE.DLL")},
+                                             {"registry-root", "VIDEO/VIDEO.INF", lineOf("HKXX")},
+                                             {"size-mismatch", "VIDEO/VIDEO.INF", lineOf("VELACODE.DL_=")}}))
+      << Describe(report);
 }
 
 // Scripts made to break a reader: the JSON still parses, nothing crashes.
