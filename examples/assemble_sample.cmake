@@ -38,3 +38,8 @@ endif()
 if(NOT EXISTS ${OUTPUT}/INST16.EXE)
   file(WRITE ${OUTPUT}/INST16.EXE "simulated program\r\n")
 endif()
+
+# The sizes the scripts give are those of the files as laid out here.
+set(DISTRIBUTION ${OUTPUT})
+set(SCRIPTS SETUP.INF VIDEO/VIDEO.INF MONITOR/MONITOR.INF)
+include(${CMAKE_CURRENT_LIST_DIR}/stamp_sizes.cmake)

@@ -107,6 +107,13 @@ void WriteValue(const CSetupScript& script, platform::HKEY key, std::string_view
 
 }  // namespace
 
+bool IsRegistryRoot(std::string_view root) { return RootOf(root).has_value(); }
+
+bool IsKnownRegistryFlags(int flags) {
+  const int type = flags & ~kFlagIgnored;
+  return type == 0 || type == kFlagNumber || type == kFlagPath || type == kFlagMultiString || type == kFlagExpandString;
+}
+
 void RunRegistrySection(const CSetupScript& script, const CScriptSection& section, int mode) {
   for (const std::string& line : section.GetLines()) ApplyRegistryLine(script, line, mode);
 }

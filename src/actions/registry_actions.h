@@ -18,6 +18,13 @@ constexpr int kRegistryDelete = 2;
 // The longest REG_BINARY value a line can give.
 constexpr int kMaxRegistryBinary = 1000;
 
+// Whether a line's root field names a root key (HKCR, HKCU, HKLM, HKU, upper
+// case only); any other root reports 1096.
+bool IsRegistryRoot(std::string_view root);
+// Whether the flags field chooses a value type of its own (0, 1, 4, 8, 16
+// once its bit of value 2 is cleared); any other value is written as a string.
+bool IsKnownRegistryFlags(int flags);
+
 // ApplyRegistryLine for every line of the section, in order.
 void RunRegistrySection(const CSetupScript& script, const CScriptSection& section, int mode);
 

@@ -61,14 +61,16 @@ class CComponentList {
   // True when every licence was accepted.
   bool ConfirmLicenses(IComponentExecutors& executors) const;
 
+  // Removes each component whose dependency bits no other component of the
+  // list (as it stands at its turn) provides; part of Build.
+  void PruneDependencies();
+
   auto begin() { return m_components.begin(); }
   auto end() { return m_components.end(); }
   auto begin() const { return m_components.begin(); }
   auto end() const { return m_components.end(); }
 
  private:
-  void PruneDependencies();
-
   CSetupScript& m_script;
   std::vector<std::unique_ptr<CComponent>> m_components;
   bool m_bDetectionPassedOver = false;

@@ -83,14 +83,7 @@ int CHardwareDetection::SearchPci(std::string_view modelsLine, std::string& hard
       outside::EntryPointAs<outside::IsVendorIdPresent32Proc>(thunk.GetProc(outside::kIsVendorIdPresent32));
   const auto onBus = outside::EntryPointAs<outside::SearchPCIDevice32Proc>(thunk.GetProc(outside::kSearchPCIDevice32));
   if (isInstalled == nullptr || onBus == nullptr) return MSG_NO_MATCHING_MODEL;
-  for (int n = 2;; ++n) {
-    std::string id = m_script.GetField(modelsLine, n);
-    if (id.empty()) {
-      // An empty first identifier is passed over; any later one ends the list.
-      if (n == 2) continue;
-      return MSG_NO_MATCHING_MODEL;
-    }
-    if (id.front() == '*') id.erase(0, 1);
+  for (const std::string& id : HardwareIdentifiers(m_script, modelsLine)) {
     if (isInstalled(id.c_str()) != 0) {
       hardwareId = id;
       return 0;
@@ -100,6 +93,21 @@ int CHardwareDetection::SearchPci(std::string_view modelsLine, std::string& hard
       hardwareId = std::string(kNotInstalled);
       return 0;
     }
+  }
+  return MSG_NO_MATCHING_MODEL;
+}
+
+std::vector<std::string> HardwareIdentifiers(const CSetupScript& script, std::string_view modelsLine) {
+  std::vector<std::string> ids;
+  for (int n = 2;; ++n) {
+    std::string id = script.GetField(modelsLine, n);
+    if (id.empty()) {
+      // An empty first identifier is passed over; any later one ends the list.
+      if (n == 2) continue;
+      return ids;
+    }
+    if (id.front() == '*') id.erase(0, 1);
+    ids.push_back(std::move(id));
   }
 }
 

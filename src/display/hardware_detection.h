@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "components/component_executors.h"
 #include "display/device_chooser.h"
@@ -47,6 +48,11 @@ class CHardwareDetection final : public IHardwareDetection {
   // Set once a device list has been shown: later enumerations find nothing.
   bool m_bDevicesShown = false;
 };
+
+// The identifiers the PCI search tries for one models line, in order, each
+// without its leading asterisk: fields 2, 3, … up to the first empty one (an
+// empty field 2 is passed over).
+std::vector<std::string> HardwareIdentifiers(const CSetupScript& script, std::string_view modelsLine);
 
 // The hexadecimal number after the first `mark` ("VEN_", "DEV_") of an
 // identifier, read up to the first character that is not a hex digit;

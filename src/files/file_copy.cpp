@@ -51,6 +51,15 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
   return folder + "\\" + name;
 }
 
+std::vector<std::string> SourceNameCandidates(const CSetupScript& script, const CFileRecord& record) {
+  std::vector<std::string> candidates = {record.m_strSourceName, CompressedForm(record.m_strSourceName)};
+  if (!script.EqualNoCase(record.m_strSourceName, record.m_strDestName)) {
+    candidates.push_back(record.m_strDestName);
+    candidates.push_back(CompressedForm(record.m_strDestName));
+  }
+  return candidates;
+}
+
 std::string SourcePath(const CFileRecord& record) { return JoinPath(record.m_strSourceDir, record.m_strSourceName); }
 std::string DestPath(const CFileRecord& record) { return JoinPath(record.m_strDestDir, record.m_strDestName); }
 
@@ -103,15 +112,8 @@ CFileOperations::CFileOperations(CSetupScript& script, const CComponentList& com
 platform::DWORD CFileOperations::CopyFile(CFileRecord& record, platform::DWORD flags) {
   if (record.m_strDestName.empty() || record.m_strDestDir.empty() || record.m_strSourceName.empty()) return 0;
 
-  // The source: its own name, then the compressed form; then the
-  // destination name and its compressed form, when the two names differ.
-  std::vector<std::string> candidates = {record.m_strSourceName, CompressedForm(record.m_strSourceName)};
-  if (!m_script.EqualNoCase(record.m_strSourceName, record.m_strDestName)) {
-    candidates.push_back(record.m_strDestName);
-    candidates.push_back(CompressedForm(record.m_strDestName));
-  }
   bool found = false;
-  for (const std::string& name : candidates) {
+  for (const std::string& name : SourceNameCandidates(m_script, record)) {
     if (platform::Files().FileExists(JoinPath(record.m_strSourceDir, name))) {
       record.m_strSourceName = name;
       found = true;

@@ -11,6 +11,8 @@
 #include "script/file_record.h"
 #include "platform/win_types.h"
 
+class CSetupScript;
+
 // Messages of the copy run.
 constexpr int MSG_CANNOT_WRITE = 1092;        // %1 destination folder
 constexpr int MSG_CANNOT_CREATE_FILE = 1093;  // %1 drive
@@ -28,6 +30,11 @@ std::string JoinPath(const std::string& folder, const std::string& name);
 // kLastDisk, each disk's files in queue order. Files of other disks are
 // never copied.
 std::vector<CFileRecord> InCopyOrder(const std::vector<CFileRecord>& queue);
+
+// The names the copy looks for the source under, in order: the source
+// name, its compressed form, then the destination name and its compressed
+// form when the two names differ.
+std::vector<std::string> SourceNameCandidates(const CSetupScript& script, const CFileRecord& record);
 
 // Makes destDir with every missing level.
 bool CreateDestDir(const CFileRecord& record);

@@ -28,18 +28,22 @@ std::string FileLine(const std::string& key, int disk, const std::string& folder
 
 }  // namespace
 
+bool LoadIncludedScript(CScriptText& included, std::string_view folder, std::string_view line, std::string& name) {
+  // The line as given, else its file name directly in the setup folder.
+  name = std::string(line);
+  if (included.Load(std::string(folder) + "\\" + name)) return true;
+  const std::size_t slash = name.find_last_of('\\');
+  if (slash == std::string::npos) return false;
+  name = name.substr(slash + 1);
+  return included.Load(std::string(folder) + "\\" + name);
+}
+
 void MergeScript(CScriptText& main, std::string_view folder, std::string_view line) {
-  // 1. The included script: the line as given, else its file name directly
-  // in the setup folder.
-  std::string name(line);
+  // 1. The included script.
+  std::string name;
   CScriptText included;
   included.SetCodePage(main.GetCodePage());
-  if (!included.Load(std::string(folder) + "\\" + name)) {
-    const std::size_t slash = name.find_last_of('\\');
-    if (slash == std::string::npos) return;
-    name = name.substr(slash + 1);
-    if (!included.Load(std::string(folder) + "\\" + name)) return;
-  }
+  if (!LoadIncludedScript(included, folder, line, name)) return;
   // 2. Its folder relative to the setup folder.
   const std::size_t slash = name.find_last_of('\\');
   const std::string relative = slash == std::string::npos ? std::string() : name.substr(0, slash);

@@ -5,6 +5,8 @@
 #include "script/script_line.h"
 #include "core/name_compare.h"
 
+std::string_view SectionLineContent(std::string_view line) { return CutComment(Trim(line)); }
+
 bool CScriptSection::Read(CScriptText& script, std::string_view name, ILineExpander* expander) {
   m_strLabel = std::string(name);
   m_lines.clear();
@@ -15,7 +17,7 @@ bool CScriptSection::Read(CScriptText& script, std::string_view name, ILineExpan
   // NextLine returns non-blank lines only, so an empty result is the end.
   for (std::string line = script.NextLine(); !line.empty(); line = script.NextLine()) {
     // Blanks before a cut comment stay; fields are trimmed when taken.
-    const std::string_view content = CutComment(Trim(line));
+    const std::string_view content = SectionLineContent(line);
     if (content.empty()) continue;
     m_lines.push_back(expander != nullptr ? expander->Expand(content) : std::string(content));
     // The expander may look keys up in this very section while it is read.

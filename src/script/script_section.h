@@ -16,6 +16,10 @@ class ILineExpander {
   virtual std::string Expand(std::string_view line) = 0;
 };
 
+// What reading keeps of one line of a section: trimmed, its comment cut;
+// empty when nothing is left and the line is skipped.
+std::string_view SectionLineContent(std::string_view line);
+
 class CScriptSection {
  public:
   // Sets the label to the name and refills the lines from the first section

@@ -44,6 +44,9 @@ class CScriptText {
   // The next non-blank line of the current section, left-trimmed; empty at
   // the end of the section.
   std::string NextLine();
+  // Where the line NextLine returned last begins in the text (before its
+  // leading blanks were removed).
+  std::uint32_t GetLineStart() const { return m_nLinePos; }
 
   // The name of the next section header in text order (skipping "[]" and
   // headers without ']'), making the first section of that name current;

@@ -11,6 +11,8 @@
 
 #include "answers.h"
 #include "changes.h"
+#include "check.h"
+#include "matrix.h"
 #include "plan.h"
 #include "app/install_app.h"
 #include "platform/shared/config_file.h"
@@ -29,7 +31,9 @@ constexpr const char* kUsage =
     "       winsim reg DIR [KEY]\n"
     "       winsim insert DIR FOLDER [--drive D]\n"
     "       winsim plan DIR PROGRAM [OPTIONS...] [--type TYPE] [--json]\n"
-    "       winsim restart DIR\n";
+    "       winsim restart DIR\n"
+    "       winsim check DIST [--os all|LIST] [--json]\n"
+    "       winsim matrix DIST [--os LIST] [--types LIST] [--languages LIST] [--hardware FILE...] [--jobs N] [--json]\n";
 
 std::string Hex(std::uint32_t value) {
   char buffer[16];
@@ -296,6 +300,9 @@ int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
   if (args[0] == "insert") return Insert(args, out, err);
   if (args[0] == "plan") return Plan(args, out, err);
   if (args[0] == "restart") return Restart(args, out, err);
+  if (args[0] == "check") return Check(args, out, err);
+  if (args[0] == "matrix") return Matrix(args, out, err);
+  if (args[0] == "matrix-one") return MatrixOne(args, out, err);
   err << "winsim: unknown command '" << args[0] << "'\n" << kUsage;
   return 2;
 }

@@ -1,0 +1,1044 @@
+#include "check.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <span>
+#include <tuple>
+
+#include <nlohmann/json.hpp>
+
+#include "actions/registry_actions.h"
+#include "app/install_app.h"
+#include "app/language_library.h"
+#include "components/component.h"
+#include "core/name_compare.h"
+#include "display/hardware_detection.h"
+#include "files/file_copy.h"
+#include "install/prepare_script.h"
+#include "install/setup_choice.h"
+#include "platform/platform.h"
+#include "platform/sim/sim_platform.h"
+#include "script/merge_script.h"
+#include "script/script_line.h"
+#include "script/source_disks.h"
+#include "szdd.h"
+
+namespace fs = std::filesystem;
+
+namespace winsim {
+namespace {
+
+constexpr std::string_view kDistributionDrive = "D:";
+// The driver's service for Windows NT lives in the install section's
+// ".Services" companion.
+constexpr std::string_view kServicesSuffix = ".Services";
+
+// One line of a script file: where it is and what reading keeps of it.
+struct SourceLine {
+  std::string file;
+  std::string section;
+  int line = 0;
+  std::string content;
+};
+
+// The line number of a byte offset: CR LF, LF and a lone CR each end a line.
+class LineTable {
+ public:
+  explicit LineTable(std::string_view text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n'))) m_breaks.push_back(i);
+    }
+  }
+  int LineOf(std::size_t offset) const {
+    return static_cast<int>(std::lower_bound(m_breaks.begin(), m_breaks.end(), offset) - m_breaks.begin()) + 1;
+  }
+
+ private:
+  std::vector<std::size_t> m_breaks;
+};
+
+// The sections of one script file as the reader sees them, every occurrence
+// of a repeated name apart.
+struct FileSection {
+  std::string name;
+  SourceLine header;
+  std::vector<SourceLine> lines;
+};
+
+std::vector<FileSection> ReadFileSections(const std::string& windowsPath, const std::string& shownName,
+                                          unsigned codePage) {
+  std::vector<FileSection> sections;
+  CScriptText text;
+  text.SetCodePage(codePage);
+  if (!text.Load(windowsPath)) return sections;
+  const std::string_view whole = text.GetText();
+  const LineTable lines(whole);
+  for (std::string name = text.NextSectionName(); !name.empty(); name = text.NextSectionName()) {
+    const std::string_view block = text.GetIteratedSection();
+    if (block.empty()) continue;
+    const std::size_t base = static_cast<std::size_t>(block.data() - whole.data());
+    FileSection section{name, {shownName, name, lines.LineOf(base), "[" + name + "]"}, {}};
+    CScriptText one;
+    one.SetCodePage(codePage);
+    one.LoadFromMemory(block.data(), block.size());
+    if (one.FindSection(name) != 0) {
+      for (std::string line = one.NextLine(); !line.empty(); line = one.NextLine()) {
+        const std::string_view content = SectionLineContent(line);
+        if (content.empty()) continue;
+        section.lines.push_back({shownName, name, lines.LineOf(base + one.GetLineStart()), std::string(content)});
+      }
+    }
+    sections.push_back(std::move(section));
+  }
+  return sections;
+}
+
+// A section of the merged script with the file line of each of its lines.
+struct LocatedSection {
+  bool exists = false;
+  std::string name;
+  std::optional<SourceLine> header;
+  std::vector<std::string> raw;       // as read, not expanded
+  std::vector<std::string> expanded;  // as the system reads it
+  std::vector<std::optional<SourceLine>> origin;
+  // The file line of line i, else the header.
+  std::optional<SourceLine> At(std::size_t i) const {
+    if (i < origin.size() && origin[i]) return origin[i];
+    return header;
+  }
+};
+
+struct Severity {
+  static constexpr const char* kError = "error";
+  static constexpr const char* kWarning = "warning";
+};
+
+std::string ShownPath(std::string_view windowsPath) {
+  std::string path(windowsPath);
+  if (path.size() >= 3 && path[1] == ':' && path[2] == '\\') path.erase(0, 3);
+  std::replace(path.begin(), path.end(), '\\', '/');
+  return path;
+}
+
+std::string Hex(std::uint32_t value) {
+  char buffer[16];
+  std::snprintf(buffer, sizeof buffer, "0x%X", static_cast<unsigned>(value));
+  return buffer;
+}
+
+bool IsDecimalText(std::string_view text) {
+  text = Trim(text);
+  if (!text.empty() && (text[0] == '+' || text[0] == '-')) text.remove_prefix(1);
+  return !text.empty() && IsAllDigits(text);
+}
+
+// The keys of a component section that name section lists; where the lists
+// must find a destination, the component leaves a list without one
+// unlabelled.
+struct ListKey {
+  std::string_view key;
+  std::vector<CScriptSection> CComponent::*member;
+};
+constexpr ListKey kListKeys[] = {
+    {"DelFiles", &CComponent::m_delFiles},           {"RenFiles", &CComponent::m_renFiles},
+    {"CopyFiles", &CComponent::m_copyFiles},         {"Uninstall", &CComponent::m_uninstallFiles},
+    {"ProgramGroups", &CComponent::m_programGroups}, {"AddReg", &CComponent::m_addReg},
+    {"DelReg", &CComponent::m_delReg},               {"UpdateInis", &CComponent::m_updateInis},
+    {"UninstallReg", &CComponent::m_uninstallReg},   {"Execute", &CComponent::m_execute},
+    {"ExecuteUninstall", &CComponent::m_executeUninstall}};
+constexpr std::string_view kComponentKeys[] = {
+    "OptionDesc", "Tip",      "Parent",  "AdvancedComponent", "Restart",  "Reboot",        "Type",
+    "Dependency", "DelFiles", "RenFiles", "CopyFiles",        "Uninstall", "ProgramGroups", "AddReg",
+    "DelReg",     "UpdateInis", "UninstallReg", "Execute",    "ExecuteUninstall", "License", "DiskSize"};
+
+// One pass over the distribution on one machine: the setup program started
+// as an unattended run in one language, its script prepared.
+class Pass {
+ public:
+  Pass(sim::Machine& machine, std::vector<Finding>& findings) : m_machine(machine), m_findings(findings) {}
+
+  bool Start(const std::string& commandLine) {
+    m_platform = std::make_unique<sim::SimPlatform>(m_machine, std::string(kDistributionDrive) + "\\SETUP.EXE");
+    m_platform->Install();
+    m_platform->SetMessageAnswerer([this](const platform::MessageBoxRequest& request) {
+      if (!m_muted) m_messages.push_back(request);
+      return (request.type & 0xF) == MB_YESNO ? IDYES : IDOK;
+    });
+    m_app = std::make_unique<CInstallApp>(commandLine);
+    if (!m_app->StartUp()) return false;
+    CSetupContext& c = m_app->GetContext();
+    MarkWizard(c, IsMaintenanceRun(c));
+    ReadIncludes();
+    CSilentPreparationView view;
+    PrepareScript(m_app->GetSession(), view, nullptr);
+    if (m_app->GetScript().GetLength() == 0) return false;
+    IndexFiles();
+    return true;
+  }
+
+  CInstallApp& App() { return *m_app; }
+  std::vector<platform::MessageBoxRequest>& Messages() { return m_messages; }
+
+  void Add(const std::optional<SourceLine>& where, const char* severity, const char* code, std::string message) {
+    Finding f;
+    if (where) {
+      f.file = where->file;
+      f.section = where->section;
+      f.line = where->line;
+    } else {
+      f.file = ShownPath(m_app->GetContext().GetScriptPath());
+    }
+    f.severity = severity;
+    f.code = code;
+    f.message = std::move(message);
+    m_findings.push_back(std::move(f));
+  }
+
+  // The merged section with the file line of each of its lines: the main
+  // script's first section of the name, then the included scripts' in
+  // merge order, matched line by line; lines merging made (renumbered
+  // disks) are found by their key.
+  const LocatedSection& Locate(const std::string& name) {
+    const std::string folded = Fold(name);
+    if (auto it = m_located.find(folded); it != m_located.end()) return it->second;
+    LocatedSection& s = m_located[folded];
+    s.name = name;
+    CSetupScript& script = m_app->GetSetupScript();
+    CScriptSection raw;
+    s.exists = raw.Read(script.GetText(), name, nullptr);
+    s.raw = raw.GetLines();
+    {
+      Mute mute(*this);
+      s.expanded = script.ReadSection(name).GetLines();
+    }
+    const auto found = m_origins.find(folded);
+    if (found == m_origins.end()) {
+      s.origin.resize(s.raw.size());
+      return s;
+    }
+    s.header = found->second.header;
+    const std::vector<SourceLine>& candidates = found->second.lines;
+    std::size_t next = 0;
+    for (const std::string& line : s.raw) {
+      std::optional<SourceLine> origin;
+      for (std::size_t j = next; j < candidates.size(); ++j) {
+        if (candidates[j].content == line) {
+          origin = candidates[j];
+          next = j + 1;
+          break;
+        }
+      }
+      if (!origin) {
+        const std::string key = Fold(GetKey(line));
+        for (const SourceLine& any : found->second.anyOccurrence) {
+          if (Fold(GetKey(any.content)) == key) {
+            origin = any;
+            break;
+          }
+        }
+      }
+      s.origin.push_back(origin);
+    }
+    return s;
+  }
+
+  // The first line of the section whose key is `key`, or none.
+  std::optional<std::size_t> KeyLine(const LocatedSection& s, std::string_view key) {
+    for (std::size_t i = 0; i < s.raw.size(); ++i) {
+      if (Fold(GetKey(s.raw[i])) == Fold(key)) return i;
+    }
+    return std::nullopt;
+  }
+
+  std::string Fold(std::string_view text) const { return FoldCase(text, m_app->GetSetupScript().GetCodePage()); }
+  bool EqualsFold(std::string_view a, std::string_view b) const { return Fold(a) == Fold(b); }
+
+  struct Mute {
+    explicit Mute(Pass& pass) : m_pass(pass), m_was(pass.m_muted) { pass.m_muted = true; }
+    ~Mute() { m_pass.m_muted = m_was; }
+    Pass& m_pass;
+    bool m_was;
+  };
+
+  const std::vector<std::pair<std::size_t, std::string>>& Includes() const { return m_includes; }
+  const std::vector<std::vector<FileSection>>& Files() const { return m_files; }
+
+  // Expands one line alone; answers the messages it raised.
+  std::vector<platform::MessageBoxRequest> ExpandAlone(std::string_view line) {
+    const std::size_t before = m_messages.size();
+    m_app->GetExpander().Expand(line);
+    std::vector<platform::MessageBoxRequest> raised(m_messages.begin() + static_cast<std::ptrdiff_t>(before),
+                                                    m_messages.end());
+    m_messages.resize(before);
+    return raised;
+  }
+
+ private:
+  // The "IncludeInf" lines as the preparation reads them: before the string
+  // sections, and the scripts they load.
+  void ReadIncludes() {
+    Mute mute(*this);
+    CSetupScript& script = m_app->GetSetupScript();
+    if (!script.GetText().Load(m_app->GetContext().GetScriptPath())) return;
+    const CScriptSection includes = script.ReadSection("IncludeInf");
+    for (std::size_t i = 0; i < includes.GetLines().size(); ++i) {
+      std::string name;
+      CScriptText included;
+      if (LoadIncludedScript(included, m_app->GetContext().GetSetupDir(), includes.GetLines()[i], name)) {
+        m_includes.emplace_back(i, m_app->GetContext().GetSetupDir() + "\\" + name);
+      } else {
+        m_includes.emplace_back(i, std::string());
+      }
+    }
+  }
+
+  struct Origins {
+    std::optional<SourceLine> header;
+    std::vector<SourceLine> lines;          // in merge order
+    std::vector<SourceLine> anyOccurrence;  // every line of the name in any file
+  };
+
+  void IndexFiles() {
+    const unsigned codePage = m_app->GetSetupScript().GetCodePage();
+    const std::string mainPath = m_app->GetContext().GetScriptPath();
+    m_files.push_back(ReadFileSections(mainPath, ShownPath(mainPath), codePage));
+    std::set<std::string> seen;
+    for (const FileSection& section : m_files.back()) {
+      Origins& o = m_origins[Fold(section.name)];
+      o.anyOccurrence.insert(o.anyOccurrence.end(), section.lines.begin(), section.lines.end());
+      if (!seen.insert(Fold(section.name)).second) continue;  // never read: the first of a name wins
+      o.header = section.header;
+      o.lines = section.lines;
+    }
+    for (const auto& [index, path] : m_includes) {
+      if (path.empty()) continue;
+      m_files.push_back(ReadFileSections(path, ShownPath(path), codePage));
+      for (const FileSection& section : m_files.back()) {
+        Origins& o = m_origins[Fold(section.name)];
+        o.anyOccurrence.insert(o.anyOccurrence.end(), section.lines.begin(), section.lines.end());
+        if (!o.header) o.header = section.header;
+        const bool disks = Fold(section.name) == Fold("SourceDisksNames") || Fold(section.name) == Fold("SourceDisksFiles");
+        if (!disks) o.lines.insert(o.lines.end(), section.lines.begin(), section.lines.end());
+      }
+    }
+  }
+
+  sim::Machine& m_machine;
+  std::vector<Finding>& m_findings;
+  std::unique_ptr<sim::SimPlatform> m_platform;
+  std::unique_ptr<CInstallApp> m_app;
+  std::vector<platform::MessageBoxRequest> m_messages;
+  bool m_muted = false;
+  std::vector<std::pair<std::size_t, std::string>> m_includes;  // IncludeInf line -> script loaded, or empty
+  std::vector<std::vector<FileSection>> m_files;
+  std::map<std::string, Origins> m_origins;
+  std::map<std::string, LocatedSection> m_located;
+};
+
+// ---- The checks ------------------------------------------------------------
+
+class Checker {
+ public:
+  Checker(Pass& pass, bool forNT) : m_pass(pass), m_script(pass.App().GetSetupScript()), m_forNT(forNT) {}
+
+  void Run() {
+    Includes();
+    DuplicateSections();
+    for (const char* name : {"DestinationDirs", "SourceDisksFiles", "SourceDisksNames", "Strings", "Version"}) {
+      DuplicateKeys(m_pass.Locate(name), {});
+    }
+    if (!m_pass.Files().empty()) {
+      for (const FileSection& s : m_pass.Files().front()) {
+        if (m_pass.Fold(s.name).rfind(m_pass.Fold("Strings."), 0) == 0) DuplicateKeys(m_pass.Locate(s.name), {});
+      }
+    }
+    // In the order the list is built: setup, adapter models, optional ones.
+    LoadComponent(std::string(kSetupComponent), std::nullopt, {});
+    Drivers();
+    Components();
+    for (auto& component : m_components) ComponentSections(*component);
+    Tree();
+  }
+
+ private:
+  void Includes() {
+    // The preparation deleted the section from the merged text: its lines
+    // are the main script's.
+    const auto& files = m_pass.Files();
+    if (files.empty()) return;
+    const FileSection* section = nullptr;
+    for (const FileSection& s : files.front()) {
+      if (m_pass.Fold(s.name) == m_pass.Fold("IncludeInf")) {
+        section = &s;
+        break;
+      }
+    }
+    for (const auto& [index, path] : m_pass.Includes()) {
+      if (!path.empty() || section == nullptr || index >= section->lines.size()) continue;
+      const SourceLine& where = section->lines[index];
+      m_pass.Add(where, Severity::kError, "include-missing",
+                 "the included script " + std::string(Trim(where.content)) + " is neither there nor in the setup folder; it is skipped");
+    }
+  }
+
+  void DuplicateSections() {
+    const auto& files = m_pass.Files();
+    if (files.empty()) return;
+    std::map<std::string, const FileSection*> first;
+    for (const FileSection& s : files.front()) {
+      auto [it, added] = first.emplace(m_pass.Fold(s.name), &s);
+      if (!added) {
+        m_pass.Add(s.header, Severity::kWarning, "duplicate-section",
+                   "section [" + s.name + "] is already at line " + std::to_string(it->second->header.line) +
+                       "; this one is never read");
+      }
+    }
+  }
+
+  void DuplicateKeys(const LocatedSection& s, std::span<const std::string_view> only) {
+    std::map<std::string, std::size_t> seen;
+    for (std::size_t i = 0; i < s.raw.size(); ++i) {
+      const std::string key = GetKey(s.raw[i]);
+      if (key.empty()) continue;
+      if (!only.empty() && std::none_of(only.begin(), only.end(), [&](std::string_view k) {
+            return m_pass.Fold(k) == m_pass.Fold(key);
+          })) {
+        continue;
+      }
+      auto [it, added] = seen.emplace(m_pass.Fold(key), i);
+      if (added) continue;
+      const auto first = s.At(it->second);
+      m_pass.Add(s.At(i), Severity::kWarning, "duplicate-key",
+                 "key " + key + " is already at line " + std::to_string(first ? first->line : 0) +
+                     " of [" + s.name + "]; the first wins and this one is never read");
+    }
+  }
+
+  // The components of "Optional Components", each loaded as the component
+  // list loads it, before any is pruned.
+  void Components() {
+    const LocatedSection& optional = m_pass.Locate("Optional Components");
+    for (std::size_t i = 0; i < optional.expanded.size(); ++i) {
+      const std::string name = m_script.RestoreMarkers(optional.expanded[i]);
+      if (name.empty()) break;
+      LoadComponent(name, optional.At(i), {});
+    }
+  }
+
+  CComponent* LoadComponent(const std::string& name, const std::optional<SourceLine>& namedAt,
+                            const std::string& driverClass, const std::string& description = {}) {
+    const LocatedSection& section = m_pass.Locate(name);
+    if (!section.exists) {
+      m_pass.Add(namedAt, Severity::kError, "missing-section",
+                 "component section [" + name + "] does not exist (message 1088 stops the setup)");
+      return nullptr;
+    }
+    auto component = std::make_unique<CComponent>(m_script, name);
+    component->m_strDriverClass = driverClass;
+    {
+      Pass::Mute mute(m_pass);
+      component->Load(name, description, {});
+    }
+    m_components.push_back(std::move(component));
+    return m_components.back().get();
+  }
+
+  void Drivers() {
+    const LocatedSection& manufacturer = m_pass.Locate("Manufacturer");
+    if (manufacturer.expanded.empty()) return;
+    const LocatedSection& version = m_pass.Locate("Version");
+    const std::string deviceClass = m_script.GetField(version.expanded.empty() ? std::string() : [&] {
+      const auto line = m_pass.KeyLine(version, "Class");
+      return line ? version.expanded[*line] : std::string();
+    }(), 1);
+    if (m_script.EqualNoCase(deviceClass, "Software")) return;
+    if (deviceClass.empty()) {
+      m_pass.Add(version.exists ? version.header : manufacturer.At(0), Severity::kError, "missing-key",
+                 "[Version] has no Class, so no adapter model can be installed (message " +
+                     std::string(version.exists ? "1089" : "1086") + ")");
+    }
+    const std::string modelsName = m_script.GetField(manufacturer.expanded[0], 1);
+    const LocatedSection& models = m_pass.Locate(modelsName);
+    if (models.expanded.empty()) {
+      m_pass.Add(manufacturer.At(0), Severity::kError, "missing-section",
+                 "models section [" + modelsName + "] does not exist or is empty (message 1088 stops the setup)");
+      return;
+    }
+    for (std::size_t i = 0; i < models.expanded.size(); ++i) {
+      const std::string& line = models.expanded[i];
+      if (m_script.RestoreMarkers(line).empty()) break;
+      const std::string install = m_script.GetField(line, 1);
+      if (HardwareIdentifiers(m_script, line).empty()) {
+        m_pass.Add(models.At(i), Severity::kError, "model-no-hardware-id",
+                   "model " + m_script.GetKey(line) + " names no hardware identifier, so it never matches an adapter");
+      }
+      if (install.empty() || !m_pass.Locate(install).exists) {
+        m_pass.Add(models.At(i), Severity::kError, "missing-section",
+                   "install section [" + install + "] of model " + m_script.GetKey(line) +
+                       " does not exist; the model is passed over");
+        continue;
+      }
+      if (m_forNT) {
+        const LocatedSection& services = m_pass.Locate(install + std::string(kServicesSuffix));
+        if (services.expanded.empty() || m_script.GetField(services.expanded[0], 1).empty()) {
+          m_pass.Add(m_pass.Locate(install).header, Severity::kError, "nt-services-missing",
+                     "[" + install + std::string(kServicesSuffix) +
+                         "] with the driver's service is missing, so the driver cannot be installed on Windows NT");
+        }
+      }
+      if (!m_drivers.insert(m_pass.Fold(install)).second) continue;
+      LoadComponent(install, models.At(i), deviceClass.empty() ? "Display" : deviceClass, m_script.GetKey(line));
+    }
+  }
+
+  void ComponentSections(CComponent& component) {
+    const LocatedSection& section = m_pass.Locate(component.m_strName);
+    DuplicateKeys(section, kComponentKeys);
+    for (const ListKey& list : kListKeys) {
+      const auto keyLine = m_pass.KeyLine(section, list.key);
+      if (!keyLine) continue;
+      const std::vector<CScriptSection>& read = component.*list.member;
+      for (int field = 1;; ++field) {
+        const std::string name = m_script.GetField(section.expanded[*keyLine], field);
+        if (name.empty()) break;
+        if (!m_pass.Locate(name).exists) {
+          m_pass.Add(section.At(*keyLine), Severity::kError, "missing-section",
+                     std::string(list.key) + " names [" + name + "], which does not exist");
+        }
+      }
+      for (const CScriptSection& files : read) {
+        if (!files.GetLabel().empty()) continue;
+        m_pass.Add(section.At(*keyLine), Severity::kError, "missing-destination",
+                   "[DestinationDirs] has no line for " + std::string(list.key) + " list " +
+                       m_script.GetField(section.expanded[*keyLine], static_cast<int>(&files - read.data()) + 1) +
+                       " and no DefaultDestDir (message 1089)");
+      }
+    }
+    for (const CScriptSection& files : component.m_copyFiles) CopyList(files);
+    for (const auto* lists : {&component.m_addReg, &component.m_delReg, &component.m_uninstallReg}) {
+      for (const CScriptSection& registry : *lists) RegistryList(registry, lists == &component.m_addReg);
+    }
+    for (const CScriptSection& programs : component.m_execute) ProgramList(programs);
+    Licence(component, section);
+    for (const char* key : {"Type", "Dependency"}) {
+      const auto line = m_pass.KeyLine(section, key);
+      if (line && !IsDecimalText(m_script.GetField(section.expanded[*line], 1))) {
+        m_pass.Add(section.At(*line), Severity::kWarning, "bits-not-decimal",
+                   std::string(key) + " is read as a decimal number; " + m_script.GetField(section.expanded[*line], 1) +
+                       " gives " + std::to_string(GetFieldInt(section.expanded[*line], 1)));
+      }
+    }
+  }
+
+  void Licence(const CComponent& component, const LocatedSection& section) {
+    const std::string textSection = m_script.GetField(component.m_strLicense, 2);
+    if (textSection.empty()) return;
+    const auto line = m_pass.KeyLine(section, "License");
+    const LocatedSection& text = m_pass.Locate(textSection);
+    if (!text.exists) {
+      m_pass.Add(section.At(line.value_or(0)), Severity::kError, "missing-section",
+                 "licence text [" + textSection + "] does not exist");
+    } else if (text.raw.empty()) {
+      m_pass.Add(text.header, Severity::kError, "licence-empty",
+                 "licence text [" + textSection + "] is empty: the licence dialog would show nothing to accept");
+    }
+  }
+
+  // Whether a source file is in its folder under a name the copy looks for.
+  enum class Presence { There, CompressedElsewhere, Missing };
+  Presence SourcePresence(const CFileRecord& record, std::string& found) {
+    CFileRecord r = record;
+    if (r.m_strSourceName.empty()) r.m_strSourceName = r.m_strDestName;
+    for (const std::string& name : SourceNameCandidates(m_script, r)) {
+      if (platform::Files().FileExists(JoinPath(r.m_strSourceDir, name))) {
+        found = JoinPath(r.m_strSourceDir, name);
+        return Presence::There;
+      }
+    }
+    for (const std::string& name : {r.m_strSourceName, r.m_strDestName}) {
+      const std::string compressed = szdd::CompressedName(name);
+      if (platform::Files().FileExists(JoinPath(r.m_strSourceDir, compressed))) {
+        found = compressed;
+        return Presence::CompressedElsewhere;
+      }
+    }
+    return Presence::Missing;
+  }
+
+  void CopyList(const CScriptSection& files) {
+    if (files.GetLabel().empty()) return;
+    const LocatedSection& located = LocateList(files);
+    if (!m_copyListsDone.insert(m_pass.Fold(located.name)).second) return;
+    std::vector<CFileRecord> records;
+    {
+      Pass::Mute mute(m_pass);
+      BuildCopyRecords(m_script, files, records);
+    }
+    for (std::size_t i = 0; i < files.GetLines().size(); ++i) {
+      const std::string& line = files.GetLines()[i];
+      std::string entry;
+      {
+        Pass::Mute mute(m_pass);
+        entry = FindSourceEntry(m_script, line);
+      }
+      if (entry.empty()) {
+        m_pass.Add(located.At(i), Severity::kError, "file-missing",
+                   "file " + m_script.GetField(line, 0) + " has no [SourceDisksFiles] entry (message 1089)");
+        continue;
+      }
+      bool listed;
+      {
+        Pass::Mute mute(m_pass);
+        listed = IsDiskListed(m_script, line);
+      }
+      if (!listed) {
+        m_pass.Add(located.At(i), Severity::kError, "file-missing",
+                   "the disk of " + m_script.GetField(line, 0) + " has no [SourceDisksNames] line (message 1090)");
+      }
+      if (i >= records.size()) continue;
+      std::string found;
+      switch (SourcePresence(records[i], found)) {
+        case Presence::Missing:
+          m_pass.Add(located.At(i), Severity::kError, "file-missing",
+                     "file " + m_script.GetField(line, 0) + " is not in " + ShownFolder(records[i].m_strSourceDir));
+          break;
+        case Presence::CompressedElsewhere:
+          m_pass.Add(located.At(i), Severity::kError, "file-compressed-name",
+                     "file " + m_script.GetField(line, 0) + " is in " + ShownFolder(records[i].m_strSourceDir) +
+                         " only as " + found + ", a name the copy does not look for");
+          break;
+        case Presence::There: Size(line, entry, found); break;
+      }
+    }
+  }
+
+  std::string ShownFolder(const std::string& folder) {
+    const std::string shown = ShownPath(folder);
+    return shown.empty() || shown == kDistributionDrive ? std::string("the distribution's root") : shown;
+  }
+
+  // The section a read list came from (its label may be its destination).
+  const LocatedSection& LocateList(const CScriptSection& files) {
+    for (const auto& component : m_components) {
+      for (const ListKey& list : kListKeys) {
+        const auto& read = (*component).*list.member;
+        for (std::size_t i = 0; i < read.size(); ++i) {
+          if (&read[i] != &files) continue;
+          const LocatedSection& section = m_pass.Locate(component->m_strName);
+          const auto keyLine = m_pass.KeyLine(section, list.key);
+          if (keyLine) return m_pass.Locate(m_script.GetField(section.expanded[*keyLine], static_cast<int>(i) + 1));
+        }
+      }
+    }
+    return m_pass.Locate(files.GetLabel());
+  }
+
+  void Size(const std::string& line, const std::string& entry, const std::string& path) {
+    const std::string declared = m_script.GetField(entry, 3);
+    if (declared.empty()) return;  // no size given: nothing to compare
+    const std::string key = m_script.GetKey(entry);
+    if (!m_sizesDone.insert(m_pass.Fold(key)).second) return;
+    std::vector<char> bytes;
+    if (platform::Files().ReadWholeFile(path, bytes) != 0) return;
+    std::size_t size = bytes.size();
+    const std::span<const std::uint8_t> data(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+    if (szdd::IsCompressed(data)) {
+      std::string error;
+      const auto expanded = szdd::Expand(data, error);
+      if (!expanded) return;
+      size = expanded->data.size();
+    }
+    std::int32_t expected;
+    {
+      Pass::Mute mute(m_pass);
+      expected = GetSourceSize(m_script, line);
+    }
+    if (expected >= 0 && static_cast<std::size_t>(expected) == size) return;
+    const LocatedSection& disks = m_pass.Locate("SourceDisksFiles");
+    const auto at = m_pass.KeyLine(disks, key);
+    m_pass.Add(disks.At(at.value_or(0)), Severity::kWarning, "size-mismatch",
+               key + " is given as " + std::to_string(expected) + " bytes but is " + std::to_string(size) +
+                   " bytes, so the space check counts it wrong");
+  }
+
+  void RegistryList(const CScriptSection& registry, bool writes) {
+    const LocatedSection& located = m_pass.Locate(registry.GetLabel());
+    if (!m_registryDone.insert(m_pass.Fold(located.name) + (writes ? "+" : "-")).second) return;
+    for (std::size_t i = 0; i < registry.GetLines().size(); ++i) {
+      const std::string& line = registry.GetLines()[i];
+      const std::string root = m_script.GetField(line, 0);
+      if (!IsRegistryRoot(root)) {
+        m_pass.Add(located.At(i), Severity::kError, "registry-root",
+                   "root " + root + " is none of HKCR, HKCU, HKLM, HKU (message 1096)");
+        continue;
+      }
+      if (m_script.GetField(line, 1).empty()) {
+        m_pass.Add(located.At(i), Severity::kError, "registry-root", "the line names no key (message 1096)");
+        continue;
+      }
+      if (!writes) continue;
+      const std::string flags = m_script.GetField(line, 3);
+      if (!flags.empty() && (!IsDecimalText(flags) || !IsKnownRegistryFlags(GetFieldInt(line, 3)))) {
+        m_pass.Add(located.At(i), Severity::kWarning, "registry-flags",
+                   "flags " + flags + " choose no value type; the value is written as a string");
+      }
+    }
+  }
+
+  void ProgramList(const CScriptSection& programs) {
+    const LocatedSection& located = LocateList(programs);
+    if (!m_programsDone.insert(m_pass.Fold(located.name)).second) return;
+    for (std::size_t i = 0; i < programs.GetLines().size(); ++i) {
+      const std::string& line = programs.GetLines()[i];
+      if (!m_script.GetField(line, 0).empty()) continue;
+      const std::string program = m_script.GetField(line, 1);
+      std::string entry;
+      {
+        Pass::Mute mute(m_pass);
+        entry = FindSourceEntry(m_script, program);
+      }
+      if (entry.empty()) {
+        m_pass.Add(located.At(i), Severity::kError, "program-not-on-disk",
+                   "program " + program + " has no [SourceDisksFiles] entry, so no disk holds it");
+        continue;
+      }
+      CFileRecord record;
+      {
+        Pass::Mute mute(m_pass);
+        record.m_strSourceDir = GetSourceFolder(m_script, program);
+      }
+      record.m_strSourceName = record.m_strDestName = program;
+      std::string found;
+      if (SourcePresence(record, found) != Presence::There) {
+        m_pass.Add(located.At(i), Severity::kError, "program-not-on-disk",
+                   "program " + program + " is not in " + ShownFolder(record.m_strSourceDir));
+      }
+    }
+  }
+
+  void Tree() {
+    std::map<std::string, CComponent*> byName;
+    for (auto& c : m_components) byName.emplace(m_pass.Fold(c->m_strName), c.get());
+    const std::set<std::string> kept = KeptComponents();
+    for (auto& c : m_components) {
+      const LocatedSection& section = m_pass.Locate(c->m_strName);
+      if (!c->m_strParentName.empty()) {
+        const auto parentLine = m_pass.KeyLine(section, "Parent");
+        if (!byName.count(m_pass.Fold(c->m_strParentName))) {
+          m_pass.Add(section.At(parentLine.value_or(0)), Severity::kError, "parent-missing",
+                     "parent " + c->m_strParentName + " is no component; " + c->m_strName + " is listed nowhere");
+        } else {
+          // Following the parents from here must end at a top-level component.
+          const CComponent* at = c.get();
+          for (std::size_t steps = 0; at != nullptr && steps <= m_components.size(); ++steps) {
+            const auto up = byName.find(m_pass.Fold(at->m_strParentName));
+            at = up == byName.end() ? nullptr : up->second;
+            if (at == c.get()) {
+              m_pass.Add(section.At(parentLine.value_or(0)), Severity::kError, "parent-loop",
+                         "the parents of " + c->m_strName + " lead back to it");
+              break;
+            }
+          }
+        }
+      }
+      if (c->IsDriver() || c->m_dwDependencyBits == 0) continue;
+      if (kept.count(m_pass.Fold(c->m_strName))) continue;
+      std::uint32_t provided = 0;
+      for (const auto& other : m_components) {
+        if (other.get() != c.get()) provided |= other->m_dwTypeBits;
+      }
+      const auto line = m_pass.KeyLine(section, "Dependency");
+      const std::uint32_t missing = c->m_dwDependencyBits & ~provided;
+      m_pass.Add(section.At(line.value_or(0)), Severity::kError, "dependency-unprovided",
+                 c->m_strName + " is dropped before the list is shown: " +
+                     (missing != 0 ? "no other component has Type bits " + Hex(missing)
+                                   : std::string("the components with its Type bits are dropped first")));
+    }
+  }
+
+  // The components the list keeps once dependencies are pruned: the setup
+  // component, the first adapter model's and the optional ones, as a build
+  // that recognises an adapter has them.
+  std::set<std::string> KeptComponents() {
+    CComponentList list(m_script);
+    Pass::Mute mute(m_pass);
+    bool driver = false;
+    for (const auto& c : m_components) {
+      if (c->IsDriver() && driver) continue;
+      driver = driver || c->IsDriver();
+      CComponent& copy = list.Append(c->m_strName);
+      copy.m_strDriverClass = c->m_strDriverClass;
+      copy.Load(c->m_strName, c->m_strDescription, {});
+    }
+    list.PruneDependencies();
+    std::set<std::string> kept;
+    for (const auto& c : list) kept.insert(m_pass.Fold(c->m_strName));
+    return kept;
+  }
+
+  Pass& m_pass;
+  CSetupScript& m_script;
+  bool m_forNT;
+  std::vector<std::unique_ptr<CComponent>> m_components;
+  std::set<std::string> m_drivers, m_copyListsDone, m_sizesDone, m_registryDone, m_programsDone;
+};
+
+// String references of every section, in the pass's language.
+void CheckStrings(Pass& pass) {
+  CInstallApp& app = pass.App();
+  const std::string language = app.GetContext().GetLanguageCode();
+  std::set<std::string> stringSections = {pass.Fold("Strings"), pass.Fold("Strings." + language), pass.Fold("IncludeInf")};
+  auto report = [&](const std::optional<SourceLine>& where, const std::string& key) {
+    pass.Add(where, Severity::kError, "undefined-string",
+             "%" + key + "% is in no string section for " + language + " (message 1089)");
+  };
+  CScriptText& text = app.GetScript();
+  std::vector<std::string> names;
+  {
+    // From the top, whatever section the text has current.
+    CScriptText walk;
+    walk.SetCodePage(text.GetCodePage());
+    walk.LoadFromMemory(text.GetText().data(), text.GetText().size());
+    for (std::string name = walk.NextSectionName(); !name.empty(); name = walk.NextSectionName()) names.push_back(name);
+  }
+  std::set<std::string> done;
+  for (const std::string& name : names) {
+    if (stringSections.count(pass.Fold(name)) || !done.insert(pass.Fold(name)).second) continue;
+    const LocatedSection& s = pass.Locate(name);
+    for (std::size_t i = 0; i < s.raw.size(); ++i) {
+      for (const auto& message : pass.ExpandAlone(s.raw[i])) {
+        if (message.messageId == MSG_KEY_NOT_FOUND && message.inserts.size() == 2 && message.inserts[1] == "Strings") {
+          report(s.At(i), message.inserts[0]);
+        }
+      }
+    }
+  }
+  // References the preparation met in the string sections and the included
+  // scripts' names: the lines that hold them.
+  for (const auto& message : pass.Messages()) {
+    if (message.messageId != MSG_KEY_NOT_FOUND || message.inserts.size() != 2 || message.inserts[1] != "Strings") continue;
+    const std::string reference = pass.Fold("%" + message.inserts[0] + "%");
+    bool found = false;
+    for (const auto& file : pass.Files()) {
+      for (const FileSection& section : file) {
+        if (!stringSections.count(pass.Fold(section.name))) continue;
+        for (const SourceLine& line : section.lines) {
+          if (!found && pass.Fold(line.content).find(reference) != std::string::npos) {
+            report(line, message.inserts[0]);
+            found = true;
+          }
+        }
+      }
+    }
+  }
+}
+
+// Each offered language needs its language library or its README.
+void CheckLanguages(Pass& pass) {
+  const CSetupContext& c = pass.App().GetContext();
+  const std::string companyIni = c.GetSetupDir() + "\\COMPANY.INI";
+  if (!platform::Files().FileExists(companyIni)) return;
+  const auto sections = ReadFileSections(companyIni, ShownPath(companyIni), pass.App().GetSetupScript().GetCodePage());
+  for (int i = 0; i < kLanguageCount; ++i) {
+    if (!c.IsLanguageOffered(i)) continue;
+    const std::string code = c.GetLanguageCodeAt(i);
+    const std::string library = PickLanguageExtension(c.GetSetupDir() + "\\", "_INSTALL", code);
+    const bool hasLibrary = library.substr(0, 2) == code.substr(0, 2);
+    CSetupContext probe = c;
+    probe.SetLanguage(i);
+    CReadMe readMe;
+    readMe.Load(probe);
+    const bool hasReadMe = pass.Fold(readMe.GetPath()).find(pass.Fold("_" + code + ".")) != std::string::npos;
+    if (hasLibrary || hasReadMe) continue;
+    std::optional<SourceLine> where;
+    for (const FileSection& s : sections) {
+      if (!pass.EqualsFold(s.name, "Company")) continue;
+      for (const SourceLine& line : s.lines) {
+        if (!where && pass.EqualsFold(GetKey(line.content), code)) where = line;
+      }
+    }
+    pass.Add(where, Severity::kError, "language-unsupported",
+             code + " is offered but has neither its language library _INSTALL." + code + " nor its README_" + code +
+                 ".TXT");
+  }
+}
+
+}  // namespace
+
+int CheckReport::Errors() const {
+  return static_cast<int>(std::count_if(findings.begin(), findings.end(),
+                                        [](const Finding& f) { return f.severity == Severity::kError; }));
+}
+
+bool ParseSystems(const std::string& text, std::vector<sim::OsKind>& systems) {
+  systems.clear();
+  if (text == "all") {
+    systems = {sim::OsKind::Win95, sim::OsKind::Win98, sim::OsKind::NT4, sim::OsKind::NT5};
+    return true;
+  }
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    const std::size_t comma = std::min(text.find(',', start), text.size());
+    const auto kind = sim::ParseOsKind(text.substr(start, comma - start));
+    if (!kind) return false;
+    if (std::find(systems.begin(), systems.end(), *kind) == systems.end()) systems.push_back(*kind);
+    start = comma + 1;
+  }
+  return !systems.empty();
+}
+
+bool CheckDistribution(const fs::path& distribution, const std::vector<sim::OsKind>& systems, CheckReport& report,
+                       std::string& error) {
+  std::error_code ec;
+  if (!fs::is_directory(distribution, ec)) {
+    error = distribution.string() + " is not a folder";
+    return false;
+  }
+  std::string pattern = (fs::temp_directory_path(ec) / "winsim-check-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) {
+    error = "cannot make a temporary folder";
+    return false;
+  }
+  const fs::path scratch = pattern;
+  bool ok = true;
+  bool languagesDone = false;
+  for (const sim::OsKind os : systems) {
+    report.systems.push_back(sim::OsKindName(os));
+    const fs::path folder = scratch / sim::OsKindName(os);
+    if (!sim::Machine::Create(folder, os, "ENU", error)) {
+      ok = false;
+      break;
+    }
+    fs::copy(distribution, folder / "drive_d", fs::copy_options::recursive | fs::copy_options::skip_symlinks, ec);
+    if (ec) {
+      error = "cannot copy " + distribution.string() + ": " + ec.message();
+      ok = false;
+      break;
+    }
+    auto machine = sim::Machine::Open(folder, error);
+    if (!machine) {
+      ok = false;
+      break;
+    }
+    const bool nt = machine->IsNT();
+    std::vector<std::string> languages = {""};
+    {
+      Pass pass(*machine, report.findings);
+      if (!pass.Start("/S")) {
+        std::string ids;
+        for (const auto& m : pass.Messages()) ids += " " + std::to_string(m.messageId);
+        report.findings.push_back({ShownPath(pass.App().GetContext().GetScriptPath()), "", 0, Severity::kError,
+                                   "script-unreadable",
+                                   std::string("the setup program cannot prepare its script on ") +
+                                       sim::OsKindName(os) + (ids.empty() ? "" : " (messages" + ids + ")")});
+        continue;
+      }
+      Checker(pass, nt).Run();
+      if (!languagesDone) {
+        CheckLanguages(pass);
+        const CSetupContext& c = pass.App().GetContext();
+        languages.clear();
+        for (int i = 0; i < kLanguageCount; ++i) {
+          if (c.IsLanguageOffered(i)) languages.push_back(c.GetLanguageCodeAt(i));
+        }
+        report.languages = languages;
+      }
+    }
+    if (languagesDone) continue;
+    languagesDone = true;
+    for (const std::string& language : languages) {
+      Pass pass(*machine, report.findings);
+      if (pass.Start("/S /L" + language)) CheckStrings(pass);
+    }
+  }
+  fs::remove_all(scratch, ec);
+  // One finding per place and problem, in file and line order.
+  auto key = [](const Finding& f) { return std::tie(f.file, f.line, f.code, f.message, f.section, f.severity); };
+  std::sort(report.findings.begin(), report.findings.end(),
+            [&](const Finding& a, const Finding& b) { return key(a) < key(b); });
+  report.findings.erase(std::unique(report.findings.begin(), report.findings.end(),
+                                    [&](const Finding& a, const Finding& b) { return key(a) == key(b); }),
+                        report.findings.end());
+  return ok;
+}
+
+std::string JsonText(std::string_view text) {
+  std::string out;
+  for (unsigned char ch : text) {
+    if (ch < 0x80) {
+      out += static_cast<char>(ch);
+    } else {
+      out += static_cast<char>(0xC0 | (ch >> 6));
+      out += static_cast<char>(0x80 | (ch & 0x3F));
+    }
+  }
+  return out;
+}
+
+int Check(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  constexpr const char* kUsage = "usage: winsim check DIST [--os all|win95,win98,nt4,nt5] [--json]\n";
+  std::string distribution;
+  std::vector<sim::OsKind> systems = {sim::OsKind::Win95, sim::OsKind::Win98, sim::OsKind::NT4, sim::OsKind::NT5};
+  bool json = false;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    if (args[i] == "--json") {
+      json = true;
+    } else if (args[i] == "--os") {
+      if (i + 1 == args.size() || !ParseSystems(args[i + 1], systems)) {
+        err << "winsim: --os needs all or a list of win95, win98, nt4, nt5\n";
+        return 2;
+      }
+      ++i;
+    } else if (distribution.empty() && args[i].rfind("--", 0) != 0) {
+      distribution = args[i];
+    } else {
+      err << "winsim: unexpected argument '" << args[i] << "'\n" << kUsage;
+      return 2;
+    }
+  }
+  if (distribution.empty()) {
+    err << kUsage;
+    return 2;
+  }
+  CheckReport report;
+  std::string error;
+  if (!CheckDistribution(distribution, systems, report, error)) {
+    err << "winsim: " << error << "\n";
+    return 2;
+  }
+  if (json) {
+    nlohmann::ordered_json doc;
+    doc["systems"] = report.systems;
+    doc["languages"] = report.languages;
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    for (const Finding& f : report.findings) {
+      list.push_back({{"file", JsonText(f.file)},
+                      {"section", JsonText(f.section)},
+                      {"line", f.line},
+                      {"severity", f.severity},
+                      {"code", f.code},
+                      {"message", JsonText(f.message)}});
+    }
+    doc["findings"] = std::move(list);
+    doc["errors"] = report.Errors();
+    doc["warnings"] = static_cast<int>(report.findings.size()) - report.Errors();
+    out << doc.dump(2) << "\n";
+  } else {
+    for (const Finding& f : report.findings) {
+      out << f.file << ":" << f.line << ": " << f.severity << " " << f.code << ": "
+          << (f.section.empty() ? "" : "[" + f.section + "] ") << f.message << "\n";
+    }
+    out << report.Errors() << " errors, " << report.findings.size() - static_cast<std::size_t>(report.Errors())
+        << " warnings\n";
+  }
+  return report.Errors() > 0 ? 1 : 0;
+}
+
+}  // namespace winsim
