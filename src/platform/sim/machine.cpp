@@ -282,6 +282,16 @@ std::string FoldName(std::string_view name) {
 // time stamp (the host's timestamps follow a clock tick, not the nanosecond).
 constexpr std::int64_t kStampResolutionNs = 50'000'000;
 
+// The type of a listed entry, from the listing itself where the host's
+// folders tell it (no look at the entry).
+fs::file_type EntryType(const fs::directory_entry& entry) {
+  std::error_code ec;
+  if (entry.is_symlink(ec)) return fs::file_type::symlink;
+  if (!ec && entry.is_directory(ec)) return fs::file_type::directory;
+  if (!ec && entry.is_regular_file(ec)) return fs::file_type::regular;
+  return entry.symlink_status(ec).type();
+}
+
 bool FolderStamp(const fs::path& folder, std::int64_t& seconds, std::int64_t& nanoseconds) {
   struct stat info {};
   if (::lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return false;
@@ -651,13 +661,14 @@ ResolvedPath Machine::Resolve(std::string_view windowsPath, std::string_view cur
     if (!entry) {
       // The last folder was checked: it is known unless it has gone.
       if (!last || m_folders.count(host.string()) == 0) return Failure(ERROR_PATH_NOT_FOUND);
-      return {host / parts[i], ERROR_SUCCESS};
+      return {host / parts[i], ERROR_SUCCESS, fs::file_type::not_found};
     }
     if (entry->type == fs::file_type::symlink) return Failure(last ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND);
     if (!last && entry->type != fs::file_type::directory) return Failure(ERROR_PATH_NOT_FOUND);
     host /= entry->name;
+    if (last) return {host, ERROR_SUCCESS, entry->type};
   }
-  return {host, ERROR_SUCCESS};
+  return {host, ERROR_SUCCESS, fs::file_type::directory};
 }
 
 const Machine::FolderNames* Machine::NamesOf(const fs::path& folder, Look look) const {
@@ -684,8 +695,7 @@ const Machine::FolderNames* Machine::NamesOf(const fs::path& folder, Look look) 
   names.racy = now - (seconds * 1000000000 + nanoseconds) < kStampResolutionNs;
   std::error_code ec;
   for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-    std::error_code typeError;
-    const fs::file_type type = it->symlink_status(typeError).type();
+    const fs::file_type type = EntryType(*it);
     std::string name = it->path().filename().string();
     names.byFolded[FoldName(name)].push_back({std::move(name), type});
   }
@@ -727,7 +737,10 @@ std::optional<Machine::FolderEntry> Machine::FindEntry(const fs::path& folder, c
   // to follow, and "." and ".." are never entries of their own.
   if (names == nullptr || name == "." || name == "..") return std::nullopt;
   // Not listed: a short name, or an entry made from outside within the
-  // time stamp's resolution (then the folder is listed anew next time).
+  // time stamp's resolution (then the folder is listed anew next time). A
+  // listing whose time stamp held still since is whole.
+  const bool shortName = name.find('~') != std::string::npos;
+  if (!names->racy && !shortName) return std::nullopt;
   std::error_code ec;
   const fs::file_status exact = fs::symlink_status(folder / name, ec);
   if (fs::exists(exact)) {
@@ -751,7 +764,13 @@ void Machine::ForgetFolder(const std::string& path) const {
 void Machine::NoteChanged(const fs::path& host) const {
   if (m_folders.empty()) return;
   std::error_code ec;
-  const fs::file_status status = fs::symlink_status(host, ec);
+  NoteChanged(host, fs::symlink_status(host, ec).type());
+}
+
+void Machine::NoteChanged(const fs::path& host, fs::file_type type) const {
+  if (m_folders.empty()) return;
+  std::error_code ec;
+  const fs::file_status status(type);
   const std::string path = host.string();
   // A folder that went takes what was known below it along (a folder known
   // below is known itself: it was looked into on the way).
@@ -774,6 +793,12 @@ void Machine::NoteChanged(const fs::path& host) const {
                                      [](const FolderEntry& e, const std::string& n) { return e.name < n; });
     entries.insert(at, FolderEntry{name, status.type()});
   }
+}
+
+void Machine::NoteFolderMade(const fs::path& host) const {
+  NoteChanged(host);
+  FolderNames made;
+  if (FolderStamp(host, made.stampSeconds, made.stampNanoseconds)) m_folders[host.string()] = std::move(made);
 }
 
 std::string Machine::WindowsPathOf(const fs::path& host) const {
