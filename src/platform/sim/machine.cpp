@@ -796,7 +796,7 @@ void Machine::NoteChanged(const fs::path& host, fs::file_type type) const {
 }
 
 void Machine::NoteFolderMade(const fs::path& host) const {
-  NoteChanged(host);
+  NoteChanged(host, fs::file_type::directory);
   FolderNames made;
   if (FolderStamp(host, made.stampSeconds, made.stampNanoseconds)) m_folders[host.string()] = std::move(made);
 }

@@ -2,7 +2,12 @@
 
 #include "platform/ascii_text.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -306,20 +311,31 @@ platform::DWORD SimPlatform::ReadWholeFile(std::string_view path, std::vector<ch
   if (!resolved.ok()) return resolved.error;
   if (resolved.type == fs::file_type::not_found) return ERROR_FILE_NOT_FOUND;
   if (resolved.type != fs::file_type::regular) return ERROR_ACCESS_DENIED;
-  std::ifstream in(resolved.host, std::ios::binary | std::ios::ate);
-  if (!in) return ERROR_FILE_NOT_FOUND;  // gone since its folder was looked at
-  const std::streamoff end = in.tellg();
-  if (end < 0) return ERROR_READ_FAULT;
-  const auto size = static_cast<std::uintmax_t>(end);
-  if (size > kMaxReadSize) return ERROR_NOT_ENOUGH_MEMORY;
-  in.seekg(0);
-  content.assign(static_cast<std::size_t>(size), '\0');
-  in.read(content.data(), static_cast<std::streamsize>(size));
-  if (static_cast<std::uintmax_t>(in.gcount()) != size) {
-    content.clear();
-    return ERROR_READ_FAULT;
+  // One open, one look at the size, the reads.
+  const int file = ::open(resolved.host.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+  if (file < 0) return ERROR_FILE_NOT_FOUND;  // gone since its folder was looked at
+  struct stat info {};
+  platform::DWORD result = ERROR_SUCCESS;
+  if (::fstat(file, &info) != 0 || !S_ISREG(info.st_mode)) {
+    result = ERROR_ACCESS_DENIED;
+  } else if (static_cast<std::uintmax_t>(info.st_size) > kMaxReadSize) {
+    result = ERROR_NOT_ENOUGH_MEMORY;
+  } else {
+    content.assign(static_cast<std::size_t>(info.st_size), '\0');
+    std::size_t done = 0;
+    while (done < content.size()) {
+      const ssize_t n = ::read(file, content.data() + done, content.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      done += static_cast<std::size_t>(n);
+    }
+    if (done != content.size()) {
+      content.clear();
+      result = ERROR_READ_FAULT;
+    }
   }
-  return ERROR_SUCCESS;
+  ::close(file);
+  return result;
 }
 
 platform::DWORD SimPlatform::WriteWholeFile(std::string_view path, const char* data, std::size_t size) {
