@@ -18,7 +18,7 @@ namespace {
 
 // Runs the winsim program and answers what it printed.
 std::string RunWinsim(const std::string& arguments, int& status) {
-  const std::string command = std::string(WINSIM_PROGRAM) + " " + arguments + " 2>&1";
+  const std::string command = std::string(SETUP_WINSIM) + " " + arguments + " 2>&1";
   FILE* pipe = popen(command.c_str(), "r");
   std::string out;
   if (pipe == nullptr) return out;

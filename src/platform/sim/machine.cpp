@@ -260,9 +260,28 @@ std::string InitialHardware(OsKind os) {
 
 ResolvedPath Failure(long error) { return ResolvedPath{{}, static_cast<platform::DWORD>(error)}; }
 
+// The longest name of one file or folder.
+constexpr std::size_t kMaxNameLength = 255;
+
 bool IsInvalidNameChar(char c) {
   return static_cast<unsigned char>(c) < 0x20 || c == '<' || c == '>' || c == ':' || c == '"' || c == '|' ||
          c == '?' || c == '*';
+}
+
+// The names Windows keeps for its devices, in every folder and with any
+// extension: CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9 ("NUL.TXT",
+// "con " too, but not "CONX" or "COM10").
+bool IsDeviceName(std::string_view name) {
+  name = name.substr(0, name.find('.'));
+  while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+  if (name.size() == 3) {
+    for (const char* device : {"CON", "PRN", "AUX", "NUL"}) {
+      if (ascii::EqualNoCase(name, device)) return true;
+    }
+    return false;
+  }
+  return name.size() == 4 && (ascii::EqualNoCase(name.substr(0, 3), "COM") || ascii::EqualNoCase(name.substr(0, 3), "LPT")) &&
+         name[3] >= '1' && name[3] <= '9';
 }
 
 std::string FoldName(std::string_view name) {
@@ -275,6 +294,16 @@ std::string FoldName(std::string_view name) {
 // How far apart two changes of a folder may be and still give it the same
 // time stamp (the host's timestamps follow a clock tick, not the nanosecond).
 constexpr std::int64_t kStampResolutionNs = 50'000'000;
+
+// The type of a listed entry, from the listing itself where the host's
+// folders tell it (no look at the entry).
+fs::file_type EntryType(const fs::directory_entry& entry) {
+  std::error_code ec;
+  if (entry.is_symlink(ec)) return fs::file_type::symlink;
+  if (!ec && entry.is_directory(ec)) return fs::file_type::directory;
+  if (!ec && entry.is_regular_file(ec)) return fs::file_type::regular;
+  return entry.symlink_status(ec).type();
+}
 
 bool FolderStamp(const fs::path& folder, std::int64_t& seconds, std::int64_t& nanoseconds) {
   struct stat info {};
@@ -563,13 +592,33 @@ std::optional<std::string> Machine::LogicalDirectory(int ldid) const {
 
 ResolvedPath Machine::Resolve(std::string_view windowsPath, std::string_view currentDir) const {
   std::string path(windowsPath);
-  std::replace(path.begin(), path.end(), '/', '\\');
   std::string current(currentDir);
   std::replace(current.begin(), current.end(), '/', '\\');
   if (current.size() < 2 || !IsAsciiLetter(current[0]) || current[1] != ':') current = "C:\\";
-
-  if (path.rfind("\\\\", 0) == 0) return Failure(ERROR_BAD_NETPATH);
   if (path.empty()) return Failure(ERROR_PATH_NOT_FOUND);
+  // The ANSI calls take at most MAX_PATH characters.
+  if (path.size() > platform::kMaxPath) return Failure(ERROR_FILENAME_EXCED_RANGE);
+
+  // "\\?\X:\…" names the file as it stands: no "." or "..", no trimming, no
+  // "/" for "\". "\\.\X:\…" is an ordinary path; any other "\\.\NAME" is a
+  // device, and "\\server\share" a network share; the machine has neither.
+  const bool literal = path.rfind("\\\\?\\", 0) == 0;
+  if (literal) {
+    path.erase(0, 4);
+    if (path.size() < 3 || !IsAsciiLetter(path[0]) || path[1] != ':' || path[2] != '\\') {
+      return Failure(ascii::EqualNoCase(path.substr(0, 4), "UNC\\") ? ERROR_BAD_NETPATH : ERROR_PATH_NOT_FOUND);
+    }
+  } else {
+    std::replace(path.begin(), path.end(), '/', '\\');
+    if (path.rfind("\\\\.\\", 0) == 0) {
+      path.erase(0, 4);
+      if (path.size() < 3 || !IsAsciiLetter(path[0]) || path[1] != ':' || path[2] != '\\') {
+        return Failure(IsDeviceName(path) ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND);
+      }
+    } else if (path.rfind("\\\\", 0) == 0) {
+      return Failure(ERROR_BAD_NETPATH);
+    }
+  }
 
   char drive;
   std::string full;  // "X:\…" without the drive
@@ -590,24 +639,40 @@ ResolvedPath Machine::Resolve(std::string_view windowsPath, std::string_view cur
     drive = current[0];
     full = current.substr(2) + "\\" + path;
   }
-  if (full.size() + 2 >= platform::kMaxPath) return Failure(ERROR_FILENAME_EXCED_RANGE);
+  if (full.size() + 2 > platform::kMaxPath) return Failure(ERROR_FILENAME_EXCED_RANGE);
 
-  // Lexical resolution of the components, never above the drive's root.
+  // The components, resolved by name alone and never above the drive's root.
   std::vector<std::string> parts;
   std::size_t start = 0;
   while (start <= full.size()) {
     std::size_t end = full.find('\\', start);
     if (end == std::string::npos) end = full.size();
     std::string part = full.substr(start, end - start);
+    const bool lastPart = end == full.size();
     start = end + 1;
-    if (part.empty() || part == ".") continue;
-    if (part == "..") {
+    if (part.empty()) continue;
+    if (literal) {
+      if (part == "." || part == ".." || part.find('/') != std::string::npos) return Failure(ERROR_INVALID_NAME);
+    } else if (part == ".") {
+      continue;
+    } else if (part == "..") {
       if (!parts.empty()) parts.pop_back();
       continue;
+    } else if (lastPart) {
+      // The last name loses its trailing dots and blanks ("FILE.TXT. " is
+      // FILE.TXT; "..." is the folder itself); a folder on the way loses
+      // one trailing dot, unless it is made of dots alone.
+      while (!part.empty() && (part.back() == '.' || part.back() == ' ')) part.pop_back();
+      if (part.empty()) continue;
+    } else if (part.back() == '.' && part.find_first_not_of('.') != std::string::npos) {
+      part.pop_back();
     }
-    if (std::any_of(part.begin(), part.end(), IsInvalidNameChar)) return Failure(ERROR_INVALID_NAME);
-    while (!part.empty() && (part.back() == '.' || part.back() == ' ')) part.pop_back();  // as Windows does
-    if (part.empty()) continue;
+    if (part.size() > kMaxNameLength || std::any_of(part.begin(), part.end(), IsInvalidNameChar)) {
+      return Failure(ERROR_INVALID_NAME);
+    }
+    // CON, NUL, COM1, LPT1.TXT … name a device in every folder, never a
+    // file; the machine has none to open, and no folder on the way is one.
+    if (IsDeviceName(part)) return Failure(lastPart ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND);
     parts.push_back(part);
   }
 
@@ -623,13 +688,14 @@ ResolvedPath Machine::Resolve(std::string_view windowsPath, std::string_view cur
     if (!entry) {
       // The last folder was checked: it is known unless it has gone.
       if (!last || m_folders.count(host.string()) == 0) return Failure(ERROR_PATH_NOT_FOUND);
-      return {host / parts[i], ERROR_SUCCESS};
+      return {host / parts[i], ERROR_SUCCESS, fs::file_type::not_found};
     }
     if (entry->type == fs::file_type::symlink) return Failure(last ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND);
     if (!last && entry->type != fs::file_type::directory) return Failure(ERROR_PATH_NOT_FOUND);
     host /= entry->name;
+    if (last) return {host, ERROR_SUCCESS, entry->type};
   }
-  return {host, ERROR_SUCCESS};
+  return {host, ERROR_SUCCESS, fs::file_type::directory};
 }
 
 const Machine::FolderNames* Machine::NamesOf(const fs::path& folder, Look look) const {
@@ -656,8 +722,7 @@ const Machine::FolderNames* Machine::NamesOf(const fs::path& folder, Look look) 
   names.racy = now - (seconds * 1000000000 + nanoseconds) < kStampResolutionNs;
   std::error_code ec;
   for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-    std::error_code typeError;
-    const fs::file_type type = it->symlink_status(typeError).type();
+    const fs::file_type type = EntryType(*it);
     std::string name = it->path().filename().string();
     names.byFolded[FoldName(name)].push_back({std::move(name), type});
   }
@@ -695,8 +760,14 @@ std::optional<Machine::FolderEntry> Machine::FindEntry(const fs::path& folder, c
   if (!checkStamp) names = NamesOf(folder, Look::kChecked);
   if (names != nullptr && names->racy && names->byFolded.count(folded) == 0) names = NamesOf(folder, Look::kRelist);
   if (auto entry = lookUp(names)) return entry;
+  // A folder that is no longer one (a link put in its place) has no entries
+  // to follow, and "." and ".." are never entries of their own.
+  if (names == nullptr || name == "." || name == "..") return std::nullopt;
   // Not listed: a short name, or an entry made from outside within the
-  // time stamp's resolution (then the folder is listed anew next time).
+  // time stamp's resolution (then the folder is listed anew next time). A
+  // listing whose time stamp held still since is whole.
+  const bool shortName = name.find('~') != std::string::npos;
+  if (!names->racy && !shortName) return std::nullopt;
   std::error_code ec;
   const fs::file_status exact = fs::symlink_status(folder / name, ec);
   if (fs::exists(exact)) {
@@ -720,7 +791,13 @@ void Machine::ForgetFolder(const std::string& path) const {
 void Machine::NoteChanged(const fs::path& host) const {
   if (m_folders.empty()) return;
   std::error_code ec;
-  const fs::file_status status = fs::symlink_status(host, ec);
+  NoteChanged(host, fs::symlink_status(host, ec).type());
+}
+
+void Machine::NoteChanged(const fs::path& host, fs::file_type type) const {
+  if (m_folders.empty()) return;
+  std::error_code ec;
+  const fs::file_status status(type);
   const std::string path = host.string();
   // A folder that went takes what was known below it along (a folder known
   // below is known itself: it was looked into on the way).
@@ -743,6 +820,12 @@ void Machine::NoteChanged(const fs::path& host) const {
                                      [](const FolderEntry& e, const std::string& n) { return e.name < n; });
     entries.insert(at, FolderEntry{name, status.type()});
   }
+}
+
+void Machine::NoteFolderMade(const fs::path& host) const {
+  NoteChanged(host, fs::file_type::directory);
+  FolderNames made;
+  if (FolderStamp(host, made.stampSeconds, made.stampNanoseconds)) m_folders[host.string()] = std::move(made);
 }
 
 std::string Machine::WindowsPathOf(const fs::path& host) const {

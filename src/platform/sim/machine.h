@@ -36,6 +36,9 @@ struct DriveSpace {
 struct ResolvedPath {
   std::filesystem::path host;
   platform::DWORD error = ERROR_SUCCESS;
+  // What the path names, as the machine last saw its folder: not_found for a
+  // name that is free (its folder exists), none when not known.
+  std::filesystem::file_type type = std::filesystem::file_type::none;
   bool ok() const { return error == ERROR_SUCCESS; }
 };
 
@@ -90,6 +93,11 @@ class Machine {
   // wrote, removed or renamed it; a removed folder takes its contents
   // along). Every change the machine makes itself goes through here.
   void NoteChanged(const std::filesystem::path& host) const;
+  // The same when the caller knows what is there now (not_found: nothing).
+  void NoteChanged(const std::filesystem::path& host, std::filesystem::file_type type) const;
+  // The same for a folder the program has just made, which is empty: it
+  // needs no listing.
+  void NoteFolderMade(const std::filesystem::path& host) const;
 
   // The Windows path of a host path inside the machine's drives ("X:\..."
   // with the names as they are stored); empty outside them.

@@ -2,7 +2,12 @@
 
 #include "platform/ascii_text.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -123,9 +128,10 @@ SimPlatform::SimPlatform(const Machine& machine, std::string programPath)
                  [this](const fs::path& host) { return IsHeldOpen(host); }) {}
 
 bool SimPlatform::IsHeldOpen(const fs::path& host) const {
+  std::error_code ec;
+  if (!fs::exists(fs::symlink_status(host, ec))) return false;  // nothing there to hold
   if (m_machine.IsHeldOpen(host)) return true;
   const ResolvedPath program = m_machine.Resolve(m_programPath);
-  std::error_code ec;
   return program.ok() && fs::equivalent(program.host, host, ec);
 }
 
@@ -310,33 +316,46 @@ platform::UINT SimPlatform::GetSystemDirectoryA(char* buffer, platform::UINT siz
 platform::DWORD SimPlatform::ReadWholeFile(std::string_view path, std::vector<char>& content) {
   ResolvedPath resolved = m_machine.Resolve(path, CurrentDirectory());
   if (!resolved.ok()) return resolved.error;
-  std::error_code ec;
-  fs::file_status status = fs::status(resolved.host, ec);
-  if (!fs::exists(status)) return ERROR_FILE_NOT_FOUND;
-  if (!fs::is_regular_file(status)) return ERROR_ACCESS_DENIED;
-  std::uintmax_t size = fs::file_size(resolved.host, ec);
-  if (ec) return ERROR_READ_FAULT;
-  if (size > kMaxReadSize) return ERROR_NOT_ENOUGH_MEMORY;
-  std::ifstream in(resolved.host, std::ios::binary);
-  if (!in) return ERROR_ACCESS_DENIED;
-  content.assign(static_cast<std::size_t>(size), '\0');
-  in.read(content.data(), static_cast<std::streamsize>(size));
-  if (static_cast<std::uintmax_t>(in.gcount()) != size) {
-    content.clear();
-    return ERROR_READ_FAULT;
+  if (resolved.type == fs::file_type::not_found) return ERROR_FILE_NOT_FOUND;
+  if (resolved.type != fs::file_type::regular) return ERROR_ACCESS_DENIED;
+  // One open, one look at the size, the reads.
+  const int file = ::open(resolved.host.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+  if (file < 0) return ERROR_FILE_NOT_FOUND;  // gone since its folder was looked at
+  struct stat info {};
+  platform::DWORD result = ERROR_SUCCESS;
+  if (::fstat(file, &info) != 0 || !S_ISREG(info.st_mode)) {
+    result = ERROR_ACCESS_DENIED;
+  } else if (static_cast<std::uintmax_t>(info.st_size) > kMaxReadSize) {
+    result = ERROR_NOT_ENOUGH_MEMORY;
+  } else {
+    content.assign(static_cast<std::size_t>(info.st_size), '\0');
+    std::size_t done = 0;
+    while (done < content.size()) {
+      const ssize_t n = ::read(file, content.data() + done, content.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      done += static_cast<std::size_t>(n);
+    }
+    if (done != content.size()) {
+      content.clear();
+      result = ERROR_READ_FAULT;
+    }
   }
-  return ERROR_SUCCESS;
+  ::close(file);
+  return result;
 }
 
 platform::DWORD SimPlatform::WriteWholeFile(std::string_view path, const char* data, std::size_t size) {
   ResolvedPath resolved = m_machine.Resolve(path, CurrentDirectory());
   if (!resolved.ok()) return resolved.error;
-  std::error_code ec;
-  if (fs::is_directory(resolved.host, ec) || IsReadOnly(resolved.host)) return ERROR_ACCESS_DENIED;
-  if (IsHeldOpen(resolved.host)) return ERROR_SHARING_VIOLATION;
+  // A new file is neither read-only nor held open by anyone.
+  if (resolved.type != fs::file_type::not_found) {
+    if (resolved.type != fs::file_type::regular || IsReadOnly(resolved.host)) return ERROR_ACCESS_DENIED;
+    if (IsHeldOpen(resolved.host)) return ERROR_SHARING_VIOLATION;
+  }
   std::ofstream out(resolved.host, std::ios::binary | std::ios::trunc);
-  m_machine.NoteChanged(resolved.host);
   if (!out) return ERROR_ACCESS_DENIED;
+  m_machine.NoteChanged(resolved.host, fs::file_type::regular);
   out.write(data, static_cast<std::streamsize>(size));
   out.flush();
   return out ? ERROR_SUCCESS : ERROR_WRITE_FAULT;
@@ -344,8 +363,7 @@ platform::DWORD SimPlatform::WriteWholeFile(std::string_view path, const char* d
 
 bool SimPlatform::FileExists(std::string_view path) {
   ResolvedPath resolved = m_machine.Resolve(path, CurrentDirectory());
-  std::error_code ec;
-  return resolved.ok() && fs::is_regular_file(fs::symlink_status(resolved.host, ec));
+  return resolved.ok() && resolved.type == fs::file_type::regular;
 }
 
 std::string SimPlatform::FindFirstFileName(std::string_view pattern) {
@@ -396,15 +414,13 @@ platform::BOOL SimPlatform::CreateDirectoryA(std::string_view path) {
   std::error_code ec;
   platform::DWORD error = resolved.error;
   if (resolved.ok()) {
-    const fs::file_status status = fs::symlink_status(resolved.host, ec);
-    if (fs::exists(status)) {
+    // A free name was found in its folder, which is there.
+    if (resolved.type != fs::file_type::not_found) {
       error = ERROR_ALREADY_EXISTS;
-    } else if (!fs::is_directory(fs::symlink_status(resolved.host.parent_path(), ec))) {
-      error = ERROR_PATH_NOT_FOUND;
     } else if (!fs::create_directory(resolved.host, ec) || ec) {
       error = ERROR_ACCESS_DENIED;
     }
-    if (error == ERROR_SUCCESS) m_machine.NoteChanged(resolved.host);
+    if (error == ERROR_SUCCESS) m_machine.NoteFolderMade(resolved.host);
   }
   if (error != ERROR_SUCCESS) m_lastError = error;
   return error == ERROR_SUCCESS;
@@ -452,18 +468,17 @@ platform::BOOL SimPlatform::DeleteFileA(std::string_view path) {
 
 platform::DWORD SimPlatform::GetFileAttributesA(std::string_view path) {
   ResolvedPath resolved = m_machine.Resolve(path, CurrentDirectory());
-  std::error_code ec;
   if (!resolved.ok()) {
     m_lastError = resolved.error;
     return INVALID_FILE_ATTRIBUTES;
   }
-  const fs::file_status status = fs::symlink_status(resolved.host, ec);
-  if (fs::is_directory(status)) return FILE_ATTRIBUTE_DIRECTORY;
-  if (fs::is_regular_file(status)) {
+  if (resolved.type == fs::file_type::directory) return FILE_ATTRIBUTE_DIRECTORY;
+  if (resolved.type == fs::file_type::regular) {
     // Files the machine holds have been written since their last backup.
     return FILE_ATTRIBUTE_ARCHIVE | (IsReadOnly(resolved.host) ? FILE_ATTRIBUTE_READONLY : 0);
   }
-  m_lastError = MissingError(resolved.host);
+  // A free name in a folder that is there; anything else is none of the program's.
+  m_lastError = resolved.type == fs::file_type::not_found ? ERROR_FILE_NOT_FOUND : MissingError(resolved.host);
   return INVALID_FILE_ATTRIBUTES;
 }
 
@@ -521,7 +536,7 @@ platform::BOOL SimPlatform::MoveFileExA(const char* existing, const char* newNam
   ResolvedPath from = m_machine.Resolve(existing, CurrentDirectory());
   if (!from.ok()) return fail(from.error);
   std::error_code ec;
-  const fs::file_status status = fs::symlink_status(from.host, ec);
+  const fs::file_status status(from.type);
 
   // Recorded whether or not the file exists now: the next start finds out.
   if ((flags & MOVEFILE_DELAY_UNTIL_REBOOT) != 0) {
@@ -567,8 +582,9 @@ platform::BOOL SimPlatform::MoveFileExA(const char* existing, const char* newNam
   if (newName == nullptr || *newName == '\0') return fail(ERROR_INVALID_PARAMETER);
   ResolvedPath to = m_machine.Resolve(newName, CurrentDirectory());
   if (!to.ok()) return fail(to.error);
-  if (!fs::is_directory(fs::symlink_status(to.host.parent_path(), ec))) return fail(ERROR_PATH_NOT_FOUND);
-  const fs::file_status targetStatus = fs::symlink_status(to.host, ec);
+  // A free name was found in its folder; a name that is there has one.
+  const fs::file_status targetStatus =
+      to.type == fs::file_type::not_found ? fs::file_status(fs::file_type::not_found) : fs::symlink_status(to.host, ec);
   const bool sameEntry = fs::exists(targetStatus) && fs::equivalent(from.host, to.host, ec);
   if (fs::exists(targetStatus) && !sameEntry) {
     if ((flags & MOVEFILE_REPLACE_EXISTING) == 0) return fail(ERROR_ALREADY_EXISTS);
@@ -583,9 +599,18 @@ platform::BOOL SimPlatform::MoveFileExA(const char* existing, const char* newNam
     if (!relative.empty() && *relative.begin() != ".." && !sameEntry) return fail(ERROR_ACCESS_DENIED);
   }
   fs::rename(from.host, to.host, ec);
-  m_machine.NoteChanged(from.host);
-  m_machine.NoteChanged(to.host);
-  if (ec) return fail(ERROR_ACCESS_DENIED);
+  if (ec) {
+    m_machine.NoteChanged(from.host);
+    m_machine.NoteChanged(to.host);
+    return fail(ERROR_ACCESS_DENIED);
+  }
+  if (sameEntry) {  // a change of case, or two links to one file: look
+    m_machine.NoteChanged(from.host);
+    m_machine.NoteChanged(to.host);
+  } else {
+    m_machine.NoteChanged(from.host, fs::file_type::not_found);
+    m_machine.NoteChanged(to.host, status.type());
+  }
   return 1;
 }
 

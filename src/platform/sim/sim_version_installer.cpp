@@ -138,12 +138,9 @@ platform::DWORD SimVersionInstaller::VerInstallFileA(platform::DWORD flags, cons
       m_files.FileExists(Join(folder, tmpFile))) {
     temp = Join(folder, tmpFile);
   } else {
-    const platform::DWORD folderAttributes = m_files.GetFileAttributesA(folder);
-    if (folderAttributes == INVALID_FILE_ATTRIBUTES || (folderAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-      return VIF_CANNOTCREATE;
-    }
     const ResolvedPath where = m_machine.Resolve(folder, m_currentDirectory());
-    const std::string windowsFolder = where.ok() ? m_machine.WindowsPathOf(where.host) : std::string();
+    if (!where.ok() || where.type != std::filesystem::file_type::directory) return VIF_CANNOTCREATE;
+    const std::string windowsFolder = m_machine.WindowsPathOf(where.host);
     if (!windowsFolder.empty()) {
       const DriveSpace space = m_machine.FreeSpace(windowsFolder[0]);
       const std::uint64_t free =
