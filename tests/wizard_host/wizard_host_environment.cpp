@@ -98,4 +98,54 @@ int CountDifferentPixels(HWND window, int x, int y, int width, int height, const
   return different;
 }
 
+bool SaveWindowPicture(HWND window, const std::string& path) {
+  RECT frame{};
+  if (GetClientRect(window, &frame) == FALSE) return false;
+  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+  if (width <= 0 || height <= 0) return false;
+  const int stride = (width * 3 + 3) & ~3;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height;  // bottom row first, as the file keeps it
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biCompression = BI_RGB;
+  info.bmiHeader.biSizeImage = static_cast<DWORD>(stride) * static_cast<DWORD>(height);
+  void* bits = nullptr;
+  HDC windowDc = GetDC(window);
+  HDC memoryDc = CreateCompatibleDC(windowDc);
+  HBITMAP picture = CreateDIBSection(windowDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  bool copied = false;
+  if (picture != nullptr && bits != nullptr) {
+    HGDIOBJ previous = SelectObject(memoryDc, picture);
+    copied = BitBlt(memoryDc, 0, 0, width, height, windowDc, 0, 0, SRCCOPY) != FALSE;
+    GdiFlush();
+    SelectObject(memoryDc, previous);
+  }
+  bool written = false;
+  if (copied) {
+    BITMAPFILEHEADER header{};
+    header.bfType = 0x4D42;  // "BM"
+    header.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+    header.bfSize = header.bfOffBits + info.bmiHeader.biSizeImage;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+      DWORD done = 0, total = 0;
+      written = WriteFile(file, &header, sizeof header, &done, nullptr) != FALSE;
+      total += done;
+      written = written && WriteFile(file, &info.bmiHeader, sizeof info.bmiHeader, &done, nullptr) != FALSE;
+      total += done;
+      written = written && WriteFile(file, bits, info.bmiHeader.biSizeImage, &done, nullptr) != FALSE;
+      total += done;
+      written = written && total == header.bfSize;
+      CloseHandle(file);
+    }
+  }
+  if (picture != nullptr) DeleteObject(picture);
+  DeleteDC(memoryDc);
+  ReleaseDC(window, windowDc);
+  return written;
+}
+
 }  // namespace wizard_host_test

@@ -29,4 +29,8 @@ std::vector<COLORREF> BitmapPixels(UINT id, int& width, int& height);
 // differ from `expected` (row by row from the top).
 int CountDifferentPixels(HWND window, int x, int y, int width, int height, const std::vector<COLORREF>& expected);
 
+// Writes what `window`'s client area shows as a 24-bit BMP file at
+// `path`; false when the picture cannot be taken or written.
+bool SaveWindowPicture(HWND window, const std::string& path);
+
 }  // namespace wizard_host_test
