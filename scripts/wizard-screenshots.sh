@@ -91,6 +91,17 @@ drive() {
     save "$2"
   }
 
+  # The device choice dialog shows only when two displays use the adapter,
+  # which Wine never reports; the page host's test draws it on this display
+  # with two devices and saves it once a device is ticked.
+  local picture=$work/device-dialog.bmp
+  rm -f "$picture"
+  WIZARD_HOST_DEVICE_DIALOG_PICTURE="Z:${picture//\//\\}" WINEDEBUG=-all \
+    scripts/wine-run.sh "$prefix" "$version" "$build/tests/wizard_host_tests.exe" \
+    --gtest_filter='DeviceDialogTest.*' >"$work/device-dialog.log" 2>&1 || { cat "$work/device-dialog.log"; return 1; }
+  convert "$picture" "$out/device-choice.png"
+  echo "saved device-choice.png"
+
   WINEDEBUG=-all scripts/wine-run.sh "$prefix" "$version" 'D:\SETUP.EXE' &
   local setup=$!
   find_window "Halvion Setup"
@@ -158,18 +169,6 @@ drive() {
   save finish
   press Escape                          # Cancel ends the wizard without a restart
   wait "$setup" || true
-
-  # The device choice dialog shows only when two displays use the adapter,
-  # which Wine never reports; the page host's test draws it on this display
-  # with two devices and saves it once a device is ticked.
-  local picture=$work/device-dialog.bmp
-  rm -f "$picture"
-  WIZARD_HOST_DEVICE_DIALOG_PICTURE="Z:${picture//\//\\}" WINEDEBUG=-all \
-    scripts/wine-run.sh "$prefix" "$version" "$build/tests/wizard_host_tests.exe" \
-    --gtest_filter='DeviceDialogTest.*' >"$work/device-dialog.log" 2>&1 || { cat "$work/device-dialog.log"; return 1; }
-  shot=$((shot + 1))
-  convert "$picture" "$(printf '%s/%02d-device-choice.png' "$out" "$shot")"
-  echo "saved $(printf '%02d-device-choice.png' "$shot")"
 }
 # The same script, started again on the display.
 if [ "${WIZARD_SCREENSHOTS_DRIVE:-}" = 1 ]; then
