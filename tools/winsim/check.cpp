@@ -22,6 +22,7 @@
 #include "display/hardware_detection.h"
 #include "files/file_copy.h"
 #include "install/prepare_script.h"
+#include "json_text.h"
 #include "install/setup_choice.h"
 #include "platform/platform.h"
 #include "platform/sim/sim_platform.h"
@@ -969,19 +970,6 @@ bool CheckDistribution(const fs::path& distribution, const std::vector<sim::OsKi
   return ok;
 }
 
-std::string JsonText(std::string_view text) {
-  std::string out;
-  for (unsigned char ch : text) {
-    if (ch < 0x80) {
-      out += static_cast<char>(ch);
-    } else {
-      out += static_cast<char>(0xC0 | (ch >> 6));
-      out += static_cast<char>(0x80 | (ch & 0x3F));
-    }
-  }
-  return out;
-}
-
 int Check(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   constexpr const char* kUsage = "usage: winsim check DIST [--os all|win95,win98,nt4,nt5] [--json]\n";
   std::string distribution;
@@ -1019,12 +1007,12 @@ int Check(const std::vector<std::string>& args, std::ostream& out, std::ostream&
     doc["languages"] = report.languages;
     nlohmann::ordered_json list = nlohmann::ordered_json::array();
     for (const Finding& f : report.findings) {
-      list.push_back({{"file", JsonText(f.file)},
-                      {"section", JsonText(f.section)},
+      list.push_back({{"file", Utf8(f.file)},
+                      {"section", Utf8(f.section)},
                       {"line", f.line},
                       {"severity", f.severity},
                       {"code", f.code},
-                      {"message", JsonText(f.message)}});
+                      {"message", Utf8(f.message)}});
     }
     doc["findings"] = std::move(list);
     doc["errors"] = report.Errors();

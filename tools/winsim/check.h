@@ -38,8 +38,4 @@ int Check(const std::vector<std::string>& args, std::ostream& out, std::ostream&
 // "win95,nt4" or "all" -> systems; false for an unknown name.
 bool ParseSystems(const std::string& text, std::vector<sim::OsKind>& systems);
 
-// Script bytes (the machine's code page) as JSON text: each byte above 127
-// as the Latin-1 letter of that number.
-std::string JsonText(std::string_view text);
-
 }  // namespace winsim

@@ -17,6 +17,7 @@
 
 #include "changes.h"
 #include "check.h"
+#include "json_text.h"
 #include "core/setup_context.h"
 #include "platform/ascii_text.h"
 #include "platform/sim/machine.h"
@@ -158,7 +159,7 @@ Json ToJson(const CombinationOutcome& o) {
   return {{"os", o.combination.os},
           {"type", o.combination.type},
           {"language", o.combination.language},
-          {"hardware", JsonText(o.combination.hardware)},
+          {"hardware", Utf8(o.combination.hardware)},
           {"ran", o.ran},
           {"success", o.success},
           {"flags", o.flags},
@@ -168,38 +169,14 @@ Json ToJson(const CombinationOutcome& o) {
           {"shortcuts", o.shortcuts},
           {"restartNeeded", o.restartNeeded},
           {"driverInstalled", o.driverInstalled},
-          {"messages", [&] {
-             Json list = Json::array();
-             for (const auto& m : o.messages) list.push_back(JsonText(m));
-             return list;
-           }()},
-          {"installedFiles", [&] {
-             Json list = Json::array();
-             for (const auto& m : o.installedFiles) list.push_back(JsonText(m));
-             return list;
-           }()},
-          {"installedValues", [&] {
-             Json list = Json::array();
-             for (const auto& m : o.installedValues) list.push_back(JsonText(m));
-             return list;
-           }()},
-          {"installedShortcuts", [&] {
-             Json list = Json::array();
-             for (const auto& m : o.installedShortcuts) list.push_back(JsonText(m));
-             return list;
-           }()},
+          {"messages", Utf8List(o.messages)},
+          {"installedFiles", Utf8List(o.installedFiles)},
+          {"installedValues", Utf8List(o.installedValues)},
+          {"installedShortcuts", Utf8List(o.installedShortcuts)},
           {"removed", o.removed},
-          {"leftAfterRemoval", [&] {
-             Json list = Json::array();
-             for (const auto& m : o.leftAfterRemoval) list.push_back(JsonText(m));
-             return list;
-           }()},
-          {"leftAfterRestart", [&] {
-             Json list = Json::array();
-             for (const auto& m : o.leftAfterRestart) list.push_back(JsonText(m));
-             return list;
-           }()},
-          {"error", JsonText(o.error)}};
+          {"leftAfterRemoval", Utf8List(o.leftAfterRemoval)},
+          {"leftAfterRestart", Utf8List(o.leftAfterRestart)},
+          {"error", Utf8(o.error)}};
 }
 
 std::vector<std::string> Strings(const Json& list) {
@@ -612,7 +589,7 @@ int Matrix(const std::vector<std::string>& args, std::ostream& out, std::ostream
       Json items = Json::array();
       for (const Difference& d : *list) {
         // Items came back from the children as JSON text.
-        items.push_back({{"shared", JsonText(d.group)}, {"item", d.item}, {"onlyOn", d.onlyOn}});
+        items.push_back({{"shared", Utf8(d.group)}, {"item", d.item}, {"onlyOn", d.onlyOn}});
       }
       doc[name] = std::move(items);
     }

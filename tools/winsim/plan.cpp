@@ -18,6 +18,7 @@
 #include "install/install_record.h"
 #include "install/installation_run.h"
 #include "install/prepare_script.h"
+#include "json_text.h"
 #include "install/setup_choice.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/sim_platform.h"
@@ -283,27 +284,6 @@ void WorkOut(CInstallApp& app, std::optional<std::uint32_t> chosenType, PlanResu
 
 using Json = nlohmann::ordered_json;
 
-// Script text is in the machine's code page; its bytes go out as the
-// Latin-1 letters of the same numbers.
-std::string Utf8(std::string_view text) {
-  std::string out;
-  for (unsigned char ch : text) {
-    if (ch < 0x80) {
-      out += static_cast<char>(ch);
-    } else {
-      out += static_cast<char>(0xC0 | (ch >> 6));
-      out += static_cast<char>(0x80 | (ch & 0x3F));
-    }
-  }
-  return out;
-}
-
-Json Strings(const std::vector<std::string>& texts) {
-  Json list = Json::array();
-  for (const std::string& text : texts) list.push_back(Utf8(text));
-  return list;
-}
-
 Json JsonFiles(const std::vector<PlannedFile>& files) {
   Json list = Json::array();
   for (const PlannedFile& f : files) {
@@ -331,11 +311,11 @@ void PrintJson(const PlanResult& p, std::ostream& out) {
   Json steps = Json::array();
   for (const PlannedStep& s : p.steps) {
     steps.push_back({{"phase", s.phase}, {"component", Utf8(s.component)}, {"detail", Utf8(s.detail)},
-                     {"lines", Strings(s.lines)}});
+                     {"lines", Utf8List(s.lines)}});
   }
   Json messages = Json::array();
   for (const PlannedMessage& m : p.messages) {
-    messages.push_back({{"id", m.id}, {"inserts", Strings(m.inserts)}, {"text", Utf8(m.text)}});
+    messages.push_back({{"id", m.id}, {"inserts", Utf8List(m.inserts)}, {"text", Utf8(m.text)}});
   }
   Json plan;
   plan["prepared"] = p.prepared;
@@ -355,7 +335,7 @@ void PrintJson(const PlanResult& p, std::ostream& out) {
   plan["steps"] = std::move(steps);
   plan["requiredBytes"] = p.requiredBytes;
   plan["freeKilobytes"] = p.freeKilobytes;
-  plan["notes"] = Strings(p.notes);
+  plan["notes"] = Utf8List(p.notes);
   plan["messages"] = std::move(messages);
   out << plan.dump(2) << "\n";
 }
