@@ -10,6 +10,7 @@
 #include "platform/ascii_text.h"
 #include "platform/sim/inf_file.h"
 #include "platform/sim/machine.h"
+#include "platform/sim/opened_key.h"
 
 namespace sim {
 namespace {
@@ -26,56 +27,6 @@ constexpr unsigned long kAddRegDelete = 0x00000004;
 constexpr unsigned long kAddRegMultiSz = 0x00010000;
 constexpr unsigned long kAddRegExpandSz = 0x00020000;
 constexpr unsigned long kAddRegDword = 0x00010001;
-
-class Key {
- public:
-  Key(IRegistry& registry, HKEY root, const std::string& path, bool create) : m_registry(registry) {
-    if (create) {
-      DWORD disposition = 0;
-      if (registry.RegCreateKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS, &m_key, &disposition) != ERROR_SUCCESS) {
-        m_key = nullptr;
-      }
-    } else if (registry.RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS, &m_key) != ERROR_SUCCESS) {
-      m_key = nullptr;
-    }
-  }
-  ~Key() {
-    if (m_key != nullptr) m_registry.RegCloseKey(m_key);
-  }
-  Key(const Key&) = delete;
-  Key& operator=(const Key&) = delete;
-  explicit operator bool() const { return m_key != nullptr; }
-  HKEY Handle() const { return m_key; }
-
-  void Set(const char* name, DWORD type, const std::vector<BYTE>& data) {
-    if (m_key != nullptr) {
-      m_registry.RegSetValueExA(m_key, name, type, data.data(), static_cast<DWORD>(data.size()));
-    }
-  }
-  void SetString(const char* name, const std::string& text) {
-    std::vector<BYTE> data(text.begin(), text.end());
-    data.push_back(0);
-    Set(name, REG_SZ, data);
-  }
-  std::optional<std::string> GetString(const char* name) const {
-    if (m_key == nullptr) return std::nullopt;
-    char buffer[1024] = {};
-    DWORD type = 0, size = sizeof buffer - 1;
-    if (m_registry.RegQueryValueExA(m_key, name, &type, reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS ||
-        type != REG_SZ) {
-      return std::nullopt;
-    }
-    return std::string(buffer);
-  }
-  bool HasValue(const char* name) const {
-    DWORD type = 0, size = 0;
-    return m_key != nullptr && m_registry.RegQueryValueExA(m_key, name, &type, nullptr, &size) == ERROR_SUCCESS;
-  }
-
- private:
-  IRegistry& m_registry;
-  HKEY m_key = nullptr;
-};
 
 std::string FullDriverKey(const std::string& driver) {
   // "Display\0001" names a key below Services\Class.
@@ -108,7 +59,7 @@ void RunDelReg(IRegistry& registry, const InfLine& line, HKEY relative) {
   if (root == nullptr || f.empty()) return;
   const std::string subKey = f.size() > 1 ? f[1] : std::string();
   if (f.size() > 2) {
-    Key key(registry, root, subKey, false);
+    OpenedKey key(registry, root, subKey, false);
     if (key) registry.RegDeleteValueA(key.Handle(), f[2].empty() ? nullptr : f[2].c_str());
   } else if (!subKey.empty()) {
     registry.RegDeleteKeyA(root, subKey.c_str());
@@ -119,7 +70,7 @@ void RunAddReg(IRegistry& registry, const std::vector<std::string>& f, HKEY rela
   if (f.empty()) return;
   HKEY root = RootOf(f[0], relative);
   if (root == nullptr) return;
-  Key key(registry, root, f.size() > 1 ? f[1] : std::string(), true);
+  OpenedKey key(registry, root, f.size() > 1 ? f[1] : std::string(), true);
   if (!key || f.size() < 3) return;
   const std::string& name = f[2];
   const char* valueName = name.empty() ? nullptr : name.c_str();
@@ -197,7 +148,7 @@ std::string NewDriverNumber(IRegistry& registry) {
   for (int n = 0; n < 10000; ++n) {
     char number[8];
     std::snprintf(number, sizeof number, "%04d", n);
-    Key existing(registry, HKEY_LOCAL_MACHINE, std::string(kDisplayClassKey) + "\\" + number, false);
+    OpenedKey existing(registry, HKEY_LOCAL_MACHINE, std::string(kDisplayClassKey) + "\\" + number, false);
     if (!existing) return number;
   }
   return "9999";
@@ -218,7 +169,7 @@ std::vector<std::size_t> MatchingDevices(const Machine& machine, const std::stri
 // Points a device's Enum key at a driver; the driver it leaves, unless it
 // is the standard VGA one, goes with it.
 void LinkDevice(IRegistry& registry, const std::string& enumKey, const std::string& driver) {
-  Key key(registry, HKEY_LOCAL_MACHINE, enumKey, true);
+  OpenedKey key(registry, HKEY_LOCAL_MACHINE, enumKey, true);
   if (!key) return;
   const std::string old = key.GetString("Driver").value_or("");
   if (!old.empty() && !ascii::EqualNoCase(old, driver) && !ascii::EqualNoCase(old, kStandardVgaDriver) &&
@@ -257,14 +208,14 @@ void RunRegistryLines(IRegistry& registry, const InfFile& inf, const std::vector
 }
 
 void WriteStandardVgaDriver(IRegistry& registry) {
-  Key vga(registry, HKEY_LOCAL_MACHINE, FullDriverKey(kStandardVgaDriver), true);
+  OpenedKey vga(registry, HKEY_LOCAL_MACHINE, FullDriverKey(kStandardVgaDriver), true);
   vga.SetString("DriverDesc", "Standard Display Adapter (VGA)");
   vga.SetString("InfPath", "MSDISP.INF");
   vga.SetString("InfSection", "VGA");
   vga.SetString("ProviderName", "Microsoft");
   vga.SetString("MatchingDeviceId", "*PNP0900");
   vga.SetString("DevLoader", "*vdd");
-  Key defaults(registry, HKEY_LOCAL_MACHINE, FullDriverKey(kStandardVgaDriver) + "\\DEFAULT", true);
+  OpenedKey defaults(registry, HKEY_LOCAL_MACHINE, FullDriverKey(kStandardVgaDriver) + "\\DEFAULT", true);
   defaults.SetString("drv", "vga.drv");
   defaults.SetString("vdd", "*vdd");
 }
@@ -279,7 +230,7 @@ std::int32_t InstallDisplayDriver(const Machine& machine, const DriverInstallCal
 
   IRegistry& registry = machine.Registry();
   const std::string driver = "Display\\" + NewDriverNumber(registry);
-  Key driverKey(registry, HKEY_LOCAL_MACHINE, FullDriverKey(driver), true);
+  OpenedKey driverKey(registry, HKEY_LOCAL_MACHINE, FullDriverKey(driver), true);
   if (!driverKey) return ERROR_ACCESS_DENIED;
   driverKey.SetString("DriverDesc", call.description);
   driverKey.SetString("InfPath", call.infPath);

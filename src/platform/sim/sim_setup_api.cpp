@@ -17,6 +17,7 @@
 #include "platform/sim/device_installer.h"
 #include "platform/sim/inf_file.h"
 #include "platform/sim/machine.h"
+#include "platform/sim/opened_key.h"
 #include "platform/sim/sim_platform.h"
 
 namespace sim {
@@ -98,51 +99,6 @@ std::optional<Guid> ParseGuid(const std::string& text) {
   return g;
 }
 
-// A registry key of HKEY_LOCAL_MACHINE, created or opened, closed with the object.
-class MachineKey {
- public:
-  MachineKey(IRegistry& registry, const std::string& path, bool create) : m_registry(registry) {
-    DWORD disposition = 0;
-    const long result = create ? registry.RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ALL_ACCESS, &m_key,
-                                                          &disposition)
-                               : registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ALL_ACCESS, &m_key);
-    if (result != ERROR_SUCCESS) m_key = nullptr;
-  }
-  ~MachineKey() {
-    if (m_key != nullptr) m_registry.RegCloseKey(m_key);
-  }
-  MachineKey(const MachineKey&) = delete;
-  MachineKey& operator=(const MachineKey&) = delete;
-  explicit operator bool() const { return m_key != nullptr; }
-  HKEY Handle() const { return m_key; }
-
-  void SetString(const char* name, const std::string& text, DWORD type = REG_SZ) {
-    if (m_key == nullptr) return;
-    m_registry.RegSetValueExA(m_key, name, type, reinterpret_cast<const BYTE*>(text.c_str()),
-                              static_cast<DWORD>(text.size() + 1));
-  }
-  void SetDword(const char* name, DWORD value) {
-    if (m_key == nullptr) return;
-    const BYTE data[4] = {static_cast<BYTE>(value), static_cast<BYTE>(value >> 8), static_cast<BYTE>(value >> 16),
-                          static_cast<BYTE>(value >> 24)};
-    m_registry.RegSetValueExA(m_key, name, REG_DWORD, data, 4);
-  }
-  std::string GetString(const char* name) const {
-    if (m_key == nullptr) return {};
-    char buffer[512] = {};
-    DWORD type = 0, size = sizeof buffer - 1;
-    if (m_registry.RegQueryValueExA(m_key, name, &type, reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS ||
-        type != REG_SZ) {
-      return {};
-    }
-    return buffer;
-  }
-
- private:
-  IRegistry& m_registry;
-  HKEY m_key = nullptr;
-};
-
 DeviceSet* FindSet(HDEVINFO handle) {
   auto it = g_sets.find(handle);
   return it == g_sets.end() ? nullptr : it->second.get();
@@ -209,7 +165,7 @@ std::string InstallServices(const Machine& machine, const InfFile& inf, const st
     if (!ascii::EqualNoCase(line.key, "AddService") || line.Field(1).empty()) continue;
     const std::string name = line.Field(1);
     const std::vector<InfLine>* install = inf.Section(line.Field(3));
-    MachineKey key(machine.Registry(), kServicesKey + name, true);
+    OpenedKey key(machine.Registry(), HKEY_LOCAL_MACHINE, kServicesKey + name, true);
     if (!key) continue;
     if (install != nullptr) {
       for (const InfLine& entry : *install) {
@@ -235,7 +191,7 @@ std::string NewDriverKey(IRegistry& registry, const Guid& classGuid) {
     char number[8];
     std::snprintf(number, sizeof number, "%04d", n);
     const std::string name = GuidText(classGuid) + "\\" + number;
-    if (!MachineKey(registry, kClassKey + name, false)) return name;
+    if (!OpenedKey(registry, HKEY_LOCAL_MACHINE, kClassKey + name, false)) return name;
   }
   return GuidText(classGuid) + "\\9999";
 }
@@ -287,11 +243,11 @@ BOOL SETUP_WINAPI OpenDeviceInfo(HDEVINFO handle, const char* instanceId, platfo
       return TRUE;
     }
   }
-  MachineKey key(machine->Registry(), kEnumKey + std::string(instanceId), false);
+  OpenedKey key(machine->Registry(), HKEY_LOCAL_MACHINE, kEnumKey + std::string(instanceId), false);
   if (!key) return Fail(ERROR_NO_SUCH_DEVINST);
   auto device = std::make_unique<Device>();
   device->instanceId = instanceId;
-  device->classGuid = ParseGuid(key.GetString("ClassGUID")).value_or(Guid{});
+  device->classGuid = ParseGuid(key.GetString("ClassGUID").value_or("")).value_or(Guid{});
   device->registered = true;
   if (!IsNullGuid(set->classGuid) && !SameGuid(set->classGuid, device->classGuid)) {
     return Fail(ERROR_CLASS_MISMATCH);
@@ -313,7 +269,7 @@ BOOL SETUP_WINAPI CreateDeviceInfo(HDEVINFO handle, const char* instanceId, cons
   for (const auto& device : set->devices) {
     if (ascii::EqualNoCase(device->instanceId, instanceId)) return Fail(ERROR_DEVINST_ALREADY_EXISTS);
   }
-  if (MachineKey(machine->Registry(), kEnumKey + std::string(instanceId), false)) {
+  if (OpenedKey(machine->Registry(), HKEY_LOCAL_MACHINE, kEnumKey + std::string(instanceId), false)) {
     return Fail(ERROR_DEVINST_ALREADY_EXISTS);
   }
   auto device = std::make_unique<Device>();
@@ -330,7 +286,7 @@ BOOL SETUP_WINAPI RegisterDeviceInfo(HDEVINFO handle, SP_DEVINFO_DATA* data, DWO
   Device* device = FindDevice(handle, data);
   if (device == nullptr || machine == nullptr) return FALSE;
   if (device->registered) return Fail(ERROR_DEVINST_ALREADY_EXISTS);
-  MachineKey key(machine->Registry(), kEnumKey + device->instanceId, true);
+  OpenedKey key(machine->Registry(), HKEY_LOCAL_MACHINE, kEnumKey + device->instanceId, true);
   if (!key) return Fail(ERROR_ACCESS_DENIED);
   key.SetString("ClassGUID", GuidText(device->classGuid));
   device->registered = true;
@@ -450,12 +406,12 @@ BOOL SETUP_WINAPI InstallDevice(HDEVINFO handle, SP_DEVINFO_DATA* data) {
   if (install == nullptr) return Fail(ERROR_SECTION_NOT_FOUND);
 
   IRegistry& registry = machine->Registry();
-  MachineKey instance(registry, kEnumKey + device->instanceId, true);
+  OpenedKey instance(registry, HKEY_LOCAL_MACHINE, kEnumKey + device->instanceId, true);
   if (!instance) return Fail(ERROR_ACCESS_DENIED);
   // The device keeps its driver key when it is installed again.
-  std::string driverName = instance.GetString("Driver");
+  std::string driverName = instance.GetString("Driver").value_or("");
   if (driverName.empty()) driverName = NewDriverKey(registry, device->classGuid);
-  MachineKey driverKey(registry, kClassKey + driverName, true);
+  OpenedKey driverKey(registry, HKEY_LOCAL_MACHINE, kClassKey + driverName, true);
   if (!driverKey) return Fail(ERROR_ACCESS_DENIED);
   driverKey.SetString("DriverDesc", driver.description);
   driverKey.SetString("ProviderName", driver.provider);
