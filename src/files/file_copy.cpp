@@ -1,6 +1,7 @@
 #include "files/file_copy.h"
 
 #include <algorithm>
+#include <utility>
 #include <cstdio>
 #include <optional>
 
@@ -155,14 +156,14 @@ platform::DWORD CFileOperations::CopyFile(CFileRecord& record, platform::DWORD f
   return Install(flags, record, record.m_strDestName);
 }
 
-std::vector<CFileRecord> InCopyOrder(const std::vector<CFileRecord>& queue) {
-  std::vector<CFileRecord> ordered;
-  for (const CFileRecord& record : queue) {
-    if (record.m_nDiskNumber >= 0 && record.m_nDiskNumber <= kLastDisk) ordered.push_back(record);
-  }
-  std::stable_sort(ordered.begin(), ordered.end(),
-                   [](const CFileRecord& a, const CFileRecord& b) { return a.m_nDiskNumber < b.m_nDiskNumber; });
-  return ordered;
+std::vector<CFileRecord> InCopyOrder(std::vector<CFileRecord> queue) {
+  // Ordered in place: a large queue is never held twice.
+  queue.erase(std::remove_if(queue.begin(), queue.end(),
+                             [](const CFileRecord& r) { return r.m_nDiskNumber < 0 || r.m_nDiskNumber > kLastDisk; }),
+              queue.end());
+  const auto byDisk = [](const CFileRecord& a, const CFileRecord& b) { return a.m_nDiskNumber < b.m_nDiskNumber; };
+  if (!std::is_sorted(queue.begin(), queue.end(), byDisk)) std::stable_sort(queue.begin(), queue.end(), byDisk);
+  return queue;
 }
 
 std::vector<CFileRecord> CFileOperations::QueueCopies() const {
@@ -184,7 +185,7 @@ int CFileOperations::RunCopies(IFileProgress& progress) {
   IFileDialogs& dialogs = (context.GetFlags() & SF_QUIET) != 0 ? quiet : m_dialogs;
   IMessageSink& box = m_messages;
 
-  queue = InCopyOrder(queue);
+  queue = InCopyOrder(std::move(queue));
   std::optional<std::int32_t> disk;
   bool firstOfDisk = true;
   for (CFileRecord& record : queue) {

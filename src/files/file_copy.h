@@ -29,7 +29,7 @@ std::string JoinPath(const std::string& folder, const std::string& name);
 // The copy queue in the order the copies are made: disk by disk from 0 to
 // kLastDisk, each disk's files in queue order. Files of other disks are
 // never copied.
-std::vector<CFileRecord> InCopyOrder(const std::vector<CFileRecord>& queue);
+std::vector<CFileRecord> InCopyOrder(std::vector<CFileRecord> queue);
 
 // The names the copy looks for the source under, in order: the source
 // name, its compressed form, then the destination name and its compressed

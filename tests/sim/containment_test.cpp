@@ -122,6 +122,9 @@ TEST_F(ContainmentTest, AFolderReplacedByALinkIsNotFollowed) {
   EXPECT_NE(platform::Files().ReadWholeFile("C:\\SWAP\\SECRET.TXT", content), 0u);
   EXPECT_NE(Write("C:\\SWAP\\SECRET.TXT"), 0u);
   EXPECT_NE(Write("C:\\SWAP\\NEW.TXT"), 0u);
+  EXPECT_NE(Write("C:\\SWAP\\EMPTY\\NEW.TXT"), 0u);
+  EXPECT_FALSE(platform::Files().CreateDirectoryA("C:\\SWAP\\EMPTY\\SUB"));
+  EXPECT_FALSE(platform::Files().MoveFileExA("C:\\KEEP.TXT", "C:\\SWAP\\EMPTY\\KEEP.TXT", 0));
 }
 
 TEST_F(ContainmentTest, DevicesSharesAndLongPathsMakeNoFiles) {

@@ -199,19 +199,39 @@ TEST_F(ResolveTest, OwnChangesAreSeenAtOnce) {
   EXPECT_EQ(Resolve("C:\\Cache\\SUB\\y").host, C() / "CACHE" / "Sub" / "y");
 }
 
-// Files made or renamed from outside: seen at once when listed in the same
-// tick, and by the next run in any case.
+// More folders than the machine keeps names of: a dropped folder is listed
+// anew, and what the machine changed before and after is seen.
+TEST_F(ResolveTest, DroppedFoldersAreListedAnew) {
+  sim::SimPlatform& p = m_machine.Platform();
+  ASSERT_TRUE(p.CreateDirectoryA("C:\\Old"));
+  ASSERT_TRUE(p.CreateDirectoryA("C:\\Old\\Sub"));
+  ASSERT_EQ(p.WriteWholeFile("C:\\Old\\Sub\\Kept.txt", "x", 1), ERROR_SUCCESS);
+  for (int i = 0; i < 300; ++i) {
+    const std::string folder = "C:\\F" + std::to_string(i);
+    ASSERT_TRUE(p.CreateDirectoryA(folder));
+    ASSERT_EQ(Resolve(folder + "\\X").type, fs::file_type::not_found);
+  }
+  EXPECT_EQ(Resolve("C:\\OLD\\SUB\\KEPT.TXT").host, C() / "Old" / "Sub" / "Kept.txt");
+  ASSERT_TRUE(p.MoveFileExA("C:\\Old\\Sub", "C:\\Old\\Moved", 0));
+  EXPECT_EQ(Resolve("C:\\Old\\Sub\\Kept.txt").error, static_cast<platform::DWORD>(ERROR_PATH_NOT_FOUND));
+  EXPECT_EQ(Resolve("C:\\old\\moved\\kept.txt").host, C() / "Old" / "Moved" / "Kept.txt");
+  EXPECT_EQ(Resolve("C:\\F0\\X").type, fs::file_type::not_found);
+}
+
+// Files made or renamed from outside: seen at once by the name they were
+// made with, and by any spelling on the next run.
 TEST_F(ResolveTest, ChangesFromOutsideAreSeen) {
   WriteHostFile(C() / "Outside" / "First.txt", "x");
   EXPECT_EQ(Resolve("C:\\OUTSIDE\\FIRST.TXT").host, C() / "Outside" / "First.txt");
   WriteHostFile(C() / "Outside" / "Second.txt", "x");
-  EXPECT_EQ(Resolve("C:\\outside\\second.TXT").host, C() / "Outside" / "Second.txt");
+  EXPECT_EQ(Resolve("C:\\outside\\Second.txt").type, fs::file_type::regular);
   fs::rename(C() / "Outside" / "First.txt", C() / "Outside" / "Third.txt");
   std::string error;
   const auto nextRun = sim::Machine::Open(m_machine.Folder(), error);
   ASSERT_TRUE(nextRun) << error;
   EXPECT_EQ(nextRun->Resolve("C:\\OUTSIDE\\THIRD.TXT").host, C() / "Outside" / "Third.txt");
-  EXPECT_EQ(nextRun->Resolve("C:\\OUTSIDE\\FIRST.TXT").host, C() / "Outside" / "FIRST.TXT");
+  EXPECT_EQ(nextRun->Resolve("C:\\outside\\second.TXT").host, C() / "Outside" / "Second.txt");
+  EXPECT_EQ(nextRun->Resolve("C:\\OUTSIDE\\FIRST.TXT").type, fs::file_type::not_found);
 }
 
 TEST_F(ResolveTest, RelativePathsStartAtTheCurrentFolder) {

@@ -185,9 +185,10 @@ void LinkDevice(IRegistry& registry, const std::string& enumKey, const std::stri
 std::optional<std::string> ReadMachineFile(const Machine& machine, const std::string& windowsPath) {
   const ResolvedPath resolved = machine.Resolve(windowsPath);
   if (!resolved.ok()) return std::nullopt;
-  std::ifstream in(resolved.host, std::ios::binary);
-  if (!in) return std::nullopt;
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  constexpr std::size_t kMaxMachineFile = 16 << 20;
+  std::vector<char> content;
+  if (!machine.ReadHostFile(resolved.host, content, kMaxMachineFile)) return std::nullopt;
+  return std::string(content.begin(), content.end());
 }
 
 void RunRegistryLines(IRegistry& registry, const InfFile& inf, const std::vector<InfLine>& install, HKEY relative) {

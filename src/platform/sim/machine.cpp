@@ -2,10 +2,15 @@
 
 #include "platform/ascii_text.h"
 
+#include <fcntl.h>
+#include <linux/openat2.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include <algorithm>
-#include <chrono>
 #include <fstream>
 #include <sstream>
 #include <system_error>
@@ -43,7 +48,7 @@ std::optional<LocaleInfo> FindLocale(std::string_view code, std::string& storage
 }
 
 
-bool ReadHostFile(const fs::path& path, std::string& out) {
+bool ReadMachineFolderFile(const fs::path& path, std::string& out) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
   std::ostringstream buffer;
@@ -52,7 +57,7 @@ bool ReadHostFile(const fs::path& path, std::string& out) {
   return !in.bad();
 }
 
-bool WriteHostFile(const fs::path& path, std::string_view text, std::string& error) {
+bool WriteMachineFolderFile(const fs::path& path, std::string_view text, std::string& error) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(text.data(), static_cast<std::streamsize>(text.size()));
   if (!out) {
@@ -290,11 +295,6 @@ std::string FoldName(std::string_view name) {
   return folded;
 }
 
-// The folder's modification time, or false when it is not a folder.
-// How far apart two changes of a folder may be and still give it the same
-// time stamp (the host's timestamps follow a clock tick, not the nanosecond).
-constexpr std::int64_t kStampResolutionNs = 50'000'000;
-
 // The type of a listed entry, from the listing itself where the host's
 // folders tell it (no look at the entry).
 fs::file_type EntryType(const fs::directory_entry& entry) {
@@ -305,13 +305,55 @@ fs::file_type EntryType(const fs::directory_entry& entry) {
   return entry.symlink_status(ec).type();
 }
 
-bool FolderStamp(const fs::path& folder, std::int64_t& seconds, std::int64_t& nanoseconds) {
-  struct stat info {};
-  if (::lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return false;
-  seconds = static_cast<std::int64_t>(info.st_mtim.tv_sec);
-  nanoseconds = static_cast<std::int64_t>(info.st_mtim.tv_nsec);
-  return true;
+// `relative` opened beneath the folder `root` without following any link,
+// one step at a time where the host has no openat2.
+int OpenBeneath(int root, const fs::path& relative, int flags, unsigned mode) {
+  open_how how{};
+  how.flags = static_cast<std::uint64_t>(flags | O_CLOEXEC | O_NOFOLLOW);
+  how.mode = (flags & O_CREAT) != 0 ? mode : 0;
+  how.resolve = RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
+  const long opened = ::syscall(SYS_openat2, root, relative.c_str(), &how, sizeof how);
+  if (opened >= 0 || errno != ENOSYS) return static_cast<int>(opened);
+  std::vector<std::string> parts;
+  for (const fs::path& part : relative) {
+    if (part.empty()) continue;
+    if (part == "." || part == "..") {
+      errno = EXDEV;
+      return -1;
+    }
+    parts.push_back(part.string());
+  }
+  if (parts.empty()) return ::openat(root, ".", flags | O_CLOEXEC, mode);
+  int folder = ::fcntl(root, F_DUPFD_CLOEXEC, 0);
+  for (std::size_t i = 0; folder >= 0 && i + 1 < parts.size(); ++i) {
+    const int next = ::openat(folder, parts[i].c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const int saved = errno;
+    ::close(folder);
+    errno = saved;
+    folder = next;
+  }
+  if (folder < 0) return -1;
+  const int file = ::openat(folder, parts.back().c_str(), flags | O_CLOEXEC | O_NOFOLLOW, mode);
+  const int saved = errno;
+  ::close(folder);
+  errno = saved;
+  return file;
 }
+
+// Closes a descriptor on every way out.
+struct HostHandle {
+  int fd;
+  explicit HostHandle(int handle) : fd(handle) {}
+  HostHandle(const HostHandle&) = delete;
+  HostHandle& operator=(const HostHandle&) = delete;
+  ~HostHandle() {
+    if (fd >= 0) {
+      const int saved = errno;
+      ::close(fd);
+      errno = saved;
+    }
+  }
+};
 
 }  // namespace
 
@@ -366,8 +408,8 @@ bool Machine::Create(const fs::path& dir, OsKind os, std::string_view locale, st
   if (!nt) {
     fs::create_directories(windows / "SYSTEM" / "IOSUBSYS", ec);
     fs::create_directories(windows / "INF" / "OTHER", ec);
-    if (!WriteHostFile(windows / "SYSTEM.INI", kInitialSystemIni, error) ||
-        !WriteHostFile(windows / "WIN.INI", kInitialWinIni, error)) {
+    if (!WriteMachineFolderFile(windows / "SYSTEM.INI", kInitialSystemIni, error) ||
+        !WriteMachineFolderFile(windows / "WIN.INI", kInitialWinIni, error)) {
       return false;
     }
   }
@@ -383,11 +425,11 @@ bool Machine::Create(const fs::path& dir, OsKind os, std::string_view locale, st
                {"SafeMode", "0"}};
   // Windows' own programs that the setup program starts; the machine gives
   // them their behaviour by name.
-  return WriteHostFile(windows / "NOTEPAD.EXE", "simulated program\r\n", error) &&
-         WriteHostFile(dir / "machine.ini", "; The simulated Windows machine.\n" + machine.Serialize(), error) &&
-         WriteHostFile(dir / "hardware.ini", InitialHardware(os), error) &&
+  return WriteMachineFolderFile(windows / "NOTEPAD.EXE", "simulated program\r\n", error) &&
+         WriteMachineFolderFile(dir / "machine.ini", "; The simulated Windows machine.\n" + machine.Serialize(), error) &&
+         WriteMachineFolderFile(dir / "hardware.ini", InitialHardware(os), error) &&
          WriteInitialRegistry(dir / "registry.reg", os, DefaultWindowsDir(os), info->codePage, error) &&
-         WriteHostFile(dir / "events.log", "", error);
+         WriteMachineFolderFile(dir / "events.log", "", error);
 }
 
 std::optional<Machine> Machine::Open(const fs::path& dir, std::string& error) {
@@ -400,7 +442,7 @@ std::optional<Machine> Machine::Open(const fs::path& dir, std::string& error) {
   }
 
   std::string text;
-  if (!ReadHostFile(m.m_dir / "machine.ini", text)) {
+  if (!ReadMachineFolderFile(m.m_dir / "machine.ini", text)) {
     error = "cannot read " + (m.m_dir / "machine.ini").string() + " (make a machine with 'winsim new')";
     return std::nullopt;
   }
@@ -448,7 +490,7 @@ std::optional<Machine> Machine::Open(const fs::path& dir, std::string& error) {
   m.m_registry = SimRegistry::Load(m.m_dir / "registry.reg", m.IsNT(), error);
   if (!m.m_registry) return std::nullopt;
 
-  if (!ReadHostFile(m.m_dir / "hardware.ini", text)) {
+  if (!ReadMachineFolderFile(m.m_dir / "hardware.ini", text)) {
     error = "cannot read " + (m.m_dir / "hardware.ini").string();
     return std::nullopt;
   }
@@ -684,7 +726,7 @@ ResolvedPath Machine::Resolve(std::string_view windowsPath, std::string_view cur
   }
   for (std::size_t i = 0; i < parts.size(); ++i) {
     const bool last = i + 1 == parts.size();
-    const std::optional<FolderEntry> entry = FindEntry(host, parts[i], last);
+    const std::optional<FolderEntry> entry = FindEntry(host, parts[i]);
     if (!entry) {
       // The last folder was checked: it is known unless it has gone.
       if (!last || m_folders.count(host.string()) == 0) return Failure(ERROR_PATH_NOT_FOUND);
@@ -698,86 +740,65 @@ ResolvedPath Machine::Resolve(std::string_view windowsPath, std::string_view cur
   return {host, ERROR_SUCCESS, fs::file_type::directory};
 }
 
-const Machine::FolderNames* Machine::NamesOf(const fs::path& folder, Look look) const {
+const Machine::FolderNames* Machine::NamesOf(const fs::path& folder) const {
   const std::string key = folder.string();
   auto found = m_folders.find(key);
-  if (look == Look::kTrusted && found != m_folders.end()) return &found->second;
-  std::int64_t seconds = 0, nanoseconds = 0;
-  if (!FolderStamp(folder, seconds, nanoseconds)) {
-    ForgetFolder(key);
-    return nullptr;
-  }
-  if (look != Look::kRelist && found != m_folders.end() && found->second.stampSeconds == seconds &&
-      found->second.stampNanoseconds == nanoseconds) {
+  if (found != m_folders.end()) {
+    found->second.lastUse = ++m_folderUses;
     return &found->second;
   }
-  // The stamp is taken before the listing: a change while listing moves it
-  // again, and the next look lists once more.
-  FolderNames names;
-  names.stampSeconds = seconds;
-  names.stampNanoseconds = nanoseconds;
-  const auto now = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                       std::chrono::system_clock::now().time_since_epoch())
-                       .count();
-  names.racy = now - (seconds * 1000000000 + nanoseconds) < kStampResolutionNs;
+  // A folder that is no longer one (a link put in its place) has no entries.
   std::error_code ec;
+  if (!fs::is_directory(fs::symlink_status(folder, ec))) return nullptr;
+  FolderNames names;
   for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
     const fs::file_type type = EntryType(*it);
     std::string name = it->path().filename().string();
     names.byFolded[FoldName(name)].push_back({std::move(name), type});
   }
-  if (ec) {
-    ForgetFolder(key);
-    return nullptr;
-  }
+  if (ec) return nullptr;
   for (auto& [folded, entries] : names.byFolded) {
     std::sort(entries.begin(), entries.end(),
               [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
   }
+  MakeRoomForFolder();
+  names.lastUse = ++m_folderUses;
   return &(m_folders[key] = std::move(names));
 }
 
 // The entry of `folder` whose name matches `name` without regard to case: the
 // exact spelling first, otherwise the smallest matching name, otherwise the
 // entry whose short name it is.
-std::optional<Machine::FolderEntry> Machine::FindEntry(const fs::path& folder, const std::string& name,
-                                                       bool checkStamp) const {
-  const std::string folded = FoldName(name);
-  auto lookUp = [&](const FolderNames* names) -> std::optional<FolderEntry> {
-    if (names == nullptr) return std::nullopt;
-    auto found = names->byFolded.find(folded);
-    if (found == names->byFolded.end() || found->second.empty()) return std::nullopt;
+std::optional<Machine::FolderEntry> Machine::FindEntry(const fs::path& folder, const std::string& name) const {
+  const FolderNames* names = NamesOf(folder);
+  // "." and ".." are never entries of their own.
+  if (names == nullptr || name == "." || name == "..") return std::nullopt;
+  auto found = names->byFolded.find(FoldName(name));
+  if (found != names->byFolded.end() && !found->second.empty()) {
     for (const FolderEntry& entry : found->second) {
       if (entry.name == name) return entry;
     }
     return found->second.front();
-  };
-  // A folder on the way is taken as known while it answers; the folder that
-  // holds the last name, and any folder that does not answer, is checked
-  // against its time stamp, and listed again within a tick of a change.
-  const FolderNames* names = NamesOf(folder, checkStamp ? Look::kChecked : Look::kTrusted);
-  if (auto entry = lookUp(names)) return entry;
-  if (!checkStamp) names = NamesOf(folder, Look::kChecked);
-  if (names != nullptr && names->racy && names->byFolded.count(folded) == 0) names = NamesOf(folder, Look::kRelist);
-  if (auto entry = lookUp(names)) return entry;
-  // A folder that is no longer one (a link put in its place) has no entries
-  // to follow, and "." and ".." are never entries of their own.
-  if (names == nullptr || name == "." || name == "..") return std::nullopt;
-  // Not listed: a short name, or an entry made from outside within the
-  // time stamp's resolution (then the folder is listed anew next time). A
-  // listing whose time stamp held still since is whole.
-  const bool shortName = name.find('~') != std::string::npos;
-  if (!names->racy && !shortName) return std::nullopt;
+  }
+  // Not listed: an entry made from outside since the folder was listed, by
+  // the very name asked for, or a short name.
   std::error_code ec;
   const fs::file_status exact = fs::symlink_status(folder / name, ec);
   if (fs::exists(exact)) {
-    auto stale = m_folders.find(folder.string());
-    if (stale != m_folders.end()) stale->second.stampSeconds = -1;  // listed anew at the next check
+    NoteChanged(folder / name, exact.type());
     return FolderEntry{name, exact.type()};
   }
+  if (name.find('~') == std::string::npos) return std::nullopt;
   const std::optional<fs::path> other = FindByShortName(folder, name);
   if (!other) return std::nullopt;
   return FolderEntry{other->filename().string(), fs::symlink_status(*other, ec).type()};
+}
+
+bool Machine::IsFreeName(const fs::path& folder, std::string_view name) const {
+  const FolderNames* names = NamesOf(folder);
+  if (names == nullptr) return false;
+  const auto found = names->byFolded.find(FoldName(name));
+  return found == names->byFolded.end() || found->second.empty();
 }
 
 void Machine::ForgetFolder(const std::string& path) const {
@@ -796,25 +817,18 @@ void Machine::NoteChanged(const fs::path& host) const {
 
 void Machine::NoteChanged(const fs::path& host, fs::file_type type) const {
   if (m_folders.empty()) return;
-  std::error_code ec;
   const fs::file_status status(type);
   const std::string path = host.string();
   // A folder that went takes what was known below it along (a folder known
   // below is known itself: it was looked into on the way).
   if (!fs::is_directory(status) && m_folders.count(path) != 0) ForgetFolder(path);
-  const fs::path folder = host.parent_path();
-  auto found = m_folders.find(folder.string());
+  auto found = m_folders.find(host.parent_path().string());
   if (found == m_folders.end()) return;
-  FolderNames& names = found->second;
-  if (!FolderStamp(folder, names.stampSeconds, names.stampNanoseconds)) {
-    ForgetFolder(folder.string());
-    return;
-  }
-  names.racy = false;  // this change is the latest, and it is known
   const std::string name = host.filename().string();
-  std::vector<FolderEntry>& entries = names.byFolded[FoldName(name)];
+  std::vector<FolderEntry>& entries = found->second.byFolded[FoldName(name)];
   entries.erase(std::remove_if(entries.begin(), entries.end(), [&](const FolderEntry& e) { return e.name == name; }),
                 entries.end());
+  if (!fs::exists(status) && entries.empty()) found->second.byFolded.erase(FoldName(name));
   if (fs::exists(status)) {
     const auto at = std::lower_bound(entries.begin(), entries.end(), name,
                                      [](const FolderEntry& e, const std::string& n) { return e.name < n; });
@@ -824,8 +838,110 @@ void Machine::NoteChanged(const fs::path& host, fs::file_type type) const {
 
 void Machine::NoteFolderMade(const fs::path& host) const {
   NoteChanged(host, fs::file_type::directory);
-  FolderNames made;
-  if (FolderStamp(host, made.stampSeconds, made.stampNanoseconds)) m_folders[host.string()] = std::move(made);
+  MakeRoomForFolder();
+  m_folders[host.string()] = FolderNames{++m_folderUses, {}};
+}
+
+void Machine::MakeRoomForFolder() const {
+  if (m_folders.size() < kMaxKnownFolders) return;
+  const auto oldest = std::min_element(m_folders.begin(), m_folders.end(), [](const auto& a, const auto& b) {
+    return a.second.lastUse < b.second.lastUse;
+  });
+  ForgetFolder(std::string(oldest->first));
+}
+
+int Machine::RootHandle() const {
+  if (!m_root) {
+    const int fd = ::open(m_dir.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return -1;
+    m_root = std::shared_ptr<int>(new int(fd), [](int* handle) {
+      ::close(*handle);
+      delete handle;
+    });
+  }
+  return *m_root;
+}
+
+int Machine::OpenHost(const fs::path& host, int flags, unsigned mode) const {
+  const fs::path relative = host.lexically_relative(m_dir);
+  const int root = RootHandle();
+  if (root < 0) return -1;
+  if (relative.empty() || *relative.begin() == ".." || relative.is_absolute()) {
+    errno = EXDEV;
+    return -1;
+  }
+  return OpenBeneath(root, relative, flags, mode);
+}
+
+int Machine::OpenParent(const fs::path& host, std::string& name) const {
+  const fs::path relative = host.lexically_relative(m_dir);
+  // Below a drive's folder: "drive_c/NAME" at the least.
+  if (relative.empty() || *relative.begin() == ".." || std::distance(relative.begin(), relative.end()) < 2) {
+    errno = EACCES;
+    return -1;
+  }
+  name = relative.filename().string();
+  return OpenHost(host.parent_path(), O_PATH | O_DIRECTORY);
+}
+
+bool Machine::MakeHostFolder(const fs::path& host) const {
+  std::string name;
+  const HostHandle folder(OpenParent(host, name));
+  return folder.fd >= 0 && ::mkdirat(folder.fd, name.c_str(), 0755) == 0;
+}
+
+bool Machine::RemoveHost(const fs::path& host, bool folder) const {
+  std::string name;
+  const HostHandle parent(OpenParent(host, name));
+  return parent.fd >= 0 && ::unlinkat(parent.fd, name.c_str(), folder ? AT_REMOVEDIR : 0) == 0;
+}
+
+bool Machine::RenameHost(const fs::path& from, const fs::path& to) const {
+  std::string fromName, toName;
+  const HostHandle fromFolder(OpenParent(from, fromName));
+  if (fromFolder.fd < 0) return false;
+  if (from.parent_path() == to.parent_path()) {
+    toName = to.filename().string();
+    return ::renameat(fromFolder.fd, fromName.c_str(), fromFolder.fd, toName.c_str()) == 0;
+  }
+  const HostHandle toFolder(OpenParent(to, toName));
+  return toFolder.fd >= 0 && ::renameat(fromFolder.fd, fromName.c_str(), toFolder.fd, toName.c_str()) == 0;
+}
+
+bool Machine::ReadHostFile(const fs::path& host, std::vector<char>& content, std::size_t maxSize) const {
+  const HostHandle file(OpenHost(host, O_RDONLY));
+  struct stat info {};
+  if (file.fd < 0 || ::fstat(file.fd, &info) != 0) return false;
+  if (!S_ISREG(info.st_mode) || static_cast<std::uintmax_t>(info.st_size) > maxSize) {
+    errno = S_ISREG(info.st_mode) ? EFBIG : EISDIR;
+    return false;
+  }
+  content.assign(static_cast<std::size_t>(info.st_size), '\0');
+  std::size_t done = 0;
+  while (done < content.size()) {
+    const ssize_t n = ::read(file.fd, content.data() + done, content.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  if (done == content.size()) return true;
+  content.clear();
+  errno = EIO;
+  return false;
+}
+
+Machine::HostWrite Machine::WriteHostFile(const fs::path& host, const char* data, std::size_t size,
+                                          bool createNew) const {
+  const HostHandle file(OpenHost(host, O_WRONLY | O_CREAT | (createNew ? O_EXCL : O_TRUNC)));
+  if (file.fd < 0) return HostWrite::kNotOpened;
+  std::size_t done = 0;
+  while (done < size) {
+    const ssize_t n = ::write(file.fd, data + done, size - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return HostWrite::kFailed;
+    done += static_cast<std::size_t>(n);
+  }
+  return HostWrite::kDone;
 }
 
 std::string Machine::WindowsPathOf(const fs::path& host) const {

@@ -99,6 +99,27 @@ class Machine {
   // needs no listing.
   void NoteFolderMade(const std::filesystem::path& host) const;
 
+  // Opens, makes, removes and renames the host paths Resolve gave, never
+  // following a link on the way: a folder swapped for a link from outside
+  // while the program runs leads nowhere outside the machine folder. A
+  // drive's own folder is neither removed nor renamed. -1 or false with
+  // errno set.
+  int OpenHost(const std::filesystem::path& host, int flags, unsigned mode = 0644) const;
+  bool MakeHostFolder(const std::filesystem::path& host) const;
+  bool RemoveHost(const std::filesystem::path& host, bool folder) const;
+  bool RenameHost(const std::filesystem::path& from, const std::filesystem::path& to) const;
+  // A whole regular file through OpenHost, one open and one look at its
+  // size; false when it cannot be opened, is no file or exceeds maxSize.
+  bool ReadHostFile(const std::filesystem::path& host, std::vector<char>& content, std::size_t maxSize) const;
+  // A whole file written through OpenHost, made or emptied first.
+  // `createNew`: only a file that is not there yet (kNotOpened, errno EEXIST).
+  enum class HostWrite { kDone, kNotOpened, kFailed };
+  HostWrite WriteHostFile(const std::filesystem::path& host, const char* data, std::size_t size,
+                          bool createNew = false) const;
+  // Whether no entry of the host folder `folder` has `name` without regard
+  // to case, as the machine knows the folder (listing it if not yet known).
+  bool IsFreeName(const std::filesystem::path& folder, std::string_view name) const;
+
   // The Windows path of a host path inside the machine's drives ("X:\..."
   // with the names as they are stored); empty outside them.
   std::string WindowsPathOf(const std::filesystem::path& host) const;
@@ -125,30 +146,33 @@ class Machine {
   std::shared_ptr<SimRegistry> m_registry;
 
   // The names of the host folders Resolve has looked into, by name folded to
-  // lower case, so a path costs at most one look at its last folder's time
-  // stamp instead of a listing per folder. A folder whose time stamp moved
-  // (changed from outside) is listed again; the machine's own changes are
-  // noted at once.
+  // lower case: a folder is listed once while it is in use. The machine's
+  // own changes are noted at once; a name made from outside while a program
+  // runs is seen when asked for as it was made, and in any spelling by the
+  // next run. At most kMaxKnownFolders are kept, the least recently used
+  // going first, so a large installation does not hold every folder's names.
   struct FolderEntry {
     std::string name;
     std::filesystem::file_type type = std::filesystem::file_type::none;
   };
+  static constexpr std::size_t kMaxKnownFolders = 128;
   struct FolderNames {
-    std::int64_t stampSeconds = 0;
-    std::int64_t stampNanoseconds = 0;
-    // Listed within the time stamp's resolution of a change: a change from
-    // outside in the same tick would not move the stamp, so a name not found
-    // lists the folder again.
-    bool racy = false;
+    std::uint64_t lastUse = 0;
     std::unordered_map<std::string, std::vector<FolderEntry>> byFolded;  // each list sorted by name
   };
-  enum class Look { kTrusted, kChecked, kRelist };
-  const FolderNames* NamesOf(const std::filesystem::path& folder, Look look) const;
-  std::optional<FolderEntry> FindEntry(const std::filesystem::path& folder, const std::string& name,
-                                       bool checkStamp) const;
+  const FolderNames* NamesOf(const std::filesystem::path& folder) const;
+  std::optional<FolderEntry> FindEntry(const std::filesystem::path& folder, const std::string& name) const;
+  // The machine folder held open; host operations resolve beneath it.
+  int RootHandle() const;
+  // The folder that holds `host`, opened beneath the root, and the name in it.
+  int OpenParent(const std::filesystem::path& host, std::string& name) const;
+  mutable std::shared_ptr<int> m_root;
   // Drops a folder and every folder known below it.
   void ForgetFolder(const std::string& path) const;
+  // Room for one more folder: drops the least recently used (and what is known below it).
+  void MakeRoomForFolder() const;
   mutable std::unordered_map<std::string, FolderNames> m_folders;  // by host folder path
+  mutable std::uint64_t m_folderUses = 0;
 };
 
 }  // namespace sim

@@ -49,9 +49,9 @@ class NextStart {
     } else if (!fs::is_directory(status) && !fs::is_regular_file(status)) {
       Note("delete " + path + ": not a file, kept");
     } else {
-      fs::remove(where.host, ec);
-      m_machine.NoteChanged(where.host);
-      Note("delete " + path + (ec ? ": failed" : ""));
+      const bool removed = m_machine.RemoveHost(where.host, fs::is_directory(status));
+      if (removed) m_machine.NoteChanged(where.host, fs::file_type::not_found);
+      Note("delete " + path + (removed ? "" : ": failed"));
     }
   }
 
@@ -73,12 +73,12 @@ class NextStart {
         Note("move " + from + " to " + to + ": target exists, kept");
         return;
       }
-      fs::remove(target.host, ec);
+      m_machine.RemoveHost(target.host, false);
     }
-    fs::rename(source.host, target.host, ec);
+    const bool moved = m_machine.RenameHost(source.host, target.host);
     m_machine.NoteChanged(source.host);
     m_machine.NoteChanged(target.host);
-    Note("move " + from + " to " + to + (ec ? ": failed" : ""));
+    Note("move " + from + " to " + to + (moved ? "" : ": failed"));
   }
 
   // Windows 95/98: WININIT.INI [Rename] in order, then WININIT.INI becomes WININIT.BAK.
@@ -117,14 +117,15 @@ class NextStart {
       }
     }
     const ResolvedPath backup = m_machine.Resolve(m_machine.WindowsDir() + "\\WININIT.BAK");
+    bool renamed = false;
     if (backup.ok()) {
-      fs::remove(backup.host, ec);
-      fs::rename(file.host, file.host.parent_path() / "WININIT.BAK", ec);
+      m_machine.RemoveHost(backup.host, false);
+      renamed = m_machine.RenameHost(file.host, file.host.parent_path() / "WININIT.BAK");
       m_machine.NoteChanged(backup.host);
       m_machine.NoteChanged(file.host.parent_path() / "WININIT.BAK");
       m_machine.NoteChanged(file.host);
     }
-    Note(ec ? "WININIT.INI could not become WININIT.BAK" : "WININIT.INI renamed to WININIT.BAK");
+    Note(renamed ? "WININIT.INI renamed to WININIT.BAK" : "WININIT.INI could not become WININIT.BAK");
   }
 
   // Windows NT: the pending file renames, deletions and moves, then cleared.

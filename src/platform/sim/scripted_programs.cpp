@@ -2,7 +2,10 @@
 
 #include "platform/ascii_text.h"
 
-#include <fstream>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <optional>
 #include <string>
 #include <vector>
@@ -100,10 +103,18 @@ ProgramRun ScriptedProgramBehaviour(const ProgramStart& start, const Machine& ma
   ProgramRun run;
   const ResolvedPath resolved = machine.Resolve(start.programPath, start.currentDirectory);
   if (!resolved.ok()) return run;
-  std::ifstream in(resolved.host, std::ios::binary);
+  // The script is the file's beginning; a larger program reads as its first part.
   std::string text(kMaxScriptSize, '\0');
-  in.read(text.data(), static_cast<std::streamsize>(text.size()));
-  text.resize(static_cast<std::size_t>(in.gcount()));
+  std::size_t done = 0;
+  const int file = machine.OpenHost(resolved.host, O_RDONLY);
+  while (file >= 0 && done < text.size()) {
+    const ssize_t n = ::read(file, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  if (file >= 0) ::close(file);
+  text.resize(done);
 
   std::size_t start_of_line = 0;
   int number = 0;

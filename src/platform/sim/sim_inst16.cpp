@@ -32,8 +32,8 @@ class SimInst16Host final : public inst16::Host {
     const ResolvedPath resolved = m_machine.Resolve(path, m_current);
     std::error_code ec;
     const bool removed = resolved.ok() && !fs::is_directory(fs::symlink_status(resolved.host, ec)) &&
-                         fs::remove(resolved.host, ec) && !ec;
-    if (resolved.ok()) m_machine.NoteChanged(resolved.host);
+                         m_machine.RemoveHost(resolved.host, false);
+    if (removed) m_machine.NoteChanged(resolved.host, fs::file_type::not_found);
     return removed;
   }
 
@@ -41,10 +41,10 @@ class SimInst16Host final : public inst16::Host {
     const ResolvedPath resolved = m_machine.Resolve(folder, m_current);
     std::error_code ec;
     if (!resolved.ok() || !fs::is_directory(fs::symlink_status(resolved.host, ec)) ||
-        resolved.host.filename().empty() || !fs::remove(resolved.host, ec) || ec) {
+        !m_machine.RemoveHost(resolved.host, true)) {
       return false;
     }
-    m_machine.NoteChanged(resolved.host);
+    m_machine.NoteChanged(resolved.host, fs::file_type::not_found);
     m_machine.AppendEvent("inst16 removed " + folder);
     return true;
   }

@@ -318,31 +318,13 @@ platform::DWORD SimPlatform::ReadWholeFile(std::string_view path, std::vector<ch
   if (!resolved.ok()) return resolved.error;
   if (resolved.type == fs::file_type::not_found) return ERROR_FILE_NOT_FOUND;
   if (resolved.type != fs::file_type::regular) return ERROR_ACCESS_DENIED;
-  // One open, one look at the size, the reads.
-  const int file = ::open(resolved.host.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-  if (file < 0) return ERROR_FILE_NOT_FOUND;  // gone since its folder was looked at
-  struct stat info {};
-  platform::DWORD result = ERROR_SUCCESS;
-  if (::fstat(file, &info) != 0 || !S_ISREG(info.st_mode)) {
-    result = ERROR_ACCESS_DENIED;
-  } else if (static_cast<std::uintmax_t>(info.st_size) > kMaxReadSize) {
-    result = ERROR_NOT_ENOUGH_MEMORY;
-  } else {
-    content.assign(static_cast<std::size_t>(info.st_size), '\0');
-    std::size_t done = 0;
-    while (done < content.size()) {
-      const ssize_t n = ::read(file, content.data() + done, content.size() - done);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
-      done += static_cast<std::size_t>(n);
-    }
-    if (done != content.size()) {
-      content.clear();
-      result = ERROR_READ_FAULT;
-    }
+  if (m_machine.ReadHostFile(resolved.host, content, kMaxReadSize)) return ERROR_SUCCESS;
+  switch (errno) {
+    case EFBIG: return ERROR_NOT_ENOUGH_MEMORY;
+    case EIO: return ERROR_READ_FAULT;
+    case ENOENT: return ERROR_FILE_NOT_FOUND;  // gone since its folder was looked at
+    default: return ERROR_ACCESS_DENIED;
   }
-  ::close(file);
-  return result;
 }
 
 platform::DWORD SimPlatform::WriteWholeFile(std::string_view path, const char* data, std::size_t size) {
@@ -353,12 +335,10 @@ platform::DWORD SimPlatform::WriteWholeFile(std::string_view path, const char* d
     if (resolved.type != fs::file_type::regular || IsReadOnly(resolved.host)) return ERROR_ACCESS_DENIED;
     if (IsHeldOpen(resolved.host)) return ERROR_SHARING_VIOLATION;
   }
-  std::ofstream out(resolved.host, std::ios::binary | std::ios::trunc);
-  if (!out) return ERROR_ACCESS_DENIED;
+  const Machine::HostWrite written = m_machine.WriteHostFile(resolved.host, data, size);
+  if (written == Machine::HostWrite::kNotOpened) return ERROR_ACCESS_DENIED;
   m_machine.NoteChanged(resolved.host, fs::file_type::regular);
-  out.write(data, static_cast<std::streamsize>(size));
-  out.flush();
-  return out ? ERROR_SUCCESS : ERROR_WRITE_FAULT;
+  return written == Machine::HostWrite::kDone ? ERROR_SUCCESS : ERROR_WRITE_FAULT;
 }
 
 bool SimPlatform::FileExists(std::string_view path) {
@@ -417,8 +397,8 @@ platform::BOOL SimPlatform::CreateDirectoryA(std::string_view path) {
     // A free name was found in its folder, which is there.
     if (resolved.type != fs::file_type::not_found) {
       error = ERROR_ALREADY_EXISTS;
-    } else if (!fs::create_directory(resolved.host, ec) || ec) {
-      error = ERROR_ACCESS_DENIED;
+    } else if (!m_machine.MakeHostFolder(resolved.host)) {
+      error = errno == EEXIST ? ERROR_ALREADY_EXISTS : ERROR_ACCESS_DENIED;
     }
     if (error == ERROR_SUCCESS) m_machine.NoteFolderMade(resolved.host);
   }
@@ -438,7 +418,7 @@ platform::BOOL SimPlatform::RemoveDirectoryA(std::string_view path) {
       error = ERROR_DIRECTORY;
     } else if (!fs::is_empty(resolved.host, ec)) {
       error = ERROR_DIR_NOT_EMPTY;
-    } else if (resolved.host.filename().empty() || !fs::remove(resolved.host, ec) || ec) {
+    } else if (!m_machine.RemoveHost(resolved.host, true)) {
       error = ERROR_ACCESS_DENIED;  // a drive's root, or the host refused
     }
     if (error == ERROR_SUCCESS) m_machine.NoteChanged(resolved.host);
@@ -457,10 +437,10 @@ platform::BOOL SimPlatform::DeleteFileA(std::string_view path) {
       error = MissingError(resolved.host);
     } else if (!fs::is_regular_file(status) || IsReadOnly(resolved.host) || IsHeldOpen(resolved.host)) {
       error = ERROR_ACCESS_DENIED;
-    } else if (!fs::remove(resolved.host, ec) || ec) {
+    } else if (!m_machine.RemoveHost(resolved.host, false)) {
       error = ERROR_ACCESS_DENIED;
     }
-    if (error == ERROR_SUCCESS) m_machine.NoteChanged(resolved.host);
+    if (error == ERROR_SUCCESS) m_machine.NoteChanged(resolved.host, fs::file_type::not_found);
   }
   if (error != ERROR_SUCCESS) m_lastError = error;
   return error == ERROR_SUCCESS;
@@ -598,8 +578,7 @@ platform::BOOL SimPlatform::MoveFileExA(const char* existing, const char* newNam
     const fs::path relative = to.host.lexically_relative(from.host);
     if (!relative.empty() && *relative.begin() != ".." && !sameEntry) return fail(ERROR_ACCESS_DENIED);
   }
-  fs::rename(from.host, to.host, ec);
-  if (ec) {
+  if (!m_machine.RenameHost(from.host, to.host)) {
     m_machine.NoteChanged(from.host);
     m_machine.NoteChanged(to.host);
     return fail(ERROR_ACCESS_DENIED);

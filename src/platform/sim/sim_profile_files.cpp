@@ -234,13 +234,9 @@ SimProfileFiles::Loaded SimProfileFiles::Load(const ResolvedPath& where) const {
     return result;
   }
   if (ec || !fs::is_regular_file(status)) return result;
-  const std::uintmax_t size = fs::file_size(where.host, ec);
-  if (ec || size > kMaxFileSize) return result;
-  std::ifstream in(where.host, std::ios::binary);
-  if (!in) return result;
-  std::string bytes(static_cast<std::size_t>(size), '\0');
-  in.read(bytes.data(), static_cast<std::streamsize>(size));
-  if (static_cast<std::uintmax_t>(in.gcount()) != size) return result;
+  std::vector<char> content;
+  if (!m_machine.ReadHostFile(where.host, content, kMaxFileSize)) return result;
+  const std::string bytes(content.begin(), content.end());
   result.state = Loaded::kPresent;
   if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') {
     result.utf16 = true;
@@ -265,26 +261,16 @@ bool SimProfileFiles::Store(const ResolvedPath& where, const std::string& text, 
     if (fs::symlink_status(candidate, ec).type() == fs::file_type::not_found) temp = candidate;
   }
   if (temp.empty()) return false;
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (out) {
-      out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-      out.flush();
-    }
-    if (!out) {
-      out.close();
-      fs::remove(temp, ec);
-      return false;
-    }
-  }
-  fs::rename(temp, where.host, ec);
-  m_machine.NoteChanged(where.host);
-  if (ec) {
-    std::error_code ignored;
-    fs::remove(temp, ignored);
+  const Machine::HostWrite written = m_machine.WriteHostFile(temp, bytes.data(), bytes.size());
+  if (written != Machine::HostWrite::kDone) {
+    if (written == Machine::HostWrite::kFailed) m_machine.RemoveHost(temp, false);
     return false;
   }
-  return true;
+  const bool renamed = m_machine.RenameHost(temp, where.host);
+  if (!renamed) m_machine.RemoveHost(temp, false);
+  m_machine.NoteChanged(temp, fs::file_type::not_found);
+  m_machine.NoteChanged(where.host);
+  return renamed;
 }
 
 DWORD SimProfileFiles::GetPrivateProfileStringA(const char* section, const char* key, const char* defaultValue,

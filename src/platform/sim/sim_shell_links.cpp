@@ -1,6 +1,7 @@
 #include "platform/sim/sim_shell_links.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -109,11 +110,9 @@ class SimShellLink final : public platform::IShellLinkObject {
       }
     }
     const std::string bytes = WriteShellLinkFile(data);
-    std::ofstream out(resolved.host, std::ios::binary | std::ios::trunc);
-    m_machine.NoteChanged(resolved.host);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    if (!out) return platform::ResultFromWin32(ERROR_WRITE_FAULT);
+    const Machine::HostWrite written = m_machine.WriteHostFile(resolved.host, bytes.data(), bytes.size());
+    if (written != Machine::HostWrite::kNotOpened) m_machine.NoteChanged(resolved.host, fs::file_type::regular);
+    if (written != Machine::HostWrite::kDone) return platform::ResultFromWin32(ERROR_WRITE_FAULT);
     m_machine.AppendEvent("shortcut " + linkPath + " -> " + data.path);
     return S_OK;
   }
@@ -122,13 +121,12 @@ class SimShellLink final : public platform::IShellLinkObject {
     if (fileName == nullptr) return E_INVALIDARG;
     const ResolvedPath resolved = m_machine.Resolve(fileName, m_currentDirectory());
     if (!resolved.ok()) return platform::ResultFromWin32(resolved.error);
-    std::ifstream in(resolved.host, std::ios::binary);
-    if (!in) return platform::ResultFromWin32(ERROR_FILE_NOT_FOUND);
     constexpr std::size_t kMaxLinkFile = 1 << 20;
-    std::string bytes(kMaxLinkFile, '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
-    auto link = ReadShellLinkFile(bytes);
+    std::vector<char> content;
+    if (!m_machine.ReadHostFile(resolved.host, content, kMaxLinkFile)) {
+      return errno == EFBIG ? E_FAIL : platform::ResultFromWin32(ERROR_FILE_NOT_FOUND);
+    }
+    auto link = ReadShellLinkFile(std::string(content.begin(), content.end()));
     if (!link) return E_FAIL;
     m_link = std::move(*link);
     return S_OK;

@@ -3,6 +3,7 @@
 #include "platform/ascii_text.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -98,15 +99,27 @@ SimVersionInstaller::SimVersionInstaller(const Machine& machine, platform::IFile
       m_lastError(lastError),
       m_isHeldOpen(std::move(isHeldOpen)) {}
 
-std::string SimVersionInstaller::NewTempName(const std::string& folder) {
-  for (;; ++m_nextTemp) {
+std::string SimVersionInstaller::WriteTempCopy(const std::filesystem::path& folder, const std::vector<char>& content) {
+  for (unsigned tries = 0; tries <= 0xFFFFu; ++tries, ++m_nextTemp) {
     char name[16];
     std::snprintf(name, sizeof name, "VER%X.tmp", m_nextTemp & 0xFFFFu);
-    if (m_files.GetFileAttributesA(Join(folder, name)) == INVALID_FILE_ATTRIBUTES) {
-      ++m_nextTemp;
-      return name;
+    if (!m_machine.IsFreeName(folder, name)) continue;
+    const std::filesystem::path host = folder / name;
+    const Machine::HostWrite written = m_machine.WriteHostFile(host, content.data(), content.size(), true);
+    if (written == Machine::HostWrite::kNotOpened) {
+      if (errno != EEXIST) return {};
+      m_machine.NoteChanged(host);  // made from outside: taken, try the next
+      continue;
     }
+    m_machine.NoteChanged(host, std::filesystem::file_type::regular);
+    if (written == Machine::HostWrite::kFailed) {
+      if (m_machine.RemoveHost(host, false)) m_machine.NoteChanged(host, std::filesystem::file_type::not_found);
+      return {};
+    }
+    ++m_nextTemp;
+    return name;
   }
+  return {};
 }
 
 platform::DWORD SimVersionInstaller::VerInstallFileA(platform::DWORD flags, const char* srcName, const char* destName,
@@ -127,13 +140,17 @@ platform::DWORD SimVersionInstaller::VerInstallFileA(platform::DWORD flags, cons
     content.assign(expanded->data.begin(), expanded->data.end());
   }
 
-  const platform::DWORD destAttributes = m_files.GetFileAttributesA(dest);
+  // One look at the destination: a free name needs no attributes.
+  const ResolvedPath destWhere = m_machine.Resolve(dest, m_currentDirectory());
+  const bool destFree = destWhere.ok() && destWhere.type == std::filesystem::file_type::not_found;
+  const platform::DWORD destAttributes = destFree ? INVALID_FILE_ATTRIBUTES : m_files.GetFileAttributesA(dest);
   const bool destExists = destAttributes != INVALID_FILE_ATTRIBUTES;
   if (destExists && (destAttributes & FILE_ATTRIBUTE_READONLY) != 0) return VIF_WRITEPROT;
 
   // The copy goes to a temporary file beside the destination first; a
   // forced install may name the one an earlier call left.
   std::string temp;
+  std::filesystem::path tempHost;  // a temporary file made by this call
   if ((flags & VIFF_FORCEINSTALL) != 0 && tmpFile != nullptr && tmpFile[0] != '\0' &&
       m_files.FileExists(Join(folder, tmpFile))) {
     temp = Join(folder, tmpFile);
@@ -147,8 +164,10 @@ platform::DWORD SimVersionInstaller::VerInstallFileA(platform::DWORD flags, cons
           static_cast<std::uint64_t>(space.freeClusters) * space.sectorsPerCluster * space.bytesPerSector;
       if (content.size() > free) return VIF_OUTOFSPACE;
     }
-    temp = Join(folder, NewTempName(folder));
-    if (m_files.WriteWholeFile(temp, content.data(), content.size()) != ERROR_SUCCESS) return VIF_CANNOTCREATE;
+    const std::string tempName = WriteTempCopy(where.host, content);
+    if (tempName.empty()) return VIF_CANNOTCREATE;
+    temp = Join(folder, tempName);
+    tempHost = where.host / tempName;
   }
 
   platform::DWORD result = 0;
@@ -202,6 +221,12 @@ platform::DWORD SimVersionInstaller::VerInstallFileA(platform::DWORD flags, cons
       m_files.DeleteFileA(temp);
       return VIF_CANNOTDELETE | ErrorBits(error);
     }
+  }
+  // The usual case, a new file from a temporary one made here: renamed at once.
+  if (destFree && !tempHost.empty() && m_machine.RenameHost(tempHost, destWhere.host)) {
+    m_machine.NoteChanged(tempHost, std::filesystem::file_type::not_found);
+    m_machine.NoteChanged(destWhere.host, std::filesystem::file_type::regular);
+    return 0;
   }
   if (!m_files.MoveFileExA(temp.c_str(), dest.c_str(), 0)) {
     const platform::DWORD error = m_lastError;

@@ -33,8 +33,10 @@ class SimVersionInstaller final : public platform::IVersionInstaller {
                                 platform::UINT* length) override;
 
  private:
-  // The name of a new temporary file in `folder` ("VER1.tmp" …).
-  std::string NewTempName(const std::string& folder);
+  // Writes `content` to a new temporary file in the host folder `folder`
+  // ("VER1.tmp" …), under a name free there both as the machine knows the
+  // folder and on the host; its name, or empty when it cannot be made.
+  std::string WriteTempCopy(const std::filesystem::path& folder, const std::vector<char>& content);
 
   const Machine& m_machine;
   platform::IFileSystem& m_files;
