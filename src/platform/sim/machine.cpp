@@ -719,35 +719,38 @@ ResolvedPath Machine::Resolve(std::string_view windowsPath, std::string_view cur
   }
 
   std::error_code ec;
-  fs::path host = m_dir / (std::string("drive_") + LowerAscii(drive));
+  // The host path grows as a string, made a path once at the end.
+  std::string host = (m_dir / "drive_").string();
+  host += LowerAscii(drive);
   // A drive whose folder was listed is there; any other is looked at.
-  if (m_folders.count(host.string()) == 0 && !fs::is_directory(fs::symlink_status(host, ec))) {
+  if (m_folders.count(host) == 0 && !fs::is_directory(fs::symlink_status(host, ec))) {
     return Failure(ERROR_PATH_NOT_FOUND);
   }
   for (std::size_t i = 0; i < parts.size(); ++i) {
     const bool last = i + 1 == parts.size();
     const std::optional<FolderEntry> entry = FindEntry(host, parts[i]);
     if (!entry) {
-      // The last folder was checked: it is known unless it has gone.
-      if (!last || m_folders.count(host.string()) == 0) return Failure(ERROR_PATH_NOT_FOUND);
-      return {host / parts[i], ERROR_SUCCESS, fs::file_type::not_found};
+      // The last folder was listed: it is known unless it has gone.
+      if (!last || m_folders.count(host) == 0) return Failure(ERROR_PATH_NOT_FOUND);
+      return {fs::path(host + '/' + parts[i]), ERROR_SUCCESS, fs::file_type::not_found};
     }
     if (entry->type == fs::file_type::symlink) return Failure(last ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND);
     if (!last && entry->type != fs::file_type::directory) return Failure(ERROR_PATH_NOT_FOUND);
-    host /= entry->name;
-    if (last) return {host, ERROR_SUCCESS, entry->type};
+    host += '/';
+    host += entry->name;
+    if (last) return {fs::path(std::move(host)), ERROR_SUCCESS, entry->type};
   }
-  return {host, ERROR_SUCCESS, fs::file_type::directory};
+  return {fs::path(std::move(host)), ERROR_SUCCESS, fs::file_type::directory};
 }
 
-const Machine::FolderNames* Machine::NamesOf(const fs::path& folder) const {
-  const std::string key = folder.string();
+const Machine::FolderNames* Machine::NamesOf(const std::string& key) const {
   auto found = m_folders.find(key);
   if (found != m_folders.end()) {
     found->second.lastUse = ++m_folderUses;
     return &found->second;
   }
   // A folder that is no longer one (a link put in its place) has no entries.
+  const fs::path folder(key);
   std::error_code ec;
   if (!fs::is_directory(fs::symlink_status(folder, ec))) return nullptr;
   FolderNames names;
@@ -769,7 +772,7 @@ const Machine::FolderNames* Machine::NamesOf(const fs::path& folder) const {
 // The entry of `folder` whose name matches `name` without regard to case: the
 // exact spelling first, otherwise the smallest matching name, otherwise the
 // entry whose short name it is.
-std::optional<Machine::FolderEntry> Machine::FindEntry(const fs::path& folder, const std::string& name) const {
+std::optional<Machine::FolderEntry> Machine::FindEntry(const std::string& folder, const std::string& name) const {
   const FolderNames* names = NamesOf(folder);
   // "." and ".." are never entries of their own.
   if (names == nullptr || name == "." || name == "..") return std::nullopt;
@@ -783,9 +786,10 @@ std::optional<Machine::FolderEntry> Machine::FindEntry(const fs::path& folder, c
   // Not listed: an entry made from outside since the folder was listed, by
   // the very name asked for, or a short name.
   std::error_code ec;
-  const fs::file_status exact = fs::symlink_status(folder / name, ec);
+  const fs::path asked(folder + '/' + name);
+  const fs::file_status exact = fs::symlink_status(asked, ec);
   if (fs::exists(exact)) {
-    NoteChanged(folder / name, exact.type());
+    NoteChanged(asked, exact.type());
     return FolderEntry{name, exact.type()};
   }
   if (name.find('~') == std::string::npos) return std::nullopt;
@@ -795,7 +799,7 @@ std::optional<Machine::FolderEntry> Machine::FindEntry(const fs::path& folder, c
 }
 
 bool Machine::IsFreeName(const fs::path& folder, std::string_view name) const {
-  const FolderNames* names = NamesOf(folder);
+  const FolderNames* names = NamesOf(folder.string());
   if (names == nullptr) return false;
   const auto found = names->byFolded.find(FoldName(name));
   return found == names->byFolded.end() || found->second.empty();

@@ -160,8 +160,9 @@ class Machine {
     std::uint64_t lastUse = 0;
     std::unordered_map<std::string, std::vector<FolderEntry>> byFolded;  // each list sorted by name
   };
-  const FolderNames* NamesOf(const std::filesystem::path& folder) const;
-  std::optional<FolderEntry> FindEntry(const std::filesystem::path& folder, const std::string& name) const;
+  // `folder` is a host folder's path as a string, the cache's key.
+  const FolderNames* NamesOf(const std::string& folder) const;
+  std::optional<FolderEntry> FindEntry(const std::string& folder, const std::string& name) const;
   // The machine folder held open; host operations resolve beneath it.
   int RootHandle() const;
   // The folder that holds `host`, opened beneath the root, and the name in it.
