@@ -1,6 +1,7 @@
 #include "components/component_list.h"
 
 #include <algorithm>
+#include <array>
 
 #include "script/script_line.h"
 #include "script/setup_script.h"
@@ -59,13 +60,27 @@ bool CComponentList::Build(IHardwareDetection* detection) {
 }
 
 void CComponentList::PruneDependencies() {
-  // Each component is tested against the list as it stands at its turn.
+  // Each component is tested against the list as it stands at its turn:
+  // how many components give each type bit, less the one tested, less the
+  // ones removed before it.
+  std::array<long, 32> givers{};
+  const auto count = [&](std::uint32_t bits, long step) {
+    for (std::size_t bit = 0; bit < givers.size(); ++bit) {
+      if (((bits >> bit) & 1u) != 0) givers[bit] += step;
+    }
+  };
+  for (const auto& c : m_components) count(c->m_dwTypeBits, 1);
   for (std::size_t i = 0; i < m_components.size();) {
-    std::uint32_t missing = m_components[i]->m_dwDependencyBits;
-    for (std::size_t j = 0; j < m_components.size(); ++j) {
-      if (j != i) missing &= ~m_components[j]->m_dwTypeBits;
+    const std::uint32_t own = m_components[i]->m_dwTypeBits;
+    std::uint32_t missing = 0;
+    for (std::size_t bit = 0; bit < givers.size(); ++bit) {
+      const std::uint32_t mask = 1u << bit;
+      if ((m_components[i]->m_dwDependencyBits & mask) != 0 && givers[bit] == ((own & mask) != 0 ? 1 : 0)) {
+        missing |= mask;
+      }
     }
     if (missing != 0) {
+      count(own, -1);
       RemoveAt(static_cast<int>(i));
     } else {
       ++i;
