@@ -3,6 +3,7 @@
 // names and prefixes. Each case checks the folder that holds the machine
 // folder, before and after.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <map>
@@ -10,6 +11,8 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/sim/device_installer.h"
+#include "platform/sim/scripted_programs.h"
 #include "support/temp_machine.h"
 
 namespace fs = std::filesystem;
@@ -158,3 +161,17 @@ TEST_F(ContainmentTest, DevicesSharesAndLongPathsMakeNoFiles) {
 }
 
 }  // namespace
+
+// A pipe put in a drive is never waited on: reading it as a program, a
+// driver's INF or a file, or writing it, ends at once with a refusal.
+TEST_F(ContainmentTest, APipeIsRefusedNotWaitedOn) {
+  ASSERT_EQ(::mkfifo((C() / "PIPE.EXE").c_str(), 0644), 0);
+  ASSERT_EQ(::mkfifo((C() / "PIPE.INF").c_str(), 0644), 0);
+  const sim::ProgramRun run =
+      sim::ScriptedProgramBehaviour(sim::ProgramStart{"C:\\PIPE.EXE", "C:\\PIPE.EXE", "", "C:\\"}, m_machine.Machine());
+  EXPECT_EQ(run.exitCode, 0u);
+  EXPECT_FALSE(sim::ReadMachineFile(m_machine.Machine(), "C:\\PIPE.INF"));
+  std::vector<char> content;
+  EXPECT_NE(platform::Files().ReadWholeFile("C:\\PIPE.INF", content), 0u);
+  EXPECT_NE(Write("C:\\PIPE.INF"), 0u);
+}

@@ -913,7 +913,8 @@ bool Machine::RenameHost(const fs::path& from, const fs::path& to) const {
 }
 
 bool Machine::ReadHostFile(const fs::path& host, std::vector<char>& content, std::size_t maxSize) const {
-  const HostHandle file(OpenHost(host, O_RDONLY));
+  // Not blocking: a pipe put in the machine folder opens at once and is refused.
+  const HostHandle file(OpenHost(host, O_RDONLY | O_NONBLOCK));
   struct stat info {};
   if (file.fd < 0 || ::fstat(file.fd, &info) != 0) return false;
   if (!S_ISREG(info.st_mode) || static_cast<std::uintmax_t>(info.st_size) > maxSize) {
@@ -936,7 +937,8 @@ bool Machine::ReadHostFile(const fs::path& host, std::vector<char>& content, std
 
 Machine::HostWrite Machine::WriteHostFile(const fs::path& host, const char* data, std::size_t size,
                                           bool createNew) const {
-  const HostHandle file(OpenHost(host, O_WRONLY | O_CREAT | (createNew ? O_EXCL : O_TRUNC)));
+  // Not blocking: a pipe put in the machine folder is refused, not waited on.
+  const HostHandle file(OpenHost(host, O_WRONLY | O_NONBLOCK | O_CREAT | (createNew ? O_EXCL : O_TRUNC)));
   if (file.fd < 0) return HostWrite::kNotOpened;
   std::size_t done = 0;
   while (done < size) {

@@ -106,7 +106,7 @@ ProgramRun ScriptedProgramBehaviour(const ProgramStart& start, const Machine& ma
   // The script is the file's beginning; a larger program reads as its first part.
   std::string text(kMaxScriptSize, '\0');
   std::size_t done = 0;
-  const int file = machine.OpenHost(resolved.host, O_RDONLY);
+  const int file = machine.OpenHost(resolved.host, O_RDONLY | O_NONBLOCK);
   while (file >= 0 && done < text.size()) {
     const ssize_t n = ::read(file, text.data() + done, text.size() - done);
     if (n < 0 && errno == EINTR) continue;
