@@ -253,6 +253,13 @@ void CComponent::QueueCopies(std::vector<CFileRecord>& queue) const {
   for (const CScriptSection& files : m_copyFiles) BuildCopyRecords(m_script, files, queue);
 }
 
+std::size_t CComponent::CopyCount() const {
+  std::size_t count = 0;
+  if (GetAction() != ACTION_INSTALL) return count;
+  for (const CScriptSection& files : m_copyFiles) count += files.GetLines().size();
+  return count;
+}
+
 void CComponent::RunRegistry(IComponentExecutors& executors) const {
   const int action = GetAction();
   if (action == ACTION_LEAVE) return;

@@ -94,6 +94,8 @@ class CComponent {
   void QueueDeletes(int phase, std::vector<CFileRecord>& queue) const;
   void QueueRenames(std::vector<CFileRecord>& queue) const;
   void QueueCopies(std::vector<CFileRecord>& queue) const;
+  // How many records QueueCopies adds.
+  std::size_t CopyCount() const;
   void RunRegistry(IComponentExecutors& executors) const;
   void RunIniUpdates(IComponentExecutors& executors) const;
   void RunProgramGroups(IComponentExecutors& executors) const;

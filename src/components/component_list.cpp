@@ -99,10 +99,7 @@ void CComponentList::QueueRenames(std::vector<CFileRecord>& queue) const {
 void CComponentList::QueueCopies(std::vector<CFileRecord>& queue) const {
   // Room for every copy at once: a large queue never holds twice its size.
   std::size_t copies = queue.size();
-  for (const auto& c : m_components) {
-    if (c->GetAction() != ACTION_INSTALL) continue;
-    for (const CScriptSection& files : c->m_copyFiles) copies += files.GetLines().size();
-  }
+  for (const auto& c : m_components) copies += c->CopyCount();
   queue.reserve(copies);
   for (const auto& c : m_components) c->QueueCopies(queue);
 }

@@ -912,16 +912,18 @@ bool Machine::RenameHost(const fs::path& from, const fs::path& to) const {
   return toFolder.fd >= 0 && ::renameat(fromFolder.fd, fromName.c_str(), toFolder.fd, toName.c_str()) == 0;
 }
 
-bool Machine::ReadHostFile(const fs::path& host, std::vector<char>& content, std::size_t maxSize) const {
+bool Machine::ReadHostFile(const fs::path& host, std::vector<char>& content, std::size_t maxSize,
+                           bool beginningOfLarger) const {
   // Not blocking: a pipe put in the machine folder opens at once and is refused.
   const HostHandle file(OpenHost(host, O_RDONLY | O_NONBLOCK));
   struct stat info {};
   if (file.fd < 0 || ::fstat(file.fd, &info) != 0) return false;
-  if (!S_ISREG(info.st_mode) || static_cast<std::uintmax_t>(info.st_size) > maxSize) {
+  const bool tooLarge = static_cast<std::uintmax_t>(info.st_size) > maxSize;
+  if (!S_ISREG(info.st_mode) || (tooLarge && !beginningOfLarger)) {
     errno = S_ISREG(info.st_mode) ? EFBIG : EISDIR;
     return false;
   }
-  content.assign(static_cast<std::size_t>(info.st_size), '\0');
+  content.assign(tooLarge ? maxSize : static_cast<std::size_t>(info.st_size), '\0');
   std::size_t done = 0;
   while (done < content.size()) {
     const ssize_t n = ::read(file.fd, content.data() + done, content.size() - done);

@@ -109,8 +109,10 @@ class Machine {
   bool RemoveHost(const std::filesystem::path& host, bool folder) const;
   bool RenameHost(const std::filesystem::path& from, const std::filesystem::path& to) const;
   // A whole regular file through OpenHost, one open and one look at its
-  // size; false when it cannot be opened, is no file or exceeds maxSize.
-  bool ReadHostFile(const std::filesystem::path& host, std::vector<char>& content, std::size_t maxSize) const;
+  // size; false when it cannot be opened, is no file or exceeds maxSize
+  // (`beginningOfLarger`: then its first maxSize bytes).
+  bool ReadHostFile(const std::filesystem::path& host, std::vector<char>& content, std::size_t maxSize,
+                    bool beginningOfLarger = false) const;
   // A whole file written through OpenHost, made or emptied first.
   // `createNew`: only a file that is not there yet (kNotOpened, errno EEXIST).
   enum class HostWrite { kDone, kNotOpened, kFailed };

@@ -2,10 +2,6 @@
 
 #include "platform/ascii_text.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <optional>
 #include <string>
 #include <vector>
@@ -104,17 +100,9 @@ ProgramRun ScriptedProgramBehaviour(const ProgramStart& start, const Machine& ma
   const ResolvedPath resolved = machine.Resolve(start.programPath, start.currentDirectory);
   if (!resolved.ok()) return run;
   // The script is the file's beginning; a larger program reads as its first part.
-  std::string text(kMaxScriptSize, '\0');
-  std::size_t done = 0;
-  const int file = machine.OpenHost(resolved.host, O_RDONLY | O_NONBLOCK);
-  while (file >= 0 && done < text.size()) {
-    const ssize_t n = ::read(file, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += static_cast<std::size_t>(n);
-  }
-  if (file >= 0) ::close(file);
-  text.resize(done);
+  std::vector<char> content;
+  machine.ReadHostFile(resolved.host, content, kMaxScriptSize, true);
+  const std::string text(content.begin(), content.end());
 
   std::size_t start_of_line = 0;
   int number = 0;
