@@ -27,7 +27,7 @@ namespace pe_test {
 using Bytes = std::vector<std::uint8_t>;
 
 inline Bytes ReadDataFile(const std::string& name) {
-  const std::filesystem::path path = std::filesystem::path(__FILE__).parent_path() / "data" / name;
+  const std::filesystem::path path = std::filesystem::path(SETUP_PE_DATA_DIR) / name;
   std::ifstream in(path, std::ios::binary);
   EXPECT_TRUE(in.good()) << "cannot open " << path;
   return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
