@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr std::string_view kIncludeInf = "IncludeInf";
 constexpr std::string_view kSourceDisksNames = "SourceDisksNames";
 constexpr std::string_view kSourceDisksFiles = "SourceDisksFiles";
 constexpr int MSG_SCRIPT_NOT_LOADED = 1085;  // %1 the script's path

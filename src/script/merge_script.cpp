@@ -49,8 +49,14 @@ void MergeScript(CScriptText& main, std::string_view folder, std::string_view li
   const std::string relative = slash == std::string::npos ? std::string() : name.substr(0, slash);
 
   // 3. Its sections join those of the main script, the disk lists apart.
+  // Its own include list is not followed, and must not reach the saved
+  // script either: the maintenance wizard would merge everything again.
   for (std::string section = included.NextSectionName(); !section.empty(); section = included.NextSectionName()) {
-    if (EqualNoCase(section, kSourceDisksNames, main.GetCodePage()) || EqualNoCase(section, kSourceDisksFiles, main.GetCodePage())) continue;
+    const unsigned codePage = main.GetCodePage();
+    if (EqualNoCase(section, kSourceDisksNames, codePage) || EqualNoCase(section, kSourceDisksFiles, codePage) ||
+        EqualNoCase(section, kIncludeInf, codePage)) {
+      continue;
+    }
     const std::string_view block = included.GetIteratedSection();
     main.InsertSectionText(section, block.data(), static_cast<std::uint32_t>(block.size()));
   }

@@ -6,6 +6,9 @@
 
 #include "script/script_text.h"
 
+// The section that names the scripts to include; never kept in the merged script.
+constexpr std::string_view kIncludeInf = "IncludeInf";
+
 // Loads the script named by one "IncludeInf" line: the line as given below
 // `folder`, else its file name directly in `folder`. `name` becomes the
 // path that loaded, relative to the folder; false when neither loads.

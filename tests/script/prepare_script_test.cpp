@@ -151,6 +151,15 @@ TEST_F(PrepareScriptTest, SectionsOfTheSameNameAreJoinedOrAppended) {
   EXPECT_EQ(SectionLines("SourceDisksNames").size(), 2u) << "includes without disks add none";
 }
 
+TEST_F(PrepareScriptTest, AnIncludedScriptsOwnIncludeListIsNeitherFollowedNorKept) {
+  Put("SETUP.INF", Lines({"[IncludeInf]", "SUB.INF", "[Main]", "main=1"}) + kMainDisks);
+  Put("SUB.INF", Lines({"[IncludeInf]", "SETUP.INF", "[Extra]", "extra=1"}));
+  EXPECT_EQ(Prepare(), 0);
+  EXPECT_EQ(Script().FindSection("IncludeInf"), 0u) << "the maintenance wizard would merge it all again";
+  EXPECT_EQ(SectionLines("Main"), (std::vector<std::string>{"main=1"}));
+  EXPECT_EQ(SectionLines("Extra"), (std::vector<std::string>{"extra=1"}));
+}
+
 TEST_F(PrepareScriptTest, AMainScriptWithoutDiskListsGetsThem) {
   Put("SETUP.INF", Lines({"[IncludeInf]", "A.INF", "[Version]", "Signature=x"}));
   Put("A.INF", Lines({"[SourceDisksNames]", "4=\"Only\",o.tag,0", "[SourceDisksFiles]", "O.DLL=4,,1"}));
