@@ -62,7 +62,7 @@ std::string CValueExpander::Expand(std::string_view line) {
   const CSetupContext& context = m_script.GetContext();
   const unsigned codePage = m_script.GetCodePage();
   // A line may be long as written; expanding may not make it longer than that.
-  const std::size_t limit = std::max(kMaxExpandedLength, line.size());
+  const std::size_t limit = std::max(kMaxExpandedLine, line.size());
 
   // Pass 1: '@' codes outside quoted runs.
   CodedLine coded;
@@ -124,13 +124,22 @@ std::string CValueExpander::Expand(std::string_view line) {
       ++i;
     }
   }
+  // Every line counts against the whole script's allowance.
+  const std::size_t scriptLimit =
+      std::max(kMaxExpandedScript, kExpandedScriptFactor * std::size_t{m_script.GetText().GetLength()});
+  if (m_bScriptTooLong || result.size() > scriptLimit - std::min(scriptLimit, m_nExpandedTotal)) {
+    const bool first = !m_bScriptTooLong;
+    m_bScriptTooLong = true;
+    return ValueTooLong(line, first);
+  }
+  m_nExpandedTotal += result.size();
   return result;
 }
 
-std::string CValueExpander::ValueTooLong(std::string_view line) {
+std::string CValueExpander::ValueTooLong(std::string_view line, bool report) {
   const bool keyed = line.find('=') != std::string_view::npos;
   const std::string key = keyed ? GetKey(line, {}, m_script.GetCodePage()) : std::string(Trim(line));
-  m_script.GetMessages().ShowError(MSG_VALUE_TOO_LONG, key.substr(0, kKeyShownLength));
+  if (report) m_script.GetMessages().ShowError(MSG_VALUE_TOO_LONG, key.substr(0, kKeyShownLength));
   // The key stays with an empty value, so that what refers to it finds it.
   return keyed ? key + "=" : std::string();
 }

@@ -17,8 +17,14 @@ constexpr std::string_view kMakerName = "HALVION";
 constexpr int MSG_KEY_NOT_FOUND = 1089;
 constexpr int MSG_VALUE_TOO_LONG = 1180;  // %1 key
 
-// The longest line an expansion gives, as a Windows setup script allows.
-constexpr std::size_t kMaxExpandedLength = 4096;
+// What expansion may make, so that references of references (a key made of
+// two references to the one before it, again and again) cannot exhaust time
+// and memory: one line at most 1 MiB, far above any real value (a licence
+// text is a few dozen kilobytes), and all lines together at most 64 MiB or
+// 64 times the script, whichever is larger.
+constexpr std::size_t kMaxExpandedLine = std::size_t{1} << 20;
+constexpr std::size_t kMaxExpandedScript = std::size_t{64} << 20;
+constexpr std::size_t kExpandedScriptFactor = 64;
 
 class CValueExpander : public ILineExpander {
  public:
@@ -34,10 +40,13 @@ class CValueExpander : public ILineExpander {
   void ReadStringSections();
 
  private:
-  // Reports 1180 with the line's key; the line keeps its key and no value.
-  std::string ValueTooLong(std::string_view line);
+  // Reports 1180 with the line's key (once the whole script is over its
+  // limit, only the first time); the line keeps its key and no value.
+  std::string ValueTooLong(std::string_view line, bool report = true);
   // The value a '%' reference stands for; reports 1089 for an unknown key.
   std::string ReferenceValue(std::string_view name);
 
   CSetupScript& m_script;
+  std::size_t m_nExpandedTotal = 0;  // bytes all expansions have made so far
+  bool m_bScriptTooLong = false;
 };

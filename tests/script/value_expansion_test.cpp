@@ -101,20 +101,46 @@ TEST(ValueExpansionTest, AMissingKeyIsReportedAndLeavesNothing) {
   EXPECT_EQ(m.Context().GetLastMessage(), MSG_KEY_NOT_FOUND) << "but records the message";
 }
 
-TEST(ValueExpansionTest, ReferencesThatDoubleStopAtTheLongestLine) {
+// K<i> = %K<i-1>%%K<i-1>%: each key twice as long as the one before.
+std::string DoublingChain(int keys) {
   std::string script = "[Strings]\r\nK0=0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef\r\n";
-  for (int i = 1; i < 25; ++i) {
+  for (int i = 1; i < keys; ++i) {
     script += "K" + std::to_string(i) + "=%K" + std::to_string(i - 1) + "%%K" + std::to_string(i - 1) + "%\r\n";
   }
+  return script;
+}
+
+TEST(ValueExpansionTest, ReferencesThatDoubleStopAtTheLongestLine) {
   AppOnMachine m;
-  m.LoadScript(script);
-  EXPECT_EQ(m.Expand("A = %K5%").size(), 4u + 64 * 32) << "a long value that fits";
+  m.LoadScript(DoublingChain(25));
+  EXPECT_EQ(m.Expand("A = %K13%").size(), 4u + (64u << 13)) << "half a megabyte fits";
   ASSERT_EQ(m.Messages().size(), 1u) << "one message, for the first line too long";
   EXPECT_EQ(m.Messages()[0].id, MSG_VALUE_TOO_LONG);
-  EXPECT_EQ(m.Messages()[0].inserts, (std::vector<std::string>{"K6"}));
+  EXPECT_EQ(m.Messages()[0].inserts, (std::vector<std::string>{"K14"}));
   m.ClearMessages();
-  EXPECT_EQ(m.Expand("Name = %K5%%K5%"), "Name=");
+  EXPECT_EQ(m.Expand("Name = %K13%%K13%"), "Name=");
   EXPECT_EQ(m.Messages().at(0).inserts, (std::vector<std::string>{"Name"}));
+}
+
+TEST(ValueExpansionTest, RealLongValuesAreValid) {
+  const std::string a(3000, 'a'), b(3000, 'b'), licence(32 * 1024, 'l');
+  AppOnMachine m;
+  m.LoadScript("[Strings]\r\nA=" + a + "\r\nB=" + b + "\r\nLicence=" + licence + "\r\n");
+  EXPECT_EQ(m.Expand("Both = %A%%B%"), "Both = " + a + b);
+  EXPECT_EQ(m.Expand("Text = %Licence%"), "Text = " + licence);
+  EXPECT_TRUE(m.Messages().empty());
+}
+
+TEST(ValueExpansionTest, TheWholeScriptsExpansionIsBounded) {
+  AppOnMachine m;
+  m.LoadScript(DoublingChain(14));
+  ASSERT_TRUE(m.Messages().empty());
+  // Lines of 768 KiB each, every one short enough on its own.
+  std::size_t expanded = 0;
+  for (int i = 0; i < 100; ++i) expanded += m.Expand("L = %K12%%K13%").size();
+  EXPECT_EQ(m.CountMessages(MSG_VALUE_TOO_LONG), 1) << "told once";
+  EXPECT_LE(expanded, kMaxExpandedScript);
+  EXPECT_EQ(m.Expand("Short = 1"), "Short=") << "nothing more is expanded";
 }
 
 TEST(ValueExpansionTest, ATrailByteOfTheValueOfAnAtIsPartOfItsCharacter) {
