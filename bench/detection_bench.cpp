@@ -21,6 +21,7 @@ class Silent final : public IMessageSink {
  protected:
   int OnError(const CMessage&) override { return 1; }
   int OnQuestion(const CMessage&) override { return 7; }
+  void OnWarning(const CMessage&) override {}
 };
 
 std::string ModelsScript(int models) {

@@ -132,6 +132,7 @@
 /* Script values and destinations the setup cannot use. */
 #define IDS_ERR_VALUE_TOO_LONG           1180 /* %1 key                     */
 #define IDS_ERR_DESTINATION_INVALID      1181 /* %1 folder as typed         */
+#define IDS_ERR_MARKER_NAME              1182 /* %1 component's description */
 
 /* ---------------------------------------------------------------- dialogs */
 
@@ -352,7 +353,8 @@
   X(IDS_LICENSE_ACCEPT) X(IDS_LICENSE_DECLINE) \
   X(IDS_DEPENDENCY_SELECT) X(IDS_DEPENDENCY_DESELECT) \
   X(IDS_DEPENDENCY_SELECT_QUESTION) X(IDS_DEPENDENCY_DESELECT_QUESTION) \
-  X(IDS_EARLIER_PRODUCT) X(IDS_ERR_VALUE_TOO_LONG) X(IDS_ERR_DESTINATION_INVALID)
+  X(IDS_EARLIER_PRODUCT) X(IDS_ERR_VALUE_TOO_LONG) X(IDS_ERR_DESTINATION_INVALID) \
+  X(IDS_ERR_MARKER_NAME)
 
 #define SETUP_DIALOG_IDS(X) \
   X(IDD_LANGUAGE_PAGE) X(IDD_PREPARE_PAGE) X(IDD_CUSTOM_PAGE) \

@@ -5,6 +5,7 @@
 
 #include "components/component_executors.h"
 #include "components/component_list.h"
+#include "platform/ascii_text.h"
 #include "platform/registry.h"
 #include "script/destination_dirs.h"
 #include "script/script_line.h"
@@ -152,9 +153,20 @@ bool CComponent::Load(std::string_view sectionName, std::string_view defaultDesc
 
 std::string CComponent::MarkerKey() const { return std::string(kInstalledMarkerRoot) + "\\" + m_strDescription; }
 
+bool IsMarkerName(std::string_view description) {
+  constexpr std::size_t kLongestKeyName = 255;
+  constexpr std::string_view kRecord = "Install";
+  if (description.empty() || description.size() > kLongestKeyName) return false;
+  if (description.front() == ' ' || description.back() == ' ' || description.find('\\') != std::string_view::npos) {
+    return false;
+  }
+  const bool record = ascii::EqualNoCase(description.substr(0, kRecord.size()), kRecord) &&
+                      (description.size() == kRecord.size() || description[kRecord.size()] == '.');
+  return !record;
+}
+
 bool IsMarkedInstalled(std::string_view description) {
-  // Without a description the key would be the root of every marker.
-  if (description.empty()) return false;
+  if (!IsMarkerName(description)) return false;
   CRegistryKey key(HKEY_LOCAL_MACHINE);
   if (!key.Open(std::string(kInstalledMarkerRoot) + "\\" + std::string(description))) return false;
   return key.ReadString(kInstalledValue) == "1";
@@ -166,11 +178,17 @@ bool CComponent::IsInstalled() const {
 }
 
 void CComponent::WriteInstalledMarker(int action) const {
-  if (m_strDescription.empty()) return;
+  if (action != ACTION_INSTALL && action != ACTION_REMOVE) return;
+  // Any other name would reach a key that is not this component's: the
+  // root of every product's records, or a key below another one.
+  if (!IsMarkerName(m_strDescription)) {
+    m_script.GetMessages().ShowWarning(MSG_MARKER_NAME, m_strName);
+    return;
+  }
   if (action == ACTION_INSTALL) {
     CRegistryKey key(HKEY_LOCAL_MACHINE);
     if (key.Create(MarkerKey()) != 0) key.WriteString(kInstalledValue, "1");
-  } else if (action == ACTION_REMOVE) {
+  } else {
     CRegistryKey(HKEY_LOCAL_MACHINE).DeleteTree(MarkerKey());
   }
 }

@@ -43,6 +43,13 @@ constexpr std::string_view kSetupComponent = "Setup";
 // The key under HKEY_LOCAL_MACHINE that holds the installed markers.
 constexpr std::string_view kInstalledMarkerRoot = "Software\\TORQUIST";
 
+constexpr int MSG_MARKER_NAME = 1182;  // %1 the component's section name
+
+// Whether a description can name a component's marker: exactly one key
+// name directly below kInstalledMarkerRoot, and not the name of an install
+// record there ("Install", "Install.<copy>").
+bool IsMarkerName(std::string_view description);
+
 // A display device that uses the adapter of a driver component (Windows 98).
 struct CDisplayDevice {
   std::int32_t m_nDevice = 0;    // device number, 0-based

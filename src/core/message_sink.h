@@ -26,6 +26,9 @@ class IMessageSink {
   }
   // A Yes/No question: IDYES or IDNO. Not an error.
   int AskYesNo(int id, std::string_view insert) { return OnQuestion({id, {std::string(insert)}}); }
+  // A warning: shown like an error, but not one; the run goes on as if
+  // nothing had been reported.
+  void ShowWarning(int id, std::string_view insert) { OnWarning({id, {std::string(insert)}}); }
 
   // Errors reported through this sink so far.
   int GetErrorCount() const { return m_nErrorCount; }
@@ -33,6 +36,7 @@ class IMessageSink {
  protected:
   virtual int OnError(const CMessage& message) = 0;
   virtual int OnQuestion(const CMessage& message) = 0;
+  virtual void OnWarning(const CMessage& message) = 0;
 
  private:
   int Error(const CMessage& message) {

@@ -252,6 +252,9 @@ inline HKEY PredefinedKey(std::uint32_t value) {
 #ifndef MB_ICONERROR
 #define MB_ICONERROR 0x00000010L
 #endif
+#ifndef MB_ICONWARNING
+#define MB_ICONWARNING 0x00000030L
+#endif
 #ifndef MB_ICONQUESTION
 #define MB_ICONQUESTION 0x00000020L
 #endif

@@ -10,6 +10,9 @@ int CErrorBox::OnError(const CMessage& message) {
 
 int CErrorBox::OnQuestion(const CMessage& message) { return Show(message, MB_YESNO | MB_ICONERROR); }
 
+// Not the last message: a warning never makes a preparation or run fail.
+void CErrorBox::OnWarning(const CMessage& message) { Show(message, MB_OK | MB_ICONWARNING); }
+
 int CErrorBox::Show(const CMessage& message, unsigned type) {
   if (m_context.GetFlags() & SF_QUIET) return (type & 0xF) == MB_YESNO ? IDNO : IDOK;
 

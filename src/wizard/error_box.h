@@ -16,6 +16,7 @@ class CErrorBox final : public IMessageSink {
  protected:
   int OnError(const CMessage& message) override;
   int OnQuestion(const CMessage& message) override;
+  void OnWarning(const CMessage& message) override;
 
  private:
   int Show(const CMessage& message, unsigned type);

@@ -190,3 +190,32 @@ TEST_F(ComponentActionsTest, NothingIsDoneForComponentsLeftAlone) {
 }
 
 }  // namespace
+
+namespace {
+
+// Every product's records live side by side below one key: a description
+// that is not one key name there must reach none of them.
+TEST(ComponentMarkerTest, ADescriptionThatIsNoKeyNameTouchesNoRecord) {
+  ScriptOnMachine m(
+      "[Setup]\r\n[Optional Components]\r\nEvil\r\nDeep\r\nRecord\r\n"
+      "[Evil]\r\nOptionDesc = \"\\\"\r\n[Deep]\r\nOptionDesc = Other\\Sub\r\n[Record]\r\nOptionDesc = Install.display\r\n");
+  SetMarker("Other", "1");
+  SetMarker("Other\\Sub", "1");
+  SetMarker("Install.display", "1");
+  ASSERT_TRUE(m.List().Build(nullptr));
+  for (const char* name : {"Evil", "Deep", "Record"}) {
+    EXPECT_FALSE(m.Named(name).m_nFlags & CF_INSTALLED) << name << ": no marker of its own to read";
+  }
+  RecordingExecutors x;
+  m.Context().SetFlags(SF_MAINTENANCE_WIZARD | SF_REMOVE);
+  for (auto& c : m.List()) c->m_nFlags |= CF_INSTALLED;
+  m.List().ApplySetupType(SF_REMOVE);
+  m.List().RunRegistry(x);
+  EXPECT_TRUE(MarkerKeyExists("Other"));
+  EXPECT_TRUE(MarkerKeyExists("Other\\Sub"));
+  EXPECT_TRUE(MarkerKeyExists("Install.display"));
+  EXPECT_EQ(m.CountMessages(MSG_MARKER_NAME), 3) << "once for each such component";
+  EXPECT_EQ(m.Context().GetLastMessage(), 0) << "a warning: the run goes on";
+}
+
+}  // namespace

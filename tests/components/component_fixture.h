@@ -22,6 +22,7 @@ class NoMessages final : public IMessageSink {
  protected:
   int OnError(const CMessage&) override { return IDOK; }
   int OnQuestion(const CMessage&) override { return IDNO; }
+  void OnWarning(const CMessage&) override {}
 };
 struct LooseScript {
   testing_support::TempMachine machine;  // the context reads its system

@@ -137,7 +137,7 @@ TEST_P(LanguageLibraryTest, MessagesCarryTheInsertsTheirCallersFill) {
       {IDS_ERR_FILE_INSTALL, 1},       {IDS_ERR_REGISTRY_LINE, 1},       {IDS_CHILDREN_SELECTED, 2},
       {IDS_SUBCOMPONENTS_TITLE, 1},    {IDS_INSERT_DISK, 1},             {IDS_QUOTED_NAME, 1},
       {IDS_DEPENDENCY_SELECT, 1},      {IDS_DEPENDENCY_DESELECT, 1},     {IDS_ERR_VALUE_TOO_LONG, 1},
-      {IDS_ERR_DESTINATION_INVALID, 1},
+      {IDS_ERR_DESTINATION_INVALID, 1}, {IDS_ERR_MARKER_NAME, 1},
   };
   for (std::uint32_t id : kStringIds) {
     const std::string text = Text(id);
