@@ -12,7 +12,7 @@ void CScriptActionExecutors::RunRegistrySection(const CScriptSection& section, i
 void CScriptActionExecutors::RunIniSection(const CScriptSection& section, int mode) { ::RunIniSection(m_script, section, mode); }
 
 void CScriptActionExecutors::RunProgramGroupSection(const CScriptSection& section, int mode) {
-  ::RunProgramGroupSection(m_script, section, mode);
+  ::RunProgramGroupSection(m_script, section, mode, m_pManifest);
 }
 
 int CScriptActionExecutors::RunProgramSection(const CScriptSection& section, int mode) {

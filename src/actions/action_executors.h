@@ -8,14 +8,17 @@
 #include "files/file_dialogs.h"
 #include "platform/win_types.h"
 
+class CInstallManifest;
 class CSetupScript;
 
 class CScriptActionExecutors : public IComponentExecutors {
  public:
   // `caller`: the window hidden while a program runs (the wizard), or none;
-  // `dialogs` ask for the disk of a program on the installation disks.
-  CScriptActionExecutors(const CSetupScript& script, IFileDialogs& dialogs, platform::HWND caller = nullptr)
-      : m_script(script), m_dialogs(dialogs), m_hCaller(caller) {}
+  // `dialogs` ask for the disk of a program on the installation disks;
+  // `manifest` notes the program-group folders made, when there is one.
+  CScriptActionExecutors(const CSetupScript& script, IFileDialogs& dialogs, platform::HWND caller = nullptr,
+                         CInstallManifest* manifest = nullptr)
+      : m_script(script), m_dialogs(dialogs), m_hCaller(caller), m_pManifest(manifest) {}
 
   void RunRegistrySection(const CScriptSection& section, int mode) override;
   void RunIniSection(const CScriptSection& section, int mode) override;
@@ -31,4 +34,5 @@ class CScriptActionExecutors : public IComponentExecutors {
 
  private:
   platform::HWND m_hCaller;
+  CInstallManifest* m_pManifest;
 };

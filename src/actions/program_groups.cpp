@@ -2,7 +2,9 @@
 
 #include <memory>
 
+#include "files/file_copy.h"
 #include "files/locked_files.h"
+#include "files/manifest.h"
 #include "platform/platform.h"
 #include "script/script_line.h"
 #include "script/setup_script.h"
@@ -39,13 +41,16 @@ std::string ReadShellFolder(bool allUsers, bool startup) {
   return std::string(buffer, size < kShellFolderBuffer ? size : kShellFolderBuffer).c_str();
 }
 
-// The folder with every missing parent.
-void CreateFolderTree(const std::string& folder) {
-  platform::IFileSystem& files = platform::Files();
-  for (std::size_t at = folder.find('\\', 3); at != std::string::npos; at = folder.find('\\', at + 1)) {
-    files.CreateDirectoryA(folder.substr(0, at));
+// Whether a name could be one file name: not empty, not "." or "..", and
+// no character a file name cannot hold.
+bool IsOneFileName(std::string_view name) {
+  if (name.empty() || name.find_first_not_of('.') == std::string_view::npos) return false;
+  for (const char c : name) {
+    if (static_cast<unsigned char>(c) < 0x20 || std::string_view("\\/:*?\"<>|").find(c) != std::string_view::npos) {
+      return false;
+    }
   }
-  files.CreateDirectoryA(folder);
+  return true;
 }
 
 // A read-only link is deleted all the same; a missing one is no error; one
@@ -68,12 +73,15 @@ bool DeleteLinkFile(const CSetupScript& script, const std::string& folder, const
   return AddWininitDelete(record);
 }
 
-void InstallLink(const CSetupScript& script, std::string_view line, const std::string& folder) {
+void InstallLink(const CSetupScript& script, std::string_view line, const std::string& folder,
+                 CInstallManifest* manifest) {
   platform::IShellLinks& links = platform::ShellLinks();
   const platform::HRESULT initialized = links.CoInitialize();
   std::unique_ptr<platform::IShellLinkObject> link;
   if (!folder.empty() && platform::Succeeded(links.CreateShellLink(link)) && link) {
-    CreateFolderTree(folder);
+    CFileRecord where;
+    where.m_strDestDir = folder;
+    CreateDestDir(where, manifest);
     const std::string name = script.GetField(line, 1);
     link->SetDescription(name.c_str());
     link->SetPath(CompletePath(script, script.GetField(line, 2)).c_str());
@@ -86,7 +94,8 @@ void InstallLink(const CSetupScript& script, std::string_view line, const std::s
   if (platform::Succeeded(initialized)) links.CoUninitialize();
 }
 
-void RemoveLink(const CSetupScript& script, std::string_view line, const std::string& folder) {
+void RemoveLink(const CSetupScript& script, std::string_view line, const std::string& folder,
+                const CInstallManifest* manifest) {
   if (folder.empty()) return;
   const std::string name = script.GetField(line, 1);
   const bool link = DeleteLinkFile(script, folder, name + ".lnk");
@@ -97,7 +106,7 @@ void RemoveLink(const CSetupScript& script, std::string_view line, const std::st
   if (group != kStartupGroup && !group.empty()) {
     CFileRecord record;
     record.m_strDestDir = folder;
-    RemoveRecordFolder(record, link || pif);
+    RemoveRecordFolder(record, link || pif, manifest);
   }
 }
 
@@ -112,15 +121,34 @@ std::string GetProgramGroupFolder(const CSetupScript& script, std::string_view l
   return folder + "\\" + group;
 }
 
-void RunProgramGroupSection(const CSetupScript& script, const CScriptSection& section, int mode) {
-  for (const std::string& line : section.GetLines()) ApplyProgramGroupLine(script, line, mode);
+std::string WhyProgramGroupNamesAreRefused(std::string_view group, std::string_view item) {
+  if (!IsOneFileName(item)) return "the shortcut name is not one file name";
+  if (group.empty() || group == kStartupGroup) return {};
+  for (std::size_t start = 0;;) {
+    const std::size_t end = group.find('\\', start);
+    if (!IsOneFileName(group.substr(start, end == std::string_view::npos ? end : end - start))) {
+      return "the group is not a folder below the programs folder";
+    }
+    if (end == std::string_view::npos) return {};
+    start = end + 1;
+  }
 }
 
-void ApplyProgramGroupLine(const CSetupScript& script, std::string_view line, int mode) {
+void RunProgramGroupSection(const CSetupScript& script, const CScriptSection& section, int mode,
+                            CInstallManifest* manifest) {
+  for (const std::string& line : section.GetLines()) ApplyProgramGroupLine(script, line, mode, manifest);
+}
+
+void ApplyProgramGroupLine(const CSetupScript& script, std::string_view line, int mode, CInstallManifest* manifest) {
+  const std::string why = WhyProgramGroupNamesAreRefused(script.GetField(line, 0), script.GetField(line, 1));
+  if (!why.empty()) {
+    platform::System().OutputDebugStringA(("program group line refused, " + why + ": " + std::string(line)).c_str());
+    return;
+  }
   const std::string folder = GetProgramGroupFolder(script, line);
   if (mode == kGroupInstall) {
-    InstallLink(script, line, folder);
+    InstallLink(script, line, folder, manifest);
   } else {
-    RemoveLink(script, line, folder);
+    RemoveLink(script, line, folder, manifest);
   }
 }

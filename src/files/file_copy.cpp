@@ -10,6 +10,7 @@
 #include "files/file_dialogs.h"
 #include "files/file_operations.h"
 #include "files/locked_files.h"
+#include "files/manifest.h"
 #include "platform/platform.h"
 #include "script/setup_script.h"
 
@@ -81,11 +82,19 @@ std::string FindTempName(const CFileRecord& record) {
   return name;
 }
 
-bool CreateDestDir(const CFileRecord& record) {
+bool CreateDestDir(const CFileRecord& record, CInstallManifest* manifest) {
   platform::IFileSystem& files = platform::Files();
+  // A level counts as made here only when this call created it.
+  auto make = [&](const std::string& level) {
+    if (files.CreateDirectoryA(level)) {
+      if (manifest != nullptr) manifest->NoteFolder(level);
+      return true;
+    }
+    return platform::System().GetLastError() == ERROR_ALREADY_EXISTS;
+  };
   const std::string& dir = record.m_strDestDir;
   if (dir.size() <= 3) return true;  // a drive's root
-  if (files.CreateDirectoryA(dir) || platform::System().GetLastError() == ERROR_ALREADY_EXISTS) return true;
+  if (make(dir)) return true;
   if (dir[1] != ':' || dir[2] != '\\') return false;
   // Level by level below the drive: "C:\A", "C:\A\B", … the whole folder last.
   std::string level = dir.substr(0, 2);
@@ -96,7 +105,7 @@ bool CreateDestDir(const CFileRecord& record) {
     if (end > start) {
       level += '\\';
       level.append(dir, start, end - start);
-      if (!files.CreateDirectoryA(level) && platform::System().GetLastError() != ERROR_ALREADY_EXISTS) return false;
+      if (!make(level)) return false;
     }
     start = end + 1;
   }
@@ -123,7 +132,7 @@ platform::DWORD CFileOperations::CopyFile(CFileRecord& record, platform::DWORD f
   }
   if (!found) return VIF_CANNOTREADSRC;
 
-  if (!CreateDestDir(record)) return VIF_CANNOTREADDST;
+  if (!CreateDestDir(record, m_pManifest)) return VIF_CANNOTREADDST;
 
   if (IsLongName(record) && m_context.Is9x()) {
     // The version installer of Windows 95/98 works on short names: the file
@@ -194,6 +203,9 @@ int CFileOperations::RunCopies(IFileProgress& progress) {
       firstOfDisk = true;
     }
     progress.ShowCopyJob(record);
+    // Only a file this run brings into being is the installation's own.
+    const bool existed = platform::Files().GetFileAttributesA(DestPath(record)) != INVALID_FILE_ATTRIBUTES;
+    bool skipped = false;
     platform::DWORD flags = (context.GetFlags() & SF_UNATTENDED) != 0 ? VIFF_FORCEINSTALL : 0;
     while (true) {
       platform::DWORD r = CopyFile(record, flags);
@@ -211,6 +223,7 @@ int CFileOperations::RunCopies(IFileProgress& progress) {
           if (answer == kDialogCancel) return 1;
           if (answer == kDialogSkipFile) {
             r = 0;
+            skipped = true;
           } else {
             handled = true;
           }
@@ -262,6 +275,9 @@ int CFileOperations::RunCopies(IFileProgress& progress) {
         return 1;
       }
       if (r == 0) break;
+    }
+    if (m_pManifest != nullptr && !existed && !skipped && !record.m_strDestName.empty()) {
+      m_pManifest->NoteFile(DestPath(record));
     }
     firstOfDisk = false;
     progress.Step();

@@ -11,6 +11,7 @@
 #include "script/file_record.h"
 #include "platform/win_types.h"
 
+class CInstallManifest;
 class CSetupScript;
 
 // Messages of the copy run.
@@ -36,8 +37,9 @@ std::vector<CFileRecord> InCopyOrder(std::vector<CFileRecord> queue);
 // form when the two names differ.
 std::vector<std::string> SourceNameCandidates(const CSetupScript& script, const CFileRecord& record);
 
-// Makes destDir with every missing level.
-bool CreateDestDir(const CFileRecord& record);
+// Makes destDir with every missing level; each level it made is noted in
+// the manifest, when there is one.
+bool CreateDestDir(const CFileRecord& record, CInstallManifest* manifest = nullptr);
 
 // The first "TMP<n>.@@@" (n from 0 to 9999) that does not exist in destDir;
 // the last one tried when all do.

@@ -11,6 +11,7 @@
 #include "script/file_record.h"
 
 class CComponentList;
+class CInstallManifest;
 class CSetupContext;
 class CSetupScript;
 class IMessageSink;
@@ -18,6 +19,11 @@ class IMessageSink;
 class CFileOperations {
  public:
   CFileOperations(CSetupScript& script, const CComponentList& components, IFileDialogs& dialogs);
+
+  // What the installation made: files and folders the jobs create are
+  // noted there, and only its folders are ever left for the next start to
+  // remove. None: nothing is noted and no folder is scheduled.
+  void SetManifest(CInstallManifest* manifest) { m_pManifest = manifest; }
 
   // The copy records of every component to be installed, in list order; a
   // line without a source name takes its destination name.
@@ -55,4 +61,5 @@ class CFileOperations {
   IMessageSink& m_messages;
   const CComponentList& m_components;
   IFileDialogs& m_dialogs;
+  CInstallManifest* m_pManifest = nullptr;
 };

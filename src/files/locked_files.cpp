@@ -8,8 +8,10 @@
 #include "core/registry_key.h"
 #include "files/file_copy.h"
 #include "files/file_operations.h"
+#include "files/manifest.h"
 #include "platform/ascii_text.h"
 #include "platform/platform.h"
+#include "platform/shell_folders.h"
 #include "script/setup_script.h"
 
 namespace {
@@ -71,26 +73,29 @@ std::string SystemPath(platform::UINT (platform::ISystemInfo::*query)(char*, pla
   return n == 0 || n >= sizeof buffer ? std::string() : std::string(buffer, n);
 }
 
-// The Windows, system and program-files folders and drive roots are never
-// taken away, even when a run leaves them empty.
+}  // namespace
+
 bool IsSystemFolder(const std::string& folder) {
   const std::string f = WithoutTrailingSeparators(folder);
   if (f.size() <= 3) return true;
-  CRegistryKey windows("SOFTWARE\\Microsoft\\Windows\\CurrentVersion", HKEY_LOCAL_MACHINE);
   for (const std::string& system : {SystemPath(&platform::ISystemInfo::GetWindowsDirectoryA),
-                                    SystemPath(&platform::ISystemInfo::GetSystemDirectoryA),
-                                    windows.ReadString("ProgramFilesDir")}) {
+                                    SystemPath(&platform::ISystemInfo::GetSystemDirectoryA)}) {
     if (!system.empty() && ascii::EqualNoCase(f, WithoutTrailingSeparators(system))) return true;
+  }
+  for (const shell_folders::Place& place : shell_folders::kPlaces) {
+    CRegistryKey key(place.key, place.root == shell_folders::Root::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER);
+    const std::string shellFolder = key.ReadString(place.value);
+    if (!shellFolder.empty() && ascii::EqualNoCase(f, WithoutTrailingSeparators(shellFolder))) return true;
   }
   return false;
 }
 
-}  // namespace
-
-void RemoveRecordFolder(const CFileRecord& record, bool emptiedByThisRun) {
+void RemoveRecordFolder(const CFileRecord& record, bool emptiedByThisRun, const CInstallManifest* manifest) {
   if (IsSystemFolder(record.m_strDestDir)) return;
   if (platform::Files().RemoveDirectoryA(record.m_strDestDir) || !emptiedByThisRun) return;
-  // A folder this run emptied but cannot remove yet goes at the next start.
+  // A folder this run emptied but cannot remove yet goes at the next start,
+  // when it is one the installation made.
+  if (manifest == nullptr || !manifest->HasFolder(record.m_strDestDir)) return;
   platform::Files().MoveFileExA(record.m_strDestDir.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
@@ -110,7 +115,7 @@ platform::DWORD CFileOperations::DeleteFileRecord(const CFileRecord& record) {
   const std::string path = DestPath(record);
   ClearReadOnly(path);
   if (platform::Files().DeleteFileA(path)) {
-    RemoveRecordFolder(record, true);
+    RemoveRecordFolder(record, true, m_pManifest);
     return 0;
   }
   const platform::DWORD error = platform::System().GetLastError();
@@ -119,7 +124,7 @@ platform::DWORD CFileOperations::DeleteFileRecord(const CFileRecord& record) {
     case ERROR_PATH_NOT_FOUND:
       // Nothing to delete; an empty folder may still go, but nothing is
       // scheduled for one this run did not empty.
-      RemoveRecordFolder(record, false);
+      RemoveRecordFolder(record, false, m_pManifest);
       return 0;
     case ERROR_INVALID_DRIVE:
     case ERROR_WRITE_PROTECT:
@@ -190,7 +195,10 @@ int CFileOperations::RenameFileRecord(const CFileRecord& record) {
   if (platform::Files().GetFileAttributesA(from) == INVALID_FILE_ATTRIBUTES) return -1;
   ClearReadOnly(from);
   platform::Files().DeleteFileA(to);
-  return platform::Files().MoveFileExA(from.c_str(), to.c_str(), 0) ? 0 : -1;
+  if (!platform::Files().MoveFileExA(from.c_str(), to.c_str(), 0)) return -1;
+  // A file of the installation's own keeps being its own under the new name.
+  if (m_pManifest != nullptr && m_pManifest->HasFile(from)) m_pManifest->NoteFile(to);
+  return 0;
 }
 
 void MarkInstalledFile(const CFileRecord& record) {

@@ -11,9 +11,16 @@
 // The [Rename] section is read and written through a buffer of this size.
 constexpr std::size_t kWininitBufferSize = 32768;
 
+class CInstallManifest;
+
 // Removes the folder when empty; one this run emptied but cannot remove yet
-// goes at the next start. System folders and drive roots are left alone.
-void RemoveRecordFolder(const CFileRecord& record, bool emptiedByThisRun);
+// goes at the next start, if the manifest lists it as the installation's
+// own. System and shell folders and drive roots are left alone.
+void RemoveRecordFolder(const CFileRecord& record, bool emptiedByThisRun, const CInstallManifest* manifest);
+// The Windows and system folders, a shell folder (the Start menu and its
+// programs and startup folders, the desktop, Program Files, Common Files …)
+// or a drive's root: never removed, even when a run leaves it empty.
+bool IsSystemFolder(const std::string& folder);
 // The 8.3 form of a path (GetShortPathNameA); the path itself when it has none.
 std::string ShortPath(const std::string& path);
 // Clears the read-only attribute of a file, keeping its other attributes.

@@ -2,6 +2,7 @@
 
 #include "files/file_copy.h"
 #include "files/file_operations.h"
+#include "files/manifest.h"
 #include "install/install_record.h"
 #include "install/setup_session.h"
 #include "platform/platform.h"
@@ -43,14 +44,17 @@ int CInstallationRun::SaveSetupScript() {
   }
   m_progress.BeginCopyPhase(1);
   m_progress.ShowCopyJob(job);
-  if (!CreateDestDir(job)) {
+  CInstallManifest& manifest = m_session.GetManifest();
+  if (!CreateDestDir(job, &manifest)) {
     m_session.GetMessages().ShowError(MSG_CANNOT_WRITE, job.m_strDestDir);
     return 1;
   }
+  const bool existed = platform::Files().GetFileAttributesA(DestPath(job)) != INVALID_FILE_ATTRIBUTES;
   if (!m_session.GetScript().GetText().SaveAs(DestPath(job))) {
     m_session.GetMessages().ShowError(MSG_FILE_INSTALL);
     return 1;
   }
+  if (!existed) manifest.NoteFile(DestPath(job));
   m_progress.Step();
   return 0;
 }
@@ -59,6 +63,25 @@ int CInstallationRun::RunPhases() {
   CSetupContext& context = m_session.GetContext();
   CComponentList& components = m_session.GetComponents();
   CFileOperations files(m_session.GetScript(), components, m_session.GetFileDialogs());
+  // What earlier runs made, and what this one makes, in the setup folder.
+  const std::string setupFolder = FormatSetupFolder(context.GetSetupPath(), context.GetDestDir());
+  CInstallManifest& manifest = m_session.GetManifest();
+  if (!Listing()) {
+    manifest.Load(setupFolder);
+    files.SetManifest(&manifest);
+  }
+  const int r = RunEachPhase(files);
+  // A failed run made things too; a removal leaves the list for INST16.EXE.
+  if (!Listing() && (context.GetFlags() & SF_REMOVE) == 0 &&
+      platform::Files().GetFileAttributesA(setupFolder) != INVALID_FILE_ATTRIBUTES) {
+    manifest.Save(setupFolder);
+  }
+  return r;
+}
+
+int CInstallationRun::RunEachPhase(CFileOperations& files) {
+  CSetupContext& context = m_session.GetContext();
+  CComponentList& components = m_session.GetComponents();
 
   // A file phase lists its jobs, or does them.
   auto deletes = [&](RunPhase phase, int deletePhase) {

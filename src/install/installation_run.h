@@ -10,6 +10,7 @@
 #include "files/file_progress.h"
 #include "script/file_record.h"
 
+class CFileOperations;
 class CSetupSession;
 
 // The phases in the order of the run.
@@ -80,6 +81,7 @@ class CInstallationRun {
 
  private:
   int RunPhases();
+  int RunEachPhase(CFileOperations& files);
   int SaveSetupScript();
   void Begin(RunPhase phase);
   bool Listing() const { return m_pListing != nullptr; }

@@ -10,6 +10,7 @@
 #include "core/setup_context.h"
 #include "core/thunk_library.h"
 #include "files/file_dialogs.h"
+#include "files/manifest.h"
 #include "install/readme.h"
 #include "script/setup_script.h"
 
@@ -35,6 +36,9 @@ class CSetupSession {
   IMessageSink& GetMessages() const { return m_messages; }
   const CResourceModule& GetResources() const { return m_resources; }
 
+  // What the installation made, as the run keeps it in the setup folder.
+  CInstallManifest& GetManifest() const { return m_manifest; }
+
   // The dialogs that ask about files; the quiet answers until others are set.
   IFileDialogs& GetFileDialogs() const { return m_pFileDialogs != nullptr ? *m_pFileDialogs : m_quietDialogs; }
   // Sets the dialogs (nullptr: the quiet answers); returns the previous ones.
@@ -54,4 +58,5 @@ class CSetupSession {
   const CResourceModule& m_resources;
   IFileDialogs* m_pFileDialogs = nullptr;
   mutable CQuietFileDialogs m_quietDialogs;
+  mutable CInstallManifest m_manifest;
 };

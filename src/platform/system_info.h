@@ -60,6 +60,11 @@ class ISystemInfo {
 
   // GetLastError: the error code of the last call that failed.
   virtual DWORD GetLastError() = 0;
+
+  // OutputDebugStringA: a line for whoever watches the program (a debugger
+  // on Windows, the event record on the simulated machine); it changes
+  // nothing the program sees.
+  virtual void OutputDebugStringA(const char* text) = 0;
 };
 
 }  // namespace platform

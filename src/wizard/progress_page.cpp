@@ -72,7 +72,7 @@ std::intptr_t CProgressPage::OnWizardNext() {
   CSetupSession& session = Session();
   platform::ISheetWindow* sheet = m_pSheet->GetWindow();
   CInstallExecutors executors(session.GetScript(), session.GetFileDialogs(), sheet != nullptr ? sheet->GetHwnd() : nullptr,
-                              *this);
+                              *this, &session.GetManifest());
   if (CInstallationRun(session, executors, *this).Run() == CInstallationRun::Result::LicenceDeclined) {
     const std::uint32_t flags = Context().GetFlags();
     const bool maintenance = (flags & SF_MAINTENANCE_WIZARD) != 0;

@@ -35,8 +35,9 @@ class CProgressPage final : public CWizardPage, public IInstallProgress {
 // question, the display driver and the progress bar.
 class CInstallExecutors final : public CScriptActionExecutors {
  public:
-  CInstallExecutors(CSetupScript& script, IFileDialogs& dialogs, platform::HWND caller, CProgressPage& page)
-      : CScriptActionExecutors(script, dialogs, caller), m_driver(script), m_page(page) {}
+  CInstallExecutors(CSetupScript& script, IFileDialogs& dialogs, platform::HWND caller, CProgressPage& page,
+                    CInstallManifest* manifest = nullptr)
+      : CScriptActionExecutors(script, dialogs, caller, manifest), m_driver(script), m_page(page) {}
 
   int InstallDisplayDriver(const CComponent& component, int action) override;
   int ShowLicense(std::string_view title, std::string_view text) override;

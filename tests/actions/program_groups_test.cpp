@@ -5,6 +5,7 @@
 #include <map>
 
 #include "actions_fixture.h"
+#include "files/manifest.h"
 #include "support/faulty_platform.h"
 #include "winsim_commands.h"
 
@@ -38,9 +39,11 @@ class ProgramGroups : public ::testing::Test {
  protected:
   explicit ProgramGroups(sim::OsKind os = sim::OsKind::Win98) : m_setup(os) {}
   void Run(const std::string& lines, int mode) {
-    RunProgramGroupSection(m_setup.Script(), m_setup.Section("[Groups]\r\n" + lines + "\r\n", "Groups"), mode);
+    RunProgramGroupSection(m_setup.Script(), m_setup.Section("[Groups]\r\n" + lines + "\r\n", "Groups"), mode,
+                           &m_manifest);
   }
   actions_test::ScriptActions m_setup;
+  CInstallManifest m_manifest;  // the group folders the installation made
 };
 
 TEST_F(ProgramGroups, AShortcutIsWrittenAsALinkFileThatLnkinfoReads) {
@@ -104,6 +107,32 @@ TEST_F(ProgramGroups, RemovingDeletesTheLinkAndPifAndTheGroupOnceEmpty) {
   Run("Tools, Two, two.exe\r\nTools, Never, made.exe", kGroupRemove);
   EXPECT_FALSE(m_setup.Exists(folder));
   EXPECT_TRUE(m_setup.Exists(kPrograms98));
+}
+
+TEST_F(ProgramGroups, NamesThatLeaveTheProgramsFolderDoNothing) {
+  Run("..\\..\\..\\..\\..\\..\\Evil, Escaped, x.exe\r\nTools, ..\\..\\..\\..\\..\\..\\EvilName, x.exe\r\n"
+      "C:\\Evil, Drive, x.exe\r\n\\Evil, Rooted, x.exe\r\nTools, Star*, x.exe\r\n"
+      "Halvion\\Vela, Nested, x.exe",
+      kGroupInstall);
+  EXPECT_FALSE(m_setup.Exists("C:\\Evil"));
+  EXPECT_FALSE(m_setup.Exists("C:\\EvilName.lnk"));
+  EXPECT_FALSE(m_setup.Exists("C:\\WINDOWS\\Start Menu\\Programs\\Tools")) << "no folder for a refused line";
+  EXPECT_TRUE(m_setup.Exists(std::string(kPrograms98) + "\\Halvion\\Vela\\Nested.lnk")) << "a group of a group";
+  const std::string events = m_setup.Events();
+  std::size_t refused = 0;
+  for (std::size_t at = events.find("debug program group line refused"); at != std::string::npos;
+       at = events.find("debug program group line refused", at + 1)) {
+    ++refused;
+  }
+  EXPECT_EQ(refused, 5u) << events;
+  EXPECT_EQ(events.find("shortcut C:\\Evil"), std::string::npos) << events;
+}
+
+TEST_F(ProgramGroups, RemovingAGroupNamedLikeAShellFolderKeepsTheFolder) {
+  Run("startup, Tray Tool, tray.exe", kGroupInstall);
+  ASSERT_TRUE(m_setup.Exists(std::string(kStartup98) + "\\Tray Tool.lnk")) << "the same folder, in another case";
+  Run("startup, Tray Tool, tray.exe", kGroupRemove);
+  EXPECT_TRUE(m_setup.Exists(kStartup98));
 }
 
 TEST_F(ProgramGroups, TheAllUsersBitIsIgnoredOnWindows98) {

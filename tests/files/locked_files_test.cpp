@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <sstream>
 
+#include "files/manifest.h"
 #include "files_fixture.h"
 #include "platform/sim/machine.h"
 #include "winsim_commands.h"
@@ -198,6 +199,28 @@ TEST_F(LockedFilesTest, OnlyFoldersThisRunEmptiedAreScheduledAndNeverSystemFolde
   EXPECT_EQ(PendingRenames().find("PendingFileRenameOperations"), std::string::npos) << PendingRenames();
   Restart();
   EXPECT_EQ(Get("drive_c/HALVION/Keep/OTHER.TXT"), "other");
+}
+
+TEST_F(LockedFilesTest, OnlyFoldersTheInstallationMadeAreLeftForTheNextStart) {
+  Prepare(sim::OsKind::NT4);
+  Put("drive_c/WINNT/INF/VELA.INF", "ours");
+  Put("drive_c/WINNT/INF/OTHER.INF", "theirs");
+  Put("drive_c/HALVION/Made/A.TXT", "a");
+  Put("drive_c/HALVION/Made/B.TXT", "b");
+  CInstallManifest manifest;
+  manifest.NoteFolder("C:\\HALVION\\Made");
+  CFileOperations files = Files();
+  files.SetManifest(&manifest);
+  CFileRecord record;
+  record.m_strDestDir = "C:\\WINNT\\INF";
+  record.m_strDestName = "VELA.INF";
+  EXPECT_EQ(files.DeleteFileRecord(record), 0u);
+  EXPECT_EQ(PendingRenames().find("PendingFileRenameOperations"), std::string::npos)
+      << "a folder of the system's: " << PendingRenames();
+  record.m_strDestDir = "C:\\HALVION\\Made";
+  record.m_strDestName = "A.TXT";
+  EXPECT_EQ(files.DeleteFileRecord(record), 0u);
+  EXPECT_NE(PendingRenames().find("PendingFileRenameOperations"), std::string::npos) << "a folder of its own";
 }
 
 TEST_F(LockedFilesTest, AHeldLongNamedFileOnWindows9xIsReplacedAtTheNextStart) {

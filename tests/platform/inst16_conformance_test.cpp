@@ -96,10 +96,33 @@ TEST_F(Inst16ConformanceTest, RemovesASourceTree) {
   EXPECT_TRUE(Exists(m_dir)) << "only the tree";
 }
 
-TEST_F(Inst16ConformanceTest, RemovesAFolderAtStart) {
+TEST_F(Inst16ConformanceTest, RemovesAtStartWhatTheManifestListsAndNothingElse) {
   const std::string folder = MakeTree("INSTALL");
-  EXPECT_EQ(Run(" -R" + folder), 0u);
-  EXPECT_FALSE(Exists(folder));
+  m_env->MakeFolder(folder + "\\MADE");
+  Write(folder + "\\MADE\\TOOL.EXE");
+  Write(folder + "\\DISK1\\_INSTALL.ENU");
+  const std::string manifest = folder + "\\DISK1\\MANIFEST.LST";
+  const std::string list = folder + "\\MADE\\\r\n" + folder + "\\MADE\\TOOL.EXE\r\n" + folder + "\\DISK1\\\r\n";
+  ASSERT_EQ(platform::Files().WriteWholeFile(manifest, list.data(), list.size()),
+            static_cast<platform::DWORD>(ERROR_SUCCESS));
+  EXPECT_EQ(Run(" -R" + folder + " /m" + manifest), 0u);
+  EXPECT_FALSE(Exists(folder + "\\MADE")) << "listed, and empty once its file went";
+  EXPECT_FALSE(Exists(folder + "\\DISK1")) << "the setup folder's own files go with it";
+  EXPECT_TRUE(Exists(folder + "\\README.TXT")) << "not listed: not the installation's";
+  EXPECT_TRUE(Exists(folder + "\\EMPTY")) << "an empty folder nobody listed";
+  platform::Files().SetFileAttributesA(folder + "\\README.TXT", FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(Inst16ConformanceTest, NeverRemovesATreeBelowTheWindowsFolder) {
+  char windows[MAX_PATH] = {};
+  ASSERT_GT(platform::System().GetWindowsDirectoryA(windows, sizeof windows), 0u);
+  const std::string tree = std::string(windows) + "\\INST16TREE";
+  m_env->MakeFolder(tree);
+  Write(tree + "\\KEEP.TXT");
+  EXPECT_EQ(Run(" /w" + tree), 3u);
+  EXPECT_TRUE(Exists(tree + "\\KEEP.TXT"));
+  platform::Files().DeleteFileA(tree + "\\KEEP.TXT");
+  platform::Files().RemoveDirectoryA(tree);
 }
 
 TEST_F(Inst16ConformanceTest, RemovesTheTreeOnceTheSetupProgramHasEnded) {

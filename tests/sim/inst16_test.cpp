@@ -114,6 +114,76 @@ TEST_F(SimInst16Test, TheWindowsFolderAndDriveRootsStay) {
   EXPECT_TRUE(fs::exists(Tree() / "README.TXT"));
 }
 
+// An installation in a folder that held something of the user's own, its
+// setup folder below it and one of its files in the system folder.
+class SimInst16RemovalTest : public SimInst16Test {
+ protected:
+  SimInst16RemovalTest() {
+    for (const char* file : {"Tool/TOOL.EXE", "Tool/Sub/A.DAT", "Tool/MINE.TXT", "Tool/display/SETUP.EXE",
+                             "Tool/display/INST16.EXE", "Tool/display/_INSTALL.ENU", "Other Vendor/data.txt"}) {
+      m_machine.PutFile(std::string("drive_c/Program Files/") + file, "x");
+    }
+    m_machine.PutFile("drive_c/WINDOWS/SYSTEM/TOOL.DLL", "x");
+  }
+  void WriteManifest() {
+    m_machine.PutFile("drive_c/Program Files/Tool/display/MANIFEST.LST",
+                      "C:\\Program Files\\Tool\\\r\nC:\\Program Files\\Tool\\TOOL.EXE\r\n"
+                      "C:\\Program Files\\Tool\\Sub\\\r\nC:\\Program Files\\Tool\\Sub\\A.DAT\r\n"
+                      "C:\\Program Files\\Tool\\display\\\r\nC:\\WINDOWS\\SYSTEM\\TOOL.DLL\r\n");
+  }
+  fs::path ProgramFiles() const { return m_machine.Folder() / "drive_c" / "Program Files"; }
+};
+
+TEST_F(SimInst16RemovalTest, TakesWhatTheManifestListsBelowTheFolderAndNothingElse) {
+  WriteManifest();
+  EXPECT_EQ(Run("C:\\Program Files\\Tool\\display\\INST16.EXE -RC:\\PROGRA~1\\Tool"), 0u);
+  EXPECT_FALSE(fs::exists(ProgramFiles() / "Tool" / "TOOL.EXE"));
+  EXPECT_FALSE(fs::exists(ProgramFiles() / "Tool" / "Sub"));
+  EXPECT_FALSE(fs::exists(ProgramFiles() / "Tool" / "display"));
+  EXPECT_TRUE(fs::exists(ProgramFiles() / "Tool" / "MINE.TXT")) << "the user's own file, and so its folder";
+  EXPECT_TRUE(fs::exists(m_machine.Folder() / "drive_c" / "WINDOWS" / "SYSTEM" / "TOOL.DLL")) << "not below the folder";
+  EXPECT_TRUE(fs::exists(ProgramFiles() / "Other Vendor" / "data.txt"));
+}
+
+TEST_F(SimInst16RemovalTest, WithoutAManifestOnlyTheSetupFolderGoes) {
+  EXPECT_EQ(Run("C:\\Program Files\\Tool\\display\\INST16.EXE -RC:\\PROGRA~1\\Tool"), 0u);
+  EXPECT_FALSE(fs::exists(ProgramFiles() / "Tool" / "display"));
+  EXPECT_TRUE(fs::exists(ProgramFiles() / "Tool" / "TOOL.EXE"));
+  EXPECT_TRUE(fs::exists(ProgramFiles() / "Tool" / "Sub" / "A.DAT"));
+  // A folder of the user's own named as the installed folder loses nothing.
+  EXPECT_EQ(Run("C:\\TEMP\\NAME\\DISK1\\INST16.EXE -RC:\\PROGRA~1"), 0u);
+  EXPECT_TRUE(fs::exists(ProgramFiles() / "Other Vendor" / "data.txt"));
+  EXPECT_TRUE(fs::exists(ProgramFiles() / "Tool" / "TOOL.EXE"));
+}
+
+TEST_F(SimInst16RemovalTest, SourceTreesThatHoldWhatIsNotTheirsStay) {
+  m_machine.Machine().Registry().SetString("HKEY_LOCAL_MACHINE\\Software\\TORQUIST\\Install.Tools",
+                                           "Destination Dir", "C:\\Apps\\Tools");
+  m_machine.PutFile("drive_c/Apps/Tools/TOOLS.EXE", "x");
+  m_machine.PutFile("drive_c/WINDOWS/TEMP/KEEP.TMP", "x");
+  m_machine.PutFile("drive_c/WINDOWS/TEMP/NAME/SETUP.EXE", "x");
+  for (const char* tree : {"C:\\Program Files", "C:\\PROGRA~1\\", "C:\\Apps", "C:\\Apps\\Tools", "C:\\WINDOWS\\TEMP",
+                           "C:\\WINDOWS\\Start Menu", "C:\\WINDOWS\\SYSTEM"}) {
+    EXPECT_EQ(Run(std::string("C:\\TEMP\\NAME\\DISK1\\INST16.EXE /w") + tree),
+              static_cast<platform::DWORD>(inst16::kRefused))
+        << tree;
+  }
+  EXPECT_EQ(Run("C:\\TEMP\\NAME\\DISK1\\$INST16 /f\\SETUP.EXE /wC:\\Program Files"),
+            static_cast<platform::DWORD>(inst16::kRefused));
+  m_machine.Platform().Processes().ProgramEnded();
+  EXPECT_TRUE(fs::exists(ProgramFiles() / "Other Vendor" / "data.txt"));
+  EXPECT_TRUE(fs::exists(m_machine.Folder() / "drive_c" / "Apps" / "Tools" / "TOOLS.EXE"));
+  EXPECT_TRUE(fs::exists(m_machine.Folder() / "drive_c" / "WINDOWS" / "TEMP" / "KEEP.TMP"));
+  const std::string log = testing_support::ReadHostFile(m_machine.Folder() / "events.log");
+  EXPECT_NE(log.find("inst16 refused to remove C:\\Apps: it holds the installation recorded under "
+                     "Software\\TORQUIST\\Install.Tools\n"),
+            std::string::npos)
+      << log;
+  // A tree of its own below the temporary folder still goes.
+  EXPECT_EQ(Run("C:\\TEMP\\NAME\\DISK1\\INST16.EXE /wC:\\WINDOWS\\TEMP\\NAME"), 0u);
+  EXPECT_FALSE(fs::exists(m_machine.Folder() / "drive_c" / "WINDOWS" / "TEMP" / "NAME"));
+}
+
 TEST_F(SimInst16Test, TheBiosAnswerReplacesAnEarlierOne) {
   m_machine.SetHardware("[Bios]\nText=ACME Video BIOS\n");
   EXPECT_EQ(Run("C:\\TEMP\\NAME\\DISK1\\INST16.EXE -BVideo"), 0u);

@@ -144,6 +144,7 @@ class FaultySystemInfo : public platform::ISystemInfo {
     return m_inner.EnumDisplayDevicesA(device, info);
   }
   platform::DWORD GetLastError() override { return m_error.code != 0 ? m_error.code : m_inner.GetLastError(); }
+  void OutputDebugStringA(const char* text) override { m_inner.OutputDebugStringA(text); }
 
  private:
   platform::ISystemInfo& m_inner;

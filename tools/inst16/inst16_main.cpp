@@ -4,9 +4,12 @@
 #include <string>
 
 #include "hardware_file.h"
+#include "platform/install_manifest.h"
 #include "platform/shared/inst16_logic.h"
 
 namespace {
+
+constexpr std::size_t kLargestManifest = 16 * 1024 * 1024;
 
 std::string OwnPath() {
   char buffer[MAX_PATH + 1] = {};
@@ -26,6 +29,23 @@ std::string LongUpper(const std::string& path) {
   char buffer[MAX_PATH + 1] = {};
   const DWORD n = GetLongPathNameA(path.c_str(), buffer, MAX_PATH);
   return Upper(n > 0 && n < MAX_PATH ? std::string(buffer, n) : path);
+}
+
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.find_last_of('\\');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+std::string TemporaryFolder() {
+  char temp[MAX_PATH + 1] = {};
+  const DWORD n = GetTempPathA(MAX_PATH, temp);
+  std::string folder(temp, n > 0 && n < MAX_PATH ? n : 0);
+  while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
+  return folder;
+}
+
+HKEY RootKey(shell_folders::Root root) {
+  return root == shell_folders::Root::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
 }
 
 bool IsBelow(const std::string& path, const std::string& folder) {
@@ -139,6 +159,67 @@ class Win32Host final : public inst16::Host {
     RegCloseKey(key);
   }
 
+  std::string ProgramFolder() override { return FolderOf(OwnPath()); }
+
+  std::optional<std::string> ReadTextFile(const std::string& path) override {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::string text;
+    char buffer[4096];
+    DWORD read = 0;
+    bool ok = true;
+    // A manifest is a few kilobytes; anything far larger is not one.
+    while ((ok = ReadFile(file, buffer, sizeof buffer, &read, nullptr) != 0) && read > 0) {
+      text.append(buffer, read);
+      if (text.size() > kLargestManifest) {
+        ok = false;
+        break;
+      }
+    }
+    CloseHandle(file);
+    if (!ok) return std::nullopt;
+    return text;
+  }
+
+  std::string ShortPath(const std::string& path) override {
+    char buffer[MAX_PATH + 1] = {};
+    const DWORD n = GetShortPathNameA(path.c_str(), buffer, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? std::string(buffer, n) : std::string();
+  }
+
+  std::string ReadRegistryString(shell_folders::Root root, const std::string& key, const std::string& value) override {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(RootKey(root), key.c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) return {};
+    char buffer[MAX_PATH + 1] = {};
+    DWORD size = MAX_PATH;
+    DWORD type = 0;
+    const bool read = RegQueryValueExA(opened, value.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer),
+                                       &size) == ERROR_SUCCESS &&
+                      (type == REG_SZ || type == REG_EXPAND_SZ);
+    RegCloseKey(opened);
+    return read ? std::string(buffer) : std::string();
+  }
+
+  std::vector<std::string> RegistrySubKeys(shell_folders::Root root, const std::string& key) override {
+    std::vector<std::string> names;
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(RootKey(root), key.c_str(), 0, KEY_ENUMERATE_SUB_KEYS, &opened) != ERROR_SUCCESS) return names;
+    for (DWORD index = 0;; ++index) {
+      char name[MAX_PATH + 1] = {};
+      DWORD size = MAX_PATH;
+      if (RegEnumKeyExA(opened, index, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+      names.emplace_back(name, size);
+    }
+    RegCloseKey(opened);
+    return names;
+  }
+
+  std::string TemporaryFolder() override { return ::TemporaryFolder(); }
+
+  // The exit code tells the refusal; Windows keeps no record of it.
+  void RecordRefusal(const std::string&, const std::string&) override {}
+
  private:
   // What cannot be removed now goes at the next start (Windows NT).
   static void ScheduleRemoval(const std::string& path) {
@@ -172,14 +253,6 @@ bool RunFromTemporaryCopy(const std::string& arguments) {
   return true;
 }
 
-std::string TemporaryFolder() {
-  char temp[MAX_PATH + 1] = {};
-  const DWORD n = GetTempPathA(MAX_PATH, temp);
-  std::string folder(temp, n > 0 && n < MAX_PATH ? n : 0);
-  while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
-  return folder;
-}
-
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -191,7 +264,15 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   if (command->kind != inst16::Command::Kind::SearchBios && IsBelow(OwnPath(), command->folder) &&
       !temp.empty() && !IsBelow(temp, command->folder) &&
       !inst16::IsProtectedFolder(command->folder, hardware_libraries::WindowsFolder())) {
-    if (RunFromTemporaryCopy(arguments)) return inst16::kDone;
+    // The copy follows the manifest beside this program, not one beside itself.
+    std::string copyArguments = arguments;
+    if (command->kind == inst16::Command::Kind::RemoveFolder && command->manifest.empty()) {
+      // In its short form, which holds no blank that could be taken for an option.
+      const std::string folder = Win32Host().ShortPath(FolderOf(OwnPath()));
+      copyArguments += " /m" + (folder.empty() ? FolderOf(OwnPath()) : folder) + "\\" +
+                       std::string(install_manifest::kFileName);
+    }
+    if (RunFromTemporaryCopy(copyArguments)) return inst16::kDone;
   }
   Win32Host host;
   const int result = inst16::Run(*command, host);

@@ -1,6 +1,9 @@
 #include "platform/shared/inst16_logic.h"
 
+#include <algorithm>
+
 #include "platform/ascii_text.h"
+#include "platform/install_manifest.h"
 
 namespace inst16 {
 namespace {
@@ -34,9 +37,27 @@ std::optional<Command> ParseArguments(std::string_view arguments, std::string& e
       letter == 'B' ? arguments.substr(arguments.find_first_not_of(" \t") + 2) : args.substr(2);
   Command command;
   switch (letter) {
-    case 'R':
+    case 'R': {
+      // The folder, then perhaps " /m" and the manifest to follow.
+      command.kind = Command::Kind::RemoveFolder;
+      const std::string upper = ascii::ToUpper(value);
+      std::size_t mark = std::string::npos;
+      for (const char* option : {" /M", " -M"}) {
+        const std::size_t found = upper.rfind(option);
+        if (found != std::string::npos && (mark == std::string::npos || found > mark)) mark = found;
+      }
+      command.folder = FolderArgument(value.substr(0, mark));
+      if (mark != std::string::npos) {
+        command.manifest = FolderArgument(value.substr(mark + 3));
+        if (command.manifest.empty()) {
+          error = "/m needs the manifest's path";
+          return std::nullopt;
+        }
+      }
+      break;
+    }
     case 'W':
-      command.kind = letter == 'R' ? Command::Kind::RemoveFolder : Command::Kind::RemoveTree;
+      command.kind = Command::Kind::RemoveTree;
       command.folder = FolderArgument(value);
       break;
     case 'F': {
@@ -91,6 +112,64 @@ bool IsProtectedFolder(std::string_view folder, std::string_view windowsFolder) 
                              (windows[path.size()] == '\\' || windows[path.size()] == '/'));
 }
 
+namespace {
+
+// The form two paths compare in: the 8.3 form of what exists, upper case.
+std::string Comparable(Host& host, const std::string& path) {
+  const std::string shortPath = host.ShortPath(path);
+  return ascii::ToUpper(shortPath.empty() ? FolderArgument(path) : shortPath);
+}
+
+std::string ParentFolder(const std::string& path) {
+  const std::size_t slash = path.find_last_of('\\');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+std::size_t Depth(const std::string& path) { return static_cast<std::size_t>(std::count(path.begin(), path.end(), '\\')); }
+
+bool IsRecordKey(const std::string& name) {
+  return ascii::EqualNoCase(name, "Install") ||
+         (name.size() > 8 && ascii::EqualNoCase(std::string_view(name).substr(0, 8), "Install."));
+}
+
+bool RemoveFolderIfEmpty(Host& host, const std::string& folder) {
+  const auto entries = host.ListFolder(folder);
+  return entries && entries->empty() && host.RemoveFolder(folder);
+}
+
+}  // namespace
+
+std::string WhyTreeIsKept(Host& host, const std::string& folder) {
+  if (IsProtectedFolder(folder, host.WindowsFolder())) return "a drive's root, the Windows folder or a folder holding it";
+  const std::string tree = Comparable(host, folder);
+  const std::string temp = host.TemporaryFolder().empty() ? std::string() : Comparable(host, host.TemporaryFolder());
+  // Windows 95/98 keep their temporary folder below the Windows folder: a
+  // tree unpacked there is the one exception.
+  const bool belowTemp = !temp.empty() && install_manifest::IsAtOrBelow(tree, temp) && tree.size() > temp.size();
+  if (!belowTemp && install_manifest::IsAtOrBelow(tree, Comparable(host, host.WindowsFolder()))) {
+    return "below the Windows folder";
+  }
+  for (const shell_folders::Place& place : shell_folders::kPlaces) {
+    const std::string shellFolder = host.ReadRegistryString(place.root, place.key, place.value);
+    if (!shellFolder.empty() && install_manifest::IsAtOrBelow(Comparable(host, shellFolder), tree)) {
+      return std::string("the shell folder ") + place.value + " or a folder holding it";
+    }
+  }
+  if (!temp.empty() && install_manifest::IsAtOrBelow(temp, tree)) return "the temporary folder or a folder holding it";
+  const std::string products = "Software\\TORQUIST";
+  for (const std::string& name : host.RegistrySubKeys(shell_folders::Root::LocalMachine, products)) {
+    if (!IsRecordKey(name)) continue;
+    for (const char* value : {"Destination Dir", "Setup Path"}) {
+      const std::string path =
+          host.ReadRegistryString(shell_folders::Root::LocalMachine, products + "\\" + name, value);
+      if (!path.empty() && install_manifest::IsAtOrBelow(Comparable(host, path), tree)) {
+        return "it holds the installation recorded under " + products + "\\" + name;
+      }
+    }
+  }
+  return {};
+}
+
 bool RemoveTree(Host& host, const std::string& folder) {
   const auto entries = host.ListFolder(folder);
   if (!entries) return false;
@@ -102,13 +181,74 @@ bool RemoveTree(Host& host, const std::string& folder) {
   return host.RemoveFolder(folder) && all;
 }
 
+bool RemoveInstallation(Host& host, const std::string& folder, const std::string& manifestPath) {
+  const std::string target = host.ShortPath(folder);
+  if (target.empty()) return true;  // nothing left to remove
+  const std::string targetKey = ascii::ToUpper(target);
+  // Only what exists now, at or below the folder, is taken.
+  auto below = [&](const std::string& path) {
+    const std::string shortPath = host.ShortPath(path);
+    return !shortPath.empty() && install_manifest::IsAtOrBelow(ascii::ToUpper(shortPath), targetKey);
+  };
+
+  const std::string setupFolder = ParentFolder(manifestPath);
+  const std::optional<std::string> text = host.ReadTextFile(manifestPath);
+  const std::vector<install_manifest::Entry> entries =
+      text ? install_manifest::Parse(*text) : std::vector<install_manifest::Entry>();
+  bool all = true;
+  for (const install_manifest::Entry& entry : entries) {
+    if (!entry.isFolder && below(entry.path) && !host.RemoveFile(entry.path)) all = false;
+  }
+  if (!setupFolder.empty() && below(setupFolder)) {
+    for (const FolderEntry& entry : host.ListFolder(setupFolder).value_or(std::vector<FolderEntry>())) {
+      if (!entry.isFolder && install_manifest::IsSetupFolderFile(entry.name) &&
+          !host.RemoveFile(Join(setupFolder, entry.name))) {
+        all = false;
+      }
+    }
+  }
+
+  // The folders it made, deepest first; without a manifest only the setup
+  // folder and those above it up to the folder removed.
+  std::vector<std::string> folders;
+  if (text) {
+    for (const install_manifest::Entry& entry : entries) {
+      if (entry.isFolder) folders.push_back(entry.path);
+    }
+    if (!setupFolder.empty()) folders.push_back(setupFolder);
+  } else {
+    for (std::string level = setupFolder; !level.empty() && below(level); level = ParentFolder(level)) {
+      folders.push_back(level);
+    }
+  }
+  std::stable_sort(folders.begin(), folders.end(),
+                   [](const std::string& a, const std::string& b) { return Depth(a) > Depth(b); });
+  for (const std::string& level : folders) {
+    if (below(level)) RemoveFolderIfEmpty(host, level);
+  }
+  return all;
+}
+
 int Run(const Command& command, Host& host) {
   if (command.kind == Command::Kind::SearchBios) {
     const std::string bios = host.BiosText();
     host.AnswerBiosSearch(!command.text.empty() && bios.find(command.text) != std::string::npos);
     return kDone;
   }
-  if (IsProtectedFolder(command.folder, host.WindowsFolder())) return kRefused;
+  if (command.kind == Command::Kind::RemoveFolder) {
+    if (IsProtectedFolder(command.folder, host.WindowsFolder())) {
+      host.RecordRefusal(command.folder, "a drive's root, the Windows folder or a folder holding it");
+      return kRefused;
+    }
+    const std::string manifest = command.manifest.empty()
+                                     ? Join(host.ProgramFolder(), std::string(install_manifest::kFileName))
+                                     : command.manifest;
+    return RemoveInstallation(host, command.folder, manifest) ? kDone : kNotAllRemoved;
+  }
+  if (const std::string why = WhyTreeIsKept(host, command.folder); !why.empty()) {
+    host.RecordRefusal(command.folder, why);
+    return kRefused;
+  }
   if (command.kind == Command::Kind::RemoveTreeAfterProgram && !command.program.empty()) {
     const std::string folder = command.folder;
     host.WhenProgramHasEnded(command.program, [&host, folder] { RemoveTree(host, folder); });

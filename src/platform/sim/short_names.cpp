@@ -1,6 +1,7 @@
 #include "platform/sim/short_names.h"
 
 #include "platform/ascii_text.h"
+#include "platform/sim/machine.h"
 
 #include <algorithm>
 #include <set>
@@ -115,6 +116,25 @@ std::optional<fs::path> FindByShortName(const fs::path& folder, std::string_view
     if (!IsShortName(entry) && alias == wanted) return folder / entry;
   }
   return std::nullopt;
+}
+
+std::string ShortWindowsPath(const Machine& machine, const std::filesystem::path& host) {
+  const std::string full = machine.WindowsPathOf(host);
+  if (full.size() < 2) return {};
+  std::string result = full.substr(0, 2);
+  std::filesystem::path folder = machine.Folder() / (std::string("drive_") + static_cast<char>(full[0] - 'A' + 'a'));
+  std::size_t start = 3;
+  while (start < full.size()) {
+    std::size_t end = full.find('\\', start);
+    if (end == std::string::npos) end = full.size();
+    const std::string name = full.substr(start, end - start);
+    result += '\\';
+    result += ShortNameOf(folder, name);
+    folder /= name;
+    start = end + 1;
+  }
+  if (result.size() == 2) result += '\\';
+  return result;
 }
 
 }  // namespace sim

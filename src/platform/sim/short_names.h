@@ -12,6 +12,8 @@
 
 namespace sim {
 
+class Machine;
+
 // A name that fits 8.3 as it stands: at most eight characters, at most one
 // dot followed by at most three, no blanks and nothing 8.3 forbids.
 bool IsShortName(std::string_view name);
@@ -22,5 +24,10 @@ std::string ShortNameOf(const std::filesystem::path& folder, const std::string& 
 // The entry of `folder` whose short name is `shortName` (without regard to
 // case), if any.
 std::optional<std::filesystem::path> FindByShortName(const std::filesystem::path& folder, std::string_view shortName);
+
+// The 8.3 form of the Windows path of an existing host path of the
+// machine's drives, each folder from the drive down in its short form;
+// empty when the host path lies on no drive.
+std::string ShortWindowsPath(const Machine& machine, const std::filesystem::path& host);
 
 }  // namespace sim

@@ -604,21 +604,7 @@ platform::DWORD SimPlatform::GetShortPathNameA(const char* longPath, char* buffe
     m_lastError = resolved.ok() ? MissingError(resolved.host) : resolved.error;
     return 0;
   }
-  // Each folder of the path, from the drive down, in its 8.3 form.
-  const std::string full = m_machine.WindowsPathOf(resolved.host);
-  std::string result = full.substr(0, 2);
-  fs::path host = m_machine.Folder() / (std::string("drive_") + static_cast<char>(full[0] - 'A' + 'a'));
-  std::size_t start = 3;
-  while (start < full.size()) {
-    std::size_t end = full.find('\\', start);
-    if (end == std::string::npos) end = full.size();
-    const std::string name = full.substr(start, end - start);
-    result += '\\';
-    result += ShortNameOf(host, name);
-    host /= name;
-    start = end + 1;
-  }
-  if (result.size() == 2) result += '\\';
+  std::string result = ShortWindowsPath(m_machine, resolved.host);
   const std::string_view asked(longPath);
   if (result.size() > 3 && (asked.back() == '\\' || asked.back() == '/')) result += "\\";
   if (buffer == nullptr || size <= result.size()) return static_cast<platform::DWORD>(result.size() + 1);
@@ -724,6 +710,15 @@ platform::BOOL SimPlatform::FreeLibrary(platform::HMODULE module) {
 }
 
 platform::DWORD SimPlatform::GetLastError() { return m_lastError; }
+
+void SimPlatform::OutputDebugStringA(const char* text) {
+  if (text == nullptr) return;
+  // One line of the record, however the text breaks.
+  std::string line(text);
+  std::replace_if(line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+  while (!line.empty() && line.back() == ' ') line.pop_back();
+  m_machine.AppendEvent("debug " + line);
+}
 
 const PeResources* SimPlatform::ResourcesOf(platform::HMODULE module) const {
   const LoadedLibrary* library = Find(module);

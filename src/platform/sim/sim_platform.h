@@ -52,6 +52,7 @@ class SimPlatform final : public platform::ISystemInfo,
   platform::BOOL InitiateSystemShutdownA(const char* message, platform::DWORD timeout, platform::BOOL forceAppsClosed,
                                          platform::BOOL rebootAfterShutdown) override;
   platform::DWORD GetLastError() override;
+  void OutputDebugStringA(const char* text) override;
   // What a built-in library's function leaves for GetLastError.
   void SetLastError(platform::DWORD code) { m_lastError = code; }
   int GetSystemMetrics(int index) override;

@@ -372,6 +372,18 @@ platform::BOOL Win32Platform::SetCurrentDirectoryA(std::string_view path) {
 }
 
 platform::BOOL Win32Platform::MoveFileExA(const char* existing, const char* newName, platform::DWORD flags) {
+  // Windows 95/98 answer MoveFileEx with ERROR_CALL_NOT_IMPLEMENTED: a rename
+  // now is MoveFile there, a file to replace deleted first. (Work for the
+  // next start has no such stand-in; callers use WININIT.INI instead.)
+  if ((::GetVersion() & 0x80000000u) != 0 && newName != nullptr && (flags & MOVEFILE_DELAY_UNTIL_REBOOT) == 0) {
+    if (::MoveFileA(existing, newName)) return TRUE;
+    const DWORD error = ::GetLastError();
+    if ((flags & MOVEFILE_REPLACE_EXISTING) == 0 || (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS)) {
+      return FALSE;
+    }
+    if (::GetFileAttributesA(existing) == INVALID_FILE_ATTRIBUTES || !::DeleteFileA(newName)) return FALSE;
+    return ::MoveFileA(existing, newName);
+  }
   return ::MoveFileExA(existing, newName, flags);
 }
 
@@ -418,6 +430,14 @@ platform::FARPROC Win32Platform::GetProcAddressByOrdinal(platform::HMODULE modul
 platform::BOOL Win32Platform::FreeLibrary(platform::HMODULE module) { return ::FreeLibrary(Native(module)); }
 
 platform::DWORD Win32Platform::GetLastError() { return ::GetLastError(); }
+
+void Win32Platform::OutputDebugStringA(const char* text) {
+  if (text == nullptr) return;
+  // What the program reports leaves its own last error as it was.
+  const DWORD error = ::GetLastError();
+  ::OutputDebugStringA(text);
+  ::SetLastError(error);
+}
 
 platform::LONG Win32Platform::RegOpenKeyExA(platform::HKEY key, const char* subKey, platform::DWORD options,
                                             platform::REGSAM desired, platform::HKEY* result) {
