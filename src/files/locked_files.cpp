@@ -92,11 +92,13 @@ bool IsSystemFolder(const std::string& folder) {
 
 void RemoveRecordFolder(const CFileRecord& record, bool emptiedByThisRun, const CInstallManifest* manifest) {
   if (IsSystemFolder(record.m_strDestDir)) return;
+  // In an installation run, a folder goes only when the installation made it:
+  // an emptied folder of the system's or another program's stays.
+  const bool made = manifest != nullptr && manifest->HasFolder(record.m_strDestDir);
+  if (manifest != nullptr && !made) return;
   if (platform::Files().RemoveDirectoryA(record.m_strDestDir) || !emptiedByThisRun) return;
-  // A folder this run emptied but cannot remove yet goes at the next start,
-  // when it is one the installation made.
-  if (manifest == nullptr || !manifest->HasFolder(record.m_strDestDir)) return;
-  platform::Files().MoveFileExA(record.m_strDestDir.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  // One this run emptied but cannot remove yet goes at the next start.
+  if (made) platform::Files().MoveFileExA(record.m_strDestDir.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
 void CFileOperations::RequestRestart() { m_context.SetFlags(m_context.GetFlags() | SF_RESTART_NEEDED); }

@@ -14,8 +14,9 @@ constexpr std::size_t kWininitBufferSize = 32768;
 class CInstallManifest;
 
 // Removes the folder when empty; one this run emptied but cannot remove yet
-// goes at the next start, if the manifest lists it as the installation's
-// own. System and shell folders and drive roots are left alone.
+// goes at the next start. Given the installation's manifest, only a folder
+// it lists goes at all, and only such a folder is ever left for the next
+// start. System and shell folders and drive roots are left alone.
 void RemoveRecordFolder(const CFileRecord& record, bool emptiedByThisRun, const CInstallManifest* manifest);
 // The Windows and system folders, a shell folder (the Start menu and its
 // programs and startup folders, the desktop, Program Files, Common Files …)
