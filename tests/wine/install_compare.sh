@@ -109,6 +109,12 @@ if [ "$os" != nt4 ]; then
   call='thunk DoDriverInstall32 "Display" "PCI\VEN_1A5C&DEV_0330" "Vela3D"'
   grep -qF "$call" "$record" || { echo "SETUP.EXE /S under Wine did not install the driver:"; cat "$record"; exit 1; }
   grep -qF "$call" "$machine/events.log" || { echo "winsim run did not install the driver"; exit 1; }
+elif [ "$driver" = 1 ]; then
+  # The simulated NT machine's device installer records the install Wine's cannot make.
+  call='setupapi install "Root\LEGACY_vela\0000" "vela" "Halvion Vela 3D"'
+  grep -qF "$call" "$machine/events.log" || { echo "winsim run did not install the driver:"; cat "$machine/events.log"; exit 1; }
+elif grep -qE '^(setupapi|thunk) ' "$machine/events.log"; then
+  echo "winsim run made a driver step with no driver component:"; cat "$machine/events.log"; exit 1
 fi
 rm -f "$record"
 "${compare[@]}" snapshot "$prefix/drive_c" "$work/wine/after.json"
