@@ -21,6 +21,10 @@ if [ "${1:-}" = "--quick" ]; then quick=1; fi
 sizes=(500 5000 20000)
 if [ "$quick" = 1 ]; then sizes=(500); fi
 
+# What the script is doing goes to standard error; the figures to standard output.
+say() { echo "bench: $*" >&2; }
+
+say "building the bench preset (build/bench)"
 cmake --preset bench >/dev/null
 cmake --build --preset bench --target winsim szdd_tool make_distribution measure distribution_bench \
   language_libraries >/dev/null
@@ -42,6 +46,7 @@ timed() {
 # distribution NAME SHAPE: the distribution in $work/cd-NAME and a fresh
 # Windows 98 machine with it on drive D in $work/m-NAME.
 distribution() {
+  say "making the distribution $1 ($2) and a fresh Windows 98 machine"
   "$make_distribution" "$work/cd-$1" "$library" "$2"
   "$winsim" new "$work/m-$1" --os win98 >/dev/null
   "$winsim" insert "$work/m-$1" "$work/cd-$1" >/dev/null
@@ -59,6 +64,7 @@ declare -A plan_s run_s cp_s run_cpu cp_cpu
 for n in "${sizes[@]}"; do
   components=$((n / 10))
   distribution "$n" "components=$components,files=10,size=1,registry=4"
+  say "timing winsim plan, winsim run /S and cp -r of $n files"
   read -r plan_s[$n] _ _ < <(timed "$winsim" plan "$work/m-$n" 'D:\SETUP.EXE' /S)
   read -r run_s[$n] peak run_cpu[$n] < <(timed "$winsim" run "$work/m-$n" 'D:\SETUP.EXE' /S)
   read -r cp_s[$n] _ cp_cpu[$n] < <(timed cp -r "$work/cd-$n" "$work/copy-$n")
@@ -74,6 +80,7 @@ done
 # The preparation benchmark at every size, in milliseconds: the median of
 # five repetitions, as one slow repetition on a shared machine moves a mean.
 declare -A prepare_ms
+say "running the preparation benchmark, five times at each size"
 list=$(IFS=,; echo "${sizes[*]}")
 while IFS=, read -r name _ real _; do
   files=${name##*/}
@@ -89,12 +96,14 @@ if [ "$quick" = 0 ]; then
   row "growth 5,000 -> 20,000: winsim run" "${run_s[20000]}" "${run_s[5000]}"
 
   distribution reg40 "components=500,files=10,size=1,registry=40"
+  say "timing the run with 40 registry values per component"
   read -r reg40_s _ reg40_cpu < <(timed "$winsim" run "$work/m-reg40" 'D:\SETUP.EXE' /S)
   row "run, 40 registry values vs 4 (s)" "$reg40_s" "${run_s[5000]}"
   row "  processor time (s)" "$reg40_cpu" "${run_cpu[5000]}"
   rm -rf "$work/m-reg40" "$work/cd-reg40" "$work/cd-5000"
 
   distribution big "components=500,files=10,size=40000,registry=4"
+  say "timing the run of 5,000 files of 40 KB against cp -r"
   read -r big_s big_peak big_cpu < <(timed "$winsim" run "$work/m-big" 'D:\SETUP.EXE' /S)
   read -r big_cp _ big_cp_cpu < <(timed cp -r "$work/cd-big" "$work/copy-big")
   row "run, 5,000 files of 40 KB (s) vs cp -r" "$big_s" "$big_cp"
@@ -107,6 +116,7 @@ fi
 # SZDD on the same 20 MB file of text-like lines (1 MB with --quick).
 mb=20
 if [ "$quick" = 1 ]; then mb=1; fi
+say "timing SZDD compression and expansion of $mb MB against mscompress and msexpand"
 mkdir "$work/szdd"
 awk -v size=$((mb * 1024 * 1024)) 'BEGIN {
   srand(7)

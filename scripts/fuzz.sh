@@ -10,15 +10,21 @@ cd "$(dirname "$0")/.."
 seconds=${1:-600}
 jobs=${SETUP_JOBS:-2}
 
+# What the script is doing goes to standard error; the table to standard output.
+echo "fuzz: building the fuzz targets (build/fuzz)" >&2
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz -j "$jobs"
+cmake --build --preset fuzz -j "$jobs" >&2
 
 work=${FUZZ_WORK:-build/fuzz-campaign}
 mkdir -p "$work"
 status=0
 printf '%-22s %10s %8s %8s  %s\n' target executions corpus coverage result
+count=$(ls build/fuzz/fuzz/*_fuzz | wc -l)
+n=0
 for target in build/fuzz/fuzz/*_fuzz; do
   name=$(basename "$target")
+  n=$((n + 1))
+  echo "fuzz: $name ($n of $count) for $seconds s from its seeds, new inputs in $work/$name" >&2
   dir="$work/$name"
   mkdir -p "$dir/corpus"
   log="$dir/fuzz.log"

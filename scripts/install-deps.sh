@@ -1,30 +1,54 @@
 #!/usr/bin/env bash
-# Installs what the builds and tests need on a Debian machine, once.
+# Installs what is missing on a Debian machine, once.
+#   scripts/install-deps.sh build   what the Linux program and the sample
+#                                   distribution need (scripts/run-sample.sh)
+#   scripts/install-deps.sh [test]  that and what every test needs
+#                                   (scripts/test.sh): both Windows builds, 32-
+#                                   and 64-bit Wine, the test and benchmark
+#                                   libraries, the fuzzers' compiler
 set -euo pipefail
+group=${1:-test}
 
-packages=(
-  g++ cmake ninja-build            # the Linux build
+build_packages=(
+  g++ cmake ninja-build ccache     # the Linux build
+  nlohmann-json3-dev               # winsim plan --json
+  binutils-mingw-w64-i686          # windres, ld and as: the language libraries and the sample's program files
+  mingw-w64-common                 # the headers the resource scripts include (winres.h)
+)
+test_packages=(
   libgtest-dev googletest          # tests (googletest's sources also serve the Windows builds)
   libbenchmark-dev                 # bench/
-  nlohmann-json3-dev               # winsim plan --json
   clang libclang-rt-14-dev         # libFuzzer and sanitizer runtimes
   mingw-w64 binutils-mingw-w64     # the two Windows builds
-  wine64                           # running the Windows tests
+  wine32:i386                      # runs the i686 programs, the product, in 32-bit prefixes
+  wine64                           # runs the x86_64 programs
   liblnk-utils                     # lnkinfo reads back the shortcuts the simulated machine writes
   xvfb xauth                       # a display for SETUP.EXE's windows under Wine
   mscompress                       # the reference for our SZDD compressor and expander
-  ccache                           # compiler cache for repeated builds
   python3                          # compares an installation under Wine with the simulated machine's
   xdotool imagemagick              # scripts/wizard-screenshots.sh drives the wizard and takes its pictures
 )
+case $group in
+  build) packages=("${build_packages[@]}") ;;
+  test) packages=("${build_packages[@]}" "${test_packages[@]}") ;;
+  *) echo "usage: install-deps.sh [build|test]" >&2; exit 2 ;;
+esac
+
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
 done
-if ((${#missing[@]})); then
-  echo "installing: ${missing[*]}"
-  SUDO=""
-  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
-  $SUDO apt-get update
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
-fi
+((${#missing[@]})) || exit 0
+
+echo "installing: ${missing[*]}"
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+# 32-bit Wine comes from the i386 architecture, which a fresh machine lacks.
+for p in "${missing[@]}"; do
+  if [[ $p == *:i386 ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $SUDO dpkg --add-architecture i386
+    break
+  fi
+done
+$SUDO apt-get update
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"

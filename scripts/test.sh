@@ -1,19 +1,35 @@
 #!/usr/bin/env bash
-# Every test: installs what is missing, builds the Linux build (sanitized),
-# both Windows builds, the benchmarks and the fuzz targets, runs the unit and
-# conformance tests, the import check of the i686 programs, the Windows tests
-# under Wine (conformance as Windows 98 and NT 4, SETUP.EXE's smoke test;
-# SETUP_SKIP_WINE=1 leaves them out), each benchmark for a moment, each
-# fuzzer over its seeds and then briefly on its own.
+# Every test. Installs what is missing, then, each stage named with the time
+# since the start:
+#   - the Linux build (sanitized) and its tests, first, so that a failure
+#     shows early; each benchmark of that build for a moment;
+#   - the i686 build (the product): the import check of its programs against
+#     Windows 95, and its programs under 32-bit Wine as Windows 95, 98 and
+#     NT 4 (conformance suite, installation compared with the simulated
+#     machine's, the page host, SETUP.EXE's start);
+#   - the x86_64 build and the conformance suite under wine64 as NT 4;
+#   - the fuzz targets: every seed once, then each fuzzer for FUZZ_SECONDS
+#     (30) from its seeds, two at a time.
+# SETUP_SKIP_WINE=1 leaves out the Wine tests (scripts/wine-tests.sh runs
+# them alone).
 #
 # Whether a ctest run passed is its exit status; how many of its tests passed
 # and failed comes from the JUnit file it writes. The last line is always
 # "N passed, N failed".
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
 
-jobs=$(nproc)
+start=$(date +%s)
+elapsed() {
+  local seconds=$(($(date +%s) - start))
+  printf '%d:%02d' $((seconds / 60)) $((seconds % 60))
+}
+stage() { printf '\n== %s  [%s]\n' "$1" "$(elapsed)"; }
+
+stage "Dependencies"
+scripts/install-deps.sh test
+
+cores=$(nproc)
 passed=0
 failed=0
 junit_dir=$(mktemp -d)
@@ -81,64 +97,95 @@ count_run() {
   fi
 }
 
-echo "== Linux build"
+# ctest_run NAME JUNIT_NAME CTEST ARGUMENTS...: one ctest run, counted.
+ctest_run() {
+  local name=$1 junit="$junit_dir/$2.xml" status=0
+  shift 2
+  ctest --output-on-failure --no-tests=error --output-junit "$junit" "$@" || status=$?
+  count_ctest "$name" "$status" "$junit"
+}
+
+wine=1
+[ "${SETUP_SKIP_WINE:-0}" = "1" ] && wine=0
+
+stage "Linux build"
 cmake --preset linux
-cmake --build --preset linux -j "$jobs"
+cmake --build --preset linux -j "$cores"
 
-echo "== Windows builds"
-for preset in mingw64 mingw32; do
-  cmake --preset "$preset"
-  cmake --build --preset "$preset" -j "$jobs"
-done
+stage "Linux tests"
+ctest_run "Linux tests" linux --preset linux -j "$cores" -LE wine
 
-echo "== Benchmarks"
-cmake --preset bench
-cmake --build --preset bench -j "$jobs"
-# Only started, to show they run; their numbers mean nothing on a shared machine.
-for bench in build/bench/bench/*_bench; do
+stage "Benchmarks of the Linux build, a moment each"
+# Only started, to show they run: the build is sanitized and the machine
+# shared, so the figures mean nothing here (scripts/bench.sh measures).
+for bench in build/linux/bench/*_bench; do
   name=$(basename "$bench")
   count_run "$name" runs "$junit_dir/$name.log" "$bench" --benchmark_min_time=0.01
 done
 
-echo "== Import check of the i686 programs"
-# The i686 build's only tests: what its programs import, against Windows 95.
-status=0
-ctest --test-dir build/mingw32 --output-on-failure --no-tests=error -L imports \
-  --output-junit "$junit_dir/imports.xml" || status=$?
-count_ctest "Import check" "$status" "$junit_dir/imports.xml"
+stage "i686 build (the product)"
+cmake --preset mingw32
+cmake --build --preset mingw32 -j "$cores"
 
-echo "== Windows tests under Wine"
-# SETUP_SKIP_WINE=1 leaves them out (scripts/wine-tests.sh runs them alone).
-if [ "${SETUP_SKIP_WINE:-0}" = "1" ]; then
-  echo "left out (SETUP_SKIP_WINE=1)"
-else
+stage "Import check of the i686 programs"
+ctest_run "Import check" imports --test-dir build/mingw32 -L imports
+
+if [ "$wine" = 1 ]; then
+  stage "i686 programs under 32-bit Wine: Windows 95, 98 and NT 4"
   status=0
-  scripts/wine-tests.sh build/mingw64 --no-tests=error --output-junit "$junit_dir/wine.xml" || status=$?
-  count_ctest "Windows tests" "$status" "$junit_dir/wine.xml"
+  scripts/wine-tests.sh build/mingw32 -j "$cores" --no-tests=error --output-junit "$junit_dir/wine32.xml" || status=$?
+  count_ctest "i686 under Wine" "$status" "$junit_dir/wine32.xml"
 fi
 
-echo "== Fuzz targets"
+stage "x86_64 build"
+cmake --preset mingw64
+# SETUP.EXE and what its Wine test runs; the rest of the tests are the i686 build's.
+cmake --build --preset mingw64 -j "$cores" --target setup_exe thunk32 setup32 inst16 platform_conformance_tests
+
+if [ "$wine" = 1 ]; then
+  stage "x86_64 conformance under wine64: NT 4"
+  status=0
+  scripts/wine-tests.sh build/mingw64 -j "$cores" --no-tests=error --output-junit "$junit_dir/wine64.xml" || status=$?
+  count_ctest "x86_64 under Wine" "$status" "$junit_dir/wine64.xml"
+else
+  echo "Wine tests left out (SETUP_SKIP_WINE=1)"
+fi
+
+stage "Fuzz targets"
 cmake --preset fuzz
-cmake --build --preset fuzz -j "$jobs"
-# Every seed replayed once (a test per fuzzer), then each fuzzer explores
-# briefly from its seeds.
-status=0
-ctest --test-dir build/fuzz/fuzz --output-on-failure --no-tests=error \
-  --output-junit "$junit_dir/fuzz.xml" || status=$?
-count_ctest "Seed corpora" "$status" "$junit_dir/fuzz.xml"
-for target in build/fuzz/fuzz/*_fuzz; do
+cmake --build --preset fuzz -j "$cores"
+# Every seed replayed once (a test per fuzzer).
+ctest_run "Seed corpora" fuzz --test-dir build/fuzz/fuzz -j "$cores"
+
+stage "Fuzzers, ${FUZZ_SECONDS:-30} s each from their seeds, $cores at a time"
+# fuzz_one TARGET STATUS_FILE: one fuzzer's session; its exit status in the file.
+fuzz_one() {
+  local target=$1 result=$2 name corpus work status=0
   name=$(basename "$target")
   corpus="fuzz/corpus/${name%_fuzz}"
   work=$(mktemp -d)
-  count_run "$name" "fuzzed for ${FUZZ_SECONDS:-30}s, no finding" "$work/fuzz.log" \
-    "$target" -max_total_time="${FUZZ_SECONDS:-30}" -timeout=10 -rss_limit_mb=2048 \
-    -artifact_prefix="$work/" "$work" "$corpus"
+  "$target" -max_total_time="${FUZZ_SECONDS:-30}" -timeout=10 -rss_limit_mb=2048 \
+    -artifact_prefix="$work/" "$work" "$corpus" >"$result.log" 2>&1 || status=$?
+  echo "$status" >"$result"
+  [ "$status" -ne 0 ] || rm -rf "$work"
+}
+targets=(build/fuzz/fuzz/*_fuzz)
+for target in "${targets[@]}"; do
+  while [ "$(jobs -rp | wc -l)" -ge "$cores" ]; do wait -n || true; done
+  fuzz_one "$target" "$junit_dir/$(basename "$target").status" &
+done
+wait
+for target in "${targets[@]}"; do
+  name=$(basename "$target")
+  if [ "$(cat "$junit_dir/$name.status" 2>/dev/null)" = 0 ]; then
+    echo "$name: fuzzed for ${FUZZ_SECONDS:-30}s, no finding"
+    passed=$((passed + 1))
+  else
+    echo "$name: FAILED"; tail -n 40 "$junit_dir/$name.status.log"
+    failed=$((failed + 1))
+  fi
 done
 
-echo "== Linux tests"
-status=0
-ctest --preset linux -j "$jobs" -LE wine --no-tests=error --output-junit "$junit_dir/linux.xml" || status=$?
-count_ctest "Linux tests" "$status" "$junit_dir/linux.xml"
-
+stage "Done"
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Runs a Windows program of this build under wine64 in a private Wine prefix
+# Runs a Windows program of this build under Wine in a private Wine prefix
 # that reports the Windows version asked for.
 #   scripts/wine-run.sh --fresh PREFIX VERSION   make the prefix anew
 #   scripts/wine-run.sh PREFIX VERSION PROGRAM [ARGS...]
-# VERSION is Wine's version setting: win98, nt40, win2k …
+# VERSION is Wine's version setting: win95, win98, nt40, win2k …
+# WINEARCH=win32 makes and runs a 32-bit prefix with the 32-bit loader (the
+# i686 programs, the product); otherwise the prefix is 64-bit and wine64
+# runs the x86_64 programs.
 set -euo pipefail
 fresh=0
 if [ "${1:-}" = "--fresh" ]; then fresh=1; shift; fi
@@ -11,10 +14,18 @@ prefix=${1:?usage: wine-run.sh [--fresh] PREFIX VERSION [PROGRAM ARGS...]}
 version=${2:?usage: wine-run.sh [--fresh] PREFIX VERSION [PROGRAM ARGS...]}
 shift 2
 
-wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
+arch=${WINEARCH:-win64}
+case $arch in
+  win32)
+    wine=/usr/lib/wine/wine
+    [ -x "$wine" ] || { echo "wine32 is not installed (scripts/install-deps.sh installs it)" >&2; exit 1; } ;;
+  win64)
+    wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
+    [ -x "$wine" ] || { echo "wine64 is not installed (scripts/install-deps.sh installs it)" >&2; exit 1; } ;;
+  *) echo "WINEARCH=$arch: win32 or win64" >&2; exit 1 ;;
+esac
 wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
-[ -x "$wine" ] || { echo "wine64 is not installed (scripts/install-deps.sh installs it)" >&2; exit 1; }
-export WINEPREFIX=$prefix
+export WINEPREFIX=$prefix WINEARCH=$arch
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko prompts
 
@@ -25,15 +36,15 @@ make_prefix() {
   # Read by every process Wine starts afterwards.
   "$wine" reg add 'HKCU\Software\Wine' /v Version /t REG_SZ /d "$version" /f >/dev/null 2>&1
   "$wineserver" -w
-  touch "$prefix/.setup-prefix-$version"
+  touch "$prefix/.setup-prefix-$arch-$version"
 }
 
 if [ "$fresh" -eq 1 ]; then
   make_prefix
   exit 0
 fi
-# A prefix made for another version, or not at all, is made now.
-[ -f "$prefix/.setup-prefix-$version" ] || make_prefix
+# A prefix made for another version or architecture, or not at all, is made now.
+[ -f "$prefix/.setup-prefix-$arch-$version" ] || make_prefix
 [ $# -gt 0 ] || exit 0
 status=0
 "$wine" "$@" || status=$?

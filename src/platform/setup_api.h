@@ -92,10 +92,15 @@ struct SP_DRVINFO_DATA_A {
   char ProviderName[kLineLength];
 };
 
+// The sizes the library checks in cbSize: a structure of another size is
+// refused (ERROR_INVALID_USER_BUFFER), so the driver step would fail.
 #if defined(_WIN32) && !defined(_WIN64)
 #pragma pack(pop)
 static_assert(sizeof(SP_DEVINFO_DATA) == 28 && sizeof(SP_DEVINSTALL_PARAMS_A) == 296 &&
               sizeof(SP_DRVINFO_DATA_A) == 780);
+#elif defined(_WIN64)
+static_assert(sizeof(SP_DEVINFO_DATA) == 32 && sizeof(SP_DEVINSTALL_PARAMS_A) == 320 &&
+              sizeof(SP_DRVINFO_DATA_A) == 784);
 #endif
 
 // Install-parameter flags.

@@ -41,7 +41,11 @@ TEST_F(ConformanceTest, VersionIsTheSystemOfThisRun) {
   info.dwOSVersionInfoSize = sizeof(info);
   ASSERT_TRUE(platform::System().GetVersionExA(info));
   const std::string name = expected;
-  if (name == "win98") {
+  if (name == "win95") {
+    EXPECT_EQ(info.dwPlatformId, static_cast<platform::DWORD>(VER_PLATFORM_WIN32_WINDOWS));
+    EXPECT_EQ(info.dwMajorVersion, 4u);
+    EXPECT_EQ(info.dwMinorVersion, 0u);
+  } else if (name == "win98") {
     EXPECT_EQ(info.dwPlatformId, static_cast<platform::DWORD>(VER_PLATFORM_WIN32_WINDOWS));
     EXPECT_EQ(info.dwMajorVersion, 4u);
     EXPECT_EQ(info.dwMinorVersion, 10u);
@@ -54,7 +58,7 @@ TEST_F(ConformanceTest, VersionIsTheSystemOfThisRun) {
     EXPECT_EQ(info.dwMajorVersion, 5u);
     EXPECT_EQ(info.dwMinorVersion, 0u);
   } else {
-    FAIL() << "SETUP_EXPECTED_WINDOWS=" << name << " is not win98, nt40 or win2k";
+    FAIL() << "SETUP_EXPECTED_WINDOWS=" << name << " is not win95, win98, nt40 or win2k";
   }
 }
 

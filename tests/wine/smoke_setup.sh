@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# SETUP.EXE of this build started under Wine, with Xvfb as its display, from
+# SETUP.EXE of this build started under Wine, with a display of its own, from
 # a copy of the sample distribution with the language libraries, the helper
 # and the hardware libraries beside it, unattended (/M): it must run its
 # start-up to the wizard's choice and end by itself, with no message box
@@ -26,7 +26,7 @@ option=/M
 status=0
 # The program reports the steps it reached but has not yet built as debugger
 # output, which Wine's debugstr channel shows.
-WINEDEBUG=-all,+debugstr timeout 300 xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" \
+WINEDEBUG=-all,+debugstr timeout 300 "$root/tests/wine/with_display.sh" \
   "$root/scripts/wine-run.sh" "$prefix" "$version" "$dist/SETUP.EXE" "$option" >"$log" 2>&1 || status=$?
 if [ "$status" -eq 124 ]; then
   echo "SETUP.EXE /M did not end within 300 s (a message box waiting?)"; cat "$log"; exit 1

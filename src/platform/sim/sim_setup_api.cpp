@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <optional>
@@ -62,6 +63,30 @@ std::map<void*, std::unique_ptr<OpenInf>> g_infs;
 BOOL Fail(DWORD code) {
   SetActiveLastError(code);
   return FALSE;
+}
+
+// The machine's record of a device install (instance, service, description),
+// as its 98 device installer keeps one of each thunk call: the texts in
+// double quotes after the verb, then what went wrong.
+void Record(const Machine& machine, const std::string& verb, std::initializer_list<std::string> texts,
+            const std::string& tail = {}) {
+  std::string line = "setupapi " + verb;
+  for (const std::string& text : texts) line += " \"" + text + "\"";
+  if (!tail.empty()) line += " " + tail;
+  machine.AppendEvent(line);
+}
+
+std::string ErrorText(DWORD code) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(code));
+  return std::string("error ") + text;
+}
+
+// Fails a device install and records it, like an install but with no
+// service and with its error.
+BOOL FailInstall(const Machine& machine, const std::string& instanceId, const std::string& description, DWORD code) {
+  Record(machine, "install", {instanceId, "", description}, ErrorText(code));
+  return Fail(code);
 }
 
 bool IsNullGuid(const Guid& guid) {
@@ -202,8 +227,12 @@ BOOL SETUP_WINAPI GetInfClass(const char* infName, Guid* classGuid, char* classN
   if (machine == nullptr || infName == nullptr || classGuid == nullptr) return Fail(ERROR_INVALID_PARAMETER);
   const auto inf = ReadInf(*machine, infName);
   if (!inf) return Fail(ERROR_FILE_NOT_FOUND);
-  const auto guid = ParseGuid(inf->Value("Version", "ClassGUID"));
+  const std::string guidText = inf->Value("Version", "ClassGUID");
   const std::string name = inf->Value("Version", "Class");
+  // An INF may name its class by GUID, by name or both; without a GUID the
+  // answer is GUID_NULL, for the caller to look the name up.
+  if (guidText.empty() && name.empty()) return Fail(ERROR_INVALID_CLASS);
+  const auto guid = guidText.empty() ? std::optional<Guid>(Guid{}) : ParseGuid(guidText);
   if (!guid) return Fail(ERROR_INVALID_CLASS);
   *classGuid = *guid;
   if (requiredSize != nullptr) *requiredSize = static_cast<DWORD>(name.size() + 1);
@@ -390,6 +419,11 @@ BOOL SETUP_WINAPI SetSelectedDriver(HDEVINFO handle, SP_DEVINFO_DATA* data, SP_D
       return TRUE;
     }
   }
+  // No driver of the list has that name: the install cannot go on.
+  if (const Machine* machine = ActiveMachine()) {
+    Record(*machine, "select", {device->instanceId, description, manufacturer, provider},
+           ErrorText(ERROR_INVALID_PARAMETER));
+  }
   return Fail(ERROR_INVALID_PARAMETER);
 }
 
@@ -397,22 +431,22 @@ BOOL SETUP_WINAPI InstallDevice(HDEVINFO handle, SP_DEVINFO_DATA* data) {
   const Machine* machine = ActiveMachine();
   Device* device = FindDevice(handle, data);
   if (device == nullptr || machine == nullptr) return FALSE;
-  if (!device->selected) return Fail(ERROR_NO_DRIVER_SELECTED);
+  if (!device->selected) return FailInstall(*machine, device->instanceId, "", ERROR_NO_DRIVER_SELECTED);
   const Driver& driver = device->drivers[*device->selected];
   const std::string& infPath = driver.infPath;
   const auto inf = ReadInf(*machine, infPath.c_str());
-  if (!inf) return Fail(ERROR_FILE_NOT_FOUND);
+  if (!inf) return FailInstall(*machine, device->instanceId, driver.description, ERROR_FILE_NOT_FOUND);
   const auto* install = inf->Section(driver.section);
-  if (install == nullptr) return Fail(ERROR_SECTION_NOT_FOUND);
+  if (install == nullptr) return FailInstall(*machine, device->instanceId, driver.description, ERROR_SECTION_NOT_FOUND);
 
   IRegistry& registry = machine->Registry();
   OpenedKey instance(registry, HKEY_LOCAL_MACHINE, kEnumKey + device->instanceId, true);
-  if (!instance) return Fail(ERROR_ACCESS_DENIED);
+  if (!instance) return FailInstall(*machine, device->instanceId, driver.description, ERROR_ACCESS_DENIED);
   // The device keeps its driver key when it is installed again.
   std::string driverName = instance.GetString("Driver").value_or("");
   if (driverName.empty()) driverName = NewDriverKey(registry, device->classGuid);
   OpenedKey driverKey(registry, HKEY_LOCAL_MACHINE, kClassKey + driverName, true);
-  if (!driverKey) return Fail(ERROR_ACCESS_DENIED);
+  if (!driverKey) return FailInstall(*machine, device->instanceId, driver.description, ERROR_ACCESS_DENIED);
   driverKey.SetString("DriverDesc", driver.description);
   driverKey.SetString("ProviderName", driver.provider);
   driverKey.SetString("InfPath", infPath);
@@ -431,6 +465,7 @@ BOOL SETUP_WINAPI InstallDevice(HDEVINFO handle, SP_DEVINFO_DATA* data) {
   instance.SetString("Driver", driverName);
   if (!service.empty()) instance.SetString("Service", service);
   device->registered = true;
+  Record(*machine, "install", {device->instanceId, service, driver.description});
   return TRUE;
 }
 
@@ -465,11 +500,15 @@ BOOL SETUP_WINAPI InstallFromInfSection(platform::HWND, HINF handle, const char*
   const Machine* machine = ActiveMachine();
   auto it = g_infs.find(handle);
   if (it == g_infs.end() || machine == nullptr) return Fail(ERROR_INVALID_HANDLE);
-  const auto* lines = section != nullptr ? it->second->inf.Section(section) : nullptr;
-  if (lines == nullptr) return Fail(ERROR_SECTION_NOT_FOUND);
+  if (section == nullptr) return Fail(ERROR_INVALID_PARAMETER);
   // Only the registry lines are carried out; the other kinds of lines are
-  // not asked for on this machine.
-  if ((flags & SPINST_REGISTRY) != 0) RunRegistryLines(machine->Registry(), it->second->inf, *lines, relative);
+  // not asked for on this machine. What cannot be carried out is left out,
+  // as Windows leaves it out: an install section or an AddReg or DelReg
+  // section the file lacks, a line with a root it does not know.
+  const auto* lines = it->second->inf.Section(section);
+  if ((flags & SPINST_REGISTRY) != 0 && lines != nullptr) {
+    RunRegistryLines(machine->Registry(), it->second->inf, *lines, relative);
+  }
   return TRUE;
 }
 

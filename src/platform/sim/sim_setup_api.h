@@ -3,7 +3,8 @@
 // class driver lists read from one INF, the device's installation (the
 // install section's registry lines, its .Services section's services, no
 // files under DI_NOFILECOPY) and registry-only installs of INF sections,
-// failing with Windows' error codes.
+// failing with Windows' error codes. Each device install, and each that
+// fails with its error, is a "setupapi install" line of events.log.
 #pragma once
 
 #include <string_view>
