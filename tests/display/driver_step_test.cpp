@@ -96,6 +96,8 @@ TEST(DriverStepTest, WindowsNtWithoutItsDeviceInstallerFailsTheInstallButNotTheR
   CComponent other(s.Script(), "Other");
   other.m_strDriverClass = "Display";
   EXPECT_EQ(step.InstallDisplayDriver(other, ACTION_REMOVE), 0);
+  // A record naming the removed service itself gives nothing back.
+  s.Context().SetDisabledDisplayService("vela", 1);
   EXPECT_EQ(step.InstallDisplayDriver(driver, ACTION_REMOVE), 0);
   EXPECT_EQ(service.ReadString("Start"), std::string("\x04")) << "disabled";
   EXPECT_EQ(s.CountMessages(MSG_DRIVER_NOT_INSTALLED), 1) << "removal shows nothing";
