@@ -325,6 +325,14 @@ TEST(BuiltInLibraryTest, RestartAndDriverCallsAreRecorded) {
 
 namespace {
 
+TEST(MachineDrivesTest, AFloppyIsWrittenWhereTheCdIsNot) {
+  TempMachine machine;
+  fs::create_directories(machine.Folder() / "drive_a");
+  EXPECT_EQ(platform::Files().WriteWholeFile("A:\\ONDISK.TXT", "x", 1), 0u);
+  EXPECT_EQ(platform::Files().WriteWholeFile("D:\\ONCD.TXT", "x", 1), static_cast<platform::DWORD>(ERROR_ACCESS_DENIED));
+  EXPECT_TRUE(fs::exists(machine.Folder() / "drive_a/ONDISK.TXT"));
+}
+
 TEST(RunningProgramTest, ItsOwnFileCannotBeDeletedOrOverwrittenButMayBeRenamed) {
   TempMachine machine(sim::OsKind::Win98, "C:\\TOOLS\\SETUP.EXE");
   machine.PutFile("drive_c/TOOLS/SETUP.EXE", "program");

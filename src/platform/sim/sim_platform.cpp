@@ -474,6 +474,11 @@ platform::BOOL SimPlatform::SetFileAttributesA(std::string_view path, platform::
     m_lastError = MissingError(resolved.host);
     return 0;
   }
+  // A CD keeps the attributes it was written with.
+  if (m_machine.IsOnCd(resolved.host)) {
+    m_lastError = ERROR_ACCESS_DENIED;
+    return 0;
+  }
   // Only the read-only bit of a file is kept; the others are accepted.
   if (fs::is_regular_file(status)) {
     const fs::perms write = fs::perms::owner_write | fs::perms::group_write;
