@@ -59,7 +59,7 @@ std::string WithQuoted(std::string line, std::initializer_list<const char*> text
 }  // namespace
 
 std::optional<HardwareDescription> HardwareDescription::Parse(std::string_view text, std::string& error) {
-  auto file = ConfigFile::Parse(text, "hardware.ini", error);
+  auto file = ConfigFile::Parse(text, "hardware.ini", error, ConfigFile::Repeats::kRefused);
   if (!file) return std::nullopt;
   return Read(*file, error);
 }

@@ -446,7 +446,7 @@ std::optional<Machine> Machine::Open(const fs::path& dir, std::string& error) {
     error = "cannot read " + (m.m_dir / "machine.ini").string() + " (make a machine with 'winsim new')";
     return std::nullopt;
   }
-  auto machineIni = ConfigFile::Parse(text, "machine.ini", error);
+  auto machineIni = ConfigFile::Parse(text, "machine.ini", error, ConfigFile::Repeats::kRefused);
   if (!machineIni) return std::nullopt;
 
   auto osName = machineIni->Get("Machine", "OS");
@@ -494,7 +494,7 @@ std::optional<Machine> Machine::Open(const fs::path& dir, std::string& error) {
     error = "cannot read " + (m.m_dir / "hardware.ini").string();
     return std::nullopt;
   }
-  auto hw = ConfigFile::Parse(text, "hardware.ini", error);
+  auto hw = ConfigFile::Parse(text, "hardware.ini", error, ConfigFile::Repeats::kRefused);
   if (!hw) return std::nullopt;
 
   auto hardware = HardwareDescription::Read(*hw, error);
