@@ -747,6 +747,11 @@ int SimPlatform::LoadStringA(platform::HMODULE module, platform::UINT id, char* 
   return static_cast<int>(n);
 }
 
+bool SimPlatform::FindResourceA(platform::HMODULE module, platform::UINT id, platform::UINT type) {
+  const PeResources* resources = ResourcesOf(module);
+  return resources != nullptr && resources->HasResource(type, id);
+}
+
 platform::HMODULE SimPlatform::GetProgramModule() { return reinterpret_cast<platform::HMODULE>(kProgramModule); }
 
 int SimPlatform::MessageBoxA(const platform::MessageBoxRequest& request) {
