@@ -30,9 +30,14 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko prompts
 
 make_prefix() {
+  chmod -R u+w "$prefix/drive_e" 2>/dev/null || true
   rm -rf "$prefix"
   mkdir -p "$(dirname "$prefix")"
   "$wine" wineboot --init >/dev/null 2>&1 || true
+  # Drive E is a CD (type cdrom) of one file, over a folder nobody may write.
+  mkdir -p "$prefix/drive_e" && echo "on the CD" >"$prefix/drive_e/CD.TXT" && chmod -R a-w "$prefix/drive_e"
+  ln -s ../drive_e "$prefix/dosdevices/e:"
+  "$wine" reg add 'HKLM\Software\Wine\Drives' /v e: /t REG_SZ /d cdrom /f >/dev/null 2>&1
   # Read by every process Wine starts afterwards.
   "$wine" reg add 'HKCU\Software\Wine' /v Version /t REG_SZ /d "$version" /f >/dev/null 2>&1
   "$wineserver" -w

@@ -32,7 +32,7 @@ CInstallApp::CInstallApp(std::string commandLine) : m_commandLine(std::move(comm
 
 bool CInstallApp::StartUp() {
   // Without a language library the program's own module answers.
-  m_resources.SetHandle(LoadLanguageLibrary("_INSTALL"));
+  m_resources.SetHandle(LoadLanguageLibrary(kLanguageLibraryName));
   return PrepareSetup(m_commandLine);
 }
 
@@ -62,6 +62,32 @@ int CInstallApp::RunWizard(bool maintenance) {
   return sheet.DoModal();
 }
 
+bool CInstallApp::UseCompleteLanguageLibrary() {
+  const platform::UINT missing = MissingWizardTemplate(m_resources.GetHandle());
+  if (missing == 0) return true;
+  // A translation that lacks a page or dialog would end the wizard where it
+  // is needed: the English library takes its place.
+  const platform::HMODULE english = LoadEnglishLanguageLibrary(kLanguageLibraryName);
+  if (english != nullptr && MissingWizardTemplate(english) == 0) {
+    m_resources.SetHandle(english);
+    return true;
+  }
+  if ((m_context.GetFlags() & SF_QUIET) != 0) return false;
+  // No library can say it: the program's own words, once.
+  const std::string page = std::to_string(missing);
+  platform::MessageBoxRequest box;
+  box.messageId = MSG_NO_COMPLETE_LANGUAGE_LIBRARY;
+  box.inserts = {page, std::string(kLanguageLibraryName) + ".ENU"};
+  box.caption = m_resources.LoadString(IDS_CAPTION);
+  if (box.caption.empty()) box.caption = "Setup";
+  box.text = "This setup program cannot show its wizard: dialog " + page +
+             " is missing from its language library, and there is no complete English library (" +
+             box.inserts[1] + ") beside the program.";
+  box.type = MB_OK | MB_ICONERROR;
+  platform::UserInterface().MessageBoxA(box);
+  return false;
+}
+
 bool CInstallApp::Run() {
   if (StartUp()) {
     HandleSourceTree(m_session, true);
@@ -72,7 +98,7 @@ bool CInstallApp::Run() {
     // The fresh-install wizard does not run over the older product.
     if (m_wizard == Wizard::FreshInstall && FindEarlierProduct(m_resources)) {
       m_wizard = Wizard::None;
-    } else {
+    } else if (UseCompleteLanguageLibrary()) {
       RunWizard(m_wizard == Wizard::Maintenance);
     }
     m_thunkLibrary.Free();

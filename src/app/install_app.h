@@ -16,6 +16,13 @@
 #include "wizard/error_box.h"
 #include "wizard/file_dialog_boxes.h"
 
+// The base name of the language resource libraries (_INSTALL.ENU …).
+constexpr const char* kLanguageLibraryName = "_INSTALL";
+// The message of a wizard that cannot be shown: no language library holds
+// every page and dialog. Its text is the program's own (no library has it);
+// the inserts are the missing template's number and the English library.
+constexpr int MSG_NO_COMPLETE_LANGUAGE_LIBRARY = 0;
+
 class CInstallApp {
  public:
   enum class Wizard { None, FreshInstall, Maintenance };
@@ -63,6 +70,10 @@ class CInstallApp {
 
  private:
   bool PrepareSetup(std::string_view commandLine);
+  // Makes sure the resource module holds every page and dialog of the
+  // wizards (else the English library, if it does); false after saying why
+  // when none does.
+  bool UseCompleteLanguageLibrary();
   // Runs the fresh-install or the maintenance wizard modally.
   int RunWizard(bool maintenance);
 

@@ -1,6 +1,9 @@
 #include "app/language_library.h"
 
 #include "platform/platform.h"
+#include "resource_ids.h"
+
+#define SETUP_WIZARD_TEMPLATE(id) id,
 
 std::string PickLanguageExtension(std::string_view directory, std::string_view baseName, std::string_view localeCode) {
   const std::string stem = std::string(directory) + std::string(baseName) + ".";
@@ -16,16 +19,37 @@ std::string PickLanguageExtension(std::string_view directory, std::string_view b
   return "000";
 }
 
+namespace {
+
+// The program's drive and folder, with the closing backslash.
+std::string ProgramDirectory() {
+  const std::string program = platform::System().GetModuleFileNameA();
+  const std::size_t slash = program.find_last_of("\\/");
+  return slash == std::string::npos ? std::string() : program.substr(0, slash + 1);
+}
+
+constexpr platform::UINT kWizardTemplates[] = {SETUP_DIALOG_IDS(SETUP_WIZARD_TEMPLATE)};
+
+}  // namespace
+
 platform::HMODULE LoadLanguageLibrary(std::string_view baseName) {
   char code[6] = {};
   if (platform::System().GetLocaleInfoA(LOCALE_SABBREVLANGNAME, code, sizeof code) == 0) code[0] = '\0';
 
-  const std::string program = platform::System().GetModuleFileNameA();
-  const std::size_t slash = program.find_last_of("\\/");
-  const std::string directory = slash == std::string::npos ? std::string() : program.substr(0, slash + 1);
-
+  const std::string directory = ProgramDirectory();
   const std::string stem = directory + std::string(baseName) + ".";
   platform::HMODULE module = platform::Libraries().LoadLibraryA(stem + PickLanguageExtension(directory, baseName, code));
-  if (module == nullptr) module = platform::Libraries().LoadLibraryA(stem + "ENU");
+  if (module == nullptr) module = LoadEnglishLanguageLibrary(baseName);
   return module;
+}
+
+platform::HMODULE LoadEnglishLanguageLibrary(std::string_view baseName) {
+  return platform::Libraries().LoadLibraryA(ProgramDirectory() + std::string(baseName) + ".ENU");
+}
+
+platform::UINT MissingWizardTemplate(platform::HMODULE library) {
+  for (const platform::UINT id : kWizardTemplates) {
+    if (!platform::Resources().FindResourceA(library, id, platform::RT_DIALOG)) return id;
+  }
+  return 0;
 }

@@ -14,3 +14,11 @@ platform::HMODULE LoadLanguageLibrary(std::string_view baseName);
 // The locale code when its own library exists, else the first library of the
 // same language ("EN?" for the Chinese locales), else "000".
 std::string PickLanguageExtension(std::string_view directory, std::string_view baseName, std::string_view localeCode);
+
+// The English library beside the program (baseName + ".ENU"); nullptr when it
+// does not load.
+platform::HMODULE LoadEnglishLanguageLibrary(std::string_view baseName);
+
+// The first dialog template of the wizards and their dialogs that `library`
+// lacks; 0 when it holds every one.
+platform::UINT MissingWizardTemplate(platform::HMODULE library);

@@ -108,6 +108,25 @@ std::string CRegistryKey::ReadString(std::string_view name) {
   return text.substr(0, text.find('\0'));
 }
 
+bool CRegistryKey::ReadDword(std::string_view name, platform::DWORD& value) {
+  if (m_hKey == nullptr) return false;
+  platform::DWORD number = 0, size = sizeof number, type = 0;
+  const std::string valueName(name);
+  if (platform::Registry().RegQueryValueExA(m_hKey, valueName.c_str(), &type, reinterpret_cast<platform::BYTE*>(&number),
+                                            &size) != ERROR_SUCCESS ||
+      type != REG_DWORD || size != sizeof number) {
+    return false;
+  }
+  value = number;
+  return true;
+}
+
+platform::LONG CRegistryKey::WriteDword(std::string_view name, platform::DWORD value) {
+  if (m_hKey == nullptr) return kRegistryKeyNotOpen;
+  const std::string valueName(name);
+  return platform::Registry().RegSetValueExA(m_hKey, valueName.c_str(), REG_DWORD,
+                                             reinterpret_cast<const platform::BYTE*>(&value), sizeof value);
+}
 
 
 platform::LONG CRegistryKey::WriteString(std::string_view name, std::string_view text) {

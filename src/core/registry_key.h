@@ -27,6 +27,9 @@ class CRegistryKey {
   // The value whatever its type, as text of at most 260 characters.
   std::string ReadString(std::string_view name);
   platform::LONG WriteString(std::string_view name, std::string_view text);
+  // A REG_DWORD value; false (value untouched) for a missing value or another type.
+  bool ReadDword(std::string_view name, platform::DWORD& value);
+  platform::LONG WriteDword(std::string_view name, platform::DWORD value);
   bool DeleteValue(std::string_view name);
 
  private:

@@ -39,6 +39,10 @@ const char* CSetupContext::GetLanguageCodeAt(int index) const {
 
 std::string CSetupContext::GetScriptPath() const { return m_strSetupDir + "\\" + m_strScriptName; }
 
+std::string CSetupContext::GetInstallRecordKey() const {
+  return "Software\\TORQUIST\\Install" + (m_strSetupCopy.empty() ? std::string() : "." + m_strSetupCopy);
+}
+
 void CSetupContext::ParseCommandLine(std::string_view text) {
   const std::size_t n = text.size();
   // Text from i up to the first blank, or all the rest.

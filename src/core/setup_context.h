@@ -27,6 +27,12 @@ constexpr std::uint32_t SF_HIDDEN = 0x20000;
 constexpr std::uint32_t SF_QUIET = 0x40000;
 constexpr std::uint32_t SF_RUN_FAILED = 0x100000;
 
+// Values of the install record beside the four it always has: the display
+// service the driver installation on Windows NT disabled, and the start type
+// it had, for the removal to give back.
+constexpr const char* kDisabledDisplayServiceValue = "Disabled Display Service";
+constexpr const char* kDisabledDisplayStartValue = "Disabled Display Start";
+
 constexpr int kLanguageCount = 19;
 constexpr int kDefaultLanguage = 4;  // ENU
 
@@ -82,6 +88,18 @@ class CSetupContext {
 
   // Setup directory + "\" + script name.
   std::string GetScriptPath() const;
+  // The install record's key below HKEY_LOCAL_MACHINE: a setup copy of its
+  // own ("Setup.Copy") gets a key of its own.
+  std::string GetInstallRecordKey() const;
+
+  // The display service an earlier installation disabled, as its record
+  // keeps it (empty: none), and that service's start type before.
+  const std::string& GetDisabledDisplayService() const { return m_strDisabledDisplayService; }
+  platform::DWORD GetDisabledDisplayStart() const { return m_dwDisabledDisplayStart; }
+  void SetDisabledDisplayService(std::string service, platform::DWORD start) {
+    m_strDisabledDisplayService = std::move(service);
+    m_dwDisabledDisplayStart = start;
+  }
 
   bool IsNT() const { return m_osvi.dwPlatformId == VER_PLATFORM_WIN32_NT; }
   bool Is9x() const { return m_osvi.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS; }
@@ -102,6 +120,8 @@ class CSetupContext {
   std::string m_strCallerCmd;
   std::string m_strSourceTreeName;
   std::string m_strLangBitmap;
+  std::string m_strDisabledDisplayService;
+  platform::DWORD m_dwDisabledDisplayStart = 0;
   platform::OSVERSIONINFOA m_osvi{};
   int m_nLanguage = -1;
   int m_nLanguageCount = kLanguageCount;

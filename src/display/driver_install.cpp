@@ -132,10 +132,15 @@ int CDisplayDriverInstall::Remove9x(const CComponent& component) {
   if (compatible == nullptr) return 1;
   const char* deviceClass = component.m_strDriverClass.c_str();
   const char* hardwareId = component.m_strHardwareId.c_str();
-  if (!UsesDeviceList(component)) return compatible(deviceClass, hardwareId);
+  // The library counts the devices its own way: it is always told which one
+  // is meant, so that caller and library never disagree on the arguments.
+  if (!UsesDeviceList(component)) return compatible(deviceClass, hardwareId, outside::kNoDevice);
+  // A device that kept the driver is not hidden by a later one that gave it up.
   int result = 0;
   for (const CDisplayDevice& device : component.m_deviceList) {
-    if (device.m_bChosen) result = compatible(deviceClass, hardwareId, device.m_nDevice);
+    if (!device.m_bChosen) continue;
+    const int r = compatible(deviceClass, hardwareId, device.m_nDevice);
+    if (result == 0) result = r;
   }
   return result;
 }

@@ -4,7 +4,8 @@
 // one), or, for an adapter Windows has not set up yet, left for Windows to
 // find at its next start; on removal the standard driver is put back. On
 // Windows NT the driver goes in through the system's device installer
-// (SETUPAPI.DLL) and removal disables its service.
+// (SETUPAPI.DLL) and removal disables its service and starts again the
+// display service the installation disabled.
 #pragma once
 
 #include <cstdint>
@@ -42,6 +43,9 @@ class CDisplayDriverInstall {
   // The service \Device\Video0 names, set to Start=4 when it is in group
   // "Video" and starts with the system: its name, else empty.
   std::string DisableActiveDisplayService();
+  // Keeps the disabled service and its start type beside the install
+  // record, for the removal to give back.
+  void RecordDisabledDisplayService(const std::string& service, std::uint32_t start);
   void MarkInstalledFiles(const CComponent& component);
   // Windows finds the driver itself at its next start.
   void PrepareForNextStart(const CComponent& component);

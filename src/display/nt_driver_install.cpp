@@ -279,11 +279,32 @@ int CDisplayDriverInstall::InstallNT(const CComponent& component, const std::str
     return fail();
   }
   run.Release();
+  if (!disabledService.empty() && !ascii::EqualNoCase(disabledService, service)) {
+    RecordDisabledDisplayService(disabledService, kStartWithSystem);
+  }
   return 0;
+}
+
+void CDisplayDriverInstall::RecordDisabledDisplayService(const std::string& service, DWORD start) {
+  CSetupContext& context = m_script.GetContext();
+  context.SetDisabledDisplayService(service, start);
+  // Beside the record the installation run has just written; never a record of its own.
+  CRegistryKey record(HKEY_LOCAL_MACHINE);
+  if (!record.Open(context.GetInstallRecordKey())) return;
+  record.WriteString(kDisabledDisplayServiceValue, service);
+  record.WriteDword(kDisabledDisplayStartValue, start);
 }
 
 int CDisplayDriverInstall::RemoveNT(const CComponent& component) {
   const std::string service = ServiceName(component);
   if (!service.empty()) WriteServiceStart(service, kDisabled);
+  // The display service the installation disabled starts as it did, unless
+  // it is the one going, or has been set otherwise since.
+  const CSetupContext& context = m_script.GetContext();
+  const std::string& before = context.GetDisabledDisplayService();
+  if (!before.empty() && !ascii::EqualNoCase(before, service) && context.GetDisabledDisplayStart() < kDisabled &&
+      ReadServiceStart(before) == kDisabled) {
+    WriteServiceStart(before, context.GetDisabledDisplayStart());
+  }
   return 0;
 }

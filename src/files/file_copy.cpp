@@ -46,6 +46,17 @@ platform::DWORD Install(platform::DWORD flags, const CFileRecord& record, const 
 
 std::string Drive(const std::string& folder) { return folder.substr(0, 2); }
 
+// A copy of the existing file `dest` as `copy`, for the version installer to
+// compare with; nothing when there is no such file or it cannot be read, as
+// the installer then finds no version to keep.
+void CopyForComparison(const std::string& dest, const std::string& copy) {
+  platform::IFileSystem& files = platform::Files();
+  if (!files.FileExists(dest)) return;
+  std::vector<char> content;
+  if (files.ReadWholeFile(dest, content) != ERROR_SUCCESS) return;
+  if (files.WriteWholeFile(copy, content.data(), content.size()) != ERROR_SUCCESS) files.DeleteFileA(copy);
+}
+
 }  // namespace
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
@@ -136,14 +147,17 @@ platform::DWORD CFileOperations::CopyFile(CFileRecord& record, platform::DWORD f
 
   if (IsLongName(record) && m_context.Is9x()) {
     // The version installer of Windows 95/98 works on short names: the file
-    // goes in under a free short name first, then takes its own.
+    // goes in under a free short name first, then takes its own. The file it
+    // replaces waits under that short name, so that the installer compares
+    // the two as it does on the short-name road.
     const std::string temp = FindTempName(record);
     const std::string tempPath = JoinPath(record.m_strDestDir, temp);
+    const std::string dest = DestPath(record);
+    if ((flags & VIFF_FORCEINSTALL) == 0) CopyForComparison(dest, tempPath);
     platform::DWORD r = Install(flags, record, temp);
     if (r != 0) {
       platform::Files().DeleteFileA(tempPath);
     } else {
-      const std::string dest = DestPath(record);
       const bool deleted = platform::Files().DeleteFileA(dest) != 0;
       const platform::DWORD deleteError = deleted ? 0 : platform::System().GetLastError();
       if (!platform::Files().MoveFileExA(tempPath.c_str(), dest.c_str(), 0)) {

@@ -18,11 +18,7 @@ namespace {
 constexpr std::string_view kEarlierProductKey = "SOFTWARE\\Halvion\\Installed";
 constexpr std::string_view kEarlierProduct = "Quellpath Tools 95";
 
-// The key of the record: a setup copy of its own gets a key of its own.
-std::string RecordKey(const CSetupContext& context) {
-  const std::string copy = context.GetSetupCopy();
-  return "Software\\TORQUIST\\Install" + (copy.empty() ? std::string() : "." + copy);
-}
+std::string RecordKey(const CSetupContext& context) { return context.GetInstallRecordKey(); }
 
 }  // namespace
 
@@ -39,6 +35,9 @@ void ReadInstallRecord(CSetupContext& c) {
   c.SetDestDir(record.ReadString("Destination Dir"));
   c.SetSetupPath(record.ReadString("Setup Path"));
   c.SetInstallFrom(record.ReadString("Install From"));
+  platform::DWORD start = 0;
+  c.SetDisabledDisplayService(record.ReadString(kDisabledDisplayServiceValue),
+                              record.ReadDword(kDisabledDisplayStartValue, start) ? start : 0);
 
   if (c.GetLanguageCount() != 1) {
     const std::string language = record.ReadString("Language");

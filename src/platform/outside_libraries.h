@@ -6,10 +6,11 @@
 // ordinal 11. All arguments are 32-bit; texts are NUL-terminated ANSI.
 //
 // Every entry point of both libraries uses the C calling convention
-// (OUTSIDE_CALL): the caller removes the arguments, which is what lets
-// InstallCompatibleDriver32 be given two arguments or three. Our own
-// stand-ins for the libraries (tools/hardware_libraries, the simulated
-// machine's built-ins) are defined with exactly these types.
+// (OUTSIDE_CALL): the caller removes the arguments, which is what lets a
+// library of the older two-argument InstallCompatibleDriver32 take the three
+// the setup program always passes. Our own stand-ins for the libraries
+// (tools/hardware_libraries, the simulated machine's built-ins) are defined
+// with exactly these types.
 #pragma once
 
 #include <cstdint>
@@ -47,14 +48,16 @@ using DoMultiDriverInstall32Proc = std::int32_t (OUTSIDE_CALL*)(const char* devi
                                                     const char* installSection, const char* infPath,
                                                     const char* description, const char* manufacturer,
                                                     std::int32_t device);
-// 0 = success. Called with class and identifier, and in the multi-device
-// case (Windows 98, more than one display device with the identifier) also
-// with the 0-based device number as a third, std::int32_t argument. One
-// variadic type serves both calls; the library tells them apart by the same
-// rule the caller follows.
+// 0 = success; any other value: nothing was given back the standard driver
+// (no display device with the identifier, or the device installer failed).
+// Always called with three arguments: the device number is the 0-based
+// device chosen on Windows 98 when several display devices have the
+// identifier, else kNoDevice, the adapter's single device (every device with
+// the identifier). A library of the older contract, which takes class and
+// identifier only, never reads the third; the caller removes it.
 using InstallCompatibleDriver32Proc = std::int32_t (OUTSIDE_CALL*)(const char* deviceClass, const char* hardwareId,
-                                                                   ...);
-// The record of a call without a device number.
+                                                                   std::int32_t device);
+// The device number of InstallCompatibleDriver32 for the adapter's single device.
 constexpr std::int32_t kNoDevice = -1;
 // Non-zero = the text occurs in the video BIOS.
 using SearchBiosString32Proc = std::int32_t (OUTSIDE_CALL*)(const char* text);

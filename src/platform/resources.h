@@ -5,6 +5,8 @@
 
 namespace platform {
 
+constexpr UINT RT_DIALOG = 5;
+
 class IResources {
  public:
   virtual ~IResources() = default;
@@ -12,6 +14,11 @@ class IResources {
   // LoadStringA: copies at most size - 1 characters and a NUL; returns the
   // characters copied, 0 when the string is missing.
   virtual int LoadStringA(HMODULE module, UINT id, char* buffer, int size) = 0;
+
+  // FindResourceA(module, MAKEINTRESOURCE(id), MAKEINTRESOURCE(type)) != NULL:
+  // whether the module holds the resource, such as the dialog template
+  // (RT_DIALOG) a page is made from. False for a null module.
+  virtual bool FindResourceA(HMODULE module, UINT id, UINT type) = 0;
 
   // GetModuleHandleA(NULL): the running program's own module.
   virtual HMODULE GetProgramModule() = 0;

@@ -4,6 +4,11 @@
 #include "app/language_library.h"
 #include "support/language_libraries.h"
 #include "support/temp_machine.h"
+#include "resource_ids.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <stdexcept>
 
 using testing_support::InstallLanguageLibrary;
 using testing_support::TempMachine;
@@ -71,6 +76,58 @@ TEST(LanguageChoiceTest, BrokenLibraryFallsBackToEnglish) {
   ASSERT_NE(module, nullptr);
   InstallLanguageLibrary(machine, "_INSTALL.ENU", "D:\\REF\\_INSTALL.ENU");
   EXPECT_EQ(Identify(module), Identify(platform::Libraries().LoadLibraryA("D:\\REF\\_INSTALL.ENU")));
+}
+
+// A library of the build that lacks one dialog template, as a translation
+// might: the template's entry in the resource directory is given another number.
+std::string WithoutDialog(const std::string& name, std::uint32_t id) {
+  std::string b = testing_support::ReadHostFile(testing_support::LanguageLibrary(name));
+  const auto u16 = [&](std::size_t at) {
+    return static_cast<std::uint32_t>(static_cast<unsigned char>(b.at(at)) | static_cast<unsigned char>(b.at(at + 1)) << 8);
+  };
+  const auto u32 = [&](std::size_t at) { return u16(at) | u16(at + 2) << 16; };
+  const std::size_t header = u32(0x3C) + 4, optional = header + 20;
+  const std::size_t directories = optional + (u16(optional) == 0x20B ? 112 : 96);
+  const std::uint32_t resources = u32(directories + 2 * 8);
+  std::size_t root = 0;
+  for (std::size_t i = 0; i < u16(header + 2); ++i) {
+    const std::size_t section = optional + u16(header + 16) + i * 40;
+    const std::uint32_t address = u32(section + 12), size = u32(section + 16);
+    if (resources >= address && resources < address + size) root = u32(section + 20) + (resources - address);
+  }
+  // The entry of a directory (a 16-byte head, then 8 bytes an entry) with that number.
+  const auto entry = [&](std::size_t directory, std::uint32_t number) {
+    for (std::size_t i = 0; i < u16(directory + 12) + u16(directory + 14); ++i) {
+      if (u32(directory + 16 + i * 8) == number) return directory + 16 + i * 8;
+    }
+    throw std::runtime_error(name + " has no resource " + std::to_string(number));
+  };
+  const std::size_t dialogs = root + (u32(entry(root, platform::RT_DIALOG) + 4) & 0x7FFFFFFFu);
+  const std::size_t page = entry(dialogs, id);
+  b[page] = '\xFF';
+  b[page + 1] = '\x7F';
+  return b;
+}
+
+TEST(StartUpLanguageTest, ALibraryWithoutAPageGivesWayToEnglishElseTheProgramSaysWhy) {
+  TempMachine machine(sim::OsKind::Win98, "D:\\SETUP.EXE", "DEU");
+  machine.PutFile("drive_d/SETUP.INF", "[DestinationDirs]\r\nSetup.Copy=Tools\r\n");
+  machine.PutFile("drive_d/_INSTALL.DEU", WithoutDialog("_INSTALL.DEU", IDD_LANGUAGE_PAGE));
+  InstallLanguageLibrary(machine, "_INSTALL.ENU", "D:\\_INSTALL.ENU");
+  const std::filesystem::path log = machine.Folder() / "events.log";
+  {
+    CInstallApp app("/M");
+    app.Run();
+    EXPECT_EQ(Identify(app.GetResources().GetHandle()), Identify(platform::Libraries().LoadLibraryA("D:\\_INSTALL.ENU")));
+  }
+  std::string events = testing_support::ReadHostFile(log);
+  EXPECT_NE(events.find("page 129 language"), std::string::npos) << events;
+  EXPECT_EQ(events.find("cannot be created"), std::string::npos) << events;
+
+  std::filesystem::remove(machine.Folder() / "drive_d/_INSTALL.ENU");
+  CInstallApp("/M").Run();
+  events = testing_support::ReadHostFile(log).substr(events.size());
+  EXPECT_EQ(events, "message 0 \"129\" \"_INSTALL.ENU\" -> OK\n");
 }
 
 TEST(StartUpLanguageTest, StartUpMakesTheLibraryTheResourceModule) {

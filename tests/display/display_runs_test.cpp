@@ -206,7 +206,7 @@ TEST_F(DisplayRunsTest, WindowsNtRecognisesTheModelOnlyForAnAdministrator) {
 constexpr const char* kServices = "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\";
 constexpr const char* kLegacyInstance = "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Enum\\Root\\LEGACY_vela\\0000";
 
-TEST_F(DisplayRunsTest, WindowsNtInstallsTheDriverAsALegacyDeviceAndRemovalDisablesIt) {
+TEST_F(DisplayRunsTest, WindowsNtInstallsTheDriverAsALegacyDeviceAndRemovalGivesBackTheOneBefore) {
   for (const char* os : {"nt4", "nt5"}) {
     SCOPED_TRACE(os);
     fs::remove_all(m_dir / "m");
@@ -230,15 +230,19 @@ TEST_F(DisplayRunsTest, WindowsNtInstallsTheDriverAsALegacyDeviceAndRemovalDisab
     EXPECT_TRUE(Has(instance, "\"ClassGUID\"=\"{4D36E968-E325-11CE-BFC1-08002BE10318}\"")) << instance;
     EXPECT_TRUE(Has(Registry(std::string(kServices) + "vela2k"), "\"Start\"=dword:00000004"))
         << "the display service that ran before";
+    const std::string record = Registry("HKEY_LOCAL_MACHINE\\Software\\TORQUIST\\Install");
+    EXPECT_TRUE(Has(record, "\"Disabled Display Service\"=\"vela2k\"")) << record;
+    EXPECT_TRUE(Has(record, "\"Disabled Display Start\"=dword:00000001")) << record;
 
     // Installed again: the instance is reused, its driver key kept.
     events = Run("D:\\SETUP.EXE", {"/S"});
     EXPECT_FALSE(Has(events, "message ")) << events;
     EXPECT_EQ(Registry(kLegacyInstance), instance);
 
-    // Removed: the service no longer starts.
+    // Removed: the service no longer starts, the one it replaced does again.
     Run("C:\\Program Files\\Halvion\\display\\SETUP.EXE", {}, "[Pages]\nchoose = click 1044\nfinish = finish\n");
     EXPECT_TRUE(Has(Registry(std::string(kServices) + "vela"), "\"Start\"=dword:00000004"));
+    EXPECT_TRUE(Has(Registry(std::string(kServices) + "vela2k"), "\"Start\"=dword:00000001"));
   }
 }
 

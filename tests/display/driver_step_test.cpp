@@ -6,6 +6,7 @@
 #include "app/install_app.h"
 #include "display/driver_install.h"
 #include "core/registry_key.h"
+#include "platform/sim/sim_platform.h"
 #include "script/app_fixture.h"
 
 namespace {
@@ -42,6 +43,41 @@ TEST(DriverStepTest, AMissingEntryPointFailsTheStep) {
   EXPECT_TRUE(s.Messages().empty()) << "no message of its own";
 }
 
+// The driver key a Windows 98 display device is driven by.
+std::string DriverOf(const std::string& enumKey) {
+  CRegistryKey key(HKEY_LOCAL_MACHINE);
+  return key.Open(enumKey, KEY_READ) ? key.ReadString("Driver") : std::string("(no key)");
+}
+
+TEST(DriverStepTest, RemovalOnWindows98NamesTheDeviceAndFailsWhenNothingChanged) {
+  // Two devices with the identifier; the second has no DeviceDesc, so the
+  // setup program counts one device where the library finds two.
+  DriverStep s(
+      "[Display]\n"
+      "1=\\\\.\\Display1|Enum\\PCI\\VEN_1A5C&DEV_0330&SUBSYS_0\\000800|Halvion Vela 3D\n"
+      "2=\\\\.\\Display2|Enum\\PCI\\VEN_1A5C&DEV_0330&SUBSYS_0\\000900\n");
+  s.driver.m_nDeviceCount = 1;
+  const std::string events = testing_support::ReadHostFile(sim::ActiveMachine()->Folder() / "events.log");
+  EXPECT_EQ(s.step.InstallDisplayDriver(s.driver, ACTION_REMOVE), 0);
+  const std::string call = testing_support::ReadHostFile(sim::ActiveMachine()->Folder() / "events.log").substr(events.size());
+  EXPECT_EQ(call, "thunk InstallCompatibleDriver32 \"Display\" \"PCI\\VEN_1A5C&DEV_0330\"\n")
+      << "the single device, never a number read from nowhere";
+  EXPECT_EQ(DriverOf("Enum\\PCI\\VEN_1A5C&DEV_0330&SUBSYS_0\\000800"), "Display\\0000");
+  EXPECT_EQ(DriverOf("Enum\\PCI\\VEN_1A5C&DEV_0330&SUBSYS_0\\000900"), "Display\\0000");
+
+  // No device has the identifier: nothing was given back, so the step fails.
+  s.driver.m_strHardwareId = "PCI\\VEN_1A5C&DEV_9999";
+  EXPECT_NE(s.step.InstallDisplayDriver(s.driver, ACTION_REMOVE), 0);
+  // Of several chosen devices, one that kept its driver fails the step.
+  s.driver.m_strHardwareId = "PCI\\VEN_1A5C&DEV_0330";
+  s.driver.m_nDeviceCount = 2;
+  s.driver.m_deviceList.resize(2);
+  s.driver.m_deviceList[0].m_nDevice = 7;
+  s.driver.m_deviceList[1].m_nDevice = 1;
+  for (CDisplayDevice& device : s.driver.m_deviceList) device.m_bChosen = true;
+  EXPECT_NE(s.step.InstallDisplayDriver(s.driver, ACTION_REMOVE), 0);
+}
+
 TEST(DriverStepTest, WindowsNtWithoutItsDeviceInstallerFailsTheInstallButNotTheRemoval) {
   script_test::AppOnMachine s(sim::OsKind::NT4, "[Libraries]\nSETUPAPI.DLL=0\n[DisplayService]\nName=vela\n");
   s.LoadScript("[Vela3D.Services]\nAddService=vela,0x00000002,Service.Vela\n[Other.Services]\n");
@@ -60,6 +96,8 @@ TEST(DriverStepTest, WindowsNtWithoutItsDeviceInstallerFailsTheInstallButNotTheR
   CComponent other(s.Script(), "Other");
   other.m_strDriverClass = "Display";
   EXPECT_EQ(step.InstallDisplayDriver(other, ACTION_REMOVE), 0);
+  // A record naming the removed service itself gives nothing back.
+  s.Context().SetDisabledDisplayService("vela", 1);
   EXPECT_EQ(step.InstallDisplayDriver(driver, ACTION_REMOVE), 0);
   EXPECT_EQ(service.ReadString("Start"), std::string("\x04")) << "disabled";
   EXPECT_EQ(s.CountMessages(MSG_DRIVER_NOT_INSTALLED), 1) << "removal shows nothing";

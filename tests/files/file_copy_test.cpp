@@ -162,28 +162,53 @@ TEST_F(FileCopyTest, VersionConflicts) {
   EXPECT_EQ(Get("drive_c/HALVION/App/LIB.DLL"), v1);
 }
 
-TEST_F(FileCopyTest, LongNamesGoInUnderAShortNameOnWindows9xOnly) {
+TEST_F(FileCopyTest, LongNamesGoInUnderAShortNameOnWindows9xAfterTheSameVersionCheck) {
   const std::string script =
-      Script("[First.Files]\r\nLONGLIBRARY.DLL, LIB.DLL\r\n[Second.Files]\r\n", "LIB.DLL = 1\r\n");
-  const std::string v1 = Library("V1.DLL"), v2 = Library("V2.DLL");
-  Start(sim::OsKind::Win95, script);
-  Put("drive_d/LIB.DLL", v1);
-  Put("drive_c/HALVION/App/LONGLIBRARY.DLL", v2);
-  Put("drive_c/HALVION/App/TMP0.@@@", "taken");
+      Script("[First.Files]\r\nVELARUNTIME.DLL, LIB.DLL\r\n[Second.Files]\r\n", "LIB.DLL = 1\r\n");
+  const std::string older = Library("V1.DLL"), newer = Library("V2.DLL");
+  auto prepare = [&](sim::OsKind os) {
+    Start(os, script);
+    Put("drive_d/LIB.DLL", older);
+    Put("drive_c/HALVION/App/VELARUNTIME.DLL", newer);
+    Put("drive_c/HALVION/App/TMP0.@@@", "taken");
+  };
+  // The newer library on the machine is kept when the user says so.
+  prepare(sim::OsKind::Win98);
   m_dialogs.conflictAnswer = kDialogKeepExisting;
   EXPECT_EQ(Files().RunCopies(m_progress), 0);
-  EXPECT_TRUE(m_dialogs.asked.empty()) << "never compared with the file it replaces";
-  EXPECT_EQ(Get("drive_c/HALVION/App/LONGLIBRARY.DLL"), v1);
+  EXPECT_EQ(m_dialogs.asked, (std::vector<std::string>{"conflict VELARUNTIME.DLL"}));
+  EXPECT_EQ(Get("drive_c/HALVION/App/VELARUNTIME.DLL"), newer);
   EXPECT_EQ(Get("drive_c/HALVION/App/TMP0.@@@"), "taken");
+  EXPECT_FALSE(Exists("drive_c/HALVION/App/TMP1.@@@")) << "the short name is let go";
+  EXPECT_TRUE(platform::Files().FindFirstFileName("C:\\HALVION\\App\\*.tmp").empty());
+
+  // Replaced when the user says so, under its own name.
+  prepare(sim::OsKind::Win98);
+  m_dialogs.conflictAnswer = kDialogReplace;
+  EXPECT_EQ(Files().RunCopies(m_progress), 0);
+  EXPECT_EQ(m_dialogs.asked, (std::vector<std::string>{"conflict VELARUNTIME.DLL"}));
+  EXPECT_EQ(Get("drive_c/HALVION/App/VELARUNTIME.DLL"), older);
   EXPECT_FALSE(Exists("drive_c/HALVION/App/TMP1.@@@"));
 
-  Start(sim::OsKind::NT4, script);
-  Put("drive_d/LIB.DLL", v1);
-  Put("drive_c/HALVION/App/LONGLIBRARY.DLL", v2);
+  // Unattended and quiet runs keep their fixed answers.
+  prepare(sim::OsKind::Win95);
+  AddFlags(SF_QUIET);
   m_dialogs.conflictAnswer = kDialogKeepExisting;
   EXPECT_EQ(Files().RunCopies(m_progress), 0);
-  EXPECT_EQ(m_dialogs.asked, (std::vector<std::string>{"conflict LONGLIBRARY.DLL"}));
-  EXPECT_EQ(Get("drive_c/HALVION/App/LONGLIBRARY.DLL"), v2);
+  EXPECT_TRUE(m_dialogs.asked.empty());
+  EXPECT_EQ(Get("drive_c/HALVION/App/VELARUNTIME.DLL"), older) << "a quiet run replaces";
+  prepare(sim::OsKind::Win98);
+  AddFlags(SF_UNATTENDED);
+  EXPECT_EQ(Files().RunCopies(m_progress), 0);
+  EXPECT_TRUE(m_dialogs.asked.empty());
+  EXPECT_EQ(Get("drive_c/HALVION/App/VELARUNTIME.DLL"), older);
+
+  // Windows NT installs the long name directly, with the same question.
+  prepare(sim::OsKind::NT4);
+  m_dialogs.conflictAnswer = kDialogKeepExisting;
+  EXPECT_EQ(Files().RunCopies(m_progress), 0);
+  EXPECT_EQ(m_dialogs.asked, (std::vector<std::string>{"conflict VELARUNTIME.DLL"}));
+  EXPECT_EQ(Get("drive_c/HALVION/App/VELARUNTIME.DLL"), newer);
 }
 
 TEST_F(FileCopyTest, FailuresThatStopTheRun) {

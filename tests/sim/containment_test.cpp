@@ -63,7 +63,7 @@ class ContainmentTest : public ::testing::Test {
 TEST_F(ContainmentTest, DotDotChainsStopAtEveryDrivesRoot) {
   platform::IFileSystem& files = platform::Files();
   const std::string up = "..\\..\\..\\..\\..\\..\\..\\..\\";
-  for (const char drive : {'C', 'D', 'E'}) {
+  for (const char drive : {'C', 'E'}) {  // D is the CD, never written
     const std::string root = std::string(1, drive) + ":\\";
     ASSERT_EQ(Write(root + up + "outside\\UP.TXT"), static_cast<platform::DWORD>(ERROR_PATH_NOT_FOUND)) << root;
     ASSERT_EQ(Write(root + up + "UP.TXT"), 0u) << root;

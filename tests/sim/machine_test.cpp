@@ -97,6 +97,9 @@ TEST(MachineOpenTest, MalformedFilesAreRefusedWithAClearMessage) {
       {"hardware.ini", "[LogicalDirs]\nten=C:\\\n", "[LogicalDirs]"},
       {"hardware.ini", "[Bios]\n=value\n", "empty key"},
       {"hardware.ini", "[ \f ]\nText=x\n", "line 1"},
+      // A section given twice would have its second half never read.
+      {"hardware.ini", "[PCI]\n1=1A5C,0330\n[Bios]\nText=x\n[pci]\n2=10DE,0020\n", "line 5: section [pci] is given again (first at line 1)"},
+      {"machine.ini", "[Machine]\nOS=win98\n\n[Machine]\nOS=nt4\n", "line 4"},
   };
   for (const Case& c : cases) {
     TempMachine machine;
@@ -324,6 +327,14 @@ TEST(BuiltInLibraryTest, RestartAndDriverCallsAreRecorded) {
 }  // namespace
 
 namespace {
+
+TEST(MachineDrivesTest, AFloppyIsWrittenWhereTheCdIsNot) {
+  TempMachine machine;
+  fs::create_directories(machine.Folder() / "drive_a");
+  EXPECT_EQ(platform::Files().WriteWholeFile("A:\\ONDISK.TXT", "x", 1), 0u);
+  EXPECT_EQ(platform::Files().WriteWholeFile("D:\\ONCD.TXT", "x", 1), static_cast<platform::DWORD>(ERROR_ACCESS_DENIED));
+  EXPECT_TRUE(fs::exists(machine.Folder() / "drive_a/ONDISK.TXT"));
+}
 
 TEST(RunningProgramTest, ItsOwnFileCannotBeDeletedOrOverwrittenButMayBeRenamed) {
   TempMachine machine(sim::OsKind::Win98, "C:\\TOOLS\\SETUP.EXE");

@@ -25,6 +25,8 @@ TEST_F(WinsimTest, NewThenRunReportsTheSetupContext) {
   ASSERT_EQ(Winsim({"new", Dir("m"), "--os", "nt4", "--locale", "deu"}).status, 0);
   testing_support::WriteHostFile(m_root / "m" / "drive_d" / "SETUPNT4.IN",
                                  "[DestinationDirs]\r\nSetup.Copy=Setup\r\n");
+  // The wizard needs its language library.
+  fs::copy_file(fs::path(SETUP_SAMPLE_DIR) / "_INSTALL.ENU", m_root / "m" / "drive_d" / "_INSTALL.ENU");
   Result r = Winsim({"run", Dir("m"), "D:\\SETUP.EXE", "/MVE", "/W\"temp\"", "/ZC:\\APP.EXE"});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find("flags            0x00050011"), std::string::npos) << r.out;

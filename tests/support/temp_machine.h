@@ -58,9 +58,8 @@ class TempMachine {
   // The page host the program's wizard runs in, with nobody to answer.
   ui::HeadlessHost& Host() { return *m_host; }
 
-  // Appends lines to hardware.ini (a later section of the same name is
-  // ignored by the reader, so callers add sections that are not there yet,
-  // or replace the file) and reloads the machine.
+  // Writes hardware.ini anew (the reader refuses a section given twice)
+  // and reloads the machine.
   void SetHardware(const std::string& text) {
     WriteHostFile(Folder() / "hardware.ini", text);
     Reopen();

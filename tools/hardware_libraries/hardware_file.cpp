@@ -53,7 +53,10 @@ sim::HardwareDescription ReadDescription() {
   CloseHandle(file);
   std::string error;
   auto description = sim::HardwareDescription::Parse(text, error);
-  return description ? std::move(*description) : sim::HardwareDescription{};
+  if (description) return std::move(*description);
+  // A description that says nothing sure answers as a machine without the hardware, and says why.
+  Record("refused " + error);
+  return {};
 }
 
 void Record(const std::string& line) {

@@ -3,7 +3,6 @@
 // recording the calls that would change the machine.
 #include <windows.h>
 
-#include <cstdarg>
 #include <cstdint>
 #include <type_traits>
 
@@ -29,17 +28,13 @@ std::int32_t OUTSIDE_CALL DoMultiDriverInstall32(const char* deviceClass, const 
   return 0;
 }
 
-std::int32_t OUTSIDE_CALL InstallCompatibleDriver32(const char* deviceClass, const char* hardwareId, ...) {
-  std::int32_t device = outside::kNoDevice;
-  // The device number is there exactly when the caller's rule gives it.
-  if (ReadDescription().TakesDeviceNumber(hardwareId, hardware_libraries::IsWindows98())) {
-    va_list arguments;
-    va_start(arguments, hardwareId);
-    device = va_arg(arguments, std::int32_t);
-    va_end(arguments);
-  }
+// Nothing changes here; the call only succeeds for a display device the
+// description gives with the identifier (and that number, when one is asked for).
+std::int32_t OUTSIDE_CALL InstallCompatibleDriver32(const char* deviceClass, const char* hardwareId,
+                                                    std::int32_t device) {
   Record(record::InstallCompatibleDriver(deviceClass, hardwareId, device));
-  return 0;
+  const bool found = hardwareId != nullptr && !ReadDescription().MatchingDisplays(hardwareId, device).empty();
+  return found ? 0 : sim::kNoSuchDevice;
 }
 
 std::int32_t OUTSIDE_CALL SearchBiosString32(const char* text) { return ReadDescription().SearchBios(text); }

@@ -1,6 +1,7 @@
 #include "platform/shared/config_file.h"
 
 #include <cctype>
+#include <unordered_map>
 
 #include "platform/ascii_text.h"
 
@@ -35,9 +36,11 @@ std::optional<unsigned long long> ParseUnsigned(std::string_view text, int base,
   return value;
 }
 
-std::optional<ConfigFile> ConfigFile::Parse(std::string_view text, std::string_view fileName, std::string& error) {
+std::optional<ConfigFile> ConfigFile::Parse(std::string_view text, std::string_view fileName, std::string& error,
+                                            Repeats repeats) {
   ConfigFile file;
   Section* current = nullptr;
+  std::unordered_map<std::string, std::size_t> headerLines;  // by upper-case name
   std::size_t lineNo = 0;
   std::size_t pos = 0;
   auto fail = [&](const std::string& what) {
@@ -58,6 +61,13 @@ std::optional<ConfigFile> ConfigFile::Parse(std::string_view text, std::string_v
       // A name of blanks only would be written back as "[]", which no reader takes.
       const std::string_view name = line.size() < 2 ? std::string_view() : Trim(line.substr(1, line.size() - 2));
       if (line.back() != ']' || name.empty()) return fail("malformed section header '" + std::string(line) + "'");
+      if (repeats == Repeats::kRefused) {
+        const auto [first, added] = headerLines.emplace(ascii::ToUpper(name), lineNo);
+        if (!added) {
+          return fail("section [" + std::string(name) + "] is given again (first at line " +
+                      std::to_string(first->second) + "); put its lines into the first");
+        }
+      }
       current = &file.AddSection(std::string(name));
       continue;
     }

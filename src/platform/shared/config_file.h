@@ -18,9 +18,16 @@ class ConfigFile {
     std::vector<std::pair<std::string, std::string>> entries;
   };
 
+  // What a section whose name was given before means.
+  enum class Repeats {
+    kFirstWins,  // its lines are never read
+    kRefused,    // an error: the file says two things and neither is sure
+  };
+
   // Parses the text; on a malformed line returns nullopt and sets `error` to
   // "<fileName> line N: <what>".
-  static std::optional<ConfigFile> Parse(std::string_view text, std::string_view fileName, std::string& error);
+  static std::optional<ConfigFile> Parse(std::string_view text, std::string_view fileName, std::string& error,
+                                         Repeats repeats = Repeats::kFirstWins);
 
   // Section and key names match without regard to case; the first wins.
   const Section* FindSection(std::string_view name) const;

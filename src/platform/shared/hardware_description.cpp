@@ -59,7 +59,7 @@ std::string WithQuoted(std::string line, std::initializer_list<const char*> text
 }  // namespace
 
 std::optional<HardwareDescription> HardwareDescription::Parse(std::string_view text, std::string& error) {
-  auto file = ConfigFile::Parse(text, "hardware.ini", error);
+  auto file = ConfigFile::Parse(text, "hardware.ini", error, ConfigFile::Repeats::kRefused);
   if (!file) return std::nullopt;
   return Read(*file, error);
 }
@@ -121,11 +121,14 @@ std::vector<std::string> HardwareDescription::MonitoredDisplays() const {
   return {m_displays.front().name};
 }
 
-bool HardwareDescription::TakesDeviceNumber(const char* hardwareId, bool windows98) const {
-  if (!windows98 || hardwareId == nullptr || *hardwareId == '\0') return false;
-  return std::count_if(m_displays.begin(), m_displays.end(), [&](const DisplayDevice& d) {
-           return d.driverKey.find(hardwareId) != std::string::npos;
-         }) > 1;
+std::vector<std::size_t> HardwareDescription::MatchingDisplays(std::string_view hardwareId, std::int32_t device) const {
+  std::vector<std::size_t> found;
+  if (hardwareId.empty()) return found;
+  for (std::size_t i = 0; i < m_displays.size(); ++i) {
+    if (device != outside::kNoDevice && (device < 0 || static_cast<std::size_t>(device) != i)) continue;
+    if (m_displays[i].driverKey.find(hardwareId) != std::string::npos) found.push_back(i);
+  }
+  return found;
 }
 
 std::int32_t HardwareDescription::SearchBios(const char* text) const {

@@ -48,10 +48,11 @@ class HardwareDescription {
   // The display names of the devices a monitor is attached to ([Monitors]);
   // without that section the first display device has the one monitor.
   std::vector<std::string> MonitoredDisplays() const;
-  // Whether the setup program hands InstallCompatibleDriver32 a device
-  // number: on Windows 98, when more than one display device's driver
-  // sub-key holds the identifier (case included), as its device list finds.
-  bool TakesDeviceNumber(const char* hardwareId, bool windows98) const;
+  // The display devices a driver call for that identifier acts on, as
+  // indexes into DisplayDevices(): those whose driver sub-key holds the
+  // identifier (case included), every one for outside::kNoDevice, else only
+  // the one of that 0-based number. None for an empty identifier.
+  std::vector<std::size_t> MatchingDisplays(std::string_view hardwareId, std::int32_t device) const;
 
   // The answers of the entry points, in their contracts' terms.
   // SearchBiosString32: 1 when the text (not empty) occurs in the BIOS text, case included.
@@ -80,6 +81,10 @@ class HardwareDescription {
   bool m_hasMonitorSection = false;
   std::vector<std::pair<int, std::string>> m_logicalDirs;
 };
+
+// What the device installer answers when no device of the call exists
+// (SETUPAPI's ERROR_NO_SUCH_DEVINST): the library changed nothing.
+constexpr std::int32_t kNoSuchDevice = static_cast<std::int32_t>(0xE000020Bu);
 
 // The record lines of the calls that change the machine, as the machine's
 // event record and the libraries' record file keep them.

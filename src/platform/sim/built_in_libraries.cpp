@@ -1,6 +1,5 @@
 #include "platform/sim/built_in_libraries.h"
 
-#include <cstdarg>
 #include <string>
 
 #include "platform/outside_libraries.h"
@@ -47,19 +46,17 @@ std::int32_t OUTSIDE_CALL DoMultiDriverInstall32(const char* deviceClass, const 
   return Install(deviceClass, hardwareId, section, infPath, description, manufacturer, device < 0 ? 0x7FFFFFFF : device);
 }
 
-std::int32_t OUTSIDE_CALL InstallCompatibleDriver32(const char* deviceClass, const char* hardwareId, ...) {
-  const Machine* m = ActiveMachine();
-  std::int32_t device = outside::kNoDevice;
-  // The device number is there exactly when the caller's rule gives it.
-  if (m != nullptr && m->Hardware().TakesDeviceNumber(hardwareId, m->Os() == OsKind::Win98)) {
-    va_list arguments;
-    va_start(arguments, hardwareId);
-    device = va_arg(arguments, std::int32_t);
-    va_end(arguments);
-  }
+std::int32_t OUTSIDE_CALL InstallCompatibleDriver32(const char* deviceClass, const char* hardwareId,
+                                                    std::int32_t device) {
   Record(hardware_record::InstallCompatibleDriver(deviceClass, hardwareId, device));
-  if (m == nullptr) return 0;
-  return InstallCompatibleDisplayDriver(*m, Text(hardwareId), device < 0 && device != outside::kNoDevice ? 0x7FFFFFFF : device);
+  const Machine* m = ActiveMachine();
+  // A number outside the devices gives back none.
+  const std::int32_t result =
+      m == nullptr ? kNoSuchDevice
+                   : InstallCompatibleDisplayDriver(*m, Text(hardwareId),
+                                                    device < 0 && device != outside::kNoDevice ? 0x7FFFFFFF : device);
+  if (result != 0) Record("thunk result " + std::to_string(result));
+  return result;
 }
 
 std::int32_t OUTSIDE_CALL SearchBiosString32(const char* text) {

@@ -157,13 +157,7 @@ std::string NewDriverNumber(IRegistry& registry) {
 // The devices with that identifier in their driver sub-key (all, or only
 // `device`), as indexes of the machine's display devices.
 std::vector<std::size_t> MatchingDevices(const Machine& machine, const std::string& hardwareId, std::int32_t device) {
-  std::vector<std::size_t> found;
-  const auto& displays = machine.DisplayDevices();
-  for (std::size_t i = 0; i < displays.size(); ++i) {
-    if (device >= 0 && static_cast<std::size_t>(device) != i) continue;
-    if (!hardwareId.empty() && displays[i].driverKey.find(hardwareId) != std::string::npos) found.push_back(i);
-  }
-  return found;
+  return machine.Hardware().MatchingDisplays(hardwareId, device);
 }
 
 // Points a device's Enum key at a driver; the driver it leaves, unless it
@@ -247,11 +241,12 @@ std::int32_t InstallDisplayDriver(const Machine& machine, const DriverInstallCal
 
 std::int32_t InstallCompatibleDisplayDriver(const Machine& machine, const std::string& hardwareId,
                                             std::int32_t device) {
+  // No device to give back: the call changed nothing and says so.
+  const std::vector<std::size_t> devices = MatchingDevices(machine, hardwareId, device);
+  if (devices.empty()) return kNoSuchDevice;
   IRegistry& registry = machine.Registry();
   WriteStandardVgaDriver(registry);
-  for (std::size_t i : MatchingDevices(machine, hardwareId, device)) {
-    LinkDevice(registry, machine.DisplayDevices()[i].driverKey, kStandardVgaDriver);
-  }
+  for (std::size_t i : devices) LinkDevice(registry, machine.DisplayDevices()[i].driverKey, kStandardVgaDriver);
   return 0;
 }
 

@@ -42,7 +42,8 @@ struct DriverInstallCall {
 constexpr std::int32_t kSectionNotFound = static_cast<std::int32_t>(0xE0000102u);
 std::int32_t InstallDisplayDriver(const Machine& machine, const DriverInstallCall& call);
 // InstallCompatibleDriver32: the devices with that identifier (or device
-// `device` only, when it is not -1) go back to the standard VGA driver.
+// `device` only, when it is not -1) go back to the standard VGA driver; 0,
+// or kNoSuchDevice when no device matched and nothing changed.
 std::int32_t InstallCompatibleDisplayDriver(const Machine& machine, const std::string& hardwareId,
                                             std::int32_t device);
 

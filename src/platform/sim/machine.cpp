@@ -446,7 +446,7 @@ std::optional<Machine> Machine::Open(const fs::path& dir, std::string& error) {
     error = "cannot read " + (m.m_dir / "machine.ini").string() + " (make a machine with 'winsim new')";
     return std::nullopt;
   }
-  auto machineIni = ConfigFile::Parse(text, "machine.ini", error);
+  auto machineIni = ConfigFile::Parse(text, "machine.ini", error, ConfigFile::Repeats::kRefused);
   if (!machineIni) return std::nullopt;
 
   auto osName = machineIni->Get("Machine", "OS");
@@ -494,7 +494,7 @@ std::optional<Machine> Machine::Open(const fs::path& dir, std::string& error) {
     error = "cannot read " + (m.m_dir / "hardware.ini").string();
     return std::nullopt;
   }
-  auto hw = ConfigFile::Parse(text, "hardware.ini", error);
+  auto hw = ConfigFile::Parse(text, "hardware.ini", error, ConfigFile::Repeats::kRefused);
   if (!hw) return std::nullopt;
 
   auto hardware = HardwareDescription::Read(*hw, error);
@@ -866,7 +866,21 @@ int Machine::RootHandle() const {
   return *m_root;
 }
 
+bool Machine::IsOnCd(const fs::path& host) const {
+  const fs::path relative = host.lexically_relative(m_dir);
+  const std::string cd = std::string("drive_") + LowerAscii(kCdDrive);
+  return !relative.empty() && relative.begin()->string() == cd;
+}
+
+// errno for a change on the CD.
+bool Machine::RefusedOnCd(const fs::path& host) const {
+  if (!IsOnCd(host)) return false;
+  errno = EROFS;
+  return true;
+}
+
 int Machine::OpenHost(const fs::path& host, int flags, unsigned mode) const {
+  if ((flags & (O_WRONLY | O_RDWR | O_CREAT | O_TRUNC)) != 0 && RefusedOnCd(host)) return -1;
   const fs::path relative = host.lexically_relative(m_dir);
   const int root = RootHandle();
   if (root < 0) return -1;
@@ -889,18 +903,21 @@ int Machine::OpenParent(const fs::path& host, std::string& name) const {
 }
 
 bool Machine::MakeHostFolder(const fs::path& host) const {
+  if (RefusedOnCd(host)) return false;
   std::string name;
   const HostHandle folder(OpenParent(host, name));
   return folder.fd >= 0 && ::mkdirat(folder.fd, name.c_str(), 0755) == 0;
 }
 
 bool Machine::RemoveHost(const fs::path& host, bool folder) const {
+  if (RefusedOnCd(host)) return false;
   std::string name;
   const HostHandle parent(OpenParent(host, name));
   return parent.fd >= 0 && ::unlinkat(parent.fd, name.c_str(), folder ? AT_REMOVEDIR : 0) == 0;
 }
 
 bool Machine::RenameHost(const fs::path& from, const fs::path& to) const {
+  if (RefusedOnCd(from) || RefusedOnCd(to)) return false;
   std::string fromName, toName;
   const HostHandle fromFolder(OpenParent(from, fromName));
   if (fromFolder.fd < 0) return false;

@@ -99,11 +99,17 @@ class Machine {
   // needs no listing.
   void NoteFolderMade(const std::filesystem::path& host) const;
 
+  // Drive D is the machine's CD: what the program does never writes there
+  // (a write fails with EROFS, which the calls answer as ERROR_ACCESS_DENIED,
+  // as Windows answers for a CD-ROM). `winsim insert` fills it from the host.
+  static constexpr char kCdDrive = 'D';
+  bool IsOnCd(const std::filesystem::path& host) const;
+
   // Opens, makes, removes and renames the host paths Resolve gave, never
   // following a link on the way: a folder swapped for a link from outside
   // while the program runs leads nowhere outside the machine folder. A
-  // drive's own folder is neither removed nor renamed. -1 or false with
-  // errno set.
+  // drive's own folder is neither removed nor renamed; nothing on the CD is
+  // written, made, removed or renamed. -1 or false with errno set.
   int OpenHost(const std::filesystem::path& host, int flags, unsigned mode = 0644) const;
   bool MakeHostFolder(const std::filesystem::path& host) const;
   bool RemoveHost(const std::filesystem::path& host, bool folder) const;
@@ -165,6 +171,8 @@ class Machine {
   // `folder` is a host folder's path as a string, the cache's key.
   const FolderNames* NamesOf(const std::string& folder) const;
   std::optional<FolderEntry> FindEntry(const std::string& folder, const std::string& name) const;
+  // True, with errno EROFS, for a host path on the CD.
+  bool RefusedOnCd(const std::filesystem::path& host) const;
   // The machine folder held open; host operations resolve beneath it.
   int RootHandle() const;
   // The folder that holds `host`, opened beneath the root, and the name in it.

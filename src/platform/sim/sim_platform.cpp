@@ -474,6 +474,11 @@ platform::BOOL SimPlatform::SetFileAttributesA(std::string_view path, platform::
     m_lastError = MissingError(resolved.host);
     return 0;
   }
+  // A CD keeps the attributes it was written with.
+  if (m_machine.IsOnCd(resolved.host)) {
+    m_lastError = ERROR_ACCESS_DENIED;
+    return 0;
+  }
   // Only the read-only bit of a file is kept; the others are accepted.
   if (fs::is_regular_file(status)) {
     const fs::perms write = fs::perms::owner_write | fs::perms::group_write;
@@ -735,6 +740,11 @@ int SimPlatform::LoadStringA(platform::HMODULE module, platform::UINT id, char* 
   std::memcpy(buffer, text->data(), n);
   buffer[n] = '\0';
   return static_cast<int>(n);
+}
+
+bool SimPlatform::FindResourceA(platform::HMODULE module, platform::UINT id, platform::UINT type) {
+  const PeResources* resources = ResourcesOf(module);
+  return resources != nullptr && resources->HasResource(type, id);
 }
 
 platform::HMODULE SimPlatform::GetProgramModule() { return reinterpret_cast<platform::HMODULE>(kProgramModule); }

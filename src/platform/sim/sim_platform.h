@@ -84,6 +84,7 @@ class SimPlatform final : public platform::ISystemInfo,
 
   // IResources
   int LoadStringA(platform::HMODULE module, platform::UINT id, char* buffer, int size) override;
+  bool FindResourceA(platform::HMODULE module, platform::UINT id, platform::UINT type) override;
   platform::HMODULE GetProgramModule() override;
   // The resources of a loaded library, or nullptr (tests, the page host).
   const PeResources* ResourcesOf(platform::HMODULE module) const;

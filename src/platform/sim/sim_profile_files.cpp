@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "platform/shared/config_file.h"
+#include "platform/sim/sim_platform.h"
 
 namespace fs = std::filesystem;
 
@@ -247,6 +248,14 @@ SimProfileFiles::Loaded SimProfileFiles::Load(const ResolvedPath& where) const {
   return result;
 }
 
+bool SimProfileFiles::RefusedOnCd(const ResolvedPath& where) const {
+  // A file on the CD is opened for writing before anything is looked at: it
+  // fails even when nothing would change.
+  if (!where.ok() || !m_machine.IsOnCd(where.host)) return false;
+  SetActiveLastError(ERROR_ACCESS_DENIED);
+  return true;
+}
+
 bool SimProfileFiles::Store(const ResolvedPath& where, const std::string& text, bool utf16) const {
   const std::string bytes = utf16 ? ToUtf16(text) : text;
   // A fresh file beside the old one, renamed over it in one step, so that a
@@ -378,6 +387,7 @@ BOOL SimProfileFiles::WritePrivateProfileStringA(const char* section, const char
                                                  const char* fileName) {
   if (section == nullptr) return 0;
   const ResolvedPath where = Locate(fileName);
+  if (RefusedOnCd(where)) return 0;
   Loaded file = Load(where);
   if (file.state == Loaded::kUnreadable) return 0;  // never replace what could not be read
   const std::string& text = file.text;
@@ -420,6 +430,7 @@ BOOL SimProfileFiles::WritePrivateProfileStringA(const char* section, const char
 BOOL SimProfileFiles::WritePrivateProfileSectionA(const char* section, const char* lines, const char* fileName) {
   if (section == nullptr) return 0;
   const ResolvedPath where = Locate(fileName);
+  if (RefusedOnCd(where)) return 0;
   Loaded file = Load(where);
   if (file.state == Loaded::kUnreadable) return 0;
   const std::string& text = file.text;

@@ -42,6 +42,8 @@ class SimProfileFiles final : public platform::IProfileFiles {
   ResolvedPath Locate(const char* fileName) const;
   Loaded Load(const ResolvedPath& where) const;
   bool Store(const ResolvedPath& where, const std::string& text, bool utf16) const;
+  // A write to a file on the CD: refused with ERROR_ACCESS_DENIED.
+  bool RefusedOnCd(const ResolvedPath& where) const;
 
   const Machine& m_machine;
   std::function<std::string()> m_currentDirectory;

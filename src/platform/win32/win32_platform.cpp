@@ -498,6 +498,12 @@ int Win32Platform::LoadStringA(platform::HMODULE module, platform::UINT id, char
   return ::LoadStringA(reinterpret_cast<HINSTANCE>(Native(module)), id, buffer, size);
 }
 
+bool Win32Platform::FindResourceA(platform::HMODULE module, platform::UINT id, platform::UINT type) {
+  if (module == nullptr) return false;
+  return ::FindResourceA(reinterpret_cast<HINSTANCE>(Native(module)), MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(type)) !=
+         nullptr;
+}
+
 platform::HMODULE Win32Platform::GetProgramModule() { return Portable(::GetModuleHandleA(nullptr)); }
 
 int Win32Platform::MessageBoxA(const platform::MessageBoxRequest& request) {

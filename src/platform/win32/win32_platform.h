@@ -92,6 +92,7 @@ class Win32Platform final : public platform::ISystemInfo,
   platform::LONG RegFlushKey(platform::HKEY key) override;
 
   int LoadStringA(platform::HMODULE module, platform::UINT id, char* buffer, int size) override;
+  bool FindResourceA(platform::HMODULE module, platform::UINT id, platform::UINT type) override;
   platform::HMODULE GetProgramModule() override;
 
   int MessageBoxA(const platform::MessageBoxRequest& request) override;

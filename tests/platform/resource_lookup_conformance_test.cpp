@@ -1,0 +1,27 @@
+// FindResourceA tells whether a library holds a resource of a type: the
+// start-up asks it of the language library for every page and dialog.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "conformance_environment.h"
+
+namespace {
+
+constexpr platform::UINT kLanguagePage = 129;  // a dialog template of every language library
+constexpr platform::UINT kRtString = 6;
+
+TEST(ResourceLookupConformanceTest, ADialogTemplateIsFoundByNumberAndType) {
+  const std::unique_ptr<conformance::Environment> env = conformance::MakeEnvironment();
+  env->ScratchFolder();
+  platform::HMODULE library = platform::Libraries().LoadLibraryA(env->LanguageLibraryPath("_INSTALL.ENU"));
+  ASSERT_NE(library, nullptr) << platform::System().GetLastError();
+  platform::IResources& resources = platform::Resources();
+  EXPECT_TRUE(resources.FindResourceA(library, kLanguagePage, platform::RT_DIALOG));
+  EXPECT_FALSE(resources.FindResourceA(library, 9999, platform::RT_DIALOG)) << "no such template";
+  EXPECT_FALSE(resources.FindResourceA(library, kLanguagePage, kRtString)) << "a number is looked for in its type";
+  EXPECT_FALSE(resources.FindResourceA(nullptr, kLanguagePage, platform::RT_DIALOG)) << "no module, nothing found";
+  EXPECT_TRUE(platform::Libraries().FreeLibrary(library));
+}
+
+}  // namespace
