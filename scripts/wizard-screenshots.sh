@@ -221,5 +221,8 @@ echo "pictures of the wizard in $out (index.html)"
 if [ ${#failed[@]} -gt 0 ] || [ ${#missing[@]} -gt 0 ]; then
   for what in "${failed[@]}"; do echo "failed: $what" >&2; done
   [ ${#missing[@]} -gt 0 ] && echo "missing: ${missing[*]}" >&2
+  echo "the Wine prefixes and CDs of the run are kept in $work" >&2
   exit 1
 fi
+# The prefixes take half a gigabyte each.
+rm -rf "$work"/prefix-* "$work"/cd-*
