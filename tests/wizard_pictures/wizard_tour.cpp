@@ -120,7 +120,7 @@ bool SamePicture(const std::string& a, const std::string& b) {
 }
 
 // The whole window as the screen shows it, once two looks a moment apart
-// agree (`quick`: a twentieth of a second apart, for a page that is soon gone).
+// agree (`quick`: at once, for a page that is soon gone).
 bool Save(HWND window, const std::string& name, bool quick = false) {
   RECT frame{};
   if (GetWindowRect(window, &frame) == FALSE) return false;
@@ -144,9 +144,10 @@ bool Save(HWND window, const std::string& name, bool quick = false) {
     HGDIOBJ previous = SelectObject(memory, picture);
     std::vector<unsigned char> before;
     for (int look = 0; look < 25; ++look) {
-      Sleep(quick ? 50 : look == 0 ? 300 : 200);
+      if (!quick) Sleep(look == 0 ? 300 : 200);
       copied = BitBlt(memory, 0, 0, width, height, screen, frame.left, frame.top, SRCCOPY) != FALSE;
       GdiFlush();
+      if (quick) break;
       const auto* now = static_cast<const unsigned char*>(bits);
       std::vector<unsigned char> seen(now, now + info.bmiHeader.biSizeImage);
       if (copied && seen == before) break;
