@@ -22,7 +22,8 @@ class IUserInterface {
  public:
   virtual ~IUserInterface() = default;
 
-  // MessageBoxA without an owner window: IDOK, IDYES, IDNO …
+  // MessageBoxA owned by the wizard's window on top (the page host's
+  // GetTopWindow), without an owner when no wizard is shown: IDOK, IDYES, IDNO …
   virtual int MessageBoxA(const MessageBoxRequest& request) = 0;
 };
 

@@ -249,6 +249,10 @@ class IWizardHost {
   // dialog that is open): its result (EndDialog), or kDialogClose when it
   // cannot be made or nobody answers it. Dialogs nest.
   virtual int RunDialog(IModalDialog& dialog) = 0;
+  // The window on top of the run (the innermost open dialog, else the
+  // sheet), which owns a message box so that the box stays in front of the
+  // wizard and the wizard waits for it; nullptr when no wizard is shown.
+  virtual HWND GetTopWindow() { return nullptr; }
 };
 
 }  // namespace platform

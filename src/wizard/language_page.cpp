@@ -1,25 +1,15 @@
 #include "wizard/language_page.h"
 
 #include <cstdint>
-#include <cstring>
+#include <string>
 
 #include "install/setup_session.h"
+#include "platform/bitmap_reader.h"
 #include "platform/platform.h"
 #include "resource_ids.h"
 #include "wizard/install_sheet.h"
 
 namespace {
-
-constexpr std::size_t kFileHeaderSize = 14;
-constexpr std::uint32_t kInfoHeaderSize = 40;
-constexpr std::size_t kCoreHeaderSize = 12;
-constexpr std::int64_t kMaxPictureSide = 32767;
-
-std::uint32_t Read32(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-         static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-std::uint16_t Read16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
 
 // A distribution that names no language leaves the whole table open.
 bool Offered(const CSetupContext& context, int index) {
@@ -33,49 +23,27 @@ std::string_view PictureFileName(std::string_view setting) {
 }
 
 std::optional<platform::PagePicture> ReadPagePicture(const std::vector<char>& file) {
-  if (file.size() < kFileHeaderSize || file[0] != 'B' || file[1] != 'M') return std::nullopt;
+  if (file.size() < platform::kBitmapFileHeaderSize || file[0] != 'B' || file[1] != 'M') return std::nullopt;
   platform::PagePicture picture;
-  picture.dib.assign(reinterpret_cast<const std::uint8_t*>(file.data()) + kFileHeaderSize,
+  picture.dib.assign(reinterpret_cast<const std::uint8_t*>(file.data()) + platform::kBitmapFileHeaderSize,
                      reinterpret_cast<const std::uint8_t*>(file.data()) + file.size());
-  const std::vector<std::uint8_t>& dib = picture.dib;
-  if (dib.size() < 4) return std::nullopt;
-  const std::uint32_t headerSize = Read32(dib.data());
-  const bool info = headerSize == kInfoHeaderSize;
-  std::int64_t width = 0, height = 0;
-  unsigned bitCount = 0, usedColours = 0;
-  std::size_t tableOffset = 0, entrySize = 0;
-  if (info) {
-    if (dib.size() < kInfoHeaderSize) return std::nullopt;
-    width = static_cast<std::int32_t>(Read32(dib.data() + 4));
-    height = static_cast<std::int32_t>(Read32(dib.data() + 8));
-    bitCount = Read16(dib.data() + 14);
-    usedColours = Read32(dib.data() + 32);
-    tableOffset = kInfoHeaderSize;
-    entrySize = 4;
-  } else {
-    if (dib.size() < kCoreHeaderSize) return std::nullopt;
-    width = static_cast<std::int16_t>(Read16(dib.data() + 4));
-    height = static_cast<std::int16_t>(Read16(dib.data() + 6));
-    bitCount = Read16(dib.data() + 10);
-    tableOffset = kCoreHeaderSize;
-    entrySize = 3;
+  std::string error;
+  const std::optional<platform::DibHeader> header = platform::ReadDibHeader(picture.dib, error);
+  // A picture from the top down is no picture either: its height is negative.
+  if (!header || header->height < 0) return std::nullopt;
+  // The colour table and the bits must lie within the file, and run-length
+  // bits must be whole: the painter reads them all.
+  std::uint64_t usedBytes = 0;
+  if (!platform::CheckDibBits(picture.dib, *header, error, &usedBytes)) return std::nullopt;
+  // Paint programs may leave the size of run-length bits out; the painter needs it.
+  if (header->RunLength() && header->sizeImage == 0) {
+    for (int i = 0; i < 4; ++i) picture.dib[20 + i] = static_cast<std::uint8_t>(usedBytes >> (8 * i));
   }
-  // An empty or absurdly large picture is no picture: whoever places and
-  // draws it computes in int.
-  if (width <= 0 || height <= 0 || width > kMaxPictureSide || height > kMaxPictureSide) return std::nullopt;
-  std::uint64_t colours = usedColours;
-  if (colours == 0) colours = bitCount == 1 ? 2 : bitCount == 4 ? 16 : bitCount == 8 ? 256 : 0;
-  // The colour table and the bits must lie within the file: the painter
-  // reads them all.
-  const std::uint64_t tableEnd = tableOffset + colours * entrySize;
-  if (tableEnd > dib.size()) return std::nullopt;
-  const std::uint64_t stride = ((static_cast<std::uint64_t>(width) * (bitCount == 0 ? 1 : bitCount) + 31) / 32) * 4;
-  if (stride * static_cast<std::uint64_t>(height) > dib.size() - tableEnd) return std::nullopt;
-  picture.width = static_cast<int>(width);
-  picture.height = static_cast<int>(height);
-  picture.bitsOffset = static_cast<std::size_t>(tableEnd);
-  for (std::uint64_t i = 0; i < colours; ++i) {
-    const std::uint8_t* entry = dib.data() + tableOffset + i * entrySize;
+  picture.width = header->width;
+  picture.height = header->height;
+  picture.bitsOffset = static_cast<std::size_t>(header->BitsOffset());
+  for (std::uint32_t i = 0; i < header->colourCount; ++i) {
+    const std::uint8_t* entry = picture.dib.data() + header->TableOffset() + std::uint64_t{i} * header->entrySize;
     picture.palette.push_back(entry[2]);  // red
     picture.palette.push_back(entry[1]);  // green
     picture.palette.push_back(entry[0]);  // blue

@@ -29,8 +29,9 @@ class CLanguagePage final : public CWizardPage {
   std::optional<platform::PagePicture> m_picture;
 };
 
-// A bitmap file as the page shows it; nullopt when it is not a usable
-// bitmap (no "BM" header, cut short, negative size, table or bits beyond the file).
+// A bitmap file as the page shows it, uncompressed or run-length encoded;
+// nullopt when it is not a usable bitmap (no "BM" header, cut short, negative
+// size, table or bits beyond the file, run-length bits that are not whole).
 std::optional<platform::PagePicture> ReadPagePicture(const std::vector<char>& file);
 
 // The file name of a "DlgLangBMP" setting: the part before any comma or equals sign.

@@ -5,7 +5,9 @@
 #include <sstream>
 
 #include "fake_wizard.h"
+#include "support/bitmap_files.h"
 #include "ui/terminal/terminal_front_end.h"
+#include "wizard/language_page.h"
 
 namespace {
 
@@ -44,6 +46,16 @@ class TerminalTest : public HostTest {
   }
 };
 
+// A 40 x 20 picture, black on its left half and grey on its right, run-length encoded.
+platform::PagePicture HalfBlackPicture() {
+  testing_support::PalettePicture halves{40, 20, 8, {}, {0x000000, 0x808080}};
+  for (int y = 0; y < 20; ++y) {
+    for (int x = 0; x < 40; ++x) halves.indices.push_back(x < 20 ? 0 : 1);
+  }
+  const std::string file = testing_support::BitmapFile(halves, 1);
+  return ReadPagePicture(std::vector<char>(file.begin(), file.end())).value();
+}
+
 TEST_F(TerminalTest, TheLanguagePageIsDrawnFromItsTemplate) {
   Journal journal;
   FakeSheet sheet({kLanguage}, journal);
@@ -52,9 +64,7 @@ TEST_F(TerminalTest, TheLanguagePageIsDrawnFromItsTemplate) {
     return true;
   };
   sheet.Page(0).onActive = [](FakePage& p) { p.Sheet().SetWizardButtons(platform::PSWIZB_NEXT); };
-  platform::PagePicture picture;
-  picture.width = 120;
-  picture.height = 160;
+  const platform::PagePicture picture = HalfBlackPicture();
   sheet.Page(0).picture = &picture;
   std::vector<int> numbered;
   const std::string page = Show(sheet, &numbered);
@@ -63,9 +73,19 @@ TEST_F(TerminalTest, TheLanguagePageIsDrawnFromItsTemplate) {
   EXPECT_NE(page.find("5(•) English"), std::string::npos) << page;
   EXPECT_NE(page.find("8( ) Deutsch"), std::string::npos) << page;
   EXPECT_NE(page.find("( ) Fran\xC3\xA7" "ais"), std::string::npos) << "the library's code page as UTF-8\n" << page;
+  // Names whole: the second column moves right to make room.
+  EXPECT_NE(page.find("1( ) Zhongwen (Jianti) 11( ) Hangugeo"), std::string::npos) << page;
+  EXPECT_NE(page.find("( ) Portugu\xC3\xAAs (Brasil)"), std::string::npos) << page;
   EXPECT_EQ(Count(page, "•"), 1u);
   EXPECT_EQ(Count(page, "( )"), 18u);
-  EXPECT_NE(page.find("picture 120x160"), std::string::npos) << page;
+  // The picture in shades at its place: 8 x 14 pixels a cell, black, the
+  // edge between black and grey, grey.
+  std::istringstream rows(page);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(rows, line);) lines.push_back(line);
+  ASSERT_GT(lines.size(), 11u);
+  EXPECT_NE(lines[11].find("██▓▒▒"), std::string::npos) << "page row 9, columns 74-78\n" << page;
+  EXPECT_EQ(Count(page, "██▓▒▒"), 1u) << page;
   // Back is off: drawn without its key and brackets.
   EXPECT_NE(page.find("n [Next >]"), std::string::npos) << page;
   EXPECT_NE(page.find("c [Cancel]"), std::string::npos) << page;
@@ -75,12 +95,41 @@ TEST_F(TerminalTest, TheLanguagePageIsDrawnFromItsTemplate) {
   EXPECT_EQ(numbered[0], 3);
   EXPECT_EQ(numbered[7], 10);
   // 80 columns at most.
-  std::istringstream lines(page);
-  for (std::string line; std::getline(lines, line);) {
+  for (const std::string& line : lines) {
     std::size_t cells = 0;
     for (unsigned char c : line) cells += (c & 0xC0) != 0x80;
     EXPECT_LE(cells, 80u) << line;
   }
+}
+
+TEST_F(TerminalTest, APictureIsDrawnInColoursWhereTheTerminalShowsThem) {
+  Journal journal;
+  FakeSheet sheet({kLanguage}, journal);
+  const platform::PagePicture picture = HalfBlackPicture();
+  sheet.Page(0).picture = &picture;
+  std::string drawn;
+  struct Watcher : ui::IPerson {
+    std::string* drawn;
+    std::optional<std::vector<ui::PageAction>> Act(const ui::HeadlessHost& h) override {
+      *drawn = ui::DrawPage(h, 1252, true).text;
+      return std::nullopt;
+    }
+    void Refused(const ui::PageAction&, const std::string&) override {}
+    std::optional<std::string> BrowseForFolder(const sim::Machine&) override { return std::nullopt; }
+    void ProgressMoved(const ui::ControlModel&) override {}
+  } watcher;
+  watcher.drawn = &drawn;
+  ui::HeadlessHost watched(Platform(), nullptr, &watcher);
+  watched.RunWizard(sheet);
+  EXPECT_NE(drawn.find("\x1b[30m█\x1b[0m\x1b[30m█"), std::string::npos) << "black, both halves" << drawn;
+  EXPECT_NE(drawn.find("\x1b[90m█\x1b[0m\x1b[90m█\x1b[0m"), std::string::npos) << "grey, both halves" << drawn;
+
+  // A picture the terminal cannot decode keeps its place as a box.
+  platform::PagePicture undecodable;
+  undecodable.width = 120;
+  undecodable.height = 160;
+  sheet.Page(0).picture = &undecodable;
+  EXPECT_NE(Show(sheet).find("picture 120x160"), std::string::npos);
 }
 
 TEST_F(TerminalTest, TheTypePageShowsItsButtonsFieldsAndGroup) {
@@ -96,9 +145,13 @@ TEST_F(TerminalTest, TheTypePageShowsItsButtonsFieldsAndGroup) {
   };
   std::vector<int> numbered;
   const std::string page = Show(sheet, &numbered);
-  EXPECT_NE(page.find("1[#1001]"), std::string::npos) << page;
-  EXPECT_NE(page.find("2[#1002]"), std::string::npos) << page;
-  EXPECT_NE(page.find(" #1003\n"), std::string::npos) << "disabled: no number, no brackets\n" << page;
+  // Picture buttons by what they stand for, each once, on the row of their text.
+  EXPECT_EQ(page.find("[#"), std::string::npos) << page;
+  EXPECT_NE(page.find("1[Typical] Typical: installs"), std::string::npos) << page;
+  EXPECT_NE(page.find("2[Minimal] Minimal: installs"), std::string::npos) << page;
+  EXPECT_NE(page.find(" Custom    Custom: lets you"), std::string::npos) << "disabled: no number, no brackets\n"
+                                                                     << page;
+  EXPECT_EQ(Count(page, "Custom"), 2u) << page;
   EXPECT_NE(page.find("── Destination folder ──"), std::string::npos) << page;
   EXPECT_NE(page.find("3[C:\\Program Files\\Halvion___"), std::string::npos) << page;
   EXPECT_NE(page.find("4[Browse...]"), std::string::npos) << page;

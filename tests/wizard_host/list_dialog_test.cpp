@@ -129,21 +129,28 @@ TEST_F(ListDialogTest, DialogsNestOverTheSheetAndEndWithTheirResults) {
       missing(4321, "missing", m_log);
   // Windows as they were while the dialogs ran: the windows objects end with their dialogs.
   HWND outerOwner = nullptr, innerOwner = nullptr, sheetHwnd = nullptr, outerHwnd = nullptr;
+  // The window on top, which owns the message boxes: the sheet, then each dialog while it is open.
+  std::vector<HWND> onTop{reinterpret_cast<HWND>(host.GetTopWindow())};
+  HWND innerHwnd = nullptr;
   std::string innerTitle;
   LRESULT innerHeight = 0;
   std::vector<int> results;
   outer.onInit = [&] {
     outerHwnd = outer.Hwnd();
+    onTop.push_back(reinterpret_cast<HWND>(host.GetTopWindow()));
     outerOwner = GetWindow(outerHwnd, GW_OWNER);
     outer.PostClick(IDC_CHANGE);
   };
   outer.onCommand = [&](int id) {
     if (id != IDC_CHANGE) return;
     results.push_back(host.RunDialog(inner));
+    onTop.push_back(reinterpret_cast<HWND>(host.GetTopWindow()));
     results.push_back(host.RunDialog(missing));
     outer.window->EndDialog(1024);
   };
   inner.onInit = [&] {
+    innerHwnd = inner.Hwnd();
+    onTop.push_back(reinterpret_cast<HWND>(host.GetTopWindow()));
     innerOwner = GetWindow(inner.Hwnd(), GW_OWNER);
     inner.window->SetTitle("Components of Utilities");
     innerTitle = WindowText(inner.Hwnd());
@@ -152,11 +159,15 @@ TEST_F(ListDialogTest, DialogsNestOverTheSheetAndEndWithTheirResults) {
   };
   page.CheckWhenActive([&] {
     sheetHwnd = page.SheetHwnd();
+    onTop.push_back(reinterpret_cast<HWND>(host.GetTopWindow()));
     results.push_back(host.RunDialog(outer));
+    onTop.push_back(reinterpret_cast<HWND>(host.GetTopWindow()));
     page.sheet->PressButton(PSBTN_CANCEL);
   });
   FakeSheet sheet({&page}, 0, m_log);
   RunWizard(sheet);
+  onTop.push_back(reinterpret_cast<HWND>(host.GetTopWindow()));
+  EXPECT_EQ(onTop, (std::vector<HWND>{nullptr, sheetHwnd, outerHwnd, innerHwnd, outerHwnd, sheetHwnd, nullptr}));
   EXPECT_EQ(results, (std::vector<int>{1, 2, 1024})) << "inner OK, no template: closed, outer its own result";
   EXPECT_EQ(outerOwner, sheetHwnd) << "the first dialog is owned by the sheet";
   EXPECT_EQ(innerOwner, outerHwnd) << "a nested dialog is owned by the one it opened from";

@@ -13,7 +13,9 @@
 #include <vector>
 
 #include "resource_ids.h"
+#include "support/bitmap_files.h"
 #include "ui/win32/wizard_painting.h"
+#include "wizard/language_page.h"
 #include "wizard_host/fake_wizard.h"
 #include "wizard_host/wizard_host_environment.h"
 
@@ -165,6 +167,37 @@ TEST_F(PropertySheetTest, APictureThatDoesNotHoldTogetherIsNotDrawn) {
   FakeSheet sheet({&a}, 0, m_log);
   RunWizard(sheet);
   EXPECT_NE(seen, colour);
+}
+
+TEST_F(PropertySheetTest, ARunLengthPictureIsDrawnAsItsUncompressedTwin) {
+  for (const int bits : {8, 4}) {
+    SCOPED_TRACE(bits);
+    const testing_support::PalettePicture banded = testing_support::BandedPicture(40, 20, bits);
+    const std::string file = testing_support::BitmapFile(banded, bits == 8 ? BI_RLE8 : BI_RLE4);
+    const auto picture = ReadPagePicture(std::vector<char>(file.begin(), file.end()));
+    ASSERT_TRUE(picture.has_value());
+    FakePage a("A", IDD_LANGUAGE_PAGE, m_log);
+    a.picture = &*picture;
+    int wrong = -1;
+    a.CheckWhenActive([&] {
+      HWND page = a.Hwnd();
+      RedrawWindow(page, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+      RECT client{};
+      GetClientRect(page, &client);
+      const POINT at = win32ui::PlacePicture(client, 40, 20);
+      wrong = 0;
+      for (int y = 0; y < 20; ++y) {
+        for (int x = 0; x < 40; ++x) {
+          const std::uint32_t rgb = banded.colours[banded.At(x, y)];
+          wrong += PixelOf(page, at.x + x, at.y + y) != RGB(rgb >> 16 & 0xFF, rgb >> 8 & 0xFF, rgb & 0xFF) ? 1 : 0;
+        }
+      }
+      a.sheet->PressButton(PSBTN_CANCEL);
+    });
+    FakeSheet sheet({&a}, 0, m_log);
+    RunWizard(sheet);
+    EXPECT_EQ(wrong, 0) << "pixels other than the picture's of 800";
+  }
 }
 
 TEST(PictureCheckTest, OnlyPicturesWhoseDataLiesInsideTheBufferAreDrawable) {

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+
 #include "ui/win32/property_sheet_host.h"
 
 namespace wizard_host_test {
@@ -24,8 +28,15 @@ void CALLBACK Watchdog(HWND, UINT, UINT_PTR, DWORD) {
 
 HMODULE ResourceModule() {
   static HMODULE module = [] {
+    // The wizard pictures take the device dialog in each language.
+    std::string code = "ENU";
+    if (const char* asked = std::getenv("WIZARD_HOST_LANGUAGE");
+        asked != nullptr && std::strlen(asked) == 3 && std::isupper(static_cast<unsigned char>(asked[0])) &&
+        std::isupper(static_cast<unsigned char>(asked[1])) && std::isupper(static_cast<unsigned char>(asked[2]))) {
+      code = asked;
+    }
     // Under Wine the build folder is on drive Z.
-    std::string path = std::string("Z:") + SETUP_LANGUAGE_LIBRARY_DIR + "/_INSTALL.ENU";
+    std::string path = std::string("Z:") + SETUP_LANGUAGE_LIBRARY_DIR + "/_INSTALL." + code;
     for (char& c : path) {
       if (c == '/') c = '\\';
     }
@@ -100,7 +111,7 @@ int CountDifferentPixels(HWND window, int x, int y, int width, int height, const
 
 bool SaveWindowPicture(HWND window, const std::string& path) {
   RECT frame{};
-  if (GetClientRect(window, &frame) == FALSE) return false;
+  if (GetWindowRect(window, &frame) == FALSE) return false;
   const int width = frame.right - frame.left, height = frame.bottom - frame.top;
   if (width <= 0 || height <= 0) return false;
   const int stride = (width * 3 + 3) & ~3;
@@ -113,7 +124,8 @@ bool SaveWindowPicture(HWND window, const std::string& path) {
   info.bmiHeader.biCompression = BI_RGB;
   info.bmiHeader.biSizeImage = static_cast<DWORD>(stride) * static_cast<DWORD>(height);
   void* bits = nullptr;
-  HDC windowDc = GetDC(window);
+  // The whole window, frame and caption included, as it is drawn.
+  HDC windowDc = GetWindowDC(window);
   HDC memoryDc = CreateCompatibleDC(windowDc);
   HBITMAP picture = CreateDIBSection(windowDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   bool copied = false;

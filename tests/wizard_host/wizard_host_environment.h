@@ -11,8 +11,9 @@
 
 namespace wizard_host_test {
 
-// The English language library of this build, loaded once: the fake
-// sheets' resource module.
+// The English language library of this build (or the one that
+// WIZARD_HOST_LANGUAGE names, such as DEU), loaded once: the fake sheets'
+// resource module.
 HMODULE ResourceModule();
 
 // Runs `sheet` in the property sheet host. A run that has not ended after a
@@ -29,8 +30,8 @@ std::vector<COLORREF> BitmapPixels(UINT id, int& width, int& height);
 // differ from `expected` (row by row from the top).
 int CountDifferentPixels(HWND window, int x, int y, int width, int height, const std::vector<COLORREF>& expected);
 
-// Writes what `window`'s client area shows as a 24-bit BMP file at
-// `path`; false when the picture cannot be taken or written.
+// Writes `window` as it is drawn, frame and caption included, as a 24-bit
+// BMP file at `path`; false when the picture cannot be taken or written.
 bool SaveWindowPicture(HWND window, const std::string& path);
 
 }  // namespace wizard_host_test

@@ -507,7 +507,10 @@ bool Win32Platform::FindResourceA(platform::HMODULE module, platform::UINT id, p
 platform::HMODULE Win32Platform::GetProgramModule() { return Portable(::GetModuleHandleA(nullptr)); }
 
 int Win32Platform::MessageBoxA(const platform::MessageBoxRequest& request) {
-  return ::MessageBoxA(nullptr, request.text.c_str(), request.caption.c_str(), request.type);
+  // Owned by the wizard's window on top: the box stays in front of the wizard,
+  // which waits for it instead of taking the keys and clicks meant for it.
+  HWND owner = m_wizardHost != nullptr ? reinterpret_cast<HWND>(m_wizardHost->GetTopWindow()) : nullptr;
+  return ::MessageBoxA(owner, request.text.c_str(), request.caption.c_str(), request.type);
 }
 
 }  // namespace win32

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/bitmap_reader.h"
 #include "ui/headless/machine_folders.h"
 
 namespace ui {
@@ -24,23 +25,14 @@ constexpr const char* kDefaultCancel = "Cancel";
 
 platform::HWND FakeWindow(std::uintptr_t value) { return reinterpret_cast<platform::HWND>(value); }
 
-// Width and height in pixels of a packed DIB (information or core header).
+// Width and height in pixels of a packed DIB.
 bool BitmapSize(const std::vector<std::uint8_t>& dib, int& width, int& height) {
-  auto u32 = [&](std::size_t at) {
-    return static_cast<std::uint32_t>(dib[at]) | static_cast<std::uint32_t>(dib[at + 1]) << 8 |
-           static_cast<std::uint32_t>(dib[at + 2]) << 16 | static_cast<std::uint32_t>(dib[at + 3]) << 24;
-  };
-  if (dib.size() < 12) return false;
-  if (u32(0) == 12) {
-    width = dib[4] | dib[5] << 8;
-    height = dib[6] | dib[7] << 8;
-    return true;
-  }
-  if (dib.size() < 16) return false;
-  width = static_cast<std::int32_t>(u32(4));
-  height = static_cast<std::int32_t>(u32(8));
-  if (height < 0) height = -height;  // a top-down bitmap
-  return width >= 0;
+  std::string error;
+  const auto header = platform::ReadDibHeader(dib, error);
+  if (!header) return false;
+  width = header->width;
+  height = header->Rows();
+  return true;
 }
 
 // Event lines are one line each.

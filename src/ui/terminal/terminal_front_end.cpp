@@ -5,12 +5,16 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cstdint>
+#include <cstdlib>
 #include <istream>
 #include <map>
 #include <ostream>
 
+#include "platform/bitmap_reader.h"
 #include "platform/shared/config_file.h"
 #include "platform/sim/pe_resources.h"
+#include "resource_ids.h"
 #include "ui/headless/machine_folders.h"
 
 namespace ui {
@@ -76,6 +80,10 @@ class Canvas {
       ++col;
     }
   }
+  // One cell as it stands (a character with its colours).
+  void PutCell(int row, int col, std::string cell) {
+    if (row >= 0 && row < Height() && col >= 0 && col < m_width) Cell(row, col) = std::move(cell);
+  }
   std::string Text() const {
     std::string out;
     for (const auto& row : m_cells) {
@@ -140,12 +148,60 @@ std::vector<std::string> Wrap(std::string_view utf8, int width) {
 
 struct Box {
   const ControlModel* control;
+  std::string number;  // what a person types for it; empty when it cannot be acted on
   int row, col, rows, cols;
+  int need = 0;  // cells its one-line drawing takes whole (a button, a choice, a one-row text)
 };
 
-Box BoxOf(const ControlModel& c) {
-  const int row = RowOf(c.y), col = ColumnOf(c.x);
-  return {&c, row, col, std::max(1, RowOf(c.y + c.cy) - row), std::max(1, ColumnOf(c.x + c.cx) - col)};
+// Controls whose tops lie closer than half a line of text share a row, so a
+// picture button and the text beside it start on the same line.
+constexpr int kSameRow = 4;
+
+// The first row of each control: tops close together snap to the highest.
+std::map<int, int> RowsOfTops(const std::vector<const ControlModel*>& controls) {
+  std::vector<int> tops;
+  for (const ControlModel* c : controls) tops.push_back(c->y);
+  std::sort(tops.begin(), tops.end());
+  std::map<int, int> rows;
+  int first = 0;
+  bool any = false;
+  for (int top : tops) {
+    if (!any || top - first >= kSameRow) first = top;
+    any = true;
+    rows[top] = RowOf(first);
+  }
+  return rows;
+}
+
+// The columns of the controls: a quarter of their dialog units, moved right
+// as far as a whole label left of them on their row needs, and as far as
+// what lies left of them on their rows was moved, so nothing changes order.
+// Controls that line up in the template line up here too.
+void PlaceColumns(std::vector<Box>& boxes) {
+  std::map<int, std::vector<Box*>> byX;
+  for (Box& box : boxes) byX[box.control->x].push_back(&box);
+  std::vector<const Box*> placed;
+  for (auto& [x, atX] : byX) {
+    const int base = ColumnOf(x);
+    int col = base;
+    for (const Box* right : atX) {
+      for (const Box* left : placed) {
+        const bool sharesRows = left->row < right->row + right->rows && right->row < left->row + left->rows;
+        if (sharesRows) col = std::max(col, base + left->col - ColumnOf(left->control->x));
+        const bool labelOnRow = left->row >= right->row && left->row < right->row + right->rows;
+        if (left->need > 0 && labelOnRow && right->control->kind != ControlKind::GroupBox) {
+          col = std::max(col, left->col + left->need + 1);
+        }
+      }
+    }
+    col = std::min(col, kColumns - 1);
+    for (Box* box : atX) {
+      box->col = col;
+      const int end = std::min(ColumnOf(x + box->control->cx) + col - base, kColumns);
+      box->cols = std::max(1, end - col);
+      placed.push_back(box);
+    }
+  }
 }
 
 bool Numbered(const ControlModel& c) {
@@ -203,6 +259,121 @@ void AppendUtf8(std::string& out, char32_t c) {
 }
 
 
+// What a picture button stands for: its caption, else the word before the
+// colon of the text just right of it ("Typical: installs ..."), else what
+// its picture shows.
+std::string PictureButtonLabel(const ControlModel& button, const ControlSet& controls) {
+  if (!WithoutPrefixes(button.text).empty()) return WithoutPrefixes(button.text);
+  constexpr int kNear = 16;  // dialog units between a picture and its text
+  for (const ControlModel& c : controls.All()) {
+    if (c.kind != ControlKind::Static || !c.visible || c.x < button.x + button.cx ||
+        c.x > button.x + button.cx + kNear || c.y + c.cy <= button.y || c.y >= button.y + button.cy) {
+      continue;
+    }
+    const std::string text = WithoutPrefixes(c.text);
+    const std::size_t colon = text.find(':');
+    if (colon != std::string::npos && colon > 0 && colon <= 30) return text.substr(0, colon);
+  }
+  switch (button.pictureNormal) {
+    case IDB_TYPE_TYPICAL: return "Typical";
+    case IDB_TYPE_MINIMAL: return "Minimal";
+    case IDB_TYPE_CUSTOM: return "Custom";
+    case IDB_MODIFY: return "Modify";
+    case IDB_REINSTALL: return "Reinstall";
+    case IDB_REMOVE: return "Remove";
+    case IDB_README: return "README";
+    default: return "#" + std::to_string(button.id);
+  }
+}
+
+// The sixteen colours of a text terminal (the VGA palette), by ANSI number.
+constexpr std::array<std::array<int, 3>, 16> kTerminalColours = {{{0, 0, 0},
+                                                                  {128, 0, 0},
+                                                                  {0, 128, 0},
+                                                                  {128, 128, 0},
+                                                                  {0, 0, 128},
+                                                                  {128, 0, 128},
+                                                                  {0, 128, 128},
+                                                                  {192, 192, 192},
+                                                                  {128, 128, 128},
+                                                                  {255, 0, 0},
+                                                                  {0, 255, 0},
+                                                                  {255, 255, 0},
+                                                                  {0, 0, 255},
+                                                                  {255, 0, 255},
+                                                                  {0, 255, 255},
+                                                                  {255, 255, 255}}};
+
+int Red(std::uint32_t colour) { return static_cast<int>(colour >> 16 & 0xFF); }
+int Green(std::uint32_t colour) { return static_cast<int>(colour >> 8 & 0xFF); }
+int Blue(std::uint32_t colour) { return static_cast<int>(colour & 0xFF); }
+
+int NearestTerminalColour(std::uint32_t colour) {
+  int best = 0;
+  long bestDistance = -1;
+  for (int i = 0; i < 16; ++i) {
+    const long dr = Red(colour) - kTerminalColours[static_cast<std::size_t>(i)][0];
+    const long dg = Green(colour) - kTerminalColours[static_cast<std::size_t>(i)][1];
+    const long db = Blue(colour) - kTerminalColours[static_cast<std::size_t>(i)][2];
+    const long distance = dr * dr + dg * dg + db * db;
+    if (bestDistance < 0 || distance < bestDistance) {
+      best = i;
+      bestDistance = distance;
+    }
+  }
+  return best;
+}
+
+// The mean colour of the pixels in [x0, x1) x [y0, y1), or kUnpaintedPixel
+// when most of them are not painted.
+std::uint32_t MeanColour(const platform::DibPixels& pixels, int x0, int x1, int y0, int y1) {
+  long r = 0, g = 0, b = 0, painted = 0, all = 0;
+  for (int y = y0; y < y1; ++y) {
+    for (int x = x0; x < x1; ++x) {
+      ++all;
+      const std::uint32_t colour = pixels.At(x, y);
+      if (colour == platform::kUnpaintedPixel) continue;
+      ++painted;
+      r += Red(colour);
+      g += Green(colour);
+      b += Blue(colour);
+    }
+  }
+  if (painted == 0 || painted * 2 < all) return platform::kUnpaintedPixel;
+  return static_cast<std::uint32_t>(r / painted) << 16 | static_cast<std::uint32_t>(g / painted) << 8 |
+         static_cast<std::uint32_t>(b / painted);
+}
+
+std::string Foreground(int colour) { return std::to_string(colour < 8 ? 30 + colour : 90 + colour - 8); }
+std::string Background(int colour) { return std::to_string(colour < 8 ? 40 + colour : 100 + colour - 8); }
+
+// One cell of a picture from the colours of its upper and lower half: half
+// blocks in the terminal's sixteen colours, or without colours a shade as
+// dark as the cell. Empty where nothing is painted.
+std::string PictureCell(std::uint32_t upper, std::uint32_t lower, bool colours) {
+  const bool hasUpper = upper != platform::kUnpaintedPixel, hasLower = lower != platform::kUnpaintedPixel;
+  if (!hasUpper && !hasLower) return {};
+  if (!colours) {
+    int light = 0, halves = 0;
+    for (std::uint32_t c : {upper, lower}) {
+      if (c == platform::kUnpaintedPixel) continue;
+      light += (Red(c) * 30 + Green(c) * 59 + Blue(c) * 11) / 100;
+      ++halves;
+    }
+    static const char* const kShades[] = {"█", "▓", "▒", "░", " "};
+    return kShades[std::min(4, light / halves * 5 / 256)];
+  }
+  const std::string reset = "\x1b[0m";
+  if (!hasLower) return "\x1b[" + Foreground(NearestTerminalColour(upper)) + "m▀" + reset;
+  if (!hasUpper) return "\x1b[" + Foreground(NearestTerminalColour(lower)) + "m▄" + reset;
+  const int top = NearestTerminalColour(upper), bottom = NearestTerminalColour(lower);
+  if (top == bottom) return "\x1b[" + Foreground(top) + "m█" + reset;
+  return "\x1b[" + Foreground(top) + ";" + Background(bottom) + "m▀" + reset;
+}
+
+// The largest picture the terminal decodes to draw small.
+constexpr std::uint64_t kMostPicturePixels = 4u << 20;
+
 std::string ButtonText(const SheetButton& button, const char* key) {
   const std::string text = WithoutPrefixes(button.text);
   if (button.enabled) return std::string(key) + " [" + text + "]";
@@ -245,7 +416,7 @@ std::string Utf8ToAnsi(std::string_view text, unsigned codePage) {
   return sim::Utf16ToAnsi(wide, codePage);
 }
 
-PageDrawing DrawPage(const HeadlessHost& host, unsigned codePage) {
+PageDrawing DrawPage(const HeadlessHost& host, unsigned codePage, bool colours) {
   PageDrawing drawing;
   const SheetModel& sheet = host.Sheet();
   std::string line;
@@ -263,15 +434,45 @@ PageDrawing DrawPage(const HeadlessHost& host, unsigned codePage) {
   drawing.text += "\n" + line + "\n";
 
   const ControlSet* controls = host.ActiveControls();
-  std::vector<Box> boxes;
-  int height = kPageRows;
+  auto text = [&](const ControlModel& c) {
+    const bool prefixes = !(c.kind == ControlKind::Static && (c.style & kSsNoPrefix) != 0) &&
+                          c.kind != ControlKind::Edit && c.kind != ControlKind::ListBox;
+    return AnsiToUtf8(prefixes ? WithoutPrefixes(c.text) : c.text, codePage);
+  };
+  auto buttonLabel = [&](const ControlModel& c) {
+    return c.kind == ControlKind::PictureButton ? AnsiToUtf8(PictureButtonLabel(c, *controls), codePage) : text(c);
+  };
+  auto cells = [](const std::string& utf8) { return static_cast<int>(Characters(utf8).size()); };
+
+  std::vector<const ControlModel*> shown;
   if (controls != nullptr) {
     for (const ControlModel& c : controls->All()) {
-      if (!c.visible || c.kind == ControlKind::Other) continue;
-      boxes.push_back(BoxOf(c));
-      height = std::max(height, boxes.back().row + boxes.back().rows);
+      if (c.visible && c.kind != ControlKind::Other) shown.push_back(&c);
     }
   }
+  const std::map<int, int> rowOfTop = RowsOfTops(shown);
+  std::vector<Box> boxes;
+  for (const ControlModel* c : shown) {
+    Box box{c, {}, rowOfTop.at(c->y), 0, 0, 0};
+    box.rows = std::max(1, RowOf(c->y + c->cy) - box.row);
+    if (Numbered(*c)) {
+      drawing.numbered.push_back(c->id);
+      box.number = std::to_string(drawing.numbered.size());
+    }
+    const int number = static_cast<int>(box.number.size());
+    switch (c->kind) {
+      case ControlKind::PushButton:
+      case ControlKind::PictureButton: box.need = std::max(number, 1) + 2 + cells(buttonLabel(*c)); break;
+      case ControlKind::RadioButton:
+      case ControlKind::CheckBox: box.need = std::max(number, 1) + 4 + cells(text(*c)); break;
+      case ControlKind::Static: box.need = box.rows == 1 ? cells(text(*c)) : 0; break;
+      default: break;
+    }
+    boxes.push_back(std::move(box));
+  }
+  PlaceColumns(boxes);
+  int height = kPageRows;
+  for (const Box& box : boxes) height = std::max(height, box.row + box.rows);
   Canvas canvas(kColumns, height);
   // Where a control's drawing must stop on a row: before the next control to its right.
   auto endOnRow = [&](const Box& self, int row) {
@@ -282,11 +483,6 @@ PageDrawing DrawPage(const HeadlessHost& host, unsigned codePage) {
       end = std::min(end, other.col - 1);
     }
     return end;
-  };
-  auto text = [&](const ControlModel& c) {
-    const bool prefixes = !(c.kind == ControlKind::Static && (c.style & kSsNoPrefix) != 0) &&
-                          c.kind != ControlKind::Edit && c.kind != ControlKind::ListBox;
-    return AnsiToUtf8(prefixes ? WithoutPrefixes(c.text) : c.text, codePage);
   };
 
   for (const Box& box : boxes) {
@@ -302,11 +498,7 @@ PageDrawing DrawPage(const HeadlessHost& host, unsigned codePage) {
 
   for (const Box& box : boxes) {
     const ControlModel& c = *box.control;
-    std::string number;
-    if (Numbered(c)) {
-      drawing.numbered.push_back(c.id);
-      number = std::to_string(drawing.numbered.size());
-    }
+    const std::string& number = box.number;
     const int boxEnd = box.col + box.cols;
     switch (c.kind) {
       case ControlKind::GroupBox: break;
@@ -325,7 +517,7 @@ PageDrawing DrawPage(const HeadlessHost& host, unsigned codePage) {
       }
       case ControlKind::PushButton:
       case ControlKind::PictureButton: {
-        std::string label = text(c);
+        std::string label = buttonLabel(c);
         if (label.empty()) label = "#" + std::to_string(c.id);
         canvas.Put(box.row, box.col, c.CanAct() ? number + "[" + label + "]" : " " + label + " ",
                    endOnRow(box, box.row));
@@ -401,20 +593,46 @@ PageDrawing DrawPage(const HeadlessHost& host, unsigned codePage) {
     }
   }
 
-  // The page's picture, in the free cells of its place at the right.
+  // The page's picture, drawn small in the free cells of its place at the right.
   if (const platform::PagePicture* picture = dialog == nullptr ? host.Picture(host.CurrentPosition()) : nullptr) {
     const int right = 317 * 2, bottom = 143 * 2;
     const int x = right - picture->width - 2, y = (bottom - picture->height) / 2 - 2;
     const int col = ColumnOfPixel(x), row = RowOfPixel(y);
     const int cols = std::max(1, ColumnOfPixel(x + picture->width) - col);
     const int rows = std::max(1, RowOfPixel(y + picture->height) - row);
-    const std::string label = "picture " + std::to_string(picture->width) + "x" + std::to_string(picture->height);
-    for (int r = row; r < row + rows; ++r) {
-      for (int k = col; k < col + cols; ++k) {
-        if (canvas.Blank(r, k)) canvas.Put(r, k, "░", k + 1);
-      }
+    std::string error;
+    std::optional<platform::DibPixels> pixels;
+    if (const auto header = platform::ReadDibHeader(picture->dib, error)) {
+      pixels = platform::DecodeDib(picture->dib, *header, kMostPicturePixels, error);
     }
-    canvas.Put(row + rows / 2, col + std::max(0, (cols - static_cast<int>(label.size())) / 2), label, col + cols);
+    if (pixels) {
+      // Each cell shows the pixels beneath its upper and its lower half.
+      auto edge = [](int cell, int count, int size) { return static_cast<int>(std::int64_t{cell} * size / count); };
+      for (int r = 0; r < rows; ++r) {
+        for (int k = 0; k < cols; ++k) {
+          if (!canvas.Blank(row + r, col + k)) continue;
+          const int x0 = edge(k, cols, pixels->width), x1 = std::max(x0 + 1, edge(k + 1, cols, pixels->width));
+          std::uint32_t halves[2];
+          for (int half = 0; half < 2; ++half) {
+            const int y0 = edge(2 * r + half, 2 * rows, pixels->height);
+            const int y1 = std::max(y0 + 1, edge(2 * r + half + 1, 2 * rows, pixels->height));
+            halves[half] = MeanColour(*pixels, std::min(x0, pixels->width - 1), std::min(x1, pixels->width),
+                                      std::min(y0, pixels->height - 1), std::min(y1, pixels->height));
+          }
+          const std::string cell = PictureCell(halves[0], halves[1], colours);
+          if (!cell.empty()) canvas.PutCell(row + r, col + k, cell);
+        }
+      }
+    } else {
+      const std::string label =
+          "picture " + std::to_string(picture->width) + "x" + std::to_string(picture->height);
+      for (int r = row; r < row + rows; ++r) {
+        for (int k = col; k < col + cols; ++k) {
+          if (canvas.Blank(r, k)) canvas.Put(r, k, "░", k + 1);
+        }
+      }
+      canvas.Put(row + rows / 2, col + std::max(0, (cols - static_cast<int>(label.size())) / 2), label, col + cols);
+    }
   }
 
   drawing.text += canvas.Text() + line + "\n";
@@ -428,12 +646,19 @@ PageDrawing DrawPage(const HeadlessHost& host, unsigned codePage) {
   return drawing;
 }
 
-TerminalFrontEnd::TerminalFrontEnd(std::istream& in, std::ostream& out, unsigned codePage)
-    : m_in(in), m_out(out), m_codePage(codePage) {}
+bool TerminalShowsColours() {
+  const char* noColour = std::getenv("NO_COLOR");
+  const char* term = std::getenv("TERM");
+  return (noColour == nullptr || *noColour == '\0') && term != nullptr && *term != '\0' &&
+         std::string_view(term) != "dumb";
+}
+
+TerminalFrontEnd::TerminalFrontEnd(std::istream& in, std::ostream& out, unsigned codePage, bool colours)
+    : m_in(in), m_out(out), m_codePage(codePage), m_colours(colours) {}
 
 std::optional<std::vector<PageAction>> TerminalFrontEnd::Act(const HeadlessHost& host) {
   EndProgressLine();
-  m_drawing = DrawPage(host, m_codePage);
+  m_drawing = DrawPage(host, m_codePage, m_colours);
   m_out << "\n" << m_drawing.text;
   for (;;) {
     m_out << "> " << std::flush;
@@ -443,7 +668,7 @@ std::optional<std::vector<PageAction>> TerminalFrontEnd::Act(const HeadlessHost&
       return std::nullopt;
     }
     if (ascii::Trim(line).empty()) {
-      m_drawing = DrawPage(host, m_codePage);
+      m_drawing = DrawPage(host, m_codePage, m_colours);
       m_out << m_drawing.text;
       continue;
     }

@@ -22,8 +22,14 @@ struct PageDrawing {
 };
 
 // The current page of the host with its sheet (caption, wizard buttons).
-// Texts are converted from the machine's ANSI code page to UTF-8.
-PageDrawing DrawPage(const HeadlessHost& host, unsigned codePage);
+// Texts are converted from the machine's ANSI code page to UTF-8. The page's
+// picture is drawn in half blocks of the terminal's sixteen colours when
+// `colours` is set, else in shades.
+PageDrawing DrawPage(const HeadlessHost& host, unsigned codePage, bool colours = false);
+
+// Whether the terminal this process writes to shows colours: TERM names one
+// that is not "dumb", and NO_COLOR is not set.
+bool TerminalShowsColours();
 
 // Text of an ANSI code page as UTF-8, and back (characters the code page
 // lacks become '?').
@@ -32,7 +38,7 @@ std::string Utf8ToAnsi(std::string_view text, unsigned codePage);
 
 class TerminalFrontEnd final : public IPerson {
  public:
-  TerminalFrontEnd(std::istream& in, std::ostream& out, unsigned codePage);
+  TerminalFrontEnd(std::istream& in, std::ostream& out, unsigned codePage, bool colours = TerminalShowsColours());
 
   std::optional<std::vector<PageAction>> Act(const HeadlessHost& host) override;
   void Refused(const PageAction& action, const std::string& why) override;
@@ -50,6 +56,7 @@ class TerminalFrontEnd final : public IPerson {
   std::istream& m_in;
   std::ostream& m_out;
   unsigned m_codePage;
+  bool m_colours;
   PageDrawing m_drawing;
   bool m_progressOpen = false;
   int m_progressId = -1;

@@ -328,8 +328,13 @@ INT_PTR CALLBACK ModalDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
 
 }  // namespace
 
+platform::HWND PropertySheetHost::GetTopWindow() {
+  HWND top = !g_openDialogs.empty() ? g_openDialogs.back() : g_run != nullptr ? g_run->SheetHwnd() : nullptr;
+  return reinterpret_cast<platform::HWND>(top);
+}
+
 int PropertySheetHost::RunDialog(platform::IModalDialog& dialog) {
-  HWND owner = !g_openDialogs.empty() ? g_openDialogs.back() : g_run != nullptr ? g_run->SheetHwnd() : nullptr;
+  HWND owner = reinterpret_cast<HWND>(GetTopWindow());
   DialogFrame frame;
   frame.dialog = &dialog;
   frame.resources = reinterpret_cast<HMODULE>(dialog.GetResourceModule());

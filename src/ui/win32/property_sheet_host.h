@@ -13,6 +13,8 @@ class PropertySheetHost final : public platform::IWizardHost {
   // DialogBoxParamA on the dialog's template, owned by the innermost open
   // dialog or the sheet.
   int RunDialog(platform::IModalDialog& dialog) override;
+  // The innermost open dialog, else the sheet, else nullptr.
+  platform::HWND GetTopWindow() override;
 };
 
 }  // namespace win32ui

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <string>
+
+#include "platform/bitmap_reader.h"
 
 namespace win32ui {
 namespace {
@@ -47,18 +50,6 @@ class MemoryDc {
 // Destination AND NOT source.
 constexpr DWORD kRopDSna = 0x00220326;
 
-std::uint32_t Read32(const std::vector<std::uint8_t>& data, std::size_t at) {
-  std::uint32_t value = 0;
-  std::memcpy(&value, data.data() + at, sizeof value);
-  return value;
-}
-
-std::uint16_t Read16(const std::vector<std::uint8_t>& data, std::size_t at) {
-  std::uint16_t value = 0;
-  std::memcpy(&value, data.data() + at, sizeof value);
-  return value;
-}
-
 }  // namespace
 
 bool DrawLogo(HDC screen, int x, int y, HMODULE module, UINT imageId, UINT maskId) {
@@ -96,54 +87,15 @@ POINT PlacePicture(const RECT& client, int width, int height) {
 }
 
 bool PictureIsDrawable(const platform::PagePicture& picture) {
-  const std::vector<std::uint8_t>& dib = picture.dib;
-  if (dib.size() < 12) return false;
-  const std::uint64_t headerSize = Read32(dib, 0);
-  std::uint64_t width = 0, height = 0, entrySize = 0;
-  std::uint32_t bitCount = 0, compression = BI_RGB, sizeImage = 0, colorsUsed = 0;
-  if (headerSize == 12) {
-    width = Read16(dib, 4);
-    height = Read16(dib, 6);
-    bitCount = Read16(dib, 10);
-    entrySize = 3;
-  } else if (headerSize >= 40 && headerSize <= dib.size()) {
-    const auto signedWidth = static_cast<std::int32_t>(Read32(dib, 4));
-    const auto signedHeight = static_cast<std::int32_t>(Read32(dib, 8));
-    if (signedWidth <= 0 || signedHeight <= 0) return false;
-    width = static_cast<std::uint64_t>(signedWidth);
-    height = static_cast<std::uint64_t>(signedHeight);
-    bitCount = Read16(dib, 14);
-    compression = Read32(dib, 16);
-    sizeImage = Read32(dib, 20);
-    colorsUsed = Read32(dib, 32);
-    entrySize = 4;
-  } else {
-    return false;
-  }
-  if (width == 0 || height == 0 || picture.width <= 0 || picture.height <= 0) return false;
-  if (width != static_cast<std::uint64_t>(picture.width) || height != static_cast<std::uint64_t>(picture.height)) {
-    return false;
-  }
-  if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 && bitCount != 32) {
-    return false;
-  }
-
-  std::uint64_t colors = colorsUsed != 0 ? colorsUsed : (bitCount <= 8 ? (1u << bitCount) : 0);
-  std::uint64_t table = colors * entrySize;
-  if (compression == BI_BITFIELDS && headerSize == 40) table += 12;
-  if (headerSize + table > dib.size() || picture.bitsOffset > dib.size()) return false;
-
-  const std::uint64_t available = dib.size() - picture.bitsOffset;
-  std::uint64_t needed = 0;
-  if (compression == BI_RGB || (compression == BI_BITFIELDS && (bitCount == 16 || bitCount == 32))) {
-    needed = (width * bitCount + 31) / 32 * 4 * height;
-  } else if ((compression == BI_RLE8 && bitCount == 8) || (compression == BI_RLE4 && bitCount == 4)) {
-    if (sizeImage == 0) return false;
-    needed = sizeImage;
-  } else {
-    return false;
-  }
-  return needed <= available;
+  std::string error;
+  const auto header = platform::ReadDibHeader(picture.dib, error);
+  if (!header || header->height < 0) return false;
+  if (header->width != picture.width || header->height != picture.height) return false;
+  if (header->BitsOffset() != picture.bitsOffset) return false;
+  // GDI draws run-length bits itself, within the image size; they must be
+  // whole and say how long they are.
+  if (header->RunLength() && header->sizeImage == 0) return false;
+  return platform::CheckDibBits(picture.dib, *header, error);
 }
 
 HPALETTE MakePalette(const std::vector<std::uint8_t>& rgb) {

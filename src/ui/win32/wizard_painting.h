@@ -23,9 +23,10 @@ bool DrawLogo(HDC screen, int x, int y, HMODULE module, UINT imageId, UINT maskI
 POINT PlacePicture(const RECT& client, int width, int height);
 
 // Whether `picture` can be handed to GDI as it stands: a known header, a
-// positive size that agrees with the header, and a colour table and pixel
-// bits that lie inside the buffer. The picture comes from the distribution's
-// files, so nothing is read past its end.
+// positive size that agrees with the header, a colour table and pixel bits
+// that lie inside the buffer, run-length bits that are whole and give their
+// size. The picture comes from the distribution's files, so nothing is read
+// past its end.
 bool PictureIsDrawable(const platform::PagePicture& picture);
 
 // A logical palette from red, green, blue triples; nullptr when there are
