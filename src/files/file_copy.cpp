@@ -195,6 +195,7 @@ int CFileOperations::RunCopies(IFileProgress& progress) {
     }
     progress.ShowCopyJob(record);
     platform::DWORD flags = (context.GetFlags() & SF_UNATTENDED) != 0 ? VIFF_FORCEINSTALL : 0;
+    bool installed = true;
     while (true) {
       platform::DWORD r = CopyFile(record, flags);
       bool handled = false;
@@ -211,6 +212,7 @@ int CFileOperations::RunCopies(IFileProgress& progress) {
           if (answer == kDialogCancel) return 1;
           if (answer == kDialogSkipFile) {
             r = 0;
+            installed = false;
           } else {
             handled = true;
           }
@@ -219,6 +221,7 @@ int CFileOperations::RunCopies(IFileProgress& progress) {
       if (r & kVersionConflictBits) {
         if (dialogs.AskVersionConflict(record) == kDialogKeepExisting) {
           r = 0;
+          installed = false;
         } else {
           flags |= VIFF_FORCEINSTALL;
           handled = true;
@@ -264,6 +267,7 @@ int CFileOperations::RunCopies(IFileProgress& progress) {
       if (r == 0) break;
     }
     firstOfDisk = false;
+    if (installed) progress.FileInstalled(record);
     progress.Step();
   }
   return 0;

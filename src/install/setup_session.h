@@ -11,6 +11,7 @@
 #include "core/thunk_library.h"
 #include "files/file_dialogs.h"
 #include "install/readme.h"
+#include "install/run_outcome.h"
 #include "script/setup_script.h"
 
 class CSetupSession {
@@ -34,6 +35,8 @@ class CSetupSession {
   CThunkLibrary& GetThunkLibrary() const { return m_thunkLibrary; }
   IMessageSink& GetMessages() const { return m_messages; }
   const CResourceModule& GetResources() const { return m_resources; }
+  // What this start came to so far: the run, the sheet and the application fill it in.
+  CRunOutcome& GetOutcome() const { return m_outcome; }
 
   // The dialogs that ask about files; the quiet answers until others are set.
   IFileDialogs& GetFileDialogs() const { return m_pFileDialogs != nullptr ? *m_pFileDialogs : m_quietDialogs; }
@@ -54,4 +57,5 @@ class CSetupSession {
   const CResourceModule& m_resources;
   IFileDialogs* m_pFileDialogs = nullptr;
   mutable CQuietFileDialogs m_quietDialogs;
+  mutable CRunOutcome m_outcome;
 };
