@@ -65,6 +65,9 @@ TEST_F(WinsimTest, RegistryByKey) {
 TEST_F(WinsimTest, BadCommandLinesAndMachines) {
   EXPECT_EQ(Winsim({}).status, 2);
   EXPECT_EQ(Winsim({"fly"}).status, 2);
+  const Result help = Winsim({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("exit status 0 installed or removed, 3 the run failed"), std::string::npos) << help.out;
   EXPECT_EQ(Winsim({"new"}).status, 2);
   EXPECT_EQ(Winsim({"new", Dir("m"), "--os", "win31"}).status, 2);
   EXPECT_EQ(Winsim({"new", Dir("m"), "--locale", "Q1"}).status, 1);

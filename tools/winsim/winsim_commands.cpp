@@ -37,7 +37,8 @@ constexpr const char* kUsage =
     "       winsim plan DIR PROGRAM [OPTIONS...] [--type TYPE] [--json]\n"
     "       winsim restart DIR\n"
     "       winsim check DIST [--os all|LIST] [--hardware FILE...] [--json]\n"
-    "       winsim matrix DIST [--os LIST] [--types LIST] [--languages LIST] [--hardware FILE...] [--jobs N] [--json]\n";
+    "       winsim matrix DIST [--os LIST] [--types LIST] [--languages LIST] [--hardware FILE...] [--jobs N] [--json]\n"
+    "every command: exit status 1 when the machine or its files cannot be used, 2 when the command line is wrong\n";
 
 std::string Hex(std::uint32_t value) {
   char buffer[16];
@@ -316,6 +317,10 @@ int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
   if (args.empty()) {
     err << kUsage;
     return 2;
+  }
+  if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+    out << kUsage;
+    return 0;
   }
   if (args[0] == "new") return New(args, out, err);
   if (args[0] == "run") return Run(args, out, err, terminal, outcome);
