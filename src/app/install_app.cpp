@@ -1,5 +1,6 @@
 #include "app/install_app.h"
 
+#include <algorithm>
 #include <initializer_list>
 
 #include "app/language_library.h"
@@ -7,6 +8,7 @@
 #include "install/install_record.h"
 #include "install/setup_choice.h"
 #include "platform/platform.h"
+#include "resource_ids.h"
 #include "wizard/choose_page.h"
 #include "wizard/finish_page.h"
 #include "wizard/init_inst_page.h"
@@ -89,6 +91,7 @@ bool CInstallApp::UseCompleteLanguageLibrary() {
 }
 
 bool CInstallApp::Run() {
+  CRunOutcome::Ending ending = CRunOutcome::Ending::NotStarted;
   if (StartUp()) {
     HandleSourceTree(m_session, true);
     // The copy an earlier installation left in its setup folder maintains it.
@@ -98,12 +101,42 @@ bool CInstallApp::Run() {
     // The fresh-install wizard does not run over the older product.
     if (m_wizard == Wizard::FreshInstall && FindEarlierProduct(m_resources)) {
       m_wizard = Wizard::None;
+      ending = CRunOutcome::Ending::EarlierProduct;
     } else if (UseCompleteLanguageLibrary()) {
       RunWizard(m_wizard == Wizard::Maintenance);
+      const std::vector<unsigned>& pages = m_session.GetOutcome().m_pages;
+      ending = std::find(pages.begin(), pages.end(), static_cast<unsigned>(IDD_FINISH_PAGE)) != pages.end()
+                   ? CRunOutcome::Ending::Finished
+                   : CRunOutcome::Ending::Cancelled;
     }
     m_thunkLibrary.Free();
     m_readMe.Free();
   }
   HandleSourceTree(m_session, false);
+  CompleteOutcome(ending);
   return false;
+}
+
+void CInstallApp::GetLastMessage(int& id, std::vector<std::string>& inserts, std::string& text) const {
+  id = m_context.GetLastMessage();
+  inserts.clear();
+  text.clear();
+  if (id == 0) return;
+  const CMessage message = m_errorBox.FindLast(id);
+  inserts = message.m_inserts;
+  text = m_errorBox.TextOf(message);
+}
+
+void CInstallApp::CompleteOutcome(CRunOutcome::Ending ending) {
+  CRunOutcome& outcome = m_session.GetOutcome();
+  outcome.m_ending = ending;
+  outcome.m_bMaintenance = m_wizard == Wizard::Maintenance;
+  outcome.m_nFlags = m_context.GetFlags();
+  GetLastMessage(outcome.m_nMessage, outcome.m_messageInserts, outcome.m_strMessageText);
+  outcome.m_messages = m_errorBox.GetMessages();
+  if (ending == CRunOutcome::Ending::EarlierProduct && outcome.m_nMessage == 0) {
+    // Its box is the program's own, not an error the context records.
+    outcome.m_nMessage = MSG_EARLIER_PRODUCT;
+    outcome.m_strMessageText = m_errorBox.TextOf({MSG_EARLIER_PRODUCT, {}});
+  }
 }

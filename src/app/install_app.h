@@ -67,6 +67,11 @@ class CInstallApp {
   // Which wizard start-up chose: None when preparation failed or the older
   // product is installed.
   Wizard GetWizard() const { return m_wizard; }
+  // What this start came to; complete once Run has returned.
+  const CRunOutcome& GetOutcome() const { return m_session.GetOutcome(); }
+  // The last message recorded in the setup context with its inserts and
+  // text (number 0: none).
+  void GetLastMessage(int& id, std::vector<std::string>& inserts, std::string& text) const;
 
  private:
   bool PrepareSetup(std::string_view commandLine);
@@ -76,6 +81,8 @@ class CInstallApp {
   bool UseCompleteLanguageLibrary();
   // Runs the fresh-install or the maintenance wizard modally.
   int RunWizard(bool maintenance);
+  // The outcome's account of how the start ended.
+  void CompleteOutcome(CRunOutcome::Ending ending);
 
   std::string m_commandLine;
   CSetupContext m_context;

@@ -221,6 +221,7 @@ int CFileOperations::RunCopies(IFileProgress& progress) {
     const bool existed = platform::Files().GetFileAttributesA(DestPath(record)) != INVALID_FILE_ATTRIBUTES;
     bool skipped = false;
     platform::DWORD flags = (context.GetFlags() & SF_UNATTENDED) != 0 ? VIFF_FORCEINSTALL : 0;
+    bool installed = true;
     while (true) {
       platform::DWORD r = CopyFile(record, flags);
       bool handled = false;
@@ -238,6 +239,7 @@ int CFileOperations::RunCopies(IFileProgress& progress) {
           if (answer == kDialogSkipFile) {
             r = 0;
             skipped = true;
+            installed = false;
           } else {
             handled = true;
           }
@@ -246,6 +248,7 @@ int CFileOperations::RunCopies(IFileProgress& progress) {
       if (r & kVersionConflictBits) {
         if (dialogs.AskVersionConflict(record) == kDialogKeepExisting) {
           r = 0;
+          installed = false;
         } else {
           flags |= VIFF_FORCEINSTALL;
           handled = true;
@@ -294,6 +297,7 @@ int CFileOperations::RunCopies(IFileProgress& progress) {
       m_pManifest->NoteFile(DestPath(record));
     }
     firstOfDisk = false;
+    if (installed) progress.FileInstalled(record);
     progress.Step();
   }
   return 0;

@@ -15,6 +15,8 @@ class IFileProgress {
   virtual void ShowRenameJob(const CFileRecord& job) = 0;
   // One job is done.
   virtual void Step() = 0;
+  // A copy job put its file in place (not skipped, not kept as it was).
+  virtual void FileInstalled(const CFileRecord& /*job*/) {}
 };
 
 // A display that shows nothing (runs without a progress page).

@@ -165,3 +165,8 @@ void HandleSourceTree(CSetupSession& session, bool beforeWizard) {
 }
 
 bool IsAdministrator() { return platform::System().IsAdministratorToken() != 0; }
+
+std::string PendingRemovalCommand(const CSetupContext& context) {
+  CRegistryKey runOnce(HKEY_LOCAL_MACHINE);
+  return runOnce.Open(kRunOnceKey, KEY_READ) ? runOnce.ReadString(PendingRemovalValue(context)) : std::string();
+}

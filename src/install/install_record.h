@@ -23,6 +23,9 @@ bool FindEarlierProduct(const CResourceModule& resources);
 bool WriteInstallRecord(const CSetupContext& context);
 // The registry key of the install record, below HKEY_LOCAL_MACHINE.
 std::string InstallRecordKey(const CSetupContext& context);
+// The command a removal left for the next start to remove the installed
+// folder, or empty when none waits.
+std::string PendingRemovalCommand(const CSetupContext& context);
 // Option W: the temporary source tree is removed at the next start (before
 // the wizard) or once this program has ended (after it).
 void HandleSourceTree(CSetupSession& session, bool beforeWizard);

@@ -8,6 +8,14 @@
 #include "platform/platform.h"
 #include "platform/registry.h"
 
+CInstallationRun::CInstallationRun(CSetupSession& session, IComponentExecutors& executors, IInstallProgress& progress,
+                                   IRunListing* listing)
+    : m_session(session),
+      m_pListing(listing),
+      m_recorder(session.GetScript(), executors, progress, listing == nullptr ? &session.GetOutcome() : nullptr),
+      m_executors(m_recorder.Executors()),
+      m_progress(m_recorder.Progress()) {}
+
 void CInstallationRun::Begin(RunPhase phase) {
   if (m_pListing != nullptr) {
     m_pListing->BeginPhase(phase);
@@ -24,7 +32,10 @@ CInstallationRun::Result CInstallationRun::Run() {
     if (!m_session.GetComponents().ConfirmLicenses(m_executors)) return Result::LicenceDeclined;
   }
   m_progress.BeginRun();
-  if (RunPhases() != 0) {
+  m_recorder.Begin(context);
+  const bool done = RunPhases() == 0;
+  m_recorder.End(done);
+  if (!done) {
     context.SetFlags(context.GetFlags() | SF_RUN_FAILED);
     return Result::Failed;
   }
@@ -55,6 +66,7 @@ int CInstallationRun::SaveSetupScript() {
     return 1;
   }
   if (!existed) manifest.NoteFile(DestPath(job));
+  m_progress.FileInstalled(job);
   m_progress.Step();
   return 0;
 }
@@ -129,6 +141,8 @@ int CInstallationRun::RunEachPhase(CFileOperations& files) {
       // maintain or remove.
       m_session.GetMessages().ShowError(MSG_CANNOT_WRITE, "HKEY_LOCAL_MACHINE\\" + InstallRecordKey(context));
       r = 1;
+    } else if (!Listing()) {
+      m_recorder.RecordWritten(context);
     }
   }
   if (r == 0) {

@@ -12,6 +12,7 @@
 #include "files/file_dialogs.h"
 #include "files/manifest.h"
 #include "install/readme.h"
+#include "install/run_outcome.h"
 #include "script/setup_script.h"
 
 class CSetupSession {
@@ -35,6 +36,8 @@ class CSetupSession {
   CThunkLibrary& GetThunkLibrary() const { return m_thunkLibrary; }
   IMessageSink& GetMessages() const { return m_messages; }
   const CResourceModule& GetResources() const { return m_resources; }
+  // What this start came to so far: the run, the sheet and the application fill it in.
+  CRunOutcome& GetOutcome() const { return m_outcome; }
 
   // What the installation made, as the run keeps it in the setup folder.
   CInstallManifest& GetManifest() const { return m_manifest; }
@@ -59,4 +62,5 @@ class CSetupSession {
   IFileDialogs* m_pFileDialogs = nullptr;
   mutable CQuietFileDialogs m_quietDialogs;
   mutable CInstallManifest m_manifest;
+  mutable CRunOutcome m_outcome;
 };

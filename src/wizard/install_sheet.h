@@ -2,6 +2,7 @@
 // fresh-install or the maintenance wizard, moved by position.
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "platform/wizard_host.h"
@@ -14,6 +15,7 @@ class CInstallSheet final : public platform::IWizardSheet {
   // The session the pages work on, the caption string and the page the
   // wizard opens on.
   CInstallSheet(CSetupSession& session, platform::UINT captionId, int startPage);
+  ~CInstallSheet() override;
 
   // Pages in the order of their positions; they stay owned by the caller.
   void AddPage(CWizardPage& page);
@@ -39,10 +41,15 @@ class CInstallSheet final : public platform::IWizardSheet {
   void GetLogoBitmaps(int baseUnitX, platform::UINT& image, platform::UINT& mask) const override;
 
  private:
+  // Stands for a page towards the host, so that the pages made current are
+  // kept in the session's outcome.
+  class CPageSlot;
+
   CSetupSession& m_session;
   platform::UINT m_nCaptionId;
   int m_nStartPage;
   std::vector<CWizardPage*> m_pages;
+  std::vector<std::unique_ptr<CPageSlot>> m_slots;
   platform::ISheetWindow* m_pWindow = nullptr;
 };
 

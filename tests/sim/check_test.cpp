@@ -105,7 +105,9 @@ TEST_F(winsim_check, ARealDriverScriptWrappedWithTheSetupSections) {
   WriteHostFile(dist / "VMDISP9X.INF", inf);
   WriteHostFile(dist / "SETUP.INF",
                 "[IncludeInf]\r\nVMDISP9X.INF\r\n"
-                "[DestinationDirs]\r\nSetup.Copy=display\r\n[Setup]\r\nOptionDesc=Setup\r\n"
+                "[DestinationDirs]\r\nSetup.Copy=display\r\nFiles.Setup=display\r\n"
+                "[SourceDisksNames]\r\n1=\"Setup disk\"\r\n[SourceDisksFiles]\r\nSETUP.EXE=1\r\n"
+                "[Setup]\r\nOptionDesc=Setup\r\nCopyFiles=Files.Setup\r\n[Files.Setup]\r\nSETUP.EXE\r\n"
                 "[Optional Components]\r\n");
   WriteHostFile(dist / "SETUP.EXE", "program");
   WriteHostFile(dist / "_INSTALL.ENU", ReadHostFile(fs::path(SETUP_SAMPLE_DIR) / "_INSTALL.ENU"));
@@ -162,6 +164,62 @@ TEST_F(winsim_check, FaultsOfAnIncludedScriptAtItsOwnLines) {
                                              {"registry-root", "VIDEO/VIDEO.INF", lineOf("HKXX")},
                                              {"size-mismatch", "VIDEO/VIDEO.INF", lineOf("VELACODE.DL_=")}}))
       << Describe(report);
+}
+
+// Without Setup.Copy the setup program stops at once, on every system:
+// one finding, where the key goes.
+TEST_F(winsim_check, AMissingSetupCopyIsNamedOnceWhereItGoes) {
+  const fs::path dist = m_root / "dist";
+  WriteHostFile(dist / "SETUP.EXE", "program");
+  WriteHostFile(dist / "SETUP.INF", "[Version]\r\nClass=Software\r\n[DestinationDirs]\r\nDefaultDestDir=Tools\r\n");
+  winsim::CheckReport report;
+  std::string error;
+  ASSERT_TRUE(winsim::CheckDistribution(dist, {sim::OsKind::Win95, sim::OsKind::Win98, sim::OsKind::NT4}, report, error));
+  ASSERT_EQ(report.findings.size(), 1u) << Describe(report);
+  EXPECT_EQ(Places(report), (std::set<Place>{{"setup-copy-missing", "SETUP.INF", 3}}));
+  EXPECT_NE(report.findings[0].message.find("Setup.Copy"), std::string::npos);
+
+  // Named through a string [Strings] lacks: at the Setup.Copy line.
+  WriteHostFile(dist / "SETUP.INF", "[DestinationDirs]\r\nSetup.Copy=%Folder%\r\n");
+  report = {};
+  ASSERT_TRUE(winsim::CheckDistribution(dist, {sim::OsKind::Win98}, report, error));
+  EXPECT_EQ(Places(report), (std::set<Place>{{"setup-copy-missing", "SETUP.INF", 2}})) << Describe(report);
+}
+
+// A described machine: which models line it recognises and why the others
+// are not taken; none at all is an error.
+TEST_F(winsim_check, TheModelEachDescribedMachineRecognises) {
+  const fs::path other = m_root / "other.hardware.ini";
+  WriteHostFile(other, "[Bios]\nText=ANOTHER MAKER\n[PCI]\n1=10DE,0020\n");
+  const std::string adapter = std::string(SETUP_EXAMPLE_MACHINES_DIR) + "/win98-adapter.hardware.ini";
+  const auto r = Winsim({"check", SETUP_SAMPLE_DIR, "--os", "win98,nt4", "--hardware", adapter, other.string(), "--json"});
+  EXPECT_EQ(r.status, 1) << r.out;
+  const auto json = nlohmann::json::parse(r.out);
+  std::set<std::string> seen;
+  for (const auto& f : json["findings"]) {
+    const std::string message = f["message"];
+    const std::string model = message.find("Vela 3D") != std::string::npos ? "3D" : message.find("Vela 2D") != std::string::npos ? "2D" : "-";
+    const std::string machine = message.find("win98-adapter") != std::string::npos ? "adapter" : "other";
+    const std::string os = message.find("on nt4") != std::string::npos ? "nt4" : "win98";
+    seen.insert(f["code"].get<std::string>() + " " + model + " " + os + " " + machine);
+    if (f["code"] == "model-recognised" && os == "win98") {
+      EXPECT_NE(message.find("recognised by PCI\\VEN_1A5C&DEV_0330"), std::string::npos) << message;
+    }
+    if (f["code"] == "no-model-recognised") {
+      EXPECT_NE(message.find("message 1097"), std::string::npos) << message;
+      EXPECT_NE(message.find("VEN_10DE&DEV_0020"), std::string::npos) << "what the machine's bus holds: " << message;
+    }
+  }
+  EXPECT_EQ(seen, (std::set<std::string>{
+                      "model-recognised 3D win98 adapter", "model-not-recognised 2D win98 adapter",
+                      "model-recognised 3D nt4 adapter", "model-not-recognised 2D nt4 adapter",
+                      "model-not-recognised 3D win98 other", "model-not-recognised 2D win98 other",
+                      "model-not-recognised 3D nt4 other", "model-not-recognised 2D nt4 other",
+                      "no-model-recognised - win98 other", "no-model-recognised - nt4 other"}))
+      << r.out;
+  EXPECT_EQ(json["notes"], 8);
+  EXPECT_EQ(Winsim({"check", SETUP_SAMPLE_DIR, "--hardware"}).status, 2);
+  EXPECT_EQ(Winsim({"check", SETUP_SAMPLE_DIR, "--hardware", (m_root / "none.ini").string()}).status, 2);
 }
 
 // Scripts made to break a reader: the JSON still parses, nothing crashes.

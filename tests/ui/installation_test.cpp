@@ -13,6 +13,7 @@
 #include "core/message_text.h"
 #include "support/example_machines.h"
 #include "support/winsim_command.h"
+#include "outcome.h"
 
 namespace {
 
@@ -35,8 +36,9 @@ class InstallationTest : public ::testing::TestWithParam<const char*> {
   std::string WindowsFolder() const { return Nt() ? "WINNT" : "WINDOWS"; }
   std::string SystemFolder() const { return WindowsFolder() + (Nt() ? "/SYSTEM32" : "/SYSTEM"); }
 
-  // winsim run, then what events.log gained.
-  std::string Run(const std::string& program, std::vector<std::string> options, const std::string& answers = "") {
+  // winsim run with the exit status it must end with, then what events.log gained.
+  std::string Run(const std::string& program, std::vector<std::string> options, const std::string& answers = "",
+                  int status = winsim::kRunSucceeded) {
     const std::string before = ReadHostFile(m_dir / "m" / "events.log");
     std::vector<std::string> args{"run", Machine(), program};
     args.insert(args.end(), options.begin(), options.end());
@@ -46,23 +48,22 @@ class InstallationTest : public ::testing::TestWithParam<const char*> {
       args.push_back((m_dir / "answers.ini").string());
     }
     const auto result = Winsim(args);
-    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.status, status) << result.err << result.out;
     m_output = result.out;
+    m_outcome = result.outcome;
     return ReadHostFile(m_dir / "m" / "events.log").substr(before.size());
   }
   std::string Registry(const std::string& key) {
     const auto result = Winsim({"reg", Machine(), key});
     return result.status == 0 ? result.out : std::string();
   }
-  // The flag word winsim run printed.
-  unsigned long Flags() const {
-    const std::size_t at = m_output.find("flags            0x");
-    return at == std::string::npos ? 0 : std::stoul(m_output.substr(at + 19), nullptr, 16);
-  }
+  // The flag word the run ended with.
+  unsigned long Flags() const { return m_outcome.m_nFlags; }
   static bool Has(const std::string& text, const std::string& what) { return text.find(what) != std::string::npos; }
 
   fs::path m_dir;
   std::string m_output;
+  CRunOutcome m_outcome;
 };
 
 INSTANTIATE_TEST_SUITE_P(Systems, InstallationTest, ::testing::Values("win98", "nt4"));
@@ -132,18 +133,18 @@ TEST_P(InstallationTest, QuietRunsRecordTheirMessagesWithoutShowingThem) {
   registry.replace(registry.find(from), from.size(), "\"ProgramFilesDir\"=\"Q:\\\\Program Files\"");
   testing_support::WriteHostFile(registryFile, registry);
 
-  std::string events = Run("D:\\SETUP.EXE", {"/SE"});
+  std::string events = Run("D:\\SETUP.EXE", {"/SE"}, "", winsim::kRunFailed);
   EXPECT_FALSE(Has(events, "message ")) << events;
-  EXPECT_TRUE(Has(m_output, "last message     1092")) << m_output;
+  EXPECT_EQ(m_outcome.m_nMessage, 1092) << m_output;
   EXPECT_TRUE(Has(events, "page 211 finish")) << events;
-  events = Run("D:\\SETUP.EXE", {"/S"});
+  events = Run("D:\\SETUP.EXE", {"/S"}, "", winsim::kRunFailed);
   EXPECT_TRUE(Has(events, "message 1092 \"Q:\\Program Files\\Halvion\\display\"")) << events;
 }
 
 TEST_P(InstallationTest, ACopyFailureStopsTheRunAndTheFinishPageSaysSo) {
   fs::remove(m_dir / "m" / "drive_d" / "UTILS" / "VELARUN.DL_");
   fs::remove(m_dir / "m" / "drive_d" / "UTILS" / "VELARUN.DLL");
-  const std::string events = Run("D:\\SETUP.EXE", {"/S"});
+  const std::string events = Run("D:\\SETUP.EXE", {"/S"}, "", winsim::kRunFailed);
   EXPECT_TRUE(Has(events, "page 211 finish")) << events;
   EXPECT_FALSE(fs::exists(C("Program Files/Halvion/Panel/VELAPNL.EXE"))) << "the run stopped at the missing disk";
   EXPECT_FALSE(Has(Registry("HKEY_LOCAL_MACHINE\\Software\\TORQUIST\\Install"), "Destination Dir"))

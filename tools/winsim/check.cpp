@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <functional>
 #include <map>
 #include <memory>
@@ -19,16 +20,20 @@
 #include "app/language_library.h"
 #include "components/component.h"
 #include "core/name_compare.h"
+#include "display/device_chooser.h"
 #include "display/hardware_detection.h"
 #include "files/file_copy.h"
 #include "install/prepare_script.h"
 #include "json_text.h"
 #include "install/setup_choice.h"
+#include "platform/ascii_text.h"
 #include "platform/platform.h"
 #include "platform/sim/sim_platform.h"
+#include "script/destination_dirs.h"
 #include "script/merge_script.h"
 #include "script/script_line.h"
 #include "script/source_disks.h"
+#include "script/value_expansion.h"
 #include "szdd.h"
 
 namespace fs = std::filesystem;
@@ -119,6 +124,7 @@ struct LocatedSection {
 struct Severity {
   static constexpr const char* kError = "error";
   static constexpr const char* kWarning = "warning";
+  static constexpr const char* kNote = "note";
 };
 
 std::string ShownPath(std::string_view windowsPath) {
@@ -138,6 +144,87 @@ bool IsDecimalText(std::string_view text) {
   text = Trim(text);
   if (!text.empty() && (text[0] == '+' || text[0] == '-')) text.remove_prefix(1);
   return !text.empty() && IsAllDigits(text);
+}
+
+// Why a shortcut's group would lead out of the Start menu's programs folder,
+// or empty when it names a folder below it: no "..", no drive, no leading
+// backslash, none of /:*?"<>|, and a backslash only between two names.
+std::string GroupNameFault(std::string_view group) {
+  if (group.find("..") != std::string_view::npos) return "holds .., which climbs out of the programs folder";
+  for (std::size_t i = 0; i + 1 < group.size(); ++i) {
+    if (std::isalpha(static_cast<unsigned char>(group[i])) && group[i + 1] == ':') return "names a drive";
+  }
+  if (!group.empty() && group.front() == '\\') return "begins with \\, which leads to the root of the drive";
+  if (const std::size_t bad = group.find_first_of("/:*?\"<>|"); bad != std::string_view::npos) {
+    return std::string("holds ") + group[bad] + ", which a folder name cannot hold";
+  }
+  if (!group.empty() && (group.back() == '\\' || group.find("\\\\") != std::string_view::npos)) {
+    return "has an empty folder name between its backslashes";
+  }
+  return {};
+}
+
+// Why a shortcut's name cannot be a file name in its group, or empty.
+std::string ItemNameFault(std::string_view item) {
+  if (item.find("..") != std::string_view::npos) return "holds .., which climbs out of the group";
+  if (const std::size_t bad = item.find_first_of("\\/:*?\"<>|"); bad != std::string_view::npos) {
+    return std::string("holds ") + item[bad] + ", which a file name cannot hold";
+  }
+  return {};
+}
+
+// Why a component description cannot be one key name below
+// Software\TORQUIST, or empty.
+std::string DescriptionFault(std::string_view description) {
+  if (Trim(description).empty()) return "is empty";
+  if (description.find('\\') != std::string_view::npos) return "holds \\";
+  return {};
+}
+
+bool IsHex(std::string_view text, std::size_t digits) {
+  return text.size() == digits &&
+         std::all_of(text.begin(), text.end(), [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; });
+}
+
+// What is wrong with a PCI identifier's part after "PCI\": VEN_xxxx&DEV_xxxx,
+// then &SUBSYS_xxxxxxxx, &REV_xx or &CC_xxxx(xx); empty when nothing is.
+std::string PciIdentifierFault(std::string_view rest) {
+  std::vector<std::string_view> parts;
+  for (std::size_t start = 0; start <= rest.size();) {
+    const std::size_t amp = std::min(rest.find('&', start), rest.size());
+    parts.push_back(rest.substr(start, amp - start));
+    start = amp + 1;
+  }
+  auto upper = [](std::string_view part) { return ascii::ToUpper(std::string(part)); };
+  auto classCode = [](const std::string& part) {
+    return part.rfind("CC_", 0) == 0 && (IsHex(std::string_view(part).substr(3), 4) || IsHex(std::string_view(part).substr(3), 6));
+  };
+  // A class code alone (PCI\CC_0300) is a compatible identifier.
+  if (parts.size() == 1 && classCode(upper(parts[0]))) return {};
+  if (parts.empty() || upper(parts[0]).rfind("VEN_", 0) != 0) return "does not begin with VEN_ (or CC_ and a class code)";
+  if (parts[0].rfind("VEN_", 0) != 0) return "writes ven_ in small letters; the search finds VEN_ and DEV_ in capitals";
+  if (!IsHex(parts[0].substr(4), 4)) return "needs four hexadecimal digits after VEN_";
+  if (parts.size() == 2 && classCode(upper(parts[1]))) return {};
+  if (parts.size() < 2 || upper(parts[1]).rfind("DEV_", 0) != 0) return "has no DEV_ part after VEN_";
+  if (parts[1].rfind("DEV_", 0) != 0) return "writes dev_ in small letters; the search finds VEN_ and DEV_ in capitals";
+  if (!IsHex(parts[1].substr(4), 4)) return "needs four hexadecimal digits after DEV_";
+  for (std::size_t i = 2; i < parts.size(); ++i) {
+    const std::string part = upper(parts[i]);
+    const bool known = (part.rfind("SUBSYS_", 0) == 0 && IsHex(std::string_view(part).substr(7), 8)) ||
+                       (part.rfind("REV_", 0) == 0 && IsHex(std::string_view(part).substr(4), 2)) || classCode(part);
+    if (!known) return "has a part " + std::string(parts[i]) + " that is none of SUBSYS_, REV_ and CC_ with their digits";
+  }
+  return {};
+}
+
+// A class GUID as {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}.
+bool IsClassGuid(std::string_view text) {
+  if (text.size() != 38 || text.front() != '{' || text.back() != '}') return false;
+  for (std::size_t i = 1; i + 1 < text.size(); ++i) {
+    const bool dash = i == 9 || i == 14 || i == 19 || i == 24;
+    if (dash != (text[i] == '-') || (!dash && !std::isxdigit(static_cast<unsigned char>(text[i])))) return false;
+  }
+  return true;
 }
 
 // The keys of a component section that name section lists; where the lists
@@ -360,13 +447,18 @@ class Checker {
         if (m_pass.Fold(s.name).rfind(m_pass.Fold("Strings."), 0) == 0) DuplicateKeys(m_pass.Locate(s.name), {});
       }
     }
+    DirectoryCodes();
     // In the order the list is built: setup, adapter models, optional ones.
     LoadComponent(std::string(kSetupComponent), std::nullopt, {});
     Drivers();
     Components();
     for (auto& component : m_components) ComponentSections(*component);
     Tree();
+    SetupCopy();
   }
+
+  // The driver components, each with the models line that made it.
+  const std::vector<std::pair<std::string, SourceLine>>& DriverLines() const { return m_driverLines; }
 
  private:
   void Includes() {
@@ -465,6 +557,7 @@ class Checker {
                  "[Version] has no Class, so no adapter model can be installed (message " +
                      std::string(version.exists ? "1089" : "1086") + ")");
     }
+    if (m_forNT) ClassGuid(version);
     const std::string modelsName = m_script.GetField(manufacturer.expanded[0], 1);
     const LocatedSection& models = m_pass.Locate(modelsName);
     if (models.expanded.empty()) {
@@ -479,6 +572,8 @@ class Checker {
       if (HardwareIdentifiers(m_script, line).empty()) {
         m_pass.Add(models.At(i), Severity::kError, "model-no-hardware-id",
                    "model " + m_script.GetKey(line) + " names no hardware identifier, so it never matches an adapter");
+      } else {
+        HardwareIds(line, models.At(i));
       }
       if (install.empty() || !m_pass.Locate(install).exists) {
         m_pass.Add(models.At(i), Severity::kError, "missing-section",
@@ -495,7 +590,71 @@ class Checker {
         }
       }
       if (!m_drivers.insert(m_pass.Fold(install)).second) continue;
-      LoadComponent(install, models.At(i), deviceClass.empty() ? "Display" : deviceClass, m_script.GetKey(line));
+      if (LoadComponent(install, models.At(i), deviceClass.empty() ? "Display" : deviceClass, m_script.GetKey(line)) &&
+          models.At(i)) {
+        m_driverLines.emplace_back(m_components.back()->m_strName, *models.At(i));
+      }
+    }
+  }
+
+  // The device installer of Windows NT takes the device's class from
+  // [Version]; without a class GUID it cannot create the device.
+  void ClassGuid(const LocatedSection& version) {
+    const auto line = m_pass.KeyLine(version, "ClassGUID");
+    const std::string guid = line ? m_script.GetField(version.expanded[*line], 1) : std::string();
+    if (IsClassGuid(guid)) return;
+    const std::string fix = "; display adapters take ClassGUID={4D36E968-E325-11CE-BFC1-08002BE10318}";
+    if (!line) {
+      m_pass.Add(version.exists ? version.header : std::nullopt, Severity::kError, "nt-classguid-missing",
+                 "there is no ClassGUID, so the device installer of Windows NT cannot create the device and the "
+                 "driver is not installed (message 1082)" + fix);
+    } else {
+      m_pass.Add(version.At(*line), Severity::kError, "nt-classguid-missing",
+                 "ClassGUID " + guid + " is not a class GUID such as {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}, so the "
+                 "device installer of Windows NT cannot create the device (message 1082)" + fix);
+    }
+  }
+
+  // Each hardware identifier of a models line must be one the searches can
+  // find: PCI\VEN_xxxx&DEV_xxxx…, *PNPxxxx, or ENUMERATOR\ID.
+  void HardwareIds(const std::string& line, const std::optional<SourceLine>& where) {
+    std::vector<std::string> fields;
+    for (int f = 2; f < 1000; ++f) {
+      std::string id = m_script.GetField(line, f);
+      if (id.empty()) {
+        if (f == 2) continue;
+        break;
+      }
+      fields.push_back(std::move(id));
+    }
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+      const std::string& field = fields[i];
+      const std::string id = field.front() == '*' ? field.substr(1) : field;
+      const std::string upper = ascii::ToUpper(id);
+      std::string fault;
+      if (upper.rfind("PCI\\", 0) == 0) {
+        fault = PciIdentifierFault(std::string_view(id).substr(4));
+        // "PCI\VEN_1C7A,DEV_0002": the comma split one identifier in two.
+        if (!fault.empty() && i + 1 < fields.size() && ascii::ToUpper(fields[i + 1]).rfind("DEV_", 0) == 0 &&
+            upper.find("DEV_") == std::string::npos) {
+          m_pass.Add(where, Severity::kError, "hardware-id-malformed",
+                     "hardware identifier " + field + "," + fields[i + 1] +
+                         " is split in two by its comma; join VEN_ and DEV_ with &: " + field + "&" + fields[i + 1]);
+          ++i;
+          continue;
+        }
+      } else if (field.front() == '*') {
+        if (id.empty() || !std::all_of(id.begin(), id.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; })) {
+          fault = "is not a device identifier such as *PNP0900";
+        }
+      } else if (id.find('\\') == std::string::npos || id.front() == '\\' || id.back() == '\\') {
+        fault = "is not a hardware identifier: it needs its enumerator, as in PCI\\VEN_1A5C&DEV_0330";
+      } else if (id.find_first_of(" ,;=\"") != std::string::npos) {
+        fault = "holds a character a hardware identifier cannot hold";
+      }
+      if (fault.empty()) continue;
+      m_pass.Add(where, Severity::kError, "hardware-id-malformed",
+                 "hardware identifier " + field + " " + fault + ", so no adapter is ever found by it");
     }
   }
 
@@ -516,6 +675,9 @@ class Checker {
       }
       for (const CScriptSection& files : read) {
         if (!files.GetLabel().empty()) continue;
+        // A line that names a directory code without a folder is reported there.
+        const std::size_t index = static_cast<std::size_t>(&files - read.data());
+        if (!DestinationLine(m_script.GetField(section.expanded[*keyLine], static_cast<int>(index) + 1)).empty()) continue;
         m_pass.Add(section.At(*keyLine), Severity::kError, "missing-destination",
                    "[DestinationDirs] has no line for " + std::string(list.key) + " list " +
                        m_script.GetField(section.expanded[*keyLine], static_cast<int>(&files - read.data()) + 1) +
@@ -527,6 +689,8 @@ class Checker {
       for (const CScriptSection& registry : *lists) RegistryList(registry, lists == &component.m_addReg);
     }
     for (const CScriptSection& programs : component.m_execute) ProgramList(programs);
+    for (const CScriptSection& groups : component.m_programGroups) ProgramGroupList(groups);
+    Description(component);
     Licence(component, section);
     for (const char* key : {"Type", "Dependency"}) {
       const auto line = m_pass.KeyLine(section, key);
@@ -599,10 +763,7 @@ class Checker {
         Pass::Mute mute(m_pass);
         listed = IsDiskListed(m_script, line);
       }
-      if (!listed) {
-        m_pass.Add(located.At(i), Severity::kError, "file-missing",
-                   "the disk of " + m_script.GetField(line, 0) + " has no [SourceDisksNames] line (message 1090)");
-      }
+      if (!listed) UnlistedDisk(entry);
       if (i >= records.size()) continue;
       std::string found;
       switch (SourcePresence(records[i], found)) {
@@ -674,6 +835,8 @@ class Checker {
     if (!m_registryDone.insert(m_pass.Fold(located.name) + (writes ? "+" : "-")).second) return;
     for (std::size_t i = 0; i < registry.GetLines().size(); ++i) {
       const std::string& line = registry.GetLines()[i];
+      // A line too long to expand keeps no fields: its length is the fault.
+      if (i < located.raw.size() && TooLong(located.raw[i])) continue;
       const std::string root = m_script.GetField(line, 0);
       if (!IsRegistryRoot(root)) {
         m_pass.Add(located.At(i), Severity::kError, "registry-root",
@@ -721,6 +884,129 @@ class Checker {
         m_pass.Add(located.At(i), Severity::kError, "program-not-on-disk",
                    "program " + program + " is not in " + ShownFolder(record.m_strSourceDir));
       }
+    }
+  }
+
+  bool TooLong(const std::string& raw) {
+    for (const auto& message : m_pass.ExpandAlone(raw)) {
+      if (message.messageId == MSG_VALUE_TOO_LONG) return true;
+    }
+    return false;
+  }
+
+  // The "DestinationDirs" line a list takes: its own with a value, else
+  // "DefaultDestDir" with one; empty when neither.
+  std::string DestinationLine(const std::string& list) {
+    for (const std::string& key : {list, std::string("DefaultDestDir")}) {
+      const std::string line = m_script.GetDestinationDirs().FindKey(key);
+      if (!line.empty() && (!m_script.GetField(line, 1).empty() || !m_script.GetField(line, 2).empty())) return line;
+    }
+    return {};
+  }
+
+  // Directory codes that name no folder on this system.
+  void DirectoryCodes() {
+    const LocatedSection& dirs = m_pass.Locate("DestinationDirs");
+    for (std::size_t i = 0; i < dirs.expanded.size(); ++i) {
+      const std::string& line = dirs.expanded[i];
+      const std::string key = m_script.GetKey(line);
+      if (m_pass.EqualsFold(key, "Setup.Copy")) continue;
+      const std::string code = m_script.GetField(line, 1);
+      if (!IsAllDigits(code) || (code.empty() && m_script.GetField(line, 2).empty())) continue;
+      std::string folder;
+      {
+        Pass::Mute mute(m_pass);
+        folder = DirectoryFromCode(m_script, GetFieldInt(line, 1));
+      }
+      if (!folder.empty()) continue;
+      m_pass.Add(dirs.At(i), Severity::kError, "bad-directory-code",
+                 "directory code " + (code.empty() ? std::string("0") : code) + " of " + key + " names no folder on " +
+                     (m_forNT ? "Windows NT (message 1091)" : "Windows 95/98") +
+                     ", so its files would go nowhere; use 10 (Windows folder), 11 (system folder), 12 (drivers "
+                     "folder) or a folder name below the destination, such as " + key + "=Tools");
+    }
+  }
+
+  void UnlistedDisk(const std::string& entry) {
+    const std::string key = m_script.GetKey(entry);
+    if (!m_disksDone.insert(m_pass.Fold(key)).second) return;
+    const std::string disk = m_script.GetField(entry, 1);
+    const LocatedSection& files = m_pass.Locate("SourceDisksFiles");
+    const auto at = m_pass.KeyLine(files, key);
+    m_pass.Add(files.At(at.value_or(0)), Severity::kError, "disk-unlisted",
+               "disk " + (disk.empty() ? std::string("0") : disk) + " of " + key +
+                   " is not in [SourceDisksNames] (message 1090): add the line " + (disk.empty() ? "0" : disk) +
+                   "=\"DISK DESCRIPTION\" there, or give the file a disk it lists");
+  }
+
+  // Shortcuts stay below the Start menu's programs folder.
+  void ProgramGroupList(const CScriptSection& groups) {
+    const LocatedSection& located = LocateList(groups);
+    if (!m_groupsDone.insert(m_pass.Fold(located.name)).second) return;
+    for (std::size_t i = 0; i < groups.GetLines().size(); ++i) {
+      const std::string& line = groups.GetLines()[i];
+      const std::string group = m_script.GetField(line, 0), item = m_script.GetField(line, 1);
+      std::string fault;
+      if (const std::string why = GroupNameFault(group); !why.empty()) {
+        fault = "group " + group + " " + why;
+      } else if (const std::string whyItem = ItemNameFault(item); !whyItem.empty()) {
+        fault = "shortcut name " + item + " " + whyItem;
+      }
+      if (fault.empty()) continue;
+      m_pass.Add(located.At(i), Severity::kError, "shortcut-name",
+                 fault + ": the line makes no shortcut; name a group below the programs folder (such as \"Maker "
+                 "Product\") and a shortcut without \\/:*?\"<>|");
+    }
+  }
+
+  // A component's installed marker is the key Software\TORQUIST\DESCRIPTION:
+  // a description that cannot be one key name leaves it unrecorded.
+  void Description(const CComponent& component) {
+    if (component.IsSetup()) return;
+    const std::string fault = DescriptionFault(component.m_strDescription);
+    if (fault.empty()) return;
+    const LocatedSection& section = m_pass.Locate(component.m_strName);
+    std::optional<SourceLine> where = section.header;
+    if (const auto line = m_pass.KeyLine(section, "OptionDesc")) {
+      where = section.At(*line);
+    } else {
+      for (const auto& [name, line] : m_driverLines) {
+        if (m_pass.EqualsFold(name, component.m_strName)) where = line;
+      }
+    }
+    m_pass.Add(where, Severity::kError, "description-not-key",
+               "description \"" + component.m_strDescription + "\" of " + component.m_strName + " " + fault +
+                   ", so it cannot name the key that records the component as installed (message 1182): "
+                   "the component could not be maintained or removed; give it a description without \\");
+  }
+
+  // The component named Setup must copy SETUP.EXE into the folder
+  // Setup.Copy names: only a program started from there maintains, and so
+  // removes, the installation.
+  void SetupCopy() {
+    const LocatedSection& dirs = m_pass.Locate("DestinationDirs");
+    const auto line = m_pass.KeyLine(dirs, "Setup.Copy");
+    if (!line || m_components.empty() || !m_components.front()->IsSetup()) return;
+    const std::string folder = m_script.GetField(dirs.expanded[*line], 1);
+    const std::string pattern = m_pass.Fold("%s\\" + folder);
+    std::string elsewhere;
+    for (const CScriptSection& files : m_components.front()->m_copyFiles) {
+      for (const std::string& copy : files.GetLines()) {
+        if (!m_pass.EqualsFold(m_script.GetField(copy, 0), "SETUP.EXE")) continue;
+        if (m_pass.Fold(files.GetLabel()) == pattern) return;
+        elsewhere = LocateList(files).name;
+      }
+    }
+    const std::string where = "the installed copy can never start the maintenance wizard, so the product can never "
+                              "be changed or removed";
+    if (elsewhere.empty()) {
+      m_pass.Add(dirs.At(*line), Severity::kError, "setup-copy-unreachable",
+                 "Setup.Copy names folder " + folder + ", but no list of [Setup] copies SETUP.EXE there: " + where +
+                     "; list SETUP.EXE in a copy list of [Setup] whose [DestinationDirs] line is " + folder);
+    } else {
+      m_pass.Add(dirs.At(*line), Severity::kError, "setup-copy-unreachable",
+                 "Setup.Copy names folder " + folder + ", but [" + elsewhere + "] copies SETUP.EXE elsewhere: " + where +
+                     "; give [DestinationDirs] the line " + elsewhere + "=" + folder + ", or name its folder here");
     }
   }
 
@@ -788,7 +1074,9 @@ class Checker {
   CSetupScript& m_script;
   bool m_forNT;
   std::vector<std::unique_ptr<CComponent>> m_components;
-  std::set<std::string> m_drivers, m_copyListsDone, m_sizesDone, m_registryDone, m_programsDone;
+  std::set<std::string> m_drivers, m_copyListsDone, m_sizesDone, m_registryDone, m_programsDone, m_groupsDone,
+      m_disksDone;
+  std::vector<std::pair<std::string, SourceLine>> m_driverLines;
 };
 
 // String references of every section, in the pass's language.
@@ -817,6 +1105,27 @@ void CheckStrings(Pass& pass) {
       for (const auto& message : pass.ExpandAlone(s.raw[i])) {
         if (message.messageId == MSG_KEY_NOT_FOUND && message.inserts.size() == 2 && message.inserts[1] == "Strings") {
           report(s.At(i), message.inserts[0]);
+        }
+        if (message.messageId == MSG_VALUE_TOO_LONG) {
+          pass.Add(s.At(i), Severity::kError, "line-too-long",
+                   "with its %strings% put in, this line grows longer than the setup program takes (message 1180 "
+                   "stops the setup): shorten the strings it refers to, or split the line");
+        }
+      }
+    }
+  }
+  // String values that grew too long while the preparation read them.
+  for (const auto& message : pass.Messages()) {
+    if (message.messageId != MSG_VALUE_TOO_LONG || message.inserts.empty()) continue;
+    for (const auto& file : pass.Files()) {
+      for (const FileSection& section : file) {
+        if (!stringSections.count(pass.Fold(section.name))) continue;
+        for (const SourceLine& line : section.lines) {
+          if (pass.EqualsFold(GetKey(line.content), message.inserts[0])) {
+            pass.Add(line, Severity::kError, "line-too-long",
+                     "with its %strings% put in, the value of " + message.inserts[0] +
+                         " grows longer than the setup program takes (message 1180 stops the setup): shorten it");
+          }
         }
       }
     }
@@ -871,7 +1180,172 @@ void CheckLanguages(Pass& pass) {
   }
 }
 
+// The descriptions of the components a language's pass built.
+void CheckDescriptions(Pass& pass) {
+  for (const auto& component : pass.App().GetComponents()) {
+    if (component->IsSetup() || component->IsDriver()) continue;
+    const std::string fault = DescriptionFault(component->m_strDescription);
+    if (fault.empty()) continue;
+    const LocatedSection& section = pass.Locate(component->m_strName);
+    const auto line = pass.KeyLine(section, "OptionDesc");
+    pass.Add(line ? section.At(*line) : section.header, Severity::kError, "description-not-key",
+             "description \"" + component->m_strDescription + "\" of " + component->m_strName + " " + fault +
+                 ", so it cannot name the key that records the component as installed (message 1182): "
+                 "the component could not be maintained or removed; give it a description without \\");
+  }
+}
+
+// A script the setup program could not prepare: what stopped it, where the
+// fix goes.
+void StartFailed(Pass& pass, const std::string& os, std::vector<Finding>& findings) {
+  const std::string script = pass.App().GetContext().GetScriptPath();
+  const std::string shown = ShownPath(script);
+  const auto sections = ReadFileSections(script, shown, pass.App().GetSetupScript().GetCodePage());
+  auto find = [&](std::string_view section, std::string_view key) -> std::optional<SourceLine> {
+    for (const FileSection& s : sections) {
+      if (!pass.EqualsFold(s.name, section)) continue;
+      if (key.empty()) return s.header;
+      for (const SourceLine& line : s.lines) {
+        if (pass.EqualsFold(GetKey(line.content), key)) return line;
+      }
+    }
+    return std::nullopt;
+  };
+  for (const auto& m : pass.Messages()) {
+    if (m.messageId == 1084 || m.messageId == 1085) {
+      findings.push_back({shown, "", 0, Severity::kError, "script-missing",
+                          "there is no " + shown + " beside SETUP.EXE, so the setup program stops at once (message " +
+                              std::to_string(m.messageId) + ")"});
+      return;
+    }
+    if (m.messageId != MSG_KEY_NOT_FOUND || m.inserts.size() != 2) continue;
+    if (m.inserts[0] == "Setup.Copy" && m.inserts[1] == "DestinationDirs") {
+      const auto where = find("DestinationDirs", "");
+      findings.push_back({shown, "DestinationDirs", where ? where->line : 1, Severity::kError, "setup-copy-missing",
+                          std::string(where ? "" : "there is no [DestinationDirs] section; ") +
+                              "[DestinationDirs] needs Setup.Copy, the folder below the destination that receives "
+                              "SETUP.EXE and the script (such as Setup.Copy=display): without it the setup program "
+                              "stops at once (message 1089)"});
+      return;
+    }
+    if (m.inserts[1] == "Strings") {
+      const auto where = find("DestinationDirs", "Setup.Copy");
+      findings.push_back({shown, "DestinationDirs", where ? where->line : 1, Severity::kError, "setup-copy-missing",
+                          "Setup.Copy refers to %" + m.inserts[0] +
+                              "%, which [Strings] does not define (language sections are not read so early): the "
+                              "setup program stops at once (message 1089)"});
+      return;
+    }
+  }
+  std::string ids;
+  for (const auto& m : pass.Messages()) ids += " " + std::to_string(m.messageId);
+  findings.push_back({shown, "", 0, Severity::kError, "script-unreadable",
+                      "the setup program cannot prepare its script on " + os +
+                          (ids.empty() ? std::string() : " (messages" + ids + ")")});
+}
+
+std::string PciText(const sim::PciDevice& device) {
+  char text[32];
+  std::snprintf(text, sizeof text, "VEN_%04X&DEV_%04X", device.vendor, device.device);
+  return text;
+}
+
+// Which models line the hardware detection takes on a machine with this
+// hardware, and why each other one is not taken.
+void RecogniseModels(Pass& pass, const sim::Machine& machine, const std::string& hardware) {
+  CSetupScript& script = pass.App().GetSetupScript();
+  const LocatedSection& manufacturer = pass.Locate("Manufacturer");
+  if (manufacturer.expanded.empty()) return;
+  const LocatedSection& version = pass.Locate("Version");
+  const auto classLine = pass.KeyLine(version, "Class");
+  if (classLine && script.EqualNoCase(script.GetField(version.expanded[*classLine], 1), "Software")) return;
+  const std::string modelsName = script.GetField(manufacturer.expanded[0], 1);
+  const LocatedSection& models = pass.Locate(modelsName);
+  if (models.expanded.empty()) return;
+  const std::string on = std::string("on ") + sim::OsKindName(machine.Os()) + " with " + hardware;
+  std::string bus;
+  for (const sim::PciDevice& device : machine.Hardware().PciDevices()) bus += (bus.empty() ? "" : ", ") + PciText(device);
+  std::string installed;
+  for (const std::string& id : machine.Hardware().InstalledHardwareIds()) installed += (installed.empty() ? "" : ", ") + id;
+  CUnattendedDeviceChooser chooser;
+  CHardwareDetection detection(script, chooser);
+  std::optional<std::size_t> chosen;
+  for (std::size_t i = 0; i < models.expanded.size(); ++i) {
+    const std::string& line = models.expanded[i];
+    if (script.RestoreMarkers(line).empty()) break;
+    const std::string model = script.GetKey(line);
+    auto note = [&](const char* code, const std::string& text) {
+      pass.Add(models.At(i), Severity::kNote, code, "model " + model + " " + on + ": " + text);
+    };
+    if (chosen) {
+      note("model-not-recognised", "not tried, the model of line " +
+                                       std::to_string(models.At(*chosen) ? models.At(*chosen)->line : 0) +
+                                       " is recognised first");
+      continue;
+    }
+    const std::string install = script.GetField(line, 1);
+    const LocatedSection& section = pass.Locate(install);
+    if (install.empty() || !section.exists) {
+      note("model-not-recognised", "passed over, its install section [" + install + "] does not exist");
+      continue;
+    }
+    const auto biosLine = pass.KeyLine(section, "BiosString");
+    const std::string bios = biosLine ? script.GetField(section.expanded[*biosLine], 1) : std::string();
+    bool biosFound = true;
+    if (!bios.empty()) {
+      Pass::Mute mute(pass);
+      biosFound = detection.SearchBios(bios);
+    }
+    if (!biosFound) {
+      note("model-not-recognised", "not recognised, the video BIOS does not hold the text \"" + bios + "\" (BiosString of [" +
+                                       install + "])");
+      continue;
+    }
+    std::string id;
+    int result;
+    {
+      Pass::Mute mute(pass);
+      result = detection.SearchPci(line, id);
+    }
+    if (result == MSG_SAFE_MODE || result == MSG_NOT_ADMINISTRATOR) {
+      pass.Add(models.header, Severity::kError, "no-model-recognised",
+               "no model is recognised " + on + ": " +
+                   (result == MSG_SAFE_MODE ? "Windows runs in safe mode (message 1098)"
+                                            : "the user is no administrator (message 1099)"));
+      return;
+    }
+    if (result != 0) {
+      note("model-not-recognised", "not recognised, none of its identifiers is installed (the machine has " +
+                                       (installed.empty() ? std::string("none") : installed) +
+                                       ") or on the PCI bus (which holds " + (bus.empty() ? std::string("nothing") : bus) +
+                                       ")");
+      continue;
+    }
+    chosen = i;
+    if (machine.IsNT()) {
+      note("model-recognised", "recognised: Windows NT searches no identifiers, so the first model whose BIOS text is "
+                               "found (or that names none) is taken");
+    } else if (id == kNotInstalled) {
+      note("model-recognised", "recognised: its adapter is on the PCI bus but Windows has not set it up, so the driver "
+                               "is left for Windows to find at its next start");
+    } else {
+      note("model-recognised", "recognised by " + id + ", which the machine has installed");
+    }
+  }
+  if (!chosen) {
+    pass.Add(models.header, Severity::kError, "no-model-recognised",
+             "no model is recognised " + on +
+                 ", so the setup stops with message 1097; its PCI bus holds " + (bus.empty() ? std::string("nothing") : bus) +
+                 ": name one of these in a models line (PCI\\VEN_xxxx&DEV_xxxx)");
+  }
+}
+
 }  // namespace
+
+int CheckReport::Notes() const {
+  return static_cast<int>(std::count_if(findings.begin(), findings.end(),
+                                        [](const Finding& f) { return f.severity == Severity::kNote; }));
+}
 
 int CheckReport::Errors() const {
   return static_cast<int>(std::count_if(findings.begin(), findings.end(),
@@ -896,7 +1370,7 @@ bool ParseSystems(const std::string& text, std::vector<sim::OsKind>& systems) {
 }
 
 bool CheckDistribution(const fs::path& distribution, const std::vector<sim::OsKind>& systems, CheckReport& report,
-                       std::string& error) {
+                       std::string& error, const std::vector<fs::path>& hardware) {
   std::error_code ec;
   if (!fs::is_directory(distribution, ec)) {
     error = distribution.string() + " is not a folder";
@@ -933,12 +1407,7 @@ bool CheckDistribution(const fs::path& distribution, const std::vector<sim::OsKi
     {
       Pass pass(*machine, report.findings);
       if (!pass.Start("/S")) {
-        std::string ids;
-        for (const auto& m : pass.Messages()) ids += " " + std::to_string(m.messageId);
-        report.findings.push_back({ShownPath(pass.App().GetContext().GetScriptPath()), "", 0, Severity::kError,
-                                   "script-unreadable",
-                                   std::string("the setup program cannot prepare its script on ") +
-                                       sim::OsKindName(os) + (ids.empty() ? "" : " (messages" + ids + ")")});
+        StartFailed(pass, sim::OsKindName(os), report.findings);
         continue;
       }
       Checker(pass, nt).Run();
@@ -956,7 +1425,44 @@ bool CheckDistribution(const fs::path& distribution, const std::vector<sim::OsKi
     languagesDone = true;
     for (const std::string& language : languages) {
       Pass pass(*machine, report.findings);
-      if (pass.Start("/S /L" + language)) CheckStrings(pass);
+      if (!pass.Start("/S /L" + language)) continue;
+      CheckStrings(pass);
+      CheckDescriptions(pass);
+    }
+  }
+  // Each described machine of each system: which model it would take.
+  for (const sim::OsKind os : systems) {
+    for (std::size_t h = 0; ok && h < hardware.size(); ++h) {
+      const fs::path folder = scratch / (std::string(sim::OsKindName(os)) + "-hardware-" + std::to_string(h));
+      if (!sim::Machine::Create(folder, os, "ENU", error)) {
+        ok = false;
+        break;
+      }
+      fs::copy_file(hardware[h], folder / "hardware.ini", fs::copy_options::overwrite_existing, ec);
+      if (!ec) {
+        fs::copy(distribution, folder / "drive_d", fs::copy_options::recursive | fs::copy_options::skip_symlinks, ec);
+      }
+      if (ec) {
+        error = "cannot use " + hardware[h].string() + ": " + ec.message();
+        ok = false;
+        break;
+      }
+      auto machine = sim::Machine::Open(folder, error);
+      if (!machine) {
+        ok = false;
+        break;
+      }
+      std::vector<Finding> ignored;
+      Pass pass(*machine, ignored);
+      if (pass.Start("/S")) {
+        RecogniseModels(pass, *machine, hardware[h].filename().string());
+        for (Finding& f : ignored) {
+          if (f.code == "model-recognised" || f.code == "model-not-recognised" || f.code == "no-model-recognised") {
+            report.findings.push_back(std::move(f));
+          }
+        }
+      }
+      fs::remove_all(folder, ec);
     }
   }
   fs::remove_all(scratch, ec);
@@ -971,8 +1477,10 @@ bool CheckDistribution(const fs::path& distribution, const std::vector<sim::OsKi
 }
 
 int Check(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  constexpr const char* kUsage = "usage: winsim check DIST [--os all|win95,win98,nt4,nt5] [--json]\n";
+  constexpr const char* kUsage =
+      "usage: winsim check DIST [--os all|win95,win98,nt4,nt5] [--hardware FILE...] [--json]\n";
   std::string distribution;
+  std::vector<fs::path> hardware;
   std::vector<sim::OsKind> systems = {sim::OsKind::Win95, sim::OsKind::Win98, sim::OsKind::NT4, sim::OsKind::NT5};
   bool json = false;
   for (std::size_t i = 1; i < args.size(); ++i) {
@@ -984,6 +1492,21 @@ int Check(const std::vector<std::string>& args, std::ostream& out, std::ostream&
         return 2;
       }
       ++i;
+    } else if (args[i] == "--hardware") {
+      // Every following argument that is not an option is one more file.
+      const std::size_t before = hardware.size();
+      while (i + 1 < args.size() && args[i + 1].rfind("--", 0) != 0) {
+        std::error_code ec;
+        if (!fs::is_regular_file(args[i + 1], ec)) {
+          err << "winsim: " << args[i + 1] << " is not a hardware file\n";
+          return 2;
+        }
+        hardware.emplace_back(args[++i]);
+      }
+      if (hardware.size() == before) {
+        err << "winsim: --hardware needs a hardware.ini file\n";
+        return 2;
+      }
     } else if (distribution.empty() && args[i].rfind("--", 0) != 0) {
       distribution = args[i];
     } else {
@@ -997,7 +1520,7 @@ int Check(const std::vector<std::string>& args, std::ostream& out, std::ostream&
   }
   CheckReport report;
   std::string error;
-  if (!CheckDistribution(distribution, systems, report, error)) {
+  if (!CheckDistribution(distribution, systems, report, error, hardware)) {
     err << "winsim: " << error << "\n";
     return 2;
   }
@@ -1016,15 +1539,18 @@ int Check(const std::vector<std::string>& args, std::ostream& out, std::ostream&
     }
     doc["findings"] = std::move(list);
     doc["errors"] = report.Errors();
-    doc["warnings"] = static_cast<int>(report.findings.size()) - report.Errors();
+    doc["warnings"] = static_cast<int>(report.findings.size()) - report.Errors() - report.Notes();
+    doc["notes"] = report.Notes();
     out << doc.dump(2) << "\n";
   } else {
     for (const Finding& f : report.findings) {
       out << f.file << ":" << f.line << ": " << f.severity << " " << f.code << ": "
           << (f.section.empty() ? "" : "[" + f.section + "] ") << f.message << "\n";
     }
-    out << report.Errors() << " errors, " << report.findings.size() - static_cast<std::size_t>(report.Errors())
-        << " warnings\n";
+    const int warnings = static_cast<int>(report.findings.size()) - report.Errors() - report.Notes();
+    out << report.Errors() << " errors, " << warnings << " warnings";
+    if (report.Notes() > 0) out << ", " << report.Notes() << " notes";
+    out << "\n";
   }
   return report.Errors() > 0 ? 1 : 0;
 }

@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
+#include <optional>
 #include <cstdlib>
 #include <fstream>
 #include <map>
@@ -18,6 +20,8 @@
 #include "changes.h"
 #include "check.h"
 #include "json_text.h"
+#include "outcome.h"
+#include "components/component.h"
 #include "core/setup_context.h"
 #include "platform/ascii_text.h"
 #include "platform/sim/machine.h"
@@ -39,16 +43,6 @@ std::string ReadAll(const fs::path& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// The value of a "  name   value" line of the run's setup context.
-std::string ContextValue(const std::string& output, const std::string& name) {
-  const std::string mark = "\n  " + name + " ";
-  const std::size_t at = output.find(mark);
-  if (at == std::string::npos) return {};
-  std::size_t start = output.find_first_not_of(' ', at + mark.size());
-  const std::size_t end = output.find('\n', start);
-  return start == std::string::npos ? std::string() : output.substr(start, end - start);
-}
-
 // A REGEDIT4 string value as its text.
 std::string RegistryText(std::string data) {
   if (data.size() < 2 || data.front() != '"' || data.back() != '"') return {};
@@ -59,6 +53,47 @@ std::string RegistryText(std::string data) {
     plain += data[i];
   }
   return plain;
+}
+
+// Bytes written as REGEDIT4 hex ("53,74,00"), or nothing when they are not.
+std::optional<std::string> HexBytes(std::string_view text) {
+  std::string bytes;
+  while (!text.empty()) {
+    const std::size_t comma = std::min(text.find(','), text.size());
+    const std::string_view pair = ascii::Trim(text.substr(0, comma));
+    if (pair.size() != 2 || !std::isxdigit(static_cast<unsigned char>(pair[0])) ||
+        !std::isxdigit(static_cast<unsigned char>(pair[1]))) {
+      return std::nullopt;
+    }
+    bytes += static_cast<char>(std::stoi(std::string(pair), nullptr, 16));
+    text.remove_prefix(std::min(comma + 1, text.size()));
+  }
+  return bytes;
+}
+
+// A registry value as a person reads it: expandable and multi-strings as
+// their text rather than their bytes; every other form as REGEDIT4 writes it.
+std::string ReadableValue(const std::string& data) {
+  if (data.size() >= 2 && data.front() == '"' && data.back() == '"') return "\"" + RegistryText(data) + "\"";
+  const bool expand = data.rfind("hex(2):", 0) == 0, multi = data.rfind("hex(7):", 0) == 0;
+  if (!expand && !multi) return data;
+  const auto bytes = HexBytes(std::string_view(data).substr(7));
+  if (!bytes || std::any_of(bytes->begin(), bytes->end(), [](char c) { return c != 0 && static_cast<unsigned char>(c) < 0x20; })) {
+    return data;
+  }
+  if (expand) {
+    const std::string text = bytes->substr(0, bytes->find('\0'));
+    return "expand:\"" + text + "\"" + (text.size() + 1 == bytes->size() ? "" : " (" + std::to_string(bytes->size()) + " bytes)");
+  }
+  // Each string of the list, as its NULs divide it: "a\0" and "a\0\0" differ.
+  std::string shown = "multi:";
+  std::size_t start = 0;
+  for (std::size_t nul = bytes->find('\0'); nul != std::string::npos; nul = bytes->find('\0', start)) {
+    shown += (start == 0 ? "\"" : ",\"") + bytes->substr(start, nul - start) + "\"";
+    start = nul + 1;
+  }
+  if (start < bytes->size()) shown += (start == 0 ? "\"" : ",\"") + bytes->substr(start) + "\" (no closing NUL)";
+  return shown;
 }
 
 // Windows paths of one machine written so that systems compare: the
@@ -89,15 +124,32 @@ class Normaliser {
   std::string operator()(const std::string& text) const {
     std::string result = text;
     for (const auto& [prefix, name] : m_prefixes) {
-      for (std::size_t at = ascii::ToUpper(result).find(prefix); at != std::string::npos;
-           at = ascii::ToUpper(result).find(prefix, at + name.size())) {
+      std::size_t from = 0;
+      for (std::size_t at = ascii::ToUpper(result).find(prefix, from); at != std::string::npos;
+           at = ascii::ToUpper(result).find(prefix, from)) {
+        // A folder only where its name ends: C:\WINDOWS\SYSTEM.INI is a file
+        // of the Windows folder, not of the system folder.
+        const std::size_t end = at + prefix.size();
+        if (!EndsName(result, end) || (at > 0 && IsNameCharacter(result[at - 1]))) {
+          from = at + 1;
+          continue;
+        }
         result.replace(at, prefix.size(), name);
+        from = at + name.size();
       }
     }
     return result;
   }
 
  private:
+  static bool IsNameCharacter(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || std::string_view("._-~$!#&'()@^{}`").find(c) != std::string_view::npos ||
+           static_cast<unsigned char>(c) >= 0x80;
+  }
+  // Whether a folder name ends at `end`: the text ends, or a separator follows.
+  static bool EndsName(const std::string& text, std::size_t end) {
+    return end >= text.size() || std::string_view("\\/\",;=|").find(text[end]) != std::string_view::npos;
+  }
   static bool EndsWith(const std::string& text, const std::string& end) {
     return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
   }
@@ -137,17 +189,6 @@ std::vector<std::string> Differences(const MachineSnapshot& before, const Machin
   return left;
 }
 
-// The setup folder the installation recorded, from the install record.
-std::string RecordedSetupFolder(const MachineSnapshot& snapshot) {
-  for (const auto& [key, values] : snapshot.registry) {
-    const std::string upper = ascii::ToUpper(key);
-    if (upper.size() < 17 || upper.compare(upper.size() - 17, 17, "\\TORQUIST\\INSTALL") != 0) continue;
-    const auto path = values.find("Setup Path");
-    if (path != values.end()) return RegistryText(path->second);
-  }
-  return {};
-}
-
 int Quietly(const std::vector<std::string>& args, std::string* output = nullptr) {
   std::ostringstream out, err;
   const int status = RunCommand(args, out, err);
@@ -169,6 +210,8 @@ Json ToJson(const CombinationOutcome& o) {
           {"shortcuts", o.shortcuts},
           {"restartNeeded", o.restartNeeded},
           {"driverInstalled", o.driverInstalled},
+          {"driver", o.driver},
+          {"why", Utf8(o.why)},
           {"messages", Utf8List(o.messages)},
           {"installedFiles", Utf8List(o.installedFiles)},
           {"installedValues", Utf8List(o.installedValues)},
@@ -176,6 +219,8 @@ Json ToJson(const CombinationOutcome& o) {
           {"removed", o.removed},
           {"leftAfterRemoval", Utf8List(o.leftAfterRemoval)},
           {"leftAfterRestart", Utf8List(o.leftAfterRestart)},
+          {"installation", OutcomeJson(o.installation)},
+          {"removal", OutcomeJson(o.removal)},
           {"error", Utf8(o.error)}};
 }
 
@@ -210,7 +255,11 @@ CombinationOutcome FromJson(const Combination& combination, const std::string& t
   o.shortcuts = static_cast<int>(number("shortcuts"));
   o.restartNeeded = flag("restartNeeded");
   o.driverInstalled = flag("driverInstalled");
+  o.driver = j.contains("driver") && j["driver"].is_string() ? j["driver"].get<std::string>() : "";
+  o.why = j.contains("why") && j["why"].is_string() ? j["why"].get<std::string>() : "";
   o.messages = Strings(j.value("messages", Json::array()));
+  o.installation = OutcomeFromJson(j.value("installation", Json()));
+  o.removal = OutcomeFromJson(j.value("removal", Json()));
   o.installedFiles = Strings(j.value("installedFiles", Json::array()));
   o.installedValues = Strings(j.value("installedValues", Json::array()));
   o.installedShortcuts = Strings(j.value("installedShortcuts", Json::array()));
@@ -245,16 +294,24 @@ struct Difference {
   std::vector<std::string> onlyOn;
 };
 
-std::vector<Difference> CompareGroups(const std::vector<CombinationOutcome>& outcomes, const char* vary) {
+// What the combinations that differ only in `vary` share.
+std::string GroupKey(const Combination& c, const char* vary) {
+  const bool byOs = std::string(vary) == "os";
+  return (byOs ? c.type + " " + c.language : c.os + " " + c.type) +
+         (c.hardware.empty() ? "" : " " + fs::path(c.hardware).filename().string());
+}
+
+std::map<std::string, std::vector<const CombinationOutcome*>> Groups(const std::vector<CombinationOutcome>& outcomes,
+                                                                    const char* vary) {
   std::map<std::string, std::vector<const CombinationOutcome*>> groups;
   for (const CombinationOutcome& o : outcomes) {
-    if (!o.ran) continue;
-    const Combination& c = o.combination;
-    const bool byOs = std::string(vary) == "os";
-    const std::string key = (byOs ? c.type + " " + c.language : c.os + " " + c.type) +
-                            (c.hardware.empty() ? "" : " " + fs::path(c.hardware).filename().string());
-    groups[key].push_back(&o);
+    if (o.ran) groups[GroupKey(o.combination, vary)].push_back(&o);
   }
+  return groups;
+}
+
+std::vector<Difference> CompareGroups(const std::vector<CombinationOutcome>& outcomes, const char* vary) {
+  const auto groups = Groups(outcomes, vary);
   std::vector<Difference> differences;
   for (const auto& [key, members] : groups) {
     if (members.size() < 2) continue;
@@ -274,10 +331,22 @@ std::vector<Difference> CompareGroups(const std::vector<CombinationOutcome>& out
   return differences;
 }
 
+const char* ResultWord(const CombinationOutcome& o) {
+  if (!o.ran || !o.error.empty()) return "not run";
+  if (o.success) return o.removal.m_bRunBegun && !o.removed ? "ok, not removed" : "ok";
+  switch (StatusOf(o.installation)) {
+    case kRunCancelled: return "cancelled";
+    case kRunNotPrepared: return "stopped";
+    default: return "failed";
+  }
+}
+
 // Runs the children, at most `jobs` at a time; each writes its outcome to
 // result.json in its own folder.
 std::vector<CombinationOutcome> RunAll(const fs::path& self, const fs::path& distribution, const fs::path& scratch,
-                                       const std::vector<Combination>& combinations, int jobs, std::vector<Json>& rows) {
+                                       const std::vector<Combination>& combinations, int jobs, std::vector<Json>& rows,
+                                       std::ostream& progress) {
+  std::size_t finished = 0;
   std::vector<CombinationOutcome> outcomes(combinations.size());
   rows.assign(combinations.size(), Json());
   std::map<pid_t, std::size_t> running;
@@ -296,6 +365,9 @@ std::vector<CombinationOutcome> RunAll(const fs::path& self, const fs::path& dis
     if (!row.is_discarded() && row.is_object() && outcomes[index].error == row.value("error", std::string())) {
       rows[index] = row;
     }
+    // Each combination as it finishes, so that a long matrix shows it moves.
+    progress << ++finished << "/" << combinations.size() << " " << Label(combinations[index]) << ": "
+             << ResultWord(outcomes[index]) << "\n" << std::flush;
   };
   while (next < combinations.size() || !running.empty()) {
     while (next < combinations.size() && static_cast<int>(running.size()) < jobs) {
@@ -322,6 +394,7 @@ std::vector<CombinationOutcome> RunAll(const fs::path& self, const fs::path& dis
       if (failed != 0) {
         outcomes[index].combination = c;
         outcomes[index].error = "cannot start " + self.string();
+        progress << ++finished << "/" << combinations.size() << " " << Label(c) << ": not run\n" << std::flush;
         continue;
       }
       running.emplace(pid, index);
@@ -335,6 +408,44 @@ std::vector<CombinationOutcome> RunAll(const fs::path& self, const fs::path& dis
   return outcomes;
 }
 
+// Differences of one comparison as blocks: the items that differ the same
+// way (the same combinations have them) together, each block once.
+void PrintDifferences(const char* title, const std::vector<Difference>& list, std::size_t groups, std::ostream& out) {
+  out << "\n" << title << (list.empty() ? ": none\n" : "\n");
+  // Where an item differs: the names that have it, in each group that shares the rest.
+  std::map<std::string, std::map<std::string, std::vector<std::string>>> byItem;
+  for (const Difference& d : list) {
+    std::string names;
+    for (const auto& n : d.onlyOn) names += (names.empty() ? "" : ", ") + n;
+    byItem[d.item][names].push_back(d.group);
+  }
+  std::map<std::string, std::vector<std::string>> blocks;  // heading -> items
+  for (const auto& [item, ways] : byItem) {
+    for (const auto& [names, where] : ways) {
+      std::string heading = "only on " + names;
+      if (where.size() == groups) {
+        heading += groups > 1 ? " (every combination)" : "";
+      } else {
+        std::string in;
+        for (const auto& g : where) in += (in.empty() ? "" : "; ") + g;
+        heading += " (" + in + ")";
+      }
+      blocks[heading].push_back(item);
+    }
+  }
+  for (const auto& [heading, items] : blocks) {
+    out << "  " << heading << ":\n";
+    for (const auto& item : items) out << "    " << item << "\n";
+  }
+}
+
+// The groups a comparison looks at: those of two combinations or more.
+std::size_t GroupCount(const std::vector<CombinationOutcome>& outcomes, const char* vary) {
+  std::size_t count = 0;
+  for (const auto& [key, members] : Groups(outcomes, vary)) count += members.size() >= 2 ? 1 : 0;
+  return count;
+}
+
 void PrintTable(const std::vector<CombinationOutcome>& outcomes, const std::vector<Difference>& byOs,
                 const std::vector<Difference>& byLanguage, std::ostream& out) {
   std::size_t width = 11;
@@ -343,34 +454,31 @@ void PrintTable(const std::vector<CombinationOutcome>& outcomes, const std::vect
     text.resize(std::max(text.size(), n), ' ');
     return text;
   };
-  out << pad("combination", width) << "  result   files  values  shortcuts  restart  driver  messages\n";
+  out << pad("combination", width) << "  result     files  values  shortcuts  restart  driver            messages\n";
   for (const auto& o : outcomes) {
-    out << pad(Label(o.combination), width) << "  " << pad(!o.ran ? "not run" : o.success ? "ok" : "failed", 7)
+    out << pad(Label(o.combination), width) << "  " << pad(ResultWord(o), 9) << "  "
         << pad(std::to_string(o.files), 7) << pad(std::to_string(o.registryValues), 8)
         << pad(std::to_string(o.shortcuts), 11) << pad(o.restartNeeded ? "yes" : "no", 9)
-        << pad(o.driverInstalled ? "yes" : "no", 8);
+        << pad(o.driver.empty() ? "no" : o.driver, 18);
     std::string messages;
     for (const auto& m : o.messages) messages += (messages.empty() ? "" : "; ") + m;
     out << (messages.empty() ? "none" : messages) << "\n";
     if (!o.error.empty()) out << "  " << o.error << "\n";
+    if (!o.why.empty()) out << "  why: " << o.why << "\n";
   }
-  auto printDifferences = [&](const char* title, const std::vector<Difference>& list) {
-    out << "\n" << title << (list.empty() ? ": none\n" : "\n");
-    std::string group;
-    for (const Difference& d : list) {
-      if (d.group != group) out << "  " << (group = d.group) << "\n";
-      std::string names;
-      for (const auto& n : d.onlyOn) names += (names.empty() ? "" : ", ") + n;
-      out << "    only on " << names << ": " << d.item << "\n";
-    }
-  };
-  printDifferences("differences between systems (Windows and system folders aside)", byOs);
-  printDifferences("differences between languages", byLanguage);
+  PrintDifferences("differences between systems (Windows and system folders aside)", byOs, GroupCount(outcomes, "os"),
+                   out);
+  PrintDifferences("differences between languages", byLanguage, GroupCount(outcomes, "language"), out);
   out << "\nwhat the removal leaves\n";
   for (const auto& o : outcomes) {
     out << "  " << Label(o.combination) << ": ";
     if (!o.removed) {
-      out << "not removed\n";
+      if (!o.removal.m_bRunBegun && o.removal.m_ending == CRunOutcome::Ending::NotStarted &&
+          o.installation.m_strSetupFolder.empty()) {
+        out << "not removed: the installation recorded no setup folder to start the removal from\n";
+      } else {
+        out << "not removed: " << DescribeOutcome(o.removal) << "\n";
+      }
       continue;
     }
     out << o.leftAfterRemoval.size() << " after the removal, " << o.leftAfterRestart.size()
@@ -412,25 +520,32 @@ CombinationOutcome RunCombination(const fs::path& distribution, const fs::path& 
   const MachineSnapshot fresh = TakeSnapshot(folder);
   const Normaliser normal(*machine, fresh);
   const std::string option = c.type == "minimal" ? "/M" : "/S";
-  const std::size_t eventsBefore = ReadAll(folder / "events.log").size();
-  Quietly({"run", folder.string(), "D:\\SETUP.EXE", option, "/L" + c.language}, &output);
+  {
+    std::ostringstream out, err;
+    RunCommand({"run", folder.string(), "D:\\SETUP.EXE", option, "/L" + c.language}, out, err, {}, &o.installation);
+  }
+  const CRunOutcome& run = o.installation;
   o.ran = true;
-  o.flags = static_cast<std::uint32_t>(std::strtoul(ContextValue(output, "flags").c_str(), nullptr, 16));
-  o.lastMessage = std::atoi(ContextValue(output, "last message").c_str());
-  const std::string events = ReadAll(folder / "events.log").substr(eventsBefore);
-  std::istringstream lines(events);
-  bool finished = false, broken = false;
-  for (std::string line; std::getline(lines, line);) {
-    if (line.rfind("message ", 0) == 0) o.messages.push_back(line.substr(8));
-    // The finish page shown, and no wizard that could not go on.
-    if (line.rfind("page ", 0) == 0 && line.size() > 7 && line.compare(line.size() - 7, 7, " finish") == 0) finished = true;
-    if (line.rfind("wizard ends: ", 0) == 0) broken = true;
-    if (line.find("DoDriverInstall32") != std::string::npos || line.find("DoMultiDriverInstall32") != std::string::npos ||
-        line.find("SetupDiInstallDevice") != std::string::npos) {
-      o.driverInstalled = true;
+  o.flags = run.m_nFlags;
+  o.lastMessage = run.m_nMessage;
+  o.success = StatusOf(run) == kRunSucceeded;
+  if (!o.success) o.why = DescribeOutcome(run);
+  for (const CMessage& m : run.m_messages) {
+    std::string shown = std::to_string(m.m_nId);
+    for (const std::string& insert : m.m_inserts) shown += " \"" + insert + "\"";
+    o.messages.push_back(std::move(shown));
+  }
+  for (const CDriverStep& step : run.m_drivers) {
+    if (step.m_nAction != ACTION_INSTALL) continue;
+    if (step.m_nResult != 0) {
+      o.driver = "failed";
+    } else if (o.driver.empty()) {
+      o.driverInstalled = step.m_road != CDriverStep::Road::NextStart;
+      o.driver = step.m_road == CDriverStep::Road::DeviceInstaller ? "device installer"
+                 : step.m_road == CDriverStep::Road::NextStart     ? "next start"
+                                                                   : "thunk library";
     }
   }
-  o.success = (o.flags & SF_RUN_FAILED) == 0 && o.lastMessage == 0 && finished && !broken;
   o.restartNeeded = (o.flags & (SF_RESTART_NEEDED | SF_FULL_RESTART)) != 0;
   const MachineSnapshot installed = TakeSnapshot(folder);
   for (const auto& [path, content] : installed.files) {
@@ -448,20 +563,25 @@ CombinationOutcome RunCombination(const fs::path& distribution, const fs::path& 
     for (const auto& [name, data] : values) {
       if (was != fresh.registry.end() && was->second.count(name) && was->second.at(name) == data) continue;
       ++o.registryValues;
-      o.installedValues.push_back(normal(key) + " " + name + "=" + normal(data));
+      o.installedValues.push_back(normal(key) + " " + name + "=" + normal(ReadableValue(data)));
     }
   }
   std::sort(o.installedFiles.begin(), o.installedFiles.end());
   std::sort(o.installedValues.begin(), o.installedValues.end());
   std::sort(o.installedShortcuts.begin(), o.installedShortcuts.end());
 
-  // The removal, through the maintenance wizard of the installed setup program.
-  const std::string setupFolder = RecordedSetupFolder(installed);
+  // The removal, through the maintenance wizard of the copy the installation
+  // recorded as its setup folder.
+  const std::string& setupFolder = run.m_strSetupFolder;
   if (setupFolder.empty()) return o;
   const fs::path answers = folder.parent_path() / "removal-answers.ini";
   std::ofstream(answers, std::ios::binary) << kRemovalAnswers;
-  Quietly({"run", folder.string(), setupFolder + "\\SETUP.EXE", "--answers", answers.string()}, &output);
-  o.removed = ContextValue(output, "wizard") == "maintenance";
+  {
+    std::ostringstream out, err;
+    RunCommand({"run", folder.string(), setupFolder + "\\SETUP.EXE", "--answers", answers.string()}, out, err, {},
+               &o.removal);
+  }
+  o.removed = o.removal.m_bMaintenance && o.removal.m_bRemoval && StatusOf(o.removal) == kRunSucceeded;
   o.leftAfterRemoval = Differences(fresh, TakeSnapshot(folder));
   Quietly({"restart", folder.string()}, &output);
   o.leftAfterRestart = Differences(fresh, TakeSnapshot(folder));
@@ -574,7 +694,7 @@ int Matrix(const std::vector<std::string>& args, std::ostream& out, std::ostream
   const fs::path scratch = pattern;
   std::vector<Json> rows;
   const std::vector<CombinationOutcome> outcomes =
-      RunAll(self, fs::absolute(distribution, ec), scratch, combinations, jobs, rows);
+      RunAll(self, fs::absolute(distribution, ec), scratch, combinations, jobs, rows, err);
   fs::remove_all(scratch, ec);
   const auto byOs = CompareGroups(outcomes, "os");
   const auto byLanguage = CompareGroups(outcomes, "language");

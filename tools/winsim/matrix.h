@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "install/run_outcome.h"
+
 namespace winsim {
 
 struct Combination {
@@ -20,7 +22,7 @@ struct Combination {
 struct CombinationOutcome {
   Combination combination;
   bool ran = false;      // the machine could be made and the setup started
-  bool success = false;  // the installation ended without a failure or an error message
+  bool success = false;  // the installation ran to its end and reached the finish page
   std::uint32_t flags = 0;
   int lastMessage = 0;
   int files = 0;             // files added or changed
@@ -28,11 +30,15 @@ struct CombinationOutcome {
   int shortcuts = 0;         // shortcuts added
   bool restartNeeded = false;
   bool driverInstalled = false;
-  std::vector<std::string> messages;  // "1089 "key" "Strings"" as the machine recorded them
+  std::string driver;        // how: "thunk library", "device installer", "next start", "failed", or empty
+  std::string why;           // a run that did not succeed: what stopped it, in words
+  std::vector<std::string> messages;  // "1089 "key" "Strings"", each message the installation put up
+  // What the installation and the removal came to, as the setup program knows it.
+  CRunOutcome installation, removal;
   // What the installation added, with the Windows and system folders written
   // as %windows% and %system%, so that systems compare.
   std::vector<std::string> installedFiles, installedValues, installedShortcuts;
-  bool removed = false;  // the maintenance wizard could be started for the removal
+  bool removed = false;  // the maintenance wizard of the installed copy removed the installation
   // What the removal leaves: files and registry values that differ from the
   // machine before the installation, right after it and after the next start.
   std::vector<std::string> leftAfterRemoval, leftAfterRestart;

@@ -19,6 +19,7 @@
 #include "install/installation_run.h"
 #include "install/prepare_script.h"
 #include "json_text.h"
+#include "outcome.h"
 #include "install/setup_choice.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/sim_platform.h"
@@ -36,6 +37,7 @@ struct PlannedMessage {
   int id = 0;
   std::vector<std::string> inserts;
   std::string text;
+  bool shown = true;  // false: recorded only, as a quiet run does
 };
 
 struct PlannedComponent {
@@ -315,7 +317,7 @@ void PrintJson(const PlanResult& p, std::ostream& out) {
   }
   Json messages = Json::array();
   for (const PlannedMessage& m : p.messages) {
-    messages.push_back({{"id", m.id}, {"inserts", Utf8List(m.inserts)}, {"text", Utf8(m.text)}});
+    messages.push_back({{"id", m.id}, {"inserts", Utf8List(m.inserts)}, {"text", Utf8(m.text)}, {"shown", m.shown}});
   }
   Json plan;
   plan["prepared"] = p.prepared;
@@ -404,7 +406,8 @@ void PrintText(const PlanResult& p, std::ostream& out) {
     for (const PlannedMessage& m : p.messages) {
       out << "  " << m.id;
       for (const std::string& insert : m.inserts) out << " \"" << insert << "\"";
-      if (!m.text.empty()) out << ": " << m.text;
+      if (!m.text.empty()) out << ": " << OneLine(m.text);
+      if (!m.shown) out << " (recorded, not shown: a quiet run)";
       out << "\n";
     }
   }
@@ -475,6 +478,13 @@ int Plan(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     CInstallApp app(commandLine);
     WorkOut(app, type, plan);
     const CSetupContext& c = app.GetContext();
+    if (c.GetLastMessage() != 0 && (plan.messages.empty() || plan.messages.back().id != c.GetLastMessage())) {
+      // A quiet run shows no box, yet its message stopped it all the same.
+      PlannedMessage quiet;
+      app.GetLastMessage(quiet.id, quiet.inserts, quiet.text);
+      quiet.shown = false;
+      plan.messages.push_back(std::move(quiet));
+    }
     plan.script = c.GetScriptPath();
     plan.language = c.GetLanguageCode();
     plan.destination = c.GetDestDir();

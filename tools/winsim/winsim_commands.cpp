@@ -13,6 +13,7 @@
 #include "changes.h"
 #include "check.h"
 #include "matrix.h"
+#include "outcome.h"
 #include "plan.h"
 #include "app/install_app.h"
 #include "platform/shared/config_file.h"
@@ -28,12 +29,16 @@ namespace {
 constexpr const char* kUsage =
     "usage: winsim new DIR [--os win95|win98|nt4|nt5] [--locale CODE]\n"
     "       winsim run DIR PROGRAM [OPTIONS...] [--answers FILE] [--changes]\n"
+    "           exit status 0 installed or removed, 3 the run failed, 4 cancelled,\n"
+    "           5 stopped before the wizard or while preparing the script,\n"
+    "           6 a program the script runs could not be started\n"
     "       winsim reg DIR [KEY]\n"
     "       winsim insert DIR FOLDER [--drive D]\n"
     "       winsim plan DIR PROGRAM [OPTIONS...] [--type TYPE] [--json]\n"
     "       winsim restart DIR\n"
-    "       winsim check DIST [--os all|LIST] [--json]\n"
-    "       winsim matrix DIST [--os LIST] [--types LIST] [--languages LIST] [--hardware FILE...] [--jobs N] [--json]\n";
+    "       winsim check DIST [--os all|LIST] [--hardware FILE...] [--json]\n"
+    "       winsim matrix DIST [--os LIST] [--types LIST] [--languages LIST] [--hardware FILE...] [--jobs N] [--json]\n"
+    "every command: exit status 1 when the machine or its files cannot be used, 2 when the command line is wrong\n";
 
 std::string Hex(std::uint32_t value) {
   char buffer[16];
@@ -98,7 +103,8 @@ void PrintContext(const CInstallApp& app, std::ostream& out) {
   if (app.GetComponents().DetectionPassedOver()) out << "not built yet: [recognising the display adapter]\n";
 }
 
-int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const Terminal& terminal) {
+int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const Terminal& terminal,
+        CRunOutcome* outcomeOut) {
   if (args.size() < 3) {
     err << kUsage;
     return 2;
@@ -144,6 +150,9 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   const auto eventsBefore = std::filesystem::file_size(machine->Folder() / "events.log", ec);
   std::optional<MachineSnapshot> before;
   if (changes) before = TakeSnapshot(machine->Folder());
+  // What each message box said, in the order the machine records them.
+  std::vector<std::string> boxTexts;
+  CRunOutcome outcome;
   {
     sim::SimPlatform platform(*machine, program);
     platform.Install();
@@ -154,6 +163,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
       unattended = (probe.GetFlags() & SF_UNATTENDED) != 0;
     }
     platform.SetMessageAnswerer([&](const platform::MessageBoxRequest& request) {
+      boxTexts.push_back(OneLine(request.text));
       if (answers) {
         if (auto answer = answers->NextMessageAnswer(request.messageId)) {
           const auto buttons = BoxButtons(request.type);
@@ -174,15 +184,28 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     app.Run();
     platform.SetWizardHost(nullptr);
     PrintContext(app, out);
+    outcome = app.GetOutcome();
   }
-  // What the machine recorded during this run: message boxes, programs, restarts.
+  // What the machine recorded during this run: message boxes (with what
+  // they said), programs, restarts.
   std::ifstream events(machine->Folder() / "events.log", std::ios::binary);
   events.seekg(static_cast<std::streamoff>(ec ? 0 : eventsBefore));
   std::string line;
+  std::size_t box = 0;
   out << "events\n";
-  while (std::getline(events, line)) out << "  " << line << "\n";
+  while (std::getline(events, line)) {
+    out << "  " << line;
+    if (line.rfind("message ", 0) == 0 && box < boxTexts.size() && !boxTexts[box].empty()) {
+      out << ": " << boxTexts[box];
+    }
+    if (line.rfind("message ", 0) == 0) ++box;
+    out << "\n";
+  }
   if (before) PrintChanges(*before, TakeSnapshot(machine->Folder()), out);
-  return 0;
+  PrintOutcome(outcome, out);
+  const int status = StatusOf(outcome);
+  if (outcomeOut != nullptr) *outcomeOut = std::move(outcome);
+  return status;
 }
 
 // Prints the registry, or one key with its subtree.
@@ -289,13 +312,18 @@ int Restart(const std::vector<std::string>& args, std::ostream& out, std::ostrea
 
 }  // namespace
 
-int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const Terminal& terminal) {
+int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const Terminal& terminal,
+               CRunOutcome* outcome) {
   if (args.empty()) {
     err << kUsage;
     return 2;
   }
+  if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+    out << kUsage;
+    return 0;
+  }
   if (args[0] == "new") return New(args, out, err);
-  if (args[0] == "run") return Run(args, out, err, terminal);
+  if (args[0] == "run") return Run(args, out, err, terminal, outcome);
   if (args[0] == "reg") return Reg(args, out, err);
   if (args[0] == "insert") return Insert(args, out, err);
   if (args[0] == "plan") return Plan(args, out, err);

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+struct CRunOutcome;
+
 namespace winsim {
 
 // Where a person answers message boxes; not interactive: default buttons.
@@ -15,8 +17,10 @@ struct Terminal {
 };
 
 // Runs one command line (without the program name). Exit status: 0 done,
-// 1 the machine or its files are not usable, 2 the command line is wrong.
+// 1 the machine or its files are not usable, 2 the command line is wrong;
+// `run` answers its own (outcome.h) and, when `outcome` is given, leaves
+// there what the setup program's start came to.
 int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-               const Terminal& terminal = {});
+               const Terminal& terminal = {}, CRunOutcome* outcome = nullptr);
 
 }  // namespace winsim
