@@ -49,7 +49,7 @@ platform::HMODULE LoadEnglishLanguageLibrary(std::string_view baseName) {
 
 platform::UINT MissingWizardTemplate(platform::HMODULE library) {
   for (const platform::UINT id : kWizardTemplates) {
-    if (!platform::Resources().FindResourceA(library, id, platform::RT_DIALOG)) return id;
+    if (!platform::Resources().FindResourceA(library, id, platform::kResourceTypeDialog)) return id;
   }
   return 0;
 }

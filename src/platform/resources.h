@@ -5,7 +5,8 @@
 
 namespace platform {
 
-constexpr UINT RT_DIALOG = 5;
+// The resource type of dialog templates (RT_DIALOG).
+constexpr UINT kResourceTypeDialog = 5;
 
 class IResources {
  public:
@@ -17,7 +18,7 @@ class IResources {
 
   // FindResourceA(module, MAKEINTRESOURCE(id), MAKEINTRESOURCE(type)) != NULL:
   // whether the module holds the resource, such as the dialog template
-  // (RT_DIALOG) a page is made from. False for a null module.
+  // (kResourceTypeDialog) a page is made from. False for a null module.
   virtual bool FindResourceA(HMODULE module, UINT id, UINT type) = 0;
 
   // GetModuleHandleA(NULL): the running program's own module.

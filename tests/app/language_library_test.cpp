@@ -102,7 +102,7 @@ std::string WithoutDialog(const std::string& name, std::uint32_t id) {
     }
     throw std::runtime_error(name + " has no resource " + std::to_string(number));
   };
-  const std::size_t dialogs = root + (u32(entry(root, platform::RT_DIALOG) + 4) & 0x7FFFFFFFu);
+  const std::size_t dialogs = root + (u32(entry(root, platform::kResourceTypeDialog) + 4) & 0x7FFFFFFFu);
   const std::size_t page = entry(dialogs, id);
   b[page] = '\xFF';
   b[page + 1] = '\x7F';

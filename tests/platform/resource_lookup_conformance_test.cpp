@@ -17,10 +17,10 @@ TEST(ResourceLookupConformanceTest, ADialogTemplateIsFoundByNumberAndType) {
   platform::HMODULE library = platform::Libraries().LoadLibraryA(env->LanguageLibraryPath("_INSTALL.ENU"));
   ASSERT_NE(library, nullptr) << platform::System().GetLastError();
   platform::IResources& resources = platform::Resources();
-  EXPECT_TRUE(resources.FindResourceA(library, kLanguagePage, platform::RT_DIALOG));
-  EXPECT_FALSE(resources.FindResourceA(library, 9999, platform::RT_DIALOG)) << "no such template";
+  EXPECT_TRUE(resources.FindResourceA(library, kLanguagePage, platform::kResourceTypeDialog));
+  EXPECT_FALSE(resources.FindResourceA(library, 9999, platform::kResourceTypeDialog)) << "no such template";
   EXPECT_FALSE(resources.FindResourceA(library, kLanguagePage, kRtString)) << "a number is looked for in its type";
-  EXPECT_FALSE(resources.FindResourceA(nullptr, kLanguagePage, platform::RT_DIALOG)) << "no module, nothing found";
+  EXPECT_FALSE(resources.FindResourceA(nullptr, kLanguagePage, platform::kResourceTypeDialog)) << "no module, nothing found";
   EXPECT_TRUE(platform::Libraries().FreeLibrary(library));
 }
 

@@ -32,7 +32,9 @@ def snapshot(drive, out):
             with open(path, 'rb') as f:
                 data = f.read()
             entry = {'sha1': hashlib.sha1(data).hexdigest()}
-            if name.lower().endswith('.ini'):
+            # INI files and the installation's manifest of what it made are
+            # compared line by line: each side spells its folders its own way.
+            if name.lower().endswith('.ini') or name.lower() == 'manifest.lst':
                 entry['lines'] = [line.strip() for line in data.decode('latin-1').splitlines() if line.strip()]
             files['C:\\' + os.path.relpath(path, drive).replace('/', '\\')] = entry
     with open(out, 'w') as f:
@@ -86,11 +88,12 @@ def file_changes(side, roots):
             # Each shell link writer lays out its own blocks: the name is the result.
             changes.add('link ' + where)
         elif 'lines' in entry:
+            kind = 'manifest ' if path.lower().endswith('manifest.lst') else 'ini '
             old_lines = set(old['lines']) if old else set()
             for line in sorted(set(entry['lines']) - old_lines):
-                changes.add('ini ' + where + ' + ' + symbolic(line, roots))
+                changes.add(kind + where + ' + ' + symbolic(line, roots))
             for line in sorted(old_lines - set(entry['lines'])):
-                changes.add('ini ' + where + ' - ' + symbolic(line, roots))
+                changes.add(kind + where + ' - ' + symbolic(line, roots))
         else:
             changes.add('file ' + where + ' ' + entry['sha1'])
     for path in before:
