@@ -270,9 +270,15 @@ void PressSheet(HWND sheet, int button) {
   PostMessageA(sheet, PSM_PRESSBUTTON, static_cast<WPARAM>(button), 0);
 }
 
+// The sheet shows and enables its buttons a moment after its page: allow
+// it a few seconds.
 bool ButtonOn(HWND sheet, int id) {
-  HWND button = GetDlgItem(sheet, id);
-  return button != nullptr && IsWindowVisible(button) && IsWindowEnabled(button);
+  for (int look = 0; look < 50; ++look) {
+    HWND button = GetDlgItem(sheet, id);
+    if (button != nullptr && IsWindowVisible(button) && IsWindowEnabled(button)) return true;
+    Sleep(100);
+  }
+  return false;
 }
 
 void Start(const std::string& program) {
