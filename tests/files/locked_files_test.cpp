@@ -270,7 +270,7 @@ TEST_F(LockedFilesTest, AFullRenameSectionTakesNoMoreLines) {
   // buffer as the profile functions hand them over (each closed by a NUL).
   std::string section = "[Rename]\r\n";
   for (int i = 0; i < 1170; ++i) {
-    char line[32];
+    char line[48];
     std::snprintf(line, sizeof line, "NUL=C:\\DELETE\\FILE%05d.TXT", i);
     section += std::string(line) + "\r\n";
   }

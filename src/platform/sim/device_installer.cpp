@@ -146,7 +146,7 @@ std::string PickInstallSection(const InfFile& inf, const std::string& hardwareId
 // The first free number below Services\Class\Display.
 std::string NewDriverNumber(IRegistry& registry) {
   for (int n = 0; n < 10000; ++n) {
-    char number[8];
+    char number[12];  // room for any int, though n stays below 10000
     std::snprintf(number, sizeof number, "%04d", n);
     OpenedKey existing(registry, HKEY_LOCAL_MACHINE, std::string(kDisplayClassKey) + "\\" + number, false);
     if (!existing) return number;

@@ -213,7 +213,7 @@ std::string InstallServices(const Machine& machine, const InfFile& inf, const st
 // The first free driver number below the class's key.
 std::string NewDriverKey(IRegistry& registry, const Guid& classGuid) {
   for (int n = 0; n < 10000; ++n) {
-    char number[8];
+    char number[12];  // room for any int, though n stays below 10000
     std::snprintf(number, sizeof number, "%04d", n);
     const std::string name = GuidText(classGuid) + "\\" + number;
     if (!OpenedKey(registry, HKEY_LOCAL_MACHINE, kClassKey + name, false)) return name;
