@@ -1340,6 +1340,28 @@ void RecogniseModels(Pass& pass, const sim::Machine& machine, const std::string&
   }
 }
 
+// A fresh machine in `folder` with the distribution on its drive D and,
+// when given, the described hardware.
+std::optional<sim::Machine> MachineWithDistribution(const fs::path& folder, sim::OsKind os,
+                                                    const fs::path& distribution, const fs::path* hardware,
+                                                    std::string& error) {
+  if (!sim::Machine::Create(folder, os, "ENU", error)) return std::nullopt;
+  std::error_code ec;
+  if (hardware != nullptr) {
+    fs::copy_file(*hardware, folder / "hardware.ini", fs::copy_options::overwrite_existing, ec);
+    if (ec) {
+      error = "cannot use " + hardware->string() + ": " + ec.message();
+      return std::nullopt;
+    }
+  }
+  fs::copy(distribution, folder / "drive_d", fs::copy_options::recursive | fs::copy_options::skip_symlinks, ec);
+  if (ec) {
+    error = "cannot copy " + distribution.string() + ": " + ec.message();
+    return std::nullopt;
+  }
+  return sim::Machine::Open(folder, error);
+}
+
 }  // namespace
 
 int CheckReport::Notes() const {
@@ -1386,18 +1408,7 @@ bool CheckDistribution(const fs::path& distribution, const std::vector<sim::OsKi
   bool languagesDone = false;
   for (const sim::OsKind os : systems) {
     report.systems.push_back(sim::OsKindName(os));
-    const fs::path folder = scratch / sim::OsKindName(os);
-    if (!sim::Machine::Create(folder, os, "ENU", error)) {
-      ok = false;
-      break;
-    }
-    fs::copy(distribution, folder / "drive_d", fs::copy_options::recursive | fs::copy_options::skip_symlinks, ec);
-    if (ec) {
-      error = "cannot copy " + distribution.string() + ": " + ec.message();
-      ok = false;
-      break;
-    }
-    auto machine = sim::Machine::Open(folder, error);
+    auto machine = MachineWithDistribution(scratch / sim::OsKindName(os), os, distribution, nullptr, error);
     if (!machine) {
       ok = false;
       break;
@@ -1434,20 +1445,7 @@ bool CheckDistribution(const fs::path& distribution, const std::vector<sim::OsKi
   for (const sim::OsKind os : systems) {
     for (std::size_t h = 0; ok && h < hardware.size(); ++h) {
       const fs::path folder = scratch / (std::string(sim::OsKindName(os)) + "-hardware-" + std::to_string(h));
-      if (!sim::Machine::Create(folder, os, "ENU", error)) {
-        ok = false;
-        break;
-      }
-      fs::copy_file(hardware[h], folder / "hardware.ini", fs::copy_options::overwrite_existing, ec);
-      if (!ec) {
-        fs::copy(distribution, folder / "drive_d", fs::copy_options::recursive | fs::copy_options::skip_symlinks, ec);
-      }
-      if (ec) {
-        error = "cannot use " + hardware[h].string() + ": " + ec.message();
-        ok = false;
-        break;
-      }
-      auto machine = sim::Machine::Open(folder, error);
+      auto machine = MachineWithDistribution(folder, os, distribution, &hardware[h], error);
       if (!machine) {
         ok = false;
         break;
