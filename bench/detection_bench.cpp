@@ -48,8 +48,7 @@ void BM_DetectionOverModels(benchmark::State& state) {
   {
     auto machine = sim::Machine::Open(folder, error);
     sim::SimPlatform platform(*machine, "D:\\SETUP.EXE");
-    platform.Install();
-    CSetupContext context;
+    CSetupContext context(platform.Interfaces());
     context.SetFlags(SF_MAINTENANCE_WIZARD);  // no model is not an error here
     Silent messages;
     CThunkLibrary thunk;

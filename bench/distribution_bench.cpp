@@ -114,9 +114,8 @@ void BM_Prepare(benchmark::State& state) {
     return;
   }
   sim::SimPlatform platform(*machine, "D:\\SETUP.EXE");
-  platform.Install();
   for (auto _ : state) {
-    CInstallApp app("/S");
+    CInstallApp app(platform.Interfaces(), "/S");
     if (!app.StartUp()) {
       state.SkipWithError("the setup program did not start");
       return;

@@ -11,6 +11,7 @@ void RunIniSection(const CSetupScript& script, const CScriptSection& section, in
 }
 
 void ApplyIniLine(const CSetupScript& script, std::string_view line, int mode) {
+  const platform::Platform& platform = script.GetContext().GetPlatform();
   const std::string file = script.GetField(line, 0);
   const std::string section = script.GetField(line, 1);
   const std::string entry = script.GetField(line, 3);
@@ -26,7 +27,7 @@ void ApplyIniLine(const CSetupScript& script, std::string_view line, int mode) {
   // finds; without a file or section it would go to a file nobody named.
   if (file.empty() || section.empty() || key.empty()) return;
 
-  platform::IProfileFiles& profiles = platform::Profiles();
+  platform::IProfileFiles& profiles = platform.Profiles();
   if (mode == kIniRemove) {
     profiles.WritePrivateProfileStringA(section.c_str(), key.c_str(), nullptr, file.c_str());
   } else {

@@ -23,8 +23,8 @@ std::string CompletePath(const CSetupScript& script, const std::string& field) {
   return script.GetContext().GetDestDir() + "\\" + field;
 }
 
-std::string ReadShellFolder(bool allUsers, bool startup) {
-  platform::IRegistry& registry = platform::Registry();
+std::string ReadShellFolder(const platform::Platform& platform, bool allUsers, bool startup) {
+  platform::IRegistry& registry = platform.Registry();
   platform::HKEY key = nullptr;
   if (registry.RegOpenKeyExA(allUsers ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER,
                              allUsers ? kCommonShellFolders : kUserShellFolders, 0, KEY_READ, &key) != ERROR_SUCCESS) {
@@ -56,13 +56,14 @@ bool IsOneFileName(std::string_view name) {
 // A read-only link is deleted all the same; a missing one is no error; one
 // in use is deleted at the next start. True when the link is gone or goes then.
 bool DeleteLinkFile(const CSetupScript& script, const std::string& folder, const std::string& name) {
-  platform::IFileSystem& files = platform::Files();
+  const platform::Platform& platform = script.GetContext().GetPlatform();
+  platform::IFileSystem& files = platform.Files();
   const std::string path = folder + "\\" + name;
   const platform::DWORD attributes = files.GetFileAttributesA(path);
   if (attributes == INVALID_FILE_ATTRIBUTES) return false;
-  ClearReadOnly(path);
+  ClearReadOnly(platform, path);
   if (files.DeleteFileA(path)) return true;
-  const platform::DWORD error = platform::System().GetLastError();
+  const platform::DWORD error = platform.System().GetLastError();
   if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION) return false;
   CSetupContext& context = script.GetContext();
   context.SetFlags(context.GetFlags() | SF_RESTART_NEEDED);
@@ -70,18 +71,19 @@ bool DeleteLinkFile(const CSetupScript& script, const std::string& folder, const
   CFileRecord record;
   record.m_strDestDir = folder;
   record.m_strDestName = name;
-  return AddWininitDelete(record);
+  return AddWininitDelete(platform, record);
 }
 
 void InstallLink(const CSetupScript& script, std::string_view line, const std::string& folder,
                  CInstallManifest* manifest) {
-  platform::IShellLinks& links = platform::ShellLinks();
+  const platform::Platform& platform = script.GetContext().GetPlatform();
+  platform::IShellLinks& links = platform.ShellLinks();
   const platform::HRESULT initialized = links.CoInitialize();
   std::unique_ptr<platform::IShellLinkObject> link;
   if (!folder.empty() && platform::Succeeded(links.CreateShellLink(link)) && link) {
     CFileRecord where;
     where.m_strDestDir = folder;
-    CreateDestDir(where, manifest);
+    CreateDestDir(platform, where, manifest);
     const std::string name = script.GetField(line, 1);
     link->SetDescription(name.c_str());
     link->SetPath(CompletePath(script, script.GetField(line, 2)).c_str());
@@ -96,6 +98,7 @@ void InstallLink(const CSetupScript& script, std::string_view line, const std::s
 
 void RemoveLink(const CSetupScript& script, std::string_view line, const std::string& folder,
                 const CInstallManifest* manifest) {
+  const platform::Platform& platform = script.GetContext().GetPlatform();
   if (folder.empty()) return;
   const std::string name = script.GetField(line, 1);
   const bool link = DeleteLinkFile(script, folder, name + ".lnk");
@@ -106,17 +109,18 @@ void RemoveLink(const CSetupScript& script, std::string_view line, const std::st
   if (group != kStartupGroup && !group.empty()) {
     CFileRecord record;
     record.m_strDestDir = folder;
-    RemoveRecordFolder(record, link || pif, manifest);
+    RemoveRecordFolder(platform, record, link || pif, manifest);
   }
 }
 
 }  // namespace
 
 std::string GetProgramGroupFolder(const CSetupScript& script, std::string_view line) {
+  const platform::Platform& platform = script.GetContext().GetPlatform();
   const std::string group = script.GetField(line, 0);
   const bool allUsers = script.GetContext().IsNT() && (GetFieldInt(line, 7) & kAllUsersBit) != 0;
   const bool startup = group == kStartupGroup;
-  std::string folder = ReadShellFolder(allUsers, startup);
+  std::string folder = ReadShellFolder(platform, allUsers, startup);
   if (folder.empty() || startup || group.empty()) return folder;
   return folder + "\\" + group;
 }
@@ -140,9 +144,10 @@ void RunProgramGroupSection(const CSetupScript& script, const CScriptSection& se
 }
 
 void ApplyProgramGroupLine(const CSetupScript& script, std::string_view line, int mode, CInstallManifest* manifest) {
+  const platform::Platform& platform = script.GetContext().GetPlatform();
   const std::string why = WhyProgramGroupNamesAreRefused(script.GetField(line, 0), script.GetField(line, 1));
   if (!why.empty()) {
-    platform::System().OutputDebugStringA(("program group line refused, " + why + ": " + std::string(line)).c_str());
+    platform.System().OutputDebugStringA(("program group line refused, " + why + ": " + std::string(line)).c_str());
     return;
   }
   const std::string folder = GetProgramGroupFolder(script, line);

@@ -17,38 +17,38 @@ constexpr platform::DWORD kWaitStep = 100;
 constexpr platform::DWORD kHandOverPause = 50;
 constexpr const char* kInstallShieldClasses[] = {"InstallSHIELD", "InstallShield_Win"};
 
-bool SessionEnding(platform::HWND caller) {
+bool SessionEnding(const platform::Platform& platform, platform::HWND caller) {
   platform::MSG message;
-  return platform::Processes().PeekMessageA(&message, caller, WM_QUERYENDSESSION, WM_QUERYENDSESSION, PM_NOREMOVE) != 0;
+  return platform.Processes().PeekMessageA(&message, caller, WM_QUERYENDSESSION, WM_QUERYENDSESSION, PM_NOREMOVE) != 0;
 }
 
-bool InstallShieldWindowOpen() {
+bool InstallShieldWindowOpen(const platform::Platform& platform) {
   for (const char* className : kInstallShieldClasses) {
-    if (platform::Processes().FindWindowA(className, nullptr) != nullptr) return true;
+    if (platform.Processes().FindWindowA(className, nullptr) != nullptr) return true;
   }
   return false;
 }
 
 // Waits for the program, then for the InstallShield engine an uninstaller
 // may have handed its work to; the end of the session cuts both short.
-void WaitForProgram(const platform::PROCESS_INFORMATION& info, platform::HWND caller) {
-  platform::IProcesses& processes = platform::Processes();
+void WaitForProgram(const platform::Platform& platform, const platform::PROCESS_INFORMATION& info, platform::HWND caller) {
+  platform::IProcesses& processes = platform.Processes();
   processes.CloseHandle(info.hThread);
   while (processes.WaitForSingleObject(info.hProcess, kWaitStep) == static_cast<platform::DWORD>(WAIT_TIMEOUT)) {
-    if (SessionEnding(caller)) break;
+    if (SessionEnding(platform, caller)) break;
   }
   processes.Sleep(kHandOverPause);
-  while (InstallShieldWindowOpen() && !SessionEnding(caller)) processes.Sleep(kWaitStep);
+  while (InstallShieldWindowOpen(platform) && !SessionEnding(platform, caller)) processes.Sleep(kWaitStep);
   processes.CloseHandle(info.hProcess);
 }
 
-bool Start(const std::string& command, platform::PROCESS_INFORMATION& info) {
-  return platform::Processes().CreateProcessA(command, DETACHED_PROCESS, info) != 0;
+bool Start(const platform::Platform& platform, const std::string& command, platform::PROCESS_INFORMATION& info) {
+  return platform.Processes().CreateProcessA(command, DETACHED_PROCESS, info) != 0;
 }
 
-std::string CurrentFolder() {
+std::string CurrentFolder(const platform::Platform& platform) {
   char buffer[MAX_PATH + 1] = {};
-  const platform::DWORD n = platform::Files().GetCurrentDirectoryA(MAX_PATH, buffer);
+  const platform::DWORD n = platform.Files().GetCurrentDirectoryA(MAX_PATH, buffer);
   return n > 0 && n < MAX_PATH ? std::string(buffer, n) : std::string();
 }
 
@@ -56,6 +56,7 @@ std::string CurrentFolder() {
 // asking for the disk while it is not found. Sets `started` on success.
 int StartDiskProgram(const CSetupScript& script, IFileDialogs& dialogs, std::string_view line, const std::string& name,
                      std::string_view destFolder, platform::PROCESS_INFORMATION& info, bool& started) {
+  const platform::Platform& platform = script.GetContext().GetPlatform();
   CFileRecord record;
   record.m_strSourceDir = GetSourceFolder(script, name);
   record.m_strDestDir = std::string(destFolder);
@@ -66,12 +67,12 @@ int StartDiskProgram(const CSetupScript& script, IFileDialogs& dialogs, std::str
   const std::string arguments = script.GetField(line, 2);
   for (bool firstFailure = true;; firstFailure = false) {
     const std::string command = record.m_strSourceDir + "\\" + name + " " + arguments;
-    platform::Files().SetCurrentDirectoryA(record.m_strSourceDir);
-    if (Start(command, info)) {
+    platform.Files().SetCurrentDirectoryA(record.m_strSourceDir);
+    if (Start(platform, command, info)) {
       started = true;
       return 0;
     }
-    const platform::DWORD error = platform::System().GetLastError();
+    const platform::DWORD error = platform.System().GetLastError();
     if (error != static_cast<platform::DWORD>(ERROR_FILE_NOT_FOUND) &&
         error != static_cast<platform::DWORD>(ERROR_PATH_NOT_FOUND)) {
       script.GetMessages().ShowError(MSG_PROGRAM_NOT_STARTED, command);
@@ -97,7 +98,8 @@ int RunProgramSection(const CSetupScript& script, IFileDialogs& dialogs, const C
 
 int RunProgramLine(const CSetupScript& script, IFileDialogs& dialogs, std::string_view line, std::string_view destFolder,
                    platform::HWND caller, int mode) {
-  const std::string remembered = CurrentFolder();
+  const platform::Platform& platform = script.GetContext().GetPlatform();
+  const std::string remembered = CurrentFolder(platform);
   const std::string installed = script.GetField(line, 0);
   platform::PROCESS_INFORMATION info;
   bool started = false;
@@ -105,24 +107,24 @@ int RunProgramLine(const CSetupScript& script, IFileDialogs& dialogs, std::strin
 
   if (!installed.empty()) {
     const std::string command = std::string(destFolder) + "\\" + installed + " " + script.GetField(line, 2);
-    platform::Files().SetCurrentDirectoryA(destFolder);
-    started = Start(command, info);
+    platform.Files().SetCurrentDirectoryA(destFolder);
+    started = Start(platform, command, info);
     if (!started && mode == kProgramInstall) {
       script.GetMessages().ShowError(MSG_PROGRAM_NOT_STARTED, command);
       result = MSG_PROGRAM_NOT_STARTED;
     }
   } else if (mode == kProgramRemove) {
-    CRegistryKey key(std::string(kUninstallKey) + script.GetField(line, 1), HKEY_LOCAL_MACHINE);
+    CRegistryKey key(platform, std::string(kUninstallKey) + script.GetField(line, 1), HKEY_LOCAL_MACHINE);
     const std::string command = key.ReadString("UninstallString");
-    if (!command.empty()) started = Start(command, info);
+    if (!command.empty()) started = Start(platform, command, info);
   } else {
     result = StartDiskProgram(script, dialogs, line, script.GetField(line, 1), destFolder, info, started);
   }
 
   if (started) {
-    if (GetFieldInt(line, 3) == 0 && caller != nullptr) platform::Processes().ShowWindow(caller, SW_HIDE);
-    WaitForProgram(info, caller);
+    if (GetFieldInt(line, 3) == 0 && caller != nullptr) platform.Processes().ShowWindow(caller, SW_HIDE);
+    WaitForProgram(platform, info, caller);
   }
-  if (!remembered.empty()) platform::Files().SetCurrentDirectoryA(remembered);
+  if (!remembered.empty()) platform.Files().SetCurrentDirectoryA(remembered);
   return result;
 }

@@ -62,6 +62,7 @@ void ReportBadLine(const CSetupScript& script, std::string_view line) {
 }
 
 void WriteValue(const CSetupScript& script, platform::HKEY key, std::string_view line, const std::string& valueName) {
+  const platform::Platform& platform = script.GetContext().GetPlatform();
   const bool nt = script.GetContext().IsNT();
   const int flags = GetFieldInt(line, 3) & ~kFlagIgnored;
   std::string text = script.GetField(line, 4);
@@ -101,7 +102,7 @@ void WriteValue(const CSetupScript& script, platform::HKEY key, std::string_view
     data.assign(text.begin(), text.end());
     data.insert(data.end(), terminators, 0);
   }
-  platform::Registry().RegSetValueExA(key, valueName.c_str(), type, data.empty() ? nullptr : data.data(),
+  platform.Registry().RegSetValueExA(key, valueName.c_str(), type, data.empty() ? nullptr : data.data(),
                                       static_cast<platform::DWORD>(size));
 }
 
@@ -119,6 +120,7 @@ void RunRegistrySection(const CSetupScript& script, const CScriptSection& sectio
 }
 
 void ApplyRegistryLine(const CSetupScript& script, std::string_view line, int mode) {
+  const platform::Platform& platform = script.GetContext().GetPlatform();
   const auto root = RootOf(script.GetField(line, 0));
   if (!root) {
     ReportBadLine(script, line);
@@ -131,11 +133,11 @@ void ApplyRegistryLine(const CSetupScript& script, std::string_view line, int mo
   }
   subKey = TrimSubKey(std::move(subKey));
   const std::string valueName = script.GetField(line, 2);
-  platform::IRegistry& registry = platform::Registry();
+  platform::IRegistry& registry = platform.Registry();
 
   if (mode == kRegistryDelete) {
     if (valueName.empty()) {
-      DeleteKeyTree(*root, subKey);
+      DeleteKeyTree(platform, *root, subKey);
       return;
     }
     platform::HKEY key = nullptr;
@@ -156,9 +158,9 @@ void ApplyRegistryLine(const CSetupScript& script, std::string_view line, int mo
   registry.RegCloseKey(key);
 }
 
-bool DeleteKeyTree(platform::HKEY root, std::string_view subKey) {
+bool DeleteKeyTree(const platform::Platform& platform, platform::HKEY root, std::string_view subKey) {
   // The tree walk itself is the registry key's: subkeys first, each index
   // read again after a deletion, then the values, then the key.
-  CRegistryKey key(root);
+  CRegistryKey key(platform, root);
   return key.DeleteTree(subKey);
 }

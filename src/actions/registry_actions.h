@@ -4,6 +4,7 @@
 
 #include <string_view>
 
+#include "platform/platform.h"
 #include "platform/registry.h"
 #include "script/script_section.h"
 
@@ -35,4 +36,4 @@ void ApplyRegistryLine(const CSetupScript& script, std::string_view line, int mo
 
 // Deletes the key with all its subkeys and values; true when the key itself
 // went. An empty path (the root itself) is refused.
-bool DeleteKeyTree(platform::HKEY root, std::string_view subKey);
+bool DeleteKeyTree(const platform::Platform& platform, platform::HKEY root, std::string_view subKey);

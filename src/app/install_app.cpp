@@ -26,15 +26,16 @@ std::string SetupDirectoryOf(std::string_view modulePath) {
   return {};
 }
 
-CInstallApp::CInstallApp(std::string commandLine) : m_commandLine(std::move(commandLine)) {
+CInstallApp::CInstallApp(const platform::Platform& platform, std::string commandLine)
+    : m_commandLine(std::move(commandLine)), m_context(platform), m_resources(platform.Resources()) {
   // Script names compare in the machine's code page.
-  m_script.GetText().SetCodePage(platform::System().GetACP());
+  m_script.GetText().SetCodePage(m_context.GetPlatform().System().GetACP());
   m_session.SetFileDialogs(&m_fileDialogs);
 }
 
 bool CInstallApp::StartUp() {
   // Without a language library the program's own module answers.
-  m_resources.SetHandle(LoadLanguageLibrary(kLanguageLibraryName));
+  m_resources.SetHandle(LoadLanguageLibrary(m_context.GetPlatform(), kLanguageLibraryName));
   return PrepareSetup(m_commandLine);
 }
 
@@ -65,12 +66,13 @@ int CInstallApp::RunWizard(bool maintenance) {
 }
 
 bool CInstallApp::UseCompleteLanguageLibrary() {
-  const platform::UINT missing = MissingWizardTemplate(m_resources.GetHandle());
+  const platform::Platform& platform = m_context.GetPlatform();
+  const platform::UINT missing = MissingWizardTemplate(platform, m_resources.GetHandle());
   if (missing == 0) return true;
   // A translation that lacks a page or dialog would end the wizard where it
   // is needed: the English library takes its place.
-  const platform::HMODULE english = LoadEnglishLanguageLibrary(kLanguageLibraryName);
-  if (english != nullptr && MissingWizardTemplate(english) == 0) {
+  const platform::HMODULE english = LoadEnglishLanguageLibrary(platform, kLanguageLibraryName);
+  if (english != nullptr && MissingWizardTemplate(platform, english) == 0) {
     m_resources.SetHandle(english);
     return true;
   }
@@ -86,7 +88,7 @@ bool CInstallApp::UseCompleteLanguageLibrary() {
              " is missing from its language library, and there is no complete English library (" +
              box.inserts[1] + ") beside the program.";
   box.type = MB_OK | MB_ICONERROR;
-  platform::UserInterface().MessageBoxA(box);
+  m_context.GetPlatform().UserInterface().MessageBoxA(box);
   return false;
 }
 
@@ -99,7 +101,7 @@ bool CInstallApp::Run() {
     m_wizard = maintenance ? Wizard::Maintenance : Wizard::FreshInstall;
     MarkWizard(m_context, maintenance);
     // The fresh-install wizard does not run over the older product.
-    if (m_wizard == Wizard::FreshInstall && FindEarlierProduct(m_resources)) {
+    if (m_wizard == Wizard::FreshInstall && FindEarlierProduct(m_context.GetPlatform(), m_resources)) {
       m_wizard = Wizard::None;
       ending = CRunOutcome::Ending::EarlierProduct;
     } else if (UseCompleteLanguageLibrary()) {

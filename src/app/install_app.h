@@ -29,7 +29,8 @@ class CInstallApp {
 
   // `commandLine` is the text after the program name. The platform must be
   // installed first.
-  explicit CInstallApp(std::string commandLine);
+  // The platform must outlive the program.
+  CInstallApp(const platform::Platform& platform, std::string commandLine);
   CInstallApp(const CInstallApp&) = delete;
   CInstallApp& operator=(const CInstallApp&) = delete;
 

@@ -5,13 +5,14 @@
 
 #define SETUP_WIZARD_TEMPLATE(id) id,
 
-std::string PickLanguageExtension(std::string_view directory, std::string_view baseName, std::string_view localeCode) {
+std::string PickLanguageExtension(const platform::Platform& platform, std::string_view directory, std::string_view baseName,
+                                  std::string_view localeCode) {
   const std::string stem = std::string(directory) + std::string(baseName) + ".";
-  if (!platform::Files().FindFirstFileName(stem + std::string(localeCode)).empty()) return std::string(localeCode);
+  if (!platform.Files().FindFirstFileName(stem + std::string(localeCode)).empty()) return std::string(localeCode);
 
   const std::string pattern =
       localeCode.substr(0, 2) == "CH" ? std::string("EN?") : std::string(localeCode.substr(0, 2)) + "?";
-  const std::string found = platform::Files().FindFirstFileName(stem + pattern);
+  const std::string found = platform.Files().FindFirstFileName(stem + pattern);
   if (!found.empty()) {
     const std::size_t dot = found.find_last_of('.');
     if (dot != std::string::npos) return found.substr(dot + 1);
@@ -22,8 +23,8 @@ std::string PickLanguageExtension(std::string_view directory, std::string_view b
 namespace {
 
 // The program's drive and folder, with the closing backslash.
-std::string ProgramDirectory() {
-  const std::string program = platform::System().GetModuleFileNameA();
+std::string ProgramDirectory(const platform::Platform& platform) {
+  const std::string program = platform.System().GetModuleFileNameA();
   const std::size_t slash = program.find_last_of("\\/");
   return slash == std::string::npos ? std::string() : program.substr(0, slash + 1);
 }
@@ -32,24 +33,24 @@ constexpr platform::UINT kWizardTemplates[] = {SETUP_DIALOG_IDS(SETUP_WIZARD_TEM
 
 }  // namespace
 
-platform::HMODULE LoadLanguageLibrary(std::string_view baseName) {
+platform::HMODULE LoadLanguageLibrary(const platform::Platform& platform, std::string_view baseName) {
   char code[6] = {};
-  if (platform::System().GetLocaleInfoA(LOCALE_SABBREVLANGNAME, code, sizeof code) == 0) code[0] = '\0';
+  if (platform.System().GetLocaleInfoA(LOCALE_SABBREVLANGNAME, code, sizeof code) == 0) code[0] = '\0';
 
-  const std::string directory = ProgramDirectory();
+  const std::string directory = ProgramDirectory(platform);
   const std::string stem = directory + std::string(baseName) + ".";
-  platform::HMODULE module = platform::Libraries().LoadLibraryA(stem + PickLanguageExtension(directory, baseName, code));
-  if (module == nullptr) module = LoadEnglishLanguageLibrary(baseName);
+  platform::HMODULE module = platform.Libraries().LoadLibraryA(stem + PickLanguageExtension(platform, directory, baseName, code));
+  if (module == nullptr) module = LoadEnglishLanguageLibrary(platform, baseName);
   return module;
 }
 
-platform::HMODULE LoadEnglishLanguageLibrary(std::string_view baseName) {
-  return platform::Libraries().LoadLibraryA(ProgramDirectory() + std::string(baseName) + ".ENU");
+platform::HMODULE LoadEnglishLanguageLibrary(const platform::Platform& platform, std::string_view baseName) {
+  return platform.Libraries().LoadLibraryA(ProgramDirectory(platform) + std::string(baseName) + ".ENU");
 }
 
-platform::UINT MissingWizardTemplate(platform::HMODULE library) {
+platform::UINT MissingWizardTemplate(const platform::Platform& platform, platform::HMODULE library) {
   for (const platform::UINT id : kWizardTemplates) {
-    if (!platform::Resources().FindResourceA(library, id, platform::kResourceTypeDialog)) return id;
+    if (!platform.Resources().FindResourceA(library, id, platform::kResourceTypeDialog)) return id;
   }
   return 0;
 }

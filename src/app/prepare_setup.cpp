@@ -16,25 +16,26 @@ constexpr const char* kVariantScripts[] = {"SETUPNT4.IN", "SETUPNT5.IN", "SETUPW
 constexpr const char* kCommonScript = "SETUP.INF";
 constexpr platform::DWORD kProfileTextSize = 260;  // 259 characters and the NUL
 
-std::string ReadProfileString(const char* section, const char* key, const char* defaultValue,
+std::string ReadProfileString(const platform::Platform& platform, const char* section, const char* key, const char* defaultValue,
                               const std::string& file) {
   char buffer[kProfileTextSize] = {};
   platform::DWORD n =
-      platform::Profiles().GetPrivateProfileStringA(section, key, defaultValue, buffer, kProfileTextSize, file.c_str());
+      platform.Profiles().GetPrivateProfileStringA(section, key, defaultValue, buffer, kProfileTextSize, file.c_str());
   return std::string(buffer, std::min<platform::DWORD>(n, kProfileTextSize - 1));
 }
 
 // The languages offered, the language picture and the choice of variant scripts.
 void ReadCompanyIni(CSetupContext& c) {
+  const platform::Platform& platform = c.GetPlatform();
   std::string file = c.GetSetupDir() + "\\COMPANY.INI";
-  if (!platform::Files().FileExists(file)) {
+  if (!platform.Files().FileExists(file)) {
     file = c.GetSetupDir() + "\\..\\..\\COMPANY.INI";
-    if (!platform::Files().FileExists(file)) return;
+    if (!platform.Files().FileExists(file)) return;
   }
   int count = 0;
   std::uint32_t mask = 0;
   for (int i = 0; i < kLanguageCount; ++i) {
-    if (platform::Profiles().GetPrivateProfileIntA("Company", c.GetLanguageCodeAt(i), 0, file.c_str()) != 0) {
+    if (platform.Profiles().GetPrivateProfileIntA("Company", c.GetLanguageCodeAt(i), 0, file.c_str()) != 0) {
       ++count;
       mask |= 1u << i;
     }
@@ -46,18 +47,19 @@ void ReadCompanyIni(CSetupContext& c) {
       if (c.IsLanguageOffered(i)) c.SetLanguage(i);
     }
   }
-  c.SetLangBitmap(ReadProfileString("Install", "DlgLangBMP", "", file));
-  if (platform::Profiles().GetPrivateProfileIntA("Install", "MultiOS", 0, file.c_str()) == 0) {
+  c.SetLangBitmap(ReadProfileString(platform, "Install", "DlgLangBMP", "", file));
+  if (platform.Profiles().GetPrivateProfileIntA("Install", "MultiOS", 0, file.c_str()) == 0) {
     c.SetScriptName(kCommonScript);
   }
 }
 
 // The script exists, and the values start-up needs are in it.
 bool CheckScript(CSetupContext& c, IMessageSink& messages) {
+  const platform::Platform& platform = c.GetPlatform();
   const std::string chosen = c.GetScriptName();
-  if (!platform::Files().FileExists(c.GetScriptPath())) {
+  if (!platform.Files().FileExists(c.GetScriptPath())) {
     c.SetScriptName(kCommonScript);
-    if (!platform::Files().FileExists(c.GetScriptPath())) {
+    if (!platform.Files().FileExists(c.GetScriptPath())) {
       const bool variant = std::any_of(std::begin(kVariantScripts), std::end(kVariantScripts),
                                        [&](const char* name) { return chosen == name; });
       messages.ShowError(variant ? MSG_WRONG_SYSTEM_OR_NO_SCRIPT : MSG_NO_SCRIPT, c.GetScriptPath());
@@ -65,14 +67,14 @@ bool CheckScript(CSetupContext& c, IMessageSink& messages) {
     }
   }
   const std::string script = c.GetScriptPath();
-  std::string setupCopy = ReadProfileString("DestinationDirs", "Setup.Copy", "", script);
+  std::string setupCopy = ReadProfileString(platform, "DestinationDirs", "Setup.Copy", "", script);
   if (setupCopy.empty()) {
     messages.ShowError(MSG_MISSING_KEY, "Setup.Copy", "DestinationDirs");
     return false;
   }
   if (setupCopy[0] == '%') {
     const std::string key = setupCopy.size() >= 2 ? setupCopy.substr(1, setupCopy.size() - 2) : std::string();
-    setupCopy = ReadProfileString("Strings", key.c_str(), "", script);
+    setupCopy = ReadProfileString(platform, "Strings", key.c_str(), "", script);
     if (setupCopy.empty()) {
       messages.ShowError(MSG_MISSING_KEY, key, "Strings");
       return false;
@@ -80,7 +82,7 @@ bool CheckScript(CSetupContext& c, IMessageSink& messages) {
   }
   if (setupCopy == "display") setupCopy.clear();
   c.SetSetupCopy(setupCopy);
-  if ((c.GetFlags() & SF_RESTART_REQUESTED) == 0 && ReadProfileString("Version", "DefaultRestart", "1", script)[0] == '0') {
+  if ((c.GetFlags() & SF_RESTART_REQUESTED) == 0 && ReadProfileString(platform, "Version", "DefaultRestart", "1", script)[0] == '0') {
     c.SetFlags(c.GetFlags() | SF_NO_RESTART);
   }
   return true;
@@ -95,7 +97,7 @@ bool CInstallApp::PrepareSetup(std::string_view commandLine) {
   c.SetScriptName(c.IsNT4() ? kVariantScripts[0] : c.IsNT5() ? kVariantScripts[1] : c.IsWin98() ? kVariantScripts[2]
                                                                                                   : kVariantScripts[3]);
   c.SetLanguage(kDefaultLanguage);
-  c.SetSetupDir(SetupDirectoryOf(platform::System().GetModuleFileNameA()));
+  c.SetSetupDir(SetupDirectoryOf(m_context.GetPlatform().System().GetModuleFileNameA()));
   ReadCompanyIni(c);
   c.ParseCommandLine(commandLine);
   // After the command line, so that a quiet run records the message unseen.

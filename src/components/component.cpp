@@ -165,16 +165,16 @@ bool IsMarkerName(std::string_view description) {
   return !record;
 }
 
-bool IsMarkedInstalled(std::string_view description) {
+bool IsMarkedInstalled(const platform::Platform& platform, std::string_view description) {
   if (!IsMarkerName(description)) return false;
-  CRegistryKey key(HKEY_LOCAL_MACHINE);
+  CRegistryKey key(platform, HKEY_LOCAL_MACHINE);
   if (!key.Open(std::string(kInstalledMarkerRoot) + "\\" + std::string(description))) return false;
   return key.ReadString(kInstalledValue) == "1";
 }
 
 bool CComponent::IsInstalled() const {
   if (IsSetup()) return true;
-  return IsMarkedInstalled(m_strDescription);
+  return IsMarkedInstalled(m_script.GetContext().GetPlatform(), m_strDescription);
 }
 
 void CComponent::WriteInstalledMarker(int action) const {
@@ -186,10 +186,10 @@ void CComponent::WriteInstalledMarker(int action) const {
     return;
   }
   if (action == ACTION_INSTALL) {
-    CRegistryKey key(HKEY_LOCAL_MACHINE);
+    CRegistryKey key(m_script.GetContext().GetPlatform(), HKEY_LOCAL_MACHINE);
     if (key.Create(MarkerKey()) != 0) key.WriteString(kInstalledValue, "1");
   } else {
-    CRegistryKey(HKEY_LOCAL_MACHINE).DeleteTree(MarkerKey());
+    CRegistryKey(m_script.GetContext().GetPlatform(), HKEY_LOCAL_MACHINE).DeleteTree(MarkerKey());
   }
 }
 

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/platform.h"
 #include "script/file_record.h"
 #include "script/script_section.h"
 
@@ -147,4 +148,4 @@ class CComponent {
 };
 
 // The marker of a description is shared by every component that has it.
-bool IsMarkedInstalled(std::string_view description);
+bool IsMarkedInstalled(const platform::Platform& platform, std::string_view description);

@@ -78,7 +78,7 @@ class CComponentList {
 
 // Kilobytes free on the drive of `path`, a multiple of the sector size; the
 // largest 32-bit value when there is more.
-std::uint32_t GetFreeKilobytes(std::string_view path);
+std::uint32_t GetFreeKilobytes(const platform::Platform& platform, std::string_view path);
 
 // Display texts: the required space, the free space and a row's size.
 std::string FormatRequiredSize(std::int32_t bytes);

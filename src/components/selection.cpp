@@ -151,11 +151,11 @@ std::string FormatFreeSpace(std::uint32_t kilobytes) { return Format("%.3f MB  "
 
 std::string FormatRowSize(std::int32_t bytes) { return Format("     %.1f MB  ", bytes / 1024.0 / 1024.0); }
 
-std::uint32_t GetFreeKilobytes(std::string_view path) {
+std::uint32_t GetFreeKilobytes(const platform::Platform& platform, std::string_view path) {
   platform::DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
   std::string root(path.substr(0, 3));
   if (root.size() == 2 && root[1] == ':') root += '\\';  // a drive's root destination, "E:"
-  if (!platform::Files().GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters,
+  if (!platform.Files().GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters,
                                            &totalClusters)) {
     sectorsPerCluster = bytesPerSector = freeClusters = 0;
   }

@@ -9,14 +9,13 @@ constexpr platform::DWORD kEnumNameSize = 261;
 constexpr platform::DWORD kTreeNameSize = 257;
 constexpr int kMaxTreeDepth = 512;
 
-bool IsNT() {
+bool IsNT(platform::ISystemInfo& system) {
   platform::OSVERSIONINFOA info{};
   info.dwOSVersionInfoSize = sizeof(info);
-  return platform::System().GetVersionExA(info) && info.dwPlatformId == VER_PLATFORM_WIN32_NT;
+  return system.GetVersionExA(info) && info.dwPlatformId == VER_PLATFORM_WIN32_NT;
 }
 
-bool DeleteTreeBelow(platform::HKEY parent, const std::string& name, int depth) {
-  platform::IRegistry& registry = platform::Registry();
+bool DeleteTreeBelow(platform::IRegistry& registry, platform::HKEY parent, const std::string& name, int depth) {
   platform::HKEY key = nullptr;
   if (depth < kMaxTreeDepth &&
       registry.RegOpenKeyExA(parent, name.c_str(), 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
@@ -30,7 +29,7 @@ bool DeleteTreeBelow(platform::HKEY parent, const std::string& name, int depth) 
       }
       if (status != ERROR_SUCCESS) break;
       // The later sub-keys move down after a deletion.
-      if (!DeleteTreeBelow(key, std::string(child, size), depth + 1)) ++index;
+      if (!DeleteTreeBelow(registry, key, std::string(child, size), depth + 1)) ++index;
     }
     for (platform::DWORD index = 0;;) {
       char value[kTreeNameSize] = {};
@@ -46,14 +45,18 @@ bool DeleteTreeBelow(platform::HKEY parent, const std::string& name, int depth) 
 
 }  // namespace
 
-CRegistryKey::CRegistryKey(platform::HKEY root) : m_hRoot(root) {}
+CRegistryKey::CRegistryKey(const platform::Platform& platform, platform::HKEY root)
+    : m_platform(platform), m_hRoot(root) {}
 
-CRegistryKey::CRegistryKey(std::string_view subKey, platform::HKEY root) : m_hRoot(root) { Open(subKey); }
+CRegistryKey::CRegistryKey(const platform::Platform& platform, std::string_view subKey, platform::HKEY root)
+    : m_platform(platform), m_hRoot(root) {
+  Open(subKey);
+}
 
 CRegistryKey::~CRegistryKey() { Close(); }
 
 void CRegistryKey::Close() {
-  if (m_hKey != nullptr) platform::Registry().RegCloseKey(m_hKey);
+  if (m_hKey != nullptr) m_platform.Registry().RegCloseKey(m_hKey);
   m_hKey = nullptr;
 }
 
@@ -61,7 +64,7 @@ bool CRegistryKey::Open(std::string_view subKey, platform::REGSAM access) {
   Close();
   const std::string name(subKey);
   platform::HKEY key = nullptr;
-  if (platform::Registry().RegOpenKeyExA(m_hRoot, name.c_str(), 0, access, &key) != ERROR_SUCCESS) return false;
+  if (m_platform.Registry().RegOpenKeyExA(m_hRoot, name.c_str(), 0, access, &key) != ERROR_SUCCESS) return false;
   m_hKey = key;
   return true;
 }
@@ -71,7 +74,7 @@ platform::DWORD CRegistryKey::Create(std::string_view subKey) {
   const std::string name(subKey);
   platform::HKEY key = nullptr;
   platform::DWORD disposition = 0;
-  if (platform::Registry().RegCreateKeyExA(m_hRoot, name.c_str(), REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, &key,
+  if (m_platform.Registry().RegCreateKeyExA(m_hRoot, name.c_str(), REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, &key,
                                            &disposition) != ERROR_SUCCESS) {
     return 0;
   }
@@ -83,14 +86,14 @@ bool CRegistryKey::DeleteTree(std::string_view subKey) {
   Close();
   // An empty name would open the root itself and empty it.
   if (subKey.find_first_not_of('\\') == std::string_view::npos) return false;
-  return DeleteTreeBelow(m_hRoot, std::string(subKey), 0);
+  return DeleteTreeBelow(m_platform.Registry(), m_hRoot, std::string(subKey), 0);
 }
 
 std::string CRegistryKey::EnumKey(platform::DWORD index) {
   if (m_hKey == nullptr) return {};
   char name[kEnumNameSize] = {};
   platform::DWORD size = kEnumNameSize;
-  if (platform::Registry().RegEnumKeyExA(m_hKey, index, name, &size) != ERROR_SUCCESS) return {};
+  if (m_platform.Registry().RegEnumKeyExA(m_hKey, index, name, &size) != ERROR_SUCCESS) return {};
   return std::string(name, size);
 }
 
@@ -100,7 +103,7 @@ std::string CRegistryKey::ReadString(std::string_view name) {
   platform::DWORD size = kReadBufferSize;
   platform::DWORD type = 0;
   const std::string valueName(name);
-  if (platform::Registry().RegQueryValueExA(m_hKey, valueName.c_str(), &type, buffer, &size) != ERROR_SUCCESS) {
+  if (m_platform.Registry().RegQueryValueExA(m_hKey, valueName.c_str(), &type, buffer, &size) != ERROR_SUCCESS) {
     return {};
   }
   // A value written without its NUL, or filling the buffer, still ends here.
@@ -112,7 +115,7 @@ bool CRegistryKey::ReadDword(std::string_view name, platform::DWORD& value) {
   if (m_hKey == nullptr) return false;
   platform::DWORD number = 0, size = sizeof number, type = 0;
   const std::string valueName(name);
-  if (platform::Registry().RegQueryValueExA(m_hKey, valueName.c_str(), &type, reinterpret_cast<platform::BYTE*>(&number),
+  if (m_platform.Registry().RegQueryValueExA(m_hKey, valueName.c_str(), &type, reinterpret_cast<platform::BYTE*>(&number),
                                             &size) != ERROR_SUCCESS ||
       type != REG_DWORD || size != sizeof number) {
     return false;
@@ -124,7 +127,7 @@ bool CRegistryKey::ReadDword(std::string_view name, platform::DWORD& value) {
 platform::LONG CRegistryKey::WriteDword(std::string_view name, platform::DWORD value) {
   if (m_hKey == nullptr) return kRegistryKeyNotOpen;
   const std::string valueName(name);
-  return platform::Registry().RegSetValueExA(m_hKey, valueName.c_str(), REG_DWORD,
+  return m_platform.Registry().RegSetValueExA(m_hKey, valueName.c_str(), REG_DWORD,
                                              reinterpret_cast<const platform::BYTE*>(&value), sizeof value);
 }
 
@@ -134,8 +137,8 @@ platform::LONG CRegistryKey::WriteString(std::string_view name, std::string_view
   const std::string valueName(name);
   const std::string data(text);
   // Windows NT counts the terminating NUL; Windows 95/98 are given the length alone.
-  const auto size = static_cast<platform::DWORD>(data.size() + (IsNT() ? 1 : 0));
-  return platform::Registry().RegSetValueExA(m_hKey, valueName.c_str(), REG_SZ,
+  const auto size = static_cast<platform::DWORD>(data.size() + (IsNT(m_platform.System()) ? 1 : 0));
+  return m_platform.Registry().RegSetValueExA(m_hKey, valueName.c_str(), REG_SZ,
                                              reinterpret_cast<const platform::BYTE*>(data.c_str()), size);
 }
 
@@ -143,5 +146,5 @@ platform::LONG CRegistryKey::WriteString(std::string_view name, std::string_view
 
 bool CRegistryKey::DeleteValue(std::string_view name) {
   const std::string valueName(name);
-  return m_hKey != nullptr && platform::Registry().RegDeleteValueA(m_hKey, valueName.c_str()) == ERROR_SUCCESS;
+  return m_hKey != nullptr && m_platform.Registry().RegDeleteValueA(m_hKey, valueName.c_str()) == ERROR_SUCCESS;
 }

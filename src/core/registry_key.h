@@ -5,12 +5,14 @@
 #include <string>
 #include <string_view>
 
+#include "platform/platform.h"
 #include "platform/registry.h"
 
 class CRegistryKey {
  public:
-  explicit CRegistryKey(platform::HKEY root);
-  CRegistryKey(std::string_view subKey, platform::HKEY root);
+  // The platform must outlive the key.
+  CRegistryKey(const platform::Platform& platform, platform::HKEY root);
+  CRegistryKey(const platform::Platform& platform, std::string_view subKey, platform::HKEY root);
   virtual ~CRegistryKey();
   CRegistryKey(const CRegistryKey&) = delete;
   CRegistryKey& operator=(const CRegistryKey&) = delete;
@@ -33,6 +35,7 @@ class CRegistryKey {
   bool DeleteValue(std::string_view name);
 
  private:
+  const platform::Platform& m_platform;
   platform::HKEY m_hRoot;
   platform::HKEY m_hKey = nullptr;
 };

@@ -4,12 +4,14 @@
 
 #include <string>
 
+#include "platform/resources.h"
 #include "platform/win_types.h"
 
 class CResourceModule {
  public:
-  CResourceModule() = default;
-  explicit CResourceModule(platform::HMODULE module) : m_hModule(module) {}
+  // The resources must outlive the module.
+  explicit CResourceModule(platform::IResources& resources, platform::HMODULE module = nullptr)
+      : m_resources(&resources), m_hModule(module) {}
 
   void SetHandle(platform::HMODULE module) { m_hModule = module; }
   // The library, else the program's own module.
@@ -18,5 +20,6 @@ class CResourceModule {
   std::string LoadString(int id) const;
 
  private:
+  platform::IResources* m_resources;
   platform::HMODULE m_hModule = nullptr;
 };

@@ -17,10 +17,10 @@ constexpr const char* kLanguageCodes[kLanguageCount] = {
 
 }  // namespace
 
-CSetupContext::CSetupContext() {
+CSetupContext::CSetupContext(const platform::Platform& platform) : m_platform(&platform) {
   std::copy(std::begin(kLanguageCodes), std::end(kLanguageCodes), m_apszLanguageCode);
   m_osvi.dwOSVersionInfoSize = sizeof(m_osvi);
-  if (!platform::System().GetVersionExA(m_osvi)) {
+  if (!platform.System().GetVersionExA(m_osvi)) {
     // Without an answer the predicates all read false; keep the size field.
     m_osvi = {};
     m_osvi.dwOSVersionInfoSize = sizeof(m_osvi);

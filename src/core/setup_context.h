@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/platform.h"
 #include "platform/win_types.h"
 
 // Flag word bits.
@@ -38,8 +39,11 @@ constexpr int kDefaultLanguage = 4;  // ENU
 
 class CSetupContext {
  public:
-  CSetupContext();
+  // The machine this run works on; it must outlive the context.
+  explicit CSetupContext(const platform::Platform& platform);
   virtual ~CSetupContext() = default;
+
+  const platform::Platform& GetPlatform() const { return *m_platform; }
 
   // Applies the command-line options (the text after the program name).
   void ParseCommandLine(std::string_view text);
@@ -110,6 +114,7 @@ class CSetupContext {
   bool IsWin98() const { return Is9x() && m_osvi.dwMinorVersion != 0; }
 
  private:
+  const platform::Platform* m_platform;
   std::uint32_t m_nFlags = 0;
   std::string m_strScriptName;
   std::string m_strInstallFrom = "A:";

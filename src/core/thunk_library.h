@@ -4,6 +4,7 @@
 
 #include "core/message_sink.h"
 #include "core/setup_context.h"
+#include "platform/library_loader.h"
 #include "platform/win_types.h"
 
 constexpr int MSG_LIBRARY_NOT_LOADED = 1087;
@@ -24,5 +25,6 @@ class CThunkLibrary {
   platform::FARPROC GetProc(const char* name) const;
 
  private:
+  platform::ILibraryLoader* m_libraries = nullptr;  // the loader it came from, while loaded
   platform::HMODULE m_hThunkLib = nullptr;
 };

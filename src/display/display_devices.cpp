@@ -9,12 +9,12 @@ namespace {
 
 // Display devices counted by the system (the stand-by answers one where
 // several monitors are not supported).
-int CountDisplayDevices() {
+int CountDisplayDevices(const platform::Platform& platform) {
   int count = 0;
   for (;; ++count) {
     platform::DISPLAY_DEVICEA device{};
     device.cb = sizeof device;
-    if (!platform::System().EnumDisplayDevicesA(static_cast<platform::DWORD>(count), device)) break;
+    if (!platform.System().EnumDisplayDevicesA(static_cast<platform::DWORD>(count), device)) break;
     // No system has this many; a machine that answers on is not believed.
     if (count >= 256) break;
   }
@@ -22,8 +22,8 @@ int CountDisplayDevices() {
 }
 
 // DeviceDesc of a device's driver key; false when the key or value is missing.
-bool ReadDeviceDesc(platform::HKEY root, const char* subKey, std::string& description) {
-  platform::IRegistry& registry = platform::Registry();
+bool ReadDeviceDesc(const platform::Platform& platform, platform::HKEY root, const char* subKey, std::string& description) {
+  platform::IRegistry& registry = platform.Registry();
   platform::HKEY key = nullptr;
   if (registry.RegOpenKeyExA(root, subKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
   char buffer[outside::kDisplayDeviceBufferSize + 1] = {};
@@ -38,9 +38,10 @@ bool ReadDeviceDesc(platform::HKEY root, const char* subKey, std::string& descri
 
 }  // namespace
 
-int EnumerateDisplayDevices(std::vector<CDisplayDevice>& list, std::string_view hardwareId) {
-  const int count = CountDisplayDevices();
-  platform::ILibraryLoader& libraries = platform::Libraries();
+int EnumerateDisplayDevices(const platform::Platform& platform, std::vector<CDisplayDevice>& list,
+                            std::string_view hardwareId) {
+  const int count = CountDisplayDevices(platform);
+  platform::ILibraryLoader& libraries = platform.Libraries();
   platform::HMODULE setup = libraries.LoadLibraryA(outside::kSetupLibraryName);
   if (setup == nullptr) return 0;
   const auto proc = outside::EntryPointAs<outside::DisplayDeviceProc>(
@@ -54,7 +55,7 @@ int EnumerateDisplayDevices(std::vector<CDisplayDevice>& list, std::string_view 
     platform::HKEY root = nullptr;
     if (proc(n, name, &nameSize, &root, subKey, &subKeySize) == 0) break;
     std::string description;
-    if (!ReadDeviceDesc(root, subKey, description)) continue;
+    if (!ReadDeviceDesc(platform, root, subKey, description)) continue;
     if (hardwareId.empty() || std::string_view(subKey).find(hardwareId) == std::string_view::npos) continue;
     CDisplayDevice device;
     device.m_nDevice = n - 1;

@@ -11,4 +11,5 @@
 // Appends one entry per display device whose driver sub-key holds
 // `hardwareId` (case included) and whose DeviceDesc can be read; answers the
 // number appended (0 when SETUP32.DLL or its ordinal is missing).
-int EnumerateDisplayDevices(std::vector<CDisplayDevice>& list, std::string_view hardwareId);
+int EnumerateDisplayDevices(const platform::Platform& platform, std::vector<CDisplayDevice>& list,
+                            std::string_view hardwareId);

@@ -20,13 +20,14 @@ constexpr int kInfDirectoryCode = 17;
 constexpr const char* kCurrentVersionKey = "Software\\Microsoft\\Windows\\CurrentVersion";
 
 // A registry text value of HKEY_LOCAL_MACHINE, empty on any failure.
-std::string ReadMachineString(const char* keyPath, const char* name) {
-  CRegistryKey key(HKEY_LOCAL_MACHINE);
+std::string ReadMachineString(const platform::Platform& platform, const char* keyPath, const char* name) {
+  CRegistryKey key(platform, HKEY_LOCAL_MACHINE);
   return key.Open(keyPath, KEY_READ) ? key.ReadString(name) : std::string();
 }
 
-void WriteMachineString(const char* keyPath, const char* name, const std::string& text) {
-  platform::IRegistry& registry = platform::Registry();
+void WriteMachineString(const platform::Platform& platform, const char* keyPath, const char* name,
+                        const std::string& text) {
+  platform::IRegistry& registry = platform.Registry();
   platform::HKEY key = nullptr;
   platform::DWORD disposition = 0;
   if (registry.RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_ALL_ACCESS, &key, &disposition) != ERROR_SUCCESS) {
@@ -76,24 +77,26 @@ int CDisplayDriverInstall::InstallDisplayDriver(const CComponent& component, int
 }
 
 void CDisplayDriverInstall::MarkInstalledFiles(const CComponent& component) {
+  const platform::Platform& platform = m_script.GetContext().GetPlatform();
   std::vector<CFileRecord> copies;
   component.QueueCopies(copies);
-  for (const CFileRecord& file : copies) MarkInstalledFile(file);
+  for (const CFileRecord& file : copies) MarkInstalledFile(platform, file);
 }
 
 void CDisplayDriverInstall::PrepareForNextStart(const CComponent& component) {
-  std::string folder = ReadMachineString(kCurrentVersionKey, "OtherDevicePath");
+  const platform::Platform& platform = m_script.GetContext().GetPlatform();
+  std::string folder = ReadMachineString(platform, kCurrentVersionKey, "OtherDevicePath");
   if (folder.empty()) {
     folder = DirectoryFromCode(m_script, kInfDirectoryCode) + "\\OTHER";
-    WriteMachineString(kCurrentVersionKey, "OtherDevicePath", folder);
+    WriteMachineString(platform, kCurrentVersionKey, "OtherDevicePath", folder);
   }
   CFileRecord where;
   where.m_strDestDir = folder;
-  CreateDestDir(where);
+  CreateDestDir(platform, where);
   // The script as it is held, under the adapter's name, where Windows looks.
-  m_script.GetText().SaveAs(JoinPath(folder, AsFileName(component.m_strDescription) + ".INF"));
+  m_script.GetText().SaveAs(platform.Files(), JoinPath(folder, AsFileName(component.m_strDescription) + ".INF"));
   if (ascii::EqualNoCase(component.m_strDriverClass, "Display")) {
-    platform::Profiles().WritePrivateProfileStringA("boot.description", "display.drv",
+    m_script.GetContext().GetPlatform().Profiles().WritePrivateProfileStringA("boot.description", "display.drv",
                                                     component.m_strDescription.c_str(), "SYSTEM.INI");
   }
 }

@@ -23,8 +23,8 @@ int HexValue(char c) {
 }
 
 // The default value of HKEY_CLASSES_ROOT\SearchBios as INST16.EXE leaves it.
-std::string ReadSearchBiosAnswer() {
-  platform::IRegistry& registry = platform::Registry();
+std::string ReadSearchBiosAnswer(const platform::Platform& platform) {
+  platform::IRegistry& registry = platform.Registry();
   platform::HKEY key = nullptr;
   if (registry.RegOpenKeyExA(HKEY_CLASSES_ROOT, kSearchBiosKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return {};
   char buffer[261] = {};
@@ -59,16 +59,16 @@ bool CHardwareDetection::SearchBios(const std::string& text) const {
     }
   }
   // INST16.EXE -B searches the BIOS and answers in the registry.
-  platform::IRegistry& registry = platform::Registry();
+  platform::IRegistry& registry = m_script.GetContext().GetPlatform().Registry();
   registry.RegDeleteKeyA(HKEY_CLASSES_ROOT, kSearchBiosKey);
   const std::string command = context.GetSetupDir() + "\\INST16.EXE -B" + text;
   platform::PROCESS_INFORMATION info{};
-  platform::IProcesses& processes = platform::Processes();
+  platform::IProcesses& processes = m_script.GetContext().GetPlatform().Processes();
   if (!processes.CreateProcessA(command, DETACHED_PROCESS, info)) return false;
   processes.CloseHandle(info.hThread);
   processes.WaitForSingleObject(info.hProcess, INFINITE);
   processes.CloseHandle(info.hProcess);
-  const bool found = ReadSearchBiosAnswer() == "1";
+  const bool found = ReadSearchBiosAnswer(m_script.GetContext().GetPlatform()) == "1";
   registry.RegDeleteKeyA(HKEY_CLASSES_ROOT, kSearchBiosKey);
   return found;
 }
@@ -76,8 +76,8 @@ bool CHardwareDetection::SearchBios(const std::string& text) const {
 int CHardwareDetection::SearchPci(std::string_view modelsLine, std::string& hardwareId) const {
   hardwareId.clear();
   const CSetupContext& context = m_script.GetContext();
-  if (context.IsNT()) return platform::System().IsAdministratorToken() ? 0 : MSG_NOT_ADMINISTRATOR;
-  if (platform::System().GetSystemMetrics(SM_CLEANBOOT) != 0) return MSG_SAFE_MODE;
+  if (context.IsNT()) return m_script.GetContext().GetPlatform().System().IsAdministratorToken() ? 0 : MSG_NOT_ADMINISTRATOR;
+  if (m_script.GetContext().GetPlatform().System().GetSystemMetrics(SM_CLEANBOOT) != 0) return MSG_SAFE_MODE;
   const CThunkLibrary& thunk = m_script.GetThunkLibrary();
   const auto isInstalled =
       outside::EntryPointAs<outside::IsVendorIdPresent32Proc>(thunk.GetProc(outside::kIsVendorIdPresent32));
@@ -158,7 +158,7 @@ bool CHardwareDetection::Detect(CComponentList& list) {
     driver.m_strDriverProvider = provider;
     driver.m_strHardwareId = hardwareId;
     if (context.IsWin98() && !m_bDevicesShown) {
-      driver.m_nDeviceCount = static_cast<std::uint32_t>(EnumerateDisplayDevices(driver.m_deviceList, hardwareId));
+      driver.m_nDeviceCount = static_cast<std::uint32_t>(EnumerateDisplayDevices(m_script.GetContext().GetPlatform(), driver.m_deviceList, hardwareId));
       if (driver.m_nDeviceCount > 1) {
         m_bDevicesShown = true;
         m_pChooser->ChooseDevices(driver.m_deviceList, (context.GetFlags() & SF_MAINTENANCE_WIZARD) != 0);

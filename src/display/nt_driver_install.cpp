@@ -33,8 +33,8 @@ static_assert(kInstallFlags == 0x01030000);
 constexpr DWORD kClassNameBufferSize = 100;
 
 // A service's start type; nullopt when it cannot be read as a number.
-std::optional<DWORD> ReadServiceStart(const std::string& service) {
-  platform::IRegistry& registry = platform::Registry();
+std::optional<DWORD> ReadServiceStart(const platform::Platform& platform, const std::string& service) {
+  platform::IRegistry& registry = platform.Registry();
   platform::HKEY key = nullptr;
   if (registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, (kServicesKey + service).c_str(), 0, KEY_READ, &key) !=
       ERROR_SUCCESS) {
@@ -47,8 +47,8 @@ std::optional<DWORD> ReadServiceStart(const std::string& service) {
   return start;
 }
 
-void WriteServiceStart(const std::string& service, DWORD start) {
-  platform::IRegistry& registry = platform::Registry();
+void WriteServiceStart(const platform::Platform& platform, const std::string& service, DWORD start) {
+  platform::IRegistry& registry = platform.Registry();
   platform::HKEY key = nullptr;
   if (registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, (kServicesKey + service).c_str(), 0, KEY_ALL_ACCESS, &key) !=
       ERROR_SUCCESS) {
@@ -60,8 +60,8 @@ void WriteServiceStart(const std::string& service, DWORD start) {
 
 // The service of the active display: \Device\Video0 names its key, such as
 // \REGISTRY\Machine\System\CurrentControlSet\Services\vga\Device0.
-std::string ActiveDisplayService() {
-  CRegistryKey map(HKEY_LOCAL_MACHINE);
+std::string ActiveDisplayService(const platform::Platform& platform) {
+  CRegistryKey map(platform, HKEY_LOCAL_MACHINE);
   if (!map.Open(kVideoMapKey, KEY_READ)) return {};
   const std::string path = map.ReadString("\\Device\\Video0");
   const std::size_t mark = path.find("Services\\");
@@ -71,8 +71,8 @@ std::string ActiveDisplayService() {
 }
 
 template <typename Proc>
-bool Resolve(platform::HMODULE library, const char* name, Proc& proc) {
-  proc = outside::EntryPointAs<Proc>(platform::Libraries().GetProcAddress(library, name));
+bool Resolve(platform::ILibraryLoader& libraries, platform::HMODULE library, const char* name, Proc& proc) {
+  proc = outside::EntryPointAs<Proc>(libraries.GetProcAddress(library, name));
   return proc != nullptr;
 }
 
@@ -95,19 +95,19 @@ struct SetupApi {
   setupapi::DestroyDriverInfoListProc destroyDriverInfoList = nullptr;
   setupapi::DestroyDeviceInfoListProc destroyDeviceInfoList = nullptr;
 
-  bool ResolveAll(platform::HMODULE library) {
+  bool ResolveAll(platform::ILibraryLoader& libraries, platform::HMODULE library) {
     using namespace setupapi;
-    return Resolve(library, kGetInfClass, getInfClass) && Resolve(library, kCreateDeviceInfoList, createDeviceInfoList) &&
-           Resolve(library, kOpenDeviceInfo, openDeviceInfo) && Resolve(library, kCreateDeviceInfo, createDeviceInfo) &&
-           Resolve(library, kRegisterDeviceInfo, registerDeviceInfo) &&
-           Resolve(library, kGetDeviceInstallParams, getDeviceInstallParams) &&
-           Resolve(library, kSetDeviceInstallParams, setDeviceInstallParams) &&
-           Resolve(library, kBuildDriverInfoList, buildDriverInfoList) &&
-           Resolve(library, kSetSelectedDriver, setSelectedDriver) && Resolve(library, kInstallDevice, installDevice) &&
-           Resolve(library, kOpenInfFile, openInfFile) && Resolve(library, kInstallFromInfSection, installFromInfSection) &&
-           Resolve(library, kCloseInfFile, closeInfFile) &&
-           Resolve(library, kDestroyDriverInfoList, destroyDriverInfoList) &&
-           Resolve(library, kDestroyDeviceInfoList, destroyDeviceInfoList);
+    return Resolve(libraries, library, kGetInfClass, getInfClass) && Resolve(libraries, library, kCreateDeviceInfoList, createDeviceInfoList) &&
+           Resolve(libraries, library, kOpenDeviceInfo, openDeviceInfo) && Resolve(libraries, library, kCreateDeviceInfo, createDeviceInfo) &&
+           Resolve(libraries, library, kRegisterDeviceInfo, registerDeviceInfo) &&
+           Resolve(libraries, library, kGetDeviceInstallParams, getDeviceInstallParams) &&
+           Resolve(libraries, library, kSetDeviceInstallParams, setDeviceInstallParams) &&
+           Resolve(libraries, library, kBuildDriverInfoList, buildDriverInfoList) &&
+           Resolve(libraries, library, kSetSelectedDriver, setSelectedDriver) && Resolve(libraries, library, kInstallDevice, installDevice) &&
+           Resolve(libraries, library, kOpenInfFile, openInfFile) && Resolve(libraries, library, kInstallFromInfSection, installFromInfSection) &&
+           Resolve(libraries, library, kCloseInfFile, closeInfFile) &&
+           Resolve(libraries, library, kDestroyDriverInfoList, destroyDriverInfoList) &&
+           Resolve(libraries, library, kDestroyDeviceInfoList, destroyDeviceInfoList);
   }
 };
 
@@ -123,11 +123,14 @@ void CopyField(char (&field)[N], const std::string& text) {
 // road out.
 class NtDeviceInstall {
  public:
+  explicit NtDeviceInstall(platform::ILibraryLoader& libraries) : m_libraries(libraries) {}
   ~NtDeviceInstall() { Release(); }
+  NtDeviceInstall(const NtDeviceInstall&) = delete;
+  NtDeviceInstall& operator=(const NtDeviceInstall&) = delete;
 
   bool Load() {
-    m_library = platform::Libraries().LoadLibraryA(setupapi::kLibraryName);
-    return m_library != nullptr && m_api.ResolveAll(m_library);
+    m_library = m_libraries.LoadLibraryA(setupapi::kLibraryName);
+    return m_library != nullptr && m_api.ResolveAll(m_libraries, m_library);
   }
   const SetupApi& Api() const { return m_api; }
 
@@ -158,7 +161,7 @@ class NtDeviceInstall {
     if (m_inf != nullptr) m_api.closeInfFile(m_inf);
     if (m_driverListBuilt) m_api.destroyDriverInfoList(m_set, &m_device, setupapi::SPDIT_CLASSDRIVER);
     if (m_set != nullptr) m_api.destroyDeviceInfoList(m_set);
-    if (m_library != nullptr) platform::Libraries().FreeLibrary(m_library);
+    if (m_library != nullptr) m_libraries.FreeLibrary(m_library);
     m_inf = nullptr;
     m_driverListBuilt = false;
     m_set = nullptr;
@@ -166,6 +169,7 @@ class NtDeviceInstall {
   }
 
  private:
+  platform::ILibraryLoader& m_libraries;
   platform::HMODULE m_library = nullptr;
   SetupApi m_api;
   setupapi::HDEVINFO m_set = nullptr;
@@ -176,9 +180,8 @@ class NtDeviceInstall {
 
 // A registry-only install of an INF section relative to a key of
 // HKEY_LOCAL_MACHINE, created when missing.
-bool InstallRegistrySection(const SetupApi& api, setupapi::HINF inf, const std::string& section,
-                            const std::string& keyPath, const std::string* description) {
-  platform::IRegistry& registry = platform::Registry();
+bool InstallRegistrySection(platform::IRegistry& registry, const SetupApi& api, setupapi::HINF inf,
+                            const std::string& section, const std::string& keyPath, const std::string* description) {
   platform::HKEY key = nullptr;
   DWORD disposition = 0;
   if (registry.RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_ALL_ACCESS, &key, &disposition) !=
@@ -204,23 +207,25 @@ std::string CDisplayDriverInstall::ServiceName(const CComponent& component) {
 }
 
 std::string CDisplayDriverInstall::DisableActiveDisplayService() {
-  const std::string service = ActiveDisplayService();
+  const platform::Platform& platform = m_script.GetContext().GetPlatform();
+  const std::string service = ActiveDisplayService(platform);
   if (service.empty()) return {};
-  CRegistryKey key(HKEY_LOCAL_MACHINE);
+  CRegistryKey key(platform, HKEY_LOCAL_MACHINE);
   if (!key.Open(kServicesKey + service, KEY_READ)) return {};
-  if (!ascii::EqualNoCase(key.ReadString("Group"), "Video") || ReadServiceStart(service) != kStartWithSystem) {
+  if (!ascii::EqualNoCase(key.ReadString("Group"), "Video") || ReadServiceStart(platform, service) != kStartWithSystem) {
     return {};
   }
-  WriteServiceStart(service, kDisabled);
+  WriteServiceStart(platform, service, kDisabled);
   return service;
 }
 
 int CDisplayDriverInstall::InstallNT(const CComponent& component, const std::string& scriptPath) {
-  NtDeviceInstall run;
+  const platform::Platform& platform = m_script.GetContext().GetPlatform();
+  NtDeviceInstall run(platform.Libraries());
   std::string disabledService;
   const auto fail = [&] {
     run.Release();
-    if (!disabledService.empty()) WriteServiceStart(disabledService, kStartWithSystem);
+    if (!disabledService.empty()) WriteServiceStart(platform, disabledService, kStartWithSystem);
     m_script.GetMessages().ShowError(MSG_DRIVER_NOT_INSTALLED);
     return 1;
   };
@@ -269,13 +274,13 @@ int CDisplayDriverInstall::InstallNT(const CComponent& component, const std::str
   CScriptSection settings;
   const std::string softwareSettings = component.m_strName + ".SoftwareSettings";
   if (m_script.ReadSection(settings, softwareSettings) &&
-      !InstallRegistrySection(api, run.Inf(), softwareSettings, kServicesKey + service + "\\Device0",
+      !InstallRegistrySection(platform.Registry(), api, run.Inf(), softwareSettings, kServicesKey + service + "\\Device0",
                               &component.m_strDescription)) {
     return fail();
   }
   const std::string openGlSettings = component.m_strName + ".OpenGLSoftwareSettings";
   if (m_script.ReadSection(settings, openGlSettings) &&
-      !InstallRegistrySection(api, run.Inf(), openGlSettings, kOpenGlDriversKey, nullptr)) {
+      !InstallRegistrySection(platform.Registry(), api, run.Inf(), openGlSettings, kOpenGlDriversKey, nullptr)) {
     return fail();
   }
   run.Release();
@@ -286,25 +291,27 @@ int CDisplayDriverInstall::InstallNT(const CComponent& component, const std::str
 }
 
 void CDisplayDriverInstall::RecordDisabledDisplayService(const std::string& service, DWORD start) {
+  const platform::Platform& platform = m_script.GetContext().GetPlatform();
   CSetupContext& context = m_script.GetContext();
   context.SetDisabledDisplayService(service, start);
   // Beside the record the installation run has just written; never a record of its own.
-  CRegistryKey record(HKEY_LOCAL_MACHINE);
+  CRegistryKey record(platform, HKEY_LOCAL_MACHINE);
   if (!record.Open(context.GetInstallRecordKey())) return;
   record.WriteString(kDisabledDisplayServiceValue, service);
   record.WriteDword(kDisabledDisplayStartValue, start);
 }
 
 int CDisplayDriverInstall::RemoveNT(const CComponent& component) {
+  const platform::Platform& platform = m_script.GetContext().GetPlatform();
   const std::string service = ServiceName(component);
-  if (!service.empty()) WriteServiceStart(service, kDisabled);
+  if (!service.empty()) WriteServiceStart(platform, service, kDisabled);
   // The display service the installation disabled starts as it did, unless
   // it is the one going, or has been set otherwise since.
   const CSetupContext& context = m_script.GetContext();
   const std::string& before = context.GetDisabledDisplayService();
   if (!before.empty() && !ascii::EqualNoCase(before, service) && context.GetDisabledDisplayStart() < kDisabled &&
-      ReadServiceStart(before) == kDisabled) {
-    WriteServiceStart(before, context.GetDisabledDisplayStart());
+      ReadServiceStart(platform, before) == kDisabled) {
+    WriteServiceStart(platform, before, context.GetDisabledDisplayStart());
   }
   return 0;
 }

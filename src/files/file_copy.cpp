@@ -29,16 +29,17 @@ std::string CompressedForm(const std::string& name) {
 
 // Runs the version installer into a temporary-name buffer; a temporary file
 // it leaves behind is deleted and only VIF_MISMATCH of the outcome is kept.
-platform::DWORD Install(platform::DWORD flags, const CFileRecord& record, const std::string& destName) {
+platform::DWORD Install(const platform::Platform& platform, platform::DWORD flags, const CFileRecord& record,
+                        const std::string& destName) {
   char tempName[MAX_PATH] = {};
   platform::UINT tempLength = sizeof tempName;
   platform::DWORD r =
-      platform::Versions().VerInstallFileA(flags, record.m_strSourceName.c_str(), destName.c_str(),
+      platform.Versions().VerInstallFileA(flags, record.m_strSourceName.c_str(), destName.c_str(),
                                            record.m_strSourceDir.c_str(), record.m_strDestDir.c_str(), nullptr,
                                            tempName, &tempLength);
   if (r & VIF_TEMPFILE) {
     tempName[sizeof tempName - 1] = '\0';
-    platform::Files().DeleteFileA(JoinPath(record.m_strDestDir, tempName));
+    platform.Files().DeleteFileA(JoinPath(record.m_strDestDir, tempName));
     r &= VIF_MISMATCH;
   }
   return r;
@@ -49,8 +50,8 @@ std::string Drive(const std::string& folder) { return folder.substr(0, 2); }
 // A copy of the existing file `dest` as `copy`, for the version installer to
 // compare with; nothing when there is no such file or it cannot be read, as
 // the installer then finds no version to keep.
-void CopyForComparison(const std::string& dest, const std::string& copy) {
-  platform::IFileSystem& files = platform::Files();
+void CopyForComparison(const platform::Platform& platform, const std::string& dest, const std::string& copy) {
+  platform::IFileSystem& files = platform.Files();
   if (!files.FileExists(dest)) return;
   std::vector<char> content;
   if (files.ReadWholeFile(dest, content) != ERROR_SUCCESS) return;
@@ -84,24 +85,24 @@ bool IsLongName(const CFileRecord& record) {
   return base > 8 || extension > 4;
 }
 
-std::string FindTempName(const CFileRecord& record) {
+std::string FindTempName(const platform::Platform& platform, const CFileRecord& record) {
   std::string name;
   for (int n = 0; n < kTempNameCount; ++n) {
     name = "TMP" + std::to_string(n) + ".@@@";
-    if (!platform::Files().FileExists(JoinPath(record.m_strDestDir, name))) break;
+    if (!platform.Files().FileExists(JoinPath(record.m_strDestDir, name))) break;
   }
   return name;
 }
 
-bool CreateDestDir(const CFileRecord& record, CInstallManifest* manifest) {
-  platform::IFileSystem& files = platform::Files();
+bool CreateDestDir(const platform::Platform& platform, const CFileRecord& record, CInstallManifest* manifest) {
+  platform::IFileSystem& files = platform.Files();
   // A level counts as made here only when this call created it.
   auto make = [&](const std::string& level) {
     if (files.CreateDirectoryA(level)) {
       if (manifest != nullptr) manifest->NoteFolder(level);
       return true;
     }
-    return platform::System().GetLastError() == ERROR_ALREADY_EXISTS;
+    return platform.System().GetLastError() == ERROR_ALREADY_EXISTS;
   };
   const std::string& dir = record.m_strDestDir;
   if (dir.size() <= 3) return true;  // a drive's root
@@ -126,6 +127,7 @@ bool CreateDestDir(const CFileRecord& record, CInstallManifest* manifest) {
 CFileOperations::CFileOperations(CSetupScript& script, const CComponentList& components, IFileDialogs& dialogs)
     : m_script(script),
       m_context(script.GetContext()),
+      m_platform(m_context.GetPlatform()),
       m_messages(script.GetMessages()),
       m_components(components),
       m_dialogs(dialogs) {}
@@ -135,7 +137,7 @@ platform::DWORD CFileOperations::CopyFile(CFileRecord& record, platform::DWORD f
 
   bool found = false;
   for (const std::string& name : SourceNameCandidates(m_script, record)) {
-    if (platform::Files().FileExists(JoinPath(record.m_strSourceDir, name))) {
+    if (m_platform.Files().FileExists(JoinPath(record.m_strSourceDir, name))) {
       record.m_strSourceName = name;
       found = true;
       break;
@@ -143,30 +145,30 @@ platform::DWORD CFileOperations::CopyFile(CFileRecord& record, platform::DWORD f
   }
   if (!found) return VIF_CANNOTREADSRC;
 
-  if (!CreateDestDir(record, m_pManifest)) return VIF_CANNOTREADDST;
+  if (!CreateDestDir(m_platform, record, m_pManifest)) return VIF_CANNOTREADDST;
 
   if (IsLongName(record) && m_context.Is9x()) {
     // The version installer of Windows 95/98 works on short names: the file
     // goes in under a free short name first, then takes its own. The file it
     // replaces waits under that short name, so that the installer compares
     // the two as it does on the short-name road.
-    const std::string temp = FindTempName(record);
+    const std::string temp = FindTempName(m_platform, record);
     const std::string tempPath = JoinPath(record.m_strDestDir, temp);
     const std::string dest = DestPath(record);
-    if ((flags & VIFF_FORCEINSTALL) == 0) CopyForComparison(dest, tempPath);
-    platform::DWORD r = Install(flags, record, temp);
+    if ((flags & VIFF_FORCEINSTALL) == 0) CopyForComparison(m_platform, dest, tempPath);
+    platform::DWORD r = Install(m_platform, flags, record, temp);
     if (r != 0) {
-      platform::Files().DeleteFileA(tempPath);
+      m_platform.Files().DeleteFileA(tempPath);
     } else {
-      const bool deleted = platform::Files().DeleteFileA(dest) != 0;
-      const platform::DWORD deleteError = deleted ? 0 : platform::System().GetLastError();
-      if (!platform::Files().MoveFileExA(tempPath.c_str(), dest.c_str(), 0)) {
-        platform::Files().DeleteFileA(tempPath);
+      const bool deleted = m_platform.Files().DeleteFileA(dest) != 0;
+      const platform::DWORD deleteError = deleted ? 0 : m_platform.System().GetLastError();
+      if (!m_platform.Files().MoveFileExA(tempPath.c_str(), dest.c_str(), 0)) {
+        m_platform.Files().DeleteFileA(tempPath);
         // An old file that is held open is replaced at the next start, as
         // a short-named one would be.
         const bool held = deleteError == ERROR_SHARING_VIOLATION || deleteError == ERROR_LOCK_VIOLATION ||
                           deleteError == ERROR_ACCESS_DENIED;
-        const platform::DWORD attributes = platform::Files().GetFileAttributesA(dest);
+        const platform::DWORD attributes = m_platform.Files().GetFileAttributesA(dest);
         if (held && attributes != INVALID_FILE_ATTRIBUTES) {
           r = (attributes & FILE_ATTRIBUTE_READONLY) != 0 ? VIF_WRITEPROT : VIF_FILEINUSE;
         } else {
@@ -176,7 +178,7 @@ platform::DWORD CFileOperations::CopyFile(CFileRecord& record, platform::DWORD f
     }
     return r;
   }
-  return Install(flags, record, record.m_strDestName);
+  return Install(m_platform, flags, record, record.m_strDestName);
 }
 
 std::vector<CFileRecord> InCopyOrder(std::vector<CFileRecord> queue) {
@@ -218,7 +220,7 @@ int CFileOperations::RunCopies(IFileProgress& progress) {
     }
     progress.ShowCopyJob(record);
     // Only a file this run brings into being is the installation's own.
-    const bool existed = platform::Files().GetFileAttributesA(DestPath(record)) != INVALID_FILE_ATTRIBUTES;
+    const bool existed = m_platform.Files().GetFileAttributesA(DestPath(record)) != INVALID_FILE_ATTRIBUTES;
     bool skipped = false;
     platform::DWORD flags = (context.GetFlags() & SF_UNATTENDED) != 0 ? VIFF_FORCEINSTALL : 0;
     bool installed = true;
@@ -269,11 +271,11 @@ int CFileOperations::RunCopies(IFileProgress& progress) {
         return 1;
       }
       if (r & VIF_OUTOFSPACE) {
-        const std::uint32_t freeBefore = GetFreeKilobytes(record.m_strDestDir);
+        const std::uint32_t freeBefore = GetFreeKilobytes(m_platform, record.m_strDestDir);
         // Trying again on a drive with no more room than before meets the
         // same end: only space freed in the meantime earns a retry.
         if (box.AskYesNo(MSG_ASK_DISK_FULL, Drive(record.m_strDestDir)) != IDYES ||
-            GetFreeKilobytes(record.m_strDestDir) <= freeBefore) {
+            GetFreeKilobytes(m_platform, record.m_strDestDir) <= freeBefore) {
           context.SetLastMessage(MSG_ASK_DISK_FULL);
           return 1;
         }
@@ -282,9 +284,9 @@ int CFileOperations::RunCopies(IFileProgress& progress) {
       if (r & VIF_WRITEPROT) {
         // The read-only file gives way; the retry installs over nothing.
         const std::string dest = DestPath(record);
-        ClearReadOnly(dest);
-        platform::Files().DeleteFileA(dest);
-        const platform::DWORD after = platform::Files().GetFileAttributesA(dest);
+        ClearReadOnly(m_platform, dest);
+        m_platform.Files().DeleteFileA(dest);
+        const platform::DWORD after = m_platform.Files().GetFileAttributesA(dest);
         handled = after == INVALID_FILE_ATTRIBUTES || (after & FILE_ATTRIBUTE_READONLY) == 0;
       }
       if (r != 0 && !handled) {

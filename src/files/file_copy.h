@@ -9,6 +9,7 @@
 
 #include "files/file_progress.h"
 #include "script/file_record.h"
+#include "platform/platform.h"
 #include "platform/win_types.h"
 
 class CInstallManifest;
@@ -39,11 +40,11 @@ std::vector<std::string> SourceNameCandidates(const CSetupScript& script, const 
 
 // Makes destDir with every missing level; each level it made is noted in
 // the manifest, when there is one.
-bool CreateDestDir(const CFileRecord& record, CInstallManifest* manifest = nullptr);
+bool CreateDestDir(const platform::Platform& platform, const CFileRecord& record, CInstallManifest* manifest = nullptr);
 
 // The first "TMP<n>.@@@" (n from 0 to 9999) that does not exist in destDir;
 // the last one tried when all do.
-std::string FindTempName(const CFileRecord& record);
+std::string FindTempName(const platform::Platform& platform, const CFileRecord& record);
 
 // Whether destName needs a long name: a base longer than 8 characters or an
 // extension (from the last dot, dot included) longer than 4.

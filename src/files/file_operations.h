@@ -7,6 +7,7 @@
 
 #include "files/file_dialogs.h"
 #include "files/file_progress.h"
+#include "platform/platform.h"
 #include "platform/win_types.h"
 #include "script/file_record.h"
 
@@ -58,6 +59,7 @@ class CFileOperations {
 
   CSetupScript& m_script;
   CSetupContext& m_context;
+  const platform::Platform& m_platform;
   IMessageSink& m_messages;
   const CComponentList& m_components;
   IFileDialogs& m_dialogs;

@@ -22,12 +22,12 @@ constexpr const char* kInstalledFilesKey = "System\\CurrentControlSet\\control\\
 constexpr platform::DWORD kMarkerQuerySize = 20;
 
 // Appends one line to the [Rename] section, keeping every line before it.
-bool AppendRenameLine(const std::string& line) {
+bool AppendRenameLine(const platform::Platform& platform, const std::string& line) {
   auto buffer = std::make_unique<char[]>(kWininitBufferSize);
   std::memset(buffer.get(), 0, kWininitBufferSize);
   const platform::DWORD readLimit = static_cast<platform::DWORD>(kWininitBufferSize - 1);
   const platform::DWORD n =
-      platform::Profiles().GetPrivateProfileSectionA(kRenameSection, buffer.get(), readLimit, kWininit);
+      platform.Profiles().GetPrivateProfileSectionA(kRenameSection, buffer.get(), readLimit, kWininit);
   // A section that filled the read buffer was cut short: writing it back
   // would lose its tail. A line that does not fit with its two closing NULs
   // is not written either.
@@ -35,30 +35,32 @@ bool AppendRenameLine(const std::string& line) {
   std::memcpy(buffer.get() + n, line.data(), line.size());
   buffer[n + line.size()] = '\0';
   buffer[n + line.size() + 1] = '\0';
-  return platform::Profiles().WritePrivateProfileSectionA(kRenameSection, buffer.get(), kWininit) != 0;
+  return platform.Profiles().WritePrivateProfileSectionA(kRenameSection, buffer.get(), kWininit) != 0;
 }
 
 }  // namespace
 
-std::string ShortPath(const std::string& path) {
+std::string ShortPath(const platform::Platform& platform, const std::string& path) {
   char buffer[MAX_PATH] = {};
-  const platform::DWORD n = platform::Files().GetShortPathNameA(path.c_str(), buffer, sizeof buffer);
+  const platform::DWORD n = platform.Files().GetShortPathNameA(path.c_str(), buffer, sizeof buffer);
   if (n == 0 || n >= sizeof buffer) return path;
   return std::string(buffer, n);
 }
 
-void ClearReadOnly(const std::string& path) {
-  const platform::DWORD attributes = platform::Files().GetFileAttributesA(path);
+void ClearReadOnly(const platform::Platform& platform, const std::string& path) {
+  const platform::DWORD attributes = platform.Files().GetFileAttributesA(path);
   if (attributes != INVALID_FILE_ATTRIBUTES) {
-    platform::Files().SetFileAttributesA(path, attributes & ~static_cast<platform::DWORD>(FILE_ATTRIBUTE_READONLY));
+    platform.Files().SetFileAttributesA(path, attributes & ~static_cast<platform::DWORD>(FILE_ATTRIBUTE_READONLY));
   }
 }
 
-bool AddWininitRename(const CFileRecord& record, const std::string& tempPath) {
-  return AppendRenameLine(ShortPath(DestPath(record)) + "=" + ShortPath(tempPath));
+bool AddWininitRename(const platform::Platform& platform, const CFileRecord& record, const std::string& tempPath) {
+  return AppendRenameLine(platform, ShortPath(platform, DestPath(record)) + "=" + ShortPath(platform, tempPath));
 }
 
-bool AddWininitDelete(const CFileRecord& record) { return AppendRenameLine("NUL=" + ShortPath(DestPath(record))); }
+bool AddWininitDelete(const platform::Platform& platform, const CFileRecord& record) {
+  return AppendRenameLine(platform, "NUL=" + ShortPath(platform, DestPath(record)));
+}
 
 namespace {
 
@@ -67,38 +69,40 @@ std::string WithoutTrailingSeparators(std::string folder) {
   return folder;
 }
 
-std::string SystemPath(platform::UINT (platform::ISystemInfo::*query)(char*, platform::UINT)) {
+std::string SystemPath(const platform::Platform& platform,
+                       platform::UINT (platform::ISystemInfo::*query)(char*, platform::UINT)) {
   char buffer[MAX_PATH] = {};
-  const platform::UINT n = (platform::System().*query)(buffer, sizeof buffer);
+  const platform::UINT n = (platform.System().*query)(buffer, sizeof buffer);
   return n == 0 || n >= sizeof buffer ? std::string() : std::string(buffer, n);
 }
 
 }  // namespace
 
-bool IsSystemFolder(const std::string& folder) {
+bool IsSystemFolder(const platform::Platform& platform, const std::string& folder) {
   const std::string f = WithoutTrailingSeparators(folder);
   if (f.size() <= 3) return true;
-  for (const std::string& system : {SystemPath(&platform::ISystemInfo::GetWindowsDirectoryA),
-                                    SystemPath(&platform::ISystemInfo::GetSystemDirectoryA)}) {
+  for (const std::string& system : {SystemPath(platform, &platform::ISystemInfo::GetWindowsDirectoryA),
+                                    SystemPath(platform, &platform::ISystemInfo::GetSystemDirectoryA)}) {
     if (!system.empty() && ascii::EqualNoCase(f, WithoutTrailingSeparators(system))) return true;
   }
   for (const shell_folders::Place& place : shell_folders::kPlaces) {
-    CRegistryKey key(place.key, place.root == shell_folders::Root::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER);
+    CRegistryKey key(platform, place.key, place.root == shell_folders::Root::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER);
     const std::string shellFolder = key.ReadString(place.value);
     if (!shellFolder.empty() && ascii::EqualNoCase(f, WithoutTrailingSeparators(shellFolder))) return true;
   }
   return false;
 }
 
-void RemoveRecordFolder(const CFileRecord& record, bool emptiedByThisRun, const CInstallManifest* manifest) {
-  if (IsSystemFolder(record.m_strDestDir)) return;
+void RemoveRecordFolder(const platform::Platform& platform, const CFileRecord& record, bool emptiedByThisRun,
+                        const CInstallManifest* manifest) {
+  if (IsSystemFolder(platform, record.m_strDestDir)) return;
   // In an installation run, a folder goes only when the installation made it:
   // an emptied folder of the system's or another program's stays.
   const bool made = manifest != nullptr && manifest->HasFolder(record.m_strDestDir);
   if (manifest != nullptr && !made) return;
-  if (platform::Files().RemoveDirectoryA(record.m_strDestDir) || !emptiedByThisRun) return;
+  if (platform.Files().RemoveDirectoryA(record.m_strDestDir) || !emptiedByThisRun) return;
   // One this run emptied but cannot remove yet goes at the next start.
-  if (made) platform::Files().MoveFileExA(record.m_strDestDir.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  if (made) platform.Files().MoveFileExA(record.m_strDestDir.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
 void CFileOperations::RequestRestart() { m_context.SetFlags(m_context.GetFlags() | SF_RESTART_NEEDED); }
@@ -106,27 +110,27 @@ void CFileOperations::RequestRestart() { m_context.SetFlags(m_context.GetFlags()
 platform::DWORD CFileOperations::DeferDelete(const CFileRecord& record) {
   RequestRestart();
   if (m_context.IsNT()) {
-    if (platform::Files().MoveFileExA(DestPath(record).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return 0;
-    return platform::System().GetLastError();
+    if (m_platform.Files().MoveFileExA(DestPath(record).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return 0;
+    return m_platform.System().GetLastError();
   }
   // A [Rename] section with no room left cannot take the deletion.
-  return AddWininitDelete(record) ? 0 : static_cast<platform::DWORD>(ERROR_NOT_ENOUGH_MEMORY);
+  return AddWininitDelete(m_platform, record) ? 0 : static_cast<platform::DWORD>(ERROR_NOT_ENOUGH_MEMORY);
 }
 
 platform::DWORD CFileOperations::DeleteFileRecord(const CFileRecord& record) {
   const std::string path = DestPath(record);
-  ClearReadOnly(path);
-  if (platform::Files().DeleteFileA(path)) {
-    RemoveRecordFolder(record, true, m_pManifest);
+  ClearReadOnly(m_platform, path);
+  if (m_platform.Files().DeleteFileA(path)) {
+    RemoveRecordFolder(m_platform, record, true, m_pManifest);
     return 0;
   }
-  const platform::DWORD error = platform::System().GetLastError();
+  const platform::DWORD error = m_platform.System().GetLastError();
   switch (error) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
       // Nothing to delete; an empty folder may still go, but nothing is
       // scheduled for one this run did not empty.
-      RemoveRecordFolder(record, false, m_pManifest);
+      RemoveRecordFolder(m_platform, record, false, m_pManifest);
       return 0;
     case ERROR_INVALID_DRIVE:
     case ERROR_WRITE_PROTECT:
@@ -145,8 +149,8 @@ platform::DWORD CFileOperations::DeleteFileRecord(const CFileRecord& record) {
 
 platform::DWORD CFileOperations::ReplaceInUse(const CFileRecord& record, platform::DWORD flags) {
   RequestRestart();
-  platform::IFileSystem& files = platform::Files();
-  const std::string temp = FindTempName(record);
+  platform::IFileSystem& files = m_platform.Files();
+  const std::string temp = FindTempName(m_platform, record);
   const std::string tempPath = JoinPath(record.m_strDestDir, temp);
   const std::string dest = DestPath(record);
   CFileRecord aside = record;
@@ -180,7 +184,7 @@ platform::DWORD CFileOperations::ReplaceInUse(const CFileRecord& record, platfor
   // it over the old one at the next start.
   const platform::DWORD r = CopyFile(aside, flags | VIFF_FORCEINSTALL);
   if (r != 0) return r;
-  if (!AddWininitRename(record, tempPath)) {
+  if (!AddWininitRename(m_platform, record, tempPath)) {
     files.DeleteFileA(tempPath);
     return VIF_CANNOTRENAME;
   }
@@ -194,18 +198,18 @@ int CFileOperations::RenameFileRecord(const CFileRecord& record) {
   const std::string to = DestPath(record);
   // Without the old file there is nothing to rename, and the new name may
   // be a file of the user's own.
-  if (platform::Files().GetFileAttributesA(from) == INVALID_FILE_ATTRIBUTES) return -1;
-  ClearReadOnly(from);
-  platform::Files().DeleteFileA(to);
-  if (!platform::Files().MoveFileExA(from.c_str(), to.c_str(), 0)) return -1;
+  if (m_platform.Files().GetFileAttributesA(from) == INVALID_FILE_ATTRIBUTES) return -1;
+  ClearReadOnly(m_platform, from);
+  m_platform.Files().DeleteFileA(to);
+  if (!m_platform.Files().MoveFileExA(from.c_str(), to.c_str(), 0)) return -1;
   // A file of the installation's own keeps being its own under the new name.
   if (m_pManifest != nullptr && m_pManifest->HasFile(from)) m_pManifest->NoteFile(to);
   return 0;
 }
 
-void MarkInstalledFile(const CFileRecord& record) {
+void MarkInstalledFile(const platform::Platform& platform, const CFileRecord& record) {
   if (record.m_strDestName.empty()) return;
-  platform::IRegistry& registry = platform::Registry();
+  platform::IRegistry& registry = platform.Registry();
   platform::HKEY key = nullptr;
   if (registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, kInstalledFilesKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
   platform::BYTE data[kMarkerQuerySize] = {};

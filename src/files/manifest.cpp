@@ -15,11 +15,11 @@ std::string Key(std::string_view path, bool isFolder) {
 
 }  // namespace
 
-void CInstallManifest::Load(const std::string& setupFolder) {
+void CInstallManifest::Load(platform::IFileSystem& files, const std::string& setupFolder) {
   m_entries.clear();
   m_keys.clear();
   std::vector<char> text;
-  if (platform::Files().ReadWholeFile(JoinPath(setupFolder, std::string(install_manifest::kFileName)), text) !=
+  if (files.ReadWholeFile(JoinPath(setupFolder, std::string(install_manifest::kFileName)), text) !=
       ERROR_SUCCESS) {
     return;
   }
@@ -28,12 +28,11 @@ void CInstallManifest::Load(const std::string& setupFolder) {
   }
 }
 
-bool CInstallManifest::Save(const std::string& setupFolder) {
+bool CInstallManifest::Save(platform::IFileSystem& files, const std::string& setupFolder) {
   const std::string path = JoinPath(setupFolder, std::string(install_manifest::kFileName));
   const std::string newPath = JoinPath(setupFolder, std::string(install_manifest::kNewFileName));
   NoteFile(path);
   const std::string text = install_manifest::Format(m_entries);
-  platform::IFileSystem& files = platform::Files();
   // Never torn: the old manifest stays whole until the new one replaces it.
   if (files.WriteWholeFile(newPath, text.data(), text.size()) != ERROR_SUCCESS) return false;
   if (files.MoveFileExA(newPath.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;

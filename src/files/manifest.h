@@ -8,15 +8,16 @@
 #include <unordered_set>
 #include <vector>
 
+#include "platform/file_system.h"
 #include "platform/install_manifest.h"
 
 class CInstallManifest {
  public:
   // Forgets everything, then reads the manifest of the setup folder, if any.
-  void Load(const std::string& setupFolder);
+  void Load(platform::IFileSystem& files, const std::string& setupFolder);
   // Writes the manifest into the setup folder, itself listed, as a new file
   // renamed over the old one. False when it could not be written.
-  bool Save(const std::string& setupFolder);
+  bool Save(platform::IFileSystem& files, const std::string& setupFolder);
 
   void NoteFile(const std::string& path);
   void NoteFolder(const std::string& path);

@@ -30,7 +30,8 @@ std::string FormatSetupFolder(const std::string& pattern, const std::string& des
 }
 
 void ReadInstallRecord(CSetupContext& c) {
-  CRegistryKey record(HKEY_LOCAL_MACHINE);
+  const platform::Platform& platform = c.GetPlatform();
+  CRegistryKey record(platform, HKEY_LOCAL_MACHINE);
   record.Open(RecordKey(c));
   c.SetDestDir(record.ReadString("Destination Dir"));
   c.SetSetupPath(record.ReadString("Setup Path"));
@@ -60,21 +61,21 @@ void ReadInstallRecord(CSetupContext& c) {
   }
 
   if (c.GetDestDir().empty()) {
-    CRegistryKey windows("SOFTWARE\\Microsoft\\Windows\\CurrentVersion", HKEY_LOCAL_MACHINE);
+    CRegistryKey windows(platform, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", HKEY_LOCAL_MACHINE);
     c.SetDestDir(windows.ReadString("ProgramFilesDir") + "\\Halvion");
   }
   if (c.GetInstallFrom().empty()) c.SetInstallFrom("A:");
 }
 
-bool FindEarlierProduct(const CResourceModule& resources) {
-  CRegistryKey installed(HKEY_LOCAL_MACHINE);
+bool FindEarlierProduct(const platform::Platform& platform, const CResourceModule& resources) {
+  CRegistryKey installed(platform, HKEY_LOCAL_MACHINE);
   // Enumerating is all it needs: a user without the right to write there
   // must still see the older product.
   if (!installed.Open(kEarlierProductKey, KEY_ENUMERATE_SUB_KEYS)) return false;
   for (platform::DWORD index = 0;; ++index) {
     const std::string name = installed.EnumKey(index);
     if (name.empty()) return false;
-    if (!EqualNoCase(name, kEarlierProduct, platform::System().GetACP())) continue;
+    if (!EqualNoCase(name, kEarlierProduct, platform.System().GetACP())) continue;
     installed.Close();
     // Shown even in quiet mode: the installation must not go on over it.
     CMessageText caption(resources), text(resources);
@@ -83,7 +84,7 @@ bool FindEarlierProduct(const CResourceModule& resources) {
     box.caption = caption.LoadText(IDS_CAPTION);
     box.text = text.LoadText(MSG_EARLIER_PRODUCT);
     box.type = MB_OK;
-    platform::UserInterface().MessageBoxA(box);
+    platform.UserInterface().MessageBoxA(box);
     return true;
   }
 }
@@ -101,20 +102,21 @@ std::string PendingRemovalValue(const CSetupContext& context) {
 }  // namespace
 
 bool WriteInstallRecord(const CSetupContext& c) {
+  const platform::Platform& platform = c.GetPlatform();
   const std::string setupFolder = FormatSetupFolder(c.GetSetupPath(), c.GetDestDir());
   if ((c.GetFlags() & SF_REMOVE) != 0) {
-    CRegistryKey(HKEY_LOCAL_MACHINE).DeleteTree(RecordKey(c));
+    CRegistryKey(platform, HKEY_LOCAL_MACHINE).DeleteTree(RecordKey(c));
     // INST16 removes the installed folder at the next start; no blank
     // stands between the option and the folder.
-    const std::string command = setupFolder + "\\INST16.EXE -R" + ShortPath(c.GetDestDir());
-    CRegistryKey runOnce(HKEY_LOCAL_MACHINE);
+    const std::string command = setupFolder + "\\INST16.EXE -R" + ShortPath(platform, c.GetDestDir());
+    CRegistryKey runOnce(platform, HKEY_LOCAL_MACHINE);
     if (runOnce.Create(kRunOnceKey) != 0) runOnce.WriteString(PendingRemovalValue(c), command);
     return true;
   }
   // Installing again cancels a removal still waiting for the next start.
-  CRegistryKey runOnce(HKEY_LOCAL_MACHINE);
+  CRegistryKey runOnce(platform, HKEY_LOCAL_MACHINE);
   if (runOnce.Open(kRunOnceKey)) runOnce.DeleteValue(PendingRemovalValue(c));
-  CRegistryKey record(HKEY_LOCAL_MACHINE);
+  CRegistryKey record(platform, HKEY_LOCAL_MACHINE);
   if (record.Create(RecordKey(c)) == 0) return false;
   bool written = record.WriteString("Destination Dir", c.GetDestDir()) == ERROR_SUCCESS;
   written = record.WriteString("Setup Path", setupFolder) == ERROR_SUCCESS && written;
@@ -127,6 +129,7 @@ std::string InstallRecordKey(const CSetupContext& context) { return RecordKey(co
 
 void HandleSourceTree(CSetupSession& session, bool beforeWizard) {
   const CSetupContext& c = session.GetContext();
+  const platform::Platform& platform = c.GetPlatform();
   const std::string name = c.GetSourceTreeName();
   if (name.empty()) return;
   const std::string setupDir = c.GetSetupDir();
@@ -138,14 +141,14 @@ void HandleSourceTree(CSetupSession& session, bool beforeWizard) {
   copy.m_strDestDir = setupDir;
   copy.m_strDestName = "$INST16.EXE";
   CFileOperations(session.GetScript(), session.GetComponents(), session.GetFileDialogs()).CopyFile(copy, 0);
-  const std::string program = platform::System().GetModuleFileNameA();
-  ClearReadOnly(setupDir + "\\$INST16.EXE");
-  ClearReadOnly(program);
+  const std::string program = platform.System().GetModuleFileNameA();
+  ClearReadOnly(platform, setupDir + "\\$INST16.EXE");
+  ClearReadOnly(platform, program);
 
   std::string path = ascii::ToUpper(program);
   std::size_t found = path.find(name);
   if (found == std::string::npos) {
-    path = ascii::ToUpper(ShortPath(program));
+    path = ascii::ToUpper(ShortPath(platform, program));
     found = path.find(name);
   }
   if (found == std::string::npos) return;
@@ -153,20 +156,20 @@ void HandleSourceTree(CSetupSession& session, bool beforeWizard) {
   const std::string root = path.substr(0, closing);
   const std::string rest = path.substr(closing);
 
-  CRegistryKey runOnce(HKEY_LOCAL_MACHINE);
+  CRegistryKey runOnce(platform, HKEY_LOCAL_MACHINE);
   if (beforeWizard) {
     // Should the wizard restart the computer, Windows removes the tree then.
-    const std::string command = setupDir + "\\$INST16 " + " /w" + ShortPath(root);
+    const std::string command = setupDir + "\\$INST16 " + " /w" + ShortPath(platform, root);
     if (runOnce.Create(kRunOnceKey) != 0) runOnce.WriteString(kSourceTreeValue, command);
     return;
   }
   if (runOnce.Open(kRunOnceKey)) runOnce.DeleteValue(kSourceTreeValue);
-  StartDetached(setupDir + "\\$INST16 /f" + rest + " /w" + ShortPath(root));
+  StartDetached(platform.Processes(), setupDir + "\\$INST16 /f" + rest + " /w" + ShortPath(platform, root));
 }
 
-bool IsAdministrator() { return platform::System().IsAdministratorToken() != 0; }
+bool IsAdministrator(const platform::Platform& platform) { return platform.System().IsAdministratorToken() != 0; }
 
 std::string PendingRemovalCommand(const CSetupContext& context) {
-  CRegistryKey runOnce(HKEY_LOCAL_MACHINE);
+  CRegistryKey runOnce(context.GetPlatform(), HKEY_LOCAL_MACHINE);
   return runOnce.Open(kRunOnceKey, KEY_READ) ? runOnce.ReadString(PendingRemovalValue(context)) : std::string();
 }

@@ -16,7 +16,7 @@ constexpr int MSG_EARLIER_PRODUCT = 1159;
 // root and language, with the defaults of a first installation.
 void ReadInstallRecord(CSetupContext& context);
 // True when the maker's older utility product is installed (after saying so).
-bool FindEarlierProduct(const CResourceModule& resources);
+bool FindEarlierProduct(const platform::Platform& platform, const CResourceModule& resources);
 // Records the installation, or for a removal deletes the record and leaves
 // the removal of the installed folder for the next start. False when the
 // record could not be written whole: the next start would not find it.
@@ -30,7 +30,7 @@ std::string PendingRemovalCommand(const CSetupContext& context);
 // the wizard) or once this program has ended (after it).
 void HandleSourceTree(CSetupSession& session, bool beforeWizard);
 // The process runs as a member of the Administrators group.
-bool IsAdministrator();
+bool IsAdministrator(const platform::Platform& platform);
 
 // The setup folder of a destination: "%s" of the pattern put in once.
 std::string FormatSetupFolder(const std::string& pattern, const std::string& destination);

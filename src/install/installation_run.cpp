@@ -22,7 +22,7 @@ void CInstallationRun::Begin(RunPhase phase) {
     return;
   }
   // What the phases before changed is on disk before the next one starts.
-  platform::Registry().RegFlushKey(HKEY_LOCAL_MACHINE);
+  m_session.GetContext().GetPlatform().Registry().RegFlushKey(HKEY_LOCAL_MACHINE);
 }
 
 CInstallationRun::Result CInstallationRun::Run() {
@@ -56,12 +56,13 @@ int CInstallationRun::SaveSetupScript() {
   m_progress.BeginCopyPhase(1);
   m_progress.ShowCopyJob(job);
   CInstallManifest& manifest = m_session.GetManifest();
-  if (!CreateDestDir(job, &manifest)) {
+  const platform::Platform& platform = m_session.GetContext().GetPlatform();
+  if (!CreateDestDir(platform, job, &manifest)) {
     m_session.GetMessages().ShowError(MSG_CANNOT_WRITE, job.m_strDestDir);
     return 1;
   }
-  const bool existed = platform::Files().GetFileAttributesA(DestPath(job)) != INVALID_FILE_ATTRIBUTES;
-  if (!m_session.GetScript().GetText().SaveAs(DestPath(job))) {
+  const bool existed = platform.Files().GetFileAttributesA(DestPath(job)) != INVALID_FILE_ATTRIBUTES;
+  if (!m_session.GetScript().GetText().SaveAs(platform.Files(), DestPath(job))) {
     m_session.GetMessages().ShowError(MSG_FILE_INSTALL);
     return 1;
   }
@@ -79,14 +80,14 @@ int CInstallationRun::RunPhases() {
   const std::string setupFolder = FormatSetupFolder(context.GetSetupPath(), context.GetDestDir());
   CInstallManifest& manifest = m_session.GetManifest();
   if (!Listing()) {
-    manifest.Load(setupFolder);
+    manifest.Load(context.GetPlatform().Files(), setupFolder);
     files.SetManifest(&manifest);
   }
   const int r = RunEachPhase(files);
   // A failed run made things too; a removal leaves the list for INST16.EXE.
   if (!Listing() && (context.GetFlags() & SF_REMOVE) == 0 &&
-      platform::Files().GetFileAttributesA(setupFolder) != INVALID_FILE_ATTRIBUTES) {
-    manifest.Save(setupFolder);
+      context.GetPlatform().Files().GetFileAttributesA(setupFolder) != INVALID_FILE_ATTRIBUTES) {
+    manifest.Save(context.GetPlatform().Files(), setupFolder);
   }
   return r;
 }

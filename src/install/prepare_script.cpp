@@ -26,7 +26,7 @@ int PrepareScript(CSetupSession& session, IPreparationView& view, IHardwareDetec
   bool prepared = session.GetThunkLibrary().Load(context, messages);
   if (prepared) {
     view.SetProgressPos(kPrepareScriptLoaded);
-    prepared = setupScript.GetText().Load(context.GetScriptPath(), kMainScriptCapacity);
+    prepared = setupScript.GetText().Load(context.GetPlatform().Files(), context.GetScriptPath(), kMainScriptCapacity);
     // Without its script the wizard would go on with nothing to install.
     if (!prepared) messages.ShowError(MSG_SCRIPT_NOT_LOADED, context.GetScriptPath());
   }
@@ -47,7 +47,7 @@ int PrepareScript(CSetupSession& session, IPreparationView& view, IHardwareDetec
     if (count > 0) {
       view.SetProgressStep(kPrepareMergeSpan / count);
       for (const std::string& line : includes.GetLines()) {
-        MergeScript(script, context.GetSetupDir(), line);
+        MergeScript(context.GetPlatform().Files(), script, context.GetSetupDir(), line);
         view.StepProgress();
       }
     }

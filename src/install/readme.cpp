@@ -9,20 +9,20 @@
 #include "platform/ascii_text.h"
 #include "platform/platform.h"
 
-void StartDetached(const std::string& command) {
+void StartDetached(platform::IProcesses& processes, const std::string& command) {
   platform::PROCESS_INFORMATION info;
-  if (!platform::Processes().CreateProcessA(command, DETACHED_PROCESS, info)) return;
-  platform::Processes().CloseHandle(info.hProcess);
-  platform::Processes().CloseHandle(info.hThread);
+  if (!processes.CreateProcessA(command, DETACHED_PROCESS, info)) return;
+  processes.CloseHandle(info.hProcess);
+  processes.CloseHandle(info.hThread);
 }
 
 void CReadMe::Load(const CSetupContext& context) {
   const std::string folder = context.GetSetupDir();
   std::vector<char> content;
   m_strPath = folder + "\\README_" + context.GetLanguageCode() + ".TXT";
-  if (platform::Files().ReadWholeFile(m_strPath, content) != ERROR_SUCCESS) {
+  if (context.GetPlatform().Files().ReadWholeFile(m_strPath, content) != ERROR_SUCCESS) {
     m_strPath = folder + "\\README.TXT";
-    if (platform::Files().ReadWholeFile(m_strPath, content) != ERROR_SUCCESS) {
+    if (context.GetPlatform().Files().ReadWholeFile(m_strPath, content) != ERROR_SUCCESS) {
       m_strPath.clear();
       return;
     }
@@ -34,9 +34,8 @@ void CReadMe::Load(const CSetupContext& context) {
   m_pText[content.size()] = '\0';
 }
 
-void CReadMe::Show() const {
+void CReadMe::Show(platform::IProcesses& processes) const {
   if (m_strPath.empty()) return;
-  platform::IProcesses& processes = platform::Processes();
   if (platform::HWND notepad = processes.FindWindowA("Notepad", nullptr)) {
     char title[261] = {};
     processes.GetWindowTextA(notepad, title, sizeof title);
@@ -47,11 +46,11 @@ void CReadMe::Show() const {
     }
   }
   // The path goes unquoted, as Notepad takes the rest of its command line.
-  StartDetached("Notepad " + m_strPath);
+  StartDetached(processes, "Notepad " + m_strPath);
 }
 
 void StartCaller(const CSetupContext& context) {
   const std::string caller = context.GetCallerCmd();
   if (caller.empty()) return;
-  StartDetached(caller + " /p2 /l" + context.GetLanguageCode());
+  StartDetached(context.GetPlatform().Processes(), caller + " /p2 /l" + context.GetLanguageCode());
 }

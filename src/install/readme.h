@@ -5,11 +5,13 @@
 #include <memory>
 #include <string>
 
+#include "platform/processes.h"
+
 class CSetupContext;
 
 // Starts a command as its own detached process and lets it go; a failure
 // to start is not reported.
-void StartDetached(const std::string& command);
+void StartDetached(platform::IProcesses& processes, const std::string& command);
 
 class CReadMe {
  public:
@@ -17,7 +19,7 @@ class CReadMe {
   // folder; a missing or empty file keeps the text read before.
   void Load(const CSetupContext& context);
   // Shows the README in Notepad, raising a Notepad that shows one already.
-  void Show() const;
+  void Show(platform::IProcesses& processes) const;
   void Free() { m_pText.reset(); }
 
   // The README text (NUL-terminated), or nullptr.

@@ -71,11 +71,11 @@ void CRunRecorder::RecordingExecutors::RunProgramGroupSection(const CScriptSecti
     const std::string name = m_script.GetField(line, 1);
     if (folder.empty() || name.empty()) continue;
     const std::string link = folder + "\\" + name + ".lnk";
-    links.emplace_back(link, platform::Files().FileExists(link));
+    links.emplace_back(link, m_script.GetContext().GetPlatform().Files().FileExists(link));
   }
   m_inner.RunProgramGroupSection(section, mode);
   for (const auto& [link, before] : links) {
-    const bool after = platform::Files().FileExists(link);
+    const bool after = m_script.GetContext().GetPlatform().Files().FileExists(link);
     if (mode == kGroupInstall ? after : (before && !after)) m_pOutcome->m_shortcuts.push_back(link);
   }
 }

@@ -12,9 +12,9 @@ constexpr std::string_view kCharactersNotInNames = "<>|\"*?";
 constexpr std::size_t kLongestDestination = MAX_PATH - 1 - 12 - 1;
 
 // The 8.3 form of an existing folder, the folder itself otherwise.
-std::string ShortFolder(const std::string& folder) {
+std::string ShortFolder(const platform::Platform& platform, const std::string& folder) {
   char buffer[MAX_PATH] = {};
-  const platform::DWORD n = platform::Files().GetShortPathNameA(folder.c_str(), buffer, sizeof buffer);
+  const platform::DWORD n = platform.Files().GetShortPathNameA(folder.c_str(), buffer, sizeof buffer);
   return n == 0 || n >= sizeof buffer ? folder : std::string(buffer, n);
 }
 
@@ -25,18 +25,18 @@ std::string WithoutTrailingBackslash(std::string folder) {
 
 }  // namespace
 
-bool IsSameFolder(const std::string& a, const std::string& b) {
+bool IsSameFolder(const platform::Platform& platform, const std::string& a, const std::string& b) {
   if (a.empty() || b.empty()) return a == b;
-  const unsigned codePage = platform::System().GetACP();
+  const unsigned codePage = platform.System().GetACP();
   const std::string left = WithoutTrailingBackslash(a), right = WithoutTrailingBackslash(b);
   if (EqualNoCase(left, right, codePage)) return true;
   // A short form (C:\PROGRA~1\…) names the same folder as its long one.
-  return EqualNoCase(WithoutTrailingBackslash(ShortFolder(left)), WithoutTrailingBackslash(ShortFolder(right)),
-                     codePage);
+  return EqualNoCase(WithoutTrailingBackslash(ShortFolder(platform, left)),
+                     WithoutTrailingBackslash(ShortFolder(platform, right)), codePage);
 }
 
 bool IsMaintenanceRun(const CSetupContext& context) {
-  return IsSameFolder(context.GetSetupPath(), context.GetSetupDir());
+  return IsSameFolder(context.GetPlatform(), context.GetSetupPath(), context.GetSetupDir());
 }
 
 std::optional<std::string> NormaliseDestination(std::string_view typed, unsigned codePage) {

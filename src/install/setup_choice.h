@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/platform.h"
+
 class CComponentList;
 class CSetupContext;
 
@@ -16,7 +18,7 @@ class CSetupContext;
 bool IsMaintenanceRun(const CSetupContext& context);
 // True when both name the same folder: without regard to case or a
 // trailing backslash, and in long or short (8.3) form alike.
-bool IsSameFolder(const std::string& a, const std::string& b);
+bool IsSameFolder(const platform::Platform& platform, const std::string& a, const std::string& b);
 
 // A typed destination in the one form the run records and builds on: an
 // absolute folder on a drive ("C:\TOOLS"), separators single, none at the

@@ -6,12 +6,10 @@
 namespace platform {
 namespace {
 
-Platform g_platform;
-
 template <typename T>
 T& Require(T* p, const char* what) {
   if (p == nullptr) {
-    std::fprintf(stderr, "internal error: platform interface '%s' used before installation\n", what);
+    std::fprintf(stderr, "internal error: platform interface '%s' used but not given\n", what);
     std::abort();
   }
   return *p;
@@ -19,22 +17,16 @@ T& Require(T* p, const char* what) {
 
 }  // namespace
 
-ISystemInfo& System() { return Require(g_platform.system, "system"); }
-IFileSystem& Files() { return Require(g_platform.files, "files"); }
-ILibraryLoader& Libraries() { return Require(g_platform.libraries, "libraries"); }
-IRegistry& Registry() { return Require(g_platform.registry, "registry"); }
-IResources& Resources() { return Require(g_platform.resources, "resources"); }
-IUserInterface& UserInterface() { return Require(g_platform.ui, "user interface"); }
-IProfileFiles& Profiles() { return Require(g_platform.profiles, "profile files"); }
-IProcesses& Processes() { return Require(g_platform.processes, "processes"); }
-IShellLinks& ShellLinks() { return Require(g_platform.shellLinks, "shell links"); }
-IVersionInstaller& Versions() { return Require(g_platform.versions, "version installer"); }
-IWizardHost& WizardHost() { return Require(g_platform.wizard, "page host"); }
-
-Platform Install(const Platform& platform) {
-  Platform previous = g_platform;
-  g_platform = platform;
-  return previous;
-}
+ISystemInfo& Platform::System() const { return Require(system, "system"); }
+IFileSystem& Platform::Files() const { return Require(files, "files"); }
+ILibraryLoader& Platform::Libraries() const { return Require(libraries, "libraries"); }
+IRegistry& Platform::Registry() const { return Require(registry, "registry"); }
+IResources& Platform::Resources() const { return Require(resources, "resources"); }
+IUserInterface& Platform::UserInterface() const { return Require(ui, "user interface"); }
+IProfileFiles& Platform::Profiles() const { return Require(profiles, "profile files"); }
+IProcesses& Platform::Processes() const { return Require(processes, "processes"); }
+IShellLinks& Platform::ShellLinks() const { return Require(shellLinks, "shell links"); }
+IVersionInstaller& Platform::Versions() const { return Require(versions, "version installer"); }
+IWizardHost& Platform::WizardHost() const { return Require(wizard, "page host"); }
 
 }  // namespace platform

@@ -1,5 +1,4 @@
-// The machine as the system sees it: one set of interfaces, installed once at
-// start by the program's entry point (Win32) or by the simulated machine.
+// The machine as the system sees it: one set of interfaces.
 #pragma once
 
 #include "platform/file_system.h"
@@ -16,6 +15,10 @@
 
 namespace platform {
 
+// The interfaces one program runs against. The entry point (SETUP.EXE's
+// main, winsim, a test) makes one and hands it to whatever needs the
+// machine; nothing reaches it through the process. Holders keep a reference,
+// so an interface set later (the page host) is seen by all of them.
 struct Platform {
   ISystemInfo* system = nullptr;
   IFileSystem* files = nullptr;
@@ -28,23 +31,20 @@ struct Platform {
   IShellLinks* shellLinks = nullptr;
   IVersionInstaller* versions = nullptr;
   IWizardHost* wizard = nullptr;
+
+  // Using an interface the set lacks is a programming error and aborts with
+  // a message rather than dereferencing null.
+  ISystemInfo& System() const;
+  IFileSystem& Files() const;
+  ILibraryLoader& Libraries() const;
+  IRegistry& Registry() const;
+  IResources& Resources() const;
+  IUserInterface& UserInterface() const;
+  IProfileFiles& Profiles() const;
+  IProcesses& Processes() const;
+  IShellLinks& ShellLinks() const;
+  IVersionInstaller& Versions() const;
+  IWizardHost& WizardHost() const;
 };
-
-// The interfaces in force. Using them before Install is a programming error
-// and aborts with a message rather than dereferencing null.
-ISystemInfo& System();
-IFileSystem& Files();
-ILibraryLoader& Libraries();
-IRegistry& Registry();
-IResources& Resources();
-IUserInterface& UserInterface();
-IProfileFiles& Profiles();
-IProcesses& Processes();
-IShellLinks& ShellLinks();
-IVersionInstaller& Versions();
-IWizardHost& WizardHost();
-
-// Installs a set of interfaces for the process; returns the previous set.
-Platform Install(const Platform& platform);
 
 }  // namespace platform

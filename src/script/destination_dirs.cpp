@@ -20,9 +20,9 @@ using FolderQuery = platform::UINT (platform::ISystemInfo::*)(char*, platform::U
 
 // A folder query into the 260-byte buffer the system uses; empty when the
 // answer does not fit.
-std::string QueryFolder(FolderQuery query) {
+std::string QueryFolder(platform::ISystemInfo& system, FolderQuery query) {
   char buffer[kFolderBufferSize] = {};
-  const platform::UINT n = (platform::System().*query)(buffer, kFolderBufferSize);
+  const platform::UINT n = (system.*query)(buffer, kFolderBufferSize);
   if (n == 0 || n >= kFolderBufferSize) return {};
   return std::string(buffer, n);
 }
@@ -53,18 +53,19 @@ std::optional<std::string> ThunkDirectory(const CThunkLibrary& thunkLibrary, std
 }  // namespace
 
 std::string DirectoryFromCode(const CSetupScript& script, std::int32_t code) {
+  platform::ISystemInfo& system = script.GetContext().GetPlatform().System();
   std::string folder;
   // A code the thunk library leaves empty is one it does not know: our own
   // table then answers, and reports it when it does not know it either.
   if (std::optional<std::string> fromThunk = ThunkDirectory(script.GetThunkLibrary(), code); fromThunk && !fromThunk->empty()) {
     folder = std::move(*fromThunk);
   } else if (code == 10) {
-    folder = QueryFolder(&platform::ISystemInfo::GetWindowsDirectoryA);
+    folder = QueryFolder(system, &platform::ISystemInfo::GetWindowsDirectoryA);
   } else if (code == 11 || code == 12) {
     if (script.GetContext().IsNT()) {
-      folder = WithoutTrailingBackslash(QueryFolder(&platform::ISystemInfo::GetWindowsDirectoryA)) + "\\SYSTEM32";
+      folder = WithoutTrailingBackslash(QueryFolder(system, &platform::ISystemInfo::GetWindowsDirectoryA)) + "\\SYSTEM32";
     } else {
-      folder = QueryFolder(&platform::ISystemInfo::GetSystemDirectoryA);
+      folder = QueryFolder(system, &platform::ISystemInfo::GetSystemDirectoryA);
     }
     if (code == 12) folder = WithoutTrailingBackslash(std::move(folder)) + "\\DRIVERS";
   } else {

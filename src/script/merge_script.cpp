@@ -28,22 +28,23 @@ std::string FileLine(const std::string& key, int disk, const std::string& folder
 
 }  // namespace
 
-bool LoadIncludedScript(CScriptText& included, std::string_view folder, std::string_view line, std::string& name) {
+bool LoadIncludedScript(platform::IFileSystem& files, CScriptText& included, std::string_view folder,
+                        std::string_view line, std::string& name) {
   // The line as given, else its file name directly in the setup folder.
   name = std::string(line);
-  if (included.Load(std::string(folder) + "\\" + name)) return true;
+  if (included.Load(files, std::string(folder) + "\\" + name)) return true;
   const std::size_t slash = name.find_last_of('\\');
   if (slash == std::string::npos) return false;
   name = name.substr(slash + 1);
-  return included.Load(std::string(folder) + "\\" + name);
+  return included.Load(files, std::string(folder) + "\\" + name);
 }
 
-void MergeScript(CScriptText& main, std::string_view folder, std::string_view line) {
+void MergeScript(platform::IFileSystem& files, CScriptText& main, std::string_view folder, std::string_view line) {
   // 1. The included script.
   std::string name;
   CScriptText included;
   included.SetCodePage(main.GetCodePage());
-  if (!LoadIncludedScript(included, folder, line, name)) return;
+  if (!LoadIncludedScript(files, included, folder, line, name)) return;
   // 2. Its folder relative to the setup folder.
   const std::size_t slash = name.find_last_of('\\');
   const std::string relative = slash == std::string::npos ? std::string() : name.substr(0, slash);
@@ -72,8 +73,8 @@ void MergeScript(CScriptText& main, std::string_view folder, std::string_view li
     const int number = GetFieldInt(known, 0);
     if (number >= nextDisk) nextDisk = number == INT_MAX ? INT_MAX : number + 1;
   }
-  CScriptSection files;
-  const bool hasFiles = files.Read(included, kSourceDisksFiles);
+  CScriptSection fileLines;
+  const bool hasFiles = fileLines.Read(included, kSourceDisksFiles);
 
   for (const std::string& disk : disks.GetLines()) {
     // A disk of the same description keeps the main script's number.
@@ -100,7 +101,7 @@ void MergeScript(CScriptText& main, std::string_view folder, std::string_view li
 
     if (!hasFiles) continue;
     EnsureSection(main, kSourceDisksFiles);
-    for (const std::string& file : files.GetLines()) {
+    for (const std::string& file : fileLines.GetLines()) {
       if (GetFieldInt(file, 1) != oldDisk) continue;
       const std::string subfolder = !diskFolder.empty() ? diskFolder : GetRawField(file, 2);
       std::string fileFolder = relative;

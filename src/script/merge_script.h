@@ -12,9 +12,9 @@ constexpr std::string_view kIncludeInf = "IncludeInf";
 // Loads the script named by one "IncludeInf" line: the line as given below
 // `folder`, else its file name directly in `folder`. `name` becomes the
 // path that loaded, relative to the folder; false when neither loads.
-bool LoadIncludedScript(CScriptText& included, std::string_view folder, std::string_view line, std::string& name);
+bool LoadIncludedScript(platform::IFileSystem& files, CScriptText& included, std::string_view folder, std::string_view line, std::string& name);
 
 // Merges the script named by one "IncludeInf" line (relative to `folder`,
 // the setup program's folder) into `main`. Nothing is reported when it
 // cannot be loaded.
-void MergeScript(CScriptText& main, std::string_view folder, std::string_view line);
+void MergeScript(platform::IFileSystem& files, CScriptText& main, std::string_view folder, std::string_view line);

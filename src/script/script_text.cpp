@@ -69,10 +69,10 @@ void CScriptText::Reset() {
   m_nLookupsSinceEdit = 0;
 }
 
-bool CScriptText::Load(std::string_view path, std::uint32_t capacity) {
+bool CScriptText::Load(platform::IFileSystem& files, std::string_view path, std::uint32_t capacity) {
   Reset();
   std::vector<char> content;
-  if (platform::Files().ReadWholeFile(path, content) != ERROR_SUCCESS) return false;
+  if (files.ReadWholeFile(path, content) != ERROR_SUCCESS) return false;
   if (!LoadFromMemory(content.data(), content.size(), capacity)) return false;
   m_strPath = std::string(path);
   return true;
@@ -94,14 +94,14 @@ bool CScriptText::LoadFromMemory(const char* data, std::size_t size, std::uint32
   return true;
 }
 
-bool CScriptText::Save() {
+bool CScriptText::Save(platform::IFileSystem& files) {
   if (m_nLength == 0 || m_strPath.empty()) return false;
-  return platform::Files().WriteWholeFile(m_strPath, m_text.data(), m_nLength) == ERROR_SUCCESS;
+  return files.WriteWholeFile(m_strPath, m_text.data(), m_nLength) == ERROR_SUCCESS;
 }
 
-bool CScriptText::SaveAs(std::string_view path) {
+bool CScriptText::SaveAs(platform::IFileSystem& files, std::string_view path) {
   m_strPath = std::string(path);
-  return Save();
+  return Save(files);
 }
 
 void CScriptText::SetCodePage(unsigned codePage) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/name_compare.h"
+#include "platform/file_system.h"
 
 class CScriptText {
  public:
@@ -27,12 +28,12 @@ class CScriptText {
   // Reads the file through the platform layer. Capacity 0 reserves the file
   // length + 1000 bytes; otherwise the larger of capacity and length + 4.
   // On failure the object is left empty.
-  bool Load(std::string_view path, std::uint32_t capacity = 0);
+  bool Load(platform::IFileSystem& files, std::string_view path, std::uint32_t capacity = 0);
   bool LoadFromMemory(const char* data, std::size_t size, std::uint32_t capacity = 0);
 
   // Writes all `length` bytes, tail included, to the path.
-  bool Save();
-  bool SaveAs(std::string_view path);
+  bool Save(platform::IFileSystem& files);
+  bool SaveAs(platform::IFileSystem& files, std::string_view path);
 
   // Makes the first section of that name (compared without regard to case)
   // current and returns its length, or 0 when there is none (the previous

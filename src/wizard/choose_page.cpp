@@ -36,7 +36,7 @@ void CChoosePage::OnCommand(int controlId) {
     case IDC_CHOOSE_MODIFY: Choose(SF_CHANGE_COMPONENTS); break;
     case IDC_CHOOSE_REINSTALL: Choose(SF_INSTALL_AGAIN); break;
     case IDC_CHOOSE_REMOVE: Choose(SF_REMOVE); break;
-    case IDC_README_BUTTON: Session().GetReadMe().Show(); break;
+    case IDC_README_BUTTON: Session().GetReadMe().Show(Context().GetPlatform().Processes()); break;
     default: break;
   }
 }

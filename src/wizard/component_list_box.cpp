@@ -96,7 +96,7 @@ void CComponentChooser::SetLabels() {
 }
 
 void CComponentChooser::ShowFreeSpace() {
-  m_pWindow->SetItemText(IDC_SPACE_AVAILABLE, FormatFreeSpace(GetFreeKilobytes(m_session.GetContext().GetDestDir())));
+  m_pWindow->SetItemText(IDC_SPACE_AVAILABLE, FormatFreeSpace(GetFreeKilobytes(m_session.GetContext().GetPlatform(), m_session.GetContext().GetDestDir())));
 }
 
 void CComponentChooser::UpdateDetails() {
@@ -131,7 +131,7 @@ void CComponentChooser::OpenSubComponents() {
   component->SaveSelection();
   CSubComponentDialog dialog(m_session, *component);
   // Cancel puts back the whole subtree, whatever nested dialogs confirmed.
-  if (dialog.DoModal() != platform::kDialogOk) component->RestoreSelection();
+  if (dialog.DoModal(m_session.GetContext().GetPlatform().WizardHost()) != platform::kDialogOk) component->RestoreSelection();
   component->SyncSelectedWithChildren();
   UpdateDetails();
   m_list.Redraw();
@@ -166,7 +166,7 @@ bool CComponentChooser::GetListItemLook(int controlId, int row, platform::ListIt
 int CComponentChooser::ConfirmDependency(std::string_view description, int newState,
                                          const std::vector<std::string>& affected) {
   CDependencyDialog dialog(m_session.GetResources(), std::string(description), newState, affected);
-  return dialog.DoModal();
+  return dialog.DoModal(m_session.GetContext().GetPlatform().WizardHost());
 }
 
 // ---- The sub-component dialog ----------------------------------------------

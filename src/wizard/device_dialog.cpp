@@ -75,5 +75,5 @@ void CWizardDeviceChooser::ChooseDevices(std::vector<CDisplayDevice>& devices, b
   // The dialog marks the devices itself; a run that nobody answers keeps
   // what was ticked until then.
   CDisplayDeviceDialog dialog(m_resources, devices, maintenance);
-  dialog.DoModal();
+  dialog.DoModal(m_context.GetPlatform().WizardHost());
 }

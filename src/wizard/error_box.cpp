@@ -50,5 +50,5 @@ int CErrorBox::Show(const CMessage& message, unsigned type) {
   const std::string caption = m_resources.LoadString(IDS_CAPTION);
   request.caption = caption.empty() ? "Setup" : caption;
   request.type = type;
-  return platform::UserInterface().MessageBoxA(request);
+  return m_context.GetPlatform().UserInterface().MessageBoxA(request);
 }

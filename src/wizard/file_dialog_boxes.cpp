@@ -9,11 +9,12 @@
 namespace {
 
 // A text value of the U.S. English, Windows Latin-1 block of a version resource.
-bool QueryVersionText(const std::vector<char>& block, const char* name, std::string& text) {
+bool QueryVersionText(platform::IVersionInstaller& versions, const std::vector<char>& block, const char* name,
+                      std::string& text) {
   void* value = nullptr;
   platform::UINT length = 0;
   const std::string path = std::string("\\StringFileInfo\\040904e4\\") + name;
-  if (!platform::Versions().VerQueryValueA(block.data(), path.c_str(), &value, &length) || value == nullptr ||
+  if (!versions.VerQueryValueA(block.data(), path.c_str(), &value, &length) || value == nullptr ||
       length == 0) {
     return false;
   }
@@ -80,8 +81,9 @@ void CSourceFileDialog::OnOK() {
 
 // ---- Version conflict --------------------------------------------------------
 
-CVersionConflictDialog::CVersionConflictDialog(const CResourceModule& resources, const CFileRecord& record)
-    : CModalDialog(resources, IDD_VERSION_CONFLICT), m_record(record) {}
+CVersionConflictDialog::CVersionConflictDialog(const CResourceModule& resources, platform::IVersionInstaller& versions,
+                                               const CFileRecord& record)
+    : CModalDialog(resources, IDD_VERSION_CONFLICT), m_versions(versions), m_record(record) {}
 
 bool CVersionConflictDialog::OnCreateDialog() {
   SetItemString(platform::kDialogOk, IDS_YES);
@@ -98,13 +100,13 @@ bool CVersionConflictDialog::OnCreateDialog() {
   // The existing file's own description and version, when it has them.
   const std::string path = m_record.m_strDestDir + "\\" + m_record.m_strDestName;
   platform::DWORD handle = 0;
-  const platform::DWORD size = platform::Versions().GetFileVersionInfoSizeA(path.c_str(), &handle);
+  const platform::DWORD size = m_versions.GetFileVersionInfoSizeA(path.c_str(), &handle);
   if (size == 0) return true;
   std::vector<char> block(size);
-  if (!platform::Versions().GetFileVersionInfoA(path.c_str(), handle, size, block.data())) return true;
+  if (!m_versions.GetFileVersionInfoA(path.c_str(), handle, size, block.data())) return true;
   std::string text;
-  if (QueryVersionText(block, "FileDescription", text)) Window().SetItemText(IDC_CONFLICT_DESCRIPTION, text);
-  if (QueryVersionText(block, "FileVersion", text)) Window().SetItemText(IDC_CONFLICT_VERSION, text);
+  if (QueryVersionText(m_versions, block, "FileDescription", text)) Window().SetItemText(IDC_CONFLICT_DESCRIPTION, text);
+  if (QueryVersionText(m_versions, block, "FileVersion", text)) Window().SetItemText(IDC_CONFLICT_VERSION, text);
   return true;
 }
 
@@ -128,23 +130,23 @@ bool CWizardFileDialogs::Quiet() const { return (m_context.GetFlags() & SF_QUIET
 int CWizardFileDialogs::AskSourceDisk(CFileRecord& record) {
   if (Quiet()) return m_quiet.AskSourceDisk(record);
   CSourceDiskDialog dialog(m_resources, record);
-  return dialog.DoModal() == platform::kDialogOk ? kDialogRetry : kDialogCancel;
+  return dialog.DoModal(m_context.GetPlatform().WizardHost()) == platform::kDialogOk ? kDialogRetry : kDialogCancel;
 }
 
 int CWizardFileDialogs::AskSourceFile(CFileRecord& record) {
   if (Quiet()) return m_quiet.AskSourceFile(record);
   CSourceFileDialog dialog(m_resources, record);
-  const int result = dialog.DoModal();
+  const int result = dialog.DoModal(m_context.GetPlatform().WizardHost());
   return result == platform::kDialogOk ? kDialogRetry : result == kDialogSkipFile ? kDialogSkipFile : kDialogCancel;
 }
 
 int CWizardFileDialogs::AskVersionConflict(const CFileRecord& record) {
   if (Quiet()) return m_quiet.AskVersionConflict(record);
-  CVersionConflictDialog dialog(m_resources, record);
-  return dialog.DoModal() == platform::kDialogOk ? kDialogKeepExisting : kDialogReplace;
+  CVersionConflictDialog dialog(m_resources, m_context.GetPlatform().Versions(), record);
+  return dialog.DoModal(m_context.GetPlatform().WizardHost()) == platform::kDialogOk ? kDialogKeepExisting : kDialogReplace;
 }
 
 int CWizardFileDialogs::AskLicense(std::string_view title, std::string_view text) {
   CLicenseDialog dialog(m_resources, std::string(title), std::string(text));
-  return dialog.DoModal() == platform::kDialogOk ? kLicenseAccepted : kLicenseDeclined;
+  return dialog.DoModal(m_context.GetPlatform().WizardHost()) == platform::kDialogOk ? kLicenseAccepted : kLicenseDeclined;
 }

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "files/file_dialogs.h"
+#include "platform/version_installer.h"
 #include "wizard/modal_dialog.h"
 
 class CSetupContext;
@@ -37,10 +38,12 @@ class CSourceFileDialog final : public CModalDialog {
 // The destination holds a file of another version: keep it (1) or replace it (2).
 class CVersionConflictDialog final : public CModalDialog {
  public:
-  CVersionConflictDialog(const CResourceModule& resources, const CFileRecord& record);
+  CVersionConflictDialog(const CResourceModule& resources, platform::IVersionInstaller& versions,
+                         const CFileRecord& record);
   bool OnCreateDialog() override;
 
  private:
+  platform::IVersionInstaller& m_versions;
   const CFileRecord& m_record;
 };
 

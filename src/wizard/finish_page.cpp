@@ -32,6 +32,7 @@ FinishTexts ChooseFinishTexts(std::uint32_t flags) {
 }
 
 void RestartSystem(const CSetupSession& session, bool fullRestart) {
+  const platform::Platform& platform = session.GetContext().GetPlatform();
   if (session.GetContext().Is9x()) {
     auto restart =
         outside::EntryPointAs<outside::Restart32Proc>(session.GetThunkLibrary().GetProc(outside::kRestart32));
@@ -39,7 +40,7 @@ void RestartSystem(const CSetupSession& session, bool fullRestart) {
     return;
   }
   // Windows NT always restarts the whole computer.
-  platform::ISystemInfo& system = platform::System();
+  platform::ISystemInfo& system = platform.System();
   if (system.EnableShutdownPrivilege()) system.InitiateSystemShutdownA(nullptr, 0, FALSE, TRUE);
 }
 
@@ -67,7 +68,7 @@ std::intptr_t CFinishPage::OnWizardNext() {
   const std::uint32_t flags = Context().GetFlags();
   platform::ISheetWindow* sheet = m_pSheet->GetWindow();
   if (Context().IsNT()) {
-    platform::Processes().Sleep(200);
+    Context().GetPlatform().Processes().Sleep(200);
   } else {
     if (sheet != nullptr) sheet->ShowWindow(SW_HIDE);
     m_pSheet->SetWizardButtons(0);

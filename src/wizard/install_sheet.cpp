@@ -51,7 +51,7 @@ void CInstallSheet::AddPage(CWizardPage& page) {
 }
 
 int CInstallSheet::DoModal() {
-  const int result = platform::WizardHost().RunWizard(*this);
+  const int result = m_session.GetContext().GetPlatform().WizardHost().RunWizard(*this);
   m_pWindow = nullptr;
   return result;
 }

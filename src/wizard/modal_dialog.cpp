@@ -3,7 +3,7 @@
 #include "core/message_text.h"
 #include "platform/platform.h"
 
-int CModalDialog::DoModal() { return platform::WizardHost().RunDialog(*this); }
+int CModalDialog::DoModal(platform::IWizardHost& host) { return host.RunDialog(*this); }
 
 bool CModalDialog::OnInitDialog(platform::IDialogWindow& window) {
   m_pWindow = &window;

@@ -17,7 +17,7 @@ class CModalDialog : public platform::IModalDialog {
 
   // Runs the dialog through the page host: its result (1 OK, 2 Cancel or
   // closed, or what a button of its own ended it with).
-  int DoModal();
+  int DoModal(platform::IWizardHost& host);
 
   // platform::IModalDialog
   platform::HMODULE GetResourceModule() const override { return m_resources.GetHandle(); }

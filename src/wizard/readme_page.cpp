@@ -35,5 +35,5 @@ std::intptr_t CReadMePage::OnWizardNext() {
 }
 
 void CReadMePage::OnCommand(int controlId) {
-  if (controlId == IDC_README_BUTTON) Session().GetReadMe().Show();
+  if (controlId == IDC_README_BUTTON) Session().GetReadMe().Show(Context().GetPlatform().Processes());
 }

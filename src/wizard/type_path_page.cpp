@@ -38,7 +38,7 @@ void CTypePathPage::ApplyType(std::uint32_t type) {
 }
 
 bool CTypePathPage::TakeDestination(const std::string& typed) {
-  const std::optional<std::string> folder = NormaliseDestination(typed, platform::System().GetACP());
+  const std::optional<std::string> folder = NormaliseDestination(typed, Context().GetPlatform().System().GetACP());
   if (!folder) {
     // The page stays for another folder; an unattended run has nobody to
     // type one and ends.

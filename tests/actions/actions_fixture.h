@@ -24,9 +24,9 @@ struct RegistryValue {
   std::vector<platform::BYTE> data;  // exactly the size stored
 };
 
-inline RegistryValue ReadValue(platform::HKEY root, const std::string& subKey, const std::string& name) {
+inline RegistryValue ReadValue(platform::IRegistry& registry, platform::HKEY root, const std::string& subKey,
+                               const std::string& name) {
   RegistryValue value;
-  platform::IRegistry& registry = platform::Registry();
   platform::HKEY key = nullptr;
   if (registry.RegOpenKeyExA(root, subKey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return value;
   std::vector<platform::BYTE> buffer(4096);
@@ -39,10 +39,10 @@ inline RegistryValue ReadValue(platform::HKEY root, const std::string& subKey, c
   return value;
 }
 
-inline bool KeyExists(platform::HKEY root, const std::string& subKey) {
+inline bool KeyExists(platform::IRegistry& registry, platform::HKEY root, const std::string& subKey) {
   platform::HKEY key = nullptr;
-  if (platform::Registry().RegOpenKeyExA(root, subKey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  platform::Registry().RegCloseKey(key);
+  if (registry.RegOpenKeyExA(root, subKey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  registry.RegCloseKey(key);
   return true;
 }
 
@@ -60,7 +60,13 @@ class ScriptActions : public script_test::AppOnMachine {
     return ReadSection(name);
   }
 
-  const sim::Machine& Machine() const { return *sim::ActiveMachine(); }
+  const sim::Machine& Machine() const { return Temp().Machine(); }
+  RegistryValue ReadValue(platform::HKEY root, const std::string& subKey, const std::string& name) const {
+    return actions_test::ReadValue(Interfaces().Registry(), root, subKey, name);
+  }
+  bool KeyExists(platform::HKEY root, const std::string& subKey) const {
+    return actions_test::KeyExists(Interfaces().Registry(), root, subKey);
+  }
   // The host file of a Windows path; folders that do not exist yet are
   // taken as written.
   std::filesystem::path Host(const std::string& windowsPath) const {
@@ -79,7 +85,7 @@ class ScriptActions : public script_test::AppOnMachine {
     return std::filesystem::exists(Host(windowsPath), ec);
   }
   std::string Events() const { return testing_support::ReadHostFile(Machine().Folder() / "events.log"); }
-  sim::SimProcesses& Processes() { return dynamic_cast<sim::SimProcesses&>(platform::Processes()); }
+  sim::SimProcesses& Processes() { return Temp().Platform().Processes(); }
 };
 
 }  // namespace actions_test

@@ -96,7 +96,7 @@ TEST_F(ProgramGroups, RemovingDeletesTheLinkAndPifAndTheGroupOnceEmpty) {
   Run("Tools, One, one.exe\r\nTools, Two, two.exe", kGroupInstall);
   const std::string folder = std::string(kPrograms98) + "\\Tools";
   m_setup.PutFile(folder + "\\One.pif", "old");
-  platform::Files().SetFileAttributesA(folder + "\\One.lnk", FILE_ATTRIBUTE_READONLY);
+  m_setup.Interfaces().Files().SetFileAttributesA(folder + "\\One.lnk", FILE_ATTRIBUTE_READONLY);
 
   Run("Tools, One, one.exe", kGroupRemove);
   EXPECT_FALSE(m_setup.Exists(folder + "\\One.lnk")) << "read-only links go too";
@@ -143,12 +143,12 @@ TEST_F(ProgramGroups, TheAllUsersBitIsIgnoredOnWindows98) {
 
 TEST_F(ProgramGroups, WithoutTheShellFolderValueNothingHappens) {
   platform::HKEY key = nullptr;
-  ASSERT_EQ(platform::Registry().RegOpenKeyExA(HKEY_CURRENT_USER,
+  ASSERT_EQ(m_setup.Interfaces().Registry().RegOpenKeyExA(HKEY_CURRENT_USER,
                                                "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", 0,
                                                KEY_ALL_ACCESS, &key),
             ERROR_SUCCESS);
-  platform::Registry().RegDeleteValueA(key, "Programs");
-  platform::Registry().RegCloseKey(key);
+  m_setup.Interfaces().Registry().RegDeleteValueA(key, "Programs");
+  m_setup.Interfaces().Registry().RegCloseKey(key);
   Run("Tools, One, one.exe", kGroupInstall);
   EXPECT_EQ(GetProgramGroupFolder(m_setup.Script(), "Tools, One, one.exe"), "");
   EXPECT_FALSE(m_setup.Exists("C:\\Tools"));
@@ -187,7 +187,7 @@ TEST_F(ProgramGroupsOnNT, ALinkInUseAndItsEmptiedGroupGoAtTheNextStart) {
   const std::string group = "C:\\WINNT\\Profiles\\Administrator\\Start Menu\\Programs\\Tools";
   Run("Tools, One, one.exe", kGroupInstall);
   {
-    testing_support::FaultyPlatform faults;
+    testing_support::FaultyPlatform faults(m_setup.Temp().Platform().Interfaces());
     faults.files.heldFiles = {group + "\\One.lnk"};
     Run("Tools, One, one.exe", kGroupRemove);
   }
@@ -195,7 +195,7 @@ TEST_F(ProgramGroupsOnNT, ALinkInUseAndItsEmptiedGroupGoAtTheNextStart) {
   EXPECT_NE(m_setup.Context().GetFlags() & SF_RESTART_NEEDED, 0u);
   const std::filesystem::path link = m_setup.Host(group + "\\One.lnk"), folder = m_setup.Host(group);
   // The next start comes after the program, whose registry changes are on disk by then.
-  platform::Registry().RegFlushKey(HKEY_LOCAL_MACHINE);
+  m_setup.Interfaces().Registry().RegFlushKey(HKEY_LOCAL_MACHINE);
   std::ostringstream out, err;
   ASSERT_EQ(winsim::RunCommand({"restart", m_setup.Machine().Folder().string()}, out, err), 0) << err.str();
   EXPECT_FALSE(std::filesystem::exists(link)) << out.str();

@@ -60,12 +60,12 @@ class ProgramLines : public ::testing::Test {
   platform::HWND Wizard() {
     PutProgram("C:\\SETUP\\WIZARD.EXE", "runs=99999999999\r\nwindow=SetupWizard,99999999999,Setup\r\n");
     platform::PROCESS_INFORMATION info;
-    EXPECT_TRUE(platform::Processes().CreateProcessA("C:\\SETUP\\WIZARD.EXE", 0, info));
-    return platform::Processes().FindWindowA("SetupWizard", nullptr);
+    EXPECT_TRUE(m_setup.Interfaces().Processes().CreateProcessA("C:\\SETUP\\WIZARD.EXE", 0, info));
+    return m_setup.Interfaces().Processes().FindWindowA("SetupWizard", nullptr);
   }
   std::string CurrentFolder() {
     char buffer[300] = {};
-    platform::Files().GetCurrentDirectoryA(sizeof buffer, buffer);
+    m_setup.Interfaces().Files().GetCurrentDirectoryA(sizeof buffer, buffer);
     return buffer;
   }
   bool Started(const std::string& command) const {
@@ -126,7 +126,7 @@ TEST_F(ProgramLines, ARegisteredUninstallerIsWaitedForWhileItsInstallShieldWindo
   EXPECT_TRUE(Started("C:\\OLD\\UNINST.EXE -y"));
   EXPECT_GE(m_setup.Processes().Now(), 4500u) << "the wait lasts while either InstallShield window is open";
   EXPECT_LT(m_setup.Processes().Now(), 4700u);
-  EXPECT_FALSE(actions_test::KeyExists(HKEY_LOCAL_MACHINE, std::string(kUninstallKey) + "OldTool"));
+  EXPECT_FALSE(m_setup.KeyExists(HKEY_LOCAL_MACHINE, std::string(kUninstallKey) + "OldTool"));
   EXPECT_NE(m_setup.Events().find("-> show 0"), std::string::npos);
 
   // The registration is gone now: the line does nothing, and no empty string starts anything.

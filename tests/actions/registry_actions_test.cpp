@@ -21,7 +21,7 @@ class RegistryLinesOnEachSystem : public ::testing::TestWithParam<sim::OsKind> {
   }
   // A string value as stored: its text and the size the system counts.
   void ExpectString(const std::string& name, platform::DWORD type, const std::string& text, std::size_t nulls) {
-    const RegistryValue value = ReadValue(HKEY_CURRENT_USER, kExample, name);
+    const RegistryValue value = m_setup.ReadValue(HKEY_CURRENT_USER, kExample, name);
     ASSERT_TRUE(value.found) << name;
     EXPECT_EQ(value.type, type) << name;
     std::vector<platform::BYTE> expected = Bytes(text);
@@ -55,17 +55,17 @@ TEST_P(RegistryLinesOnEachSystem, EveryFlagValueGivesItsTypeAndSize) {
   ExpectString("PathToo", REG_SZ, "C:\\Tools\\x.exe", stringNul);
 
   for (const char* name : {"Count", "CountToo"}) {
-    const RegistryValue count = ReadValue(HKEY_CURRENT_USER, kExample, name);
+    const RegistryValue count = m_setup.ReadValue(HKEY_CURRENT_USER, kExample, name);
     EXPECT_EQ(count.type, static_cast<platform::DWORD>(REG_DWORD)) << name;
     EXPECT_EQ(count.data, (std::vector<platform::BYTE>{25, 0, 0, 0})) << name;
   }
-  EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kExample, "Negative").data,
+  EXPECT_EQ(m_setup.ReadValue(HKEY_CURRENT_USER, kExample, "Negative").data,
             (std::vector<platform::BYTE>{0xFE, 0xFF, 0xFF, 0xFF}));
-  const RegistryValue blob = ReadValue(HKEY_CURRENT_USER, kExample, "Blob");
+  const RegistryValue blob = m_setup.ReadValue(HKEY_CURRENT_USER, kExample, "Blob");
   EXPECT_EQ(blob.type, static_cast<platform::DWORD>(REG_BINARY));
   EXPECT_EQ(blob.data, (std::vector<platform::BYTE>{0x0A, 0xFF, 0x03}));
   // Each field's low byte; a field without hex digits reads as 0.
-  EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kExample, "BlobToo").data, (std::vector<platform::BYTE>{0x1F, 0x00, 0x00}));
+  EXPECT_EQ(m_setup.ReadValue(HKEY_CURRENT_USER, kExample, "BlobToo").data, (std::vector<platform::BYTE>{0x1F, 0x00, 0x00}));
   EXPECT_TRUE(m_setup.Messages().empty());
 }
 
@@ -85,25 +85,25 @@ TEST_F(RegistryLines, SubkeyLosesOneBackslashAtEachEndAndPathsJoinTheDestination
       "HKLM,Software\\Example,Short,4,x\r\n"
       "HKLM,Software\\Example,Full,4,D:\\Tools\r\n",
       kRegistryWrite);
-  EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kExample, "Path").data, Bytes("C:\\HALVION\\bin"));
-  EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kExample, "Short").data, Bytes("C:\\HALVION\\x"));
-  EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kExample, "Full").data, Bytes("D:\\Tools"));
+  EXPECT_EQ(m_setup.ReadValue(HKEY_LOCAL_MACHINE, kExample, "Path").data, Bytes("C:\\HALVION\\bin"));
+  EXPECT_EQ(m_setup.ReadValue(HKEY_LOCAL_MACHINE, kExample, "Short").data, Bytes("C:\\HALVION\\x"));
+  EXPECT_EQ(m_setup.ReadValue(HKEY_LOCAL_MACHINE, kExample, "Full").data, Bytes("D:\\Tools"));
 }
 
 TEST_F(RegistryLines, QuotedDataKeepsCommasAndAnEmptyValueNameIsTheDefault) {
   Run("HKCU,Software\\Example,Text,0,\"a,b=c\"\r\n"
       "HKCU,Software\\Example,,0,default\r\n",
       kRegistryWrite);
-  EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kExample, "Text").data, Bytes("a,b=c"));
-  EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kExample, "").data, Bytes("default"));
+  EXPECT_EQ(m_setup.ReadValue(HKEY_CURRENT_USER, kExample, "Text").data, Bytes("a,b=c"));
+  EXPECT_EQ(m_setup.ReadValue(HKEY_CURRENT_USER, kExample, "").data, Bytes("default"));
 }
 
 TEST_F(RegistryLines, BinaryDataEndsAtTheFirstEmptyFieldAndAfterAThousandBytes) {
   std::string many = "HKCU,Software\\Example,Big,1";
   for (int i = 0; i < 1005; ++i) many += "," + std::to_string(i % 10);
   Run("HKCU,Software\\Example,Short,1,0A,0B,,0C\r\n" + many, kRegistryWrite);
-  EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kExample, "Short").data, (std::vector<platform::BYTE>{0x0A, 0x0B}));
-  const RegistryValue big = ReadValue(HKEY_CURRENT_USER, kExample, "Big");
+  EXPECT_EQ(m_setup.ReadValue(HKEY_CURRENT_USER, kExample, "Short").data, (std::vector<platform::BYTE>{0x0A, 0x0B}));
+  const RegistryValue big = m_setup.ReadValue(HKEY_CURRENT_USER, kExample, "Big");
   ASSERT_EQ(big.data.size(), static_cast<std::size_t>(kMaxRegistryBinary));
   EXPECT_EQ(big.data[999], 9);
 }
@@ -119,7 +119,7 @@ TEST_F(RegistryLines, BadRootsAndEmptySubkeysAreReportedWithTheLine) {
   EXPECT_EQ(m_setup.Messages()[0].inserts, std::vector<std::string>{"hklm,Software\\Example,Lower,0,x"});
   EXPECT_EQ(m_setup.Messages()[2].inserts, std::vector<std::string>{"HKLM,,Name,0,x"});
   EXPECT_EQ(m_setup.Context().GetLastMessage(), MSG_BAD_REGISTRY_LINE);
-  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kExample));
+  EXPECT_FALSE(m_setup.KeyExists(HKEY_LOCAL_MACHINE, kExample));
 
   m_setup.ClearMessages();
   Run("hklm,Software\\Example", kRegistryDelete);
@@ -137,12 +137,12 @@ TEST_F(RegistryLines, DeleteModeRemovesOneValueOrTheWholeTree) {
       "HKLM,Software\\Example,NoSuchValue\r\n"
       "HKLM,Software\\NoSuchKey,Value\r\n",
       kRegistryDelete);
-  EXPECT_FALSE(ReadValue(HKEY_LOCAL_MACHINE, kExample, "Path").found);
-  EXPECT_TRUE(ReadValue(HKEY_LOCAL_MACHINE, kExample, "Keep").found);
+  EXPECT_FALSE(m_setup.ReadValue(HKEY_LOCAL_MACHINE, kExample, "Path").found);
+  EXPECT_TRUE(m_setup.ReadValue(HKEY_LOCAL_MACHINE, kExample, "Keep").found);
 
   Run("HKLM,\\Software\\Example\\\r\nHKLM,Software\\NoSuchKey", kRegistryDelete);
-  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kExample));
-  EXPECT_TRUE(ReadValue(HKEY_LOCAL_MACHINE, "Software\\Neighbour", "Value").found);
+  EXPECT_FALSE(m_setup.KeyExists(HKEY_LOCAL_MACHINE, kExample));
+  EXPECT_TRUE(m_setup.ReadValue(HKEY_LOCAL_MACHINE, "Software\\Neighbour", "Value").found);
   EXPECT_TRUE(m_setup.Messages().empty()) << "missing keys and values are not reported";
 }
 
@@ -151,20 +151,20 @@ TEST(DeleteKeyTreeOnNT, RemovesNestedKeysThatNTWouldRefuseAndFailsOnMissingKeys)
   RunRegistrySection(setup.Script(), setup.Section("[Reg]\r\nHKCU,Software\\Tree\\A\\B\\C,V,0,x\r\nHKCU,Software\\Tree\\D,W,1,5\r\n",
                                    "Reg"),
                      kRegistryWrite);
-  EXPECT_TRUE(DeleteKeyTree(HKEY_CURRENT_USER, "Software\\Tree"));
-  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Tree"));
-  EXPECT_FALSE(DeleteKeyTree(HKEY_CURRENT_USER, "Software\\Tree"));
+  EXPECT_TRUE(DeleteKeyTree(setup.Interfaces(), HKEY_CURRENT_USER, "Software\\Tree"));
+  EXPECT_FALSE(setup.KeyExists(HKEY_CURRENT_USER, "Software\\Tree"));
+  EXPECT_FALSE(DeleteKeyTree(setup.Interfaces(), HKEY_CURRENT_USER, "Software\\Tree"));
 }
 
 TEST_F(RegistryLines, ASubkeyOfOnlyABackslashActsOnTheRootButNeverDeletesIt) {
   Run("HKCU,\\,RootValue,0,x", kRegistryWrite);
-  EXPECT_TRUE(ReadValue(HKEY_CURRENT_USER, "", "RootValue").found);
+  EXPECT_TRUE(m_setup.ReadValue(HKEY_CURRENT_USER, "", "RootValue").found);
   Run("HKCU,\\,RootValue", kRegistryDelete);
-  EXPECT_FALSE(ReadValue(HKEY_CURRENT_USER, "", "RootValue").found);
+  EXPECT_FALSE(m_setup.ReadValue(HKEY_CURRENT_USER, "", "RootValue").found);
 
   // Emptying a whole root would take the user's settings with it.
   Run("HKCU,\\", kRegistryDelete);
-  EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"));
+  EXPECT_TRUE(m_setup.KeyExists(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"));
   EXPECT_TRUE(m_setup.Messages().empty());
 }
 

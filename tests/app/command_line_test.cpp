@@ -8,7 +8,7 @@ namespace {
 class CommandLineTest : public ::testing::Test {
  protected:
   CSetupContext Parse(const std::string& text) {
-    CSetupContext context;
+    CSetupContext context(m_machine.Interfaces());
     context.SetLanguage(kDefaultLanguage);  // as start-up does before parsing
     context.ParseCommandLine(text);
     return context;

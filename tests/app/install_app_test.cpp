@@ -12,7 +12,7 @@ namespace {
 
 TEST(SetupContextTest, StartsWithDocumentedValues) {
   TempMachine machine;
-  CSetupContext c;
+  CSetupContext c(machine.Interfaces());
   EXPECT_EQ(c.GetFlags(), 0u);
   EXPECT_EQ(c.GetLanguage(), -1);
   EXPECT_EQ(c.GetLanguageCount(), 19);
@@ -38,7 +38,7 @@ TEST_P(PerSystemTest, PredicatesAndVariantScript) {
   const OsCase& p = GetParam();
   TempMachine machine(p.os);
   machine.PutFile(std::string("drive_d/") + p.script, "[DestinationDirs]\r\nSetup.Copy=Setup\r\n");
-  CInstallApp app("");
+  CInstallApp app(machine.Interfaces(), "");
   const CSetupContext& c = app.GetContext();
   EXPECT_EQ(c.IsNT(), p.nt);
   EXPECT_EQ(c.Is9x(), !p.nt);
@@ -61,7 +61,7 @@ INSTANTIATE_TEST_SUITE_P(AllSystems, PerSystemTest,
 TEST(StartUpTest, FreshInstallFromTheDistribution) {
   TempMachine machine(sim::OsKind::Win98, "D:\\DRIVERS\\SETUP.EXE");
   machine.PutFile("drive_d/DRIVERS/SETUPW98.IN", "[DestinationDirs]\r\nSetup.Copy=Setup\r\n");
-  CInstallApp app("/MVE /LDEU");
+  CInstallApp app(machine.Interfaces(), "/MVE /LDEU");
   EXPECT_FALSE(app.Run());
   const CSetupContext& c = app.GetContext();
   EXPECT_EQ(c.GetSetupDir(), "D:\\DRIVERS");
@@ -75,7 +75,7 @@ TEST(StartUpTest, FreshInstallFromTheDistribution) {
 
 TEST(StartUpTest, LanguageDefaultsToEnglish) {
   TempMachine machine;
-  CInstallApp app("");
+  CInstallApp app(machine.Interfaces(), "");
   app.Run();
   EXPECT_EQ(app.GetContext().GetLanguage(), kDefaultLanguage);
 }
@@ -83,7 +83,7 @@ TEST(StartUpTest, LanguageDefaultsToEnglish) {
 TEST(StartUpTest, ScriptValuesFollowTheMachineAndTheChosenFolder) {
   TempMachine machine(sim::OsKind::Win98, "D:\\SETUP.EXE", "JPN");
   {
-    CInstallApp app("");
+    CInstallApp app(machine.Interfaces(), "");
     EXPECT_EQ(app.GetSetupScript().GetCodePage(), 932u);
     const std::string line = "Panel=@@InstallDir@@\\Utilities";
     app.GetContext().SetDestDir("C:\\Program Files\\Halvion");
@@ -106,7 +106,7 @@ TEST(ThunkLibraryTest, LoadsOnWindows9xAndAnswersEntryPoints) {
   machine.SetHardware(
       "[Bios]\nText=VGA BIOS Halvion Vela 3D rev 2\n"
       "[PCI]\n1=12AB,0042\n");
-  CInstallApp app("");
+  CInstallApp app(machine.Interfaces(), "");
   EXPECT_EQ(app.GetThunkLibrary().GetProc(outside::kSearchBiosString32), nullptr) << "nothing before loading";
   ASSERT_TRUE(app.GetThunkLibrary().Load(app.GetContext(), app.GetMessages()));
   ASSERT_TRUE(app.GetThunkLibrary().IsLoaded());
@@ -129,7 +129,7 @@ TEST(ThunkLibraryTest, LoadsOnWindows9xAndAnswersEntryPoints) {
 TEST(ThunkLibraryTest, MissingLibraryRecordsMessage1087) {
   TempMachine machine(sim::OsKind::Win95);
   machine.SetHardware("[Libraries]\n_THUNK32.DLL=0\n");
-  CInstallApp app("");
+  CInstallApp app(machine.Interfaces(), "");
   EXPECT_FALSE(app.GetThunkLibrary().Load(app.GetContext(), app.GetMessages()));
   EXPECT_EQ(app.GetContext().GetLastMessage(), MSG_LIBRARY_NOT_LOADED);
   EXPECT_NE(testing_support::ReadHostFile(machine.Folder() / "events.log").find("message 1087 \"_THUNK32.DLL\" -> OK"),
@@ -140,7 +140,7 @@ TEST(ThunkLibraryTest, MissingLibraryRecordsMessage1087) {
 TEST(ThunkLibraryTest, SingleMissingEntryPointFallsBackToNone) {
   TempMachine machine(sim::OsKind::Win98);
   machine.SetHardware("[MissingEntryPoints]\n_THUNK32.DLL=SearchPCIDevice32, LDDToPath32\n");
-  CInstallApp app("");
+  CInstallApp app(machine.Interfaces(), "");
   ASSERT_TRUE(app.GetThunkLibrary().Load(app.GetContext(), app.GetMessages()));
   EXPECT_EQ(app.GetThunkLibrary().GetProc(outside::kSearchPCIDevice32), nullptr);
   EXPECT_EQ(app.GetThunkLibrary().GetProc(outside::kLDDToPath32), nullptr);
@@ -150,7 +150,7 @@ TEST(ThunkLibraryTest, SingleMissingEntryPointFallsBackToNone) {
 TEST(ThunkLibraryTest, NeverLoadedOnWindowsNT) {
   TempMachine machine(sim::OsKind::NT4);
   machine.SetHardware("[Libraries]\n_THUNK32.DLL=1\n");
-  CInstallApp app("");
+  CInstallApp app(machine.Interfaces(), "");
   EXPECT_TRUE(app.GetThunkLibrary().Load(app.GetContext(), app.GetMessages()));
   EXPECT_FALSE(app.GetThunkLibrary().IsLoaded());
   EXPECT_EQ(app.GetThunkLibrary().GetProc(outside::kSearchBiosString32), nullptr);

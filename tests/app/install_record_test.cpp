@@ -17,7 +17,7 @@ class InstallRecordTest : public ::testing::Test {
  protected:
   InstallRecordTest() : m_machine(sim::OsKind::Win98, "D:\\SETUP.EXE") { m_machine.PutFile("drive_d/SETUP.INF", kScript); }
   const CSetupContext& Start(const std::string& commandLine = "/M") {
-    m_app = std::make_unique<CInstallApp>(commandLine);
+    m_app = std::make_unique<CInstallApp>(m_machine.Interfaces(), commandLine);
     EXPECT_TRUE(m_app->StartUp());
     return m_app->GetContext();
   }
@@ -70,7 +70,7 @@ namespace {
 TEST_F(InstallRecordTest, TheOlderProductStopsTheFreshInstallationInAnyCase) {
   m_machine.Machine().Registry().SetString("HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvion\\Installed\\Other", "", "x");
   m_machine.Machine().Registry().SetString("HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvion\\Installed\\QUELLPATH tools 95", "", "x");
-  CInstallApp app("/ME");
+  CInstallApp app(m_machine.Interfaces(), "/ME");
   app.Run();
   EXPECT_EQ(app.GetWizard(), CInstallApp::Wizard::None);
   const std::string events = testing_support::ReadHostFile(m_machine.Folder() / "events.log");
@@ -80,10 +80,10 @@ TEST_F(InstallRecordTest, TheOlderProductStopsTheFreshInstallationInAnyCase) {
 
 TEST_F(InstallRecordTest, AUserWhoMayOnlyReadStillSeesTheOlderProduct) {
   m_machine.Machine().Registry().SetString("HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvion\\Installed\\Quellpath Tools 95", "", "x");
-  CInstallApp app("/M");
-  testing_support::FaultyPlatform faults;
+  CInstallApp app(m_machine.Interfaces(), "/M");
+  testing_support::FaultyPlatform faults(m_machine.Platform().Interfaces());
   faults.registry.allowedAccess = KEY_READ;
-  EXPECT_TRUE(FindEarlierProduct(app.GetResources()));
+  EXPECT_TRUE(FindEarlierProduct(m_machine.Interfaces(), app.GetResources()));
 }
 
 TEST(MaintenanceRunTest, TheRecordedSetupFolderIsFoundInAnyCaseAndInItsShortForm) {
@@ -92,16 +92,16 @@ TEST(MaintenanceRunTest, TheRecordedSetupFolderIsFoundInAnyCaseAndInItsShortForm
     machine.PutFile("drive_c/Program Files/Halvion/display/SETUP.INF", kScript);
     machine.Machine().Registry().SetString("HKEY_LOCAL_MACHINE\\Software\\TORQUIST\\Install.Tools", "Setup Path",
                                            "C:\\Program Files\\Halvion\\display");
-    CInstallApp app("/M");
+    CInstallApp app(machine.Interfaces(), "/M");
     ASSERT_TRUE(app.StartUp()) << program;
     EXPECT_TRUE(IsMaintenanceRun(app.GetContext())) << program;
-    EXPECT_FALSE(IsSameFolder("C:\\Program Files\\Halvion", "C:\\Program Files\\Halvion\\display"));
+    EXPECT_FALSE(IsSameFolder(machine.Interfaces(), "C:\\Program Files\\Halvion", "C:\\Program Files\\Halvion\\display"));
   }
 }
 
 TEST_F(InstallRecordTest, OtherProductsOfTheMakerDoNotCount) {
   m_machine.Machine().Registry().SetString("HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvion\\Installed\\Quellpath Tools 98", "", "x");
-  CInstallApp app("/M");
+  CInstallApp app(m_machine.Interfaces(), "/M");
   app.Run();
   EXPECT_EQ(app.GetWizard(), CInstallApp::Wizard::FreshInstall);
 }

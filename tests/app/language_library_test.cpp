@@ -16,9 +16,9 @@ using testing_support::TempMachine;
 namespace {
 
 // A library is told by its text of a message that each translation words its own way.
-std::string Identify(platform::HMODULE module) {
+std::string Identify(const testing_support::TempMachine& machine, platform::HMODULE module) {
   char text[1024] = {};
-  platform::Resources().LoadStringA(module, 1084, text, sizeof text);
+  machine.Interfaces().Resources().LoadStringA(module, 1084, text, sizeof text);
   return text;
 }
 
@@ -36,19 +36,19 @@ TEST_P(LanguageChoiceTest, PicksAndLoads) {
   const Choice& c = GetParam();
   TempMachine machine(sim::OsKind::Win98, "D:\\CD\\SETUP.EXE", c.locale);
   for (const auto& [beside, built] : c.files) InstallLanguageLibrary(machine, built, std::string("D:\\CD\\") + beside);
-  EXPECT_EQ(PickLanguageExtension("D:\\CD\\", "_INSTALL", c.locale), c.extension);
+  EXPECT_EQ(PickLanguageExtension(machine.Interfaces(), "D:\\CD\\", "_INSTALL", c.locale), c.extension);
 
-  platform::HMODULE module = LoadLanguageLibrary("_INSTALL");
+  platform::HMODULE module = LoadLanguageLibrary(machine.Interfaces(), "_INSTALL");
   if (*c.loads == '\0') {
     EXPECT_EQ(module, nullptr);
     return;
   }
   ASSERT_NE(module, nullptr);
   InstallLanguageLibrary(machine, c.loads, std::string("D:\\REF\\") + c.loads);
-  platform::HMODULE reference = platform::Libraries().LoadLibraryA(std::string("D:\\REF\\") + c.loads);
+  platform::HMODULE reference = machine.Interfaces().Libraries().LoadLibraryA(std::string("D:\\REF\\") + c.loads);
   ASSERT_NE(reference, nullptr);
-  EXPECT_FALSE(Identify(reference).empty());
-  EXPECT_EQ(Identify(module), Identify(reference));
+  EXPECT_FALSE(Identify(machine, reference).empty());
+  EXPECT_EQ(Identify(machine, module), Identify(machine, reference));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -72,10 +72,10 @@ TEST(LanguageChoiceTest, BrokenLibraryFallsBackToEnglish) {
   TempMachine machine(sim::OsKind::Win98, "D:\\CD\\SETUP.EXE", "DEU");
   machine.PutFile("drive_d/CD/_INSTALL.DEU", "MZ this is no library");
   InstallLanguageLibrary(machine, "_INSTALL.ENU", "D:\\CD\\_INSTALL.ENU");
-  platform::HMODULE module = LoadLanguageLibrary("_INSTALL");
+  platform::HMODULE module = LoadLanguageLibrary(machine.Interfaces(), "_INSTALL");
   ASSERT_NE(module, nullptr);
   InstallLanguageLibrary(machine, "_INSTALL.ENU", "D:\\REF\\_INSTALL.ENU");
-  EXPECT_EQ(Identify(module), Identify(platform::Libraries().LoadLibraryA("D:\\REF\\_INSTALL.ENU")));
+  EXPECT_EQ(Identify(machine, module), Identify(machine, machine.Interfaces().Libraries().LoadLibraryA("D:\\REF\\_INSTALL.ENU")));
 }
 
 // A library of the build that lacks one dialog template, as a translation
@@ -116,16 +116,16 @@ TEST(StartUpLanguageTest, ALibraryWithoutAPageGivesWayToEnglishElseTheProgramSay
   InstallLanguageLibrary(machine, "_INSTALL.ENU", "D:\\_INSTALL.ENU");
   const std::filesystem::path log = machine.Folder() / "events.log";
   {
-    CInstallApp app("/M");
+    CInstallApp app(machine.Interfaces(), "/M");
     app.Run();
-    EXPECT_EQ(Identify(app.GetResources().GetHandle()), Identify(platform::Libraries().LoadLibraryA("D:\\_INSTALL.ENU")));
+    EXPECT_EQ(Identify(machine, app.GetResources().GetHandle()), Identify(machine, machine.Interfaces().Libraries().LoadLibraryA("D:\\_INSTALL.ENU")));
   }
   std::string events = testing_support::ReadHostFile(log);
   EXPECT_NE(events.find("page 129 language"), std::string::npos) << events;
   EXPECT_EQ(events.find("cannot be created"), std::string::npos) << events;
 
   std::filesystem::remove(machine.Folder() / "drive_d/_INSTALL.ENU");
-  CInstallApp("/M").Run();
+  CInstallApp(machine.Interfaces(), "/M").Run();
   events = testing_support::ReadHostFile(log).substr(events.size());
   EXPECT_EQ(events, "message 0 \"129\" \"_INSTALL.ENU\" -> OK\n");
 }
@@ -133,10 +133,10 @@ TEST(StartUpLanguageTest, ALibraryWithoutAPageGivesWayToEnglishElseTheProgramSay
 TEST(StartUpLanguageTest, StartUpMakesTheLibraryTheResourceModule) {
   TempMachine machine(sim::OsKind::Win98, "D:\\SETUP.EXE", "DEU");
   InstallLanguageLibrary(machine, "_INSTALL.DEU", "D:\\_INSTALL.DEU");
-  CInstallApp app("/M");
+  CInstallApp app(machine.Interfaces(), "/M");
   app.Run();
-  EXPECT_NE(app.GetResources().GetHandle(), platform::Resources().GetProgramModule());
-  EXPECT_FALSE(Identify(app.GetResources().GetHandle()).empty());
+  EXPECT_NE(app.GetResources().GetHandle(), machine.Interfaces().Resources().GetProgramModule());
+  EXPECT_FALSE(Identify(machine, app.GetResources().GetHandle()).empty());
 }
 
 }  // namespace

@@ -18,7 +18,7 @@ class PrepareSetupTest : public ::testing::Test {
 
   // Runs start-up with the command line and answers what it prepared.
   const CSetupContext& Start(const std::string& commandLine) {
-    m_app = std::make_unique<CInstallApp>(commandLine);
+    m_app = std::make_unique<CInstallApp>(m_machine.Interfaces(), commandLine);
     m_app->Run();
     return m_app->GetContext();
   }
@@ -45,7 +45,7 @@ TEST_P(ScriptChoiceTest, ChoosesTheScript) {
   TempMachine machine(c.os, "D:\\SETUP.EXE");
   for (const char* script : c.scripts) machine.PutFile(std::string("drive_d/") + script, kScript);
   if (c.company != nullptr) machine.PutFile("drive_d/COMPANY.INI", c.company);
-  CInstallApp app(c.commandLine);
+  CInstallApp app(machine.Interfaces(), c.commandLine);
   app.Run();
   EXPECT_EQ(app.GetContext().GetScriptName(), c.chosen);
   EXPECT_EQ(app.GetContext().GetLastMessage(), 0);
@@ -159,10 +159,10 @@ TEST_F(PrepareSetupTest, DefaultRestart) {
 TEST(FreeSpaceTest, KilobytesAreAMultipleOfTheSectorSize) {
   TempMachine machine;
   machine.SetHardware("[Drives]\nC=100000,8,512\nD=4294967295,64,4096\nE=1000,8,512\n");
-  EXPECT_EQ(GetFreeKilobytes("C:\\Program Files"), 399872u);
-  EXPECT_EQ(GetFreeKilobytes("D:\\"), 0xFFFFFFFFu) << "more than 4 GB free saturates instead of wrapping";
-  EXPECT_EQ(GetFreeKilobytes("E:\\x"), 0u) << "no drive E in this machine";
-  EXPECT_EQ(GetFreeKilobytes("C:"), 399872u);
+  EXPECT_EQ(GetFreeKilobytes(machine.Interfaces(), "C:\\Program Files"), 399872u);
+  EXPECT_EQ(GetFreeKilobytes(machine.Interfaces(), "D:\\"), 0xFFFFFFFFu) << "more than 4 GB free saturates instead of wrapping";
+  EXPECT_EQ(GetFreeKilobytes(machine.Interfaces(), "E:\\x"), 0u) << "no drive E in this machine";
+  EXPECT_EQ(GetFreeKilobytes(machine.Interfaces(), "C:"), 399872u);
 }
 
 }  // namespace

@@ -20,7 +20,7 @@ int LanguageIndex(const CSetupContext& context, const std::string& code) {
 
 class ReadMeTest : public ::testing::Test {
  protected:
-  ReadMeTest() : m_machine(sim::OsKind::Win98, "D:\\MY CD\\SETUP.EXE"), m_app("") {
+  ReadMeTest() : m_machine(sim::OsKind::Win98, "D:\\MY CD\\SETUP.EXE"), m_app(m_machine.Interfaces(), "") {
     m_app.GetContext().SetSetupDir("D:\\MY CD");
   }
   void SetLanguage(const std::string& code) {
@@ -77,17 +77,17 @@ TEST_F(ReadMeTest, NoReadMeNoNotepad) {
   m_app.GetReadMe().Load(m_app.GetContext());
   EXPECT_EQ(m_app.GetReadMe().GetPath(), "");
   EXPECT_EQ(m_app.GetReadMe().GetText(), nullptr);
-  m_app.GetReadMe().Show();
+  m_app.GetReadMe().Show(m_machine.Interfaces().Processes());
   EXPECT_EQ(Events().find("process"), std::string::npos);
 }
 
 TEST_F(ReadMeTest, NotepadStartsOnceWithTheUnquotedPathAndIsRaisedAfterwards) {
   Put("README.TXT", "text");
   m_app.GetReadMe().Load(m_app.GetContext());
-  m_app.GetReadMe().Show();
+  m_app.GetReadMe().Show(m_machine.Interfaces().Processes());
   EXPECT_EQ(Count(Events(), "process Notepad D:\\MY CD\\README.TXT\n"), 1) << Events();
 
-  m_app.GetReadMe().Show();
+  m_app.GetReadMe().Show(m_machine.Interfaces().Processes());
   const std::string events = Events();
   EXPECT_EQ(Count(events, "process "), 1) << "no second Notepad: " << events;
   EXPECT_EQ(Count(events, "window Notepad \"README.TXT - Notepad\" -> top"), 1) << events;
@@ -98,8 +98,8 @@ TEST_F(ReadMeTest, ANotepadShowingAnotherReadMeInAnyCaseIsRaised) {
   Put("Other/ReadMe_Old.txt", "old");
   m_app.GetReadMe().Load(m_app.GetContext());
   platform::PROCESS_INFORMATION info;
-  ASSERT_TRUE(platform::Processes().CreateProcessA("notepad D:\\MY CD\\Other\\ReadMe_Old.txt", 0, info));
-  m_app.GetReadMe().Show();
+  ASSERT_TRUE(m_machine.Interfaces().Processes().CreateProcessA("notepad D:\\MY CD\\Other\\ReadMe_Old.txt", 0, info));
+  m_app.GetReadMe().Show(m_machine.Interfaces().Processes());
   EXPECT_EQ(Count(Events(), "process "), 1);
   EXPECT_EQ(Count(Events(), "\"ReadMe_Old.txt - Notepad\" -> top"), 1) << Events();
 }
@@ -109,8 +109,8 @@ TEST_F(ReadMeTest, ANotepadWithAnotherFileDoesNotCount) {
   Put("NOTES.TXT", "notes");
   m_app.GetReadMe().Load(m_app.GetContext());
   platform::PROCESS_INFORMATION info;
-  ASSERT_TRUE(platform::Processes().CreateProcessA("Notepad D:\\MY CD\\NOTES.TXT", 0, info));
-  m_app.GetReadMe().Show();
+  ASSERT_TRUE(m_machine.Interfaces().Processes().CreateProcessA("Notepad D:\\MY CD\\NOTES.TXT", 0, info));
+  m_app.GetReadMe().Show(m_machine.Interfaces().Processes());
   EXPECT_EQ(Count(Events(), "process "), 2) << Events();
 }
 
@@ -118,7 +118,7 @@ TEST(CallerTest, TheCallerIsStartedWithPageAndLanguage) {
   TempMachine machine(sim::OsKind::NT4, "D:\\SETUP.EXE");
   machine.PutFile("drive_d/MENU.EXE", "simulated program\r\n");
   {
-    CInstallApp app("/ZD:\\MENU.EXE");
+    CInstallApp app(machine.Interfaces(), "/ZD:\\MENU.EXE");
     app.GetContext().ParseCommandLine("/ZD:\\MENU.EXE");
     app.GetContext().SetLanguage(LanguageIndex(app.GetContext(), "DEU"));
     StartCaller(app.GetContext());
@@ -126,7 +126,7 @@ TEST(CallerTest, TheCallerIsStartedWithPageAndLanguage) {
   const std::string events = ReadHostFile(machine.Folder() / "events.log");
   EXPECT_NE(events.find("process D:\\MENU.EXE /p2 /lDEU\n"), std::string::npos) << events;
 
-  CInstallApp noCaller("");
+  CInstallApp noCaller(machine.Interfaces(), "");
   StartCaller(noCaller.GetContext());
   EXPECT_EQ(ReadHostFile(machine.Folder() / "events.log"), events) << "nothing without a caller";
 }

@@ -39,7 +39,7 @@ constexpr const char* kScript =
 class ComponentActionsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    SetMarker("Shared", "1");
+    SetMarker(m.Interfaces(), "Shared", "1");
     ASSERT_TRUE(m.List().Build(nullptr));
     ASSERT_TRUE(m.Messages().empty());
     m.Context().SetFlags(SF_MAINTENANCE_WIZARD | SF_CHANGE_COMPONENTS | SF_NO_RESTART);
@@ -63,12 +63,12 @@ TEST_F(ComponentActionsTest, TwoComponentsWithOneDescriptionShareTheirMarker) {
 }
 
 TEST_F(ComponentActionsTest, OnlyTheValueOneMarksAComponentInstalled) {
-  SetMarker("Tools", "yes");
-  SetMarker("Fresh", "1 ");
+  SetMarker(m.Interfaces(), "Tools", "yes");
+  SetMarker(m.Interfaces(), "Fresh", "1 ");
   ASSERT_TRUE(m.List().Build(nullptr));
   EXPECT_FALSE(m.Named("Tools").m_nFlags & CF_INSTALLED);
   EXPECT_FALSE(m.Named("Fresh").m_nFlags & CF_INSTALLED);
-  EXPECT_FALSE(IsMarkedInstalled("")) << "no description, no marker";
+  EXPECT_FALSE(IsMarkedInstalled(m.Interfaces(), "")) << "no description, no marker";
 }
 
 TEST_F(ComponentActionsTest, DeletesOfBothPhases) {
@@ -115,10 +115,10 @@ TEST_F(ComponentActionsTest, RegistryStepWritesSectionsFlagsAndMarkers) {
   EXPECT_EQ(x.steps, 5);
   EXPECT_EQ(m.Context().GetFlags() & (SF_NO_RESTART | SF_RESTART_NEEDED | SF_FULL_RESTART),
             SF_RESTART_NEEDED | SF_FULL_RESTART);
-  EXPECT_TRUE(IsMarkedInstalled("Tools"));
-  EXPECT_FALSE(MarkerKeyExists("Shared"));
-  EXPECT_FALSE(MarkerKeyExists("Setup"));
-  EXPECT_FALSE(MarkerKeyExists("Fresh"));
+  EXPECT_TRUE(IsMarkedInstalled(m.Interfaces(), "Tools"));
+  EXPECT_FALSE(MarkerKeyExists(m.Interfaces(), "Shared"));
+  EXPECT_FALSE(MarkerKeyExists(m.Interfaces(), "Setup"));
+  EXPECT_FALSE(MarkerKeyExists(m.Interfaces(), "Fresh"));
 }
 
 TEST_F(ComponentActionsTest, TheFirstInstallationRemovesADeselectedSetup) {
@@ -126,7 +126,7 @@ TEST_F(ComponentActionsTest, TheFirstInstallationRemovesADeselectedSetup) {
   m.Named("Setup").Select(STATE_NONE);
   m.List().RunRegistry(x);
   EXPECT_EQ(x.calls.front(), "reg setup-add 2");
-  EXPECT_FALSE(MarkerKeyExists("Setup")) << "Setup never gets a marker";
+  EXPECT_FALSE(MarkerKeyExists(m.Interfaces(), "Setup")) << "Setup never gets a marker";
 }
 
 TEST_F(ComponentActionsTest, IniAndProgramGroupStepsUseTheActionAsMode) {
@@ -186,7 +186,7 @@ TEST_F(ComponentActionsTest, NothingIsDoneForComponentsLeftAlone) {
   EXPECT_TRUE(m.List().ConfirmLicenses(x));
   EXPECT_TRUE(x.calls.empty());
   EXPECT_EQ(m.Context().GetFlags(), SF_MAINTENANCE_WIZARD);
-  EXPECT_TRUE(MarkerKeyExists("Shared"));
+  EXPECT_TRUE(MarkerKeyExists(m.Interfaces(), "Shared"));
 }
 
 }  // namespace
@@ -199,9 +199,9 @@ TEST(ComponentMarkerTest, ADescriptionThatIsNoKeyNameTouchesNoRecord) {
   ScriptOnMachine m(
       "[Setup]\r\n[Optional Components]\r\nEvil\r\nDeep\r\nRecord\r\n"
       "[Evil]\r\nOptionDesc = \"\\\"\r\n[Deep]\r\nOptionDesc = Other\\Sub\r\n[Record]\r\nOptionDesc = Install.display\r\n");
-  SetMarker("Other", "1");
-  SetMarker("Other\\Sub", "1");
-  SetMarker("Install.display", "1");
+  SetMarker(m.Interfaces(), "Other", "1");
+  SetMarker(m.Interfaces(), "Other\\Sub", "1");
+  SetMarker(m.Interfaces(), "Install.display", "1");
   ASSERT_TRUE(m.List().Build(nullptr));
   for (const char* name : {"Evil", "Deep", "Record"}) {
     EXPECT_FALSE(m.Named(name).m_nFlags & CF_INSTALLED) << name << ": no marker of its own to read";
@@ -211,9 +211,9 @@ TEST(ComponentMarkerTest, ADescriptionThatIsNoKeyNameTouchesNoRecord) {
   for (auto& c : m.List()) c->m_nFlags |= CF_INSTALLED;
   m.List().ApplySetupType(SF_REMOVE);
   m.List().RunRegistry(x);
-  EXPECT_TRUE(MarkerKeyExists("Other"));
-  EXPECT_TRUE(MarkerKeyExists("Other\\Sub"));
-  EXPECT_TRUE(MarkerKeyExists("Install.display"));
+  EXPECT_TRUE(MarkerKeyExists(m.Interfaces(), "Other"));
+  EXPECT_TRUE(MarkerKeyExists(m.Interfaces(), "Other\\Sub"));
+  EXPECT_TRUE(MarkerKeyExists(m.Interfaces(), "Install.display"));
   EXPECT_EQ(m.CountMessages(MSG_MARKER_NAME), 3) << "once for each such component";
   EXPECT_EQ(m.Context().GetLastMessage(), 0) << "a warning: the run goes on";
 }

@@ -139,7 +139,7 @@ TEST(ComponentBuild, AComponentWithoutDescriptionIsHiddenUnderItsSectionName) {
   EXPECT_TRUE(quiet.m_uninstallFiles.empty());
 
   // A setup type that names it selects it like any other.
-  SetMarker("Quiet", "1");
+  SetMarker(m.Interfaces(), "Quiet", "1");
   ASSERT_TRUE(m.List().Build(nullptr));
   m.List().ApplySetupType(SF_TYPE_SECOND);
   EXPECT_EQ(m.Named("Quiet").GetState(), STATE_ALL);

@@ -26,7 +26,7 @@ class NoMessages final : public IMessageSink {
 };
 struct LooseScript {
   testing_support::TempMachine machine;  // the context reads its system
-  CSetupContext context;
+  CSetupContext context{machine.Interfaces()};
   NoMessages messages;
   CThunkLibrary thunkLibrary;
   CSetupScript script{context, messages, thunkLibrary};
@@ -54,14 +54,14 @@ class ScriptOnMachine : public script_test::AppOnMachine {
   }
 };
 
-inline void SetMarker(const std::string& description, const std::string& value) {
-  CRegistryKey key(HKEY_LOCAL_MACHINE);
+inline void SetMarker(const platform::Platform& platform, const std::string& description, const std::string& value) {
+  CRegistryKey key(platform, HKEY_LOCAL_MACHINE);
   ASSERT_NE(key.Create(std::string(kInstalledMarkerRoot) + "\\" + description), 0u);
   ASSERT_EQ(key.WriteString("Installed", value), 0);
 }
 
-inline bool MarkerKeyExists(const std::string& description) {
-  CRegistryKey key(HKEY_LOCAL_MACHINE);
+inline bool MarkerKeyExists(const platform::Platform& platform, const std::string& description) {
+  CRegistryKey key(platform, HKEY_LOCAL_MACHINE);
   return key.Open(std::string(kInstalledMarkerRoot) + "\\" + description);
 }
 

@@ -180,8 +180,8 @@ TEST_F(SelectionTest, TheFirstSetupTypeSelectsSetupAndDrivers) {
 }
 
 TEST_F(SelectionTest, TheRemoveChoiceRemovesEveryInstalledComponent) {
-  SetMarker("Viewer", "1");
-  SetMarker("Player", "1");
+  SetMarker(m.Interfaces(), "Viewer", "1");
+  SetMarker(m.Interfaces(), "Player", "1");
   BoardDetection detection;
   ASSERT_TRUE(m.List().Build(&detection));
   m.List().ApplySetupType(SF_CHANGE_COMPONENTS);

@@ -135,11 +135,10 @@ TEST_F(DisplayRunsTest, TwoMonitorsOnWindows98TheChosenDeviceOnly) {
     auto machine = sim::Machine::Open(Machine(), error);
     ASSERT_TRUE(machine) << error;
     sim::SimPlatform platform(*machine, "D:\\SETUP.EXE");
-    platform.Install();
     ui::HeadlessHost host(platform);
     platform.SetWizardHost(&host);
     SecondDevice chooser;
-    CInstallApp app("/S");
+    CInstallApp app(platform.Interfaces(), "/S");
     app.GetDetection().SetChooser(chooser);
     app.Run();
     platform.SetWizardHost(nullptr);

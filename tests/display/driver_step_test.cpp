@@ -44,8 +44,8 @@ TEST(DriverStepTest, AMissingEntryPointFailsTheStep) {
 }
 
 // The driver key a Windows 98 display device is driven by.
-std::string DriverOf(const std::string& enumKey) {
-  CRegistryKey key(HKEY_LOCAL_MACHINE);
+std::string DriverOf(const platform::Platform& platform, const std::string& enumKey) {
+  CRegistryKey key(platform, HKEY_LOCAL_MACHINE);
   return key.Open(enumKey, KEY_READ) ? key.ReadString("Driver") : std::string("(no key)");
 }
 
@@ -62,8 +62,8 @@ TEST(DriverStepTest, RemovalOnWindows98NamesTheDeviceAndFailsWhenNothingChanged)
   const std::string call = testing_support::ReadHostFile(sim::ActiveMachine()->Folder() / "events.log").substr(events.size());
   EXPECT_EQ(call, "thunk InstallCompatibleDriver32 \"Display\" \"PCI\\VEN_1A5C&DEV_0330\"\n")
       << "the single device, never a number read from nowhere";
-  EXPECT_EQ(DriverOf("Enum\\PCI\\VEN_1A5C&DEV_0330&SUBSYS_0\\000800"), "Display\\0000");
-  EXPECT_EQ(DriverOf("Enum\\PCI\\VEN_1A5C&DEV_0330&SUBSYS_0\\000900"), "Display\\0000");
+  EXPECT_EQ(DriverOf(s.Interfaces(), "Enum\\PCI\\VEN_1A5C&DEV_0330&SUBSYS_0\\000800"), "Display\\0000");
+  EXPECT_EQ(DriverOf(s.Interfaces(), "Enum\\PCI\\VEN_1A5C&DEV_0330&SUBSYS_0\\000900"), "Display\\0000");
 
   // No device has the identifier: nothing was given back, so the step fails.
   s.driver.m_strHardwareId = "PCI\\VEN_1A5C&DEV_9999";
@@ -87,7 +87,7 @@ TEST(DriverStepTest, WindowsNtWithoutItsDeviceInstallerFailsTheInstallButNotTheR
   CDisplayDriverInstall step(s.Script());
   EXPECT_EQ(step.InstallDisplayDriver(driver, ACTION_INSTALL), 1);
   EXPECT_EQ(s.CountMessages(MSG_DRIVER_NOT_INSTALLED), 1);
-  CRegistryKey service(HKEY_LOCAL_MACHINE);
+  CRegistryKey service(s.Interfaces(), HKEY_LOCAL_MACHINE);
   ASSERT_TRUE(service.Open("SYSTEM\\CurrentControlSet\\Services\\vela"));
   // A DWORD read as text: its first byte.
   EXPECT_EQ(service.ReadString("Start"), std::string("\x01")) << "nothing was disabled";

@@ -153,7 +153,7 @@ TEST_F(FileCopyTest, VersionConflicts) {
       << "each file starts again without forcing";
   EXPECT_EQ(Get("drive_c/HALVION/App/LIB.DLL"), v1);
   EXPECT_EQ(Get("drive_c/HALVION/App/LIB2.DLL"), v1);
-  EXPECT_TRUE(platform::Files().FindFirstFileName("C:\\HALVION\\App\\*.tmp").empty());
+  EXPECT_TRUE(Interfaces().Files().FindFirstFileName("C:\\HALVION\\App\\*.tmp").empty());
 
   prepare();
   AddFlags(SF_UNATTENDED);
@@ -180,7 +180,7 @@ TEST_F(FileCopyTest, LongNamesGoInUnderAShortNameOnWindows9xAfterTheSameVersionC
   EXPECT_EQ(Get("drive_c/HALVION/App/VELARUNTIME.DLL"), newer);
   EXPECT_EQ(Get("drive_c/HALVION/App/TMP0.@@@"), "taken");
   EXPECT_FALSE(Exists("drive_c/HALVION/App/TMP1.@@@")) << "the short name is let go";
-  EXPECT_TRUE(platform::Files().FindFirstFileName("C:\\HALVION\\App\\*.tmp").empty());
+  EXPECT_TRUE(Interfaces().Files().FindFirstFileName("C:\\HALVION\\App\\*.tmp").empty());
 
   // Replaced when the user says so, under its own name.
   prepare(sim::OsKind::Win98);
@@ -252,7 +252,7 @@ TEST_F(FileCopyTest, AReadOnlyDestinationGivesWay) {
   Start(sim::OsKind::Win98, Script("[First.Files]\r\nA.DLL\r\n[Second.Files]\r\n", "A.DLL = 1\r\n"));
   Put("drive_d/A.DLL", "new");
   Put("drive_c/HALVION/App/A.DLL", "old");
-  ASSERT_TRUE(platform::Files().SetFileAttributesA("C:\\HALVION\\App\\A.DLL", FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(Interfaces().Files().SetFileAttributesA("C:\\HALVION\\App\\A.DLL", FILE_ATTRIBUTE_READONLY));
   EXPECT_EQ(Files().RunCopies(m_progress), 0);
   EXPECT_EQ(Get("drive_c/HALVION/App/A.DLL"), "new");
   EXPECT_TRUE(m_messages.empty());
@@ -262,20 +262,20 @@ TEST_F(FileCopyTest, FoldersTemporaryNamesAndLongNames) {
   Start(sim::OsKind::Win98, Script("[First.Files]\r\n[Second.Files]\r\n", ""));
   CFileRecord record;
   record.m_strDestDir = "C:\\ONE\\TWO\\THREE";
-  EXPECT_TRUE(CreateDestDir(record));
+  EXPECT_TRUE(CreateDestDir(Interfaces(), record));
   EXPECT_TRUE(std::filesystem::is_directory(Host("drive_c/ONE/TWO/THREE")));
-  EXPECT_TRUE(CreateDestDir(record)) << "an existing folder is fine";
+  EXPECT_TRUE(CreateDestDir(Interfaces(), record)) << "an existing folder is fine";
   record.m_strDestDir = "C:\\";
-  EXPECT_TRUE(CreateDestDir(record));
+  EXPECT_TRUE(CreateDestDir(Interfaces(), record));
   Put("drive_c/FILE", "x");
   record.m_strDestDir = "C:\\FILE\\SUB";
-  EXPECT_FALSE(CreateDestDir(record));
+  EXPECT_FALSE(CreateDestDir(Interfaces(), record));
 
   record.m_strDestDir = "C:\\ONE";
-  EXPECT_EQ(FindTempName(record), "TMP0.@@@");
+  EXPECT_EQ(FindTempName(Interfaces(), record), "TMP0.@@@");
   Put("drive_c/ONE/TMP0.@@@", "");
   Put("drive_c/ONE/TMP1.@@@", "");
-  EXPECT_EQ(FindTempName(record), "TMP2.@@@");
+  EXPECT_EQ(FindTempName(Interfaces(), record), "TMP2.@@@");
 
   for (const auto& [name, longName] : std::vector<std::pair<std::string, bool>>{
            {"ABCDEFGH.DLL", false}, {"ABCDEFGHI.DLL", true}, {"A.HTML", true}, {"A.TXT", false},

@@ -82,7 +82,7 @@ class FilesTest : public ::testing::Test {
       m_messages.push_back({request.messageId, request.inserts});
       return (request.type & 0xF) == MB_YESNO ? m_yesNoAnswer : IDOK;
     });
-    m_app = std::make_unique<CInstallApp>("");
+    m_app = std::make_unique<CInstallApp>(m_machine->Interfaces(), "");
     CInstallApp& app = *m_app;
     ASSERT_TRUE(app.GetScript().LoadFromMemory(script.data(), script.size()));
     app.GetExpander().ReadStringSections();
@@ -158,6 +158,11 @@ class FilesTest : public ::testing::Test {
   }
 
   std::unique_ptr<testing_support::TempMachine> m_machine;
+
+ public:
+  const platform::Platform& Interfaces() const { return m_machine->Interfaces(); }
+
+ protected:
   std::unique_ptr<CInstallApp> m_app;
   std::vector<ShownMessage> m_messages;
   int m_yesNoAnswer = IDYES;

@@ -119,7 +119,7 @@ TEST_F(LockedFilesTest, DeletionsOnWindows9x) {
   Put("drive_c/HALVION/Old/RO.TXT", "ro");
   Put("drive_c/HALVION/Old/BUSY.TXT", "busy");
   Put("drive_c/HALVION/Empty/LAST.TXT", "last");
-  ASSERT_TRUE(platform::Files().SetFileAttributesA("C:\\HALVION\\Old\\RO.TXT", FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(Interfaces().Files().SetFileAttributesA("C:\\HALVION\\Old\\RO.TXT", FILE_ATTRIBUTE_READONLY));
   EXPECT_EQ(Files().RunDeletes(m_progress, 1), 0);
   EXPECT_EQ(m_progress.phases, (std::vector<std::string>{"delete 4"}));
   EXPECT_EQ(m_progress.jobs, (std::vector<std::string>{"RO.TXT", "MISSING.TXT", "BUSY.TXT", "LAST.TXT"}));
@@ -163,7 +163,7 @@ TEST_F(LockedFilesTest, Renames) {
   Put("drive_c/HALVION/App/NEW.EXE", "stale");
   Put("drive_c/HALVION/App/SAME.EXE", "same");
   Put("drive_c/HALVION/App/NONE.EXE", "mine");
-  ASSERT_TRUE(platform::Files().SetFileAttributesA("C:\\HALVION\\App\\OLD.EXE", FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(Interfaces().Files().SetFileAttributesA("C:\\HALVION\\App\\OLD.EXE", FILE_ATTRIBUTE_READONLY));
   EXPECT_EQ(Files().RunRenames(m_progress), 0);
   EXPECT_EQ(m_progress.phases, (std::vector<std::string>{"rename 3"}));
   EXPECT_EQ(Get("drive_c/HALVION/App/NEW.EXE"), "old");
@@ -247,17 +247,17 @@ TEST_F(LockedFilesTest, InstalledFileMarker) {
   m_machine->Machine().Registry().RegDeleteKeyA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\control\\InstalledFiles");
   CFileRecord record;
   record.m_strDestName = "A.DLL";
-  MarkInstalledFile(record);
+  MarkInstalledFile(Interfaces(), record);
   EXPECT_EQ(Registry(key), "") << "the key is never created";
 
   auto& registry = m_machine->Machine().Registry();
   ASSERT_TRUE(registry.SetString(key, "B.DLL", "keep"));
   ASSERT_TRUE(registry.SetString(key, "C.DLL", std::string(30, 'c')));
-  MarkInstalledFile(record);
+  MarkInstalledFile(Interfaces(), record);
   record.m_strDestName = "B.DLL";
-  MarkInstalledFile(record);
+  MarkInstalledFile(Interfaces(), record);
   record.m_strDestName = "C.DLL";
-  MarkInstalledFile(record);
+  MarkInstalledFile(Interfaces(), record);
   const std::string text = Registry(key);
   EXPECT_NE(text.find("\"A.DLL\"=hex:00"), std::string::npos) << text;
   EXPECT_NE(text.find("\"B.DLL\"=\"keep\""), std::string::npos) << text;
@@ -278,7 +278,7 @@ TEST_F(LockedFilesTest, AFullRenameSectionTakesNoMoreLines) {
   CFileRecord record;
   record.m_strDestDir = "C:\\HALVION\\App";
   record.m_strDestName = "HELD.DLL";
-  EXPECT_FALSE(AddWininitDelete(record));
+  EXPECT_FALSE(AddWininitDelete(Interfaces(), record));
   EXPECT_TRUE(Get("drive_c/WINDOWS/WININIT.INI") == section) << "nothing is cut or overwritten";
   EXPECT_EQ(Files().DeferDelete(record), static_cast<platform::DWORD>(ERROR_NOT_ENOUGH_MEMORY));
 

@@ -60,13 +60,12 @@ TEST_F(FilesTest, AFileInUseThatCannotMoveAsideIsReplacedAtTheNextStartOnNt) {
   Put("drive_c/HALVION/App/HELD.DLL", v1);
   StuckFile stuck(m_machine->Platform(), "C:\\HALVION\\App\\HELD.DLL");
   // Only the file calls change; everything else of the machine stays in force.
-  const platform::Platform original = platform::Install(platform::Platform{});
-  platform::Platform mine = original;
-  mine.files = &stuck;
-  platform::Install(mine);
+  platform::Platform& interfaces = m_machine->Platform().Interfaces();
+  platform::IFileSystem* const original = interfaces.files;
+  interfaces.files = &stuck;
 
   const int result = Files().RunCopies(m_progress);
-  platform::Install(original);
+  interfaces.files = original;
   EXPECT_EQ(result, 0);
   EXPECT_TRUE(m_messages.empty());
   EXPECT_EQ(Get("drive_c/HALVION/App/HELD.DLL"), v1) << "left in place for now";

@@ -116,7 +116,7 @@ class SectionActions final : public CScriptActionExecutors {
 std::vector<std::string> RunOn(const fs::path& cd, const std::string& options, bool listing) {
   testing_support::TempMachine machine;
   fs::copy(cd, machine.Folder() / "drive_d", fs::copy_options::recursive | fs::copy_options::overwrite_existing);
-  CInstallApp app(options);
+  CInstallApp app(machine.Interfaces(), options);
   EXPECT_TRUE(app.StartUp());
   CSetupContext& context = app.GetContext();
   MarkWizard(context, IsMaintenanceRun(context));

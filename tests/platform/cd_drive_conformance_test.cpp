@@ -40,10 +40,10 @@ class CdDriveConformanceTest : public ::testing::Test {
 #endif
   }
   std::string OnCd(const std::string& name) const { return m_cd + name; }
-  static platform::DWORD LastError() { return platform::System().GetLastError(); }
+  static platform::DWORD LastError() { return conformance::Interfaces().System().GetLastError(); }
   std::string Read(const std::string& path) {
     std::vector<char> content;
-    if (platform::Files().ReadWholeFile(path, content) != ERROR_SUCCESS) return "<unreadable>";
+    if (conformance::Interfaces().Files().ReadWholeFile(path, content) != ERROR_SUCCESS) return "<unreadable>";
     return std::string(content.begin(), content.end());
   }
 
@@ -52,7 +52,7 @@ class CdDriveConformanceTest : public ::testing::Test {
 };
 
 TEST_F(CdDriveConformanceTest, EveryChangeIsRefusedWithAccessDenied) {
-  platform::IFileSystem& files = platform::Files();
+  platform::IFileSystem& files = conformance::Interfaces().Files();
   EXPECT_EQ(Read(OnCd("CD.TXT")), kOnTheCd);
   // Wine keeps a drive in a host folder: for the superuser, whom the host's
   // permissions do not bind, Wine writes a CD as it writes any folder.
@@ -71,7 +71,7 @@ TEST_F(CdDriveConformanceTest, EveryChangeIsRefusedWithAccessDenied) {
   EXPECT_EQ(LastError(), denied);
 
   // An INI file named on the CD, or reached from the CD as the current folder.
-  platform::IProfileFiles& profiles = platform::Profiles();
+  platform::IProfileFiles& profiles = conformance::Interfaces().Profiles();
   EXPECT_FALSE(profiles.WritePrivateProfileStringA("Section", "Key", "Value", OnCd("ONCD.INI").c_str()));
   EXPECT_EQ(LastError(), denied);
   char before[platform::kMaxPath + 1] = {};

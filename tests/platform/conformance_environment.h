@@ -2,6 +2,8 @@
 // the real Win32 calls (Windows, under Wine). The same expectations hold on both.
 #pragma once
 
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -11,7 +13,18 @@ namespace conformance {
 
 class Environment {
  public:
-  virtual ~Environment() = default;
+  Environment() : m_previous(s_current) { s_current = this; }
+  virtual ~Environment() {
+    if (s_current == this) s_current = m_previous;
+  }
+  Environment(const Environment&) = delete;
+  Environment& operator=(const Environment&) = delete;
+
+  // The interfaces under test, as they are now: a new hardware description
+  // makes the simulated machine's anew.
+  virtual const platform::Platform& Interfaces() = 0;
+  // The environment made last and still alive, or nullptr.
+  static Environment* Current() { return s_current; }
   // A fresh, empty folder for this test, as a Windows path without a
   // trailing backslash.
   virtual std::string ScratchFolder() = 0;
@@ -39,9 +52,22 @@ class Environment {
   // Holds a library file open the way a running program holds its modules,
   // until the environment ends.
   virtual void HoldOpen(const std::string& windowsPath) = 0;
+
+ private:
+  inline static Environment* s_current = nullptr;
+  Environment* m_previous;
 };
 
-// Installs the platform of this build and returns its environment.
+// The calls under test: those of the environment made last.
+inline const platform::Platform& Interfaces() {
+  if (Environment::Current() == nullptr) {
+    std::fprintf(stderr, "conformance test: no environment\n");
+    std::abort();
+  }
+  return Environment::Current()->Interfaces();
+}
+
+// The environment of this build, with its platform.
 std::unique_ptr<Environment> MakeEnvironment();
 // The same on a Windows NT system (the simulated machine runs NT 4).
 std::unique_ptr<Environment> MakeNtEnvironment();

@@ -20,13 +20,13 @@ class FileMoveConformanceTest : public ::testing::Test {
   }
   void SetUp() override { Start(false); }
   void TearDown() override { m_env.reset(); }
-  platform::DWORD LastError() { return platform::System().GetLastError(); }
+  platform::DWORD LastError() { return conformance::Interfaces().System().GetLastError(); }
   void Write(const std::string& path, const std::string& text) {
-    ASSERT_EQ(platform::Files().WriteWholeFile(path, text.data(), text.size()), 0u) << path;
+    ASSERT_EQ(conformance::Interfaces().Files().WriteWholeFile(path, text.data(), text.size()), 0u) << path;
   }
   std::string Read(const std::string& path) {
     std::vector<char> content;
-    if (platform::Files().ReadWholeFile(path, content) != ERROR_SUCCESS) return "<missing>";
+    if (conformance::Interfaces().Files().ReadWholeFile(path, content) != ERROR_SUCCESS) return "<missing>";
     return std::string(content.begin(), content.end());
   }
   // The pending renames, as the strings of the list; the value is removed
@@ -34,13 +34,13 @@ class FileMoveConformanceTest : public ::testing::Test {
   std::vector<std::string> TakePendingRenames() {
     std::vector<std::string> strings;
     platform::HKEY key = nullptr;
-    if (platform::Registry().RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_ALL_ACCESS, &key) != 0) {
+    if (conformance::Interfaces().Registry().RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_ALL_ACCESS, &key) != 0) {
       return strings;
     }
     platform::DWORD type = 0, size = 0;
-    if (platform::Registry().RegQueryValueExA(key, kPendingRenames, &type, nullptr, &size) == 0) {
+    if (conformance::Interfaces().Registry().RegQueryValueExA(key, kPendingRenames, &type, nullptr, &size) == 0) {
       std::vector<platform::BYTE> data(size + 2);
-      platform::Registry().RegQueryValueExA(key, kPendingRenames, &type, data.data(), &size);
+      conformance::Interfaces().Registry().RegQueryValueExA(key, kPendingRenames, &type, data.data(), &size);
       EXPECT_EQ(type, static_cast<platform::DWORD>(REG_MULTI_SZ));
       std::string current;
       for (platform::DWORD i = 0; i < size; ++i) {
@@ -51,9 +51,9 @@ class FileMoveConformanceTest : public ::testing::Test {
           current += static_cast<char>(data[i]);
         }
       }
-      platform::Registry().RegDeleteValueA(key, kPendingRenames);
+      conformance::Interfaces().Registry().RegDeleteValueA(key, kPendingRenames);
     }
-    platform::Registry().RegCloseKey(key);
+    conformance::Interfaces().Registry().RegCloseKey(key);
     return strings;
   }
   std::string LongPath(const std::string& path, const char* prefix = "") {
@@ -68,7 +68,7 @@ class FileMoveConformanceTest : public ::testing::Test {
 };
 
 TEST_F(FileMoveConformanceTest, RenamesFilesAndFolders) {
-  platform::IFileSystem& files = platform::Files();
+  platform::IFileSystem& files = conformance::Interfaces().Files();
   Write(m_dir + "\\OLD.TXT", "old");
   ASSERT_TRUE(files.MoveFileExA((m_dir + "\\OLD.TXT").c_str(), (m_dir + "\\NEW.TXT").c_str(), 0));
   EXPECT_FALSE(files.FileExists(m_dir + "\\OLD.TXT"));
@@ -95,7 +95,7 @@ TEST_F(FileMoveConformanceTest, RenamesFilesAndFolders) {
 }
 
 TEST_F(FileMoveConformanceTest, ShortNames) {
-  platform::IFileSystem& files = platform::Files();
+  platform::IFileSystem& files = conformance::Interfaces().Files();
   Write(m_dir + "\\SHORT.TXT", "short");
   char buffer[MAX_PATH] = {};
   platform::DWORD n = files.GetShortPathNameA((m_dir + "\\SHORT.TXT").c_str(), buffer, sizeof buffer);
@@ -128,7 +128,7 @@ TEST_F(FileMoveConformanceTest, FileHeldOpenMovesButStays) {
   const std::string library = Read(m_env->VersionFilePath("V1.DLL"));
   Write(m_dir + "\\HELD.DLL", library);
   m_env->HoldOpen(m_dir + "\\HELD.DLL");
-  platform::IFileSystem& files = platform::Files();
+  platform::IFileSystem& files = conformance::Interfaces().Files();
   EXPECT_FALSE(files.DeleteFileA(m_dir + "\\HELD.DLL"));
   EXPECT_EQ(LastError(), static_cast<platform::DWORD>(ERROR_ACCESS_DENIED));
   Write(m_dir + "\\NEW.DLL", "new");
@@ -145,10 +145,10 @@ TEST_F(FileMoveConformanceTest, NtKeepsOperationsForTheNextStart) {
   Start(true);
   platform::OSVERSIONINFOA version{};
   version.dwOSVersionInfoSize = sizeof version;
-  ASSERT_TRUE(platform::System().GetVersionExA(version));
+  ASSERT_TRUE(conformance::Interfaces().System().GetVersionExA(version));
   // The simulated machine can be an NT one here; Wine is the system it reports.
   if (version.dwPlatformId != VER_PLATFORM_WIN32_NT) GTEST_SKIP() << "only Windows NT keeps next-start operations";
-  platform::IFileSystem& files = platform::Files();
+  platform::IFileSystem& files = conformance::Interfaces().Files();
   TakePendingRenames();
 
   Write(m_dir + "\\DOOMED.TXT", "doomed");

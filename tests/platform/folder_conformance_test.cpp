@@ -15,12 +15,12 @@ class FolderConformanceTest : public ::testing::Test {
   }
   void TearDown() override {
     // Leave nothing read-only behind for the environment's clean-up.
-    platform::Files().SetFileAttributesA(m_dir + "\\RO.TXT", FILE_ATTRIBUTE_NORMAL);
+    conformance::Interfaces().Files().SetFileAttributesA(m_dir + "\\RO.TXT", FILE_ATTRIBUTE_NORMAL);
     m_env.reset();
   }
-  platform::DWORD LastError() { return platform::System().GetLastError(); }
+  platform::DWORD LastError() { return conformance::Interfaces().System().GetLastError(); }
   void Write(const std::string& path, const std::string& text) {
-    ASSERT_EQ(platform::Files().WriteWholeFile(path, text.data(), text.size()), static_cast<platform::DWORD>(ERROR_SUCCESS));
+    ASSERT_EQ(conformance::Interfaces().Files().WriteWholeFile(path, text.data(), text.size()), static_cast<platform::DWORD>(ERROR_SUCCESS));
   }
 
   std::unique_ptr<conformance::Environment> m_env;
@@ -28,7 +28,7 @@ class FolderConformanceTest : public ::testing::Test {
 };
 
 TEST_F(FolderConformanceTest, CreateAndRemoveFolders) {
-  platform::IFileSystem& files = platform::Files();
+  platform::IFileSystem& files = conformance::Interfaces().Files();
   ASSERT_TRUE(files.CreateDirectoryA(m_dir + "\\NEW"));
   EXPECT_EQ(files.GetFileAttributesA(m_dir + "\\new") & FILE_ATTRIBUTE_DIRECTORY, static_cast<platform::DWORD>(FILE_ATTRIBUTE_DIRECTORY));
 
@@ -54,7 +54,7 @@ TEST_F(FolderConformanceTest, CreateAndRemoveFolders) {
 }
 
 TEST_F(FolderConformanceTest, DeletingMissingFiles) {
-  platform::IFileSystem& files = platform::Files();
+  platform::IFileSystem& files = conformance::Interfaces().Files();
   EXPECT_FALSE(files.DeleteFileA(m_dir + "\\NOFILE.TXT"));
   EXPECT_EQ(LastError(), static_cast<platform::DWORD>(ERROR_FILE_NOT_FOUND));
   EXPECT_FALSE(files.DeleteFileA(m_dir + "\\NODIR\\NOFILE.TXT"));
@@ -64,7 +64,7 @@ TEST_F(FolderConformanceTest, DeletingMissingFiles) {
 }
 
 TEST_F(FolderConformanceTest, ReadOnlyFilesAreNeitherWrittenNorDeleted) {
-  platform::IFileSystem& files = platform::Files();
+  platform::IFileSystem& files = conformance::Interfaces().Files();
   const std::string path = m_dir + "\\RO.TXT";
   Write(path, "first");
   const platform::DWORD fresh = files.GetFileAttributesA(path);
@@ -90,7 +90,7 @@ TEST_F(FolderConformanceTest, ReadOnlyFilesAreNeitherWrittenNorDeleted) {
 }
 
 TEST_F(FolderConformanceTest, RelativePathsStartInTheCurrentFolder) {
-  platform::IFileSystem& files = platform::Files();
+  platform::IFileSystem& files = conformance::Interfaces().Files();
   char before[261] = {};
   const platform::DWORD n = files.GetCurrentDirectoryA(sizeof before, before);
   ASSERT_GT(n, 0u);

@@ -34,16 +34,16 @@ class HardwareConformanceTest : public ::testing::Test {
     m_env->SetHardware(kHardware);
   }
   void TearDown() override {
-    if (m_library != nullptr) platform::Libraries().FreeLibrary(m_library);
+    if (m_library != nullptr) conformance::Interfaces().Libraries().FreeLibrary(m_library);
     m_env.reset();
   }
   void Load(const char* name) {
-    m_library = platform::Libraries().LoadLibraryA(m_env->HelperPath(name));
-    ASSERT_NE(m_library, nullptr) << name << ": " << platform::System().GetLastError();
+    m_library = conformance::Interfaces().Libraries().LoadLibraryA(m_env->HelperPath(name));
+    ASSERT_NE(m_library, nullptr) << name << ": " << conformance::Interfaces().System().GetLastError();
   }
   template <typename Proc>
   Proc Entry(const char* name) {
-    return outside::EntryPointAs<Proc>(platform::Libraries().GetProcAddress(m_library, name));
+    return outside::EntryPointAs<Proc>(conformance::Interfaces().Libraries().GetProcAddress(m_library, name));
   }
   std::unique_ptr<conformance::Environment> m_env;
   platform::HMODULE m_library = nullptr;
@@ -72,7 +72,7 @@ TEST_F(HardwareConformanceTest, ThunkLibrarySearchesTheBiosAndTheDevices) {
   EXPECT_EQ(pci(0x10DE, 0x0021), 0);
   EXPECT_EQ(pci(0x0020, 0x10DE), 0) << "vendor first";
 
-  EXPECT_EQ(platform::Libraries().GetProcAddress(m_library, "NoSuchEntry32"), nullptr);
+  EXPECT_EQ(conformance::Interfaces().Libraries().GetProcAddress(m_library, "NoSuchEntry32"), nullptr);
 }
 
 TEST_F(HardwareConformanceTest, ThunkLibraryNamesLogicalDirectories) {
@@ -80,10 +80,10 @@ TEST_F(HardwareConformanceTest, ThunkLibraryNamesLogicalDirectories) {
   auto ldd = Entry<outside::LDDToPath32Proc>(outside::kLDDToPath32);
   ASSERT_NE(ldd, nullptr);
   char windows[260] = {};
-  const platform::UINT n = platform::System().GetWindowsDirectoryA(windows, sizeof windows);
+  const platform::UINT n = conformance::Interfaces().System().GetWindowsDirectoryA(windows, sizeof windows);
   ASSERT_GT(n, 0u);
   char system[260] = {};
-  ASSERT_GT(platform::System().GetSystemDirectoryA(system, sizeof system), 0u);
+  ASSERT_GT(conformance::Interfaces().System().GetSystemDirectoryA(system, sizeof system), 0u);
 
   char path[outside::kLogicalDirectoryBufferSize];
   std::memset(path, '#', sizeof path);
@@ -111,7 +111,7 @@ TEST_F(HardwareConformanceTest, ThunkLibraryInstallsSucceedAndRestartIsOnlyReque
   ASSERT_NE(restart, nullptr);
   const std::string inf = m_env->ScratchFolder() + "\\SETUP.INF";
   const std::string text = "[Version]\r\nClass=Display\r\nProvider=ACME\r\n[Riva]\r\n";
-  ASSERT_EQ(platform::Files().WriteWholeFile(inf, text.data(), text.size()), 0u);
+  ASSERT_EQ(conformance::Interfaces().Files().WriteWholeFile(inf, text.data(), text.size()), 0u);
   EXPECT_EQ(install("Display", "PCI\\VEN_10DE&DEV_0020", "Riva", inf.c_str(), "Riva TNT", "ACME"), 0);
   EXPECT_EQ(multi("Display", "PCI\\VEN_10DE&DEV_0020", "Riva", inf.c_str(), "Riva TNT", "ACME", 1), 0);
   // No display device has the identifier: nothing to give back, and it says so.
@@ -124,9 +124,9 @@ TEST_F(HardwareConformanceTest, ThunkLibraryInstallsSucceedAndRestartIsOnlyReque
 TEST_F(HardwareConformanceTest, SetupLibraryEnumeratesDisplaysByOrdinalOnly) {
   Load(outside::kSetupLibraryName);
   auto display = outside::EntryPointAs<outside::DisplayDeviceProc>(
-      platform::Libraries().GetProcAddressByOrdinal(m_library, outside::kDisplayDeviceOrdinal));
+      conformance::Interfaces().Libraries().GetProcAddressByOrdinal(m_library, outside::kDisplayDeviceOrdinal));
   ASSERT_NE(display, nullptr);
-  EXPECT_EQ(platform::Libraries().GetProcAddress(m_library, "EnumDisplayDevice"), nullptr) << "exported without a name";
+  EXPECT_EQ(conformance::Interfaces().Libraries().GetProcAddress(m_library, "EnumDisplayDevice"), nullptr) << "exported without a name";
 
   char name[outside::kDisplayDeviceBufferSize] = {};
   char subKey[outside::kDisplayDeviceBufferSize] = {};

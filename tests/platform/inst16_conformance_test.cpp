@@ -21,10 +21,10 @@ class Inst16ConformanceTest : public ::testing::Test {
   }
   // Runs INST16 with the arguments; its exit code.
   platform::DWORD Run(const std::string& arguments) {
-    platform::IProcesses& processes = platform::Processes();
+    platform::IProcesses& processes = conformance::Interfaces().Processes();
     platform::PROCESS_INFORMATION info;
     if (!processes.CreateProcessA(m_inst16 + arguments, DETACHED_PROCESS, info)) {
-      ADD_FAILURE() << "INST16 does not start: " << platform::System().GetLastError();
+      ADD_FAILURE() << "INST16 does not start: " << conformance::Interfaces().System().GetLastError();
       return 0xFFFFFFFF;
     }
     processes.CloseHandle(info.hThread);
@@ -38,27 +38,27 @@ class Inst16ConformanceTest : public ::testing::Test {
     processes.CloseHandle(info.hProcess);
     return code;
   }
-  static void DeleteAnswer() { platform::Registry().RegDeleteKeyA(HKEY_CLASSES_ROOT, "SearchBios"); }
+  static void DeleteAnswer() { conformance::Interfaces().Registry().RegDeleteKeyA(HKEY_CLASSES_ROOT, "SearchBios"); }
   // The default value of HKEY_CLASSES_ROOT\SearchBios, or "(none)".
   static std::string Answer() {
     platform::HKEY key = nullptr;
-    if (platform::Registry().RegOpenKeyExA(HKEY_CLASSES_ROOT, "SearchBios", 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    if (conformance::Interfaces().Registry().RegOpenKeyExA(HKEY_CLASSES_ROOT, "SearchBios", 0, KEY_READ, &key) != ERROR_SUCCESS) {
       return "(none)";
     }
     char value[261] = {};
     platform::DWORD size = sizeof value - 1;
     platform::DWORD type = 0;
-    const bool read = platform::Registry().RegQueryValueExA(key, nullptr, &type,
+    const bool read = conformance::Interfaces().Registry().RegQueryValueExA(key, nullptr, &type,
                                                             reinterpret_cast<platform::BYTE*>(value), &size) ==
                       ERROR_SUCCESS;
-    platform::Registry().RegCloseKey(key);
+    conformance::Interfaces().Registry().RegCloseKey(key);
     return read && type == REG_SZ ? std::string(value) : "(none)";
   }
   void Write(const std::string& path) {
-    ASSERT_EQ(platform::Files().WriteWholeFile(path, "x", 1), static_cast<platform::DWORD>(ERROR_SUCCESS)) << path;
+    ASSERT_EQ(conformance::Interfaces().Files().WriteWholeFile(path, "x", 1), static_cast<platform::DWORD>(ERROR_SUCCESS)) << path;
   }
   bool Exists(const std::string& path) {
-    return platform::Files().GetFileAttributesA(path) != static_cast<platform::DWORD>(INVALID_FILE_ATTRIBUTES);
+    return conformance::Interfaces().Files().GetFileAttributesA(path) != static_cast<platform::DWORD>(INVALID_FILE_ATTRIBUTES);
   }
   // A source tree: NAME\DISK1\SETUP.EXE, a read-only file and an empty folder.
   std::string MakeTree(const std::string& name) {
@@ -68,7 +68,7 @@ class Inst16ConformanceTest : public ::testing::Test {
     m_env->MakeFolder(tree + "\\EMPTY");
     Write(tree + "\\DISK1\\SETUP.EXE");
     Write(tree + "\\README.TXT");
-    platform::Files().SetFileAttributesA(tree + "\\README.TXT", FILE_ATTRIBUTE_READONLY);
+    conformance::Interfaces().Files().SetFileAttributesA(tree + "\\README.TXT", FILE_ATTRIBUTE_READONLY);
     return tree;
   }
 
@@ -103,26 +103,26 @@ TEST_F(Inst16ConformanceTest, RemovesAtStartWhatTheManifestListsAndNothingElse) 
   Write(folder + "\\DISK1\\_INSTALL.ENU");
   const std::string manifest = folder + "\\DISK1\\MANIFEST.LST";
   const std::string list = folder + "\\MADE\\\r\n" + folder + "\\MADE\\TOOL.EXE\r\n" + folder + "\\DISK1\\\r\n";
-  ASSERT_EQ(platform::Files().WriteWholeFile(manifest, list.data(), list.size()),
+  ASSERT_EQ(conformance::Interfaces().Files().WriteWholeFile(manifest, list.data(), list.size()),
             static_cast<platform::DWORD>(ERROR_SUCCESS));
   EXPECT_EQ(Run(" -R" + folder + " /m" + manifest), 0u);
   EXPECT_FALSE(Exists(folder + "\\MADE")) << "listed, and empty once its file went";
   EXPECT_FALSE(Exists(folder + "\\DISK1")) << "the setup folder's own files go with it";
   EXPECT_TRUE(Exists(folder + "\\README.TXT")) << "not listed: not the installation's";
   EXPECT_TRUE(Exists(folder + "\\EMPTY")) << "an empty folder nobody listed";
-  platform::Files().SetFileAttributesA(folder + "\\README.TXT", FILE_ATTRIBUTE_NORMAL);
+  conformance::Interfaces().Files().SetFileAttributesA(folder + "\\README.TXT", FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST_F(Inst16ConformanceTest, NeverRemovesATreeBelowTheWindowsFolder) {
   char windows[MAX_PATH] = {};
-  ASSERT_GT(platform::System().GetWindowsDirectoryA(windows, sizeof windows), 0u);
+  ASSERT_GT(conformance::Interfaces().System().GetWindowsDirectoryA(windows, sizeof windows), 0u);
   const std::string tree = std::string(windows) + "\\INST16TREE";
   m_env->MakeFolder(tree);
   Write(tree + "\\KEEP.TXT");
   EXPECT_EQ(Run(" /w" + tree), 3u);
   EXPECT_TRUE(Exists(tree + "\\KEEP.TXT"));
-  platform::Files().DeleteFileA(tree + "\\KEEP.TXT");
-  platform::Files().RemoveDirectoryA(tree);
+  conformance::Interfaces().Files().DeleteFileA(tree + "\\KEEP.TXT");
+  conformance::Interfaces().Files().RemoveDirectoryA(tree);
 }
 
 TEST_F(Inst16ConformanceTest, RemovesTheTreeOnceTheSetupProgramHasEnded) {
@@ -139,7 +139,7 @@ TEST_F(Inst16ConformanceTest, AnUnknownCommandLineRemovesNothing) {
   EXPECT_EQ(Run(" /f\\DISK1\\SETUP.EXE " + tree), 2u) << "/f without /w";
   EXPECT_EQ(Run(" /w" + tree + "\\MISSING"), 1u) << "a folder that is not there";
   EXPECT_TRUE(Exists(tree + "\\DISK1\\SETUP.EXE"));
-  platform::Files().SetFileAttributesA(tree + "\\README.TXT", FILE_ATTRIBUTE_NORMAL);
+  conformance::Interfaces().Files().SetFileAttributesA(tree + "\\README.TXT", FILE_ATTRIBUTE_NORMAL);
 }
 
 }  // namespace

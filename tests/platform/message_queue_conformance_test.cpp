@@ -10,9 +10,9 @@ namespace {
 TEST(MessageQueueConformanceTest, NoEndOfSessionWaitsInAFreshQueue) {
   auto env = conformance::MakeEnvironment();
   platform::MSG message;
-  EXPECT_FALSE(platform::Processes().PeekMessageA(&message, nullptr, WM_QUERYENDSESSION, WM_QUERYENDSESSION,
+  EXPECT_FALSE(conformance::Interfaces().Processes().PeekMessageA(&message, nullptr, WM_QUERYENDSESSION, WM_QUERYENDSESSION,
                                                   PM_NOREMOVE));
-  EXPECT_FALSE(platform::Processes().PeekMessageA(&message, nullptr, WM_QUERYENDSESSION, WM_QUERYENDSESSION,
+  EXPECT_FALSE(conformance::Interfaces().Processes().PeekMessageA(&message, nullptr, WM_QUERYENDSESSION, WM_QUERYENDSESSION,
                                                   PM_REMOVE));
 }
 

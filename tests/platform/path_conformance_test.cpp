@@ -18,13 +18,13 @@ class PathConformanceTest : public ::testing::Test {
     m_dir = m_env->ScratchFolder();
   }
   void TearDown() override { m_env.reset(); }
-  platform::DWORD LastError() { return platform::System().GetLastError(); }
+  platform::DWORD LastError() { return conformance::Interfaces().System().GetLastError(); }
   platform::DWORD Write(const std::string& path, const std::string& text = "x") {
-    return platform::Files().WriteWholeFile(path, text.data(), text.size());
+    return conformance::Interfaces().Files().WriteWholeFile(path, text.data(), text.size());
   }
   std::string Read(const std::string& path) {
     std::vector<char> content;
-    if (platform::Files().ReadWholeFile(path, content) != ERROR_SUCCESS) return "<missing>";
+    if (conformance::Interfaces().Files().ReadWholeFile(path, content) != ERROR_SUCCESS) return "<missing>";
     return std::string(content.begin(), content.end());
   }
   // The scratch folder named from the root of its drive, without "X:".
@@ -35,7 +35,7 @@ class PathConformanceTest : public ::testing::Test {
 };
 
 TEST_F(PathConformanceTest, DotDotNeverClimbsAboveTheDrivesRoot) {
-  platform::IFileSystem& files = platform::Files();
+  platform::IFileSystem& files = conformance::Interfaces().Files();
   ASSERT_EQ(Write(m_dir + "\\F.TXT", "f"), 0u);
   const std::string drive = m_dir.substr(0, 2);
   EXPECT_EQ(Read(drive + "\\..\\..\\..\\.." + BelowRoot() + "\\F.TXT"), "f");
@@ -56,7 +56,7 @@ TEST_F(PathConformanceTest, DotDotNeverClimbsAboveTheDrivesRoot) {
 }
 
 TEST_F(PathConformanceTest, TheLastNameLosesItsTrailingDotsAndBlanks) {
-  platform::IFileSystem& files = platform::Files();
+  platform::IFileSystem& files = conformance::Interfaces().Files();
   ASSERT_EQ(Write(m_dir + "\\G.TXT. . ", "g"), 0u);
   EXPECT_EQ(files.FindFirstFileName(m_dir + "\\G*"), "G.TXT");
   EXPECT_EQ(Read(m_dir + "\\G.TXT.."), "g");
@@ -76,7 +76,7 @@ TEST_F(PathConformanceTest, TheLastNameLosesItsTrailingDotsAndBlanks) {
 // CON, PRN, AUX, NUL, COMn and LPTn name devices in every folder, with any
 // extension; whatever opening one answers, no file of that name is made.
 TEST_F(PathConformanceTest, DeviceNamesAreNeverFiles) {
-  platform::IFileSystem& files = platform::Files();
+  platform::IFileSystem& files = conformance::Interfaces().Files();
   for (const char* name : {"NUL", "nul.txt", "NUL .INI", "AUX", "PRN.LOG"}) {
     Write(m_dir + "\\" + name);
   }
@@ -94,7 +94,7 @@ TEST_F(PathConformanceTest, DeviceNamesAreNeverFiles) {
 }
 
 TEST_F(PathConformanceTest, NetworkSharesAndPrefixes) {
-  platform::IFileSystem& files = platform::Files();
+  platform::IFileSystem& files = conformance::Interfaces().Files();
   // Windows answers ERROR_BAD_NETPATH for a server that is not there; Wine
   // answers ERROR_PATH_NOT_FOUND.
   const platform::DWORD noServer = m_env->IsWine() ? ERROR_PATH_NOT_FOUND : ERROR_BAD_NETPATH;
@@ -123,7 +123,7 @@ TEST_F(PathConformanceTest, NetworkSharesAndPrefixes) {
 // The ANSI calls take a path of at most MAX_PATH characters, as the
 // thread's buffer for its wide form holds (MAX_PATH + 1 with the NUL).
 TEST_F(PathConformanceTest, PathsLongerThanMaxPathAreRefused) {
-  platform::IFileSystem& files = platform::Files();
+  platform::IFileSystem& files = conformance::Interfaces().Files();
   const std::string longest = m_dir + "\\" + std::string(platform::kMaxPath - 1 - m_dir.size(), 'L');
   ASSERT_EQ(longest.size(), platform::kMaxPath);
   EXPECT_EQ(Write(longest, "l"), 0u);

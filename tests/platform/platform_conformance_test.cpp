@@ -20,15 +20,15 @@ class ConformanceTest : public ::testing::Test {
 TEST_F(ConformanceTest, VersionNeedsTheSizeField) {
   platform::OSVERSIONINFOA info{};
   info.dwOSVersionInfoSize = sizeof(info);
-  ASSERT_TRUE(platform::System().GetVersionExA(info));
+  ASSERT_TRUE(conformance::Interfaces().System().GetVersionExA(info));
   EXPECT_TRUE(info.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS || info.dwPlatformId == VER_PLATFORM_WIN32_NT);
   EXPECT_GE(info.dwMajorVersion, 4u);
   EXPECT_NE(std::memchr(info.szCSDVersion, '\0', sizeof(info.szCSDVersion)), nullptr);
 
   platform::OSVERSIONINFOA wrong{};
   wrong.dwOSVersionInfoSize = 100;
-  EXPECT_FALSE(platform::System().GetVersionExA(wrong));
-  EXPECT_EQ(platform::System().GetLastError(), static_cast<platform::DWORD>(ERROR_INSUFFICIENT_BUFFER));
+  EXPECT_FALSE(conformance::Interfaces().System().GetVersionExA(wrong));
+  EXPECT_EQ(conformance::Interfaces().System().GetLastError(), static_cast<platform::DWORD>(ERROR_INSUFFICIENT_BUFFER));
 }
 
 // The run names the system it asked for (Wine's version setting, the
@@ -39,7 +39,7 @@ TEST_F(ConformanceTest, VersionIsTheSystemOfThisRun) {
   if (expected == nullptr) GTEST_SKIP() << "no system named for this run";
   platform::OSVERSIONINFOA info{};
   info.dwOSVersionInfoSize = sizeof(info);
-  ASSERT_TRUE(platform::System().GetVersionExA(info));
+  ASSERT_TRUE(conformance::Interfaces().System().GetVersionExA(info));
   const std::string name = expected;
   if (name == "win95") {
     EXPECT_EQ(info.dwPlatformId, static_cast<platform::DWORD>(VER_PLATFORM_WIN32_WINDOWS));
@@ -63,12 +63,12 @@ TEST_F(ConformanceTest, VersionIsTheSystemOfThisRun) {
 }
 
 TEST_F(ConformanceTest, ModulePathIsTheFullPathOfTheProgram) {
-  std::string path = platform::System().GetModuleFileNameA();
+  std::string path = conformance::Interfaces().System().GetModuleFileNameA();
   ASSERT_GE(path.size(), 4u);
   EXPECT_EQ(path[1], ':');
   EXPECT_EQ(path[2], '\\');
   EXPECT_NE(path.find_last_of('\\'), std::string::npos);
-  EXPECT_GT(platform::System().GetACP(), 0u);
+  EXPECT_GT(conformance::Interfaces().System().GetACP(), 0u);
 }
 
 // Upper case, for folder names that Windows reports in either case.
@@ -81,7 +81,7 @@ std::string Upper(std::string text) {
 
 TEST_F(ConformanceTest, WindowsAndSystemFolders) {
   char windows[260] = {};
-  const platform::UINT n = platform::System().GetWindowsDirectoryA(windows, sizeof windows);
+  const platform::UINT n = conformance::Interfaces().System().GetWindowsDirectoryA(windows, sizeof windows);
   ASSERT_GE(n, 3u);
   ASSERT_LT(n, sizeof windows);
   EXPECT_EQ(std::strlen(windows), n) << "the result is the length";
@@ -92,12 +92,12 @@ TEST_F(ConformanceTest, WindowsAndSystemFolders) {
   }
 
   char system[260] = {};
-  const platform::UINT s = platform::System().GetSystemDirectoryA(system, sizeof system);
+  const platform::UINT s = conformance::Interfaces().System().GetSystemDirectoryA(system, sizeof system);
   ASSERT_LT(s, sizeof system);
   EXPECT_EQ(std::strlen(system), s);
   platform::OSVERSIONINFOA info{};
   info.dwOSVersionInfoSize = sizeof(info);
-  ASSERT_TRUE(platform::System().GetVersionExA(info));
+  ASSERT_TRUE(conformance::Interfaces().System().GetVersionExA(info));
   // Windows 95/98 keep the system folder in SYSTEM, NT in SYSTEM32. Wine
   // keeps it in SYSTEM32 whatever version it reports: Wine departs from
   // Windows 95/98 there.
@@ -108,99 +108,99 @@ TEST_F(ConformanceTest, WindowsAndSystemFolders) {
 
   // Too small a buffer: nothing copied, the size needed with the NUL.
   char small[3] = {'#', '#', '#'};
-  EXPECT_EQ(platform::System().GetWindowsDirectoryA(small, sizeof small), n + 1);
-  EXPECT_EQ(platform::System().GetSystemDirectoryA(small, sizeof small), s + 1);
-  EXPECT_EQ(platform::System().GetWindowsDirectoryA(windows, n), n + 1) << "no room for the NUL";
-  EXPECT_EQ(platform::System().GetWindowsDirectoryA(windows, n + 1), n) << "exactly enough";
+  EXPECT_EQ(conformance::Interfaces().System().GetWindowsDirectoryA(small, sizeof small), n + 1);
+  EXPECT_EQ(conformance::Interfaces().System().GetSystemDirectoryA(small, sizeof small), s + 1);
+  EXPECT_EQ(conformance::Interfaces().System().GetWindowsDirectoryA(windows, n), n + 1) << "no room for the NUL";
+  EXPECT_EQ(conformance::Interfaces().System().GetWindowsDirectoryA(windows, n + 1), n) << "exactly enough";
 }
 
 TEST_F(ConformanceTest, FilesRoundTripAndNamesIgnoreCase) {
   const std::string dir = m_env->ScratchFolder();
   const std::string text("line one\r\n\0binary\xff", 19);
-  ASSERT_EQ(platform::Files().WriteWholeFile(dir + "\\Setup.Inf", text.data(), text.size()),
+  ASSERT_EQ(conformance::Interfaces().Files().WriteWholeFile(dir + "\\Setup.Inf", text.data(), text.size()),
             static_cast<platform::DWORD>(ERROR_SUCCESS));
   std::vector<char> content;
-  ASSERT_EQ(platform::Files().ReadWholeFile(dir + "\\SETUP.INF", content), static_cast<platform::DWORD>(ERROR_SUCCESS));
+  ASSERT_EQ(conformance::Interfaces().Files().ReadWholeFile(dir + "\\SETUP.INF", content), static_cast<platform::DWORD>(ERROR_SUCCESS));
   EXPECT_EQ(std::string(content.begin(), content.end()), text);
-  EXPECT_TRUE(platform::Files().FileExists(dir + "\\setup.inf"));
+  EXPECT_TRUE(conformance::Interfaces().Files().FileExists(dir + "\\setup.inf"));
 
   // Writing again truncates.
-  ASSERT_EQ(platform::Files().WriteWholeFile(dir + "\\setup.inf", "x", 1), static_cast<platform::DWORD>(ERROR_SUCCESS));
-  ASSERT_EQ(platform::Files().ReadWholeFile(dir + "\\Setup.inf", content), static_cast<platform::DWORD>(ERROR_SUCCESS));
+  ASSERT_EQ(conformance::Interfaces().Files().WriteWholeFile(dir + "\\setup.inf", "x", 1), static_cast<platform::DWORD>(ERROR_SUCCESS));
+  ASSERT_EQ(conformance::Interfaces().Files().ReadWholeFile(dir + "\\Setup.inf", content), static_cast<platform::DWORD>(ERROR_SUCCESS));
   EXPECT_EQ(std::string(content.begin(), content.end()), "x");
 
-  ASSERT_EQ(platform::Files().WriteWholeFile(dir + "\\EMPTY.TXT", "", 0), static_cast<platform::DWORD>(ERROR_SUCCESS));
-  ASSERT_EQ(platform::Files().ReadWholeFile(dir + "\\EMPTY.TXT", content), static_cast<platform::DWORD>(ERROR_SUCCESS));
+  ASSERT_EQ(conformance::Interfaces().Files().WriteWholeFile(dir + "\\EMPTY.TXT", "", 0), static_cast<platform::DWORD>(ERROR_SUCCESS));
+  ASSERT_EQ(conformance::Interfaces().Files().ReadWholeFile(dir + "\\EMPTY.TXT", content), static_cast<platform::DWORD>(ERROR_SUCCESS));
   EXPECT_TRUE(content.empty());
 }
 
 TEST_F(ConformanceTest, MissingFilesAndFolders) {
   const std::string dir = m_env->ScratchFolder();
   std::vector<char> content;
-  EXPECT_EQ(platform::Files().ReadWholeFile(dir + "\\NONE.INF", content),
+  EXPECT_EQ(conformance::Interfaces().Files().ReadWholeFile(dir + "\\NONE.INF", content),
             static_cast<platform::DWORD>(ERROR_FILE_NOT_FOUND));
-  EXPECT_EQ(platform::Files().ReadWholeFile(dir + "\\NODIR\\NONE.INF", content),
+  EXPECT_EQ(conformance::Interfaces().Files().ReadWholeFile(dir + "\\NODIR\\NONE.INF", content),
             static_cast<platform::DWORD>(ERROR_PATH_NOT_FOUND));
-  EXPECT_EQ(platform::Files().WriteWholeFile(dir + "\\NODIR\\NEW.INF", "x", 1),
+  EXPECT_EQ(conformance::Interfaces().Files().WriteWholeFile(dir + "\\NODIR\\NEW.INF", "x", 1),
             static_cast<platform::DWORD>(ERROR_PATH_NOT_FOUND));
-  EXPECT_FALSE(platform::Files().FileExists(dir + "\\NONE.INF"));
-  EXPECT_FALSE(platform::Files().FileExists(dir + "\\NODIR\\NONE.INF"));
+  EXPECT_FALSE(conformance::Interfaces().Files().FileExists(dir + "\\NONE.INF"));
+  EXPECT_FALSE(conformance::Interfaces().Files().FileExists(dir + "\\NODIR\\NONE.INF"));
 
   m_env->MakeFolder(dir + "\\SUB");
-  EXPECT_FALSE(platform::Files().FileExists(dir + "\\SUB")) << "a folder is not a file";
-  EXPECT_EQ(platform::Files().ReadWholeFile(dir + "\\SUB", content), static_cast<platform::DWORD>(ERROR_ACCESS_DENIED));
-  EXPECT_EQ(platform::Files().WriteWholeFile(dir + "\\SUB", "x", 1), static_cast<platform::DWORD>(ERROR_ACCESS_DENIED));
+  EXPECT_FALSE(conformance::Interfaces().Files().FileExists(dir + "\\SUB")) << "a folder is not a file";
+  EXPECT_EQ(conformance::Interfaces().Files().ReadWholeFile(dir + "\\SUB", content), static_cast<platform::DWORD>(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(conformance::Interfaces().Files().WriteWholeFile(dir + "\\SUB", "x", 1), static_cast<platform::DWORD>(ERROR_ACCESS_DENIED));
 }
 
 TEST_F(ConformanceTest, DotDotAndRelativeSegments) {
   const std::string dir = m_env->ScratchFolder();
   m_env->MakeFolder(dir + "\\A");
-  ASSERT_EQ(platform::Files().WriteWholeFile(dir + "\\A\\.\\..\\A\\F.TXT", "f", 1),
+  ASSERT_EQ(conformance::Interfaces().Files().WriteWholeFile(dir + "\\A\\.\\..\\A\\F.TXT", "f", 1),
             static_cast<platform::DWORD>(ERROR_SUCCESS));
-  EXPECT_TRUE(platform::Files().FileExists(dir + "\\A\\F.TXT"));
-  EXPECT_TRUE(platform::Files().FileExists(dir + "/A/F.TXT")) << "forward slashes separate too";
+  EXPECT_TRUE(conformance::Interfaces().Files().FileExists(dir + "\\A\\F.TXT"));
+  EXPECT_TRUE(conformance::Interfaces().Files().FileExists(dir + "/A/F.TXT")) << "forward slashes separate too";
 }
 
 TEST_F(ConformanceTest, FileSearchWithWildcards) {
   const std::string dir = m_env->ScratchFolder();
   for (const char* name : {"_INSTALL.DEU", "_INSTALL.ENU", "README.TXT"}) {
-    ASSERT_EQ(platform::Files().WriteWholeFile(dir + "\\" + name, "x", 1), static_cast<platform::DWORD>(ERROR_SUCCESS));
+    ASSERT_EQ(conformance::Interfaces().Files().WriteWholeFile(dir + "\\" + name, "x", 1), static_cast<platform::DWORD>(ERROR_SUCCESS));
   }
-  EXPECT_EQ(platform::Files().FindFirstFileName(dir + "\\_INSTALL.EN?"), "_INSTALL.ENU");
-  EXPECT_EQ(platform::Files().FindFirstFileName(dir + "\\_install.deu"), "_INSTALL.DEU") << "names ignore case";
-  EXPECT_EQ(platform::Files().FindFirstFileName(dir + "\\READ*"), "README.TXT");
-  EXPECT_EQ(platform::Files().FindFirstFileName(dir + "\\_INSTALL.FR?"), "");
-  EXPECT_EQ(platform::Files().FindFirstFileName(dir + "\\NODIR\\*"), "");
+  EXPECT_EQ(conformance::Interfaces().Files().FindFirstFileName(dir + "\\_INSTALL.EN?"), "_INSTALL.ENU");
+  EXPECT_EQ(conformance::Interfaces().Files().FindFirstFileName(dir + "\\_install.deu"), "_INSTALL.DEU") << "names ignore case";
+  EXPECT_EQ(conformance::Interfaces().Files().FindFirstFileName(dir + "\\READ*"), "README.TXT");
+  EXPECT_EQ(conformance::Interfaces().Files().FindFirstFileName(dir + "\\_INSTALL.FR?"), "");
+  EXPECT_EQ(conformance::Interfaces().Files().FindFirstFileName(dir + "\\NODIR\\*"), "");
 }
 
 TEST_F(ConformanceTest, StringsOfAResourceLibrary) {
   m_env->ScratchFolder();
-  platform::HMODULE library = platform::Libraries().LoadLibraryA(m_env->LanguageLibraryPath("_INSTALL.ENU"));
-  ASSERT_NE(library, nullptr) << platform::System().GetLastError();
+  platform::HMODULE library = conformance::Interfaces().Libraries().LoadLibraryA(m_env->LanguageLibraryPath("_INSTALL.ENU"));
+  ASSERT_NE(library, nullptr) << conformance::Interfaces().System().GetLastError();
   char text[1024] = {};
-  const int length = platform::Resources().LoadStringA(library, 1089, text, sizeof text);
+  const int length = conformance::Interfaces().Resources().LoadStringA(library, 1089, text, sizeof text);
   ASSERT_GT(length, 4);
   EXPECT_EQ(static_cast<std::size_t>(length), std::strlen(text));
 
   char cut[5] = {'#', '#', '#', '#', '#'};
-  EXPECT_EQ(platform::Resources().LoadStringA(library, 1089, cut, sizeof cut), 4) << "cut to the buffer, NUL kept";
+  EXPECT_EQ(conformance::Interfaces().Resources().LoadStringA(library, 1089, cut, sizeof cut), 4) << "cut to the buffer, NUL kept";
   EXPECT_EQ(std::string(cut), std::string(text, 4));
 
-  EXPECT_EQ(platform::Resources().LoadStringA(library, 9999, text, sizeof text), 0) << "a missing string";
-  EXPECT_EQ(platform::Libraries().GetProcAddress(library, "DllMain"), nullptr) << "resources only";
-  EXPECT_TRUE(platform::Libraries().FreeLibrary(library));
+  EXPECT_EQ(conformance::Interfaces().Resources().LoadStringA(library, 9999, text, sizeof text), 0) << "a missing string";
+  EXPECT_EQ(conformance::Interfaces().Libraries().GetProcAddress(library, "DllMain"), nullptr) << "resources only";
+  EXPECT_TRUE(conformance::Interfaces().Libraries().FreeLibrary(library));
 }
 
 bool IsNT() {
   platform::OSVERSIONINFOA info{};
   info.dwOSVersionInfoSize = sizeof(info);
-  return platform::System().GetVersionExA(info) && info.dwPlatformId == VER_PLATFORM_WIN32_NT;
+  return conformance::Interfaces().System().GetVersionExA(info) && info.dwPlatformId == VER_PLATFORM_WIN32_NT;
 }
 
 // Windows NT: the module is not found; Windows 95/98: the library is not.
 TEST_F(ConformanceTest, MissingLibrary) {
-  EXPECT_EQ(platform::Libraries().LoadLibraryA("NOSUCHLIBRARY.DLL"), nullptr);
-  EXPECT_EQ(platform::System().GetLastError(),
+  EXPECT_EQ(conformance::Interfaces().Libraries().LoadLibraryA("NOSUCHLIBRARY.DLL"), nullptr);
+  EXPECT_EQ(conformance::Interfaces().System().GetLastError(),
             static_cast<platform::DWORD>(IsNT() ? ERROR_MOD_NOT_FOUND : ERROR_DLL_NOT_FOUND));
 }
 

@@ -16,7 +16,7 @@ class ProcessConformanceTest : public ::testing::Test {
 
 TEST_F(ProcessConformanceTest, AStartedProgramIsWaitedForAndGivesItsExitCode) {
   m_env->ScratchFolder();
-  platform::IProcesses& processes = platform::Processes();
+  platform::IProcesses& processes = conformance::Interfaces().Processes();
   platform::PROCESS_INFORMATION info;
   ASSERT_TRUE(processes.CreateProcessA(m_env->ExitingProgramCommand(7), DETACHED_PROCESS, info));
   EXPECT_NE(info.hProcess, nullptr);
@@ -39,18 +39,18 @@ TEST_F(ProcessConformanceTest, AStartedProgramIsWaitedForAndGivesItsExitCode) {
 
 TEST_F(ProcessConformanceTest, AMissingProgramFailsWithFileNotFound) {
   const std::string folder = m_env->ScratchFolder();
-  platform::IProcesses& processes = platform::Processes();
+  platform::IProcesses& processes = conformance::Interfaces().Processes();
   platform::PROCESS_INFORMATION info;
   EXPECT_FALSE(processes.CreateProcessA(folder + "\\NOSUCH.EXE /x", DETACHED_PROCESS, info));
-  EXPECT_EQ(platform::System().GetLastError(), static_cast<platform::DWORD>(ERROR_FILE_NOT_FOUND));
+  EXPECT_EQ(conformance::Interfaces().System().GetLastError(), static_cast<platform::DWORD>(ERROR_FILE_NOT_FOUND));
   EXPECT_EQ(info.hProcess, nullptr);
 
   EXPECT_FALSE(processes.CreateProcessA("NOSUCHPROGRAM12345", DETACHED_PROCESS, info));
-  EXPECT_EQ(platform::System().GetLastError(), static_cast<platform::DWORD>(ERROR_FILE_NOT_FOUND));
+  EXPECT_EQ(conformance::Interfaces().System().GetLastError(), static_cast<platform::DWORD>(ERROR_FILE_NOT_FOUND));
 }
 
 TEST_F(ProcessConformanceTest, NoWindowOfAnUnknownClass) {
-  EXPECT_EQ(platform::Processes().FindWindowA("NoSuchWindowClass4711", nullptr), nullptr);
+  EXPECT_EQ(conformance::Interfaces().Processes().FindWindowA("NoSuchWindowClass4711", nullptr), nullptr);
 }
 
 }  // namespace

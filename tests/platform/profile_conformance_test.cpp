@@ -46,21 +46,21 @@ class ProfileConformanceTest : public ::testing::Test {
   }
   void TearDown() override { m_env.reset(); }
 
-  static platform::IProfileFiles& ini() { return platform::Profiles(); }
+  static platform::IProfileFiles& ini() { return conformance::Interfaces().Profiles(); }
 
   std::string Path(const std::string& name) const { return m_dir + "\\" + name; }
 
   // A file of the scratch folder with exactly these bytes.
   std::string Put(const std::string& name, const std::string& bytes) {
     const std::string path = Path(name);
-    EXPECT_EQ(platform::Files().WriteWholeFile(path, bytes.data(), bytes.size()),
+    EXPECT_EQ(conformance::Interfaces().Files().WriteWholeFile(path, bytes.data(), bytes.size()),
               static_cast<DWORD>(ERROR_SUCCESS));
     return path;
   }
 
   static std::string Content(const std::string& path) {
     std::vector<char> content;
-    if (platform::Files().ReadWholeFile(path, content) != ERROR_SUCCESS) return "<none>";
+    if (conformance::Interfaces().Files().ReadWholeFile(path, content) != ERROR_SUCCESS) return "<none>";
     return std::string(content.begin(), content.end());
   }
 
@@ -511,17 +511,17 @@ TEST_F(ProfileConformanceTest, WritingNullsDeletesKeysAndSections) {
   EXPECT_EQ(Content(file), "[B]\r\nz=3\r\n");
   ASSERT_TRUE(ini().WritePrivateProfileStringA("B", nullptr, nullptr, file.c_str()));
   EXPECT_EQ(Content(file), "");
-  EXPECT_TRUE(platform::Files().FileExists(file));
+  EXPECT_TRUE(conformance::Interfaces().Files().FileExists(file));
 
   // Deleting from a file that is not there does not make one.
   const std::string missing = Path("NOTMADE.INI");
   EXPECT_TRUE(ini().WritePrivateProfileStringA("S", "k", nullptr, missing.c_str()));
   EXPECT_TRUE(ini().WritePrivateProfileStringA("S", nullptr, nullptr, missing.c_str()));
-  EXPECT_FALSE(platform::Files().FileExists(missing));
+  EXPECT_FALSE(conformance::Interfaces().Files().FileExists(missing));
 
   // A section is required.
   EXPECT_FALSE(ini().WritePrivateProfileStringA(nullptr, "k", "v", missing.c_str()));
-  EXPECT_FALSE(platform::Files().FileExists(missing));
+  EXPECT_FALSE(conformance::Interfaces().Files().FileExists(missing));
 }
 
 TEST_F(ProfileConformanceTest, WritingKeepsTheOtherLines) {
@@ -548,7 +548,7 @@ TEST_F(ProfileConformanceTest, WritingKeepsTheOtherLines) {
 TEST_F(ProfileConformanceTest, WritingNeedsAFileInAnExistingFolder) {
   const std::string inMissingFolder = Path("NOSUCH\\X.INI");
   EXPECT_FALSE(ini().WritePrivateProfileStringA("S", "k", "v", inMissingFolder.c_str()));
-  EXPECT_FALSE(platform::Files().FileExists(inMissingFolder));
+  EXPECT_FALSE(conformance::Interfaces().Files().FileExists(inMissingFolder));
   m_env->MakeFolder(Path("FOLDER.INI"));
   EXPECT_FALSE(ini().WritePrivateProfileStringA("S", "k", "v", Path("FOLDER.INI").c_str()));
   EXPECT_FALSE(ini().WritePrivateProfileSectionA("S", Z("k=v||").c_str(), Path("FOLDER.INI").c_str()));
@@ -575,7 +575,7 @@ TEST_F(ProfileConformanceTest, WritingASectionReplacesItsLines) {
   const std::string fresh = Path("FRESH.INI");
   ASSERT_TRUE(ini().WritePrivateProfileSectionA("N", Z("||").c_str(), fresh.c_str()));
   ASSERT_TRUE(ini().WritePrivateProfileSectionA("N", nullptr, fresh.c_str()));
-  EXPECT_FALSE(platform::Files().FileExists(fresh));
+  EXPECT_FALSE(conformance::Interfaces().Files().FileExists(fresh));
   ASSERT_TRUE(ini().WritePrivateProfileSectionA("N", Z("a=1||").c_str(), fresh.c_str()));
   EXPECT_EQ(Content(fresh), "[N]\r\na=1\r\n");
 }

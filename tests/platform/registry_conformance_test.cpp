@@ -12,7 +12,7 @@ namespace {
 bool IsNT() {
   platform::OSVERSIONINFOA info{};
   info.dwOSVersionInfoSize = sizeof(info);
-  return platform::System().GetVersionExA(info) && info.dwPlatformId == VER_PLATFORM_WIN32_NT;
+  return conformance::Interfaces().System().GetVersionExA(info) && info.dwPlatformId == VER_PLATFORM_WIN32_NT;
 }
 
 class RegistryConformanceTest : public ::testing::Test {
@@ -31,7 +31,7 @@ class RegistryConformanceTest : public ::testing::Test {
     Wipe();
     m_env.reset();
   }
-  static platform::IRegistry& reg() { return platform::Registry(); }
+  static platform::IRegistry& reg() { return conformance::Interfaces().Registry(); }
   // Removes the scratch tree leaf first, which works on every system.
   void Wipe() {
     for (const char* k : {"SetupConformance\\A\\B\\C", "SetupConformance\\A\\B", "SetupConformance\\A",
@@ -185,7 +185,7 @@ TEST_F(RegistryConformanceTest, DeletingAKeyWithSubKeys) {
 
 TEST_F(RegistryConformanceTest, KeysOfTheDefaultLocale) {
   char code[6] = {};
-  ASSERT_GT(platform::System().GetLocaleInfoA(LOCALE_SABBREVLANGNAME, code, sizeof code), 0);
+  ASSERT_GT(conformance::Interfaces().System().GetLocaleInfoA(LOCALE_SABBREVLANGNAME, code, sizeof code), 0);
   EXPECT_EQ(std::strlen(code), 3u);
 }
 

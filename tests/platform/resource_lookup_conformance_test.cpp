@@ -14,14 +14,14 @@ constexpr platform::UINT kRtString = 6;
 TEST(ResourceLookupConformanceTest, ADialogTemplateIsFoundByNumberAndType) {
   const std::unique_ptr<conformance::Environment> env = conformance::MakeEnvironment();
   env->ScratchFolder();
-  platform::HMODULE library = platform::Libraries().LoadLibraryA(env->LanguageLibraryPath("_INSTALL.ENU"));
-  ASSERT_NE(library, nullptr) << platform::System().GetLastError();
-  platform::IResources& resources = platform::Resources();
+  platform::HMODULE library = conformance::Interfaces().Libraries().LoadLibraryA(env->LanguageLibraryPath("_INSTALL.ENU"));
+  ASSERT_NE(library, nullptr) << conformance::Interfaces().System().GetLastError();
+  platform::IResources& resources = conformance::Interfaces().Resources();
   EXPECT_TRUE(resources.FindResourceA(library, kLanguagePage, platform::kResourceTypeDialog));
   EXPECT_FALSE(resources.FindResourceA(library, 9999, platform::kResourceTypeDialog)) << "no such template";
   EXPECT_FALSE(resources.FindResourceA(library, kLanguagePage, kRtString)) << "a number is looked for in its type";
   EXPECT_FALSE(resources.FindResourceA(nullptr, kLanguagePage, platform::kResourceTypeDialog)) << "no module, nothing found";
-  EXPECT_TRUE(platform::Libraries().FreeLibrary(library));
+  EXPECT_TRUE(conformance::Interfaces().Libraries().FreeLibrary(library));
 }
 
 }  // namespace

@@ -116,33 +116,33 @@ class SetupApiConformanceTest : public ::testing::Test {
     m_env = conformance::MakeNtEnvironment();
     platform::OSVERSIONINFOA version{};
     version.dwOSVersionInfoSize = sizeof version;
-    platform::System().GetVersionExA(version);
+    conformance::Interfaces().System().GetVersionExA(version);
     if (version.dwPlatformId != VER_PLATFORM_WIN32_NT) GTEST_SKIP() << "the device installer of Windows NT";
-    m_library = platform::Libraries().LoadLibraryA(kLibraryName);
+    m_library = conformance::Interfaces().Libraries().LoadLibraryA(kLibraryName);
     ASSERT_NE(m_library, nullptr);
     m_inf = m_env->ScratchFolder() + "\\PROBE.INF";
-    ASSERT_EQ(platform::Files().WriteWholeFile(m_inf, kProbeInf, std::strlen(kProbeInf)), 0u);
+    ASSERT_EQ(conformance::Interfaces().Files().WriteWholeFile(m_inf, kProbeInf, std::strlen(kProbeInf)), 0u);
   }
   void TearDown() override {
-    if (m_library != nullptr) platform::Libraries().FreeLibrary(m_library);
+    if (m_library != nullptr) conformance::Interfaces().Libraries().FreeLibrary(m_library);
     m_env.reset();
   }
   template <typename Proc>
   Proc Get(const char* name) {
-    const Proc proc = outside::EntryPointAs<Proc>(platform::Libraries().GetProcAddress(m_library, name));
+    const Proc proc = outside::EntryPointAs<Proc>(conformance::Interfaces().Libraries().GetProcAddress(m_library, name));
     EXPECT_NE(proc, nullptr) << name;
     return proc;
   }
-  DWORD LastError() { return platform::System().GetLastError(); }
+  DWORD LastError() { return conformance::Interfaces().System().GetLastError(); }
   // A value of HKEY_LOCAL_MACHINE as text (a number in decimal); "<none>" when missing.
   static std::string Value(const std::string& key, const char* name) {
     platform::HKEY handle = nullptr;
-    if (platform::Registry().RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &handle) != 0) return "<none>";
+    if (conformance::Interfaces().Registry().RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &handle) != 0) return "<none>";
     char data[512] = {};
     DWORD type = 0, size = sizeof data - 1;
     const long result =
-        platform::Registry().RegQueryValueExA(handle, name, &type, reinterpret_cast<platform::BYTE*>(data), &size);
-    platform::Registry().RegCloseKey(handle);
+        conformance::Interfaces().Registry().RegQueryValueExA(handle, name, &type, reinterpret_cast<platform::BYTE*>(data), &size);
+    conformance::Interfaces().Registry().RegCloseKey(handle);
     if (result != 0) return "<none>";
     if (type == REG_DWORD) {
       DWORD number = 0;
@@ -155,11 +155,11 @@ class SetupApiConformanceTest : public ::testing::Test {
   // digits) for values that are not text; "<none>" when missing.
   static std::string RawValue(const std::string& key, const char* name) {
     platform::HKEY handle = nullptr;
-    if (platform::Registry().RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &handle) != 0) return "<none>";
+    if (conformance::Interfaces().Registry().RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &handle) != 0) return "<none>";
     platform::BYTE data[512] = {};
     DWORD type = 0, size = sizeof data;
-    const long result = platform::Registry().RegQueryValueExA(handle, name, &type, data, &size);
-    platform::Registry().RegCloseKey(handle);
+    const long result = conformance::Interfaces().Registry().RegQueryValueExA(handle, name, &type, data, &size);
+    conformance::Interfaces().Registry().RegCloseKey(handle);
     if (result != 0) return "<none>";
     std::string text = std::to_string(type) + ":";
     for (DWORD i = 0; i < size; ++i) {
@@ -173,14 +173,14 @@ class SetupApiConformanceTest : public ::testing::Test {
   static void MakeKey(const std::string& path, std::initializer_list<std::pair<const char*, const char*>> values) {
     platform::HKEY key = nullptr;
     DWORD disposition = 0;
-    ASSERT_EQ(platform::Registry().RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ALL_ACCESS, &key,
+    ASSERT_EQ(conformance::Interfaces().Registry().RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ALL_ACCESS, &key,
                                                    &disposition),
               0);
     for (const auto& [name, value] : values) {
-      platform::Registry().RegSetValueExA(key, name, REG_SZ, reinterpret_cast<const platform::BYTE*>(value),
+      conformance::Interfaces().Registry().RegSetValueExA(key, name, REG_SZ, reinterpret_cast<const platform::BYTE*>(value),
                                           static_cast<DWORD>(std::strlen(value) + 1));
     }
-    platform::Registry().RegCloseKey(key);
+    conformance::Interfaces().Registry().RegCloseKey(key);
   }
   // SetupInstallFromInfSectionA with only the registry lines, HKR being
   // HKEY_LOCAL_MACHINE\`path`; its result, the last error in `error`
@@ -188,18 +188,18 @@ class SetupApiConformanceTest : public ::testing::Test {
   BOOL InstallRegistry(HINF inf, const char* section, const std::string& path, DWORD& error) {
     platform::HKEY key = nullptr;
     DWORD disposition = 0;
-    EXPECT_EQ(platform::Registry().RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ALL_ACCESS, &key,
+    EXPECT_EQ(conformance::Interfaces().Registry().RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ALL_ACCESS, &key,
                                                    &disposition),
               0);
     const BOOL done = Get<InstallFromInfSectionProc>(kInstallFromInfSection)(
         nullptr, inf, section, SPINST_REGISTRY, key, nullptr, 0, nullptr, nullptr, nullptr, nullptr);
     error = LastError();
-    platform::Registry().RegCloseKey(key);
+    conformance::Interfaces().Registry().RegCloseKey(key);
     return done;
   }
   std::string WriteInf(const char* name, const char* text) {
     const std::string path = m_env->ScratchFolder() + "\\" + name;
-    EXPECT_EQ(platform::Files().WriteWholeFile(path, text, std::strlen(text)), 0u);
+    EXPECT_EQ(conformance::Interfaces().Files().WriteWholeFile(path, text, std::strlen(text)), 0u);
     return path;
   }
   // A device of a new set for the display class; the set in `set`.
@@ -320,9 +320,9 @@ TEST_F(SetupApiConformanceTest, TheClassDriverOfOneInfInstallsItsRegistryAndServ
   EXPECT_EQ(Value(service, "Group"), "Video");
   EXPECT_NE(Value(service, "ImagePath").find("confprobe.sys"), std::string::npos);
   char system[260] = {};
-  ASSERT_GT(platform::System().GetSystemDirectoryA(system, sizeof system), 0u);
+  ASSERT_GT(conformance::Interfaces().System().GetSystemDirectoryA(system, sizeof system), 0u);
   std::vector<char> content;
-  EXPECT_NE(platform::Files().ReadWholeFile(std::string(system) + "\\drivers\\confprobe.sys", content), 0u)
+  EXPECT_NE(conformance::Interfaces().Files().ReadWholeFile(std::string(system) + "\\drivers\\confprobe.sys", content), 0u)
       << "no file is copied";
   EXPECT_TRUE(Get<DestroyDriverInfoListProc>(kDestroyDriverInfoList)(set, &device, SPDIT_CLASSDRIVER));
   EXPECT_TRUE(Get<DestroyDeviceInfoListProc>(kDestroyDeviceInfoList)(set));
@@ -334,11 +334,11 @@ TEST_F(SetupApiConformanceTest, ARegistryOnlyInstallIsRelativeToTheGivenKey) {
   platform::HKEY key = nullptr;
   DWORD disposition = 0;
   const char* path = "SOFTWARE\\ConformanceProbe";
-  ASSERT_EQ(platform::Registry().RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_ALL_ACCESS, &key, &disposition), 0);
+  ASSERT_EQ(conformance::Interfaces().Registry().RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_ALL_ACCESS, &key, &disposition), 0);
   EXPECT_TRUE(Get<InstallFromInfSectionProc>(kInstallFromInfSection)(nullptr, inf, "Probe.Settings", SPINST_REGISTRY,
                                                                       key, nullptr, 0, nullptr, nullptr, nullptr,
                                                                       nullptr));
-  platform::Registry().RegCloseKey(key);
+  conformance::Interfaces().Registry().RegCloseKey(key);
   Get<CloseInfFileProc>(kCloseInfFile)(inf);
   EXPECT_EQ(Value(path, "Number"), "7");
   EXPECT_EQ(Value(std::string(path) + "\\Sub", "Text"), "hello");

@@ -25,7 +25,7 @@ class ShellLinkConformanceTest : public ::testing::Test {
 };
 
 TEST_F(ShellLinkConformanceTest, LinksAreMadeOnlyBetweenCoInitializeAndCoUninitialize) {
-  platform::IShellLinks& links = platform::ShellLinks();
+  platform::IShellLinks& links = conformance::Interfaces().ShellLinks();
   std::unique_ptr<platform::IShellLinkObject> link;
   EXPECT_EQ(links.CreateShellLink(link), CO_E_NOTINITIALIZED);
   EXPECT_EQ(link, nullptr);
@@ -42,10 +42,10 @@ TEST_F(ShellLinkConformanceTest, LinksAreMadeOnlyBetweenCoInitializeAndCoUniniti
 TEST_F(ShellLinkConformanceTest, ASavedLinkLoadsWithItsFieldsAndIsABinaryLinkFile) {
   const std::string folder = m_env->ScratchFolder();
   const std::string target = folder + "\\TARGET.EXE";
-  ASSERT_EQ(platform::Files().WriteWholeFile(target, "program", 7), static_cast<platform::DWORD>(ERROR_SUCCESS));
+  ASSERT_EQ(conformance::Interfaces().Files().WriteWholeFile(target, "program", 7), static_cast<platform::DWORD>(ERROR_SUCCESS));
   const std::string linkFile = folder + "\\Monitor Panel.lnk";
 
-  platform::IShellLinks& links = platform::ShellLinks();
+  platform::IShellLinks& links = conformance::Interfaces().ShellLinks();
   ASSERT_TRUE(platform::Succeeded(links.CoInitialize()));
   {
     std::unique_ptr<platform::IShellLinkObject> link;
@@ -61,7 +61,7 @@ TEST_F(ShellLinkConformanceTest, ASavedLinkLoadsWithItsFieldsAndIsABinaryLinkFil
   }
 
   std::vector<char> bytes;
-  ASSERT_EQ(platform::Files().ReadWholeFile(linkFile, bytes), static_cast<platform::DWORD>(ERROR_SUCCESS));
+  ASSERT_EQ(conformance::Interfaces().Files().ReadWholeFile(linkFile, bytes), static_cast<platform::DWORD>(ERROR_SUCCESS));
   ASSERT_GE(bytes.size(), 0x4Cu);
   // Header size 0x4C, then the link class {00021401-0000-0000-C000-000000000046}.
   const std::vector<unsigned char> header{0x4C, 0, 0, 0, 0x01, 0x14, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00,

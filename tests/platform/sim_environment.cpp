@@ -76,6 +76,7 @@ class SimEnvironment final : public Environment {
     m_machine.SetHardware(hardware);
   }
   bool IsWine() override { return false; }
+  const platform::Platform& Interfaces() override { return m_machine.Interfaces(); }
 
  private:
   testing_support::TempMachine m_machine;

@@ -15,11 +15,11 @@ class TokenConformanceTest : public ::testing::Test {
 
 TEST_F(TokenConformanceTest, TheInstallingUserIsAnAdministrator) {
   // A fresh machine (and a fresh Wine prefix) lets its user administer it.
-  EXPECT_NE(platform::System().IsAdministratorToken(), 0);
+  EXPECT_NE(conformance::Interfaces().System().IsAdministratorToken(), 0);
 }
 
 TEST_F(TokenConformanceTest, TheShutdownPrivilegeCanBeEnabledTwice) {
-  platform::ISystemInfo& system = platform::System();
+  platform::ISystemInfo& system = conformance::Interfaces().System();
   EXPECT_NE(system.EnableShutdownPrivilege(), 0);
   EXPECT_NE(system.EnableShutdownPrivilege(), 0) << "enabling an enabled privilege succeeds";
 }

@@ -21,16 +21,16 @@ class VersionConformanceTest : public ::testing::Test {
     m_dst = m_dir + "\\DST";
   }
   void TearDown() override {
-    platform::Files().SetFileAttributesA(m_dst + "\\RO.DLL", FILE_ATTRIBUTE_NORMAL);
+    conformance::Interfaces().Files().SetFileAttributesA(m_dst + "\\RO.DLL", FILE_ATTRIBUTE_NORMAL);
     m_env.reset();
   }
   std::string Read(const std::string& path) {
     std::vector<char> content;
-    if (platform::Files().ReadWholeFile(path, content) != ERROR_SUCCESS) return "<missing>";
+    if (conformance::Interfaces().Files().ReadWholeFile(path, content) != ERROR_SUCCESS) return "<missing>";
     return std::string(content.begin(), content.end());
   }
   void Write(const std::string& path, const std::string& text) {
-    ASSERT_EQ(platform::Files().WriteWholeFile(path, text.data(), text.size()), 0u) << path;
+    ASSERT_EQ(conformance::Interfaces().Files().WriteWholeFile(path, text.data(), text.size()), 0u) << path;
   }
   // A versioned test library, copied to `path`; answers its bytes.
   std::string Place(const std::string& library, const std::string& path) {
@@ -44,13 +44,13 @@ class VersionConformanceTest : public ::testing::Test {
     char buffer[MAX_PATH] = {};
     if (temp != nullptr) std::strncpy(buffer, temp->c_str(), sizeof buffer - 1);
     platform::UINT length = size;
-    const platform::DWORD r = platform::Versions().VerInstallFileA(flags, src.c_str(), dst.c_str(), m_src.c_str(),
+    const platform::DWORD r = conformance::Interfaces().Versions().VerInstallFileA(flags, src.c_str(), dst.c_str(), m_src.c_str(),
                                                                     m_dst.c_str(), nullptr, buffer, &length);
     if (temp != nullptr) *temp = buffer;
     return r;
   }
   // Files in the destination folder other than the ones named.
-  std::string Stray(const std::string& pattern) { return platform::Files().FindFirstFileName(m_dst + "\\" + pattern); }
+  std::string Stray(const std::string& pattern) { return conformance::Interfaces().Files().FindFirstFileName(m_dst + "\\" + pattern); }
 
   std::unique_ptr<conformance::Environment> m_env;
   std::string m_dir, m_src, m_dst;
@@ -84,13 +84,13 @@ TEST_F(VersionConformanceTest, ReportsWhatCannotBeDone) {
   char temp[MAX_PATH] = {};
   platform::UINT length = sizeof temp;
   const std::string missing = m_dir + "\\NOFOLDER";
-  EXPECT_EQ(platform::Versions().VerInstallFileA(0, "A.TXT", "A.TXT", m_src.c_str(), missing.c_str(), nullptr, temp,
+  EXPECT_EQ(conformance::Interfaces().Versions().VerInstallFileA(0, "A.TXT", "A.TXT", m_src.c_str(), missing.c_str(), nullptr, temp,
                                                  &length) &
                 VIF_CANNOTCREATE,
             static_cast<platform::DWORD>(VIF_CANNOTCREATE));
 
   Write(m_dst + "\\RO.DLL", "read-only");
-  ASSERT_TRUE(platform::Files().SetFileAttributesA(m_dst + "\\RO.DLL", FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(conformance::Interfaces().Files().SetFileAttributesA(m_dst + "\\RO.DLL", FILE_ATTRIBUTE_READONLY));
   EXPECT_EQ(Install(0, "A.TXT", "RO.DLL"), static_cast<platform::DWORD>(VIF_WRITEPROT));
   EXPECT_EQ(Read(m_dst + "\\RO.DLL"), "read-only");
   EXPECT_EQ(Install(VIFF_FORCEINSTALL, "A.TXT", "RO.DLL"), static_cast<platform::DWORD>(VIF_WRITEPROT))
@@ -124,7 +124,7 @@ TEST_F(VersionConformanceTest, ComparesVersionsAndKeepsTheCopyOnAConflict) {
   r = Install(VIFF_FORCEINSTALL, "V1.DLL", "LIB.DLL", &temp);
   EXPECT_EQ(r, 0u);
   EXPECT_EQ(Read(m_dst + "\\LIB.DLL"), v1);
-  EXPECT_FALSE(platform::Files().FileExists(m_dst + "\\" + temp));
+  EXPECT_FALSE(conformance::Interfaces().Files().FileExists(m_dst + "\\" + temp));
 
   // A newer source replaces the older file without a question.
   Place("V2.DLL", m_src + "\\V2.DLL");
@@ -135,13 +135,13 @@ TEST_F(VersionConformanceTest, ComparesVersionsAndKeepsTheCopyOnAConflict) {
   Write(m_src + "\\PLAIN.DLL", "no version");
   temp.clear();
   EXPECT_EQ(Install(0, "PLAIN.DLL", "LIB.DLL", &temp), static_cast<platform::DWORD>(VIF_TEMPFILE | VIF_MISMATCH | VIF_SRCOLD));
-  platform::Files().DeleteFileA(m_dst + "\\" + temp);
+  conformance::Interfaces().Files().DeleteFileA(m_dst + "\\" + temp);
 
   // Another file type.
   Place("V2APP.DLL", m_src + "\\V2APP.DLL");
   temp.clear();
   EXPECT_EQ(Install(0, "V2APP.DLL", "LIB.DLL", &temp), static_cast<platform::DWORD>(VIF_TEMPFILE | VIF_MISMATCH | VIF_DIFFTYPE));
-  platform::Files().DeleteFileA(m_dst + "\\" + temp);
+  conformance::Interfaces().Files().DeleteFileA(m_dst + "\\" + temp);
 
   // Too small a buffer for the name: no temporary file stays behind.
   Place("V1.DLL", m_src + "\\V1.DLL");
@@ -165,7 +165,7 @@ TEST_F(VersionConformanceTest, LanguageAndCodePageDifferences) {
   } else {
     EXPECT_EQ(language, static_cast<platform::DWORD>(VIF_TEMPFILE | VIF_MISMATCH | VIF_DIFFLANG));
     EXPECT_EQ(Read(m_dst + "\\LIB.DLL"), v1);
-    platform::Files().DeleteFileA(m_dst + "\\" + temp);
+    conformance::Interfaces().Files().DeleteFileA(m_dst + "\\" + temp);
   }
   temp.clear();
   const platform::DWORD codePage = Install(0, "V2CP.DLL", "LIB.DLL", &temp);
@@ -174,7 +174,7 @@ TEST_F(VersionConformanceTest, LanguageAndCodePageDifferences) {
   } else {
     // Code page 932 differs from the existing file's and is not the system's (1252).
     EXPECT_EQ(codePage, static_cast<platform::DWORD>(VIF_TEMPFILE | VIF_MISMATCH | VIF_DIFFLANG | VIF_DIFFCODEPG));
-    platform::Files().DeleteFileA(m_dst + "\\" + temp);
+    conformance::Interfaces().Files().DeleteFileA(m_dst + "\\" + temp);
   }
   // Forcing skips every comparison.
   EXPECT_EQ(Install(VIFF_FORCEINSTALL, "V2DEU.DLL", "LIB.DLL"), 0u);
@@ -196,7 +196,7 @@ TEST_F(VersionConformanceTest, FileHeldOpenIsNotReplaced) {
 }
 
 TEST_F(VersionConformanceTest, VersionInformation) {
-  platform::IVersionInstaller& versions = platform::Versions();
+  platform::IVersionInstaller& versions = conformance::Interfaces().Versions();
   const std::string path = m_env->VersionFilePath("V2.DLL");
   platform::DWORD handle = 7;
   const platform::DWORD size = versions.GetFileVersionInfoSizeA(path.c_str(), &handle);

@@ -34,7 +34,8 @@ void RemoveTree(const std::string& folder) {
 
 class Win32Environment final : public Environment {
  public:
-  Win32Environment() { m_platform.Install(); }
+  Win32Environment() = default;
+  const platform::Platform& Interfaces() override { return m_platform.Interfaces(); }
   ~Win32Environment() override {
     for (HMODULE module : m_held) FreeLibrary(module);
     if (!m_scratch.empty()) RemoveTree(m_scratch);

@@ -27,10 +27,13 @@ class AppOnMachine {
       m_messages.push_back({request.messageId, request.inserts});
       return IDOK;
     });
-    m_app = std::make_unique<CInstallApp>("");
+    m_app = std::make_unique<CInstallApp>(m_machine.Interfaces(), "");
   }
 
   CInstallApp& App() { return *m_app; }
+  const platform::Platform& Interfaces() const { return m_machine.Interfaces(); }
+  testing_support::TempMachine& Temp() { return m_machine; }
+  const testing_support::TempMachine& Temp() const { return m_machine; }
   CSetupScript& Script() { return m_app->GetSetupScript(); }
   CSetupContext& Context() { return m_app->GetContext(); }
   const std::vector<ShownMessage>& Messages() const { return m_messages; }

@@ -95,8 +95,7 @@ TEST_F(RootWindowsFolderTest, TheSystemFolderOfARootWindowsFolderHasOneBackslash
   auto machine = sim::Machine::Open(m_folder / "m", error);
   ASSERT_TRUE(machine) << error;
   sim::SimPlatform platform(*machine, "D:\\SETUP.EXE");
-  platform.Install();
-  CInstallApp app("");
+  CInstallApp app(platform.Interfaces(), "");
   EXPECT_EQ(DirectoryFromCode(app.GetSetupScript(), 10), "C:");
   EXPECT_EQ(DirectoryFromCode(app.GetSetupScript(), 11), "C:\\SYSTEM32") << "a Windows folder reported with its backslash";
   EXPECT_EQ(DirectoryFromCode(app.GetSetupScript(), 12), "C:\\SYSTEM32\\DRIVERS");

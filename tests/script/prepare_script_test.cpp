@@ -63,7 +63,7 @@ class PrepareScriptTest : public ::testing::Test {
 
   // Start-up and the preparation; the answer of the page.
   int Prepare(const std::string& commandLine = "/M") {
-    m_app = std::make_unique<CInstallApp>(commandLine);
+    m_app = std::make_unique<CInstallApp>(m_machine.Interfaces(), commandLine);
     if (!m_app->StartUp()) return -2;
     return PrepareScript(m_app->GetSession(), m_view, nullptr);
   }
@@ -197,7 +197,7 @@ TEST_F(PrepareScriptTest, AStringReferenceInAnIncludeLineCancels) {
 
 TEST_F(PrepareScriptTest, AMainScriptThatCannotBeLoadedCancelsWithAMessage) {
   Put("SETUP.INF", kMainDisks);
-  m_app = std::make_unique<CInstallApp>("/M");
+  m_app = std::make_unique<CInstallApp>(m_machine.Interfaces(), "/M");
   ASSERT_TRUE(m_app->StartUp());
   std::filesystem::remove(m_machine.Folder() / "drive_d" / "SETUP.INF");
   EXPECT_EQ(PrepareScript(m_app->GetSession(), m_view, nullptr), -1);

@@ -51,20 +51,12 @@ class FakeFileSystem : public platform::IFileSystem {
   platform::DWORD GetShortPathNameA(const char*, char*, platform::DWORD) override { return 0; }
 };
 
-// Installs the fake file system for one test and puts the previous platform
-// (and the default code page) back afterwards.
+// A fake file system for one test, and a platform that has only it.
 class ScriptFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    platform::Platform mine;
-    mine.files = &fs;
-    previous_ = platform::Install(mine);
-  }
-  void TearDown() override { platform::Install(previous_); }
+  ScriptFileTest() { platform_.files = &fs; }
   FakeFileSystem fs;
-
- private:
-  platform::Platform previous_;
+  platform::Platform platform_;
 };
 
 inline CScriptText MakeScript(std::string_view text, std::uint32_t capacity = 0) {

@@ -23,20 +23,20 @@ TEST_F(ScriptLoadTest, SizesFollowTheFileAndTheRequestedCapacity) {
   const auto fileLength = static_cast<std::uint32_t>(file.size());
 
   CScriptText script;
-  ASSERT_TRUE(script.Load("C:\\SETUP.INF"));
+  ASSERT_TRUE(script.Load(fs, "C:\\SETUP.INF"));
   EXPECT_EQ(script.GetPath(), "C:\\SETUP.INF");
   EXPECT_EQ(script.GetLength(), fileLength + 4);
   EXPECT_EQ(script.GetCapacity(), fileLength + 1000);
   EXPECT_EQ(script.GetText(), file + "\r\n\r\n");
 
-  ASSERT_TRUE(script.Load("C:\\SETUP.INF", 200000));
+  ASSERT_TRUE(script.Load(fs, "C:\\SETUP.INF", 200000));
   EXPECT_EQ(script.GetCapacity(), 200000u);
   // A requested capacity below the text is raised to fit it.
-  ASSERT_TRUE(script.Load("C:\\SETUP.INF", 5));
+  ASSERT_TRUE(script.Load(fs, "C:\\SETUP.INF", 5));
   EXPECT_EQ(script.GetCapacity(), fileLength + 4);
   EXPECT_LE(script.GetLength(), script.GetCapacity());
 
-  ASSERT_TRUE(script.SaveAs("C:\\COPY.INF"));
+  ASSERT_TRUE(script.SaveAs(fs, "C:\\COPY.INF"));
   EXPECT_EQ(script.GetPath(), "C:\\COPY.INF");
   EXPECT_EQ(fs.files["C:\\COPY.INF"].size(), file.size() + 4);
   EXPECT_EQ(fs.files["C:\\COPY.INF"], script.GetText());
@@ -44,7 +44,7 @@ TEST_F(ScriptLoadTest, SizesFollowTheFileAndTheRequestedCapacity) {
   EXPECT_FALSE(script.AppendLine("x"));  // no current section after a load
   ASSERT_EQ(script.FindSection("Version"), script.GetLength() - 2);
   ASSERT_TRUE(script.AppendLine("Provider=Test"));
-  ASSERT_TRUE(script.Save());
+  ASSERT_TRUE(script.Save(fs));
   EXPECT_EQ(fs.files["C:\\COPY.INF"], script.GetText());
   EXPECT_EQ(fs.files["C:\\SETUP.INF"], file);
 }
@@ -52,7 +52,7 @@ TEST_F(ScriptLoadTest, SizesFollowTheFileAndTheRequestedCapacity) {
 TEST_F(ScriptLoadTest, EmptyFileLoadsAsTheTailOnly) {
   fs.files["E.INF"] = "";
   CScriptText script;
-  ASSERT_TRUE(script.Load("E.INF"));
+  ASSERT_TRUE(script.Load(fs, "E.INF"));
   EXPECT_EQ(script.GetText(), "\r\n\r\n");
   EXPECT_EQ(script.GetCapacity(), 1000u);
   EXPECT_EQ(script.FindSection("A"), 0u);
@@ -62,10 +62,10 @@ TEST_F(ScriptLoadTest, EmptyFileLoadsAsTheTailOnly) {
 TEST_F(ScriptLoadTest, FailedLoadLeavesNothingBehind) {
   fs.files["OLD.INF"] = "[Old]\r\nx=1\r\n";
   CScriptText script;
-  ASSERT_TRUE(script.Load("OLD.INF"));
+  ASSERT_TRUE(script.Load(fs, "OLD.INF"));
   ASSERT_NE(script.FindSection("Old"), 0u);
 
-  EXPECT_FALSE(script.Load("MISSING.INF"));
+  EXPECT_FALSE(script.Load(fs, "MISSING.INF"));
   EXPECT_EQ(script.GetLength(), 0u);
   EXPECT_EQ(script.GetText(), "");
   EXPECT_FALSE(script.HasCurrentSection());
@@ -73,22 +73,22 @@ TEST_F(ScriptLoadTest, FailedLoadLeavesNothingBehind) {
   EXPECT_EQ(script.NextLine(), "");
   EXPECT_EQ(script.NextSectionName(), "");
   // Nothing to save: the stale text must not be written anywhere.
-  EXPECT_FALSE(script.SaveAs("OUT.INF"));
+  EXPECT_FALSE(script.SaveAs(fs, "OUT.INF"));
   EXPECT_EQ(fs.files.count("OUT.INF"), 0u);
 }
 
 TEST_F(ScriptLoadTest, SaveFailures) {
   CScriptText never;
-  EXPECT_FALSE(never.SaveAs("A.INF"));
+  EXPECT_FALSE(never.SaveAs(fs, "A.INF"));
 
   CScriptText fromMemory = MakeScript("[A]\r\n");
-  EXPECT_FALSE(fromMemory.Save());  // no path yet
+  EXPECT_FALSE(fromMemory.Save(fs));  // no path yet
 
   fs.writeError = ERROR_ACCESS_DENIED;
-  EXPECT_FALSE(fromMemory.SaveAs("B.INF"));
+  EXPECT_FALSE(fromMemory.SaveAs(fs, "B.INF"));
   EXPECT_EQ(fs.files.count("B.INF"), 0u);
   fs.writeError = ERROR_SUCCESS;
-  EXPECT_TRUE(fromMemory.SaveAs("B.INF"));
+  EXPECT_TRUE(fromMemory.SaveAs(fs, "B.INF"));
 }
 
 TEST(ScriptHeaderTest, NamesMatchWithoutRegardToCaseAndOnlyInExactForm) {
@@ -238,11 +238,11 @@ TEST(ScriptCopyTest, MovedFromTextIsEmptyAndUsable) {
 TEST_F(ScriptLoadTest, CopyCarriesThePath) {
   fs.files["P.INF"] = "[A]\r\n";
   CScriptText original;
-  ASSERT_TRUE(original.Load("P.INF"));
+  ASSERT_TRUE(original.Load(fs, "P.INF"));
   CScriptText copy;
   copy = original;
   EXPECT_EQ(copy.GetPath(), "P.INF");
-  EXPECT_TRUE(copy.Save());
+  EXPECT_TRUE(copy.Save(fs));
 }
 
 TEST(ScriptLoadLimitTest, RejectsMissingDataAndSizesBeyond32Bits) {

@@ -53,15 +53,15 @@ class ContainmentTest : public ::testing::Test {
     }
     return entries;
   }
-  platform::DWORD Write(const std::string& path) { return platform::Files().WriteWholeFile(path, "x", 1); }
-  platform::DWORD LastError() { return platform::System().GetLastError(); }
+  platform::DWORD Write(const std::string& path) { return m_machine.Interfaces().Files().WriteWholeFile(path, "x", 1); }
+  platform::DWORD LastError() { return m_machine.Interfaces().System().GetLastError(); }
 
   TempMachine m_machine;
   std::map<std::string, std::string> m_before;
 };
 
 TEST_F(ContainmentTest, DotDotChainsStopAtEveryDrivesRoot) {
-  platform::IFileSystem& files = platform::Files();
+  platform::IFileSystem& files = m_machine.Interfaces().Files();
   const std::string up = "..\\..\\..\\..\\..\\..\\..\\..\\";
   for (const char drive : {'C', 'E'}) {  // D is the CD, never written
     const std::string root = std::string(1, drive) + ":\\";
@@ -86,7 +86,7 @@ TEST_F(ContainmentTest, DotDotChainsStopAtEveryDrivesRoot) {
 }
 
 TEST_F(ContainmentTest, LinksOutOfADriveAreNeverFollowed) {
-  platform::IFileSystem& files = platform::Files();
+  platform::IFileSystem& files = m_machine.Interfaces().Files();
   std::vector<char> content;
   for (const std::string path : {"C:\\OUTDIR\\SECRET.TXT", "C:\\SECRET.TXT", "F:\\SECRET.TXT", "c:\\outdir\\secret.txt"}) {
     EXPECT_NE(files.ReadWholeFile(path, content), 0u) << path;
@@ -109,29 +109,29 @@ TEST_F(ContainmentTest, LinksOutOfADriveAreNeverFollowed) {
   EXPECT_FALSE(files.MoveFileExA("C:\\MINE.TXT", "C:\\SECRET.TXT", MOVEFILE_REPLACE_EXISTING));
   char shortPath[platform::kMaxPath] = {};
   EXPECT_EQ(files.GetShortPathNameA("C:\\OUTDIR\\SECRET.TXT", shortPath, sizeof(shortPath)), 0u);
-  platform::Profiles().WritePrivateProfileStringA("S", "K", "V", "C:\\OUTDIR\\OUT.INI");
-  platform::Profiles().WritePrivateProfileStringA("S", "K", "V", "C:\\SECRET.TXT");
+  m_machine.Interfaces().Profiles().WritePrivateProfileStringA("S", "K", "V", "C:\\OUTDIR\\OUT.INI");
+  m_machine.Interfaces().Profiles().WritePrivateProfileStringA("S", "K", "V", "C:\\SECRET.TXT");
 }
 
 // A folder the machine has looked into, replaced by a link from outside
 // while the program runs, is not followed either.
 TEST_F(ContainmentTest, AFolderReplacedByALinkIsNotFollowed) {
   ASSERT_EQ(Write("C:\\SWAP\\..\\KEEP.TXT"), static_cast<platform::DWORD>(ERROR_SUCCESS));
-  ASSERT_TRUE(platform::Files().CreateDirectoryA("C:\\SWAP"));
+  ASSERT_TRUE(m_machine.Interfaces().Files().CreateDirectoryA("C:\\SWAP"));
   ASSERT_EQ(Write("C:\\SWAP\\IN.TXT"), 0u);
   fs::remove_all(C() / "SWAP");
   fs::create_directory_symlink(Outside(), C() / "SWAP");
   std::vector<char> content;
-  EXPECT_NE(platform::Files().ReadWholeFile("C:\\SWAP\\SECRET.TXT", content), 0u);
+  EXPECT_NE(m_machine.Interfaces().Files().ReadWholeFile("C:\\SWAP\\SECRET.TXT", content), 0u);
   EXPECT_NE(Write("C:\\SWAP\\SECRET.TXT"), 0u);
   EXPECT_NE(Write("C:\\SWAP\\NEW.TXT"), 0u);
   EXPECT_NE(Write("C:\\SWAP\\EMPTY\\NEW.TXT"), 0u);
-  EXPECT_FALSE(platform::Files().CreateDirectoryA("C:\\SWAP\\EMPTY\\SUB"));
-  EXPECT_FALSE(platform::Files().MoveFileExA("C:\\KEEP.TXT", "C:\\SWAP\\EMPTY\\KEEP.TXT", 0));
+  EXPECT_FALSE(m_machine.Interfaces().Files().CreateDirectoryA("C:\\SWAP\\EMPTY\\SUB"));
+  EXPECT_FALSE(m_machine.Interfaces().Files().MoveFileExA("C:\\KEEP.TXT", "C:\\SWAP\\EMPTY\\KEEP.TXT", 0));
 }
 
 TEST_F(ContainmentTest, DevicesSharesAndLongPathsMakeNoFiles) {
-  platform::IFileSystem& files = platform::Files();
+  platform::IFileSystem& files = m_machine.Interfaces().Files();
   for (const char* name : {"NUL", "con", "COM1", "LPT1", "CON.TXT", "nul.ini", "AUX .LOG", "PRN", "COM9.X"}) {
     const std::string path = std::string("C:\\WINDOWS\\") + name;
     EXPECT_EQ(Write(path), static_cast<platform::DWORD>(ERROR_ACCESS_DENIED)) << name;
@@ -172,6 +172,6 @@ TEST_F(ContainmentTest, APipeIsRefusedNotWaitedOn) {
   EXPECT_EQ(run.exitCode, 0u);
   EXPECT_FALSE(sim::ReadMachineFile(m_machine.Machine(), "C:\\PIPE.INF"));
   std::vector<char> content;
-  EXPECT_NE(platform::Files().ReadWholeFile("C:\\PIPE.INF", content), 0u);
+  EXPECT_NE(m_machine.Interfaces().Files().ReadWholeFile("C:\\PIPE.INF", content), 0u);
   EXPECT_NE(Write("C:\\PIPE.INF"), 0u);
 }

@@ -76,13 +76,13 @@ class SimInst16Test : public ::testing::Test {
   }
   platform::DWORD Run(const std::string& commandLine) {
     platform::PROCESS_INFORMATION info;
-    EXPECT_TRUE(platform::Processes().CreateProcessA(commandLine, DETACHED_PROCESS, info)) << commandLine;
-    EXPECT_EQ(platform::Processes().WaitForSingleObject(info.hProcess, INFINITE),
+    EXPECT_TRUE(m_machine.Interfaces().Processes().CreateProcessA(commandLine, DETACHED_PROCESS, info)) << commandLine;
+    EXPECT_EQ(m_machine.Interfaces().Processes().WaitForSingleObject(info.hProcess, INFINITE),
               static_cast<platform::DWORD>(WAIT_OBJECT_0));
     platform::DWORD code = 0xFFFFFFFF;
-    platform::Processes().GetExitCodeProcess(info.hProcess, &code);
-    platform::Processes().CloseHandle(info.hProcess);
-    platform::Processes().CloseHandle(info.hThread);
+    m_machine.Interfaces().Processes().GetExitCodeProcess(info.hProcess, &code);
+    m_machine.Interfaces().Processes().CloseHandle(info.hProcess);
+    m_machine.Interfaces().Processes().CloseHandle(info.hThread);
     return code;
   }
   fs::path Tree() const { return m_machine.Folder() / "drive_c" / "TEMP" / "NAME"; }

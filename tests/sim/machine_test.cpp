@@ -331,19 +331,19 @@ namespace {
 TEST(MachineDrivesTest, AFloppyIsWrittenWhereTheCdIsNot) {
   TempMachine machine;
   fs::create_directories(machine.Folder() / "drive_a");
-  EXPECT_EQ(platform::Files().WriteWholeFile("A:\\ONDISK.TXT", "x", 1), 0u);
-  EXPECT_EQ(platform::Files().WriteWholeFile("D:\\ONCD.TXT", "x", 1), static_cast<platform::DWORD>(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(machine.Interfaces().Files().WriteWholeFile("A:\\ONDISK.TXT", "x", 1), 0u);
+  EXPECT_EQ(machine.Interfaces().Files().WriteWholeFile("D:\\ONCD.TXT", "x", 1), static_cast<platform::DWORD>(ERROR_ACCESS_DENIED));
   EXPECT_TRUE(fs::exists(machine.Folder() / "drive_a/ONDISK.TXT"));
 }
 
 TEST(RunningProgramTest, ItsOwnFileCannotBeDeletedOrOverwrittenButMayBeRenamed) {
   TempMachine machine(sim::OsKind::Win98, "C:\\TOOLS\\SETUP.EXE");
   machine.PutFile("drive_c/TOOLS/SETUP.EXE", "program");
-  EXPECT_FALSE(platform::Files().DeleteFileA("c:\\tools\\setup.exe"));
-  EXPECT_EQ(platform::System().GetLastError(), static_cast<platform::DWORD>(ERROR_ACCESS_DENIED));
-  EXPECT_NE(platform::Files().WriteWholeFile("C:\\TOOLS\\SETUP.EXE", "x", 1), 0u);
+  EXPECT_FALSE(machine.Interfaces().Files().DeleteFileA("c:\\tools\\setup.exe"));
+  EXPECT_EQ(machine.Interfaces().System().GetLastError(), static_cast<platform::DWORD>(ERROR_ACCESS_DENIED));
+  EXPECT_NE(machine.Interfaces().Files().WriteWholeFile("C:\\TOOLS\\SETUP.EXE", "x", 1), 0u);
   EXPECT_EQ(ReadHostFile(machine.Folder() / "drive_c/TOOLS/SETUP.EXE"), "program");
-  EXPECT_TRUE(platform::Files().MoveFileExA("C:\\TOOLS\\SETUP.EXE", "C:\\TOOLS\\OLD.EXE", 0));
+  EXPECT_TRUE(machine.Interfaces().Files().MoveFileExA("C:\\TOOLS\\SETUP.EXE", "C:\\TOOLS\\OLD.EXE", 0));
 }
 
 TEST(MachineDisplayTest, SafeModeIsTheCleanBootState) {

@@ -11,9 +11,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string ShortPath(const std::string& path) {
+std::string ShortPath(const platform::Platform& platform, const std::string& path) {
   char buffer[MAX_PATH] = {};
-  const platform::DWORD n = platform::Files().GetShortPathNameA(path.c_str(), buffer, sizeof buffer);
+  const platform::DWORD n = platform.Files().GetShortPathNameA(path.c_str(), buffer, sizeof buffer);
   return std::string(buffer, n < sizeof buffer ? n : 0);
 }
 
@@ -23,28 +23,28 @@ TEST(ShortNamesTest, NumberedInTheFolderAsWindowsNumbersThem) {
   m.PutFile("drive_c/Program Files/Display Tools/Long Settings Other.text", "2");
   m.PutFile("drive_c/Program Files/Display Tools/LONGSE~1.TEX", "taken");
   m.PutFile("drive_c/Program Files/Display Tools/v.1.2.txt", "dots");
-  EXPECT_EQ(ShortPath("C:\\Program Files\\Display Tools\\Long Settings Name.text"),
+  EXPECT_EQ(ShortPath(m.Interfaces(), "C:\\Program Files\\Display Tools\\Long Settings Name.text"),
             "C:\\PROGRA~1\\DISPLA~1\\LONGSE~2.TEX")
       << "~1 is taken by a real 8.3 name";
-  EXPECT_EQ(ShortPath("C:\\Program Files\\Display Tools\\Long Settings Other.text"),
+  EXPECT_EQ(ShortPath(m.Interfaces(), "C:\\Program Files\\Display Tools\\Long Settings Other.text"),
             "C:\\PROGRA~1\\DISPLA~1\\LONGSE~3.TEX");
-  EXPECT_EQ(ShortPath("C:\\Program Files\\Display Tools\\v.1.2.txt"), "C:\\PROGRA~1\\DISPLA~1\\V12~1.TXT");
-  EXPECT_EQ(ShortPath("c:\\program files\\"), "C:\\PROGRA~1\\");
+  EXPECT_EQ(ShortPath(m.Interfaces(), "C:\\Program Files\\Display Tools\\v.1.2.txt"), "C:\\PROGRA~1\\DISPLA~1\\V12~1.TXT");
+  EXPECT_EQ(ShortPath(m.Interfaces(), "c:\\program files\\"), "C:\\PROGRA~1\\");
 
   // Short names lead to the same files.
   std::vector<char> content;
-  ASSERT_EQ(platform::Files().ReadWholeFile("C:\\PROGRA~1\\DISPLA~1\\LONGSE~3.TEX", content), 0u);
+  ASSERT_EQ(m.Interfaces().Files().ReadWholeFile("C:\\PROGRA~1\\DISPLA~1\\LONGSE~3.TEX", content), 0u);
   EXPECT_EQ(std::string(content.begin(), content.end()), "2");
-  EXPECT_TRUE(platform::Files().FileExists("C:\\progra~1\\displa~1\\longse~1.tex"));
-  EXPECT_FALSE(platform::Files().FileExists("C:\\PROGRA~1\\DISPLA~1\\LONGSE~9.TEX"));
+  EXPECT_TRUE(m.Interfaces().Files().FileExists("C:\\progra~1\\displa~1\\longse~1.tex"));
+  EXPECT_FALSE(m.Interfaces().Files().FileExists("C:\\PROGRA~1\\DISPLA~1\\LONGSE~9.TEX"));
 }
 
 TEST(ShortNamesTest, Windows9xKeepsNoListOfOperationsForTheNextStart) {
   testing_support::TempMachine m(sim::OsKind::Win95);
   m.PutFile("drive_c/A.TXT", "a");
-  EXPECT_FALSE(platform::Files().MoveFileExA("C:\\A.TXT", nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
-  EXPECT_EQ(platform::System().GetLastError(), static_cast<platform::DWORD>(ERROR_CALL_NOT_IMPLEMENTED));
-  EXPECT_TRUE(platform::Files().MoveFileExA("C:\\A.TXT", "C:\\B.TXT", 0)) << "renames work";
+  EXPECT_FALSE(m.Interfaces().Files().MoveFileExA("C:\\A.TXT", nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
+  EXPECT_EQ(m.Interfaces().System().GetLastError(), static_cast<platform::DWORD>(ERROR_CALL_NOT_IMPLEMENTED));
+  EXPECT_TRUE(m.Interfaces().Files().MoveFileExA("C:\\A.TXT", "C:\\B.TXT", 0)) << "renames work";
 }
 
 std::string Restart(const fs::path& folder, int expected = 0) {
@@ -96,7 +96,7 @@ TEST(NextStartTest, NtCarriesOutPendingRenamesAndRunOnce) {
   m.PutFile("drive_c/MOVE.TXT", "move");
   m.PutFile("drive_c/DIR/A.TXT", "a");
   m.PutFile("drive_c/TOOLS/ONCE.EXE", "simulated program\r\n");
-  platform::IFileSystem& files = platform::Files();
+  platform::IFileSystem& files = m.Interfaces().Files();
   ASSERT_TRUE(files.MoveFileExA("C:\\DOOMED.TXT", nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
   ASSERT_TRUE(files.MoveFileExA("C:\\OLD\\IN.TXT", nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
   ASSERT_TRUE(files.MoveFileExA("C:\\OLD", nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));

@@ -51,10 +51,10 @@ TEST_F(SimProcessesTest, PathsWithBlanksQuotedOrNot) {
 
 TEST_F(SimProcessesTest, FailuresAreRecordedWithTheirCode) {
   EXPECT_EQ(Start("C:\\NOWHERE\\X.EXE"), "");
-  EXPECT_EQ(platform::System().GetLastError(), static_cast<platform::DWORD>(ERROR_PATH_NOT_FOUND));
+  EXPECT_EQ(m_machine.Interfaces().System().GetLastError(), static_cast<platform::DWORD>(ERROR_PATH_NOT_FOUND));
   std::filesystem::create_directories(m_machine.Folder() / "drive_c" / "WINDOWS" / "DIR.EXE");
   EXPECT_EQ(Start("C:\\WINDOWS\\DIR.EXE"), "") << "a folder is no program";
-  EXPECT_EQ(platform::System().GetLastError(), static_cast<platform::DWORD>(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(m_machine.Interfaces().System().GetLastError(), static_cast<platform::DWORD>(ERROR_ACCESS_DENIED));
   EXPECT_EQ(Start(""), "");
   EXPECT_NE(Events().find("process C:\\NOWHERE\\X.EXE -> error 3\n"), std::string::npos) << Events();
 }

@@ -34,7 +34,7 @@ constexpr std::size_t kGuard = 16;
 
 class SimProfileFilesTest : public ::testing::Test {
  protected:
-  SimProfileFilesTest() : m_ini(m_machine.Machine(), [] { return std::string("C:\\"); }) {}
+  SimProfileFilesTest() : m_ini(m_machine.Machine(), [] { return std::string("C:\\"); }, m_lastError) {}
 
   fs::path Host(const std::string& relative) const { return m_machine.Folder() / relative; }
   void Put(const std::string& relative, const std::string& bytes) { WriteHostFile(Host(relative), bytes); }
@@ -63,6 +63,7 @@ class SimProfileFilesTest : public ::testing::Test {
   }
 
   TempMachine m_machine;
+  platform::DWORD m_lastError = 0;
   sim::SimProfileFiles m_ini;
 
  private:

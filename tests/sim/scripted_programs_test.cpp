@@ -12,7 +12,7 @@ TEST(ScriptedPrograms, AProgramFileTellsWhatTheProgramDoes) {
   machine.PutFile("drive_c/TOOL.EXE",
                   "; winsim program\r\n; a comment\r\nruns=250\r\nexit=7\r\nwindow=ToolWindow,100,Tool\r\n"
                   "registry=HKEY_CURRENT_USER\\Software\\Tool|Ran|yes\r\nbogus line\r\nruns=soon\r\n");
-  platform::IProcesses& processes = platform::Processes();
+  platform::IProcesses& processes = machine.Interfaces().Processes();
   platform::PROCESS_INFORMATION info;
   ASSERT_TRUE(processes.CreateProcessA("C:\\TOOL.EXE", DETACHED_PROCESS, info));
   EXPECT_NE(processes.FindWindowA("ToolWindow", "Tool"), nullptr);
@@ -33,8 +33,8 @@ TEST(ScriptedPrograms, APlainProgramFileEndsAtOnce) {
   testing_support::TempMachine machine;
   machine.PutFile("drive_c/PLAIN.EXE", "runs=5000\r\n; winsim program\r\n");
   platform::PROCESS_INFORMATION info;
-  ASSERT_TRUE(platform::Processes().CreateProcessA("C:\\PLAIN.EXE", DETACHED_PROCESS, info));
-  EXPECT_EQ(platform::Processes().WaitForSingleObject(info.hProcess, 0), static_cast<platform::DWORD>(WAIT_OBJECT_0));
+  ASSERT_TRUE(machine.Interfaces().Processes().CreateProcessA("C:\\PLAIN.EXE", DETACHED_PROCESS, info));
+  EXPECT_EQ(machine.Interfaces().Processes().WaitForSingleObject(info.hProcess, 0), static_cast<platform::DWORD>(WAIT_OBJECT_0));
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 // Faults on demand: wraps the registry, file system and version installer
-// in force (a simulated machine's) and makes chosen calls fail the way
-// Windows fails them. Installed for its lifetime; the previous set returns
-// when it goes.
+// of a simulated machine and makes chosen calls fail the way Windows fails
+// them.
 #pragma once
 
 #include <cstdint>
@@ -216,26 +215,25 @@ class FaultyFileSystem : public platform::IFileSystem {
 
 class FaultyPlatform {
  public:
-  // Wraps the interfaces installed now; install the simulated machine first.
-  FaultyPlatform()
-      : m_previous(platform::Install({})),
-        system(*m_previous.system, m_error),
-        files(*m_previous.files, m_error),
-        registry(*m_previous.registry),
-        versions(*m_previous.versions) {
-    platform::Platform wrapped = m_previous;
-    wrapped.system = &system;
-    wrapped.files = &files;
-    wrapped.registry = &registry;
-    wrapped.versions = &versions;
-    platform::Install(wrapped);
+  // Wraps a simulated machine's interfaces in place, for its lifetime: what
+  // holds them (a program already running) meets the faults too.
+  explicit FaultyPlatform(platform::Platform& target)
+      : system(*target.system, m_error),
+        files(*target.files, m_error),
+        registry(*target.registry),
+        versions(*target.versions),
+        m_target(target),
+        m_original(target) {
+    target.system = &system;
+    target.files = &files;
+    target.registry = &registry;
+    target.versions = &versions;
   }
-  ~FaultyPlatform() { platform::Install(m_previous); }
+  ~FaultyPlatform() { m_target = m_original; }
   FaultyPlatform(const FaultyPlatform&) = delete;
   FaultyPlatform& operator=(const FaultyPlatform&) = delete;
 
  private:
-  platform::Platform m_previous;
   InjectedError m_error;
 
  public:
@@ -243,6 +241,10 @@ class FaultyPlatform {
   FaultyFileSystem files;
   FaultyRegistry registry;
   FaultyVersionInstaller versions;
+
+ private:
+  platform::Platform& m_target;
+  platform::Platform m_original;
 };
 
 }  // namespace testing_support

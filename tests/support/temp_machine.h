@@ -1,5 +1,5 @@
-// A simulated machine in a temporary folder, installed as the platform for
-// the length of a test. Its wizard runs in the page host with nobody to
+// A simulated machine in a temporary folder, with the platform it answers
+// for the length of a test. Its wizard runs in the page host with nobody to
 // answer, as in an unattended winsim run without an answers file.
 #pragma once
 
@@ -55,6 +55,8 @@ class TempMachine {
   std::filesystem::path Folder() const { return m_folder / "m"; }
   const sim::Machine& Machine() const { return *m_machine; }
   sim::SimPlatform& Platform() { return *m_platform; }
+  // The interfaces to hand to what the test runs.
+  const platform::Platform& Interfaces() const { return m_platform->Interfaces(); }
   // The page host the program's wizard runs in, with nobody to answer.
   ui::HeadlessHost& Host() { return *m_host; }
 
@@ -76,7 +78,6 @@ class TempMachine {
     m_machine = sim::Machine::Open(Folder(), error);
     if (!m_machine) throw std::runtime_error(error);
     m_platform = std::make_unique<sim::SimPlatform>(*m_machine, m_program);
-    m_platform->Install();
     m_host = std::make_unique<ui::HeadlessHost>(*m_platform);
     m_platform->SetWizardHost(m_host.get());
   }

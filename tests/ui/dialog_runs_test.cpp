@@ -91,8 +91,7 @@ class DialogRunTest : public ::testing::TestWithParam<sim::OsKind> {
       sim::SimPlatform platform(m_machine.Machine(), program);
       ui::HeadlessHost host(platform, nullptr, &someone);
       platform.SetWizardHost(&host);
-      platform.Install();
-      CInstallApp app(options);
+      CInstallApp app(platform.Interfaces(), options);
       app.Run();
       flags = app.GetContext().GetFlags();
     }
@@ -231,9 +230,9 @@ TEST_P(DialogRunTest, ChangingTheComponentsRemovesOneAndAddsAnother) {
   EXPECT_FALSE(fs::exists(Program("Video/VELAPLAY.EXE"))) << "removed";
   EXPECT_TRUE(fs::exists(Program("Panel/Help/VELAPNL.HLP"))) << "added";
   EXPECT_TRUE(fs::exists(Program("Panel/VELAPNL.EXE"))) << "left alone";
-  EXPECT_FALSE(IsMarkedInstalled("Video tools")) << "its marker goes with it";
-  EXPECT_TRUE(IsMarkedInstalled("Panel help"));
-  EXPECT_TRUE(IsMarkedInstalled("Display panel"));
+  EXPECT_FALSE(IsMarkedInstalled(m_machine.Interfaces(), "Video tools")) << "its marker goes with it";
+  EXPECT_TRUE(IsMarkedInstalled(m_machine.Interfaces(), "Panel help"));
+  EXPECT_TRUE(IsMarkedInstalled(m_machine.Interfaces(), "Display panel"));
   const auto page = Spaces(132);
   ASSERT_FALSE(page.empty());
   EXPECT_NE(page.front(), "") << "the list has rows and a space line";

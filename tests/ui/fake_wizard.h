@@ -26,7 +26,7 @@ inline platform::HMODULE& FakeSheetResources() {
 }
 inline void SetResourceModule(platform::HMODULE module) { FakeSheetResources() = module; }
 inline platform::HMODULE GetResourceModule() {
-  return FakeSheetResources() != nullptr ? FakeSheetResources() : platform::Resources().GetProgramModule();
+  return FakeSheetResources() != nullptr ? FakeSheetResources() : sim::CallingProgram()->GetProgramModule();
 }
 
 // Dialog templates and control IDs of the library.
@@ -72,7 +72,7 @@ class FakePage : public platform::IWizardPage {
     return onNext ? onNext(*this) : platform::kMoveOn;
   }
   void OnTimer(platform::UINT_PTR id) override {
-    const std::uint64_t now = static_cast<sim::SimProcesses&>(platform::Processes()).Now();
+    const std::uint64_t now = sim::CallingProgram()->Processes().Now();
     Note("timer " + Id() + " " + std::to_string(id) + " @" + std::to_string(now));
     if (onTimer) onTimer(*this, id);
   }
@@ -123,7 +123,7 @@ class HostTest : public ::testing::Test {
  protected:
   HostTest() {
     testing_support::InstallLanguageLibrary(m_machine, "_INSTALL.ENU", "D:\\_INSTALL.ENU");
-    SetResourceModule(platform::Libraries().LoadLibraryA("D:\\_INSTALL.ENU"));
+    SetResourceModule(m_machine.Interfaces().Libraries().LoadLibraryA("D:\\_INSTALL.ENU"));
   }
   ~HostTest() override { SetResourceModule(nullptr); }
 

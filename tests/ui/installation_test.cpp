@@ -186,7 +186,7 @@ TEST(FailedRun, TheFinishPageShowsTheFailureText) {
   machine.SetHardware(ReadHostFile(fs::path(SETUP_EXAMPLE_MACHINES_DIR) / "win98-adapter.hardware.ini"));
   fs::copy(SETUP_SAMPLE_DIR, machine.Folder() / "drive_d", fs::copy_options::recursive);
   fs::remove(machine.Folder() / "drive_d" / "UTILS" / "VELARUN.DL_");
-  CInstallApp app("/S");
+  CInstallApp app(machine.Interfaces(), "/S");
   app.Run();
   ui::HeadlessHost& host = machine.Host();
   ASSERT_EQ(host.CurrentPosition(), kFreshFinishPage) << "the wizard ended on the finish page";

@@ -21,7 +21,7 @@ class CustomPageTest : public ::testing::Test {
   CustomPageTest() : m_machine(sim::OsKind::Win98, "D:\\SETUP.EXE") {
     testing_support::InstallLanguageLibrary(m_machine, "_INSTALL.ENU", "D:\\_INSTALL.ENU");
     m_machine.PutFile("drive_d/SETUP.INF", "[DestinationDirs]\r\nSetup.Copy=display\r\n");
-    m_app = std::make_unique<CInstallApp>("");
+    m_app = std::make_unique<CInstallApp>(m_machine.Interfaces(), "");
     EXPECT_TRUE(m_app->StartUp());
     // Tools > (Viewer > Codec, Player), Hidden; Lost names a parent that is not there.
     tools = &Add("Tools", "", 1000);

@@ -56,7 +56,7 @@ class DeviceDialogTest : public ::testing::Test {
   DeviceDialogTest() : m_machine(sim::OsKind::Win98, "D:\\SETUP.EXE") {
     testing_support::InstallLanguageLibrary(m_machine, "_INSTALL.ENU", "D:\\_INSTALL.ENU");
     m_machine.PutFile("drive_d/SETUP.INF", "[DestinationDirs]\r\nSetup.Copy=display\r\n");
-    m_app = std::make_unique<CInstallApp>("");
+    m_app = std::make_unique<CInstallApp>(m_machine.Interfaces(), "");
     EXPECT_TRUE(m_app->StartUp());
     for (int i = 0; i < 2; ++i) {
       CDisplayDevice device;

@@ -49,7 +49,7 @@ class ProgressTest : public ::testing::Test {
 
   // Start-up and the first page's preparation, then a setup type.
   CInstallApp& Prepare(const std::string& commandLine, std::uint32_t wizard, std::uint32_t type) {
-    m_app = std::make_unique<CInstallApp>(commandLine);
+    m_app = std::make_unique<CInstallApp>(m_machine.Interfaces(), commandLine);
     EXPECT_TRUE(m_app->StartUp());
     CSetupContext& c = m_app->GetContext();
     c.SetFlags(c.GetFlags() | wizard);
@@ -61,7 +61,7 @@ class ProgressTest : public ::testing::Test {
   }
 
   std::string Registry(const std::string& key, const std::string& name) {
-    return wizard_test::MachineValue(key, name);
+    return wizard_test::MachineValue(m_machine.Interfaces(), key, name);
   }
   bool Exists(const std::string& relative) { return std::filesystem::exists(m_machine.Folder() / relative); }
 
@@ -123,7 +123,7 @@ TEST_F(ProgressTest, ASetupFolderThatCannotBeMadeStopsBeforeAnyCopy) {
 // an installation that is not whole, and leaves every file whole or absent.
 TEST_F(ProgressTest, ADiskThatFillsDuringTheCopiesStopsTheRunWithoutARecord) {
   CInstallApp& app = Prepare("/S", SF_FRESH_WIZARD, SF_TYPE_SECOND);
-  testing_support::FaultyPlatform faults;
+  testing_support::FaultyPlatform faults(m_machine.Platform().Interfaces());
   faults.versions.filesBeforeDiskFull = 1;
   m_machine.Platform().SetMessageAnswerer([this](const platform::MessageBoxRequest& box) {
     m_messages.push_back(box.messageId);
@@ -155,7 +155,7 @@ class SkippingDialogs final : public IFileDialogs {
 
 TEST_F(ProgressTest, AnUnreadableSourceFileGoesToTheSourceFileQuestion) {
   Prepare("", SF_FRESH_WIZARD, SF_TYPE_SECOND);
-  testing_support::FaultyPlatform faults;
+  testing_support::FaultyPlatform faults(m_machine.Platform().Interfaces());
   faults.versions.unreadableSources = {"TOOL.EXE"};
   CProgressPage page;
   PageBench bench(m_app->GetSession(), page);
@@ -171,7 +171,7 @@ TEST_F(ProgressTest, AnUnreadableSourceFileGoesToTheSourceFileQuestion) {
 
 TEST_F(ProgressTest, AnInstallRecordThatCannotBeWrittenFailsTheRun) {
   CInstallApp& app = Prepare("/S", SF_FRESH_WIZARD, SF_TYPE_SECOND);
-  testing_support::FaultyPlatform faults;
+  testing_support::FaultyPlatform faults(m_machine.Platform().Interfaces());
   faults.registry.failingValue = "Setup Path";
   faults.registry.writeFailure = ERROR_ACCESS_DENIED;
   CProgressPage page;
@@ -271,13 +271,13 @@ class SourceTreeTest : public ::testing::Test {
     m_machine.PutFile("drive_c/TEMP/NAME/DISK1/INST16.EXE", "helper program");
   }
   std::string RunOnce(const std::string& name) {
-    return wizard_test::MachineValue("Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce", name);
+    return wizard_test::MachineValue(m_machine.Interfaces(), "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce", name);
   }
   TempMachine m_machine;
 };
 
 TEST_F(SourceTreeTest, TheTreeIsLeftForTheNextStartAndRemovedAtTheEnd) {
-  CInstallApp app("/M /W\"name\"");
+  CInstallApp app(m_machine.Interfaces(), "/M /W\"name\"");
   ASSERT_TRUE(app.StartUp());
   HandleSourceTree(app.GetSession(), true);
   EXPECT_TRUE(std::filesystem::exists(m_machine.Folder() / "drive_c/TEMP/NAME/DISK1/$INST16.EXE"));
@@ -291,7 +291,7 @@ TEST_F(SourceTreeTest, TheTreeIsLeftForTheNextStartAndRemovedAtTheEnd) {
 }
 
 TEST_F(SourceTreeTest, ANameNotInThePathLeavesNoCommand) {
-  CInstallApp app("/M /W\"OTHER\"");
+  CInstallApp app(m_machine.Interfaces(), "/M /W\"OTHER\"");
   ASSERT_TRUE(app.StartUp());
   HandleSourceTree(app.GetSession(), true);
   EXPECT_EQ(RunOnce("RemoveSrcTree"), "<none>");
@@ -301,7 +301,7 @@ TEST_F(SourceTreeTest, ANameNotInThePathLeavesNoCommand) {
 }
 
 TEST_F(SourceTreeTest, WithoutOptionWNothingHappens) {
-  CInstallApp none("/M");
+  CInstallApp none(m_machine.Interfaces(), "/M");
   ASSERT_TRUE(none.StartUp());
   HandleSourceTree(none.GetSession(), true);
   EXPECT_FALSE(std::filesystem::exists(m_machine.Folder() / "drive_c/TEMP/NAME/DISK1/$INST16.EXE"))

@@ -24,7 +24,7 @@ TEST(InsertTest, APassNeverRescansWhatItInserted) {
 
 class ErrorBoxTest : public ::testing::Test {
  protected:
-  ErrorBoxTest() : m_app("") {}
+  ErrorBoxTest() : m_app(m_machine.Interfaces(), ""), m_resources(m_machine.Interfaces().Resources()) {}
   CErrorBox Box() { return CErrorBox(m_app.GetContext(), m_resources); }
   std::string Events() const { return ReadHostFile(m_machine.Folder() / "events.log"); }
   TempMachine m_machine;
@@ -62,7 +62,7 @@ TEST_F(ErrorBoxTest, TextsComeFromTheResourceModule) {
     return IDOK;
   });
   testing_support::InstallLanguageLibrary(m_machine, "_INSTALL.ENU", "D:\\_INSTALL.ENU");
-  platform::HMODULE library = platform::Libraries().LoadLibraryA("D:\\_INSTALL.ENU");
+  platform::HMODULE library = m_machine.Interfaces().Libraries().LoadLibraryA("D:\\_INSTALL.ENU");
   ASSERT_NE(library, nullptr);
   m_resources.SetHandle(library);
   CMessageText text(m_resources);
@@ -72,7 +72,7 @@ TEST_F(ErrorBoxTest, TextsComeFromTheResourceModule) {
 
 TEST_F(ErrorBoxTest, AMessageWithoutInsertsShowsNoMarkers) {
   testing_support::InstallLanguageLibrary(m_machine, "_INSTALL.ENU", "D:\\_INSTALL.ENU");
-  m_resources.SetHandle(platform::Libraries().LoadLibraryA("D:\\_INSTALL.ENU"));
+  m_resources.SetHandle(m_machine.Interfaces().Libraries().LoadLibraryA("D:\\_INSTALL.ENU"));
   CMessageText raw(m_resources);
   ASSERT_NE(raw.LoadText(1084).find("%1"), std::string::npos) << "the text takes an optional insert";
   std::string shown;

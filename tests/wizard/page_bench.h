@@ -16,8 +16,8 @@ namespace wizard_test {
 
 // A text value of HKEY_LOCAL_MACHINE as the program left it, "<none>" when
 // the key or the value is missing.
-inline std::string MachineValue(const std::string& key, const std::string& name) {
-  platform::IRegistry& registry = platform::Registry();
+inline std::string MachineValue(const platform::Platform& platform, const std::string& key, const std::string& name) {
+  platform::IRegistry& registry = platform.Registry();
   platform::HKEY handle = nullptr;
   if (registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return "<none>";
   platform::BYTE data[1024] = {};

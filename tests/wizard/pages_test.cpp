@@ -28,7 +28,7 @@ class PagesTest : public ::testing::Test {
     m_machine.PutFile("drive_d/SETUP.INF", "[DestinationDirs]\r\nSetup.Copy=display\r\n");
   }
   CInstallApp& Start(const std::string& commandLine) {
-    m_app = std::make_unique<CInstallApp>(commandLine);
+    m_app = std::make_unique<CInstallApp>(m_machine.Interfaces(), commandLine);
     EXPECT_TRUE(m_app->StartUp());
     return *m_app;
   }

@@ -78,12 +78,12 @@ struct FileSection {
   std::vector<SourceLine> lines;
 };
 
-std::vector<FileSection> ReadFileSections(const std::string& windowsPath, const std::string& shownName,
-                                          unsigned codePage) {
+std::vector<FileSection> ReadFileSections(platform::IFileSystem& files, const std::string& windowsPath,
+                                          const std::string& shownName, unsigned codePage) {
   std::vector<FileSection> sections;
   CScriptText text;
   text.SetCodePage(codePage);
-  if (!text.Load(windowsPath)) return sections;
+  if (!text.Load(files, windowsPath)) return sections;
   const std::string_view whole = text.GetText();
   const LineTable lines(whole);
   for (std::string name = text.NextSectionName(); !name.empty(); name = text.NextSectionName()) {
@@ -254,12 +254,11 @@ class Pass {
 
   bool Start(const std::string& commandLine) {
     m_platform = std::make_unique<sim::SimPlatform>(m_machine, std::string(kDistributionDrive) + "\\SETUP.EXE");
-    m_platform->Install();
     m_platform->SetMessageAnswerer([this](const platform::MessageBoxRequest& request) {
       if (!m_muted) m_messages.push_back(request);
       return (request.type & 0xF) == MB_YESNO ? IDYES : IDOK;
     });
-    m_app = std::make_unique<CInstallApp>(commandLine);
+    m_app = std::make_unique<CInstallApp>(m_platform->Interfaces(), commandLine);
     if (!m_app->StartUp()) return false;
     CSetupContext& c = m_app->GetContext();
     MarkWizard(c, IsMaintenanceRun(c));
@@ -374,12 +373,13 @@ class Pass {
   void ReadIncludes() {
     Mute mute(*this);
     CSetupScript& script = m_app->GetSetupScript();
-    if (!script.GetText().Load(m_app->GetContext().GetScriptPath())) return;
+    if (!script.GetText().Load(m_app->GetContext().GetPlatform().Files(), m_app->GetContext().GetScriptPath())) return;
     const CScriptSection includes = script.ReadSection("IncludeInf");
     for (std::size_t i = 0; i < includes.GetLines().size(); ++i) {
       std::string name;
       CScriptText included;
-      if (LoadIncludedScript(included, m_app->GetContext().GetSetupDir(), includes.GetLines()[i], name)) {
+      if (LoadIncludedScript(m_app->GetContext().GetPlatform().Files(), included, m_app->GetContext().GetSetupDir(),
+                             includes.GetLines()[i], name)) {
         m_includes.emplace_back(i, m_app->GetContext().GetSetupDir() + "\\" + name);
       } else {
         m_includes.emplace_back(i, std::string());
@@ -396,7 +396,7 @@ class Pass {
   void IndexFiles() {
     const unsigned codePage = m_app->GetSetupScript().GetCodePage();
     const std::string mainPath = m_app->GetContext().GetScriptPath();
-    m_files.push_back(ReadFileSections(mainPath, ShownPath(mainPath), codePage));
+    m_files.push_back(ReadFileSections(m_app->GetContext().GetPlatform().Files(), mainPath, ShownPath(mainPath), codePage));
     std::set<std::string> seen;
     for (const FileSection& section : m_files.back()) {
       Origins& o = m_origins[Fold(section.name)];
@@ -407,7 +407,7 @@ class Pass {
     }
     for (const auto& [index, path] : m_includes) {
       if (path.empty()) continue;
-      m_files.push_back(ReadFileSections(path, ShownPath(path), codePage));
+      m_files.push_back(ReadFileSections(m_app->GetContext().GetPlatform().Files(), path, ShownPath(path), codePage));
       for (const FileSection& section : m_files.back()) {
         Origins& o = m_origins[Fold(section.name)];
         o.anyOccurrence.insert(o.anyOccurrence.end(), section.lines.begin(), section.lines.end());
@@ -722,14 +722,14 @@ class Checker {
     CFileRecord r = record;
     if (r.m_strSourceName.empty()) r.m_strSourceName = r.m_strDestName;
     for (const std::string& name : SourceNameCandidates(m_script, r)) {
-      if (platform::Files().FileExists(JoinPath(r.m_strSourceDir, name))) {
+      if (m_script.GetContext().GetPlatform().Files().FileExists(JoinPath(r.m_strSourceDir, name))) {
         found = JoinPath(r.m_strSourceDir, name);
         return Presence::There;
       }
     }
     for (const std::string& name : {r.m_strSourceName, r.m_strDestName}) {
       const std::string compressed = szdd::CompressedName(name);
-      if (platform::Files().FileExists(JoinPath(r.m_strSourceDir, compressed))) {
+      if (m_script.GetContext().GetPlatform().Files().FileExists(JoinPath(r.m_strSourceDir, compressed))) {
         found = compressed;
         return Presence::CompressedElsewhere;
       }
@@ -808,7 +808,7 @@ class Checker {
     const std::string key = m_script.GetKey(entry);
     if (!m_sizesDone.insert(m_pass.Fold(key)).second) return;
     std::vector<char> bytes;
-    if (platform::Files().ReadWholeFile(path, bytes) != 0) return;
+    if (m_script.GetContext().GetPlatform().Files().ReadWholeFile(path, bytes) != 0) return;
     std::size_t size = bytes.size();
     const std::span<const std::uint8_t> data(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
     if (szdd::IsCompressed(data)) {
@@ -1154,12 +1154,13 @@ void CheckStrings(Pass& pass) {
 void CheckLanguages(Pass& pass) {
   const CSetupContext& c = pass.App().GetContext();
   const std::string companyIni = c.GetSetupDir() + "\\COMPANY.INI";
-  if (!platform::Files().FileExists(companyIni)) return;
-  const auto sections = ReadFileSections(companyIni, ShownPath(companyIni), pass.App().GetSetupScript().GetCodePage());
+  if (!c.GetPlatform().Files().FileExists(companyIni)) return;
+  const auto sections = ReadFileSections(c.GetPlatform().Files(), companyIni, ShownPath(companyIni),
+                                         pass.App().GetSetupScript().GetCodePage());
   for (int i = 0; i < kLanguageCount; ++i) {
     if (!c.IsLanguageOffered(i)) continue;
     const std::string code = c.GetLanguageCodeAt(i);
-    const std::string library = PickLanguageExtension(c.GetSetupDir() + "\\", "_INSTALL", code);
+    const std::string library = PickLanguageExtension(c.GetPlatform(), c.GetSetupDir() + "\\", "_INSTALL", code);
     const bool hasLibrary = library.substr(0, 2) == code.substr(0, 2);
     CSetupContext probe = c;
     probe.SetLanguage(i);
@@ -1200,7 +1201,8 @@ void CheckDescriptions(Pass& pass) {
 void StartFailed(Pass& pass, const std::string& os, std::vector<Finding>& findings) {
   const std::string script = pass.App().GetContext().GetScriptPath();
   const std::string shown = ShownPath(script);
-  const auto sections = ReadFileSections(script, shown, pass.App().GetSetupScript().GetCodePage());
+  const auto sections = ReadFileSections(pass.App().GetContext().GetPlatform().Files(), script, shown,
+                                         pass.App().GetSetupScript().GetCodePage());
   auto find = [&](std::string_view section, std::string_view key) -> std::optional<SourceLine> {
     for (const FileSection& s : sections) {
       if (!pass.EqualsFold(s.name, section)) continue;

@@ -279,7 +279,7 @@ void WorkOut(CInstallApp& app, std::optional<std::uint32_t> chosenType, PlanResu
   CInstallationRun(app.GetSession(), recorder, progress, &recorder).Run();
 
   plan.requiredBytes = list.GetRequiredSize();
-  plan.freeKilobytes = GetFreeKilobytes(c.GetDestDir());
+  plan.freeKilobytes = GetFreeKilobytes(c.GetPlatform(), c.GetDestDir());
 }
 
 // ---- Printing ------------------------------------------------------------
@@ -467,7 +467,6 @@ int Plan(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
       return 1;
     }
     sim::SimPlatform platform(*machine, program);
-    platform.Install();
     platform.SetMessageAnswerer([&](const platform::MessageBoxRequest& request) {
       plan.messages.push_back({request.messageId, request.inserts, request.text});
       switch (request.type & 0xF) {
@@ -475,7 +474,7 @@ int Plan(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
         default: return IDOK;
       }
     });
-    CInstallApp app(commandLine);
+    CInstallApp app(platform.Interfaces(), commandLine);
     WorkOut(app, type, plan);
     const CSetupContext& c = app.GetContext();
     if (c.GetLastMessage() != 0 && (plan.messages.empty() || plan.messages.back().id != c.GetLastMessage())) {

@@ -155,10 +155,9 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   CRunOutcome outcome;
   {
     sim::SimPlatform platform(*machine, program);
-    platform.Install();
     {
       // Whether the run waits for nobody: the program's own options say so.
-      CSetupContext probe;
+      CSetupContext probe(platform.Interfaces());
       probe.ParseCommandLine(commandLine);
       unattended = (probe.GetFlags() & SF_UNATTENDED) != 0;
     }
@@ -180,7 +179,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     ui::HeadlessHost host(platform, answers ? &answers->Pages() : nullptr, screen ? &*screen : nullptr);
     platform.SetWizardHost(&host);
     machine->AppendEvent("start " + program + (commandLine.empty() ? "" : " " + commandLine));
-    CInstallApp app(commandLine);
+    CInstallApp app(platform.Interfaces(), commandLine);
     app.Run();
     platform.SetWizardHost(nullptr);
     PrintContext(app, out);
@@ -303,7 +302,6 @@ int Restart(const std::vector<std::string>& args, std::ostream& out, std::ostrea
   }
   machine->AppendEvent("restart");
   sim::SimPlatform platform(*machine, machine->WindowsDir() + "\\EXPLORER.EXE");
-  platform.Install();
   const std::vector<std::string> steps = sim::RunNextStart(platform);
   out << "restarted " << sim::OsKindName(machine->Os()) << " machine " << args[1] << "\n";
   for (const std::string& step : steps) out << "  " << step << "\n";

@@ -22,8 +22,7 @@ namespace fs = std::filesystem;
 namespace sim {
 namespace {
 
-const Machine* g_activeMachine = nullptr;
-SimPlatform* g_activePlatform = nullptr;
+thread_local SimPlatform* t_callingProgram = nullptr;
 
 // Where Windows NT keeps the file operations of its next start.
 constexpr const char* kPendingRenamesKey = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
@@ -111,21 +110,30 @@ platform::DWORD MissingError(const fs::path& host) {
 
 }  // namespace
 
-const Machine* ActiveMachine() { return g_activeMachine; }
+SimPlatform* CallingProgram() { return t_callingProgram; }
+
+const Machine* ActiveMachine() { return t_callingProgram != nullptr ? &t_callingProgram->GetMachine() : nullptr; }
 
 void SetActiveLastError(platform::DWORD code) {
-  if (g_activePlatform != nullptr) g_activePlatform->SetLastError(code);
+  if (t_callingProgram != nullptr) t_callingProgram->SetLastError(code);
 }
 
 SimPlatform::SimPlatform(const Machine& machine, std::string programPath)
     : m_machine(machine),
       m_programPath(std::move(programPath)),
       m_currentDirectory(ProgramFolder()),
-      m_profiles(machine, [this] { return CurrentDirectory(); }),
+      m_profiles(machine, [this] { return CurrentDirectory(); }, m_lastError),
       m_processes(machine, [this] { return CurrentDirectory(); }, m_programPath, m_lastError),
       m_shellLinks(machine, [this] { return CurrentDirectory(); }),
       m_versions(machine, *this, [this] { return CurrentDirectory(); }, m_lastError,
-                 [this](const fs::path& host) { return IsHeldOpen(host); }) {}
+                 [this](const fs::path& host) { return IsHeldOpen(host); }),
+      m_setupApiHandles(MakeSetupApiHandles()),
+      m_interfaces{this, this, this, &machine.Registry(), this, this, &m_profiles, &m_processes},
+      m_previousOnThread(t_callingProgram) {
+  m_interfaces.shellLinks = &m_shellLinks;
+  m_interfaces.versions = &m_versions;
+  t_callingProgram = this;
+}
 
 bool SimPlatform::IsHeldOpen(const fs::path& host) const {
   std::error_code ec;
@@ -140,22 +148,7 @@ SimPlatform::~SimPlatform() {
   m_processes.ProgramEnded();
   std::string error;
   m_machine.Registry().Flush(error);  // the program's changes reach registry.reg when it ends
-  if (m_installed) {
-    platform::Install(m_previous);
-    g_activeMachine = nullptr;
-    g_activePlatform = nullptr;
-  }
-}
-
-void SimPlatform::Install() {
-  platform::Platform interfaces{this, this, this, &m_machine.Registry(), this, this, &m_profiles, &m_processes};
-  interfaces.shellLinks = &m_shellLinks;
-  interfaces.versions = &m_versions;
-  interfaces.wizard = m_wizardHost;
-  m_previous = platform::Install(interfaces);
-  g_activeMachine = &m_machine;
-  g_activePlatform = this;
-  m_installed = true;
+  if (t_callingProgram == this) t_callingProgram = m_previousOnThread;
 }
 
 platform::BOOL SimPlatform::IsAdministratorToken() { return m_machine.IsAdministrator() ? TRUE : FALSE; }
@@ -263,11 +256,7 @@ platform::BOOL SimPlatform::EnumDisplayDevicesA(platform::DWORD device, platform
 }
 
 void SimPlatform::SetWizardHost(platform::IWizardHost* host) {
-  m_wizardHost = host;
-  if (!m_installed) return;
-  platform::Platform interfaces = platform::Install(m_previous);
-  interfaces.wizard = host;
-  platform::Install(interfaces);
+  m_interfaces.wizard = host;
 }
 
 std::string SimPlatform::ProgramFolder() const {

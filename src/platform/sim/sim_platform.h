@@ -10,6 +10,7 @@
 #include "platform/sim/machine.h"
 #include "platform/sim/pe_resources.h"
 #include "platform/sim/sim_processes.h"
+#include "platform/sim/sim_setup_api.h"
 #include "platform/sim/sim_profile_files.h"
 #include "platform/sim/sim_shell_links.h"
 #include "platform/sim/sim_version_installer.h"
@@ -29,8 +30,10 @@ class SimPlatform final : public platform::ISystemInfo,
   SimPlatform(const SimPlatform&) = delete;
   SimPlatform& operator=(const SimPlatform&) = delete;
 
-  // Installs this machine as the process's platform until destruction.
-  void Install();
+  // The interfaces the program runs against, to hand to it.
+  const platform::Platform& Interfaces() const { return m_interfaces; }
+  // The same, for a test that wraps some of them in place.
+  platform::Platform& Interfaces() { return m_interfaces; }
 
   const Machine& GetMachine() const { return m_machine; }
   // The process's current folder, with a closing backslash: relative paths
@@ -101,6 +104,9 @@ class SimPlatform final : public platform::ISystemInfo,
 
   // The machine's processes and windows (behaviours of programs, the clock).
   SimProcesses& Processes() { return m_processes; }
+  // The device sets and INF files SETUPAPI.DLL handed this program; they go
+  // with it.
+  SetupApiHandles& SetupApiState() { return *m_setupApiHandles; }
 
  private:
   struct LoadedLibrary {
@@ -124,13 +130,19 @@ class SimPlatform final : public platform::ISystemInfo,
   SimProcesses m_processes;
   SimShellLinks m_shellLinks;
   SimVersionInstaller m_versions;
-  platform::IWizardHost* m_wizardHost = nullptr;
-  bool m_installed = false;
-  platform::Platform m_previous;
+  SetupApiHandlesPtr m_setupApiHandles;
+  platform::Platform m_interfaces;
+  SimPlatform* m_previousOnThread;
+
 };
 
-// The machine whose built-in libraries answer calls; set while a SimPlatform
-// is installed.
+// Built-in libraries are reached through bare function pointers, as
+// GetProcAddress hands them out, so nothing tells them whose call it is.
+// A program runs on one thread: each SimPlatform is the calling program of
+// its thread from construction to destruction (an inner one, while it
+// lives), and machines on other threads never see it. nullptr when none.
+SimPlatform* CallingProgram();
+// The calling program's machine, or nullptr.
 const Machine* ActiveMachine();
 // SetLastError of the built-in libraries: the code GetLastError answers next.
 void SetActiveLastError(platform::DWORD code);

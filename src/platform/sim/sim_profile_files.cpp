@@ -216,8 +216,9 @@ std::string ToUtf16(std::string_view text) {
 
 }  // namespace
 
-SimProfileFiles::SimProfileFiles(const Machine& machine, std::function<std::string()> currentDirectory)
-    : m_machine(machine), m_currentDirectory(std::move(currentDirectory)) {}
+SimProfileFiles::SimProfileFiles(const Machine& machine, std::function<std::string()> currentDirectory,
+                                 platform::DWORD& lastError)
+    : m_machine(machine), m_currentDirectory(std::move(currentDirectory)), m_lastError(lastError) {}
 
 ResolvedPath SimProfileFiles::Locate(const char* fileName) const {
   std::string name = fileName != nullptr ? fileName : "WIN.INI";
@@ -252,7 +253,7 @@ bool SimProfileFiles::RefusedOnCd(const ResolvedPath& where) const {
   // A file on the CD is opened for writing before anything is looked at: it
   // fails even when nothing would change.
   if (!where.ok() || !m_machine.IsOnCd(where.host)) return false;
-  SetActiveLastError(ERROR_ACCESS_DENIED);
+  m_lastError = ERROR_ACCESS_DENIED;
   return true;
 }
 

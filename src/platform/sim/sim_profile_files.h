@@ -19,7 +19,8 @@ class SimProfileFiles final : public platform::IProfileFiles {
 
   // `currentDirectory` answers the folder that relative paths start from.
   // The machine must outlive this object.
-  SimProfileFiles(const Machine& machine, std::function<std::string()> currentDirectory);
+  // `lastError` is the program's, for what GetLastError answers next.
+  SimProfileFiles(const Machine& machine, std::function<std::string()> currentDirectory, platform::DWORD& lastError);
 
   platform::DWORD GetPrivateProfileStringA(const char* section, const char* key, const char* defaultValue,
                                            char* buffer, platform::DWORD size, const char* fileName) override;
@@ -47,6 +48,7 @@ class SimProfileFiles final : public platform::IProfileFiles {
 
   const Machine& m_machine;
   std::function<std::string()> m_currentDirectory;
+  platform::DWORD& m_lastError;
 };
 
 }  // namespace sim

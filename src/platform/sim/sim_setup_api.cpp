@@ -56,9 +56,24 @@ struct OpenInf {
   InfFile inf;
 };
 
-// The sets and INF files the running program holds, by handle.
-std::map<void*, std::unique_ptr<DeviceSet>> g_sets;
-std::map<void*, std::unique_ptr<OpenInf>> g_infs;
+}  // namespace
+
+struct SetupApiHandles {
+  std::map<void*, std::unique_ptr<DeviceSet>> sets;
+  std::map<void*, std::unique_ptr<OpenInf>> infs;
+};
+
+void SetupApiHandlesDeleter::operator()(SetupApiHandles* handles) const { delete handles; }
+
+SetupApiHandlesPtr MakeSetupApiHandles() { return SetupApiHandlesPtr(new SetupApiHandles); }
+
+namespace {
+
+// The sets and INF files the calling program holds; nullptr outside a program.
+SetupApiHandles* Handles() {
+  SimPlatform* program = CallingProgram();
+  return program != nullptr ? &program->SetupApiState() : nullptr;
+}
 
 BOOL Fail(DWORD code) {
   SetActiveLastError(code);
@@ -125,8 +140,10 @@ std::optional<Guid> ParseGuid(const std::string& text) {
 }
 
 DeviceSet* FindSet(HDEVINFO handle) {
-  auto it = g_sets.find(handle);
-  return it == g_sets.end() ? nullptr : it->second.get();
+  SetupApiHandles* handles = Handles();
+  if (handles == nullptr) return nullptr;
+  auto it = handles->sets.find(handle);
+  return it == handles->sets.end() ? nullptr : it->second.get();
 }
 
 // The device a caller's SP_DEVINFO_DATA names in that set; sets the error when none.
@@ -242,10 +259,15 @@ BOOL SETUP_WINAPI GetInfClass(const char* infName, Guid* classGuid, char* classN
 }
 
 HDEVINFO SETUP_WINAPI CreateDeviceInfoList(const Guid* classGuid, platform::HWND) {
+  SetupApiHandles* handles = Handles();
+  if (handles == nullptr) {
+    SetActiveLastError(ERROR_INVALID_PARAMETER);
+    return InvalidHandle();
+  }
   auto set = std::make_unique<DeviceSet>();
   if (classGuid != nullptr) set->classGuid = *classGuid;
   void* handle = set.get();
-  g_sets[handle] = std::move(set);
+  handles->sets[handle] = std::move(set);
   return handle;
 }
 
@@ -471,8 +493,9 @@ BOOL SETUP_WINAPI InstallDevice(HDEVINFO handle, SP_DEVINFO_DATA* data) {
 
 HINF SETUP_WINAPI OpenInfFile(const char* fileName, const char* infClass, DWORD style, UINT* errorLine) {
   const Machine* machine = ActiveMachine();
+  SetupApiHandles* handles = Handles();
   if (errorLine != nullptr) *errorLine = 0;
-  if (machine == nullptr) {
+  if (machine == nullptr || handles == nullptr) {
     SetActiveLastError(ERROR_INVALID_PARAMETER);
     return InvalidHandle();
   }
@@ -491,15 +514,17 @@ HINF SETUP_WINAPI OpenInfFile(const char* fileName, const char* infClass, DWORD 
   }
   auto open = std::make_unique<OpenInf>(OpenInf{fileName, std::move(*inf)});
   void* handle = open.get();
-  g_infs[handle] = std::move(open);
+  handles->infs[handle] = std::move(open);
   return handle;
 }
 
 BOOL SETUP_WINAPI InstallFromInfSection(platform::HWND, HINF handle, const char* section, UINT flags, HKEY relative,
                                         const char*, UINT, void*, void*, HDEVINFO, SP_DEVINFO_DATA*) {
   const Machine* machine = ActiveMachine();
-  auto it = g_infs.find(handle);
-  if (it == g_infs.end() || machine == nullptr) return Fail(ERROR_INVALID_HANDLE);
+  SetupApiHandles* handles = Handles();
+  if (handles == nullptr || machine == nullptr) return Fail(ERROR_INVALID_HANDLE);
+  auto it = handles->infs.find(handle);
+  if (it == handles->infs.end()) return Fail(ERROR_INVALID_HANDLE);
   if (section == nullptr) return Fail(ERROR_INVALID_PARAMETER);
   // Only the registry lines are carried out; the other kinds of lines are
   // not asked for on this machine. What cannot be carried out is left out,
@@ -512,7 +537,9 @@ BOOL SETUP_WINAPI InstallFromInfSection(platform::HWND, HINF handle, const char*
   return TRUE;
 }
 
-void SETUP_WINAPI CloseInfFile(HINF handle) { g_infs.erase(handle); }
+void SETUP_WINAPI CloseInfFile(HINF handle) {
+  if (SetupApiHandles* handles = Handles()) handles->infs.erase(handle);
+}
 
 BOOL SETUP_WINAPI DestroyDriverInfoList(HDEVINFO handle, SP_DEVINFO_DATA* data, DWORD) {
   if (FindSet(handle) == nullptr) return Fail(ERROR_INVALID_HANDLE);
@@ -525,7 +552,8 @@ BOOL SETUP_WINAPI DestroyDriverInfoList(HDEVINFO handle, SP_DEVINFO_DATA* data, 
 }
 
 BOOL SETUP_WINAPI DestroyDeviceInfoList(HDEVINFO handle) {
-  if (g_sets.erase(handle) == 0) return Fail(ERROR_INVALID_HANDLE);
+  SetupApiHandles* handles = Handles();
+  if (handles == nullptr || handles->sets.erase(handle) == 0) return Fail(ERROR_INVALID_HANDLE);
   return TRUE;
 }
 

@@ -7,6 +7,7 @@
 // fails with its error, is a "setupapi install" line of events.log.
 #pragma once
 
+#include <memory>
 #include <string_view>
 
 #include "platform/win_types.h"
@@ -14,5 +15,13 @@
 namespace sim {
 
 platform::FARPROC SetupApiEntryPoint(std::string_view name);
+
+// The device information sets and open INF files of one program, by handle.
+struct SetupApiHandles;
+struct SetupApiHandlesDeleter {
+  void operator()(SetupApiHandles* handles) const;
+};
+using SetupApiHandlesPtr = std::unique_ptr<SetupApiHandles, SetupApiHandlesDeleter>;
+SetupApiHandlesPtr MakeSetupApiHandles();
 
 }  // namespace sim

@@ -12,8 +12,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
   win32::Win32Platform platform;
   win32ui::PropertySheetHost wizardHost;
   platform.SetWizardHost(&wizardHost);
-  platform.Install();
-  CInstallApp app(commandLine != nullptr ? commandLine : "");
+  CInstallApp app(platform.Interfaces(), commandLine != nullptr ? commandLine : "");
   app.Run();
   // For a debugger (and the smoke test under Wine): the adapter models the
   // script names went unrecognised. Users see nothing.

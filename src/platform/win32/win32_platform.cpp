@@ -153,26 +153,10 @@ platform::BOOL Win32Platform::EnumDisplayDevicesA(platform::DWORD device, platfo
   return calls.enumDisplayDevicesA(nullptr, device, &info, 0);
 }
 
-Win32Platform::~Win32Platform() {
-  if (m_installed) platform::Install(m_previous);
-}
+Win32Platform::Win32Platform()
+    : m_interfaces{this, this, this, this, this, this, &m_profiles, &m_processes, &m_shellLinks, this, nullptr} {}
 
-void Win32Platform::Install() {
-  platform::Platform interfaces{this, this, this, this, this, this, &m_profiles, &m_processes};
-  interfaces.shellLinks = &m_shellLinks;
-  interfaces.versions = this;
-  interfaces.wizard = m_wizardHost;
-  m_previous = platform::Install(interfaces);
-  m_installed = true;
-}
-
-void Win32Platform::SetWizardHost(platform::IWizardHost* host) {
-  m_wizardHost = host;
-  if (!m_installed) return;
-  platform::Platform interfaces = platform::Install(m_previous);
-  interfaces.wizard = host;
-  platform::Install(interfaces);
-}
+void Win32Platform::SetWizardHost(platform::IWizardHost* host) { m_interfaces.wizard = host; }
 
 platform::BOOL Win32Platform::GetVersionExA(platform::OSVERSIONINFOA& info) {
   OSVERSIONINFOA native{};
@@ -509,7 +493,7 @@ platform::HMODULE Win32Platform::GetProgramModule() { return Portable(::GetModul
 int Win32Platform::MessageBoxA(const platform::MessageBoxRequest& request) {
   // Owned by the wizard's window on top: the box stays in front of the wizard,
   // which waits for it instead of taking the keys and clicks meant for it.
-  HWND owner = m_wizardHost != nullptr ? reinterpret_cast<HWND>(m_wizardHost->GetTopWindow()) : nullptr;
+  HWND owner = m_interfaces.wizard != nullptr ? reinterpret_cast<HWND>(m_interfaces.wizard->GetTopWindow()) : nullptr;
   return ::MessageBoxA(owner, request.text.c_str(), request.caption.c_str(), request.type);
 }
 

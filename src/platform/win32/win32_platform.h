@@ -17,12 +17,13 @@ class Win32Platform final : public platform::ISystemInfo,
                             public platform::IUserInterface,
                             public platform::IVersionInstaller {
  public:
-  Win32Platform() = default;
-  ~Win32Platform() override;
+  Win32Platform();
+  ~Win32Platform() override = default;
   Win32Platform(const Win32Platform&) = delete;
   Win32Platform& operator=(const Win32Platform&) = delete;
 
-  void Install();
+  // The interfaces the program runs against, to hand to it.
+  const platform::Platform& Interfaces() const { return m_interfaces; }
   // The page host the program's wizard runs in (owned by the caller; it
   // must outlive the run), or nullptr.
   void SetWizardHost(platform::IWizardHost* host);
@@ -101,9 +102,7 @@ class Win32Platform final : public platform::ISystemInfo,
   Win32ProfileFiles m_profiles;
   Win32Processes m_processes;
   Win32ShellLinks m_shellLinks;
-  platform::IWizardHost* m_wizardHost = nullptr;
-  bool m_installed = false;
-  platform::Platform m_previous;
+  platform::Platform m_interfaces;
 };
 
 }  // namespace win32

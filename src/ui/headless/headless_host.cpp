@@ -491,7 +491,7 @@ void HeadlessHost::FireNextTimer() {
     return;
   }
   const std::uint64_t now = Now();
-  if (next->due > now) platform::Processes().Sleep(static_cast<platform::DWORD>(next->due - now));
+  if (next->due > now) m_platform.Processes().Sleep(static_cast<platform::DWORD>(next->due - now));
   // It fires again one interval later unless the page kills it meanwhile.
   next->due = Now() + next->interval;
   next->order = m_timerOrder++;
