@@ -27,46 +27,9 @@ void TerminateLine(std::string& bytes) {
 
 }  // namespace
 
-CScriptText::CScriptText(CScriptText&& other) noexcept { *this = std::move(other); }
-
-CScriptText& CScriptText::operator=(CScriptText&& other) noexcept {
-  if (this == &other) return *this;
-  m_strPath = std::move(other.m_strPath);
-  m_text = std::move(other.m_text);
-  m_nCapacity = other.m_nCapacity;
-  m_nLength = other.m_nLength;
-  m_strSectionName = std::move(other.m_strSectionName);
-  m_bHasSection = other.m_bHasSection;
-  m_nSectionStart = other.m_nSectionStart;
-  m_nSectionLength = other.m_nSectionLength;
-  m_bHasLine = other.m_bHasLine;
-  m_nLinePos = other.m_nLinePos;
-  m_bHasIteration = other.m_bHasIteration;
-  m_nIterationPos = other.m_nIterationPos;
-  m_sectionIndex = std::move(other.m_sectionIndex);
-  m_bIndexValid = other.m_bIndexValid;
-  m_nCodePage = other.m_nCodePage;
-  m_nLookupsSinceEdit = other.m_nLookupsSinceEdit;
-  other.Reset();
-  return *this;
-}
-
 void CScriptText::Reset() {
-  m_strPath.clear();
-  std::vector<char>().swap(m_text);  // releases the buffer
-  m_nCapacity = 0;
-  m_nLength = 0;
-  m_strSectionName.clear();
-  m_bHasSection = false;
-  m_nSectionStart = 0;
-  m_nSectionLength = 0;
-  m_bHasLine = false;
-  m_nLinePos = 0;
-  m_bHasIteration = false;
-  m_nIterationPos = 0;
-  m_sectionIndex.clear();
-  m_bIndexValid = false;
-  m_nLookupsSinceEdit = 0;
+  // Everything but the code page, the buffer released.
+  static_cast<CScriptTextContent&>(*this) = CScriptTextContent{};
 }
 
 bool CScriptText::Load(platform::IFileSystem& files, std::string_view path, std::uint32_t capacity) {

@@ -10,19 +10,61 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "core/name_compare.h"
 #include "platform/file_system.h"
 
-class CScriptText {
+// The text and its cursors: all of a text but its code page.
+struct CScriptTextContent {
+  std::string m_strPath;
+  std::vector<char> m_text;  // m_nCapacity bytes, the first m_nLength in use
+  std::uint32_t m_nCapacity = 0;
+  std::uint32_t m_nLength = 0;
+
+  // The current section and the line cursor.
+  std::string m_strSectionName;
+  bool m_bHasSection = false;
+  std::uint32_t m_nSectionStart = 0;
+  std::uint32_t m_nSectionLength = 0;
+  bool m_bHasLine = false;
+  std::uint32_t m_nLinePos = 0;
+
+  // Where NextSectionName scans on from.
+  bool m_bHasIteration = false;
+  std::uint32_t m_nIterationPos = 0;
+
+  // Folded header name -> offset of the first such header. Built on the
+  // second lookup after an edit, so a run of edits each followed by one
+  // lookup (merging) never pays for a rebuild.
+  std::unordered_map<std::string, std::uint32_t> m_sectionIndex;
+  bool m_bIndexValid = false;
+};
+
+// A base whose move leaves the source as new; a copy is a plain copy.
+template <class T>
+struct CEmptiedByMove : T {
+  CEmptiedByMove() = default;
+  CEmptiedByMove(const CEmptiedByMove&) = default;
+  CEmptiedByMove& operator=(const CEmptiedByMove&) = default;
+  CEmptiedByMove(CEmptiedByMove&& other) noexcept : T(std::exchange(static_cast<T&>(other), T{})) {}
+  CEmptiedByMove& operator=(CEmptiedByMove&& other) noexcept {
+    if (this != &other) static_cast<T&>(*this) = std::exchange(static_cast<T&>(other), T{});
+    return *this;
+  }
+  ~CEmptiedByMove() = default;
+};
+
+class CScriptText : private CEmptiedByMove<CScriptTextContent> {
  public:
   CScriptText() = default;
   CScriptText(const CScriptText& other) = default;
   CScriptText& operator=(const CScriptText& other) = default;
-  // A moved-from text is left empty (not with a length but no buffer).
-  CScriptText(CScriptText&& other) noexcept;
-  CScriptText& operator=(CScriptText&& other) noexcept;
+  // A moved-from text is left empty but for its code page: a length or a
+  // cursor kept without the buffer behind it would read past it.
+  CScriptText(CScriptText&& other) noexcept = default;
+  CScriptText& operator=(CScriptText&& other) noexcept = default;
   ~CScriptText() = default;
 
   // Reads the file through the platform layer. Capacity 0 reserves the file
@@ -98,28 +140,6 @@ class CScriptText {
   std::uint32_t EnsureTail();
   void AfterEdit();
 
-  std::string m_strPath;
-  std::vector<char> m_text;  // m_nCapacity bytes, the first m_nLength in use
-  std::uint32_t m_nCapacity = 0;
-  std::uint32_t m_nLength = 0;
-
-  // The current section and the line cursor.
-  std::string m_strSectionName;
-  bool m_bHasSection = false;
-  std::uint32_t m_nSectionStart = 0;
-  std::uint32_t m_nSectionLength = 0;
-  bool m_bHasLine = false;
-  std::uint32_t m_nLinePos = 0;
-
-  // Where NextSectionName scans on from.
-  bool m_bHasIteration = false;
-  std::uint32_t m_nIterationPos = 0;
-
-  // Folded header name -> offset of the first such header. Built on the
-  // second lookup after an edit, so a run of edits each followed by one
-  // lookup (merging) never pays for a rebuild.
-  std::unordered_map<std::string, std::uint32_t> m_sectionIndex;
-  bool m_bIndexValid = false;
   unsigned m_nCodePage = kDefaultCodePage;
   unsigned m_nLookupsSinceEdit = 0;
 };

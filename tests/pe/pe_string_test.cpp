@@ -67,6 +67,20 @@ TEST(PeStrings, ConversionCoversEachCodePageAndSurrogates) {
   EXPECT_EQ(sim::Utf16ToAnsi(u"\u00E9\u0800", 65001), "\xC3\xA9\xE0\xA0\x80");
 }
 
+TEST(PeStrings, EachByteOfACodePageDecodesToWhatEncodesBackToIt) {
+  for (unsigned codePage : {1250u, 1251u, 1252u}) {
+    for (unsigned byte = 0x01; byte <= 0xFF; ++byte) {
+      const char16_t c = sim::AnsiByteToUtf16(static_cast<unsigned char>(byte), codePage);
+      ASSERT_NE(c, 0) << codePage << " byte " << byte;
+      EXPECT_EQ(sim::Utf16ToAnsi(std::u16string(1, c), codePage), std::string(1, static_cast<char>(byte)))
+          << codePage << " byte " << byte;
+    }
+  }
+  // A code page without a table gives the bytes above ASCII no character.
+  EXPECT_EQ(sim::AnsiByteToUtf16('A', 932), u'A');
+  EXPECT_EQ(sim::AnsiByteToUtf16(0x80, 932), 0);
+}
+
 TEST(PeStrings, BlockEntriesAreCountedStrings) {
   const Bytes block = StringBlock({{0, u"first"}, {3, u"fourth"}, {15, u"last"}});
   std::string error;

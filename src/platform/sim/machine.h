@@ -1,6 +1,11 @@
 // A simulated Windows machine kept in a folder: its description files, its
 // drives and its event record. Every Windows path the simulated program uses
 // is resolved here, and never leaves the machine folder.
+//
+// The jobs live apart: fresh_machine.cpp lays a machine down,
+// machine_description.cpp reads its description files, PathResolver (with
+// its FolderCache) resolves paths, HostFiles does the host I/O that follows
+// no link, EventLog keeps the event record.
 #pragma once
 
 #include <cstdint>
@@ -9,12 +14,14 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "platform/shared/config_file.h"
 #include "platform/shared/hardware_description.h"
+#include "platform/sim/event_log.h"
+#include "platform/sim/host_files.h"
+#include "platform/sim/path_resolver.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/win_types.h"
 
@@ -29,17 +36,6 @@ struct DriveSpace {
   std::uint32_t freeClusters = 0;
   std::uint32_t sectorsPerCluster = 0;
   std::uint32_t bytesPerSector = 0;
-};
-
-// What a path resolved to: a host path inside the machine folder, or the
-// Windows error code of the failure.
-struct ResolvedPath {
-  std::filesystem::path host;
-  platform::DWORD error = ERROR_SUCCESS;
-  // What the path names, as the machine last saw its folder: not_found for a
-  // name that is free (its folder exists), none when not known.
-  std::filesystem::file_type type = std::filesystem::file_type::none;
-  bool ok() const { return error == ERROR_SUCCESS; }
 };
 
 class Machine {
@@ -87,58 +83,74 @@ class Machine {
   // when not absolute). Names match without regard to case; "." and ".."
   // are resolved inside the drive; links are refused. The last component
   // need not exist (a file about to be created).
-  ResolvedPath Resolve(std::string_view windowsPath, std::string_view currentDir = "C:\\") const;
+  ResolvedPath Resolve(std::string_view windowsPath, std::string_view currentDir = "C:\\") const {
+    return m_paths->Resolve(windowsPath, currentDir);
+  }
 
   // Tells the path cache that the program changed this host path (created,
   // wrote, removed or renamed it; a removed folder takes its contents
   // along). Every change the machine makes itself goes through here.
-  void NoteChanged(const std::filesystem::path& host) const;
+  void NoteChanged(const std::filesystem::path& host) const { m_paths->Folders().NoteChanged(host); }
   // The same when the caller knows what is there now (not_found: nothing).
-  void NoteChanged(const std::filesystem::path& host, std::filesystem::file_type type) const;
+  void NoteChanged(const std::filesystem::path& host, std::filesystem::file_type type) const {
+    m_paths->Folders().NoteChanged(host, type);
+  }
   // The same for a folder the program has just made, which is empty: it
   // needs no listing.
-  void NoteFolderMade(const std::filesystem::path& host) const;
+  void NoteFolderMade(const std::filesystem::path& host) const { m_paths->Folders().NoteFolderMade(host); }
 
   // Drive D is the machine's CD: what the program does never writes there
   // (a write fails with EROFS, which the calls answer as ERROR_ACCESS_DENIED,
   // as Windows answers for a CD-ROM). `winsim insert` fills it from the host.
   static constexpr char kCdDrive = 'D';
-  bool IsOnCd(const std::filesystem::path& host) const;
+  bool IsOnCd(const std::filesystem::path& host) const { return m_hostFiles->IsOnCd(host); }
 
   // Opens, makes, removes and renames the host paths Resolve gave, never
   // following a link on the way: a folder swapped for a link from outside
   // while the program runs leads nowhere outside the machine folder. A
   // drive's own folder is neither removed nor renamed; nothing on the CD is
   // written, made, removed or renamed. -1 or false with errno set.
-  int OpenHost(const std::filesystem::path& host, int flags, unsigned mode = 0644) const;
-  bool MakeHostFolder(const std::filesystem::path& host) const;
-  bool RemoveHost(const std::filesystem::path& host, bool folder) const;
-  bool RenameHost(const std::filesystem::path& from, const std::filesystem::path& to) const;
+  int OpenHost(const std::filesystem::path& host, int flags, unsigned mode = 0644) const {
+    return m_hostFiles->Open(host, flags, mode);
+  }
+  bool MakeHostFolder(const std::filesystem::path& host) const { return m_hostFiles->MakeFolder(host); }
+  bool RemoveHost(const std::filesystem::path& host, bool folder) const { return m_hostFiles->Remove(host, folder); }
+  bool RenameHost(const std::filesystem::path& from, const std::filesystem::path& to) const {
+    return m_hostFiles->Rename(from, to);
+  }
   // A whole regular file through OpenHost, one open and one look at its
   // size; false when it cannot be opened, is no file or exceeds maxSize
   // (`beginningOfLarger`: then its first maxSize bytes).
   bool ReadHostFile(const std::filesystem::path& host, std::vector<char>& content, std::size_t maxSize,
-                    bool beginningOfLarger = false) const;
+                    bool beginningOfLarger = false) const {
+    return m_hostFiles->ReadFile(host, content, maxSize, beginningOfLarger);
+  }
   // A whole file written through OpenHost, made or emptied first.
   // `createNew`: only a file that is not there yet (kNotOpened, errno EEXIST).
-  enum class HostWrite { kDone, kNotOpened, kFailed };
+  using HostWrite = HostFiles::Write;
   HostWrite WriteHostFile(const std::filesystem::path& host, const char* data, std::size_t size,
-                          bool createNew = false) const;
+                          bool createNew = false) const {
+    return m_hostFiles->WriteFile(host, data, size, createNew);
+  }
   // Whether no entry of the host folder `folder` has `name` without regard
   // to case, as the machine knows the folder (listing it if not yet known).
-  bool IsFreeName(const std::filesystem::path& folder, std::string_view name) const;
+  bool IsFreeName(const std::filesystem::path& folder, std::string_view name) const {
+    return m_paths->Folders().IsFreeName(folder.string(), name);
+  }
 
   // The Windows path of a host path inside the machine's drives ("X:\..."
   // with the names as they are stored); empty outside them.
-  std::string WindowsPathOf(const std::filesystem::path& host) const;
+  std::string WindowsPathOf(const std::filesystem::path& host) const { return m_paths->WindowsPathOf(host); }
 
   // The registry, loaded from registry.reg and written back when flushed.
   SimRegistry& Registry() const { return *m_registry; }
 
   // One line of the machine's event record.
-  void AppendEvent(std::string_view line) const;
+  void AppendEvent(std::string_view line) const { m_events.Append(line); }
 
  private:
+  Machine() = default;
+
   std::filesystem::path m_dir;
   OsKind m_os = OsKind::Win98;
   bool m_administrator = true;
@@ -152,38 +164,17 @@ class Machine {
   std::vector<std::pair<std::string, std::string>> m_missingEntries;  // library, entry point
   std::vector<std::string> m_filesInUse;  // Windows paths
   std::shared_ptr<SimRegistry> m_registry;
+  EventLog m_events{std::filesystem::path()};
 
-  // The names of the host folders Resolve has looked into, by name folded to
-  // lower case: a folder is listed once while it is in use. The machine's
-  // own changes are noted at once; a name made from outside while a program
-  // runs is seen when asked for as it was made, and in any spelling by the
-  // next run. At most kMaxKnownFolders are kept, the least recently used
-  // going first, so a large installation does not hold every folder's names.
-  struct FolderEntry {
-    std::string name;
-    std::filesystem::file_type type = std::filesystem::file_type::none;
-  };
-  static constexpr std::size_t kMaxKnownFolders = 128;
-  struct FolderNames {
-    std::uint64_t lastUse = 0;
-    std::unordered_map<std::string, std::vector<FolderEntry>> byFolded;  // each list sorted by name
-  };
-  // `folder` is a host folder's path as a string, the cache's key.
-  const FolderNames* NamesOf(const std::string& folder) const;
-  std::optional<FolderEntry> FindEntry(const std::string& folder, const std::string& name) const;
-  // True, with errno EROFS, for a host path on the CD.
-  bool RefusedOnCd(const std::filesystem::path& host) const;
-  // The machine folder held open; host operations resolve beneath it.
-  int RootHandle() const;
-  // The folder that holds `host`, opened beneath the root, and the name in it.
-  int OpenParent(const std::filesystem::path& host, std::string& name) const;
-  mutable std::shared_ptr<int> m_root;
-  // Drops a folder and every folder known below it.
-  void ForgetFolder(const std::string& path) const;
-  // Room for one more folder: drops the least recently used (and what is known below it).
-  void MakeRoomForFolder() const;
-  mutable std::unordered_map<std::string, FolderNames> m_folders;  // by host folder path
-  mutable std::uint64_t m_folderUses = 0;
+  // What resolving paths and host I/O keep while the machine is in use: the
+  // names of the folders looked into (the resolver's FolderCache), the
+  // machine folder held open. They
+  // change as a const Machine resolves a path or opens a file, as a disk's
+  // caches do under a program that only reads; they are owned here, one of
+  // each per machine, and held apart so that they stay where they are when
+  // the Machine moves.
+  std::unique_ptr<PathResolver> m_paths;
+  std::unique_ptr<HostFiles> m_hostFiles;
 };
 
 }  // namespace sim

@@ -13,6 +13,7 @@
 
 #include "platform/bitmap_reader.h"
 #include "platform/shared/config_file.h"
+#include "platform/sim/code_pages.h"
 #include "platform/sim/pe_resources.h"
 #include "resource_ids.h"
 #include "ui/headless/machine_folders.h"
@@ -230,21 +231,6 @@ std::string ProgressText(const ControlModel& bar, int width) {
   return text + "] " + number;
 }
 
-const std::array<char32_t, 256>& AnsiTable(unsigned codePage) {
-  static std::map<unsigned, std::array<char32_t, 256>> tables;
-  auto found = tables.find(codePage);
-  if (found != tables.end()) return found->second;
-  std::array<char32_t, 256> table{};
-  for (char32_t c = 1; c < 0x10000; ++c) {
-    if (c >= 0xD800 && c < 0xE000) continue;
-    const std::string ansi = sim::Utf16ToAnsi(std::u16string(1, static_cast<char16_t>(c)), codePage);
-    if (ansi.size() != 1 || (ansi[0] == '?' && c != U'?')) continue;
-    char32_t& slot = table[static_cast<unsigned char>(ansi[0])];
-    if (slot == 0) slot = c;
-  }
-  return tables.emplace(codePage, table).first->second;
-}
-
 void AppendUtf8(std::string& out, char32_t c) {
   if (c < 0x80) {
     out += static_cast<char>(c);
@@ -391,7 +377,7 @@ std::string AnsiToUtf8(std::string_view text, unsigned codePage) {
       out += c;
       continue;
     }
-    const char32_t u = AnsiTable(codePage)[byte];
+    const char32_t u = sim::AnsiByteToUtf16(byte, codePage);
     AppendUtf8(out, u != 0 ? u : U'?');
   }
   return out;
