@@ -1,6 +1,7 @@
 // The setup program on synthetic distributions: the preparation of the
-// script (what the first page does) and a whole unattended run (/S) on a
-// simulated Windows 98 machine, and the SZDD expander and compressor.
+// script (what the first page does), `winsim plan` and a whole unattended
+// run (/S) on a simulated Windows 98 machine, and the SZDD expander and
+// compressor.
 //
 // Sizes come from the environment, so CI can run every benchmark once at
 // the smallest size: BENCH_FILES (total payload files, a comma list,
@@ -143,6 +144,14 @@ void BM_UnattendedRun(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * files);
 }
 
+// `winsim plan MACHINE D:\SETUP.EXE /S`: the machine itself never changes.
+void BM_Plan(benchmark::State& state) {
+  const int files = static_cast<int>(state.range(0));
+  const fs::path machine = Work().Machine(files);
+  for (auto _ : state) Winsim({"plan", machine.string(), "D:\\SETUP.EXE", "/S"});
+  state.SetItemsProcessed(state.iterations() * files);
+}
+
 std::vector<std::uint8_t> SzddInput() {
   // Text-like bytes that compress about as well as program files do.
   std::vector<std::uint8_t> data(static_cast<std::size_t>(EnvNumber("BENCH_SZDD_MB", 1) << 20));
@@ -186,6 +195,9 @@ int main(int argc, char** argv) {
         ->Arg(files)
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();
+  }
+  for (int files : FileCounts()) {
+    benchmark::RegisterBenchmark("BM_Plan", BM_Plan)->Arg(files)->Unit(benchmark::kMillisecond)->UseRealTime();
   }
   benchmark::RegisterBenchmark("BM_SzddCompress", BM_SzddCompress)->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("BM_SzddExpand", BM_SzddExpand)->Unit(benchmark::kMillisecond);

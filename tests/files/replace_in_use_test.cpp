@@ -60,7 +60,7 @@ TEST_F(FilesTest, AFileInUseThatCannotMoveAsideIsReplacedAtTheNextStartOnNt) {
   Put("drive_c/HALVION/App/HELD.DLL", v1);
   StuckFile stuck(m_machine->Platform(), "C:\\HALVION\\App\\HELD.DLL");
   // Only the file calls change; everything else of the machine stays in force.
-  platform::Platform& interfaces = m_machine->Platform().Interfaces();
+  platform::Platform& interfaces = m_machine->Interfaces();
   platform::IFileSystem* const original = interfaces.files;
   interfaces.files = &stuck;
 

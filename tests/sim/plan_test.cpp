@@ -1,6 +1,9 @@
 // `winsim plan` and `winsim insert` on the sample distribution.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <map>
 #include <sstream>
 
 #include "support/example_machines.h"
@@ -60,6 +63,28 @@ TEST_F(PlanTest, ATypicalInstallationOnWindows98) {
 
   EXPECT_EQ(ReadHostFile(fs::path(dir) / "registry.reg"), registryBefore) << "planning changes nothing";
   EXPECT_EQ(ReadHostFile(fs::path(dir) / "events.log"), "");
+}
+
+// Every entry of a folder tree: its type, and a regular file's content.
+std::map<std::string, std::string> TreeOf(const fs::path& folder) {
+  std::map<std::string, std::string> tree;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    const fs::file_type type = entry.symlink_status().type();
+    tree[entry.path().lexically_relative(folder).string()] =
+        type == fs::file_type::regular ? ReadHostFile(entry.path()) : "type " + std::to_string(static_cast<int>(type));
+  }
+  return tree;
+}
+
+TEST_F(PlanTest, TheCdIsReadWhereItIsAndTheMachineStaysAsItWas) {
+  const std::string dir = Machine("win98");
+  // A pipe cannot be copied: a plan that copied drive D would stop at it.
+  ASSERT_EQ(::mkfifo((fs::path(dir) / "drive_d" / "PIPE").c_str(), 0644), 0);
+  const auto before = TreeOf(dir);
+  const Result r = Winsim({"plan", dir, "D:\\SETUP.EXE", "/S"});
+  ASSERT_EQ(r.status, 0) << r.err << r.out;
+  EXPECT_TRUE(Has(r.out, "    D:\\VIDEO\\FILES\\VELAPLAY.EXE\n")) << r.out;
+  EXPECT_EQ(TreeOf(dir), before);
 }
 
 TEST_F(PlanTest, WindowsNT4InGerman) {

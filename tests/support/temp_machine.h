@@ -55,8 +55,16 @@ class TempMachine {
   std::filesystem::path Folder() const { return m_folder / "m"; }
   const sim::Machine& Machine() const { return *m_machine; }
   sim::SimPlatform& Platform() { return *m_platform; }
-  // The interfaces to hand to what the test runs.
-  const platform::Platform& Interfaces() const { return m_platform->Interfaces(); }
+  // The interfaces to hand to what the test runs. They stay where they are
+  // when a new hardware description makes the machine's platform anew, and
+  // a test may wrap some of them in place.
+  const platform::Platform& Interfaces() const { return m_interfaces; }
+  platform::Platform& Interfaces() { return m_interfaces; }
+  // Another page host for the program's wizard (nullptr: none).
+  void SetWizardHost(platform::IWizardHost* host) {
+    m_platform->SetWizardHost(host);
+    m_interfaces.wizard = host;
+  }
   // The page host the program's wizard runs in, with nobody to answer.
   ui::HeadlessHost& Host() { return *m_host; }
 
@@ -80,6 +88,7 @@ class TempMachine {
     m_platform = std::make_unique<sim::SimPlatform>(*m_machine, m_program);
     m_host = std::make_unique<ui::HeadlessHost>(*m_platform);
     m_platform->SetWizardHost(m_host.get());
+    m_interfaces = m_platform->Interfaces();
   }
 
   std::filesystem::path m_folder;
@@ -87,6 +96,7 @@ class TempMachine {
   std::optional<sim::Machine> m_machine;
   std::unique_ptr<sim::SimPlatform> m_platform;
   std::unique_ptr<ui::HeadlessHost> m_host;
+  platform::Platform m_interfaces;
 };
 
 }  // namespace testing_support

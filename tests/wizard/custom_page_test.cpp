@@ -53,7 +53,7 @@ class CustomPageTest : public ::testing::Test {
       m_answers.Add(id, std::move(*actions));
     }
     m_host = std::make_unique<ui::HeadlessHost>(m_machine.Platform(), &m_answers);
-    m_machine.Platform().SetWizardHost(m_host.get());
+    m_machine.SetWizardHost(m_host.get());
   }
 
   testing_support::TempMachine m_machine;

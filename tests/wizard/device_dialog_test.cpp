@@ -66,14 +66,14 @@ class DeviceDialogTest : public ::testing::Test {
       m_devices.push_back(device);
     }
   }
-  ~DeviceDialogTest() override { m_machine.Platform().SetWizardHost(nullptr); }
+  ~DeviceDialogTest() override { m_machine.SetWizardHost(nullptr); }
   // Lets detection's chooser ask `person`.
   void Choose(DevicePerson& person, bool maintenance) {
     ui::HeadlessHost host(m_machine.Platform(), nullptr, &person);
-    m_machine.Platform().SetWizardHost(&host);
+    m_machine.SetWizardHost(&host);
     CWizardDeviceChooser chooser(m_app->GetContext(), m_app->GetResources());
     chooser.ChooseDevices(m_devices, maintenance);
-    m_machine.Platform().SetWizardHost(nullptr);
+    m_machine.SetWizardHost(nullptr);
   }
 
   testing_support::TempMachine m_machine;

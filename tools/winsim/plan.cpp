@@ -413,6 +413,21 @@ void PrintText(const PlanResult& p, std::ostream& out) {
   }
 }
 
+// The machine folder without its CD's folder.
+bool CopyAllButCd(const fs::path& machine, const fs::path& copy, std::error_code& ec) {
+  const fs::path cd = std::string("drive_") + static_cast<char>(sim::Machine::kCdDrive - 'A' + 'a');
+  if (!fs::create_directory(copy, ec)) {
+    if (!ec) ec = std::make_error_code(std::errc::file_exists);
+    return false;
+  }
+  for (fs::directory_iterator it(machine, ec), end; !ec && it != end; it.increment(ec)) {
+    if (it->path().filename() == cd) continue;
+    fs::copy(it->path(), copy / it->path().filename(), fs::copy_options::recursive, ec);
+    if (ec) return false;
+  }
+  return !ec;
+}
+
 }  // namespace
 
 int Plan(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -444,6 +459,8 @@ int Plan(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
   }
 
   // The plan is worked out on a copy, so the machine itself never changes.
+  // Only what a run can write is copied: the CD, however large, is read
+  // where it is.
   std::string error;
   if (!sim::Machine::Open(args[1], error)) {
     err << "winsim: " << error << "\n";
@@ -452,8 +469,7 @@ int Plan(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
   std::error_code ec;
   const fs::path scratch = fs::temp_directory_path(ec) / ("winsim-plan-" + std::to_string(::getpid()));
   fs::remove_all(scratch, ec);
-  fs::copy(args[1], scratch, fs::copy_options::recursive, ec);
-  if (ec) {
+  if (!CopyAllButCd(args[1], scratch, ec)) {
     err << "winsim: cannot copy the machine for planning: " << ec.message() << "\n";
     fs::remove_all(scratch, ec);
     return 1;
@@ -466,6 +482,7 @@ int Plan(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
       fs::remove_all(scratch, ec);
       return 1;
     }
+    machine->ShareCdOf(args[1]);
     sim::SimPlatform platform(*machine, program);
     platform.SetMessageAnswerer([&](const platform::MessageBoxRequest& request) {
       plan.messages.push_back({request.messageId, request.inserts, request.text});

@@ -74,6 +74,13 @@ HostFiles::HostFiles(fs::path machineFolder, char cdDrive) : m_dir(std::move(mac
 
 HostFiles::~HostFiles() {
   if (m_root >= 0) ::close(m_root);
+  if (m_cdRoot >= 0) ::close(m_cdRoot);
+}
+
+void HostFiles::ShareCd(fs::path cdHome) {
+  if (m_cdRoot >= 0) ::close(m_cdRoot);
+  m_cdRoot = -1;
+  m_cdHome = std::move(cdHome);
 }
 
 int HostFiles::Root() {
@@ -82,7 +89,7 @@ int HostFiles::Root() {
 }
 
 bool HostFiles::IsOnCd(const fs::path& host) const {
-  const fs::path relative = host.lexically_relative(m_dir);
+  const fs::path relative = host.lexically_relative(CdHome());
   return !relative.empty() && relative.begin()->string() == m_cdFolder;
 }
 
@@ -95,8 +102,10 @@ bool HostFiles::RefusedOnCd(const fs::path& host) const {
 
 int HostFiles::Open(const fs::path& host, int flags, unsigned mode) {
   if ((flags & (O_WRONLY | O_RDWR | O_CREAT | O_TRUNC)) != 0 && RefusedOnCd(host)) return -1;
-  const fs::path relative = host.lexically_relative(m_dir);
-  const int root = Root();
+  const bool sharedCd = !m_cdHome.empty() && IsOnCd(host);
+  if (sharedCd && m_cdRoot < 0) m_cdRoot = ::open(m_cdHome.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  const fs::path relative = host.lexically_relative(sharedCd ? m_cdHome : m_dir);
+  const int root = sharedCd ? m_cdRoot : Root();
   if (root < 0) return -1;
   if (relative.empty() || *relative.begin() == ".." || relative.is_absolute()) {
     errno = EXDEV;

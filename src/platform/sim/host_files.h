@@ -19,6 +19,9 @@ class HostFiles {
   HostFiles& operator=(const HostFiles&) = delete;
   ~HostFiles();
 
+  // The CD drive is another machine folder's from now on.
+  void ShareCd(std::filesystem::path cdHome);
+
   // Whether the host path lies on the CD drive.
   bool IsOnCd(const std::filesystem::path& host) const;
 
@@ -48,9 +51,14 @@ class HostFiles {
   // The folder that holds `host`, opened beneath the root, and the name in it.
   int OpenParent(const std::filesystem::path& host, std::string& name);
 
+  // The machine folder whose CD folder this machine reads.
+  const std::filesystem::path& CdHome() const { return m_cdHome.empty() ? m_dir : m_cdHome; }
+
   std::filesystem::path m_dir;
   std::string m_cdFolder;  // "drive_d"
   int m_root = -1;
+  std::filesystem::path m_cdHome;  // empty: the CD is this machine's own
+  int m_cdRoot = -1;               // m_cdHome held open, once used
 };
 
 }  // namespace sim

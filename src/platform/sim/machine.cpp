@@ -34,6 +34,13 @@ std::string Below(const std::string& folder, const char* name) {
 }
 }  // namespace
 
+void Machine::ShareCdOf(const std::filesystem::path& machineFolder) {
+  std::error_code ec;
+  const std::filesystem::path home = std::filesystem::absolute(machineFolder, ec);
+  m_paths->ShareCd(home, kCdDrive);
+  m_hostFiles->ShareCd(home);
+}
+
 std::string Machine::SystemDir() const { return Below(m_windowsDir, IsNT() ? "SYSTEM32" : "SYSTEM"); }
 
 platform::OSVERSIONINFOA Machine::VersionInfo() const {

@@ -104,6 +104,12 @@ class Machine {
   // as Windows answers for a CD-ROM). `winsim insert` fills it from the host.
   static constexpr char kCdDrive = 'D';
   bool IsOnCd(const std::filesystem::path& host) const { return m_hostFiles->IsOnCd(host); }
+  // The CD of another machine folder instead of this one's: a copy made to
+  // try something out shares its original's CD, which nothing writes, and
+  // copies the rest.
+  void ShareCdOf(const std::filesystem::path& machineFolder);
+  // The host folder of a drive ("drive_c" in the machine folder).
+  std::filesystem::path DriveFolder(char letter) const { return m_paths->DriveFolder(letter); }
 
   // Opens, makes, removes and renames the host paths Resolve gave, never
   // following a link on the way: a folder swapped for a link from outside

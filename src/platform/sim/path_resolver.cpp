@@ -131,8 +131,7 @@ ResolvedPath PathResolver::Resolve(std::string_view windowsPath, std::string_vie
 
   std::error_code ec;
   // The host path grows as a string, made a path once at the end.
-  std::string host = (m_dir / "drive_").string();
-  host += LowerAscii(drive);
+  std::string host = DriveFolder(drive).string();
   // A drive whose folder was listed is there; any other is looked at.
   if (!m_folders.Knows(host) && !fs::is_directory(fs::symlink_status(host, ec))) {
     return Failure(ERROR_PATH_NOT_FOUND);
@@ -154,8 +153,23 @@ ResolvedPath PathResolver::Resolve(std::string_view windowsPath, std::string_vie
   return {fs::path(std::move(host)), ERROR_SUCCESS, fs::file_type::directory};
 }
 
+void PathResolver::ShareCd(fs::path cdHome, char cdDrive) {
+  m_cdHome = std::move(cdHome);
+  m_cdDrive = LowerAscii(cdDrive);
+  m_folders = FolderCache();
+}
+
+fs::path PathResolver::DriveFolder(char letter) const {
+  const char lower = LowerAscii(letter);
+  const bool shared = !m_cdHome.empty() && lower == m_cdDrive;
+  return (shared ? m_cdHome : m_dir) / (std::string("drive_") + lower);
+}
+
 std::string PathResolver::WindowsPathOf(const fs::path& host) const {
-  const fs::path relative = host.lexically_relative(m_dir);
+  const fs::path cd = m_cdHome.empty() ? fs::path() : DriveFolder(m_cdDrive);
+  const bool onSharedCd = !cd.empty() && !host.lexically_relative(cd).empty() &&
+                          *host.lexically_relative(cd).begin() != "..";
+  const fs::path relative = host.lexically_relative(onSharedCd ? m_cdHome : m_dir);
   auto it = relative.begin();
   if (it == relative.end()) return {};
   const std::string drive = it->string();

@@ -43,8 +43,16 @@ class PathResolver {
   // The names known of the machine's folders; changes to them are noted here.
   FolderCache& Folders() { return m_folders; }
 
+  // Drive `cdDrive` is another machine folder's from now on (what was known
+  // of the folders is forgotten).
+  void ShareCd(std::filesystem::path cdHome, char cdDrive);
+  // The host folder of a drive ("drive_c" in the machine folder).
+  std::filesystem::path DriveFolder(char letter) const;
+
  private:
   std::filesystem::path m_dir;
+  std::filesystem::path m_cdHome;  // empty: the CD is this machine's own
+  char m_cdDrive = 0;
   FolderCache m_folders;
 };
 

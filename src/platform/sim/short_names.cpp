@@ -122,7 +122,7 @@ std::string ShortWindowsPath(const Machine& machine, const std::filesystem::path
   const std::string full = machine.WindowsPathOf(host);
   if (full.size() < 2) return {};
   std::string result = full.substr(0, 2);
-  std::filesystem::path folder = machine.Folder() / (std::string("drive_") + static_cast<char>(full[0] - 'A' + 'a'));
+  std::filesystem::path folder = machine.DriveFolder(full[0]);
   std::size_t start = 3;
   while (start < full.size()) {
     std::size_t end = full.find('\\', start);
