@@ -571,7 +571,8 @@ class FaultyWizardHost : public platform::IWizardHost {
 class FaultyPlatform {
  public:
   explicit FaultyPlatform(const platform::Platform& inner)
-      : system(inner.system, state),
+      : m_inner(inner),
+        system(inner.system, state),
         files(inner.files, state),
         libraries(inner.libraries, state),
         registry(inner.registry, state),
@@ -598,10 +599,10 @@ class FaultyPlatform {
   // first) and installs the wrapped set for its lifetime.
   FaultyPlatform() : FaultyPlatform(platform::Install({})) {
     m_installedOver = true;
-    m_restore = platform::Install(m_wrapped);
+    platform::Install(m_wrapped);
   }
   ~FaultyPlatform() {
-    if (m_installedOver) platform::Install(m_restore);
+    if (m_installedOver) platform::Install(m_inner);
   }
   FaultyPlatform(const FaultyPlatform&) = delete;
   FaultyPlatform& operator=(const FaultyPlatform&) = delete;
@@ -615,6 +616,11 @@ class FaultyPlatform {
     state.failedCall.clear();
   }
 
+ private:
+  // The set wrapped; back in force when a FaultyPlatform that installed itself goes.
+  const platform::Platform m_inner;
+
+ public:
   FaultState state;
   FaultySystemInfo system;
   FaultyFileSystem files;
@@ -630,7 +636,6 @@ class FaultyPlatform {
 
  private:
   platform::Platform m_wrapped;
-  platform::Platform m_restore;
   bool m_installedOver = false;
 };
 
