@@ -82,6 +82,7 @@ TEST(KillTest, ARunKilledAtRandomPointsLeavesAMachineThatLoads) {
     seed = static_cast<unsigned>(std::strtoul(asked, nullptr, 10));
   }
   std::printf("kill test seed %u (SETUP_KILL_SEED changes it)\n", seed);
+  std::fflush(stdout);  // not again from each forked run
   SCOPED_TRACE("seed " + std::to_string(seed) + ", a whole run " + std::to_string(whole.count()) + " us");
   std::mt19937 random(seed);
   // Most kills fall inside the run; a few come after the machine has
