@@ -27,7 +27,7 @@ std::string SetupDirectoryOf(std::string_view modulePath) {
 }
 
 CInstallApp::CInstallApp(const platform::Platform& platform, std::string commandLine)
-    : m_commandLine(std::move(commandLine)), m_context(platform), m_resources(platform.Resources()) {
+    : m_commandLine(std::move(commandLine)), m_context(platform), m_resources(platform) {
   // Script names compare in the machine's code page.
   m_script.GetText().SetCodePage(m_context.GetPlatform().System().GetACP());
   m_session.SetFileDialogs(&m_fileDialogs);

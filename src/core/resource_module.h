@@ -4,14 +4,14 @@
 
 #include <string>
 
-#include "platform/resources.h"
+#include "platform/platform.h"
 #include "platform/win_types.h"
 
 class CResourceModule {
  public:
-  // The resources must outlive the module.
-  explicit CResourceModule(platform::IResources& resources, platform::HMODULE module = nullptr)
-      : m_resources(&resources), m_hModule(module) {}
+  // The platform must outlive the module.
+  explicit CResourceModule(const platform::Platform& platform, platform::HMODULE module = nullptr)
+      : m_platform(&platform), m_hModule(module) {}
 
   void SetHandle(platform::HMODULE module) { m_hModule = module; }
   // The library, else the program's own module.
@@ -20,6 +20,6 @@ class CResourceModule {
   std::string LoadString(int id) const;
 
  private:
-  platform::IResources* m_resources;
+  const platform::Platform* m_platform;
   platform::HMODULE m_hModule = nullptr;
 };

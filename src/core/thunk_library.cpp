@@ -5,8 +5,8 @@
 
 bool CThunkLibrary::Load(const CSetupContext& context, IMessageSink& messages) {
   if (context.IsNT() || m_hThunkLib != nullptr) return true;
-  m_libraries = &context.GetPlatform().Libraries();
-  m_hThunkLib = m_libraries->LoadLibraryA(outside::kThunkLibraryName);
+  m_platform = &context.GetPlatform();
+  m_hThunkLib = m_platform->Libraries().LoadLibraryA(outside::kThunkLibraryName);
   if (m_hThunkLib != nullptr) return true;
   messages.ShowError(MSG_LIBRARY_NOT_LOADED, outside::kThunkLibraryName);
   return false;
@@ -14,11 +14,11 @@ bool CThunkLibrary::Load(const CSetupContext& context, IMessageSink& messages) {
 
 void CThunkLibrary::Free() {
   if (m_hThunkLib == nullptr) return;
-  m_libraries->FreeLibrary(m_hThunkLib);
+  m_platform->Libraries().FreeLibrary(m_hThunkLib);
   m_hThunkLib = nullptr;
 }
 
 platform::FARPROC CThunkLibrary::GetProc(const char* name) const {
   if (m_hThunkLib == nullptr) return nullptr;
-  return m_libraries->GetProcAddress(m_hThunkLib, name);
+  return m_platform->Libraries().GetProcAddress(m_hThunkLib, name);
 }

@@ -4,7 +4,7 @@
 
 #include "core/message_sink.h"
 #include "core/setup_context.h"
-#include "platform/library_loader.h"
+#include "platform/platform.h"
 #include "platform/win_types.h"
 
 constexpr int MSG_LIBRARY_NOT_LOADED = 1087;
@@ -25,6 +25,6 @@ class CThunkLibrary {
   platform::FARPROC GetProc(const char* name) const;
 
  private:
-  platform::ILibraryLoader* m_libraries = nullptr;  // the loader it came from, while loaded
+  const platform::Platform* m_platform = nullptr;  // the platform it came from, while loaded
   platform::HMODULE m_hThunkLib = nullptr;
 };

@@ -187,7 +187,7 @@ TEST_F(ProgramGroupsOnNT, ALinkInUseAndItsEmptiedGroupGoAtTheNextStart) {
   const std::string group = "C:\\WINNT\\Profiles\\Administrator\\Start Menu\\Programs\\Tools";
   Run("Tools, One, one.exe", kGroupInstall);
   {
-    testing_support::FaultyPlatform faults(m_setup.Temp().Interfaces());
+    testing_support::FaultyPlatform faults(&m_setup.Temp().Interfaces());
     faults.files.heldFiles = {group + "\\One.lnk"};
     Run("Tools, One, one.exe", kGroupRemove);
   }

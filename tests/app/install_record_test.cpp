@@ -81,7 +81,7 @@ TEST_F(InstallRecordTest, TheOlderProductStopsTheFreshInstallationInAnyCase) {
 TEST_F(InstallRecordTest, AUserWhoMayOnlyReadStillSeesTheOlderProduct) {
   m_machine.Machine().Registry().SetString("HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvion\\Installed\\Quellpath Tools 95", "", "x");
   CInstallApp app(m_machine.Interfaces(), "/M");
-  testing_support::FaultyPlatform faults(m_machine.Interfaces());
+  testing_support::FaultyPlatform faults(&m_machine.Interfaces());
   faults.registry.allowedAccess = KEY_READ;
   EXPECT_TRUE(FindEarlierProduct(m_machine.Interfaces(), app.GetResources()));
 }

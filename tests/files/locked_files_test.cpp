@@ -290,4 +290,35 @@ TEST_F(LockedFilesTest, AFullRenameSectionTakesNoMoreLines) {
   EXPECT_FALSE(Exists("drive_c/HALVION/App/TMP0.@@@"));
 }
 
+TEST_F(LockedFilesTest, TheRenameSectionTakesItsLastLineToTheByteAndNoMore) {
+  Prepare(sim::OsKind::Win98);
+  CFileRecord record;
+  record.m_strDestDir = "C:\\HALVION\\App";
+  record.m_strDestName = "HELD.DLL";
+  const std::size_t line = ("NUL=" + ShortPath(Interfaces(), "C:\\HALVION\\App\\HELD.DLL")).size();
+  // Lines that take `bytes` of the buffer as the profile functions hand
+  // them over, each closed by a NUL.
+  const auto sectionOf = [](std::size_t bytes) {
+    std::string section = "[Rename]\r\n";
+    for (int i = 0; bytes >= 2 * 28; ++i, bytes -= 28) {
+      char text[48];
+      std::snprintf(text, sizeof text, "NUL=C:\\DELETE\\FILE%05d.TXT", i);
+      section += std::string(text) + "\r\n";
+    }
+    return section + "NUL=C:\\" + std::string(bytes - 8, 'X') + "\r\n";
+  };
+  // The new line, its NUL and the section's closing NUL end exactly at the buffer's end.
+  const std::string full = sectionOf(kWininitBufferSize - line - 2);
+  Put("drive_c/WINDOWS/WININIT.INI", full);
+  EXPECT_TRUE(AddWininitDelete(Interfaces(), record));
+  const std::vector<std::string> lines = RenameLines();
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.back(), "NUL=" + ShortPath(Interfaces(), "C:\\HALVION\\App\\HELD.DLL"));
+
+  const std::string over = sectionOf(kWininitBufferSize - line - 1);
+  Put("drive_c/WINDOWS/WININIT.INI", over);
+  EXPECT_FALSE(AddWininitDelete(Interfaces(), record)) << "one byte more";
+  EXPECT_TRUE(Get("drive_c/WINDOWS/WININIT.INI") == over) << "nothing is cut or overwritten";
+}
+
 }  // namespace

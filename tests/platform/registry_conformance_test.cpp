@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "conformance_environment.h"
 
@@ -161,6 +162,39 @@ TEST_F(RegistryConformanceTest, EnumerationByIndex) {
   EXPECT_EQ(reg().RegEnumValueA(m_key, 2, name, &nameSize, &type, nullptr, nullptr), ERROR_NO_MORE_ITEMS);
 
   for (const char* sub : {"Zulu", "alpha", "Mike"}) EXPECT_EQ(reg().RegDeleteKeyA(m_key, sub), ERROR_SUCCESS);
+}
+
+// A name buffer of exactly the name's length has no room for its zero: the
+// call answers ERROR_MORE_DATA and writes nothing past the buffer (each
+// buffer is a heap block of exactly its size, so an overrun is caught).
+TEST_F(RegistryConformanceTest, EnumerationNameBuffersAtTheirExactEdge) {
+  platform::HKEY sub = nullptr;
+  platform::DWORD disposition = 0;
+  ASSERT_EQ(reg().RegCreateKeyExA(m_key, "Mike", REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, &sub, &disposition),
+            ERROR_SUCCESS);
+  reg().RegCloseKey(sub);
+  const platform::BYTE one[] = {1, 0, 0, 0};
+  ASSERT_EQ(reg().RegSetValueExA(m_key, "First", REG_DWORD, one, 4), ERROR_SUCCESS);
+
+  std::vector<char> key(4, 'x');
+  platform::DWORD size = static_cast<platform::DWORD>(key.size());
+  EXPECT_EQ(reg().RegEnumKeyExA(m_key, 0, key.data(), &size), ERROR_MORE_DATA);
+  key.assign(5, 'x');
+  size = static_cast<platform::DWORD>(key.size());
+  ASSERT_EQ(reg().RegEnumKeyExA(m_key, 0, key.data(), &size), ERROR_SUCCESS);
+  EXPECT_EQ(size, 4u);
+  EXPECT_EQ(std::string(key.data()), "Mike");
+
+  std::vector<char> value(5, 'x');
+  platform::DWORD type = 0;
+  size = static_cast<platform::DWORD>(value.size());
+  EXPECT_EQ(reg().RegEnumValueA(m_key, 0, value.data(), &size, &type, nullptr, nullptr), ERROR_MORE_DATA);
+  value.assign(6, 'x');
+  size = static_cast<platform::DWORD>(value.size());
+  ASSERT_EQ(reg().RegEnumValueA(m_key, 0, value.data(), &size, &type, nullptr, nullptr), ERROR_SUCCESS);
+  EXPECT_EQ(size, 5u);
+  EXPECT_EQ(std::string(value.data()), "First");
+  EXPECT_EQ(reg().RegDeleteKeyA(m_key, "Mike"), ERROR_SUCCESS);
 }
 
 // Windows NT refuses to delete a key that has sub-keys; Windows 95/98 delete the tree.

@@ -123,7 +123,7 @@ TEST_F(ProgressTest, ASetupFolderThatCannotBeMadeStopsBeforeAnyCopy) {
 // an installation that is not whole, and leaves every file whole or absent.
 TEST_F(ProgressTest, ADiskThatFillsDuringTheCopiesStopsTheRunWithoutARecord) {
   CInstallApp& app = Prepare("/S", SF_FRESH_WIZARD, SF_TYPE_SECOND);
-  testing_support::FaultyPlatform faults(m_machine.Interfaces());
+  testing_support::FaultyPlatform faults(&m_machine.Interfaces());
   faults.versions.filesBeforeDiskFull = 1;
   m_machine.Platform().SetMessageAnswerer([this](const platform::MessageBoxRequest& box) {
     m_messages.push_back(box.messageId);
@@ -155,7 +155,7 @@ class SkippingDialogs final : public IFileDialogs {
 
 TEST_F(ProgressTest, AnUnreadableSourceFileGoesToTheSourceFileQuestion) {
   Prepare("", SF_FRESH_WIZARD, SF_TYPE_SECOND);
-  testing_support::FaultyPlatform faults(m_machine.Interfaces());
+  testing_support::FaultyPlatform faults(&m_machine.Interfaces());
   faults.versions.unreadableSources = {"TOOL.EXE"};
   CProgressPage page;
   PageBench bench(m_app->GetSession(), page);
@@ -171,7 +171,7 @@ TEST_F(ProgressTest, AnUnreadableSourceFileGoesToTheSourceFileQuestion) {
 
 TEST_F(ProgressTest, AnInstallRecordThatCannotBeWrittenFailsTheRun) {
   CInstallApp& app = Prepare("/S", SF_FRESH_WIZARD, SF_TYPE_SECOND);
-  testing_support::FaultyPlatform faults(m_machine.Interfaces());
+  testing_support::FaultyPlatform faults(&m_machine.Interfaces());
   faults.registry.failingValue = "Setup Path";
   faults.registry.writeFailure = ERROR_ACCESS_DENIED;
   CProgressPage page;

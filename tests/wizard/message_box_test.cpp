@@ -24,7 +24,7 @@ TEST(InsertTest, APassNeverRescansWhatItInserted) {
 
 class ErrorBoxTest : public ::testing::Test {
  protected:
-  ErrorBoxTest() : m_app(m_machine.Interfaces(), ""), m_resources(m_machine.Interfaces().Resources()) {}
+  ErrorBoxTest() : m_app(m_machine.Interfaces(), ""), m_resources(m_machine.Interfaces()) {}
   CErrorBox Box() { return CErrorBox(m_app.GetContext(), m_resources); }
   std::string Events() const { return ReadHostFile(m_machine.Folder() / "events.log"); }
   TempMachine m_machine;

@@ -88,6 +88,33 @@ TEST_F(PagesTest, ADestinationThatIsNoFolderOnADriveIsRefused) {
   EXPECT_EQ(FormatSetupFolder("%s\\display", app.GetContext().GetDestDir()), "E:\\display");
 }
 
+// A file with an 8.3 name below the destination must still fit MAX_PATH
+// with its NUL: the longest folder taken leaves room for "\" and 12 characters.
+TEST_F(PagesTest, TheLongestDestinationIsTakenAndOneCharacterMoreIsRefused) {
+  CInstallApp& app = Start("");
+  CTypePathPage page;
+  PageBench bench(m_app->GetSession(), page);
+  const auto folderOf = [](std::size_t length) {
+    std::string folder = "C:";
+    while (folder.size() + 9 + 2 <= length) folder += "\\FOLDER00";
+    return folder + "\\" + std::string(length - folder.size() - 1, 'X');
+  };
+  constexpr std::size_t kLongest = MAX_PATH - 1 - 12 - 1;
+  const std::string longest = folderOf(kLongest);
+  ASSERT_EQ(longest.size(), kLongest);
+  bench.window.controls[IDC_DEST_DIR].text = longest + "\\";
+  page.OnWizardNext();
+  EXPECT_EQ(app.GetContext().GetDestDir(), longest) << "a separator at the end does not count";
+  EXPECT_EQ(bench.sheet.jumps, (std::vector<int>{kFreshReadMePage}));
+
+  const std::string tooLong = folderOf(kLongest + 1);
+  bench.window.controls[IDC_DEST_DIR].text = tooLong;
+  page.OnWizardNext();
+  EXPECT_EQ(app.GetContext().GetDestDir(), longest);
+  EXPECT_EQ(app.GetContext().GetLastMessage(), MSG_DESTINATION_INVALID);
+  EXPECT_EQ(bench.sheet.jumps, (std::vector<int>{kFreshReadMePage})) << "the page stays";
+}
+
 TEST_F(PagesTest, UnattendedAnUnusableDestinationEndsTheRun) {
   CInstallApp& app = Start("/M");
   app.GetContext().SetDestDir("TOOLS");

@@ -61,6 +61,18 @@ class WatchedDialog final : public platform::IModalDialog {
   HWND m_hwnd = nullptr;
 };
 
+// The dialog's texts straight from the library, as Windows loads them.
+class LibraryResources final : public platform::IResources {
+ public:
+  int LoadStringA(platform::HMODULE module, platform::UINT id, char* buffer, int size) override {
+    return ::LoadStringA(reinterpret_cast<HMODULE>(module), id, buffer, size);
+  }
+  bool FindResourceA(platform::HMODULE module, platform::UINT id, platform::UINT type) override {
+    return ::FindResourceA(reinterpret_cast<HMODULE>(module), MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(type)) != nullptr;
+  }
+  platform::HMODULE GetProgramModule() override { return reinterpret_cast<platform::HMODULE>(GetModuleHandleA(nullptr)); }
+};
+
 // Pixels of `colour` within `rect` of `window`.
 int CountPixels(HWND window, const RECT& rect, COLORREF colour) {
   HDC dc = GetDC(window);
@@ -80,7 +92,10 @@ TEST(DeviceDialogTest, ShowsItsRowsAndATickEnablesOk) {
     devices[static_cast<std::size_t>(i)].m_strDisplayName = "\\\\.\\Display" + std::to_string(i + 1);
     devices[static_cast<std::size_t>(i)].m_strDeviceDesc = "Vela 3D";
   }
-  CResourceModule resources(reinterpret_cast<platform::HMODULE>(ResourceModule()));
+  LibraryResources library;
+  platform::Platform interfaces;
+  interfaces.resources = &library;
+  CResourceModule resources(interfaces, reinterpret_cast<platform::HMODULE>(ResourceModule()));
   CDisplayDeviceDialog dialog(resources, devices, false);
   int rows = 0, greyFrame = 0, whiteBox = 0, markBefore = -1, markAfter = 0, textInk = 0;
   bool okAtFirst = true, okAfterTick = false, openAfterCancel = false, pictureSaved = true;
