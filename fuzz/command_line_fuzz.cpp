@@ -13,15 +13,15 @@
 using fuzz_support::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  fuzz_support::TheMachine();
+  const platform::Platform& platform = fuzz_support::TheMachine().platform->Interfaces();
   const std::string_view commandLine(reinterpret_cast<const char*>(data), size);
-  CSetupContext context;
+  CSetupContext context(platform);
   context.ParseCommandLine(commandLine);
   Check(context.GetLanguage() >= -1 && context.GetLanguage() < kLanguageCount, "a language of the table, or none");
   Check(context.GetLanguageCode().size() == 3, "a three-letter language code");
   (void)context.GetScriptPath();
 
-  CInstallApp app{std::string(commandLine)};
+  CInstallApp app{platform, std::string(commandLine)};
   (void)app.StartUp();
   return 0;
 }

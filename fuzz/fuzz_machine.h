@@ -1,5 +1,5 @@
 // A simulated Windows 98 machine in a temporary folder, made once per fuzzer
-// process and installed as the platform, for the targets that read through it.
+// process with its platform, for the targets that read through it.
 #pragma once
 
 #include <stdlib.h>
@@ -40,7 +40,6 @@ inline FuzzMachine& TheMachine() {
     w->machine = sim::Machine::Open(w->folder, error);
     if (!w->machine) std::abort();
     w->platform = std::make_unique<sim::SimPlatform>(*w->machine, "D:\\SETUP.EXE");
-    w->platform->Install();
     // Boxes are answered without recording, so the machine's log stays small.
     w->platform->SetMessageAnswerer([](const platform::MessageBoxRequest&) { return IDOK; });
     return w;

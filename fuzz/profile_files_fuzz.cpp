@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::fwrite(data + 1, 1, size - 1, out);
     std::fclose(out);
   }
-  platform::IProfileFiles& profiles = platform::Profiles();
+  platform::IProfileFiles& profiles = world.platform->Interfaces().Profiles();
   // Guard bytes after each buffer: nothing is written past its size.
   std::vector<char> buffer(bufferSize + 8, '\x5A');
   const auto size32 = static_cast<platform::DWORD>(bufferSize);

@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fields.emplace_back(bytes.substr(at, end == std::string_view::npos ? std::string_view::npos : end - at));
     at = end == std::string_view::npos ? bytes.size() : end + 1;
   }
-  platform::IShellLinks& links = platform::ShellLinks();
+  platform::IShellLinks& links = world.platform->Interfaces().ShellLinks();
   std::unique_ptr<platform::IShellLinkObject> link;
   if (!platform::Succeeded(links.CreateShellLink(link)) || !link) return 0;
   link->SetDescription(fields[0].c_str());
@@ -57,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::size_t i = 24; i < sizeof buffer; ++i) Check(buffer[i] == 0x5A, "buffer not overrun");
 
   std::vector<char> saved;
-  Check(platform::Files().ReadWholeFile(file, saved) == ERROR_SUCCESS, "the link file is there");
+  Check(world.platform->Interfaces().Files().ReadWholeFile(file, saved) == ERROR_SUCCESS, "the link file is there");
   Check(sim::ReadShellLinkFile(std::string_view(saved.data(), saved.size())).has_value(), "a saved link reads");
   (void)world;
   return 0;

@@ -50,7 +50,6 @@ World& TheWorld() {
     w->machine = sim::Machine::Open(dir, error);
     if (!w->machine) std::abort();
     w->platform = std::make_unique<sim::SimPlatform>(*w->machine, "D:\\SETUP.EXE");
-    w->platform->Install();
     // Boxes are answered without recording, so the machine's log stays small.
     w->platform->SetMessageAnswerer([](const platform::MessageBoxRequest&) { return IDOK; });
     return w;
@@ -75,7 +74,7 @@ void TakeApart(const CSetupScript& script, const std::string& line) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 1) return 0;
   TheWorld();
-  CInstallApp app("");
+  CInstallApp app(TheWorld().platform->Interfaces(), "");
   CSetupContext& context = app.GetContext();
   CSetupScript& setupScript = app.GetSetupScript();
   context.SetLanguage(data[0] & 0x1F);  // 19 and above are outside the table
