@@ -166,9 +166,8 @@ fs::path PathResolver::DriveFolder(char letter) const {
 }
 
 std::string PathResolver::WindowsPathOf(const fs::path& host) const {
-  const fs::path cd = m_cdHome.empty() ? fs::path() : DriveFolder(m_cdDrive);
-  const bool onSharedCd = !cd.empty() && !host.lexically_relative(cd).empty() &&
-                          *host.lexically_relative(cd).begin() != "..";
+  const fs::path fromCd = m_cdHome.empty() ? fs::path() : host.lexically_relative(DriveFolder(m_cdDrive));
+  const bool onSharedCd = !fromCd.empty() && *fromCd.begin() != "..";
   const fs::path relative = host.lexically_relative(onSharedCd ? m_cdHome : m_dir);
   auto it = relative.begin();
   if (it == relative.end()) return {};

@@ -32,8 +32,6 @@ class SimPlatform final : public platform::ISystemInfo,
 
   // The interfaces the program runs against, to hand to it.
   const platform::Platform& Interfaces() const { return m_interfaces; }
-  // The same, for a test that wraps some of them in place.
-  platform::Platform& Interfaces() { return m_interfaces; }
 
   const Machine& GetMachine() const { return m_machine; }
   // The process's current folder, with a closing backslash: relative paths
