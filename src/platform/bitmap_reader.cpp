@@ -7,10 +7,6 @@ namespace {
 
 constexpr std::int64_t kMaxSide = 32767;
 
-std::uint64_t RowBytes(std::int64_t width, std::uint16_t bitCount) {
-  return ((static_cast<std::uint64_t>(width) * bitCount + 31) / 32) * 4;
-}
-
 std::string Where(std::int64_t x, std::int64_t y) {
   return "row " + std::to_string(y) + " (from the bottom), column " + std::to_string(x);
 }
@@ -116,6 +112,10 @@ std::uint32_t Channel(std::uint32_t value, std::uint32_t mask) {
 
 }  // namespace
 
+std::uint64_t DibRowBytes(std::int64_t width, std::uint16_t bitCount) {
+  return ((static_cast<std::uint64_t>(width) * bitCount + 31) / 32) * 4;
+}
+
 std::optional<DibHeader> ReadDibHeader(std::span<const std::uint8_t> dib, std::string& error) {
   ByteCursor in(dib);
   DibHeader header;
@@ -136,8 +136,9 @@ std::optional<DibHeader> ReadDibHeader(std::span<const std::uint8_t> dib, std::s
   std::uint16_t planes = 0;
   std::uint32_t colorsUsed = 0;
   if (size == 12) {
-    header.width = in.I16();
-    header.height = in.I16();
+    // A core header's sizes are unsigned: its rows always run from the bottom.
+    header.width = in.U16();
+    header.height = in.U16();
     planes = in.U16();
     header.bitCount = in.U16();
     header.entrySize = 3;
@@ -187,7 +188,7 @@ std::optional<DibHeader> ReadDibHeader(std::span<const std::uint8_t> dib, std::s
   // A 40-byte header keeps the three masks after it; the later ones hold them inside.
   if (compression == kDibBitFields && size == 40) header.tableBytes += 12;
   header.bitsBytes = header.RunLength() ? header.sizeImage
-                                        : RowBytes(header.width, bits) * static_cast<std::uint64_t>(header.Rows());
+                                        : DibRowBytes(header.width, bits) * static_cast<std::uint64_t>(header.Rows());
   return header;
 }
 
@@ -254,7 +255,7 @@ std::optional<DibPixels> DecodeDib(std::span<const std::uint8_t> dib, const DibH
     ByteCursor in(dib, 40);
     for (std::uint32_t& mask : masks) mask = in.U32();
   }
-  const std::uint64_t stride = RowBytes(header.width, header.bitCount);
+  const std::uint64_t stride = DibRowBytes(header.width, header.bitCount);
   const std::uint16_t bits = header.bitCount;
   for (std::int64_t row = 0; row < pixels.height; ++row) {
     const std::uint8_t* line = dib.data() + header.BitsOffset() + static_cast<std::uint64_t>(row) * stride;

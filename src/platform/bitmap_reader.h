@@ -41,6 +41,9 @@ struct DibHeader {
   std::uint64_t BitsOffset() const { return std::uint64_t{headerSize} + tableBytes; }
 };
 
+// The bytes of one row of pixels: rows start on DWORD boundaries.
+std::uint64_t DibRowBytes(std::int64_t width, std::uint16_t bitCount);
+
 // The header of a packed DIB, checked: a known header size, one plane, a
 // size of 1 to 32767 pixels each way, a bit count of 1, 4, 8, 16, 24 or 32
 // with a compression that fits it (run-length bits bottom-up only), no more

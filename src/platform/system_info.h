@@ -60,6 +60,9 @@ class ISystemInfo {
 
   // GetLastError: the error code of the last call that failed.
   virtual DWORD GetLastError() = 0;
+  // SetLastError: the code GetLastError answers until a call fails again
+  // (callers clear it before a call whose failure they tell apart).
+  virtual void SetLastError(DWORD code) = 0;
 
   // OutputDebugStringA: a line for whoever watches the program (a debugger
   // on Windows, the event record on the simulated machine); it changes

@@ -76,41 +76,42 @@ TEST(PeBitmaps, DibsWithLyingHeadersAreRejected) {
     const char* message;
   };
   const std::vector<Case> cases = {
-      {"no header", Bytes{40, 0, 0}, "no room for a header size"},
+      {"no header", Bytes{40, 0, 0}, "no room for a bitmap header"},
       {"header size beyond the data",
        [] {
          Bytes d = Dib(40, 1, 1, 24, 0, 0, 0);
          d.resize(20);
          return d;
        }(),
-       "header size 40 exceeds the data (20 bytes)"},
-      {"unknown header size", Dib(64, 1, 1, 24, 0, 0, 4), "unknown header size 64"},
+       "header of 40 bytes is cut short at 20"},
+      {"unknown header size", Dib(64, 1, 1, 24, 0, 0, 4), "unknown bitmap header size 64"},
       {"header size near 4 GB",
        [] {
          Bytes d = Dib(40, 1, 1, 24, 0, 0, 4);
          pe_test::Write32(d, 0, 0xFFFFFFFF);
          return d;
        }(),
-       "unknown header size 4294967295"},
-      {"zero width", Dib(40, 0, 1, 24, 0, 0, 4), "size 0x1 out of range"},
-      {"negative width", Dib(40, -3, 1, 24, 0, 0, 4), "size -3x1 out of range"},
-      {"zero height", Dib(40, 1, 0, 24, 0, 0, 4), "size 1x0 out of range"},
-      {"huge width", Dib(40, 40000, 1, 24, 0, 0, 4), "size 40000x1 out of range"},
-      {"most negative height", Dib(40, 1, INT32_MIN, 24, 0, 0, 4), "out of range"},
+       "unknown bitmap header size 4294967295"},
+      {"zero width", Dib(40, 0, 1, 24, 0, 0, 4), "a bitmap of 0x1 pixels"},
+      {"negative width", Dib(40, -3, 1, 24, 0, 0, 4), "a bitmap of -3x1 pixels"},
+      {"zero height", Dib(40, 1, 0, 24, 0, 0, 4), "a bitmap of 1x0 pixels"},
+      {"huge width", Dib(40, 40000, 1, 24, 0, 0, 4), "a bitmap of 40000x1 pixels"},
+      {"core header's sizes are unsigned", Dib(12, 1, -1, 24, 0, 0, 4), "a bitmap of 1x65535 pixels"},
+      {"most negative height", Dib(40, 1, INT32_MIN, 24, 0, 0, 4), "x-2147483648 pixels"},
       {"two planes",
        [] {
          Bytes d = Dib(40, 1, 1, 24, 0, 0, 4);
          pe_test::Write16(d, 12, 2);
          return d;
        }(),
-       "planes is 2"},
-      {"3 bits per pixel", Dib(40, 1, 1, 3, 0, 0, 4), "unsupported bit count 3"},
-      {"0 bits per pixel", Dib(40, 1, 1, 0, 0, 0, 4), "unsupported bit count 0"},
+       "2 planes, not 1"},
+      {"3 bits per pixel", Dib(40, 1, 1, 3, 0, 0, 4), "3 bits per pixel"},
+      {"0 bits per pixel", Dib(40, 1, 1, 0, 0, 0, 4), "0 bits per pixel"},
       {"RLE8 at 4 bits", Dib(40, 1, 1, 4, 1, 0, 64 + 4, 4), "compression 1 does not fit 4 bits"},
       {"RLE4 at 8 bits", Dib(40, 1, 1, 8, 2, 0, 1024 + 4, 4), "compression 2 does not fit 8 bits"},
       {"bit fields at 24 bits", Dib(40, 1, 1, 24, 3, 0, 16), "compression 3 does not fit 24 bits"},
       {"JPEG", Dib(40, 1, 1, 24, 4, 0, 4), "compression 4"},
-      {"top-down RLE", Dib(40, 1, -1, 8, 1, 0, 1024 + 4, 4), "top-down"},
+      {"top-down RLE", Dib(40, 1, -1, 8, 1, 0, 1024 + 4, 4), "run-length bits from the top"},
       {"RLE without its size", Dib(40, 1, 1, 8, 1, 0, 1024 + 4, 0), "needs its image size"},
       {"more colours than 8 bits hold", Dib(40, 1, 1, 8, 0, 300, 1200 + 4), "300 colours used"},
       {"colour table claiming 16 GB", Dib(40, 1, 1, 24, 0, 0xFFFFFFFF, 4), "beyond the data"},
@@ -174,7 +175,7 @@ TEST(PeIcons, IconImagesNeedColourBitsAndMask) {
   EXPECT_FALSE(sim::CheckIconImage(Dib(40, 16, 32, 8, 1, 0, 2000, 100), error));
   EXPECT_NE(error.find("compression 1 is not allowed"), std::string::npos) << error;
   EXPECT_FALSE(sim::CheckIconImage(Dib(41, 16, 32, 4, 0, 0, 400), error));
-  EXPECT_NE(error.find("icon: unknown header size 41"), std::string::npos) << error;
+  EXPECT_NE(error.find("icon: unknown bitmap header size 41"), std::string::npos) << error;
 
   // PNG images: the signature and an IHDR chunk.
   Writer png;

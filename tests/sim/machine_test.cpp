@@ -184,7 +184,7 @@ TEST_F(ResolveTest, NamesMatchWithoutRegardToCase) {
 // The machine's own creates, renames and deletes, one right after the other
 // (within one tick of the host's clock), are seen by the next lookup in any case.
 TEST_F(ResolveTest, OwnChangesAreSeenAtOnce) {
-  sim::SimPlatform& p = m_machine.Platform();
+  platform::IFileSystem& p = m_machine.Platform().Interfaces().Files();
   const fs::path folder = C() / "Cache";
   ASSERT_TRUE(p.CreateDirectoryA("C:\\Cache"));
   EXPECT_EQ(Resolve("c:\\CACHE\\file.txt").host, folder / "file.txt");
@@ -205,7 +205,7 @@ TEST_F(ResolveTest, OwnChangesAreSeenAtOnce) {
 // More folders than the machine keeps names of: a dropped folder is listed
 // anew, and what the machine changed before and after is seen.
 TEST_F(ResolveTest, DroppedFoldersAreListedAnew) {
-  sim::SimPlatform& p = m_machine.Platform();
+  platform::IFileSystem& p = m_machine.Platform().Interfaces().Files();
   ASSERT_TRUE(p.CreateDirectoryA("C:\\Old"));
   ASSERT_TRUE(p.CreateDirectoryA("C:\\Old\\Sub"));
   ASSERT_EQ(p.WriteWholeFile("C:\\Old\\Sub\\Kept.txt", "x", 1), ERROR_SUCCESS);
@@ -352,7 +352,7 @@ TEST(MachineDisplayTest, SafeModeIsTheCleanBootState) {
   ini.replace(ini.find("SafeMode=0"), 10, "SafeMode=1");
   WriteHostFile(machine.Folder() / "machine.ini", ini);
   machine.SetHardware(ReadHostFile(machine.Folder() / "hardware.ini"));  // opens the machine again
-  EXPECT_EQ(machine.Platform().GetSystemMetrics(SM_CLEANBOOT), 1);
+  EXPECT_EQ(machine.Platform().Interfaces().System().GetSystemMetrics(SM_CLEANBOOT), 1);
 }
 
 TEST(MachineDisplayTest, TwoMonitorsOnTwoAdaptersAreTwoAttachedDevices) {
@@ -363,23 +363,23 @@ TEST(MachineDisplayTest, TwoMonitorsOnTwoAdaptersAreTwoAttachedDevices) {
   machine.SetHardware(kTwoHeads);
   platform::DISPLAY_DEVICEA device{};
   device.cb = sizeof device;
-  ASSERT_TRUE(machine.Platform().EnumDisplayDevicesA(1, device));
+  ASSERT_TRUE(machine.Platform().Interfaces().System().EnumDisplayDevicesA(1, device));
   EXPECT_STREQ(device.DeviceName, "\\\\.\\Display2");
   EXPECT_STREQ(device.DeviceString, "Vela 3D");
   EXPECT_EQ(device.StateFlags, static_cast<platform::DWORD>(DISPLAY_DEVICE_ATTACHED_TO_DESKTOP));
-  ASSERT_TRUE(machine.Platform().EnumDisplayDevicesA(2, device));
+  ASSERT_TRUE(machine.Platform().Interfaces().System().EnumDisplayDevicesA(2, device));
   EXPECT_EQ(device.StateFlags, 0u) << "no monitor";
-  EXPECT_FALSE(machine.Platform().EnumDisplayDevicesA(3, device));
-  EXPECT_EQ(machine.Platform().GetSystemMetrics(SM_CMONITORS), 2);
+  EXPECT_FALSE(machine.Platform().Interfaces().System().EnumDisplayDevicesA(3, device));
+  EXPECT_EQ(machine.Platform().Interfaces().System().GetSystemMetrics(SM_CMONITORS), 2);
 
   // Windows 95 has no multiple-monitor functions: the one stand-by device.
   TempMachine old(sim::OsKind::Win95);
   old.SetHardware(kTwoHeads);
-  ASSERT_TRUE(old.Platform().EnumDisplayDevicesA(0, device));
+  ASSERT_TRUE(old.Platform().Interfaces().System().EnumDisplayDevicesA(0, device));
   EXPECT_STREQ(device.DeviceString, "Need to thunk to get name");
   EXPECT_EQ(device.StateFlags, 21u);
-  EXPECT_FALSE(old.Platform().EnumDisplayDevicesA(1, device));
-  EXPECT_EQ(old.Platform().GetSystemMetrics(SM_CXVIRTUALSCREEN), 0);
+  EXPECT_FALSE(old.Platform().Interfaces().System().EnumDisplayDevicesA(1, device));
+  EXPECT_EQ(old.Platform().Interfaces().System().GetSystemMetrics(SM_CXVIRTUALSCREEN), 0);
 }
 
 }  // namespace

@@ -34,7 +34,8 @@ constexpr std::size_t kGuard = 16;
 
 class SimProfileFilesTest : public ::testing::Test {
  protected:
-  SimProfileFilesTest() : m_ini(m_machine.Machine(), [] { return std::string("C:\\"); }, m_lastError) {}
+  // A program in C:\ (its current folder).
+  SimProfileFilesTest() : m_process(m_machine.Machine(), "C:\\SETUP.EXE"), m_ini(m_process) {}
 
   fs::path Host(const std::string& relative) const { return m_machine.Folder() / relative; }
   void Put(const std::string& relative, const std::string& bytes) { WriteHostFile(Host(relative), bytes); }
@@ -63,7 +64,7 @@ class SimProfileFilesTest : public ::testing::Test {
   }
 
   TempMachine m_machine;
-  platform::DWORD m_lastError = 0;
+  sim::ProcessState m_process;
   sim::SimProfileFiles m_ini;
 
  private:

@@ -211,6 +211,11 @@ class FaultySystemInfo : public platform::ISystemInfo {
   platform::DWORD GetLastError() override {
     return m_state.injected != 0 ? m_state.injected : m_inner->GetLastError();
   }
+  // A code set now replaces a refused call's.
+  void SetLastError(platform::DWORD code) override {
+    m_state.injected = 0;
+    m_inner->SetLastError(code);
+  }
 
  private:
   platform::ISystemInfo* m_inner;

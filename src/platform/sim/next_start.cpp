@@ -87,7 +87,7 @@ class NextStart {
     std::error_code ec;
     if (!file.ok() || !fs::is_regular_file(fs::symlink_status(file.host, ec))) return;
     std::vector<char> content;
-    if (m_platform.ReadWholeFile(m_machine.WindowsDir() + "\\WININIT.INI", content) != ERROR_SUCCESS) {
+    if (m_platform.Interfaces().Files().ReadWholeFile(m_machine.WindowsDir() + "\\WININIT.INI", content) != ERROR_SUCCESS) {
       Note("WININIT.INI cannot be read");
       return;
     }
@@ -195,7 +195,7 @@ class NextStart {
       platform::PROCESS_INFORMATION info;
       if (!m_platform.Processes().CreateProcessA(command, 0, info)) {
         Note("RunOnce " + name + ": " + command + ": cannot start (error " +
-             std::to_string(m_platform.GetLastError()) + ")");
+             std::to_string(m_platform.Interfaces().System().GetLastError()) + ")");
         continue;
       }
       const bool ended = m_platform.Processes().WaitForSingleObject(info.hProcess, INFINITE) == WAIT_OBJECT_0;

@@ -3,14 +3,13 @@
 #include <algorithm>
 #include <set>
 
-#include "platform/sim/pe_bytes.h"
+#include "platform/byte_cursor.h"
+#include "platform/sim/hex_offset.h"
 
 namespace sim {
 namespace {
 
-using pe::Get16;
-using pe::Get32;
-using pe::Hex;
+using platform::ByteCursor;
 
 bool KeyEquals(std::u16string_view key, std::string_view name) {
   if (key.size() != name.size()) return false;
@@ -87,9 +86,10 @@ class DirectoryWalker {
       m_error = at + " (RVA " + Hex(std::uint64_t{m_rootRva} + offset) + ") lies outside the sections' file data";
       return std::nullopt;
     }
-    const std::uint8_t* p = m_file.data() + *header;
-    const std::size_t named = Get16(p + 12);
-    const std::size_t count = named + Get16(p + 14);
+    ByteCursor in(m_file, *header);
+    in.Skip(12);  // characteristics, time stamp, version
+    const std::size_t named = in.U16();
+    const std::size_t count = named + in.U16();
     if (count > kMaxDirectoryEntries - m_entriesRead) {
       m_error = at + ": more than " + std::to_string(kMaxDirectoryEntries) + " directory entries in all";
       return std::nullopt;
@@ -101,9 +101,10 @@ class DirectoryWalker {
       return std::nullopt;
     }
     std::vector<DirectoryEntry> entries(count);
+    ByteCursor list(m_file, *table);
     for (std::size_t i = 0; i < count; ++i) {
-      const std::uint32_t name = Get32(m_file.data() + *table + i * 8);
-      const std::uint32_t target = Get32(m_file.data() + *table + i * 8 + 4);
+      const std::uint32_t name = list.U32();
+      const std::uint32_t target = list.U32();
       entries[i].named = (name & 0x80000000u) != 0;
       entries[i].id = name & 0x7FFFFFFFu;
       entries[i].isDirectory = (target & 0x80000000u) != 0;
@@ -119,7 +120,10 @@ class DirectoryWalker {
       m_error = "resource data entry at offset " + Hex(offset) + " lies outside the sections' file data";
       return std::nullopt;
     }
-    return std::make_pair(Get32(m_file.data() + *entry), Get32(m_file.data() + *entry + 4));
+    ByteCursor in(m_file, *entry);
+    const std::uint32_t rva = in.U32();
+    const std::uint32_t size = in.U32();
+    return std::make_pair(rva, size);
   }
 
  private:
@@ -142,25 +146,28 @@ std::optional<PeResources> PeResources::Parse(std::vector<std::uint8_t> image, s
     error = "not a PE image: no MZ header";
     return std::nullopt;
   }
-  const std::uint32_t peOffset = Get32(&file[0x3C]);
+  const std::uint32_t peOffset = ByteCursor(file, 0x3C).U32();
   if (std::uint64_t{peOffset} + 24 > size) {
     error = "e_lfanew " + Hex(peOffset) + " leaves no room for the PE headers in a file of " + std::to_string(size) +
             " bytes";
     return std::nullopt;
   }
-  if (Get32(&file[peOffset]) != 0x00004550u) {
+  ByteCursor headers(file, peOffset);
+  if (headers.U32() != 0x00004550u) {
     error = "not a PE image: no PE signature at offset " + Hex(peOffset);
     return std::nullopt;
   }
-  const std::uint16_t sectionCount = Get16(&file[peOffset + 6]);
-  const std::uint16_t optionalSize = Get16(&file[peOffset + 20]);
+  headers.Skip(2);  // machine
+  const std::uint16_t sectionCount = headers.U16();
+  headers.Skip(12);  // time stamp, symbol table and its size
+  const std::uint16_t optionalSize = headers.U16();
   const std::uint64_t optional = std::uint64_t{peOffset} + 24;
   if (optional + optionalSize > size || optionalSize < 2) {
     error = "optional header of " + std::to_string(optionalSize) + " bytes at offset " + Hex(optional) +
             " does not fit the file of " + std::to_string(size) + " bytes";
     return std::nullopt;
   }
-  const std::uint16_t magic = Get16(&file[optional]);
+  const std::uint16_t magic = ByteCursor(file, static_cast<std::size_t>(optional)).U16();
   if (magic != 0x10B && magic != 0x20B) {
     error = "optional header magic " + Hex(magic) + " is neither PE32 nor PE32+";
     return std::nullopt;
@@ -172,7 +179,7 @@ std::optional<PeResources> PeResources::Parse(std::vector<std::uint8_t> image, s
     error = "optional header of " + std::to_string(optionalSize) + " bytes is too short for its data directories";
     return std::nullopt;
   }
-  const std::uint32_t directoryCount = Get32(&file[optional + countField]);
+  const std::uint32_t directoryCount = ByteCursor(file, static_cast<std::size_t>(optional + countField)).U32();
   std::uint32_t resourceRva = 0;
   if (directoryCount > 2) {
     const std::uint64_t resourceDirectory = countField + 4 + 2 * 8;
@@ -180,7 +187,7 @@ std::optional<PeResources> PeResources::Parse(std::vector<std::uint8_t> image, s
       error = "optional header of " + std::to_string(optionalSize) + " bytes ends before the resource directory entry";
       return std::nullopt;
     }
-    resourceRva = Get32(&file[optional + resourceDirectory]);
+    resourceRva = ByteCursor(file, static_cast<std::size_t>(optional + resourceDirectory)).U32();
   }
 
   const std::uint64_t table = optional + optionalSize;
@@ -194,13 +201,16 @@ std::optional<PeResources> PeResources::Parse(std::vector<std::uint8_t> image, s
     return std::nullopt;
   }
   std::vector<Section> sections(sectionCount);
+  ByteCursor headerTable(file, static_cast<std::size_t>(table));
   for (std::size_t i = 0; i < sectionCount; ++i) {
-    const std::uint8_t* p = &file[table + i * 40];
-    const std::uint32_t virtualSize = Get32(p + 8);
-    const std::uint32_t rawSize = Get32(p + 16);
+    const std::uint8_t* p = &file[headerTable.pos()];
+    headerTable.Skip(8);  // name
+    const std::uint32_t virtualSize = headerTable.U32();
     Section& section = sections[i];
-    section.virtualAddress = Get32(p + 12);
-    section.fileOffset = Get32(p + 20);
+    section.virtualAddress = headerTable.U32();
+    const std::uint32_t rawSize = headerTable.U32();
+    section.fileOffset = headerTable.U32();
+    headerTable.Skip(16);  // relocations, line numbers, characteristics
     section.extent = virtualSize != 0 ? std::min(virtualSize, rawSize) : rawSize;
     if (rawSize != 0 && std::uint64_t{section.fileOffset} + rawSize > size) {
       error = "section " + std::to_string(i + 1) + " (" + SectionName(p) + "): raw data at offset " +
@@ -318,9 +328,11 @@ std::optional<std::vector<std::uint8_t>> PeResources::LoadIconGroup(std::uint32_
   const auto data = Find(kRtGroupIcon, id);
   std::string error;
   if (!data || !CheckIconGroup(*data, error)) return std::nullopt;
-  const std::size_t count = Get16(data->data() + 4);
+  ByteCursor in(*data, 4);
+  const std::size_t count = in.U16();
   for (std::size_t i = 0; i < count; ++i) {
-    if (!HasResource(kRtIcon, Get16(data->data() + 6 + i * 14 + 12))) return std::nullopt;
+    in.Skip(12);  // the image's size and format
+    if (!HasResource(kRtIcon, in.U16())) return std::nullopt;
   }
   return std::vector<std::uint8_t>(data->begin(), data->end());
 }
@@ -342,27 +354,27 @@ std::optional<VersionNode> PeResources::VersionTree() const {
 std::optional<std::vector<std::uint8_t>> PeResources::VersionInfo() const {
   if (!VersionTree()) return std::nullopt;
   const auto data = Find(kRtVersion, 1);
-  return std::vector<std::uint8_t>(data->begin(), data->begin() + Get16(data->data()));
+  return std::vector<std::uint8_t>(data->begin(), data->begin() + ByteCursor(*data).U16());
 }
 
 std::optional<FixedFileInfo> PeResources::FixedVersion() const {
   const auto tree = VersionTree();
   if (!tree || tree->value.size() != 52) return std::nullopt;
-  const std::uint8_t* p = tree->value.data();
-  if (Get32(p) != 0xFEEF04BDu) return std::nullopt;
+  ByteCursor in(tree->value);
+  if (in.U32() != 0xFEEF04BDu) return std::nullopt;
   FixedFileInfo info;
-  info.structVersion = Get32(p + 4);
-  info.fileVersionMS = Get32(p + 8);
-  info.fileVersionLS = Get32(p + 12);
-  info.productVersionMS = Get32(p + 16);
-  info.productVersionLS = Get32(p + 20);
-  info.fileFlagsMask = Get32(p + 24);
-  info.fileFlags = Get32(p + 28);
-  info.fileOS = Get32(p + 32);
-  info.fileType = Get32(p + 36);
-  info.fileSubtype = Get32(p + 40);
-  info.fileDateMS = Get32(p + 44);
-  info.fileDateLS = Get32(p + 48);
+  info.structVersion = in.U32();
+  info.fileVersionMS = in.U32();
+  info.fileVersionLS = in.U32();
+  info.productVersionMS = in.U32();
+  info.productVersionLS = in.U32();
+  info.fileFlagsMask = in.U32();
+  info.fileFlags = in.U32();
+  info.fileOS = in.U32();
+  info.fileType = in.U32();
+  info.fileSubtype = in.U32();
+  info.fileDateMS = in.U32();
+  info.fileDateLS = in.U32();
   return info;
 }
 
@@ -375,8 +387,8 @@ std::optional<std::string> PeResources::VersionString(std::string_view langCodep
   const VersionNode* value = table ? Child(*table, key) : nullptr;
   if (!value) return std::nullopt;
   std::u16string text;
-  for (std::size_t i = 0; i + 1 < value->value.size(); i += 2) {
-    const char16_t unit = static_cast<char16_t>(Get16(&value->value[i]));
+  for (ByteCursor in(value->value); in.left() >= 2;) {
+    const char16_t unit = static_cast<char16_t>(in.U16());
     if (unit == 0) break;
     text.push_back(unit);
   }
@@ -389,7 +401,7 @@ std::vector<std::uint32_t> PeResources::Translations() const {
   const VersionNode* files = tree ? Child(*tree, "VarFileInfo") : nullptr;
   const VersionNode* translation = files ? Child(*files, "Translation") : nullptr;
   if (!translation) return list;
-  for (std::size_t i = 0; i + 4 <= translation->value.size(); i += 4) list.push_back(Get32(&translation->value[i]));
+  for (ByteCursor in(translation->value); in.left() >= 4;) list.push_back(in.U32());
   return list;
 }
 

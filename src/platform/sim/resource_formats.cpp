@@ -3,26 +3,27 @@
 #include <algorithm>
 #include <array>
 
-#include "platform/sim/pe_bytes.h"
+#include "platform/bitmap_reader.h"
+#include "platform/byte_cursor.h"
+#include "platform/sim/hex_offset.h"
 
 namespace sim {
 namespace {
 
-using pe::Get16;
-using pe::Get32;
-using pe::Hex;
+using platform::ByteCursor;
 
 std::size_t AlignUp4(std::size_t value) { return value + ((4 - (value & 3)) & 3); }
 
-// Little-endian reads over one buffer. The first failure is kept and every
-// later read yields 0, so callers test ok() once after a group of fields.
+// Reads of one resource, each naming its field: the first failure is kept
+// as a message and every later read yields 0, so callers test ok() once after
+// a group of fields.
 class Cursor {
  public:
-  Cursor(std::span<const std::uint8_t> data, const char* what) : m_data(data), m_what(what) {}
+  Cursor(std::span<const std::uint8_t> data, const char* what) : m_data(data), m_in(data), m_what(what) {}
 
   bool ok() const { return m_ok; }
   const std::string& error() const { return m_error; }
-  std::size_t pos() const { return m_pos; }
+  std::size_t pos() const { return m_in.pos(); }
 
   void Fail(const std::string& message) {
     if (!m_ok) return;
@@ -32,49 +33,41 @@ class Cursor {
 
   bool Need(std::uint64_t count, const char* field) {
     if (!m_ok) return false;
-    if (count > m_data.size() - m_pos) {
-      Fail(std::string(field) + " at offset " + Hex(m_pos) + " needs " + std::to_string(count) + " bytes, " +
-           std::to_string(m_data.size() - m_pos) + " left");
+    if (count > m_in.left()) {
+      Fail(std::string(field) + " at offset " + Hex(m_in.pos()) + " needs " + std::to_string(count) + " bytes, " +
+           std::to_string(m_in.left()) + " left");
       return false;
     }
     return true;
   }
-  std::uint8_t U8(const char* field) { return Need(1, field) ? m_data[m_pos++] : 0; }
-  std::uint16_t U16(const char* field) {
-    if (!Need(2, field)) return 0;
-    m_pos += 2;
-    return Get16(&m_data[m_pos - 2]);
-  }
-  std::uint32_t U32(const char* field) {
-    if (!Need(4, field)) return 0;
-    m_pos += 4;
-    return Get32(&m_data[m_pos - 4]);
-  }
+  std::uint8_t U8(const char* field) { return Need(1, field) ? m_in.U8() : 0; }
+  std::uint16_t U16(const char* field) { return Need(2, field) ? m_in.U16() : 0; }
+  std::uint32_t U32(const char* field) { return Need(4, field) ? m_in.U32() : 0; }
   std::int16_t I16(const char* field) { return static_cast<std::int16_t>(U16(field)); }
   void Skip(std::uint64_t count, const char* field) {
-    if (Need(count, field)) m_pos += static_cast<std::size_t>(count);
+    if (Need(count, field)) m_in.Skip(count);
   }
   // Past the end counts as the end: the next read reports the truncation.
-  void AlignDword() { m_pos = std::min(AlignUp4(m_pos), m_data.size()); }
+  void AlignDword() { m_in.Skip(std::min(AlignUp4(m_in.pos()), m_data.size()) - m_in.pos()); }
 
   // `count` UTF-16 units.
   std::u16string Chars(std::uint64_t count, const char* field) {
     std::u16string text;
     if (!Need(count * 2, field)) return text;
     text.reserve(static_cast<std::size_t>(count));
-    for (std::uint64_t i = 0; i < count; ++i) text.push_back(static_cast<char16_t>(U16(field)));
+    for (std::uint64_t i = 0; i < count; ++i) text.push_back(static_cast<char16_t>(m_in.U16()));
     return text;
   }
   // A NUL-terminated UTF-16 string.
   std::u16string Sz(const char* field) {
     std::u16string text;
-    const std::size_t start = m_pos;
+    const std::size_t start = m_in.pos();
     while (m_ok) {
-      if (m_data.size() - m_pos < 2) {
+      if (m_in.left() < 2) {
         Fail(std::string(field) + " at offset " + Hex(start) + " has no terminating NUL");
         break;
       }
-      const std::uint16_t unit = U16(field);
+      const std::uint16_t unit = m_in.U16();
       if (unit == 0) break;
       text.push_back(static_cast<char16_t>(unit));
     }
@@ -89,8 +82,8 @@ class Cursor {
   NameOrOrdinal SzOrOrd(const char* field) {
     NameOrOrdinal result;
     if (!Need(2, field)) return result;
-    if (Get16(&m_data[m_pos]) == 0xFFFF) {
-      m_pos += 2;
+    if (ByteCursor(m_data, m_in.pos()).U16() == 0xFFFF) {
+      m_in.Skip(2);
       result.isOrdinal = true;
       result.ordinal = U16(field);
     } else {
@@ -101,8 +94,8 @@ class Cursor {
 
  private:
   std::span<const std::uint8_t> m_data;
+  ByteCursor m_in;
   const char* m_what;
-  std::size_t m_pos = 0;
   bool m_ok = true;
   std::string m_error;
 };
@@ -133,99 +126,12 @@ void SkipCreationData(Cursor& in) {
   in.Skip(size & ~1u, "control creation data");
 }
 
-// The common part of the colour-table and bits arithmetic of a DIB.
-struct DibHeader {
-  std::uint32_t headerSize = 0;
-  std::int64_t width = 0, height = 0;
-  std::uint16_t bitCount = 0;
-  std::uint32_t compression = 0;
-  std::uint32_t sizeImage = 0;
-  std::uint64_t tableBytes = 0;  // bit-field masks and colour table
-};
-
-constexpr std::int64_t kMaxDibDimension = 32767;
-constexpr std::uint32_t kBiRgb = 0, kBiRle8 = 1, kBiRle4 = 2, kBiBitFields = 3;
-
-std::uint64_t RowBytes(std::int64_t width, std::uint16_t bitCount) {
-  return ((static_cast<std::uint64_t>(width) * bitCount + 31) / 32) * 4;
-}
-
-bool ReadDibHeader(std::span<const std::uint8_t> data, const char* what, DibHeader& dib, std::string& error) {
-  const std::string prefix = std::string(what) + ": ";
-  if (data.size() < 4) {
-    error = prefix + "no room for a header size (" + std::to_string(data.size()) + " bytes)";
-    return false;
-  }
-  dib.headerSize = Get32(data.data());
-  const std::uint32_t size = dib.headerSize;
-  if (size != 12 && size != 40 && size != 108 && size != 124) {
-    error = prefix + "unknown header size " + std::to_string(size);
-    return false;
-  }
-  if (size > data.size()) {
-    error = prefix + "header size " + std::to_string(size) + " exceeds the data (" + std::to_string(data.size()) +
-            " bytes)";
-    return false;
-  }
-  const std::uint8_t* p = data.data();
-  std::uint16_t planes = 0;
-  std::uint32_t colorsUsed = 0;
-  std::uint64_t entrySize = 4;
-  if (size == 12) {  // BITMAPCOREHEADER
-    dib.width = Get16(p + 4);
-    dib.height = Get16(p + 6);
-    planes = Get16(p + 8);
-    dib.bitCount = Get16(p + 10);
-    entrySize = 3;
-  } else {
-    dib.width = static_cast<std::int32_t>(Get32(p + 4));
-    dib.height = static_cast<std::int32_t>(Get32(p + 8));
-    planes = Get16(p + 12);
-    dib.bitCount = Get16(p + 14);
-    dib.compression = Get32(p + 16);
-    dib.sizeImage = Get32(p + 20);
-    colorsUsed = Get32(p + 32);
-  }
-  if (planes != 1) {
-    error = prefix + "planes is " + std::to_string(planes) + ", not 1";
-    return false;
-  }
-  if (dib.width <= 0 || dib.width > kMaxDibDimension || dib.height == 0 || dib.height < -kMaxDibDimension ||
-      dib.height > kMaxDibDimension) {
-    error = prefix + "size " + std::to_string(dib.width) + "x" + std::to_string(dib.height) + " out of range";
-    return false;
-  }
-  const std::uint16_t bits = dib.bitCount;
-  if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) {
-    error = prefix + "unsupported bit count " + std::to_string(bits);
-    return false;
-  }
-  const bool compressionFits = dib.compression == kBiRgb || (dib.compression == kBiRle8 && bits == 8) ||
-                               (dib.compression == kBiRle4 && bits == 4) ||
-                               (dib.compression == kBiBitFields && (bits == 16 || bits == 32));
-  if (!compressionFits) {
-    error = prefix + "compression " + std::to_string(dib.compression) + " does not fit " + std::to_string(bits) +
-            " bits per pixel";
-    return false;
-  }
-  if ((dib.compression == kBiRle8 || dib.compression == kBiRle4) && dib.height < 0) {
-    error = prefix + "a top-down bitmap cannot be run-length encoded";
-    return false;
-  }
-  std::uint64_t colors = colorsUsed;
-  if (bits <= 8) {
-    const std::uint64_t maximum = std::uint64_t{1} << bits;
-    if (colors > maximum) {
-      error = prefix + std::to_string(colors) + " colours used, more than " + std::to_string(bits) +
-              " bits per pixel allow";
-      return false;
-    }
-    if (colors == 0) colors = maximum;
-  }
-  dib.tableBytes = colors * entrySize;
-  // BITMAPINFOHEADER keeps its three masks after the header; the later headers hold them inside.
-  if (dib.compression == kBiBitFields && size == 40) dib.tableBytes += 12;
-  return true;
+// The header of a bitmap or icon image, checked, its failure named after what the image is.
+std::optional<platform::DibHeader> ReadImageHeader(std::span<const std::uint8_t> data, const char* what,
+                                                   std::string& error) {
+  auto header = platform::ReadDibHeader(data, error);
+  if (!header) error = std::string(what) + ": " + error;
+  return header;
 }
 
 bool CheckDibEnd(std::uint64_t end, std::span<const std::uint8_t> data, const char* what, std::string& error) {
@@ -250,9 +156,10 @@ std::size_t ParseVersionBlock(std::span<const std::uint8_t> data, std::size_t st
     error = at + ": header truncated";
     return 0;
   }
-  const std::uint16_t length = Get16(&data[start]);
-  const std::uint16_t valueLength = Get16(&data[start + 2]);
-  node.type = Get16(&data[start + 4]);
+  ByteCursor header(data, start);
+  const std::uint16_t length = header.U16();
+  const std::uint16_t valueLength = header.U16();
+  node.type = header.U16();
   if (length < 6) {
     error = at + ": length " + std::to_string(length) + " is shorter than its header";
     return 0;
@@ -315,7 +222,8 @@ std::optional<DialogTemplate> ParseDialogTemplate(std::span<const std::uint8_t> 
                                                   std::string& error) {
   DialogTemplate dialog;
   Cursor in(data, "dialog template");
-  dialog.extended = data.size() >= 4 && Get16(data.data()) == 1 && Get16(data.data() + 2) == 0xFFFF;
+  ByteCursor signature(data);
+  dialog.extended = signature.U16() == 1 && signature.U16() == 0xFFFF && signature.ok();
   std::uint16_t count = 0;
   if (dialog.extended) {
     in.Skip(4, "version and signature");
@@ -383,45 +291,42 @@ std::optional<DialogTemplate> ParseDialogTemplate(std::span<const std::uint8_t> 
 }
 
 bool CheckPackedDib(std::span<const std::uint8_t> data, std::string& error) {
-  DibHeader dib;
-  if (!ReadDibHeader(data, "bitmap", dib, error)) return false;
-  std::uint64_t bitsBytes = 0;
-  if (dib.compression == kBiRle8 || dib.compression == kBiRle4) {
-    if (dib.sizeImage == 0) {
-      error = "bitmap: a run-length encoded bitmap needs its image size";
-      return false;
-    }
-    bitsBytes = dib.sizeImage;
-  } else {
-    bitsBytes =
-        RowBytes(dib.width, dib.bitCount) * static_cast<std::uint64_t>(dib.height < 0 ? -dib.height : dib.height);
+  const auto dib = ReadImageHeader(data, "bitmap", error);
+  if (!dib) return false;
+  if (dib->RunLength() && dib->sizeImage == 0) {
+    error = "bitmap: a run-length encoded bitmap needs its image size";
+    return false;
   }
-  return CheckDibEnd(std::uint64_t{dib.headerSize} + dib.tableBytes + bitsBytes, data, "bitmap", error);
+  return CheckDibEnd(dib->BitsOffset() + dib->bitsBytes, data, "bitmap", error);
 }
 
 bool CheckIconImage(std::span<const std::uint8_t> data, std::string& error) {
   static const std::uint8_t kPng[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   if (data.size() >= sizeof kPng && std::equal(std::begin(kPng), std::end(kPng), data.begin())) {
     // Signature and the IHDR chunk (length, type, 13 bytes, CRC).
-    if (data.size() < 33 || Get32(data.data() + 8) != 0x0D000000u || Get32(data.data() + 12) != 0x52444849u) {
+    ByteCursor chunk(data, sizeof kPng);
+    const std::uint32_t length = chunk.U32();
+    const std::uint32_t type = chunk.U32();
+    if (data.size() < 33 || length != 0x0D000000u || type != 0x52444849u) {
       error = "icon: PNG image without its IHDR chunk";
       return false;
     }
     return true;
   }
-  DibHeader dib;
-  if (!ReadDibHeader(data, "icon", dib, error)) return false;
-  if (dib.compression != kBiRgb && dib.compression != kBiBitFields) {
-    error = "icon: compression " + std::to_string(dib.compression) + " is not allowed in an icon";
+  const auto dib = ReadImageHeader(data, "icon", error);
+  if (!dib) return false;
+  if (dib->compression != platform::kDibRgb && dib->compression != platform::kDibBitFields) {
+    error = "icon: compression " + std::to_string(dib->compression) + " is not allowed in an icon";
     return false;
   }
-  if (dib.height < 2 || dib.height % 2 != 0) {
-    error = "icon: height " + std::to_string(dib.height) + " is not twice a positive icon height";
+  if (dib->height < 2 || dib->height % 2 != 0) {
+    error = "icon: height " + std::to_string(dib->height) + " is not twice a positive icon height";
     return false;
   }
-  const std::uint64_t rows = static_cast<std::uint64_t>(dib.height / 2);
-  const std::uint64_t end = std::uint64_t{dib.headerSize} + dib.tableBytes + RowBytes(dib.width, dib.bitCount) * rows +
-                            RowBytes(dib.width, 1) * rows;
+  // The colour image and the mask below it, each half the height.
+  const std::uint64_t rows = static_cast<std::uint64_t>(dib->height / 2);
+  const std::uint64_t end = dib->BitsOffset() + platform::DibRowBytes(dib->width, dib->bitCount) * rows +
+                            platform::DibRowBytes(dib->width, 1) * rows;
   return CheckDibEnd(end, data, "icon", error);
 }
 
@@ -430,9 +335,10 @@ bool CheckIconGroup(std::span<const std::uint8_t> data, std::string& error) {
     error = "icon group: header needs 6 bytes, " + std::to_string(data.size()) + " present";
     return false;
   }
-  const std::uint16_t reserved = Get16(data.data());
-  const std::uint16_t type = Get16(data.data() + 2);
-  const std::uint16_t count = Get16(data.data() + 4);
+  ByteCursor in(data);
+  const std::uint16_t reserved = in.U16();
+  const std::uint16_t type = in.U16();
+  const std::uint16_t count = in.U16();
   if (reserved != 0 || type != 1) {
     error = "icon group: reserved " + std::to_string(reserved) + " and type " + std::to_string(type) +
             " where 0 and 1 belong";
@@ -447,8 +353,12 @@ bool CheckIconGroup(std::span<const std::uint8_t> data, std::string& error) {
             std::to_string(data.size()) + " present";
     return false;
   }
+  // Each entry: width, height, colours, reserved, planes, bit count, image bytes, id.
   for (std::size_t i = 0; i < count; ++i) {
-    if (Get32(data.data() + 6 + i * 14 + 8) == 0) {
+    in.Skip(8);
+    const std::uint32_t imageBytes = in.U32();
+    in.Skip(2);
+    if (imageBytes == 0) {
       error = "icon group: entry " + std::to_string(i) + " has an image of 0 bytes";
       return false;
     }

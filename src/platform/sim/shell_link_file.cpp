@@ -3,8 +3,10 @@
 #include "platform/ascii_text.h"
 
 #include <algorithm>
+#include <span>
 #include <vector>
 
+#include "platform/byte_cursor.h"
 #include "platform/shared/config_file.h"
 
 namespace sim {
@@ -42,10 +44,9 @@ class Reader {
  public:
   explicit Reader(std::string_view bytes) : m_bytes(bytes) {}
   bool Has(std::size_t at, std::size_t n) const { return at <= m_bytes.size() && n <= m_bytes.size() - at; }
-  std::uint32_t U16(std::size_t at) const {
-    return static_cast<unsigned char>(m_bytes[at]) | static_cast<std::uint32_t>(static_cast<unsigned char>(m_bytes[at + 1])) << 8;
-  }
-  std::uint32_t U32(std::size_t at) const { return U16(at) | U16(at + 2) << 16; }
+  // 0 for bytes that are not there; callers test Has first to tell.
+  std::uint32_t U16(std::size_t at) const { return platform::ByteCursor(Data(), at).U16(); }
+  std::uint32_t U32(std::size_t at) const { return platform::ByteCursor(Data(), at).U32(); }
   // A NUL-terminated string starting at `at`, within `end`.
   std::optional<std::string> CString(std::size_t at, std::size_t end) const {
     if (at >= end || end > m_bytes.size()) return std::nullopt;
@@ -54,6 +55,9 @@ class Reader {
     return std::string(m_bytes.substr(at, nul - at));
   }
   std::string_view Bytes() const { return m_bytes; }
+  std::span<const std::uint8_t> Data() const {
+    return {reinterpret_cast<const std::uint8_t*>(m_bytes.data()), m_bytes.size()};
+  }
 
  private:
   std::string_view m_bytes;

@@ -48,12 +48,7 @@ ProgramRun NotepadBehaviour(const ProgramStart& start, const Machine&) {
   return run;
 }
 
-SimProcesses::SimProcesses(const Machine& machine, std::function<std::string()> currentDirectory,
-                           std::string programPath, platform::DWORD& lastError)
-    : m_machine(machine),
-      m_currentDirectory(std::move(currentDirectory)),
-      m_programPath(std::move(programPath)),
-      m_lastError(lastError) {
+SimProcesses::SimProcesses(ProcessState& process) : m_machine(process.machine), m_process(process) {
   m_behaviours["NOTEPAD.EXE"] = NotepadBehaviour;
   // The distribution's helper, and the copy of it that the setup program
   // starts so that the helper's own folder can go.
@@ -77,7 +72,7 @@ void SimProcesses::SetBehaviour(const std::string& fileName, ProgramBehaviour be
   m_behaviours[ascii::ToUpper(fileName)] = std::move(behaviour);
 }
 
-void SimProcesses::Fail(platform::DWORD error) { m_lastError = error; }
+void SimProcesses::Fail(platform::DWORD error) { m_process.lastError = error; }
 
 std::string SimProcesses::FindProgram(std::string_view commandLine, std::string& arguments,
                                       platform::DWORD& error) const {
@@ -105,7 +100,7 @@ std::string SimProcesses::FindProgram(std::string_view commandLine, std::string&
   // the longer ones are guesses.
   error = ERROR_FILE_NOT_FOUND;
   bool firstCandidate = true;
-  const std::string current = m_currentDirectory();
+  const std::string current = m_process.currentDirectory;
   for (auto& [name, rest] : candidates) {
     platform::DWORD candidateError = ERROR_FILE_NOT_FOUND;
     std::string file = name;
@@ -116,7 +111,7 @@ std::string SimProcesses::FindProgram(std::string_view commandLine, std::string&
     } else {
       // The program's own folder, the current folder, the system folder(s),
       // the Windows folder.
-      paths.push_back(Join(FolderOf(m_programPath), file));
+      paths.push_back(Join(FolderOf(m_process.programPath), file));
       paths.push_back(Join(current, file));
       paths.push_back(Join(m_machine.SystemDir(), file));
       if (m_machine.IsNT()) paths.push_back(Join(m_machine.WindowsDir() + "\\SYSTEM", file));
@@ -165,7 +160,7 @@ platform::BOOL SimProcesses::CreateProcessA(std::string_view commandLine, platfo
   std::string flushError;
   m_machine.Registry().Flush(flushError);
 
-  const ProgramStart start{std::string(commandLine), program, arguments, m_currentDirectory()};
+  const ProgramStart start{std::string(commandLine), program, arguments, m_process.currentDirectory};
   auto behaviour = m_behaviours.find(ascii::ToUpper(FileNameOf(program)));
   const ProgramRun run =
       behaviour != m_behaviours.end() ? behaviour->second(start, m_machine) : ScriptedProgramBehaviour(start, m_machine);

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/processes.h"
-#include "platform/sim/machine.h"
+#include "platform/sim/process_state.h"
 
 namespace sim {
 
@@ -42,17 +42,16 @@ using ProgramBehaviour = std::function<ProgramRun(const ProgramStart&, const Mac
 
 class SimProcesses final : public platform::IProcesses {
  public:
-  // `currentDirectory` answers the process's current folder; `lastError` is
-  // the platform's GetLastError slot.
-  SimProcesses(const Machine& machine, std::function<std::string()> currentDirectory, std::string programPath,
-               platform::DWORD& lastError);
+  // Programs are looked for from the running program's folder and its
+  // current folder; failures leave their code in its last error.
+  explicit SimProcesses(ProcessState& process);
 
   // A behaviour for every program file of that name (upper case, with its
   // extension). Files without one only run: recorded, exit code 0.
   void SetBehaviour(const std::string& fileName, ProgramBehaviour behaviour);
 
   // The running program's Windows path.
-  const std::string& ProgramPath() const { return m_programPath; }
+  const std::string& ProgramPath() const { return m_process.programPath; }
   // Work that waits for the running program to end (a helper that removes
   // the program's own folder); done by ProgramEnded, in order.
   void AtProgramEnd(std::function<void()> work);
@@ -98,9 +97,7 @@ class SimProcesses final : public platform::IProcesses {
   void Fail(platform::DWORD error);
 
   const Machine& m_machine;
-  std::function<std::string()> m_currentDirectory;
-  std::string m_programPath;
-  platform::DWORD& m_lastError;
+  ProcessState& m_process;
   std::map<std::string, ProgramBehaviour> m_behaviours;
   std::uint64_t m_now = 0;
   std::uintptr_t m_nextHandle = 0x100;

@@ -216,14 +216,12 @@ std::string ToUtf16(std::string_view text) {
 
 }  // namespace
 
-SimProfileFiles::SimProfileFiles(const Machine& machine, std::function<std::string()> currentDirectory,
-                                 platform::DWORD& lastError)
-    : m_machine(machine), m_currentDirectory(std::move(currentDirectory)), m_lastError(lastError) {}
+SimProfileFiles::SimProfileFiles(ProcessState& process) : m_machine(process.machine), m_process(process) {}
 
 ResolvedPath SimProfileFiles::Locate(const char* fileName) const {
   std::string name = fileName != nullptr ? fileName : "WIN.INI";
   if (name.find_first_of("\\/:") == std::string::npos) name = m_machine.WindowsDir() + "\\" + name;
-  return m_machine.Resolve(name, m_currentDirectory ? m_currentDirectory() : std::string("C:\\"));
+  return m_machine.Resolve(name, m_process.currentDirectory);
 }
 
 SimProfileFiles::Loaded SimProfileFiles::Load(const ResolvedPath& where) const {
@@ -253,8 +251,19 @@ bool SimProfileFiles::RefusedOnCd(const ResolvedPath& where) const {
   // A file on the CD is opened for writing before anything is looked at: it
   // fails even when nothing would change.
   if (!where.ok() || !m_machine.IsOnCd(where.host)) return false;
-  m_lastError = ERROR_ACCESS_DENIED;
+  m_process.lastError = ERROR_ACCESS_DENIED;
   return true;
+}
+
+BOOL SimProfileFiles::WriteFailed(const ResolvedPath& where) const {
+  std::error_code ec;
+  if (!where.ok()) {
+    m_process.lastError = where.error;
+  } else {
+    m_process.lastError =
+        fs::is_directory(fs::symlink_status(where.host.parent_path(), ec)) ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND;
+  }
+  return 0;
 }
 
 bool SimProfileFiles::Store(const ResolvedPath& where, const std::string& text, bool utf16) const {
@@ -390,7 +399,7 @@ BOOL SimProfileFiles::WritePrivateProfileStringA(const char* section, const char
   const ResolvedPath where = Locate(fileName);
   if (RefusedOnCd(where)) return 0;
   Loaded file = Load(where);
-  if (file.state == Loaded::kUnreadable) return 0;  // never replace what could not be read
+  if (file.state == Loaded::kUnreadable) return WriteFailed(where);  // never replace what could not be read
   const std::string& text = file.text;
   const std::string_view name = Trim(section);
   const std::optional<SectionSpan> found = FindSection(text, name);
@@ -425,7 +434,7 @@ BOOL SimProfileFiles::WritePrivateProfileStringA(const char* section, const char
     }
   }
   if (updated == text) return 1;
-  return Store(where, updated, file.utf16) ? 1 : 0;
+  return Store(where, updated, file.utf16) ? 1 : WriteFailed(where);
 }
 
 BOOL SimProfileFiles::WritePrivateProfileSectionA(const char* section, const char* lines, const char* fileName) {
@@ -433,7 +442,7 @@ BOOL SimProfileFiles::WritePrivateProfileSectionA(const char* section, const cha
   const ResolvedPath where = Locate(fileName);
   if (RefusedOnCd(where)) return 0;
   Loaded file = Load(where);
-  if (file.state == Loaded::kUnreadable) return 0;
+  if (file.state == Loaded::kUnreadable) return WriteFailed(where);
   const std::string& text = file.text;
   const std::string_view name = Trim(section);
   const std::optional<SectionSpan> found = FindSection(text, name);
@@ -465,7 +474,7 @@ BOOL SimProfileFiles::WritePrivateProfileSectionA(const char* section, const cha
     }
   }
   if (updated == text) return 1;
-  return Store(where, updated, file.utf16) ? 1 : 0;
+  return Store(where, updated, file.utf16) ? 1 : WriteFailed(where);
 }
 
 }  // namespace sim

@@ -3,11 +3,10 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 
 #include "platform/profile_files.h"
-#include "platform/sim/machine.h"
+#include "platform/sim/process_state.h"
 
 namespace sim {
 
@@ -17,10 +16,9 @@ class SimProfileFiles final : public platform::IProfileFiles {
   // real machine comes near this, and a hostile one must not exhaust memory.
   static constexpr std::uintmax_t kMaxFileSize = 16u << 20;
 
-  // `currentDirectory` answers the folder that relative paths start from.
-  // The machine must outlive this object.
-  // `lastError` is the program's, for what GetLastError answers next.
-  SimProfileFiles(const Machine& machine, std::function<std::string()> currentDirectory, platform::DWORD& lastError);
+  // Relative paths start at the process's current folder; failures leave
+  // their code in the process's last error.
+  explicit SimProfileFiles(ProcessState& process);
 
   platform::DWORD GetPrivateProfileStringA(const char* section, const char* key, const char* defaultValue,
                                            char* buffer, platform::DWORD size, const char* fileName) override;
@@ -43,12 +41,14 @@ class SimProfileFiles final : public platform::IProfileFiles {
   ResolvedPath Locate(const char* fileName) const;
   Loaded Load(const ResolvedPath& where) const;
   bool Store(const ResolvedPath& where, const std::string& text, bool utf16) const;
+  // A write that could not be done: leaves the code Windows gives (the
+  // folder missing, or the file refused) and answers FALSE.
+  platform::BOOL WriteFailed(const ResolvedPath& where) const;
   // A write to a file on the CD: refused with ERROR_ACCESS_DENIED.
   bool RefusedOnCd(const ResolvedPath& where) const;
 
   const Machine& m_machine;
-  std::function<std::string()> m_currentDirectory;
-  platform::DWORD& m_lastError;
+  ProcessState& m_process;
 };
 
 }  // namespace sim

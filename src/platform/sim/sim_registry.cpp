@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "platform/shared/config_file.h"
+#include "platform/sim/registry_text.h"
 
 namespace fs = std::filesystem;
 using platform::BYTE;
@@ -104,102 +105,6 @@ LONG CopyData(const SimRegistry::Value& value, DWORD* type, BYTE* data, DWORD* d
   return Code(ERROR_SUCCESS);
 }
 
-// ---- REGEDIT4 text ----
-
-std::string Quote(std::string_view text) {
-  std::string out = "\"";
-  for (char c : text) {
-    if (c == '\\' || c == '"') out += '\\';
-    out += c;
-  }
-  return out + "\"";
-}
-
-// Text values are written as regedit writes them, whether or not their
-// writer counted the NUL (Windows 95/98 are given the length alone); text
-// with line breaks or inner NULs, and every other type, keeps its bytes.
-bool IsPlainText(const SimRegistry::Value& v) {
-  if (v.type != REG_SZ || v.data.empty()) return false;
-  const auto end = v.data.back() == 0 ? v.data.end() - 1 : v.data.end();
-  return std::none_of(v.data.begin(), end, [](BYTE b) { return b == 0 || b == '\r' || b == '\n'; });
-}
-
-std::string FormatValue(const SimRegistry::Value& v) {
-  std::string line = v.name.empty() ? "@=" : Quote(v.name) + "=";
-  if (IsPlainText(v)) {
-    const std::size_t length = v.data.size() - (v.data.back() == 0 ? 1 : 0);
-    return line + Quote(std::string_view(reinterpret_cast<const char*>(v.data.data()), length));
-  }
-  if (v.type == REG_DWORD && v.data.size() == 4) {
-    char buffer[16];
-    std::uint32_t d = static_cast<std::uint32_t>(v.data[0]) | static_cast<std::uint32_t>(v.data[1]) << 8 |
-                      static_cast<std::uint32_t>(v.data[2]) << 16 | static_cast<std::uint32_t>(v.data[3]) << 24;
-    std::snprintf(buffer, sizeof buffer, "dword:%08x", static_cast<unsigned>(d));
-    return line + buffer;
-  }
-  char kind[24];
-  std::snprintf(kind, sizeof kind, "hex(%x):", static_cast<unsigned>(v.type));
-  line += v.type == REG_BINARY ? std::string("hex:") : std::string(kind);
-  std::size_t width = line.size();
-  for (std::size_t i = 0; i < v.data.size(); ++i) {
-    char byte[4];
-    std::snprintf(byte, sizeof byte, "%02x", static_cast<unsigned>(v.data[i]));
-    line += byte;
-    width += 2;
-    if (i + 1 < v.data.size()) {
-      line += ',';
-      ++width;
-      if (width > 76) {  // regedit's continuation lines
-        line += "\\\r\n  ";
-        width = 2;
-      }
-    }
-  }
-  return line;
-}
-
-void ExportKey(const SimRegistry::Key& key, const std::string& path, std::string& out) {
-  out += "[" + path + "]\r\n";
-  for (const SimRegistry::Value& v : key.values) out += FormatValue(v) + "\r\n";
-  out += "\r\n";
-  for (const KeyPtr& sub : key.subKeys) ExportKey(*sub, path + "\\" + sub->name, out);
-}
-
-// Reads a quoted text at `pos` (just after the opening quote); false if unterminated.
-bool ReadQuoted(std::string_view line, std::size_t& pos, std::string& out) {
-  out.clear();
-  while (pos < line.size()) {
-    char c = line[pos++];
-    if (c == '"') return true;
-    if (c == '\\' && pos < line.size()) c = line[pos++];
-    out += c;
-  }
-  return false;
-}
-
-bool ParseHexBytes(std::string_view text, std::vector<BYTE>& out) {
-  out.clear();
-  std::size_t i = 0;
-  auto skipBlanks = [&] {
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-  };
-  skipBlanks();
-  if (i == text.size()) return true;
-  while (true) {
-    skipBlanks();
-    if (i + 2 > text.size()) return false;
-    auto byte = ParseUnsigned(text.substr(i, 2), 16, 0xFF);
-    if (!byte) return false;
-    out.push_back(static_cast<BYTE>(*byte));
-    if (out.size() > kMaxValueSize) return false;
-    i += 2;
-    skipBlanks();
-    if (i == text.size()) return true;
-    if (text[i] != ',') return false;
-    ++i;
-  }
-}
-
 }  // namespace
 
 SimRegistry::SimRegistry(bool nt) : m_nt(nt) {
@@ -288,7 +193,7 @@ std::unique_ptr<SimRegistry> SimRegistry::Load(const fs::path& file, bool nt, st
     std::size_t at = 1;
     std::string name;
     if (line[0] == '"') {
-      if (!ReadQuoted(line, at, name)) return fail("unterminated value name");
+      if (!ReadQuotedRegistryText(line, at, name)) return fail("unterminated value name");
     }
     if (at >= line.size() || line[at] != '=') return fail("expected '=' after the value name");
     std::string_view data = std::string_view(line).substr(at + 1);
@@ -303,7 +208,7 @@ std::unique_ptr<SimRegistry> SimRegistry::Load(const fs::path& file, bool nt, st
     if (!data.empty() && data[0] == '"') {
       std::size_t p = 1;
       std::string textValue;
-      if (!ReadQuoted(data, p, textValue) || p != data.size()) return fail("malformed text value");
+      if (!ReadQuotedRegistryText(data, p, textValue) || p != data.size()) return fail("malformed text value");
       value.type = REG_SZ;
       value.data.assign(textValue.begin(), textValue.end());
       value.data.push_back(0);
@@ -326,7 +231,7 @@ std::unique_ptr<SimRegistry> SimRegistry::Load(const fs::path& file, bool nt, st
         if (!type) return fail("malformed value type '" + std::string(kind) + "'");
         value.type = static_cast<DWORD>(*type);
       }
-      if (!ParseHexBytes(data.substr(colon + 1), value.data)) return fail("malformed hex bytes");
+      if (!ParseRegistryHexBytes(data.substr(colon + 1), value.data, kMaxValueSize)) return fail("malformed hex bytes");
     } else {
       return fail("unknown value form '" + std::string(data.substr(0, 20)) + "'");
     }
@@ -366,7 +271,7 @@ bool SimRegistry::Save(std::string& error) const {
 std::string SimRegistry::Export() const {
   std::string out = "REGEDIT4\r\n\r\n";
   for (const KeyPtr& root : m_roots) {
-    if (root) ExportKey(*root, root->name, out);
+    if (root) ExportRegistryKey(*root, root->name, out);
   }
   return out;
 }
@@ -377,7 +282,7 @@ std::optional<std::string> SimRegistry::Export(std::string_view keyPath) const {
   std::string path;
   for (const Key* k = key.get(); k != nullptr; k = k->parent) path = k->name + (path.empty() ? "" : "\\" + path);
   std::string out = "REGEDIT4\r\n\r\n";
-  ExportKey(*key, path, out);
+  ExportRegistryKey(*key, path, out);
   return out;
 }
 

@@ -38,8 +38,7 @@ std::uint32_t DriveTypeOf(char drive) {
 
 class SimShellLink final : public platform::IShellLinkObject {
  public:
-  SimShellLink(const Machine& machine, std::function<std::string()> currentDirectory)
-      : m_machine(machine), m_currentDirectory(std::move(currentDirectory)) {}
+  explicit SimShellLink(const ProcessState& process) : m_machine(process.machine), m_process(process) {}
 
   platform::HRESULT SetDescription(const char* text) override { return Set(m_link.description, text); }
   platform::HRESULT SetPath(const char* path) override {
@@ -47,7 +46,7 @@ class SimShellLink final : public platform::IShellLinkObject {
     // Like GetFullPathName: a relative target is taken from the current folder.
     std::string full = path;
     if (!full.empty() && !IsAbsolute(full)) {
-      std::string current = m_currentDirectory();
+      std::string current = m_process.currentDirectory;
       if (!current.empty() && current.back() != '\\') current += '\\';
       full = full[0] == '\\' ? current.substr(0, 2) + full : current + full;
     }
@@ -76,7 +75,7 @@ class SimShellLink final : public platform::IShellLinkObject {
     if (fileName == nullptr) return E_INVALIDARG;
     // The name must fit the wide-character buffer of MAX_PATH characters.
     if (std::strlen(fileName) >= MAX_PATH) return platform::ResultFromWin32(ERROR_INSUFFICIENT_BUFFER);
-    const std::string current = m_currentDirectory();
+    const std::string current = m_process.currentDirectory;
     const ResolvedPath resolved = m_machine.Resolve(fileName, current);
     if (!resolved.ok()) return platform::ResultFromWin32(resolved.error);
     std::error_code ec;
@@ -119,7 +118,7 @@ class SimShellLink final : public platform::IShellLinkObject {
 
   platform::HRESULT Load(const char* fileName) override {
     if (fileName == nullptr) return E_INVALIDARG;
-    const ResolvedPath resolved = m_machine.Resolve(fileName, m_currentDirectory());
+    const ResolvedPath resolved = m_machine.Resolve(fileName, m_process.currentDirectory);
     if (!resolved.ok()) return platform::ResultFromWin32(resolved.error);
     constexpr std::size_t kMaxLinkFile = 1 << 20;
     std::vector<char> content;
@@ -140,14 +139,13 @@ class SimShellLink final : public platform::IShellLinkObject {
   }
 
   const Machine& m_machine;
-  std::function<std::string()> m_currentDirectory;
+  const ProcessState& m_process;
   ShellLinkData m_link;
 };
 
 }  // namespace
 
-SimShellLinks::SimShellLinks(const Machine& machine, std::function<std::string()> currentDirectory)
-    : m_machine(machine), m_currentDirectory(std::move(currentDirectory)) {}
+SimShellLinks::SimShellLinks(const ProcessState& process) : m_process(process) {}
 
 platform::HRESULT SimShellLinks::CoInitialize() { return m_initialized++ == 0 ? S_OK : S_FALSE; }
 
@@ -158,7 +156,7 @@ void SimShellLinks::CoUninitialize() {
 platform::HRESULT SimShellLinks::CreateShellLink(std::unique_ptr<platform::IShellLinkObject>& link) {
   link.reset();
   if (m_initialized == 0) return CO_E_NOTINITIALIZED;
-  link = std::make_unique<SimShellLink>(m_machine, m_currentDirectory);
+  link = std::make_unique<SimShellLink>(m_process);
   return S_OK;
 }
 

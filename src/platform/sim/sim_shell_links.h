@@ -2,28 +2,26 @@
 // files onto the machine's drives and load them again.
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <string>
 
 #include "platform/shell_links.h"
-#include "platform/sim/machine.h"
+#include "platform/sim/process_state.h"
 #include "platform/sim/shell_link_file.h"
 
 namespace sim {
 
 class SimShellLinks final : public platform::IShellLinks {
  public:
-  // `currentDirectory` answers the process's current folder.
-  SimShellLinks(const Machine& machine, std::function<std::string()> currentDirectory);
+  // Relative targets start at the process's current folder.
+  explicit SimShellLinks(const ProcessState& process);
 
   platform::HRESULT CoInitialize() override;
   void CoUninitialize() override;
   platform::HRESULT CreateShellLink(std::unique_ptr<platform::IShellLinkObject>& link) override;
 
  private:
-  const Machine& m_machine;
-  std::function<std::string()> m_currentDirectory;
+  const ProcessState& m_process;
   int m_initialized = 0;
 };
 

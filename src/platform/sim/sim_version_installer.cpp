@@ -7,8 +7,10 @@
 #include <cstdio>
 #include <cstring>
 #include <optional>
+#include <span>
 #include <vector>
 
+#include "platform/byte_cursor.h"
 #include "platform/shared/config_file.h"
 #include "platform/sim/pe_resources.h"
 #include "szdd.h"
@@ -49,7 +51,10 @@ std::uint64_t VersionOf(const FixedFileInfo& info) {
   return (static_cast<std::uint64_t>(info.fileVersionMS) << 32) | info.fileVersionLS;
 }
 
-std::uint16_t Read16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+// A word of the block; 0 past its end.
+std::uint16_t Read16(std::span<const std::uint8_t> block, std::size_t at) {
+  return platform::ByteCursor(block, at).U16();
+}
 std::size_t Align4(std::size_t offset) { return (offset + 3) & ~static_cast<std::size_t>(3); }
 
 // One block of a version resource as it lies in a caller's buffer.
@@ -60,19 +65,20 @@ struct Node {
   std::size_t value = 0, children = 0;
 };
 
-std::optional<Node> ReadNode(const std::uint8_t* base, std::size_t start, std::size_t limit, unsigned codePage) {
+std::optional<Node> ReadNode(std::span<const std::uint8_t> base, std::size_t start, std::size_t limit,
+                             unsigned codePage) {
   if (start + 6 > limit) return std::nullopt;
   Node node;
   node.start = start;
-  const std::uint16_t length = Read16(base + start);
+  const std::uint16_t length = Read16(base, start);
   if (length < 6 || start + length > limit) return std::nullopt;
   node.end = start + length;
-  node.valueLength = Read16(base + start + 2);
-  node.type = Read16(base + start + 4);
+  node.valueLength = Read16(base, start + 2);
+  node.type = Read16(base, start + 4);
   std::u16string key;
   std::size_t p = start + 6;
   for (; p + 2 <= node.end; p += 2) {
-    const char16_t c = Read16(base + p);
+    const char16_t c = Read16(base, p);
     if (c == 0) break;
     key += c;
   }
@@ -90,14 +96,8 @@ std::optional<Node> ReadNode(const std::uint8_t* base, std::size_t start, std::s
 
 }  // namespace
 
-SimVersionInstaller::SimVersionInstaller(const Machine& machine, platform::IFileSystem& files,
-                                         std::function<std::string()> currentDirectory, platform::DWORD& lastError,
-                                         std::function<bool(const std::filesystem::path&)> isHeldOpen)
-    : m_machine(machine),
-      m_files(files),
-      m_currentDirectory(std::move(currentDirectory)),
-      m_lastError(lastError),
-      m_isHeldOpen(std::move(isHeldOpen)) {}
+SimVersionInstaller::SimVersionInstaller(ProcessState& process, platform::IFileSystem& files)
+    : m_machine(process.machine), m_process(process), m_files(files) {}
 
 std::string SimVersionInstaller::WriteTempCopy(const std::filesystem::path& folder, const std::vector<char>& content) {
   for (unsigned tries = 0; tries <= 0xFFFFu; ++tries, ++m_nextTemp) {
@@ -141,7 +141,7 @@ platform::DWORD SimVersionInstaller::VerInstallFileA(platform::DWORD flags, cons
   }
 
   // One look at the destination: a free name needs no attributes.
-  const ResolvedPath destWhere = m_machine.Resolve(dest, m_currentDirectory());
+  const ResolvedPath destWhere = m_machine.Resolve(dest, m_process.currentDirectory);
   const bool destFree = destWhere.ok() && destWhere.type == std::filesystem::file_type::not_found;
   const platform::DWORD destAttributes = destFree ? INVALID_FILE_ATTRIBUTES : m_files.GetFileAttributesA(dest);
   const bool destExists = destAttributes != INVALID_FILE_ATTRIBUTES;
@@ -155,7 +155,7 @@ platform::DWORD SimVersionInstaller::VerInstallFileA(platform::DWORD flags, cons
       m_files.FileExists(Join(folder, tmpFile))) {
     temp = Join(folder, tmpFile);
   } else {
-    const ResolvedPath where = m_machine.Resolve(folder, m_currentDirectory());
+    const ResolvedPath where = m_machine.Resolve(folder, m_process.currentDirectory);
     if (!where.ok() || where.type != std::filesystem::file_type::directory) return VIF_CANNOTCREATE;
     const std::string windowsFolder = m_machine.WindowsPathOf(where.host);
     if (!windowsFolder.empty()) {
@@ -211,13 +211,13 @@ platform::DWORD SimVersionInstaller::VerInstallFileA(platform::DWORD flags, cons
   }
 
   if (destExists) {
-    const ResolvedPath held = m_machine.Resolve(dest, m_currentDirectory());
-    if (held.ok() && m_isHeldOpen(held.host)) {
+    const ResolvedPath held = m_machine.Resolve(dest, m_process.currentDirectory);
+    if (held.ok() && m_process.IsHeldOpen(held.host)) {
       m_files.DeleteFileA(temp);
       return VIF_FILEINUSE | VIF_CANNOTDELETE;
     }
     if (!m_files.DeleteFileA(dest)) {
-      const platform::DWORD error = m_lastError;
+      const platform::DWORD error = m_process.lastError;
       m_files.DeleteFileA(temp);
       return VIF_CANNOTDELETE | ErrorBits(error);
     }
@@ -229,7 +229,7 @@ platform::DWORD SimVersionInstaller::VerInstallFileA(platform::DWORD flags, cons
     return 0;
   }
   if (!m_files.MoveFileExA(temp.c_str(), dest.c_str(), 0)) {
-    const platform::DWORD error = m_lastError;
+    const platform::DWORD error = m_process.lastError;
     m_files.DeleteFileA(temp);
     return VIF_CANNOTRENAME | ErrorBits(error);
   }
@@ -241,18 +241,18 @@ platform::DWORD SimVersionInstaller::GetFileVersionInfoSizeA(const char* fileNam
   std::vector<char> content;
   const platform::DWORD error = fileName != nullptr ? m_files.ReadWholeFile(fileName, content) : ERROR_INVALID_PARAMETER;
   if (error != ERROR_SUCCESS) {
-    m_lastError = error;
+    m_process.lastError = error;
     return 0;
   }
   std::string message;
   auto resources = PeResources::Parse(std::vector<std::uint8_t>(content.begin(), content.end()), message);
   if (!resources) {
-    m_lastError = ERROR_RESOURCE_DATA_NOT_FOUND;
+    m_process.lastError = ERROR_RESOURCE_DATA_NOT_FOUND;
     return 0;
   }
   auto block = resources->VersionInfo();
   if (!block || block->size() < 6) {
-    m_lastError = ERROR_RESOURCE_TYPE_NOT_FOUND;
+    m_process.lastError = ERROR_RESOURCE_TYPE_NOT_FOUND;
     return 0;
   }
   // Room behind the block for the ANSI texts VerQueryValueA hands out.
@@ -262,19 +262,19 @@ platform::DWORD SimVersionInstaller::GetFileVersionInfoSizeA(const char* fileNam
 platform::BOOL SimVersionInstaller::GetFileVersionInfoA(const char* fileName, platform::DWORD, platform::DWORD size,
                                                         void* data) {
   if (data == nullptr || fileName == nullptr) {
-    m_lastError = ERROR_INVALID_PARAMETER;
+    m_process.lastError = ERROR_INVALID_PARAMETER;
     return 0;
   }
   std::vector<char> content;
   if (const platform::DWORD error = m_files.ReadWholeFile(fileName, content); error != ERROR_SUCCESS) {
-    m_lastError = error;
+    m_process.lastError = error;
     return 0;
   }
   std::string message;
   auto resources = PeResources::Parse(std::vector<std::uint8_t>(content.begin(), content.end()), message);
   auto block = resources ? resources->VersionInfo() : std::nullopt;
   if (!block || block->size() < 6) {
-    m_lastError = ERROR_RESOURCE_TYPE_NOT_FOUND;
+    m_process.lastError = ERROR_RESOURCE_TYPE_NOT_FOUND;
     return 0;
   }
   const std::size_t needed = block->size() * 2 + 4;
@@ -294,15 +294,17 @@ platform::BOOL SimVersionInstaller::GetFileVersionInfoA(const char* fileName, pl
 platform::BOOL SimVersionInstaller::VerQueryValueA(const void* block, const char* subBlock, void** buffer,
                                                    platform::UINT* length) {
   if (block == nullptr || subBlock == nullptr || buffer == nullptr) {
-    m_lastError = ERROR_INVALID_PARAMETER;
+    m_process.lastError = ERROR_INVALID_PARAMETER;
     return 0;
   }
   const auto* base = static_cast<const std::uint8_t*>(block);
-  const std::size_t total = Read16(base);
+  // The block says how long it is; nothing past that is read.
+  const std::size_t total = Read16(std::span(base, 2), 0);
+  const std::span<const std::uint8_t> bytes(base, total);
   const unsigned codePage = m_machine.CodePage();
-  auto node = ReadNode(base, 0, total, codePage);
+  auto node = ReadNode(bytes, 0, total, codePage);
   if (!node) {
-    m_lastError = ERROR_RESOURCE_TYPE_NOT_FOUND;
+    m_process.lastError = ERROR_RESOURCE_TYPE_NOT_FOUND;
     return 0;
   }
   std::string_view path(subBlock);
@@ -314,7 +316,7 @@ platform::BOOL SimVersionInstaller::VerQueryValueA(const void* block, const char
     path.remove_prefix(slash == std::string_view::npos ? path.size() : slash);
     std::optional<Node> found;
     for (std::size_t child = node->children; child < node->end;) {
-      auto next = ReadNode(base, child, node->end, codePage);
+      auto next = ReadNode(bytes, child, node->end, codePage);
       if (!next) break;
       if (ascii::EqualNoCase(next->key, part)) {
         found = next;
@@ -323,7 +325,7 @@ platform::BOOL SimVersionInstaller::VerQueryValueA(const void* block, const char
       child = Align4(next->end);
     }
     if (!found) {
-      m_lastError = ERROR_RESOURCE_TYPE_NOT_FOUND;
+      m_process.lastError = ERROR_RESOURCE_TYPE_NOT_FOUND;
       return 0;
     }
     node = found;
@@ -331,7 +333,7 @@ platform::BOOL SimVersionInstaller::VerQueryValueA(const void* block, const char
   if (node->type == 1) {
     // Texts are handed out converted, in the room behind the block.
     std::u16string text;
-    for (std::size_t i = 0; i < node->valueLength; ++i) text += static_cast<char16_t>(Read16(base + node->value + 2 * i));
+    for (std::size_t i = 0; i < node->valueLength; ++i) text += static_cast<char16_t>(Read16(bytes, node->value + 2 * i));
     const std::string ansi = Utf16ToAnsi(text, codePage);
     auto* room = const_cast<std::uint8_t*>(base) + total + 4 + node->value;
     const std::size_t n = std::min(ansi.size(), total - std::min(total, node->value));
@@ -341,7 +343,7 @@ platform::BOOL SimVersionInstaller::VerQueryValueA(const void* block, const char
     return 1;
   }
   if (node->valueLength == 0 && node->start == 0) {
-    m_lastError = ERROR_RESOURCE_TYPE_NOT_FOUND;
+    m_process.lastError = ERROR_RESOURCE_TYPE_NOT_FOUND;
     return 0;
   }
   *buffer = const_cast<std::uint8_t*>(base) + node->value;

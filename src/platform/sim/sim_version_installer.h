@@ -5,23 +5,19 @@
 #pragma once
 
 #include <filesystem>
-#include <functional>
 #include <string>
 
 #include "platform/file_system.h"
-#include "platform/sim/machine.h"
+#include "platform/sim/process_state.h"
 #include "platform/version_installer.h"
 
 namespace sim {
 
 class SimVersionInstaller final : public platform::IVersionInstaller {
  public:
-  // `files` are the machine's file calls (paths relative to its current
-  // folder); `lastError` the platform's GetLastError slot; `isHeldOpen`
-  // tells a file another program or the running one holds open.
-  SimVersionInstaller(const Machine& machine, platform::IFileSystem& files,
-                      std::function<std::string()> currentDirectory, platform::DWORD& lastError,
-                      std::function<bool(const std::filesystem::path&)> isHeldOpen);
+  // `files` are the running program's file calls (paths relative to its
+  // current folder); failures leave their code in its last error.
+  SimVersionInstaller(ProcessState& process, platform::IFileSystem& files);
 
   platform::DWORD VerInstallFileA(platform::DWORD flags, const char* srcName, const char* destName, const char* srcDir,
                                   const char* destDir, const char* curDir, char* tmpFile,
@@ -39,10 +35,8 @@ class SimVersionInstaller final : public platform::IVersionInstaller {
   std::string WriteTempCopy(const std::filesystem::path& folder, const std::vector<char>& content);
 
   const Machine& m_machine;
+  ProcessState& m_process;
   platform::IFileSystem& m_files;
-  std::function<std::string()> m_currentDirectory;
-  platform::DWORD& m_lastError;
-  std::function<bool(const std::filesystem::path&)> m_isHeldOpen;
   unsigned m_nextTemp = 1;
 };
 

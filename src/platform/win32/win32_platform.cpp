@@ -415,6 +415,8 @@ platform::BOOL Win32Platform::FreeLibrary(platform::HMODULE module) { return ::F
 
 platform::DWORD Win32Platform::GetLastError() { return ::GetLastError(); }
 
+void Win32Platform::SetLastError(platform::DWORD code) { ::SetLastError(code); }
+
 void Win32Platform::OutputDebugStringA(const char* text) {
   if (text == nullptr) return;
   // What the program reports leaves its own last error as it was.

@@ -39,6 +39,7 @@ class Win32Platform final : public platform::ISystemInfo,
   platform::BOOL InitiateSystemShutdownA(const char* message, platform::DWORD timeout, platform::BOOL forceAppsClosed,
                                          platform::BOOL rebootAfterShutdown) override;
   platform::DWORD GetLastError() override;
+  void SetLastError(platform::DWORD code) override;
   void OutputDebugStringA(const char* text) override;
   int GetSystemMetrics(int index) override;
   platform::BOOL EnumDisplayDevicesA(platform::DWORD device, platform::DISPLAY_DEVICEA& info) override;

@@ -344,7 +344,7 @@ int HeadlessHost::RunWizard(platform::IWizardSheet& sheet) {
   m_sheetModel.finish.visible = false;
   m_sheetModel.cancel.text = kDefaultCancel;
   if (const sim::PeResources* resources = m_platform.ResourcesOf(sheet.GetResourceModule())) {
-    m_sheetModel.caption = resources->LoadString(sheet.GetCaptionId(), m_platform.GetACP()).value_or("");
+    m_sheetModel.caption = resources->LoadString(sheet.GetCaptionId(), m_platform.GetMachine().CodePage()).value_or("");
   }
   m_sheetModel.iconId = sheet.GetIconId();
   // The machine runs with small fonts: a horizontal dialog base unit of 8.
@@ -396,7 +396,7 @@ bool HeadlessHost::Activate(int position) {
   if (!window) {
     const sim::PeResources* resources = m_platform.ResourcesOf(m_sheet->GetResourceModule());
     const auto dialog =
-        resources != nullptr ? resources->LoadDialog(templateId, m_platform.GetACP()) : std::nullopt;
+        resources != nullptr ? resources->LoadDialog(templateId, m_platform.GetMachine().CodePage()) : std::nullopt;
     if (!dialog) {
       Record("wizard ends: page " + std::to_string(templateId) + " cannot be created: no dialog template " +
              std::to_string(templateId));
@@ -678,7 +678,7 @@ int HeadlessHost::RunDialog(platform::IModalDialog& dialog) {
   const std::string number = std::to_string(templateId);
   const sim::PeResources* resources = m_platform.ResourcesOf(dialog.GetResourceModule());
   const auto dialogTemplate =
-      resources != nullptr ? resources->LoadDialog(templateId, m_platform.GetACP()) : std::nullopt;
+      resources != nullptr ? resources->LoadDialog(templateId, m_platform.GetMachine().CodePage()) : std::nullopt;
   if (!dialogTemplate) {
     Record("dialog " + number + " cannot be made: no dialog template " + number);
     return platform::kDialogClose;
