@@ -13,12 +13,26 @@ namespace {
 constexpr std::string_view kSourceDisksNames = "SourceDisksNames";
 constexpr std::string_view kSourceDisksFiles = "SourceDisksFiles";
 
-// Appends an empty section of that name when the script has none.
-void EnsureSection(CScriptText& script, std::string_view name) {
+// Appends an empty section of that name when the script has none; its
+// header is noted as the included script's.
+void EnsureSection(CScriptText& script, std::string_view name, CScriptText& included) {
   if (script.FindSection(name) != 0) return;
+  std::optional<CScriptOrigin> origin;
+  if (included.FindSection(name) != 0) origin = included.OriginOf(included.GetSectionStart());
   std::string block(1, '[');
   block.append(name).append("]\r\n\r\n");
-  script.InsertSectionText(name, block.data(), static_cast<std::uint32_t>(block.size()));
+  script.InsertSectionText(name, block.data(), static_cast<std::uint32_t>(block.size()), origin);
+}
+
+// Where each line of a section was read, in the order the section reader
+// gives its lines.
+std::vector<std::optional<CScriptOrigin>> LineOrigins(CScriptText& text, std::string_view name) {
+  std::vector<std::optional<CScriptOrigin>> origins;
+  if (text.FindSection(name) == 0) return origins;
+  for (std::string line = text.NextLine(); !line.empty(); line = text.NextLine()) {
+    if (!SectionLineContent(line).empty()) origins.push_back(text.OriginOf(text.GetLineStart()));
+  }
+  return origins;
 }
 
 // "%s=%d," as the disk's file lines are made, with the folder and size.
@@ -59,13 +73,15 @@ void MergeScript(platform::IFileSystem& files, CScriptText& main, std::string_vi
       continue;
     }
     const std::string_view block = included.GetIteratedSection();
-    main.InsertSectionText(section, block.data(), static_cast<std::uint32_t>(block.size()));
+    const auto origin = included.OriginOf(static_cast<std::uint32_t>(block.data() - included.GetText().data()));
+    main.InsertSectionText(section, block.data(), static_cast<std::uint32_t>(block.size()), origin);
   }
 
   // 4. Its disks are renumbered into the main list.
   CScriptSection disks;
   if (!disks.Read(included, kSourceDisksNames)) return;
-  EnsureSection(main, kSourceDisksNames);
+  const auto diskOrigins = LineOrigins(included, kSourceDisksNames);
+  EnsureSection(main, kSourceDisksNames, included);
   CScriptSection mainDisks;
   mainDisks.Read(main, kSourceDisksNames);
   int nextDisk = 1;
@@ -75,8 +91,13 @@ void MergeScript(platform::IFileSystem& files, CScriptText& main, std::string_vi
   }
   CScriptSection fileLines;
   const bool hasFiles = fileLines.Read(included, kSourceDisksFiles);
+  const auto fileOrigins = LineOrigins(included, kSourceDisksFiles);
+  auto at = [](const std::vector<std::optional<CScriptOrigin>>& origins, std::size_t i) {
+    return i < origins.size() ? origins[i] : std::nullopt;
+  };
 
-  for (const std::string& disk : disks.GetLines()) {
+  for (std::size_t d = 0; d < disks.GetLines().size(); ++d) {
+    const std::string& disk = disks.GetLines()[d];
     // A disk of the same description keeps the main script's number.
     int newDisk = 0;
     bool known = false;
@@ -93,15 +114,16 @@ void MergeScript(platform::IFileSystem& files, CScriptText& main, std::string_vi
       const std::string added = std::to_string(newDisk) + "=" + GetRawField(disk, 1) + "," + GetRawField(disk, 2) +
                                 "," + GetRawField(disk, 3);
       main.FindSection(kSourceDisksNames);
-      main.AppendLine(added);
+      main.AppendLine(added, at(diskOrigins, d));
       mainDisks.Read(main, kSourceDisksNames);
     }
     const int oldDisk = GetFieldInt(disk, 0);
     const std::string diskFolder = GetRawField(disk, 5);
 
     if (!hasFiles) continue;
-    EnsureSection(main, kSourceDisksFiles);
-    for (const std::string& file : fileLines.GetLines()) {
+    EnsureSection(main, kSourceDisksFiles, included);
+    for (std::size_t f = 0; f < fileLines.GetLines().size(); ++f) {
+      const std::string& file = fileLines.GetLines()[f];
       if (GetFieldInt(file, 1) != oldDisk) continue;
       const std::string subfolder = !diskFolder.empty() ? diskFolder : GetRawField(file, 2);
       std::string fileFolder = relative;
@@ -111,7 +133,7 @@ void MergeScript(platform::IFileSystem& files, CScriptText& main, std::string_vi
         fileFolder += subfolder;
       }
       main.FindSection(kSourceDisksFiles);
-      main.AppendLine(FileLine(GetKey(file), newDisk, fileFolder, GetRawField(file, 3)));
+      main.AppendLine(FileLine(GetKey(file), newDisk, fileFolder, GetRawField(file, 3)), at(fileOrigins, f));
     }
   }
 }

@@ -18,6 +18,21 @@ constexpr std::uint32_t kTailLength = 4;
 
 bool IsBreak(char c) { return c == '\r' || c == '\n'; }
 
+// The lines `bytes` ends: CR LF, LF and a lone CR each end one. `next` is
+// the byte after them, so a CR whose LF follows is not counted twice.
+int CountLineBreaks(std::string_view bytes, char next = '\0') {
+  int breaks = 0;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    if (bytes[i] == '\n') {
+      ++breaks;
+    } else if (bytes[i] == '\r') {
+      const char following = i + 1 < bytes.size() ? bytes[i + 1] : next;
+      if (following != '\n') ++breaks;
+    }
+  }
+  return breaks;
+}
+
 // Makes sure the bytes end in a line break, so whatever follows them in the
 // text still starts a line of its own.
 void TerminateLine(std::string& bytes) {
@@ -38,6 +53,8 @@ bool CScriptText::Load(platform::IFileSystem& files, std::string_view path, std:
   if (files.ReadWholeFile(path, content) != ERROR_SUCCESS) return false;
   if (!LoadFromMemory(content.data(), content.size(), capacity)) return false;
   m_strPath = std::string(path);
+  m_sources.push_back(m_strPath);
+  if (!content.empty()) m_spans.push_back({0, static_cast<std::uint32_t>(content.size()), 0, 1});
   return true;
 }
 
@@ -271,6 +288,18 @@ bool CScriptText::InsertBytes(std::uint32_t pos, std::string_view bytes) {
     m_nCapacity = static_cast<std::uint32_t>(capacity);
   }
   const auto count = static_cast<std::uint32_t>(bytes.size());
+  // A stretch read from a file moves with its bytes; one the insertion
+  // falls into is cut in two.
+  auto span = std::lower_bound(m_spans.begin(), m_spans.end(), pos,
+                               [](const CScriptSpan& s, std::uint32_t p) { return s.pos < p; });
+  if (span != m_spans.begin() && (span - 1)->pos + (span - 1)->length > pos) {
+    CScriptSpan& cut = *(span - 1);
+    const CScriptSpan tail{pos, cut.pos + cut.length - pos, cut.source,
+                           cut.line + static_cast<int>(LineBreaks(cut.pos, pos))};
+    cut.length = pos - cut.pos;
+    span = m_spans.insert(span, tail);
+  }
+  for (; span != m_spans.end(); ++span) span->pos += count;
   char* text = m_text.data();
   std::memmove(text + pos + count, text + pos, m_nLength - pos);
   std::memcpy(text + pos, bytes.data(), count);
@@ -283,6 +312,24 @@ bool CScriptText::InsertBytes(std::uint32_t pos, std::string_view bytes) {
 }
 
 void CScriptText::EraseBytes(std::uint32_t pos, std::uint32_t count) {
+  const std::uint32_t end = pos + count;
+  std::vector<CScriptSpan> spans;
+  spans.reserve(m_spans.size() + 1);
+  for (CScriptSpan span : m_spans) {
+    const std::uint32_t spanEnd = span.pos + span.length;
+    if (spanEnd <= pos) {
+      spans.push_back(span);
+    } else if (span.pos >= end) {
+      span.pos -= count;
+      spans.push_back(span);
+    } else {
+      if (span.pos < pos) spans.push_back({span.pos, pos - span.pos, span.source, span.line});
+      if (spanEnd > end) {
+        spans.push_back({pos, spanEnd - end, span.source, span.line + static_cast<int>(LineBreaks(span.pos, end))});
+      }
+    }
+  }
+  m_spans = std::move(spans);
   char* text = m_text.data();
   std::memmove(text + pos, text + pos + count, m_nLength - pos - count);
   m_nLength -= count;
@@ -328,32 +375,41 @@ bool CScriptText::DeleteSection(std::string_view name) {
   return true;
 }
 
-std::uint32_t CScriptText::InsertSectionText(std::string_view name, const char* block, std::uint32_t count) {
+std::uint32_t CScriptText::InsertSectionText(std::string_view name, const char* block, std::uint32_t count,
+                                             const std::optional<CScriptOrigin>& origin) {
   if (block == nullptr || count == 0) return 0;
   // A copy first: the block may come from this very text, which may move.
   std::string bytes(block, count);
   const Location location = Locate(name);
   std::uint32_t pos = 0;
+  std::optional<CScriptOrigin> first = origin;
   if (location.found) {
     std::size_t bodyStart = 0;
     while (bodyStart < bytes.size() && !IsBreak(bytes[bodyStart])) ++bodyStart;
     while (bodyStart < bytes.size() && IsBreak(bytes[bodyStart])) ++bodyStart;
     if (bodyStart >= bytes.size()) return 0;
+    if (first) first->line += CountLineBreaks(std::string_view(bytes).substr(0, bodyStart));
     bytes.erase(0, bodyStart);
-    TerminateLine(bytes);
     pos = InsertionPoint(location, name.size());
   } else {
     pos = m_nLength;
   }
+  const auto fromBlock = static_cast<std::uint32_t>(bytes.size());
+  if (location.found) TerminateLine(bytes);
   // The inserted text must start a line of its own.
-  if (pos > 0 && !IsBreak(m_text[pos - 1])) bytes.insert(0, "\r\n");
+  std::uint32_t lead = 0;
+  if (pos > 0 && !IsBreak(m_text[pos - 1])) {
+    bytes.insert(0, "\r\n");
+    lead = 2;
+  }
   if (!InsertBytes(pos, bytes)) return 0;
+  if (first) NoteOrigin(pos + lead, fromBlock, *first);
   const std::uint32_t inserted = static_cast<std::uint32_t>(bytes.size()) + EnsureTail();
   AfterEdit();
   return inserted;
 }
 
-bool CScriptText::AppendLine(std::string_view line) {
+bool CScriptText::AppendLine(std::string_view line, const std::optional<CScriptOrigin>& origin) {
   if (!m_bHasSection) return false;
   std::string bytes(line);
   bytes += "\r\n";
@@ -362,9 +418,37 @@ bool CScriptText::AppendLine(std::string_view line) {
   section.start = m_nSectionStart;
   section.length = m_nSectionLength;
   const std::uint32_t pos = InsertionPoint(section, m_strSectionName.size());
-  if (pos > 0 && !IsBreak(m_text[pos - 1])) bytes.insert(0, "\r\n");
+  std::uint32_t lead = 0;
+  if (pos > 0 && !IsBreak(m_text[pos - 1])) {
+    bytes.insert(0, "\r\n");
+    lead = 2;
+  }
   if (!InsertBytes(pos, bytes)) return false;
+  if (origin) NoteOrigin(pos + lead, static_cast<std::uint32_t>(line.size()), *origin);
   EnsureTail();
   AfterEdit();
   return true;
+}
+
+std::uint32_t CScriptText::LineBreaks(std::uint32_t from, std::uint32_t to) const {
+  return CountLineBreaks(std::string_view(m_text.data() + from, to - from), to < m_nLength ? m_text[to] : '\0');
+}
+
+void CScriptText::NoteOrigin(std::uint32_t pos, std::uint32_t length, const CScriptOrigin& origin) {
+  if (length == 0) return;
+  auto source = std::find(m_sources.begin(), m_sources.end(), origin.file);
+  if (source == m_sources.end()) source = m_sources.insert(m_sources.end(), origin.file);
+  const CScriptSpan span{pos, length, static_cast<std::uint32_t>(source - m_sources.begin()), origin.line};
+  const auto at = std::upper_bound(m_spans.begin(), m_spans.end(), pos,
+                                   [](std::uint32_t p, const CScriptSpan& s) { return p < s.pos; });
+  m_spans.insert(at, span);
+}
+
+std::optional<CScriptOrigin> CScriptText::OriginOf(std::uint32_t pos) const {
+  auto after = std::upper_bound(m_spans.begin(), m_spans.end(), pos,
+                                [](std::uint32_t p, const CScriptSpan& s) { return p < s.pos; });
+  if (after == m_spans.begin()) return std::nullopt;
+  const CScriptSpan& span = *(after - 1);
+  if (pos >= span.pos + span.length) return std::nullopt;
+  return CScriptOrigin{m_sources[span.source], span.line + static_cast<int>(LineBreaks(span.pos, pos))};
 }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -15,6 +16,21 @@
 
 #include "core/name_compare.h"
 #include "platform/file_system.h"
+
+// Where a line of a script was read: the file and its line (from 1).
+struct CScriptOrigin {
+  std::string file;
+  int line = 0;
+};
+
+// A stretch of a text as it was read from a file: its first byte is on
+// line `line` of source `source`.
+struct CScriptSpan {
+  std::uint32_t pos = 0;
+  std::uint32_t length = 0;
+  std::uint32_t source = 0;
+  int line = 0;
+};
 
 // The text and its cursors: all of a text but its code page.
 struct CScriptTextContent {
@@ -40,6 +56,11 @@ struct CScriptTextContent {
   // lookup (merging) never pays for a rebuild.
   std::unordered_map<std::string, std::uint32_t> m_sectionIndex;
   bool m_bIndexValid = false;
+
+  // The files the text was read from (the loaded one first) and, in text
+  // order, the stretches that came from them; what edits wrote has none.
+  std::vector<std::string> m_sources;
+  std::vector<CScriptSpan> m_spans;
 };
 
 // A base whose move leaves the source as new; a copy is a plain copy.
@@ -105,11 +126,18 @@ class CScriptText : private CEmptiedByMove<CScriptTextContent> {
 
   // Adds the body of `block` (its first line being a header) to the end of
   // the section's last non-empty line, or appends the whole block when the
-  // section does not exist. Returns the bytes inserted.
-  std::uint32_t InsertSectionText(std::string_view name, const char* block, std::uint32_t count);
+  // section does not exist. Returns the bytes inserted. `origin`: where the
+  // block's first byte was read, kept for the lines it brings.
+  std::uint32_t InsertSectionText(std::string_view name, const char* block, std::uint32_t count,
+                                  const std::optional<CScriptOrigin>& origin = std::nullopt);
 
-  // Adds the line and CR LF after the last non-empty line of the current section.
-  bool AppendLine(std::string_view line);
+  // Adds the line and CR LF after the last non-empty line of the current
+  // section, noting `origin` as where it was read.
+  bool AppendLine(std::string_view line, const std::optional<CScriptOrigin>& origin = std::nullopt);
+
+  // Where the byte at `pos` was read: the file and line, through every edit
+  // since. None for what an edit wrote and for a text read from memory.
+  std::optional<CScriptOrigin> OriginOf(std::uint32_t pos) const;
 
   // Names compare without regard to case in this code page (the machine's).
   void SetCodePage(unsigned codePage);
@@ -139,6 +167,8 @@ class CScriptText : private CEmptiedByMove<CScriptTextContent> {
   void EraseBytes(std::uint32_t pos, std::uint32_t count);
   std::uint32_t EnsureTail();
   void AfterEdit();
+  std::uint32_t LineBreaks(std::uint32_t from, std::uint32_t to) const;
+  void NoteOrigin(std::uint32_t pos, std::uint32_t length, const CScriptOrigin& origin);
 
   unsigned m_nCodePage = kDefaultCodePage;
   unsigned m_nLookupsSinceEdit = 0;

@@ -266,7 +266,7 @@ class Pass {
     CSilentPreparationView view;
     PrepareScript(m_app->GetSession(), view, nullptr);
     if (m_app->GetScript().GetLength() == 0) return false;
-    IndexFiles();
+    ReadMainFile();
     return true;
   }
 
@@ -288,50 +288,34 @@ class Pass {
     m_findings.push_back(std::move(f));
   }
 
-  // The merged section with the file line of each of its lines: the main
-  // script's first section of the name, then the included scripts' in
-  // merge order, matched line by line; lines merging made (renumbered
-  // disks) are found by their key.
+  // The merged section with the file line of each of its lines, as the
+  // merge noted where it read them.
   const LocatedSection& Locate(const std::string& name) {
     const std::string folded = Fold(name);
     if (auto it = m_located.find(folded); it != m_located.end()) return it->second;
     LocatedSection& s = m_located[folded];
     s.name = name;
     CSetupScript& script = m_app->GetSetupScript();
-    CScriptSection raw;
-    s.exists = raw.Read(script.GetText(), name, nullptr);
-    s.raw = raw.GetLines();
+    CScriptText& text = script.GetText();
+    auto where = [&](std::uint32_t pos, std::string content) -> std::optional<SourceLine> {
+      const auto origin = text.OriginOf(pos);
+      if (!origin) return std::nullopt;
+      return SourceLine{ShownPath(origin->file), name, origin->line, std::move(content)};
+    };
+    s.exists = text.FindSection(name) != 0;
+    if (s.exists) {
+      s.header = where(text.GetSectionStart(), "[" + name + "]");
+      // The lines as the section reader takes them.
+      for (std::string line = text.NextLine(); !line.empty(); line = text.NextLine()) {
+        const std::string_view content = SectionLineContent(line);
+        if (content.empty()) continue;
+        s.raw.emplace_back(content);
+        s.origin.push_back(where(text.GetLineStart(), s.raw.back()));
+      }
+    }
     {
       Mute mute(*this);
       s.expanded = script.ReadSection(name).GetLines();
-    }
-    const auto found = m_origins.find(folded);
-    if (found == m_origins.end()) {
-      s.origin.resize(s.raw.size());
-      return s;
-    }
-    s.header = found->second.header;
-    const std::vector<SourceLine>& candidates = found->second.lines;
-    std::size_t next = 0;
-    for (const std::string& line : s.raw) {
-      std::optional<SourceLine> origin;
-      for (std::size_t j = next; j < candidates.size(); ++j) {
-        if (candidates[j].content == line) {
-          origin = candidates[j];
-          next = j + 1;
-          break;
-        }
-      }
-      if (!origin) {
-        const std::string key = Fold(GetKey(line));
-        for (const SourceLine& any : found->second.anyOccurrence) {
-          if (Fold(GetKey(any.content)) == key) {
-            origin = any;
-            break;
-          }
-        }
-      }
-      s.origin.push_back(origin);
     }
     return s;
   }
@@ -355,7 +339,9 @@ class Pass {
   };
 
   const std::vector<std::pair<std::size_t, std::string>>& Includes() const { return m_includes; }
-  const std::vector<std::vector<FileSection>>& Files() const { return m_files; }
+  // The main script's sections as its file holds them, repeated names and
+  // the include list (which merging drops) among them.
+  const std::vector<FileSection>& MainFileSections() const { return m_mainFile; }
 
   // Expands one line alone; answers the messages it raised.
   std::vector<platform::MessageBoxRequest> ExpandAlone(std::string_view line) {
@@ -387,35 +373,10 @@ class Pass {
     }
   }
 
-  struct Origins {
-    std::optional<SourceLine> header;
-    std::vector<SourceLine> lines;          // in merge order
-    std::vector<SourceLine> anyOccurrence;  // every line of the name in any file
-  };
-
-  void IndexFiles() {
+  void ReadMainFile() {
     const unsigned codePage = m_app->GetSetupScript().GetCodePage();
     const std::string mainPath = m_app->GetContext().GetScriptPath();
-    m_files.push_back(ReadFileSections(m_app->GetContext().GetPlatform().Files(), mainPath, ShownPath(mainPath), codePage));
-    std::set<std::string> seen;
-    for (const FileSection& section : m_files.back()) {
-      Origins& o = m_origins[Fold(section.name)];
-      o.anyOccurrence.insert(o.anyOccurrence.end(), section.lines.begin(), section.lines.end());
-      if (!seen.insert(Fold(section.name)).second) continue;  // never read: the first of a name wins
-      o.header = section.header;
-      o.lines = section.lines;
-    }
-    for (const auto& [index, path] : m_includes) {
-      if (path.empty()) continue;
-      m_files.push_back(ReadFileSections(m_app->GetContext().GetPlatform().Files(), path, ShownPath(path), codePage));
-      for (const FileSection& section : m_files.back()) {
-        Origins& o = m_origins[Fold(section.name)];
-        o.anyOccurrence.insert(o.anyOccurrence.end(), section.lines.begin(), section.lines.end());
-        if (!o.header) o.header = section.header;
-        const bool disks = Fold(section.name) == Fold("SourceDisksNames") || Fold(section.name) == Fold("SourceDisksFiles");
-        if (!disks) o.lines.insert(o.lines.end(), section.lines.begin(), section.lines.end());
-      }
-    }
+    m_mainFile = ReadFileSections(m_app->GetContext().GetPlatform().Files(), mainPath, ShownPath(mainPath), codePage);
   }
 
   sim::Machine& m_machine;
@@ -425,8 +386,7 @@ class Pass {
   std::vector<platform::MessageBoxRequest> m_messages;
   bool m_muted = false;
   std::vector<std::pair<std::size_t, std::string>> m_includes;  // IncludeInf line -> script loaded, or empty
-  std::vector<std::vector<FileSection>> m_files;
-  std::map<std::string, Origins> m_origins;
+  std::vector<FileSection> m_mainFile;
   std::map<std::string, LocatedSection> m_located;
 };
 
@@ -442,10 +402,8 @@ class Checker {
     for (const char* name : {"DestinationDirs", "SourceDisksFiles", "SourceDisksNames", "Strings", "Version"}) {
       DuplicateKeys(m_pass.Locate(name), {});
     }
-    if (!m_pass.Files().empty()) {
-      for (const FileSection& s : m_pass.Files().front()) {
-        if (m_pass.Fold(s.name).rfind(m_pass.Fold("Strings."), 0) == 0) DuplicateKeys(m_pass.Locate(s.name), {});
-      }
+    for (const FileSection& s : m_pass.MainFileSections()) {
+      if (m_pass.Fold(s.name).rfind(m_pass.Fold("Strings."), 0) == 0) DuplicateKeys(m_pass.Locate(s.name), {});
     }
     DirectoryCodes();
     // In the order the list is built: setup, adapter models, optional ones.
@@ -464,10 +422,8 @@ class Checker {
   void Includes() {
     // The preparation deleted the section from the merged text: its lines
     // are the main script's.
-    const auto& files = m_pass.Files();
-    if (files.empty()) return;
     const FileSection* section = nullptr;
-    for (const FileSection& s : files.front()) {
+    for (const FileSection& s : m_pass.MainFileSections()) {
       if (m_pass.Fold(s.name) == m_pass.Fold("IncludeInf")) {
         section = &s;
         break;
@@ -482,10 +438,8 @@ class Checker {
   }
 
   void DuplicateSections() {
-    const auto& files = m_pass.Files();
-    if (files.empty()) return;
     std::map<std::string, const FileSection*> first;
-    for (const FileSection& s : files.front()) {
+    for (const FileSection& s : m_pass.MainFileSections()) {
       auto [it, added] = first.emplace(m_pass.Fold(s.name), &s);
       if (!added) {
         m_pass.Add(s.header, Severity::kWarning, "duplicate-section",
@@ -1114,19 +1068,25 @@ void CheckStrings(Pass& pass) {
       }
     }
   }
+  // The lines the preparation read before the other sections: the string
+  // sections as merged, and the main script's include list, which merging drops.
+  std::vector<std::pair<std::optional<SourceLine>, std::string>> preparedLines;
+  for (const std::string& name : {std::string("Strings"), "Strings." + language}) {
+    const LocatedSection& s = pass.Locate(name);
+    for (std::size_t i = 0; i < s.raw.size(); ++i) preparedLines.emplace_back(s.At(i), s.raw[i]);
+  }
+  for (const FileSection& section : pass.MainFileSections()) {
+    if (!pass.EqualsFold(section.name, "IncludeInf")) continue;
+    for (const SourceLine& line : section.lines) preparedLines.emplace_back(line, line.content);
+  }
   // String values that grew too long while the preparation read them.
   for (const auto& message : pass.Messages()) {
     if (message.messageId != MSG_VALUE_TOO_LONG || message.inserts.empty()) continue;
-    for (const auto& file : pass.Files()) {
-      for (const FileSection& section : file) {
-        if (!stringSections.count(pass.Fold(section.name))) continue;
-        for (const SourceLine& line : section.lines) {
-          if (pass.EqualsFold(GetKey(line.content), message.inserts[0])) {
-            pass.Add(line, Severity::kError, "line-too-long",
-                     "with its %strings% put in, the value of " + message.inserts[0] +
-                         " grows longer than the setup program takes (message 1180 stops the setup): shorten it");
-          }
-        }
+    for (const auto& [where, content] : preparedLines) {
+      if (pass.EqualsFold(GetKey(content), message.inserts[0])) {
+        pass.Add(where, Severity::kError, "line-too-long",
+                 "with its %strings% put in, the value of " + message.inserts[0] +
+                     " grows longer than the setup program takes (message 1180 stops the setup): shorten it");
       }
     }
   }
@@ -1135,16 +1095,10 @@ void CheckStrings(Pass& pass) {
   for (const auto& message : pass.Messages()) {
     if (message.messageId != MSG_KEY_NOT_FOUND || message.inserts.size() != 2 || message.inserts[1] != "Strings") continue;
     const std::string reference = pass.Fold("%" + message.inserts[0] + "%");
-    bool found = false;
-    for (const auto& file : pass.Files()) {
-      for (const FileSection& section : file) {
-        if (!stringSections.count(pass.Fold(section.name))) continue;
-        for (const SourceLine& line : section.lines) {
-          if (!found && pass.Fold(line.content).find(reference) != std::string::npos) {
-            report(line, message.inserts[0]);
-            found = true;
-          }
-        }
+    for (const auto& [where, content] : preparedLines) {
+      if (pass.Fold(content).find(reference) != std::string::npos) {
+        report(where, message.inserts[0]);
+        break;
       }
     }
   }
