@@ -15,6 +15,8 @@ void CScriptActionExecutors::RunProgramGroupSection(const CScriptSection& sectio
   ::RunProgramGroupSection(m_script, section, mode, m_pManifest);
 }
 
-int CScriptActionExecutors::RunProgramSection(const CScriptSection& section, int mode) {
-  return ::RunProgramSection(m_script, m_dialogs, section, m_hCaller, mode);
+CStepResult CScriptActionExecutors::RunProgramSection(const CScriptSection& section, int mode) {
+  // The failing line's result: 1 cancelled at the disk prompt, or the
+  // message shown for a program that did not start.
+  return CStepResult::FromCode(::RunProgramSection(m_script, m_dialogs, section, m_hCaller, mode));
 }

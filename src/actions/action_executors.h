@@ -23,7 +23,7 @@ class CScriptActionExecutors : public IComponentExecutors {
   void RunRegistrySection(const CScriptSection& section, int mode) override;
   void RunIniSection(const CScriptSection& section, int mode) override;
   void RunProgramGroupSection(const CScriptSection& section, int mode) override;
-  int RunProgramSection(const CScriptSection& section, int mode) override;
+  CStepResult RunProgramSection(const CScriptSection& section, int mode) override;
 
   platform::HWND GetCallerWindow() const { return m_hCaller; }
   void SetCallerWindow(platform::HWND caller) { m_hCaller = caller; }

@@ -177,15 +177,15 @@ bool CComponent::IsInstalled() const {
   return IsMarkedInstalled(m_script.GetContext().GetPlatform(), m_strDescription);
 }
 
-void CComponent::WriteInstalledMarker(int action) const {
-  if (action != ACTION_INSTALL && action != ACTION_REMOVE) return;
+void CComponent::WriteInstalledMarker(Action action) const {
+  if (action != Action::Install && action != Action::Remove) return;
   // Any other name would reach a key that is not this component's: the
   // root of every product's records, or a key below another one.
   if (!IsMarkerName(m_strDescription)) {
     m_script.GetMessages().ShowWarning(MSG_MARKER_NAME, m_strName);
     return;
   }
-  if (action == ACTION_INSTALL) {
+  if (action == Action::Install) {
     CRegistryKey key(m_script.GetContext().GetPlatform(), HKEY_LOCAL_MACHINE);
     if (key.Create(MarkerKey()) != 0) key.WriteString(kInstalledValue, "1");
   } else {
@@ -193,23 +193,23 @@ void CComponent::WriteInstalledMarker(int action) const {
   }
 }
 
-int CComponent::GetAction(std::uint32_t contextFlags) const {
+Action CComponent::GetAction(std::uint32_t contextFlags) const {
   const bool installed = (m_nFlags & CF_INSTALLED) != 0;
   const bool none = GetState() == STATE_NONE;
   if ((contextFlags & SF_MAINTENANCE_WIZARD) == 0) {
-    if (none) return installed ? ACTION_REMOVE : ACTION_LEAVE;
-    return ACTION_INSTALL;
+    if (none) return installed ? Action::Remove : Action::None;
+    return Action::Install;
   }
   if (contextFlags & SF_CHANGE_COMPONENTS) {
-    if (installed) return none ? ACTION_REMOVE : ACTION_LEAVE;
-    return none ? ACTION_LEAVE : ACTION_INSTALL;
+    if (installed) return none ? Action::Remove : Action::None;
+    return none ? Action::None : Action::Install;
   }
-  if (contextFlags & SF_INSTALL_AGAIN) return installed ? ACTION_INSTALL : ACTION_LEAVE;
-  if (contextFlags & SF_REMOVE) return installed ? ACTION_REMOVE : ACTION_LEAVE;
-  return ACTION_LEAVE;
+  if (contextFlags & SF_INSTALL_AGAIN) return installed ? Action::Install : Action::None;
+  if (contextFlags & SF_REMOVE) return installed ? Action::Remove : Action::None;
+  return Action::None;
 }
 
-int CComponent::GetAction() const { return GetAction(m_script.GetContext().GetFlags()); }
+Action CComponent::GetAction() const { return GetAction(m_script.GetContext().GetFlags()); }
 
 void CComponent::LinkToParent(CComponentList& list) {
   if (m_strParentName.empty()) return;
@@ -238,20 +238,17 @@ CFileRecord DeleteRecord(const CSetupScript& script, const std::string& destDir,
 
 }  // namespace
 
-void CComponent::QueueDeletes(int phase, std::vector<CFileRecord>& queue) const {
-  const int action = GetAction();
-  const std::vector<CScriptSection>* lists = nullptr;
-  if (phase == 1 && action == ACTION_INSTALL) lists = &m_delFiles;
-  if (phase == 0 && action == ACTION_REMOVE) lists = &m_uninstallFiles;
-  if (lists == nullptr) return;
-  for (const CScriptSection& files : *lists) {
+void CComponent::QueueDeletes(StepPhase phase, std::vector<CFileRecord>& queue) const {
+  if (GetAction() != ActionOf(phase)) return;
+  const std::vector<CScriptSection>& lists = phase == StepPhase::ComponentsToInstall ? m_delFiles : m_uninstallFiles;
+  for (const CScriptSection& files : lists) {
     const std::string destDir = ExpandDestination(m_script, files.GetLabel());
     for (const std::string& line : files.GetLines()) queue.push_back(DeleteRecord(m_script, destDir, line));
   }
 }
 
 void CComponent::QueueRenames(std::vector<CFileRecord>& queue) const {
-  if (GetAction() != ACTION_INSTALL) return;
+  if (GetAction() != Action::Install) return;
   for (const CScriptSection& files : m_renFiles) {
     const std::string dir = ExpandDestination(m_script, files.GetLabel());
     for (const std::string& line : files.GetLines()) {
@@ -267,24 +264,24 @@ void CComponent::QueueRenames(std::vector<CFileRecord>& queue) const {
 }
 
 void CComponent::QueueCopies(std::vector<CFileRecord>& queue) const {
-  if (GetAction() != ACTION_INSTALL) return;
+  if (GetAction() != Action::Install) return;
   for (const CScriptSection& files : m_copyFiles) BuildCopyRecords(m_script, files, queue);
 }
 
 std::size_t CComponent::CopyCount() const {
   std::size_t count = 0;
-  if (GetAction() != ACTION_INSTALL) return count;
+  if (GetAction() != Action::Install) return count;
   for (const CScriptSection& files : m_copyFiles) count += files.GetLines().size();
   return count;
 }
 
 void CComponent::RunRegistry(IComponentExecutors& executors) const {
-  const int action = GetAction();
-  if (action == ACTION_LEAVE) return;
+  const Action action = GetAction();
+  if (action == Action::None) return;
   CSetupContext& context = m_script.GetContext();
   if (m_bRestart) context.SetFlags((context.GetFlags() & ~SF_NO_RESTART) | SF_RESTART_NEEDED);
   if (m_bReboot) context.SetFlags((context.GetFlags() & ~SF_NO_RESTART) | SF_FULL_RESTART);
-  if (action == ACTION_INSTALL) {
+  if (action == Action::Install) {
     for (const CScriptSection& section : m_delReg) executors.RunRegistrySection(section, MODE_REMOVE);
     for (const CScriptSection& section : m_addReg) executors.RunRegistrySection(section, MODE_INSTALL);
   } else {
@@ -294,38 +291,39 @@ void CComponent::RunRegistry(IComponentExecutors& executors) const {
 }
 
 void CComponent::RunIniUpdates(IComponentExecutors& executors) const {
-  const int action = GetAction();
-  if (action == ACTION_LEAVE) return;
-  for (const CScriptSection& section : m_updateInis) executors.RunIniSection(section, action);
+  const Action action = GetAction();
+  if (action == Action::None) return;
+  for (const CScriptSection& section : m_updateInis) executors.RunIniSection(section, ModeOf(action));
 }
 
 void CComponent::RunProgramGroups(IComponentExecutors& executors) const {
-  const int action = GetAction();
-  if (action == ACTION_LEAVE) return;
-  for (const CScriptSection& section : m_programGroups) executors.RunProgramGroupSection(section, action);
+  const Action action = GetAction();
+  if (action == Action::None) return;
+  for (const CScriptSection& section : m_programGroups) executors.RunProgramGroupSection(section, ModeOf(action));
 }
 
-int CComponent::RunExecute(int phase, IComponentExecutors& executors) const {
-  const int action = GetAction();
-  const std::vector<CScriptSection>* lists = nullptr;
-  if (phase == 1 && action == ACTION_INSTALL) lists = &m_execute;
-  if (phase == 0 && action == ACTION_REMOVE) lists = &m_executeUninstall;
-  if (lists == nullptr) return 0;
-  for (const CScriptSection& section : *lists) {
-    if (const int result = executors.RunProgramSection(section, action); result != 0) return result;
+CStepResult CComponent::RunExecute(StepPhase phase, IComponentExecutors& executors) const {
+  const Action action = GetAction();
+  if (action != ActionOf(phase)) return CStepResult::GoOn();
+  const std::vector<CScriptSection>& lists =
+      phase == StepPhase::ComponentsToInstall ? m_execute : m_executeUninstall;
+  for (const CScriptSection& section : lists) {
+    if (const CStepResult result = executors.RunProgramSection(section, ModeOf(action)); result.Stops()) {
+      return result;
+    }
   }
-  return 0;
+  return CStepResult::GoOn();
 }
 
-int CComponent::RunDisplayDriver(IComponentExecutors& executors) const {
-  const int action = GetAction();
-  if (action == ACTION_LEAVE) return 0;
+CStepResult CComponent::RunDisplayDriver(IComponentExecutors& executors) const {
+  const Action action = GetAction();
+  if (action == Action::None) return CStepResult::GoOn();
   return executors.InstallDisplayDriver(*this, action);
 }
 
-int CComponent::ConfirmLicense(IComponentExecutors& executors) const {
-  if ((m_nFlags & CF_INSTALLED) != 0 || GetAction() != ACTION_INSTALL) return 1;
+LicenseAnswer CComponent::ConfirmLicense(IComponentExecutors& executors) const {
+  if ((m_nFlags & CF_INSTALLED) != 0 || GetAction() != Action::Install) return LicenseAnswer::Accepted;
   const std::string textSection = m_script.GetField(m_strLicense, 2);
-  if (textSection.empty()) return 1;
+  if (textSection.empty()) return LicenseAnswer::Accepted;
   return executors.ShowLicense(m_script.GetField(m_strLicense, 1), RawSectionText(m_script.GetText(), textSection));
 }

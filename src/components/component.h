@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "components/step_result.h"
 #include "platform/platform.h"
 #include "script/file_record.h"
 #include "script/script_section.h"
@@ -27,14 +28,11 @@ constexpr int STATE_NONE = 1;
 constexpr int STATE_ALL = 2;
 constexpr int STATE_SOME = 3;
 
-// Actions.
-constexpr int ACTION_LEAVE = 0;
-constexpr int ACTION_INSTALL = 1;
-constexpr int ACTION_REMOVE = 2;
-
-// Registry, INI and program-group modes follow the action: 1 install, 2 remove.
+// Registry, INI, program-group and program modes follow the action: 1
+// install, 2 remove.
 constexpr int MODE_INSTALL = 1;
 constexpr int MODE_REMOVE = 2;
+constexpr int ModeOf(Action action) { return static_cast<int>(action); }
 
 constexpr int MSG_SECTION_NOT_FOUND = 1088;
 
@@ -75,13 +73,13 @@ class CComponent {
             std::string_view setupTip = {});
 
   bool IsInstalled() const;
-  // 1 records the component as installed, 2 removes the record.
-  void WriteInstalledMarker(int action) const;
+  // Install records the component as installed, Remove removes the record.
+  void WriteInstalledMarker(Action action) const;
 
-  // 0 leave, 1 install, 2 remove, from the installed bit, the selection and
-  // the wizard's flag word (the setup context's when not given).
-  int GetAction(std::uint32_t contextFlags) const;
-  int GetAction() const;
+  // From the installed bit, the selection and the wizard's flag word (the
+  // setup context's when not given).
+  Action GetAction(std::uint32_t contextFlags) const;
+  Action GetAction() const;
 
   // Selection.
   int GetState() const;
@@ -98,8 +96,8 @@ class CComponent {
   // list whose name equals its parent name.
   void LinkToParent(CComponentList& list);
 
-  // Action steps of the installation run; each does nothing for action 0.
-  void QueueDeletes(int phase, std::vector<CFileRecord>& queue) const;
+  // Action steps of the installation run; each does nothing for Action::None.
+  void QueueDeletes(StepPhase phase, std::vector<CFileRecord>& queue) const;
   void QueueRenames(std::vector<CFileRecord>& queue) const;
   void QueueCopies(std::vector<CFileRecord>& queue) const;
   // How many records QueueCopies adds.
@@ -107,10 +105,10 @@ class CComponent {
   void RunRegistry(IComponentExecutors& executors) const;
   void RunIniUpdates(IComponentExecutors& executors) const;
   void RunProgramGroups(IComponentExecutors& executors) const;
-  int RunExecute(int phase, IComponentExecutors& executors) const;
-  int RunDisplayDriver(IComponentExecutors& executors) const;
-  // 1 accepted, otherwise the licence dialog's answer.
-  int ConfirmLicense(IComponentExecutors& executors) const;
+  CStepResult RunExecute(StepPhase phase, IComponentExecutors& executors) const;
+  CStepResult RunDisplayDriver(IComponentExecutors& executors) const;
+  // Accepted without a dialog, otherwise the licence dialog's answer.
+  LicenseAnswer ConfirmLicense(IComponentExecutors& executors) const;
 
   bool IsSetup() const;
   bool IsDriver() const { return !m_strDriverClass.empty(); }

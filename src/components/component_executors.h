@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "components/step_result.h"
 #include "script/script_section.h"
 
 class CComponent;
@@ -21,12 +22,13 @@ class IComponentExecutors {
   virtual void RunIniSection(const CScriptSection& section, int mode) = 0;
   // One program-group section with mode 1 (install) or 2 (remove).
   virtual void RunProgramGroupSection(const CScriptSection& section, int mode) = 0;
-  // The programs of one section; 0 on success.
-  virtual int RunProgramSection(const CScriptSection& section, int mode) = 0;
-  // The display driver step of one component with its action; 0 on success.
-  virtual int InstallDisplayDriver(const CComponent& component, int action) = 0;
-  // The licence dialog: 1 accepted, 2 cancelled.
-  virtual int ShowLicense(std::string_view title, std::string_view text) = 0;
+  // The programs of one section with mode 1 (install) or 2 (remove); a
+  // failure carries the failing line's result.
+  virtual CStepResult RunProgramSection(const CScriptSection& section, int mode) = 0;
+  // The display driver step of one component with its action.
+  virtual CStepResult InstallDisplayDriver(const CComponent& component, Action action) = 0;
+  // The licence dialog.
+  virtual LicenseAnswer ShowLicense(std::string_view title, std::string_view text) = 0;
   // Called once per component by the per-component action loops.
   virtual void Step() = 0;
   // Called by those loops before each component's own steps.

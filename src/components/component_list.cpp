@@ -88,7 +88,7 @@ void CComponentList::PruneDependencies() {
   }
 }
 
-void CComponentList::QueueDeletes(int phase, std::vector<CFileRecord>& queue) const {
+void CComponentList::QueueDeletes(StepPhase phase, std::vector<CFileRecord>& queue) const {
   for (const auto& c : m_components) c->QueueDeletes(phase, queue);
 }
 
@@ -128,28 +128,28 @@ void CComponentList::RunProgramGroups(IComponentExecutors& executors) const {
   }
 }
 
-int CComponentList::RunExecute(int phase, IComponentExecutors& executors) const {
+CStepResult CComponentList::RunExecute(StepPhase phase, IComponentExecutors& executors) const {
   for (const auto& c : m_components) {
     executors.BeginComponent(*c);
-    if (const int result = c->RunExecute(phase, executors); result != 0) return result;
+    if (const CStepResult result = c->RunExecute(phase, executors); result.Stops()) return result;
     executors.Step();
   }
-  return 0;
+  return CStepResult::GoOn();
 }
 
-int CComponentList::RunDisplayDriver(IComponentExecutors& executors) const {
+CStepResult CComponentList::RunDisplayDriver(IComponentExecutors& executors) const {
   for (const auto& c : m_components) {
     executors.BeginComponent(*c);
-    if (const int result = c->RunDisplayDriver(executors); result != 0) return result;
+    if (const CStepResult result = c->RunDisplayDriver(executors); result.Stops()) return result;
     executors.Step();
   }
-  return 0;
+  return CStepResult::GoOn();
 }
 
 bool CComponentList::ConfirmLicenses(IComponentExecutors& executors) const {
   for (const auto& c : m_components) {
     executors.BeginComponent(*c);
-    if (c->ConfirmLicense(executors) == 2) return false;
+    if (c->ConfirmLicense(executors) == LicenseAnswer::Declined) return false;
   }
   return true;
 }

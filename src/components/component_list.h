@@ -50,14 +50,15 @@ class CComponentList {
   bool ClickRow(CComponent& component, IDependencyConfirmation& confirmation);
 
   // Installation steps, each over the components in list order.
-  void QueueDeletes(int phase, std::vector<CFileRecord>& queue) const;
+  void QueueDeletes(StepPhase phase, std::vector<CFileRecord>& queue) const;
   void QueueRenames(std::vector<CFileRecord>& queue) const;
   void QueueCopies(std::vector<CFileRecord>& queue) const;
   void RunRegistry(IComponentExecutors& executors) const;
   void RunIniUpdates(IComponentExecutors& executors) const;
   void RunProgramGroups(IComponentExecutors& executors) const;
-  int RunExecute(int phase, IComponentExecutors& executors) const;
-  int RunDisplayDriver(IComponentExecutors& executors) const;
+  // The first failure stops the walk and is answered.
+  CStepResult RunExecute(StepPhase phase, IComponentExecutors& executors) const;
+  CStepResult RunDisplayDriver(IComponentExecutors& executors) const;
   // True when every licence was accepted.
   bool ConfirmLicenses(IComponentExecutors& executors) const;
 

@@ -67,13 +67,16 @@ bool CDisplayDriverInstall::UsesDeviceList(const CComponent& component) const {
   return m_script.GetContext().IsWin98() && component.m_nDeviceCount > 1;
 }
 
-int CDisplayDriverInstall::InstallDisplayDriver(const CComponent& component, int action) {
-  if (component.m_strDriverClass.empty()) return 0;
-  if (action != ACTION_INSTALL && action != ACTION_REMOVE) return 0;
+CStepResult CDisplayDriverInstall::InstallDisplayDriver(const CComponent& component, Action action) {
+  if (component.m_strDriverClass.empty()) return CStepResult::GoOn();
+  if (action != Action::Install && action != Action::Remove) return CStepResult::GoOn();
   CSetupContext& context = m_script.GetContext();
   context.SetFlags(context.GetFlags() | SF_RESTART_NEEDED);
-  if (context.IsNT()) return action == ACTION_INSTALL ? InstallNT(component, DriverScriptPath()) : RemoveNT(component);
-  return action == ACTION_INSTALL ? Install9x(component, DriverScriptPath()) : Remove9x(component);
+  const bool install = action == Action::Install;
+  if (context.IsNT()) {
+    return CStepResult::FromCode(install ? InstallNT(component, DriverScriptPath()) : RemoveNT(component));
+  }
+  return CStepResult::FromCode(install ? Install9x(component, DriverScriptPath()) : Remove9x(component));
 }
 
 void CDisplayDriverInstall::MarkInstalledFiles(const CComponent& component) {

@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <string>
 
+#include "components/step_result.h"
+
 class CComponent;
 class CSetupScript;
 
@@ -22,10 +24,11 @@ class CDisplayDriverInstall {
  public:
   explicit CDisplayDriverInstall(CSetupScript& script) : m_script(script) {}
 
-  // The driver step of one component with its action: 0 when done or when
-  // there is nothing to do, else the failure (1 for a missing entry point or
-  // a failed installation on Windows NT, or the thunk library's own code).
-  int InstallDisplayDriver(const CComponent& component, int action);
+  // The driver step of one component with its action: goes on when done or
+  // when there is nothing to do, else stops with the failure (1 for a missing
+  // entry point or a failed installation on Windows NT, or the thunk
+  // library's own code).
+  CStepResult InstallDisplayDriver(const CComponent& component, Action action);
 
   // SETUP.INF in the setup folder, where the installation run put the
   // merged script.

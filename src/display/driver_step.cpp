@@ -4,13 +4,13 @@
 #include "core/setup_context.h"
 #include "display/hardware_detection.h"
 
-CDriverStep DescribeDriverStep(const CSetupContext& context, const CComponent& component, int action) {
+CDriverStep DescribeDriverStep(const CSetupContext& context, const CComponent& component, Action action) {
   CDriverStep step;
   step.m_strComponent = component.m_strName;
   step.m_strDescription = component.m_strDescription;
   step.m_strHardwareId = component.m_strHardwareId;
-  step.m_nAction = action;
-  const bool install = action == ACTION_INSTALL;
+  step.m_action = action;
+  const bool install = action == Action::Install;
   // Several devices of the adapter on Windows 98: each chosen one is asked for.
   const bool devices = context.IsWin98() && component.m_nDeviceCount > 1;
   if (context.IsNT()) {

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "components/step_result.h"
+
 class CComponent;
 class CSetupContext;
 
@@ -21,12 +23,12 @@ struct CDriverStep {
   std::string m_strComponent;    // the install section
   std::string m_strDescription;  // the model
   std::string m_strHardwareId;
-  int m_nAction = 0;  // ACTION_INSTALL or ACTION_REMOVE
+  Action m_action = Action::Install;  // Install or Remove
   Road m_road = Road::ThunkLibrary;
   int m_nDevices = 1;  // display devices the step acts on
-  int m_nResult = 0;   // the step's result: 0 done
+  int m_nResult = 0;   // the step's result: 0 done, else its failure's number
 };
 
 // The road the driver step takes for a driver component with an install or
 // remove action, on the system the context describes.
-CDriverStep DescribeDriverStep(const CSetupContext& context, const CComponent& component, int action);
+CDriverStep DescribeDriverStep(const CSetupContext& context, const CComponent& component, Action action);

@@ -200,9 +200,9 @@ std::vector<CFileRecord> CFileOperations::QueueCopies() const {
   return queue;
 }
 
-int CFileOperations::RunCopies(IFileProgress& progress) {
+CStepResult CFileOperations::RunCopies(IFileProgress& progress) {
   std::vector<CFileRecord> queue = QueueCopies();
-  if (queue.empty()) return 0;
+  if (queue.empty()) return CStepResult::GoOn();
   progress.BeginCopyPhase(static_cast<int>(queue.size()));
 
   CSetupContext& context = m_context;
@@ -229,7 +229,7 @@ int CFileOperations::RunCopies(IFileProgress& progress) {
       bool handled = false;
       if (r & VIF_CANNOTREADSRC) {
         if (firstOfDisk) {
-          if (dialogs.AskSourceDisk(record) == kDialogCancel) return 1;
+          if (dialogs.AskSourceDisk(record) == kDialogCancel) return CStepResult::Stop();
           // The folder entered serves the whole disk.
           for (CFileRecord& other : queue) {
             if (other.m_nDiskNumber == *disk) other.m_strSourceDir = record.m_strSourceDir;
@@ -237,7 +237,7 @@ int CFileOperations::RunCopies(IFileProgress& progress) {
           handled = true;
         } else {
           const int answer = dialogs.AskSourceFile(record);
-          if (answer == kDialogCancel) return 1;
+          if (answer == kDialogCancel) return CStepResult::Stop();
           if (answer == kDialogSkipFile) {
             r = 0;
             skipped = true;
@@ -258,7 +258,7 @@ int CFileOperations::RunCopies(IFileProgress& progress) {
       }
       if (r & VIF_ACCESSVIOLATION) {
         box.ShowError(MSG_CANNOT_WRITE, record.m_strDestDir);
-        return 1;
+        return CStepResult::Stop();
       }
       if (r & kInUseBits) {
         // Done, or a failure of its own: a retry would meet the file in
@@ -268,7 +268,7 @@ int CFileOperations::RunCopies(IFileProgress& progress) {
       }
       if (r & VIF_CANNOTCREATE) {
         box.ShowError(MSG_CANNOT_CREATE_FILE, Drive(record.m_strDestDir));
-        return 1;
+        return CStepResult::Stop();
       }
       if (r & VIF_OUTOFSPACE) {
         const std::uint32_t freeBefore = GetFreeKilobytes(m_platform, record.m_strDestDir);
@@ -277,7 +277,7 @@ int CFileOperations::RunCopies(IFileProgress& progress) {
         if (box.AskYesNo(MSG_ASK_DISK_FULL, Drive(record.m_strDestDir)) != IDYES ||
             GetFreeKilobytes(m_platform, record.m_strDestDir) <= freeBefore) {
           context.SetLastMessage(MSG_ASK_DISK_FULL);
-          return 1;
+          return CStepResult::Stop();
         }
         handled = true;
       }
@@ -291,7 +291,7 @@ int CFileOperations::RunCopies(IFileProgress& progress) {
       }
       if (r != 0 && !handled) {
         box.ShowError(MSG_FILE_INSTALL, static_cast<int>(r));
-        return 1;
+        return CStepResult::Stop();
       }
       if (r == 0) break;
     }
@@ -302,5 +302,5 @@ int CFileOperations::RunCopies(IFileProgress& progress) {
     if (installed) progress.FileInstalled(record);
     progress.Step();
   }
-  return 0;
+  return CStepResult::GoOn();
 }

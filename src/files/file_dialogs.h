@@ -6,6 +6,7 @@
 
 #include <string_view>
 
+#include "components/step_result.h"
 #include "script/file_record.h"
 
 // Results of the questions.
@@ -14,8 +15,6 @@ constexpr int kDialogCancel = 2;        // cancel the installation
 constexpr int kDialogSkipFile = 1024;   // skip this file
 constexpr int kDialogKeepExisting = 1;  // version conflict: keep the existing file
 constexpr int kDialogReplace = 2;       // version conflict: replace it
-constexpr int kLicenseAccepted = 1;
-constexpr int kLicenseDeclined = 2;
 
 class IFileDialogs {
  public:
@@ -27,9 +26,11 @@ class IFileDialogs {
   virtual int AskSourceFile(CFileRecord& record) = 0;
   // The destination holds a file of another version: kDialogKeepExisting or kDialogReplace.
   virtual int AskVersionConflict(const CFileRecord& record) = 0;
-  // A component's licence agreement: kLicenseAccepted or kLicenseDeclined.
-  // Unattended runs never ask; answers without a dialog accept.
-  virtual int AskLicense(std::string_view /*title*/, std::string_view /*text*/) { return kLicenseAccepted; }
+  // A component's licence agreement. Unattended runs never ask; answers
+  // without a dialog accept.
+  virtual LicenseAnswer AskLicense(std::string_view /*title*/, std::string_view /*text*/) {
+    return LicenseAnswer::Accepted;
+  }
 };
 
 // The answers given when no message box may be shown.

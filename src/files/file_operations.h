@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "components/step_result.h"
 #include "files/file_dialogs.h"
 #include "files/file_progress.h"
 #include "platform/platform.h"
@@ -16,6 +17,10 @@ class CInstallManifest;
 class CSetupContext;
 class CSetupScript;
 class IMessageSink;
+
+// What giving one file its new name came to; the values are the rename's
+// own numbers.
+enum class RenameResult { Done = 0, Failed = -1 };
 
 class CFileOperations {
  public:
@@ -29,19 +34,20 @@ class CFileOperations {
   // The copy records of every component to be installed, in list order; a
   // line without a source name takes its destination name.
   std::vector<CFileRecord> QueueCopies() const;
-  // Copies every queued file: 0 when each was copied or skipped, 1 when the
-  // run was cancelled or stopped by an error (its message shown).
-  int RunCopies(IFileProgress& progress);
+  // Copies every queued file: goes on when each was copied or skipped, stops
+  // when the run was cancelled or stopped by an error (its message shown).
+  CStepResult RunCopies(IFileProgress& progress);
   // Copies one file with the version installer: its result bits as adjusted
   // here, VIF_CANNOTREADSRC when no source name exists, VIF_CANNOTREADDST
   // when the destination folder cannot be made, or 0.
   platform::DWORD CopyFile(CFileRecord& record, platform::DWORD flags);
 
-  // Deletes the files of every component for the phase (1: DelFiles of the
-  // components to be installed; 0: Uninstall of those to be removed). Always 0.
-  int RunDeletes(IFileProgress& progress, int phase);
-  // Gives the files of the RenFiles sections their new names. Always 0.
-  int RunRenames(IFileProgress& progress);
+  // Deletes the files of every component the phase takes (DelFiles of the
+  // components to be installed, Uninstall of those to be removed). A file
+  // that cannot be deleted never stops the run: always goes on.
+  CStepResult RunDeletes(IFileProgress& progress, StepPhase phase);
+  // Gives the files of the RenFiles sections their new names. Always goes on.
+  CStepResult RunRenames(IFileProgress& progress);
 
   // 0 when the file is gone or was never there (or lies on a drive that is
   // not ready), the deferral's result for a file in use, else the error code.
@@ -51,8 +57,8 @@ class CFileOperations {
   // Installs a file that is in use so that the new one takes its place at
   // the next start: 0 or a CopyFile result.
   platform::DWORD ReplaceInUse(const CFileRecord& record, platform::DWORD flags);
-  // 0 on success or when there is nothing to rename, -1 on failure.
-  int RenameFileRecord(const CFileRecord& record);
+  // Done also when there is nothing to rename.
+  RenameResult RenameFileRecord(const CFileRecord& record);
 
  private:
   void RequestRestart();

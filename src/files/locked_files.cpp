@@ -191,20 +191,20 @@ platform::DWORD CFileOperations::ReplaceInUse(const CFileRecord& record, platfor
   return 0;
 }
 
-int CFileOperations::RenameFileRecord(const CFileRecord& record) {
-  if (record.m_strDestName.empty() || record.m_strDestDir.empty() || record.m_strSourceName.empty()) return 0;
-  if (m_script.EqualNoCase(record.m_strSourceName, record.m_strDestName)) return 0;
+RenameResult CFileOperations::RenameFileRecord(const CFileRecord& record) {
+  if (record.m_strDestName.empty() || record.m_strDestDir.empty() || record.m_strSourceName.empty()) return RenameResult::Done;
+  if (m_script.EqualNoCase(record.m_strSourceName, record.m_strDestName)) return RenameResult::Done;
   const std::string from = SourcePath(record);
   const std::string to = DestPath(record);
   // Without the old file there is nothing to rename, and the new name may
   // be a file of the user's own.
-  if (m_platform.Files().GetFileAttributesA(from) == INVALID_FILE_ATTRIBUTES) return -1;
+  if (m_platform.Files().GetFileAttributesA(from) == INVALID_FILE_ATTRIBUTES) return RenameResult::Failed;
   ClearReadOnly(m_platform, from);
   m_platform.Files().DeleteFileA(to);
-  if (!m_platform.Files().MoveFileExA(from.c_str(), to.c_str(), 0)) return -1;
+  if (!m_platform.Files().MoveFileExA(from.c_str(), to.c_str(), 0)) return RenameResult::Failed;
   // A file of the installation's own keeps being its own under the new name.
   if (m_pManifest != nullptr && m_pManifest->HasFile(from)) m_pManifest->NoteFile(to);
-  return 0;
+  return RenameResult::Done;
 }
 
 void MarkInstalledFile(const platform::Platform& platform, const CFileRecord& record) {
@@ -221,28 +221,28 @@ void MarkInstalledFile(const platform::Platform& platform, const CFileRecord& re
   registry.RegCloseKey(key);
 }
 
-int CFileOperations::RunDeletes(IFileProgress& progress, int phase) {
+CStepResult CFileOperations::RunDeletes(IFileProgress& progress, StepPhase phase) {
   std::vector<CFileRecord> queue;
   m_components.QueueDeletes(phase, queue);
-  if (queue.empty()) return 0;
+  if (queue.empty()) return CStepResult::GoOn();
   progress.BeginDeletePhase(static_cast<int>(queue.size()));
   for (const CFileRecord& record : queue) {
     progress.ShowDeleteJob(record);
     DeleteFileRecord(record);
     progress.Step();
   }
-  return 0;
+  return CStepResult::GoOn();
 }
 
-int CFileOperations::RunRenames(IFileProgress& progress) {
+CStepResult CFileOperations::RunRenames(IFileProgress& progress) {
   std::vector<CFileRecord> queue;
   m_components.QueueRenames(queue);
-  if (queue.empty()) return 0;
+  if (queue.empty()) return CStepResult::GoOn();
   progress.BeginRenamePhase(static_cast<int>(queue.size()));
   for (const CFileRecord& record : queue) {
     progress.ShowRenameJob(record);
     RenameFileRecord(record);
     progress.Step();
   }
-  return 0;
+  return CStepResult::GoOn();
 }

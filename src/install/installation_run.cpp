@@ -33,7 +33,7 @@ CInstallationRun::Result CInstallationRun::Run() {
   }
   m_progress.BeginRun();
   m_recorder.Begin(context);
-  const bool done = RunPhases() == 0;
+  const bool done = RunPhases().GoesOn();
   m_recorder.End(done);
   if (!done) {
     context.SetFlags(context.GetFlags() | SF_RUN_FAILED);
@@ -42,7 +42,7 @@ CInstallationRun::Result CInstallationRun::Run() {
   return Result::Done;
 }
 
-int CInstallationRun::SaveSetupScript() {
+CStepResult CInstallationRun::SaveSetupScript() {
   const CSetupContext& context = m_session.GetContext();
   CFileRecord job;
   job.m_strSourceDir = context.GetSetupDir();
@@ -51,7 +51,7 @@ int CInstallationRun::SaveSetupScript() {
   job.m_strDestName = "SETUP.INF";
   if (Listing()) {
     m_pListing->ListFiles(RunPhase::SetupScript, {job});
-    return 0;
+    return CStepResult::GoOn();
   }
   m_progress.BeginCopyPhase(1);
   m_progress.ShowCopyJob(job);
@@ -59,20 +59,20 @@ int CInstallationRun::SaveSetupScript() {
   const platform::Platform& platform = m_session.GetContext().GetPlatform();
   if (!CreateDestDir(platform, job, &manifest)) {
     m_session.GetMessages().ShowError(MSG_CANNOT_WRITE, job.m_strDestDir);
-    return 1;
+    return CStepResult::Stop();
   }
   const bool existed = platform.Files().GetFileAttributesA(DestPath(job)) != INVALID_FILE_ATTRIBUTES;
   if (!m_session.GetScript().GetText().SaveAs(platform.Files(), DestPath(job))) {
     m_session.GetMessages().ShowError(MSG_FILE_INSTALL);
-    return 1;
+    return CStepResult::Stop();
   }
   if (!existed) manifest.NoteFile(DestPath(job));
   m_progress.FileInstalled(job);
   m_progress.Step();
-  return 0;
+  return CStepResult::GoOn();
 }
 
-int CInstallationRun::RunPhases() {
+CStepResult CInstallationRun::RunPhases() {
   CSetupContext& context = m_session.GetContext();
   CComponentList& components = m_session.GetComponents();
   CFileOperations files(m_session.GetScript(), components, m_session.GetFileDialogs());
@@ -83,7 +83,7 @@ int CInstallationRun::RunPhases() {
     manifest.Load(context.GetPlatform().Files(), setupFolder);
     files.SetManifest(&manifest);
   }
-  const int r = RunEachPhase(files);
+  const CStepResult r = RunEachPhase(files);
   // A failed run made things too; a removal leaves the list for INST16.EXE.
   if (!Listing() && (context.GetFlags() & SF_REMOVE) == 0 &&
       context.GetPlatform().Files().GetFileAttributesA(setupFolder) != INVALID_FILE_ATTRIBUTES) {
@@ -92,26 +92,26 @@ int CInstallationRun::RunPhases() {
   return r;
 }
 
-int CInstallationRun::RunEachPhase(CFileOperations& files) {
+CStepResult CInstallationRun::RunEachPhase(CFileOperations& files) {
   CSetupContext& context = m_session.GetContext();
   CComponentList& components = m_session.GetComponents();
 
   // A file phase lists its jobs, or does them.
-  auto deletes = [&](RunPhase phase, int deletePhase) {
+  auto deletes = [&](RunPhase phase, StepPhase deletePhase) {
     Begin(phase);
     if (!Listing()) return files.RunDeletes(m_progress, deletePhase);
     std::vector<CFileRecord> queue;
     components.QueueDeletes(deletePhase, queue);
     m_pListing->ListFiles(phase, queue);
-    return 0;
+    return CStepResult::GoOn();
   };
 
-  int r = deletes(RunPhase::DeletesBefore, 1);
-  if (r == 0 && (context.GetFlags() & SF_FRESH_WIZARD) != 0) {
+  CStepResult r = deletes(RunPhase::DeletesBefore, StepPhase::ComponentsToInstall);
+  if (r.GoesOn() && (context.GetFlags() & SF_FRESH_WIZARD) != 0) {
     Begin(RunPhase::SetupScript);
     r = SaveSetupScript();
   }
-  if (r == 0) {
+  if (r.GoesOn()) {
     Begin(RunPhase::Copies);
     if (Listing()) {
       m_pListing->ListFiles(RunPhase::Copies, InCopyOrder(files.QueueCopies()));
@@ -119,7 +119,7 @@ int CInstallationRun::RunEachPhase(CFileOperations& files) {
       r = files.RunCopies(m_progress);
     }
   }
-  if (r == 0) {
+  if (r.GoesOn()) {
     Begin(RunPhase::Renames);
     if (Listing()) {
       std::vector<CFileRecord> queue;
@@ -129,28 +129,28 @@ int CInstallationRun::RunEachPhase(CFileOperations& files) {
       r = files.RunRenames(m_progress);
     }
   }
-  if (r == 0) m_progress.BeginActionPhase(kActionStepsPerComponent * components.GetCount());
-  if (r == 0) {
+  if (r.GoesOn()) m_progress.BeginActionPhase(kActionStepsPerComponent * components.GetCount());
+  if (r.GoesOn()) {
     Begin(RunPhase::ProgramsBeforeRemoval);
-    r = components.RunExecute(0, m_executors);
+    r = components.RunExecute(StepPhase::ComponentsToRemove, m_executors);
   }
   m_progress.ShowSheet();
-  if (r == 0) {
+  if (r.GoesOn()) {
     Begin(RunPhase::InstallRecord);
     if (!Listing() && !WriteInstallRecord(context)) {
       // A run without its record would leave an installation nothing can
       // maintain or remove.
       m_session.GetMessages().ShowError(MSG_CANNOT_WRITE, "HKEY_LOCAL_MACHINE\\" + InstallRecordKey(context));
-      r = 1;
+      r = CStepResult::Stop();
     } else if (!Listing()) {
       m_recorder.RecordWritten(context);
     }
   }
-  if (r == 0) {
+  if (r.GoesOn()) {
     Begin(RunPhase::DisplayDriver);
     r = components.RunDisplayDriver(m_executors);
   }
-  if (r == 0) {
+  if (r.GoesOn()) {
     Begin(RunPhase::Registry);
     components.RunRegistry(m_executors);
     Begin(RunPhase::IniFiles);
@@ -158,10 +158,10 @@ int CInstallationRun::RunEachPhase(CFileOperations& files) {
     Begin(RunPhase::ProgramGroups);
     components.RunProgramGroups(m_executors);
   }
-  if (r == 0) r = deletes(RunPhase::DeletesAfter, 0);
-  if (r == 0) {
+  if (r.GoesOn()) r = deletes(RunPhase::DeletesAfter, StepPhase::ComponentsToRemove);
+  if (r.GoesOn()) {
     Begin(RunPhase::ProgramsAfter);
-    r = components.RunExecute(1, m_executors);
+    r = components.RunExecute(StepPhase::ComponentsToInstall, m_executors);
   }
   m_progress.ShowSheet();
   return r;

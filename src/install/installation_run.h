@@ -94,11 +94,13 @@ class CRunRecorder {
     void RunRegistrySection(const CScriptSection& section, int mode) override;
     void RunIniSection(const CScriptSection& section, int mode) override { m_inner.RunIniSection(section, mode); }
     void RunProgramGroupSection(const CScriptSection& section, int mode) override;
-    int RunProgramSection(const CScriptSection& section, int mode) override {
+    CStepResult RunProgramSection(const CScriptSection& section, int mode) override {
       return m_inner.RunProgramSection(section, mode);
     }
-    int InstallDisplayDriver(const CComponent& component, int action) override;
-    int ShowLicense(std::string_view title, std::string_view text) override { return m_inner.ShowLicense(title, text); }
+    CStepResult InstallDisplayDriver(const CComponent& component, Action action) override;
+    LicenseAnswer ShowLicense(std::string_view title, std::string_view text) override {
+      return m_inner.ShowLicense(title, text);
+    }
     void Step() override { m_inner.Step(); }
     void BeginComponent(const CComponent& component) override { m_inner.BeginComponent(component); }
 
@@ -147,9 +149,9 @@ class CInstallationRun {
   Result Run();
 
  private:
-  int RunPhases();
-  int RunEachPhase(CFileOperations& files);
-  int SaveSetupScript();
+  CStepResult RunPhases();
+  CStepResult RunEachPhase(CFileOperations& files);
+  CStepResult SaveSetupScript();
   void Begin(RunPhase phase);
   bool Listing() const { return m_pListing != nullptr; }
 

@@ -80,11 +80,11 @@ void CRunRecorder::RecordingExecutors::RunProgramGroupSection(const CScriptSecti
   }
 }
 
-int CRunRecorder::RecordingExecutors::InstallDisplayDriver(const CComponent& component, int action) {
-  const int result = m_inner.InstallDisplayDriver(component, action);
-  if (m_pOutcome != nullptr && component.IsDriver() && (action == ACTION_INSTALL || action == ACTION_REMOVE)) {
+CStepResult CRunRecorder::RecordingExecutors::InstallDisplayDriver(const CComponent& component, Action action) {
+  const CStepResult result = m_inner.InstallDisplayDriver(component, action);
+  if (m_pOutcome != nullptr && component.IsDriver() && (action == Action::Install || action == Action::Remove)) {
     CDriverStep step = DescribeDriverStep(m_script.GetContext(), component, action);
-    step.m_nResult = result;
+    step.m_nResult = result.Code();
     m_pOutcome->m_drivers.push_back(std::move(step));
   }
   return result;

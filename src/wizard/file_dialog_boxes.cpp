@@ -146,7 +146,8 @@ int CWizardFileDialogs::AskVersionConflict(const CFileRecord& record) {
   return dialog.DoModal(m_context.GetPlatform().WizardHost()) == platform::kDialogOk ? kDialogKeepExisting : kDialogReplace;
 }
 
-int CWizardFileDialogs::AskLicense(std::string_view title, std::string_view text) {
+LicenseAnswer CWizardFileDialogs::AskLicense(std::string_view title, std::string_view text) {
   CLicenseDialog dialog(m_resources, std::string(title), std::string(text));
-  return dialog.DoModal(m_context.GetPlatform().WizardHost()) == platform::kDialogOk ? kLicenseAccepted : kLicenseDeclined;
+  return dialog.DoModal(m_context.GetPlatform().WizardHost()) == platform::kDialogOk ? LicenseAnswer::Accepted
+                                                                             : LicenseAnswer::Declined;
 }

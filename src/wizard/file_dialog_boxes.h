@@ -68,7 +68,7 @@ class CWizardFileDialogs final : public IFileDialogs {
   int AskSourceDisk(CFileRecord& record) override;
   int AskSourceFile(CFileRecord& record) override;
   int AskVersionConflict(const CFileRecord& record) override;
-  int AskLicense(std::string_view title, std::string_view text) override;
+  LicenseAnswer AskLicense(std::string_view title, std::string_view text) override;
 
  private:
   bool Quiet() const;

@@ -11,11 +11,11 @@ namespace {
 constexpr int kProgressRangeMax = 0xFFFF;  // the bar's range is a 16-bit value
 }  // namespace
 
-int CInstallExecutors::InstallDisplayDriver(const CComponent& component, int action) {
+CStepResult CInstallExecutors::InstallDisplayDriver(const CComponent& component, Action action) {
   return m_driver.InstallDisplayDriver(component, action);
 }
 
-int CInstallExecutors::ShowLicense(std::string_view title, std::string_view text) {
+LicenseAnswer CInstallExecutors::ShowLicense(std::string_view title, std::string_view text) {
   return m_dialogs.AskLicense(title, text);
 }
 

@@ -39,8 +39,8 @@ class CInstallExecutors final : public CScriptActionExecutors {
                     CInstallManifest* manifest = nullptr)
       : CScriptActionExecutors(script, dialogs, caller, manifest), m_driver(script), m_page(page) {}
 
-  int InstallDisplayDriver(const CComponent& component, int action) override;
-  int ShowLicense(std::string_view title, std::string_view text) override;
+  CStepResult InstallDisplayDriver(const CComponent& component, Action action) override;
+  LicenseAnswer ShowLicense(std::string_view title, std::string_view text) override;
   void Step() override { m_page.Step(); }
 
  private:

@@ -57,9 +57,9 @@ TEST_F(ComponentActionsTest, TwoComponentsWithOneDescriptionShareTheirMarker) {
   EXPECT_TRUE(m.Named("Old").m_nFlags & CF_INSTALLED);
   EXPECT_TRUE(m.Named("Twin").m_nFlags & CF_INSTALLED);
   EXPECT_FALSE(m.Named("Tools").m_nFlags & CF_INSTALLED);
-  std::vector<int> actions;
+  std::vector<Action> actions;
   for (auto& c : m.List()) actions.push_back(c->GetAction());
-  EXPECT_EQ(actions, (std::vector<int>{0, 1, 2, 2, 0}));
+  EXPECT_EQ(actions, (std::vector<Action>{Action::None, Action::Install, Action::Remove, Action::Remove, Action::None}));
 }
 
 TEST_F(ComponentActionsTest, OnlyTheValueOneMarksAComponentInstalled) {
@@ -73,7 +73,7 @@ TEST_F(ComponentActionsTest, OnlyTheValueOneMarksAComponentInstalled) {
 
 TEST_F(ComponentActionsTest, DeletesOfBothPhases) {
   std::vector<CFileRecord> queue;
-  m.List().QueueDeletes(1, queue);
+  m.List().QueueDeletes(StepPhase::ComponentsToInstall, queue);
   ASSERT_EQ(queue.size(), 1u);
   EXPECT_EQ(queue[0].m_strDestDir, "C:\\HALVION\\App");
   EXPECT_EQ(queue[0].m_strDestName, "GONE.EXE");
@@ -81,7 +81,7 @@ TEST_F(ComponentActionsTest, DeletesOfBothPhases) {
 
   queue.clear();
   m.Context().SetDestDir("E:\\ELSEWHERE");
-  m.List().QueueDeletes(0, queue);
+  m.List().QueueDeletes(StepPhase::ComponentsToRemove, queue);
   ASSERT_EQ(queue.size(), 2u) << "Old removes what it copied; Twin's empty Uninstall removes nothing";
   EXPECT_EQ(queue[0].m_strDestDir, "E:\\ELSEWHERE\\Tools") << "the folder of the moment";
   EXPECT_EQ(queue[0].m_strDestName, "TOOL.EXE");
@@ -137,24 +137,24 @@ TEST_F(ComponentActionsTest, IniAndProgramGroupStepsUseTheActionAsMode) {
 }
 
 TEST_F(ComponentActionsTest, ExecuteStepsStopAtTheFirstFailure) {
-  EXPECT_EQ(m.List().RunExecute(1, x), 0);
+  EXPECT_TRUE(m.List().RunExecute(StepPhase::ComponentsToInstall, x).GoesOn());
   EXPECT_EQ(x.calls, (std::vector<std::string>{"run run-1 1", "run run-2 1"}));
   x.calls.clear();
-  EXPECT_EQ(m.List().RunExecute(0, x), 0);
+  EXPECT_TRUE(m.List().RunExecute(StepPhase::ComponentsToRemove, x).GoesOn());
   EXPECT_EQ(x.calls, (std::vector<std::string>{"run old-unrun 2"}));
 
   x.calls.clear();
   x.m_failingProgram = "run-1";
-  EXPECT_EQ(m.List().RunExecute(1, x), 5);
+  EXPECT_EQ(m.List().RunExecute(StepPhase::ComponentsToInstall, x).Code(), 5) << "the failing line's own result";
   EXPECT_EQ(x.calls, (std::vector<std::string>{"run run-1 1"}));
 }
 
 TEST_F(ComponentActionsTest, TheDriverStepIsCalledForEveryComponentWithAnAction) {
-  EXPECT_EQ(m.List().RunDisplayDriver(x), 0);
+  EXPECT_TRUE(m.List().RunDisplayDriver(x).GoesOn());
   EXPECT_EQ(x.calls, (std::vector<std::string>{"driver Tools 1", "driver Old 2", "driver Twin 2"}));
   x.calls.clear();
   x.m_failingDriver = "Old";
-  EXPECT_EQ(m.List().RunDisplayDriver(x), 7);
+  EXPECT_EQ(m.List().RunDisplayDriver(x).Code(), 7);
   EXPECT_EQ(x.calls, (std::vector<std::string>{"driver Tools 1", "driver Old 2"}));
 }
 
@@ -166,7 +166,7 @@ TEST_F(ComponentActionsTest, LicencesOfComponentsToInstall) {
   EXPECT_EQ(x.calls[1], "license Fresh licence Fresh terms\r\n");
 
   x.calls.clear();
-  x.m_licenseAnswers = {2};
+  x.m_licenseAnswers = {LicenseAnswer::Declined};
   EXPECT_FALSE(m.List().ConfirmLicenses(x));
   EXPECT_EQ(x.calls.size(), 1u) << "a refusal ends the walk";
 }
@@ -174,15 +174,17 @@ TEST_F(ComponentActionsTest, LicencesOfComponentsToInstall) {
 TEST_F(ComponentActionsTest, NothingIsDoneForComponentsLeftAlone) {
   m.Context().SetFlags(SF_MAINTENANCE_WIZARD);
   std::vector<CFileRecord> queue;
-  m.List().QueueDeletes(0, queue);
-  m.List().QueueDeletes(1, queue);
+  m.List().QueueDeletes(StepPhase::ComponentsToRemove, queue);
+  m.List().QueueDeletes(StepPhase::ComponentsToInstall, queue);
   m.List().QueueRenames(queue);
   m.List().QueueCopies(queue);
   EXPECT_TRUE(queue.empty());
   m.List().RunRegistry(x);
   m.List().RunIniUpdates(x);
   m.List().RunProgramGroups(x);
-  EXPECT_EQ(m.List().RunExecute(0, x) + m.List().RunExecute(1, x) + m.List().RunDisplayDriver(x), 0);
+  EXPECT_TRUE(m.List().RunExecute(StepPhase::ComponentsToRemove, x).GoesOn());
+  EXPECT_TRUE(m.List().RunExecute(StepPhase::ComponentsToInstall, x).GoesOn());
+  EXPECT_TRUE(m.List().RunDisplayDriver(x).GoesOn());
   EXPECT_TRUE(m.List().ConfirmLicenses(x));
   EXPECT_TRUE(x.calls.empty());
   EXPECT_EQ(m.Context().GetFlags(), SF_MAINTENANCE_WIZARD);

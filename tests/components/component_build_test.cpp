@@ -143,7 +143,7 @@ TEST(ComponentBuild, AComponentWithoutDescriptionIsHiddenUnderItsSectionName) {
   ASSERT_TRUE(m.List().Build(nullptr));
   m.List().ApplySetupType(SF_TYPE_SECOND);
   EXPECT_EQ(m.Named("Quiet").GetState(), STATE_ALL);
-  EXPECT_EQ(m.Named("Quiet").GetAction(0), ACTION_INSTALL);
+  EXPECT_EQ(m.Named("Quiet").GetAction(0), Action::Install);
 }
 
 TEST(ComponentBuild, ChildrenAreLinkedToTheirParentWithoutRegardToCase) {

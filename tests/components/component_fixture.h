@@ -83,17 +83,17 @@ class RecordingExecutors : public IComponentExecutors {
   void RunRegistrySection(const CScriptSection& section, int mode) override { Record("reg", section, mode); }
   void RunIniSection(const CScriptSection& section, int mode) override { Record("ini", section, mode); }
   void RunProgramGroupSection(const CScriptSection& section, int mode) override { Record("group", section, mode); }
-  int RunProgramSection(const CScriptSection& section, int mode) override {
+  CStepResult RunProgramSection(const CScriptSection& section, int mode) override {
     Record("run", section, mode);
-    return section.GetLine(0) == m_failingProgram ? 5 : 0;
+    return CStepResult::FromCode(section.GetLine(0) == m_failingProgram ? 5 : 0);
   }
-  int InstallDisplayDriver(const CComponent& component, int action) override {
-    calls.push_back("driver " + component.m_strName + " " + std::to_string(action));
-    return component.m_strName == m_failingDriver ? 7 : 0;
+  CStepResult InstallDisplayDriver(const CComponent& component, Action action) override {
+    calls.push_back("driver " + component.m_strName + " " + std::to_string(static_cast<int>(action)));
+    return CStepResult::FromCode(component.m_strName == m_failingDriver ? 7 : 0);
   }
-  int ShowLicense(std::string_view title, std::string_view text) override {
+  LicenseAnswer ShowLicense(std::string_view title, std::string_view text) override {
     calls.push_back("license " + std::string(title) + " " + std::string(text));
-    const int answer = m_licenseAnswers.empty() ? 1 : m_licenseAnswers.front();
+    const LicenseAnswer answer = m_licenseAnswers.empty() ? LicenseAnswer::Accepted : m_licenseAnswers.front();
     if (!m_licenseAnswers.empty()) m_licenseAnswers.erase(m_licenseAnswers.begin());
     return answer;
   }
@@ -103,7 +103,7 @@ class RecordingExecutors : public IComponentExecutors {
   int steps = 0;
   std::string m_failingProgram;
   std::string m_failingDriver;
-  std::vector<int> m_licenseAnswers;
+  std::vector<LicenseAnswer> m_licenseAnswers;
 
  private:
   void Record(const char* kind, const CScriptSection& section, int mode) {

@@ -56,7 +56,7 @@ TEST(ComponentAction, EveryRowOfTheActionTable) {
       Tree t;
       const CComponent& c = InState(t, state, row.installed);
       ASSERT_EQ(c.GetState(), state);
-      EXPECT_EQ(c.GetAction(row.flags), expected[state - 1])
+      EXPECT_EQ(static_cast<int>(c.GetAction(row.flags)), expected[state - 1])
           << "flags " << std::hex << row.flags << " installed " << row.installed << " state " << state;
     }
   }
@@ -190,7 +190,7 @@ TEST_F(SelectionTest, TheRemoveChoiceRemovesEveryInstalledComponent) {
   EXPECT_TRUE(Selected().empty());
   std::vector<std::string> removed;
   for (auto& c : m.List()) {
-    if (c->GetAction(SF_MAINTENANCE_WIZARD | SF_REMOVE) == ACTION_REMOVE) removed.push_back(c->m_strName);
+    if (c->GetAction(SF_MAINTENANCE_WIZARD | SF_REMOVE) == Action::Remove) removed.push_back(c->m_strName);
   }
   EXPECT_EQ(removed, (std::vector<std::string>{"Setup", "Viewer", "Player"}));
 }

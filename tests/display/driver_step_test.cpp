@@ -26,20 +26,20 @@ class DriverStep : public script_test::AppOnMachine {
 TEST(DriverStepTest, NothingToDoChangesNothing) {
   DriverStep s("");
   CComponent tools(s.Script(), "Tools");
-  EXPECT_EQ(s.step.InstallDisplayDriver(tools, ACTION_INSTALL), 0) << "not a driver component";
-  EXPECT_EQ(s.step.InstallDisplayDriver(s.driver, ACTION_LEAVE), 0);
+  EXPECT_TRUE(s.step.InstallDisplayDriver(tools, Action::Install).GoesOn()) << "not a driver component";
+  EXPECT_TRUE(s.step.InstallDisplayDriver(s.driver, Action::None).GoesOn());
   EXPECT_EQ(s.Context().GetFlags() & SF_RESTART_NEEDED, 0u) << "no restart asked for";
 }
 
 TEST(DriverStepTest, AMissingEntryPointFailsTheStep) {
   DriverStep s("[MissingEntryPoints]\n_THUNK32.DLL=DoDriverInstall32,DoMultiDriverInstall32,InstallCompatibleDriver32\n");
-  EXPECT_EQ(s.step.InstallDisplayDriver(s.driver, ACTION_INSTALL), 1);
+  EXPECT_EQ(s.step.InstallDisplayDriver(s.driver, Action::Install).Code(), 1);
   EXPECT_NE(s.Context().GetFlags() & SF_RESTART_NEEDED, 0u);
-  EXPECT_EQ(s.step.InstallDisplayDriver(s.driver, ACTION_REMOVE), 1);
+  EXPECT_EQ(s.step.InstallDisplayDriver(s.driver, Action::Remove).Code(), 1);
   // Several devices, none chosen: the entry point is still needed first.
   s.driver.m_nDeviceCount = 2;
   s.driver.m_deviceList.resize(2);
-  EXPECT_EQ(s.step.InstallDisplayDriver(s.driver, ACTION_INSTALL), 1);
+  EXPECT_EQ(s.step.InstallDisplayDriver(s.driver, Action::Install).Code(), 1);
   EXPECT_TRUE(s.Messages().empty()) << "no message of its own";
 }
 
@@ -58,7 +58,7 @@ TEST(DriverStepTest, RemovalOnWindows98NamesTheDeviceAndFailsWhenNothingChanged)
       "2=\\\\.\\Display2|Enum\\PCI\\VEN_1A5C&DEV_0330&SUBSYS_0\\000900\n");
   s.driver.m_nDeviceCount = 1;
   const std::string events = testing_support::ReadHostFile(sim::ActiveMachine()->Folder() / "events.log");
-  EXPECT_EQ(s.step.InstallDisplayDriver(s.driver, ACTION_REMOVE), 0);
+  EXPECT_TRUE(s.step.InstallDisplayDriver(s.driver, Action::Remove).GoesOn());
   const std::string call = testing_support::ReadHostFile(sim::ActiveMachine()->Folder() / "events.log").substr(events.size());
   EXPECT_EQ(call, "thunk InstallCompatibleDriver32 \"Display\" \"PCI\\VEN_1A5C&DEV_0330\"\n")
       << "the single device, never a number read from nowhere";
@@ -67,7 +67,7 @@ TEST(DriverStepTest, RemovalOnWindows98NamesTheDeviceAndFailsWhenNothingChanged)
 
   // No device has the identifier: nothing was given back, so the step fails.
   s.driver.m_strHardwareId = "PCI\\VEN_1A5C&DEV_9999";
-  EXPECT_NE(s.step.InstallDisplayDriver(s.driver, ACTION_REMOVE), 0);
+  EXPECT_TRUE(s.step.InstallDisplayDriver(s.driver, Action::Remove).Stops());
   // Of several chosen devices, one that kept its driver fails the step.
   s.driver.m_strHardwareId = "PCI\\VEN_1A5C&DEV_0330";
   s.driver.m_nDeviceCount = 2;
@@ -75,7 +75,7 @@ TEST(DriverStepTest, RemovalOnWindows98NamesTheDeviceAndFailsWhenNothingChanged)
   s.driver.m_deviceList[0].m_nDevice = 7;
   s.driver.m_deviceList[1].m_nDevice = 1;
   for (CDisplayDevice& device : s.driver.m_deviceList) device.m_bChosen = true;
-  EXPECT_NE(s.step.InstallDisplayDriver(s.driver, ACTION_REMOVE), 0);
+  EXPECT_TRUE(s.step.InstallDisplayDriver(s.driver, Action::Remove).Stops());
 }
 
 TEST(DriverStepTest, WindowsNtWithoutItsDeviceInstallerFailsTheInstallButNotTheRemoval) {
@@ -85,7 +85,7 @@ TEST(DriverStepTest, WindowsNtWithoutItsDeviceInstallerFailsTheInstallButNotTheR
   driver.m_strDriverClass = "Display";
   driver.m_strDescription = "Halvion Vela 3D";
   CDisplayDriverInstall step(s.Script());
-  EXPECT_EQ(step.InstallDisplayDriver(driver, ACTION_INSTALL), 1);
+  EXPECT_EQ(step.InstallDisplayDriver(driver, Action::Install).Code(), 1);
   EXPECT_EQ(s.CountMessages(MSG_DRIVER_NOT_INSTALLED), 1);
   CRegistryKey service(s.Interfaces(), HKEY_LOCAL_MACHINE);
   ASSERT_TRUE(service.Open("SYSTEM\\CurrentControlSet\\Services\\vela"));
@@ -95,10 +95,10 @@ TEST(DriverStepTest, WindowsNtWithoutItsDeviceInstallerFailsTheInstallButNotTheR
   // Removal needs no device installer; without a service name it changes nothing.
   CComponent other(s.Script(), "Other");
   other.m_strDriverClass = "Display";
-  EXPECT_EQ(step.InstallDisplayDriver(other, ACTION_REMOVE), 0);
+  EXPECT_TRUE(step.InstallDisplayDriver(other, Action::Remove).GoesOn());
   // A record naming the removed service itself gives nothing back.
   s.Context().SetDisabledDisplayService("vela", 1);
-  EXPECT_EQ(step.InstallDisplayDriver(driver, ACTION_REMOVE), 0);
+  EXPECT_TRUE(step.InstallDisplayDriver(driver, Action::Remove).GoesOn());
   EXPECT_EQ(service.ReadString("Start"), std::string("\x04")) << "disabled";
   EXPECT_EQ(s.CountMessages(MSG_DRIVER_NOT_INSTALLED), 1) << "removal shows nothing";
 }

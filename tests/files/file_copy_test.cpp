@@ -45,7 +45,7 @@ TEST_F(FileCopyTest, FindsCompressedSourcesUnderEachOfTheFourNames) {
   Put("drive_d/FOUR.DL_", Packed(Content("four"), 'L'));    // the destination name's compressed form
   Put("drive_d/NEW.DLL", "the destination name is tried only after the source name");
 
-  EXPECT_EQ(Files().RunCopies(m_progress), 0);
+  EXPECT_TRUE(Files().RunCopies(m_progress).GoesOn());
   EXPECT_EQ(Get("drive_c/HALVION/App/ONE.DLL"), Content("one"));
   EXPECT_EQ(Get("drive_c/HALVION/App/NEW.DLL"), Content("old"));
   EXPECT_EQ(Get("drive_c/HALVION/App/TWO.DLL"), Content("two"));
@@ -73,7 +73,7 @@ TEST_F(FileCopyTest, DisksInOrderAcrossComponents) {
         Script("[First.Files]\r\nA3.DLL\r\nA1.DLL\r\nA100.DLL\r\n[Second.Files]\r\nB0.DLL\r\nB2.DLL\r\nBNEG.DLL\r\n",
                "A3.DLL = 3\r\nA1.DLL = 1\r\nA100.DLL = 100\r\nB0.DLL = 0\r\nB2.DLL = 2\r\nBNEG.DLL = -1\r\n"));
   for (const char* name : {"A3", "A1", "A100", "B0", "B2", "BNEG"}) Put(std::string("drive_d/") + name + ".DLL", name);
-  EXPECT_EQ(Files().RunCopies(m_progress), 0);
+  EXPECT_TRUE(Files().RunCopies(m_progress).GoesOn());
   EXPECT_EQ(m_progress.phases, (std::vector<std::string>{"copy 6"}));
   EXPECT_EQ(m_progress.jobs, (std::vector<std::string>{"B0.DLL", "A1.DLL", "B2.DLL", "A3.DLL"}));
   EXPECT_EQ(m_progress.steps, 4);
@@ -91,7 +91,7 @@ TEST_F(FileCopyTest, ANewFolderForTheWholeDisk) {
   Put("drive_d/ELSEWHERE/X2B.DLL", "x2b");
   m_dialogs.diskAnswer = kDialogRetry;
   m_dialogs.newFolder = "D:\\ELSEWHERE";
-  EXPECT_EQ(Files().RunCopies(m_progress), 0);
+  EXPECT_TRUE(Files().RunCopies(m_progress).GoesOn());
   EXPECT_EQ(m_dialogs.asked, (std::vector<std::string>{"disk 2 X2A.DLL"})) << "asked once for the disk";
   EXPECT_EQ(Get("drive_c/HALVION/App/X2A.DLL"), "x2a");
   EXPECT_EQ(Get("drive_c/HALVION/App/X2B.DLL"), "x2b");
@@ -107,7 +107,7 @@ TEST_F(FileCopyTest, MissingDiskCancelsAndMissingLaterFileIsSkipped) {
   // file is skipped, the missing disk cancels.
   AddFlags(SF_QUIET);
   m_dialogs.diskAnswer = kDialogRetry;
-  EXPECT_EQ(Files().RunCopies(m_progress), 1);
+  EXPECT_EQ(Files().RunCopies(m_progress), CStepResult::Stop());
   EXPECT_TRUE(m_dialogs.asked.empty());
   EXPECT_EQ(Get("drive_c/HALVION/App/X1.DLL"), "x1") << "what was copied stays";
   EXPECT_EQ(Get("drive_c/HALVION/App/Z1.DLL"), "z1");
@@ -118,7 +118,7 @@ TEST_F(FileCopyTest, MissingDiskCancelsAndMissingLaterFileIsSkipped) {
   Put("drive_d/X2.DLL", "x2");
   Put("drive_d/Z1.DLL", "z1");
   m_dialogs.fileAnswer = kDialogSkipFile;
-  EXPECT_EQ(Files().RunCopies(m_progress), 0);
+  EXPECT_TRUE(Files().RunCopies(m_progress).GoesOn());
   EXPECT_EQ(m_dialogs.asked, (std::vector<std::string>{"file Y1.DLL"}));
   EXPECT_EQ(Get("drive_c/HALVION/App/X2.DLL"), "x2");
   EXPECT_EQ(m_progress.steps, 4) << "a skipped file counts as done";
@@ -126,7 +126,7 @@ TEST_F(FileCopyTest, MissingDiskCancelsAndMissingLaterFileIsSkipped) {
   Start(sim::OsKind::Win98, script);
   Put("drive_d/X1.DLL", "x1");
   m_dialogs.fileAnswer = kDialogCancel;
-  EXPECT_EQ(Files().RunCopies(m_progress), 1);
+  EXPECT_EQ(Files().RunCopies(m_progress), CStepResult::Stop());
   EXPECT_FALSE(Exists("drive_c/HALVION/App/X2.DLL"));
 }
 
@@ -141,14 +141,14 @@ TEST_F(FileCopyTest, VersionConflicts) {
   };
   prepare();
   m_dialogs.conflictAnswer = kDialogKeepExisting;
-  EXPECT_EQ(Files().RunCopies(m_progress), 0);
+  EXPECT_TRUE(Files().RunCopies(m_progress).GoesOn());
   EXPECT_EQ(m_dialogs.asked, (std::vector<std::string>{"conflict LIB.DLL", "conflict LIB2.DLL"}));
   EXPECT_EQ(Get("drive_c/HALVION/App/LIB.DLL"), v2);
   EXPECT_EQ(Get("drive_c/HALVION/App/LIB2.DLL"), v2);
 
   prepare();
   m_dialogs.conflictAnswer = kDialogReplace;
-  EXPECT_EQ(Files().RunCopies(m_progress), 0);
+  EXPECT_TRUE(Files().RunCopies(m_progress).GoesOn());
   EXPECT_EQ(m_dialogs.asked, (std::vector<std::string>{"conflict LIB.DLL", "conflict LIB2.DLL"}))
       << "each file starts again without forcing";
   EXPECT_EQ(Get("drive_c/HALVION/App/LIB.DLL"), v1);
@@ -157,7 +157,7 @@ TEST_F(FileCopyTest, VersionConflicts) {
 
   prepare();
   AddFlags(SF_UNATTENDED);
-  EXPECT_EQ(Files().RunCopies(m_progress), 0);
+  EXPECT_TRUE(Files().RunCopies(m_progress).GoesOn());
   EXPECT_TRUE(m_dialogs.asked.empty()) << "unattended files are forced from the first attempt";
   EXPECT_EQ(Get("drive_c/HALVION/App/LIB.DLL"), v1);
 }
@@ -175,7 +175,7 @@ TEST_F(FileCopyTest, LongNamesGoInUnderAShortNameOnWindows9xAfterTheSameVersionC
   // The newer library on the machine is kept when the user says so.
   prepare(sim::OsKind::Win98);
   m_dialogs.conflictAnswer = kDialogKeepExisting;
-  EXPECT_EQ(Files().RunCopies(m_progress), 0);
+  EXPECT_TRUE(Files().RunCopies(m_progress).GoesOn());
   EXPECT_EQ(m_dialogs.asked, (std::vector<std::string>{"conflict VELARUNTIME.DLL"}));
   EXPECT_EQ(Get("drive_c/HALVION/App/VELARUNTIME.DLL"), newer);
   EXPECT_EQ(Get("drive_c/HALVION/App/TMP0.@@@"), "taken");
@@ -185,7 +185,7 @@ TEST_F(FileCopyTest, LongNamesGoInUnderAShortNameOnWindows9xAfterTheSameVersionC
   // Replaced when the user says so, under its own name.
   prepare(sim::OsKind::Win98);
   m_dialogs.conflictAnswer = kDialogReplace;
-  EXPECT_EQ(Files().RunCopies(m_progress), 0);
+  EXPECT_TRUE(Files().RunCopies(m_progress).GoesOn());
   EXPECT_EQ(m_dialogs.asked, (std::vector<std::string>{"conflict VELARUNTIME.DLL"}));
   EXPECT_EQ(Get("drive_c/HALVION/App/VELARUNTIME.DLL"), older);
   EXPECT_FALSE(Exists("drive_c/HALVION/App/TMP1.@@@"));
@@ -194,19 +194,19 @@ TEST_F(FileCopyTest, LongNamesGoInUnderAShortNameOnWindows9xAfterTheSameVersionC
   prepare(sim::OsKind::Win95);
   AddFlags(SF_QUIET);
   m_dialogs.conflictAnswer = kDialogKeepExisting;
-  EXPECT_EQ(Files().RunCopies(m_progress), 0);
+  EXPECT_TRUE(Files().RunCopies(m_progress).GoesOn());
   EXPECT_TRUE(m_dialogs.asked.empty());
   EXPECT_EQ(Get("drive_c/HALVION/App/VELARUNTIME.DLL"), older) << "a quiet run replaces";
   prepare(sim::OsKind::Win98);
   AddFlags(SF_UNATTENDED);
-  EXPECT_EQ(Files().RunCopies(m_progress), 0);
+  EXPECT_TRUE(Files().RunCopies(m_progress).GoesOn());
   EXPECT_TRUE(m_dialogs.asked.empty());
   EXPECT_EQ(Get("drive_c/HALVION/App/VELARUNTIME.DLL"), older);
 
   // Windows NT installs the long name directly, with the same question.
   prepare(sim::OsKind::NT4);
   m_dialogs.conflictAnswer = kDialogKeepExisting;
-  EXPECT_EQ(Files().RunCopies(m_progress), 0);
+  EXPECT_TRUE(Files().RunCopies(m_progress).GoesOn());
   EXPECT_EQ(m_dialogs.asked, (std::vector<std::string>{"conflict VELARUNTIME.DLL"}));
   EXPECT_EQ(Get("drive_c/HALVION/App/VELARUNTIME.DLL"), newer);
 }
@@ -218,7 +218,7 @@ TEST_F(FileCopyTest, FailuresThatStopTheRun) {
   Put("drive_d/A.DLL", "a");
   Put("drive_d/B.DLL", "b");
   std::filesystem::create_directories(Host("drive_c/HALVION/App/A.DLL"));
-  EXPECT_EQ(Files().RunCopies(m_progress), 1);
+  EXPECT_EQ(Files().RunCopies(m_progress), CStepResult::Stop());
   ASSERT_EQ(MessageIds(), (std::vector<int>{MSG_CANNOT_WRITE}));
   EXPECT_EQ(m_messages[0].inserts, (std::vector<std::string>{"C:\\HALVION\\App"}));
   EXPECT_FALSE(Exists("drive_c/HALVION/App/B.DLL"));
@@ -227,7 +227,7 @@ TEST_F(FileCopyTest, FailuresThatStopTheRun) {
   Start(sim::OsKind::Win98, script);
   Put("drive_d/A.DLL", "a");
   Put("drive_c/HALVION", "a file in the way");
-  EXPECT_EQ(Files().RunCopies(m_progress), 1);
+  EXPECT_EQ(Files().RunCopies(m_progress), CStepResult::Stop());
   ASSERT_EQ(MessageIds(), (std::vector<int>{MSG_FILE_INSTALL}));
   EXPECT_EQ(m_messages[0].inserts, (std::vector<std::string>{std::to_string(VIF_CANNOTREADDST)}));
 
@@ -241,7 +241,7 @@ TEST_F(FileCopyTest, FailuresThatStopTheRun) {
     return IDNO;
   });
   Put("drive_d/A.DLL", "a");
-  EXPECT_EQ(Files().RunCopies(m_progress), 1);
+  EXPECT_EQ(Files().RunCopies(m_progress), CStepResult::Stop());
   ASSERT_EQ(MessageIds(), (std::vector<int>{MSG_ASK_DISK_FULL}));
   EXPECT_EQ(m_messages[0].inserts, (std::vector<std::string>{"C:"}));
   EXPECT_EQ(Context().GetLastMessage(), MSG_ASK_DISK_FULL);
@@ -253,7 +253,7 @@ TEST_F(FileCopyTest, AReadOnlyDestinationGivesWay) {
   Put("drive_d/A.DLL", "new");
   Put("drive_c/HALVION/App/A.DLL", "old");
   ASSERT_TRUE(Interfaces().Files().SetFileAttributesA("C:\\HALVION\\App\\A.DLL", FILE_ATTRIBUTE_READONLY));
-  EXPECT_EQ(Files().RunCopies(m_progress), 0);
+  EXPECT_TRUE(Files().RunCopies(m_progress).GoesOn());
   EXPECT_EQ(Get("drive_c/HALVION/App/A.DLL"), "new");
   EXPECT_TRUE(m_messages.empty());
 }

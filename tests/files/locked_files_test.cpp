@@ -69,7 +69,7 @@ TEST_F(LockedFilesTest, FileInUseOnWindows9xIsReplacedAtTheNextStart) {
   Put("drive_c/OLD1.TXT", "old");
   Put("drive_c/X.TXT", "x");
   Put("drive_c/Y.TXT", "y");
-  EXPECT_EQ(Files().RunCopies(m_progress), 0);
+  EXPECT_TRUE(Files().RunCopies(m_progress).GoesOn());
   EXPECT_TRUE(m_messages.empty());
   EXPECT_TRUE(RestartRequested());
   EXPECT_EQ(Get("drive_c/HALVION/App/HELD.DLL"), m_v1) << "still the old file";
@@ -91,7 +91,7 @@ TEST_F(LockedFilesTest, FileInUseOnWindows9xIsReplacedAtTheNextStart) {
 
 TEST_F(LockedFilesTest, FileInUseOnNtMovesAsideAndGoesAtTheNextStart) {
   Prepare(sim::OsKind::NT4);
-  EXPECT_EQ(Files().RunCopies(m_progress), 0);
+  EXPECT_TRUE(Files().RunCopies(m_progress).GoesOn());
   EXPECT_TRUE(m_messages.empty());
   EXPECT_TRUE(RestartRequested());
   EXPECT_EQ(Get("drive_c/HALVION/App/HELD.DLL"), m_v2) << "the new file takes the name at once";
@@ -120,7 +120,7 @@ TEST_F(LockedFilesTest, DeletionsOnWindows9x) {
   Put("drive_c/HALVION/Old/BUSY.TXT", "busy");
   Put("drive_c/HALVION/Empty/LAST.TXT", "last");
   ASSERT_TRUE(Interfaces().Files().SetFileAttributesA("C:\\HALVION\\Old\\RO.TXT", FILE_ATTRIBUTE_READONLY));
-  EXPECT_EQ(Files().RunDeletes(m_progress, 1), 0);
+  EXPECT_TRUE(Files().RunDeletes(m_progress, StepPhase::ComponentsToInstall).GoesOn());
   EXPECT_EQ(m_progress.phases, (std::vector<std::string>{"delete 4"}));
   EXPECT_EQ(m_progress.jobs, (std::vector<std::string>{"RO.TXT", "MISSING.TXT", "BUSY.TXT", "LAST.TXT"}));
   EXPECT_FALSE(Exists("drive_c/HALVION/Old/RO.TXT")) << "read-only files are deleted";
@@ -128,7 +128,7 @@ TEST_F(LockedFilesTest, DeletionsOnWindows9x) {
   EXPECT_FALSE(Exists("drive_c/HALVION/Empty")) << "a folder emptied by the last deletion goes at once";
   EXPECT_EQ(RenameLines(), (std::vector<std::string>{"NUL=C:\\HALVION\\Old\\BUSY.TXT"}));
   EXPECT_TRUE(RestartRequested());
-  EXPECT_EQ(Files().RunDeletes(m_progress, 0), 0) << "nothing to remove in phase 0";
+  EXPECT_TRUE(Files().RunDeletes(m_progress, StepPhase::ComponentsToRemove).GoesOn()) << "nothing to remove";
 
   Restart();
   EXPECT_FALSE(Exists("drive_c/HALVION/Old/BUSY.TXT"));
@@ -138,7 +138,7 @@ TEST_F(LockedFilesTest, DeletionsOnNt) {
   Prepare(sim::OsKind::NT5);
   Put("drive_c/HALVION/Old/BUSY.TXT", "busy");
   Put("drive_c/HALVION/Old/KEEP.TXT", "keep");
-  EXPECT_EQ(Files().RunDeletes(m_progress, 1), 0);
+  EXPECT_TRUE(Files().RunDeletes(m_progress, StepPhase::ComponentsToInstall).GoesOn());
   EXPECT_EQ(Get("drive_c/HALVION/Old/BUSY.TXT"), "busy");
   EXPECT_TRUE(RestartRequested());
   const std::string pending = PendingRenames();
@@ -164,7 +164,7 @@ TEST_F(LockedFilesTest, Renames) {
   Put("drive_c/HALVION/App/SAME.EXE", "same");
   Put("drive_c/HALVION/App/NONE.EXE", "mine");
   ASSERT_TRUE(Interfaces().Files().SetFileAttributesA("C:\\HALVION\\App\\OLD.EXE", FILE_ATTRIBUTE_READONLY));
-  EXPECT_EQ(Files().RunRenames(m_progress), 0);
+  EXPECT_TRUE(Files().RunRenames(m_progress).GoesOn());
   EXPECT_EQ(m_progress.phases, (std::vector<std::string>{"rename 3"}));
   EXPECT_EQ(Get("drive_c/HALVION/App/NEW.EXE"), "old");
   EXPECT_FALSE(Exists("drive_c/HALVION/App/OLD.EXE"));
@@ -175,10 +175,10 @@ TEST_F(LockedFilesTest, Renames) {
   record.m_strSourceDir = record.m_strDestDir = "C:\\HALVION\\App";
   record.m_strSourceName = "NOTHERE.EXE";
   record.m_strDestName = "NONE.EXE";
-  EXPECT_EQ(Files().RenameFileRecord(record), -1);
+  EXPECT_EQ(Files().RenameFileRecord(record), RenameResult::Failed);
   record.m_strSourceName = "new.exe";
   record.m_strDestName = "NEW.EXE";
-  EXPECT_EQ(Files().RenameFileRecord(record), 0) << "names equal without regard to case";
+  EXPECT_EQ(Files().RenameFileRecord(record), RenameResult::Done) << "names equal without regard to case";
   EXPECT_EQ(Get("drive_c/HALVION/App/NEW.EXE"), "old");
 }
 
@@ -231,7 +231,7 @@ TEST_F(LockedFilesTest, AHeldLongNamedFileOnWindows9xIsReplacedAtTheNextStart) {
         "held1=C:\\HALVION\\App\\LONGLIBRARY.DLL\n");
   Put("drive_d/LIB.DLL", Library("V2.DLL"));
   Put("drive_c/HALVION/App/LONGLIBRARY.DLL", Library("V1.DLL"));
-  EXPECT_EQ(Files().RunCopies(m_progress), 0);
+  EXPECT_TRUE(Files().RunCopies(m_progress).GoesOn());
   EXPECT_TRUE(m_messages.empty());
   EXPECT_TRUE(RestartRequested());
   EXPECT_EQ(Get("drive_c/HALVION/App/LONGLIBRARY.DLL"), Library("V1.DLL"));
@@ -283,7 +283,7 @@ TEST_F(LockedFilesTest, AFullRenameSectionTakesNoMoreLines) {
   EXPECT_EQ(Files().DeferDelete(record), static_cast<platform::DWORD>(ERROR_NOT_ENOUGH_MEMORY));
 
   // A file in use that cannot be recorded for the next start stops the copy run.
-  EXPECT_EQ(Files().RunCopies(m_progress), 1);
+  EXPECT_EQ(Files().RunCopies(m_progress), CStepResult::Stop());
   ASSERT_EQ(MessageIds(), (std::vector<int>{MSG_FILE_INSTALL}));
   EXPECT_EQ(m_messages[0].inserts, (std::vector<std::string>{std::to_string(VIF_CANNOTRENAME)}));
   EXPECT_EQ(Get("drive_c/HALVION/App/HELD.DLL"), m_v1);

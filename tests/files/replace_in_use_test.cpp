@@ -58,15 +58,15 @@ TEST_F(FilesTest, AFileInUseThatCannotMoveAsideIsReplacedAtTheNextStartOnNt) {
   const std::string v1 = Library("V1.DLL"), v2 = Library("V2.DLL");
   Put("drive_d/HELD.DLL", v2);
   Put("drive_c/HALVION/App/HELD.DLL", v1);
-  StuckFile stuck(m_machine->Platform(), "C:\\HALVION\\App\\HELD.DLL");
+  StuckFile stuck(m_machine->Platform().Interfaces().Files(), "C:\\HALVION\\App\\HELD.DLL");
   // Only the file calls change; everything else of the machine stays in force.
   platform::Platform& interfaces = m_machine->Interfaces();
   platform::IFileSystem* const original = interfaces.files;
   interfaces.files = &stuck;
 
-  const int result = Files().RunCopies(m_progress);
+  const CStepResult result = Files().RunCopies(m_progress);
   interfaces.files = original;
-  EXPECT_EQ(result, 0);
+  EXPECT_TRUE(result.GoesOn());
   EXPECT_TRUE(m_messages.empty());
   EXPECT_EQ(Get("drive_c/HALVION/App/HELD.DLL"), v1) << "left in place for now";
   EXPECT_EQ(Get("drive_c/HALVION/App/TMP0.@@@"), v2) << "the new file waits";

@@ -73,17 +73,17 @@ class RunRecorder final : public IComponentExecutors, public IInstallProgress, p
     Add("group", section, mode);
     if (m_pActing != nullptr) m_pActing->RunProgramGroupSection(section, mode);
   }
-  int RunProgramSection(const CScriptSection& section, int mode) override {
+  CStepResult RunProgramSection(const CScriptSection& section, int mode) override {
     Add("program", section, mode);
-    return m_pActing != nullptr ? m_pActing->RunProgramSection(section, mode) : 0;
+    return m_pActing != nullptr ? m_pActing->RunProgramSection(section, mode) : CStepResult::GoOn();
   }
-  int InstallDisplayDriver(const CComponent& component, int action) override {
-    entries.push_back("driver " + component.m_strName + " " + std::to_string(action));
-    return 0;
+  CStepResult InstallDisplayDriver(const CComponent& component, Action action) override {
+    entries.push_back("driver " + component.m_strName + " " + std::to_string(static_cast<int>(action)));
+    return CStepResult::GoOn();
   }
-  int ShowLicense(std::string_view title, std::string_view) override {
+  LicenseAnswer ShowLicense(std::string_view title, std::string_view) override {
     entries.push_back("licence " + std::string(title));
-    return kLicenseAccepted;
+    return LicenseAnswer::Accepted;
   }
 
  private:
@@ -106,8 +106,8 @@ class RunRecorder final : public IComponentExecutors, public IInstallProgress, p
 class SectionActions final : public CScriptActionExecutors {
  public:
   using CScriptActionExecutors::CScriptActionExecutors;
-  int InstallDisplayDriver(const CComponent&, int) override { return 0; }
-  int ShowLicense(std::string_view, std::string_view) override { return kLicenseAccepted; }
+  CStepResult InstallDisplayDriver(const CComponent&, Action) override { return CStepResult::GoOn(); }
+  LicenseAnswer ShowLicense(std::string_view, std::string_view) override { return LicenseAnswer::Accepted; }
   void Step() override {}
 };
 

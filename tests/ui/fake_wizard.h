@@ -26,7 +26,7 @@ inline platform::HMODULE& FakeSheetResources() {
 }
 inline void SetResourceModule(platform::HMODULE module) { FakeSheetResources() = module; }
 inline platform::HMODULE GetResourceModule() {
-  return FakeSheetResources() != nullptr ? FakeSheetResources() : sim::CallingProgram()->GetProgramModule();
+  return FakeSheetResources() != nullptr ? FakeSheetResources() : sim::CallingProgram()->Interfaces().Resources().GetProgramModule();
 }
 
 // Dialog templates and control IDs of the library.

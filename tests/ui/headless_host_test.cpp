@@ -325,7 +325,7 @@ TEST_F(HostTest, APageThatCannotBeCreatedEndsTheRun) {
   EXPECT_EQ(second.GetEnding(), HeadlessHost::Ending::PageNotCreated);
   EXPECT_EQ(refusing, (Lines{"init 129"}));
 
-  SetResourceModule(Platform().GetProgramModule());
+  SetResourceModule(Platform().Interfaces().Resources().GetProgramModule());
   Journal none;
   FakeSheet bare({kLanguage}, none);
   HeadlessHost third(Platform());

@@ -149,7 +149,7 @@ class SkippingDialogs final : public IFileDialogs {
     return kDialogSkipFile;
   }
   int AskVersionConflict(const CFileRecord&) override { return kDialogReplace; }
-  int AskLicense(std::string_view, std::string_view) override { return kLicenseAccepted; }
+  LicenseAnswer AskLicense(std::string_view, std::string_view) override { return LicenseAnswer::Accepted; }
   int fileQuestions = 0;
 };
 
@@ -188,9 +188,9 @@ class RefusingDialogs final : public IFileDialogs {
   int AskSourceDisk(CFileRecord&) override { return kDialogCancel; }
   int AskSourceFile(CFileRecord&) override { return kDialogSkipFile; }
   int AskVersionConflict(const CFileRecord&) override { return kDialogReplace; }
-  int AskLicense(std::string_view title, std::string_view) override {
+  LicenseAnswer AskLicense(std::string_view title, std::string_view) override {
     titles.emplace_back(title);
-    return kLicenseDeclined;
+    return LicenseAnswer::Declined;
   }
   std::vector<std::string> titles;
 };

@@ -536,7 +536,7 @@ CombinationOutcome RunCombination(const fs::path& distribution, const fs::path& 
     o.messages.push_back(std::move(shown));
   }
   for (const CDriverStep& step : run.m_drivers) {
-    if (step.m_nAction != ACTION_INSTALL) continue;
+    if (step.m_action != Action::Install) continue;
     if (step.m_nResult != 0) {
       o.driver = "failed";
     } else if (o.driver.empty()) {

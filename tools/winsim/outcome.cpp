@@ -53,7 +53,7 @@ const char* RoadKey(CDriverStep::Road road) {
 std::string DriverLine(const CDriverStep& step) {
   std::string line = step.m_strDescription.empty() ? step.m_strComponent : step.m_strDescription;
   if (!step.m_strHardwareId.empty()) line += " (" + step.m_strHardwareId + ")";
-  const bool install = step.m_nAction == ACTION_INSTALL;
+  const bool install = step.m_action == Action::Install;
   if (step.m_nResult != 0) {
     return line + ": not " + (install ? "installed" : "removed") + "; " + DriverRoadText(step.m_road) +
            " answered " + std::to_string(step.m_nResult);
@@ -168,7 +168,7 @@ Json OutcomeJson(const CRunOutcome& o) {
     drivers.push_back({{"component", Utf8(step.m_strComponent)},
                        {"description", Utf8(step.m_strDescription)},
                        {"hardwareId", Utf8(step.m_strHardwareId)},
-                       {"action", step.m_nAction == ACTION_INSTALL ? "install" : "remove"},
+                       {"action", step.m_action == Action::Install ? "install" : "remove"},
                        {"road", RoadKey(step.m_road)},
                        {"devices", step.m_nDevices},
                        {"result", step.m_nResult}});
@@ -262,7 +262,7 @@ CRunOutcome OutcomeFromJson(const Json& j) {
     step.m_strComponent = Bytes(d.value("component", Json()));
     step.m_strDescription = Bytes(d.value("description", Json()));
     step.m_strHardwareId = Bytes(d.value("hardwareId", Json()));
-    step.m_nAction = d.value("action", Json()) == "remove" ? ACTION_REMOVE : ACTION_INSTALL;
+    step.m_action = d.value("action", Json()) == "remove" ? Action::Remove : Action::Install;
     const std::string road = d.contains("road") && d["road"].is_string() ? d["road"].get<std::string>() : "";
     for (auto r : {CDriverStep::Road::ThunkLibrary, CDriverStep::Road::ThunkLibraryDevices, CDriverStep::Road::NextStart,
                    CDriverStep::Road::DeviceInstaller, CDriverStep::Road::CompatibleDriver,

@@ -44,7 +44,8 @@ struct PlannedComponent {
   std::string name, description, parent;
   std::uint32_t flags = 0, typeBits = 0, dependencyBits = 0;
   std::int32_t size = 0;
-  int state = 0, action = 0;
+  int state = 0;
+  Action action = Action::None;
 };
 
 struct PlannedFile {
@@ -99,8 +100,8 @@ std::string FlagNames(std::uint32_t flags) {
   return names;
 }
 
-const char* ActionName(int action) {
-  return action == ACTION_INSTALL ? "install" : action == ACTION_REMOVE ? "remove" : "leave";
+const char* ActionName(Action action) {
+  return action == Action::Install ? "install" : action == Action::Remove ? "remove" : "leave";
 }
 
 const char* ModeName(int mode) { return mode == MODE_REMOVE ? "remove" : "install"; }
@@ -162,23 +163,23 @@ class RecordingExecutors final : public IComponentExecutors, public IRunListing 
   void RunRegistrySection(const CScriptSection& section, int mode) override { Add(section, ModeName(mode)); }
   void RunIniSection(const CScriptSection& section, int mode) override { Add(section, ModeName(mode)); }
   void RunProgramGroupSection(const CScriptSection& section, int mode) override { Add(section, ModeName(mode)); }
-  int RunProgramSection(const CScriptSection& section, int mode) override {
+  CStepResult RunProgramSection(const CScriptSection& section, int mode) override {
     // Program lists carry their destination as their label.
     PlannedStep step{m_phase, Name(),
                      std::string(ModeName(mode)) + ", in " + ExpandDestination(m_script, section.GetLabel()), {}};
     for (const std::string& line : section.GetLines()) step.lines.push_back(Fields(m_script, line));
     m_plan.steps.push_back(std::move(step));
-    return 0;
+    return CStepResult::GoOn();
   }
-  int InstallDisplayDriver(const CComponent& component, int action) override {
+  CStepResult InstallDisplayDriver(const CComponent& component, Action action) override {
     if (component.IsDriver()) {
       m_plan.steps.push_back({m_phase, component.m_strName, ActionName(action), {component.m_strHardwareId}});
     }
-    return 0;
+    return CStepResult::GoOn();
   }
-  int ShowLicense(std::string_view title, std::string_view) override {
+  LicenseAnswer ShowLicense(std::string_view title, std::string_view) override {
     m_plan.steps.push_back({m_phase, Name(), std::string(title), {}});
-    return 1;
+    return LicenseAnswer::Accepted;
   }
   void Step() override {}
 
