@@ -50,5 +50,13 @@ for p in "${missing[@]}"; do
     break
   fi
 done
-$SUDO apt-get update
-DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+# A mirror caught mid-sync fails an index now and then: try again, and if one
+# index still fails, go on with those that came; the install says what is
+# really missing.
+for attempt in 1 2 3; do
+  $SUDO apt-get update && break
+  echo "apt-get update failed (attempt $attempt)" >&2
+  sleep $((attempt * 10))
+done
+install() { DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"; }
+install || { sleep 20; $SUDO apt-get update || true; install; }
