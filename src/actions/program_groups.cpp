@@ -67,7 +67,7 @@ bool DeleteLinkFile(const CSetupScript& script, const std::string& folder, const
   if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION) return false;
   CSetupContext& context = script.GetContext();
   context.SetFlags(context.GetFlags() | SF_RESTART_NEEDED);
-  if (context.IsNT()) return files.MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+  if (context.IsNT()) return files.MoveFileExA(path, {}, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
   CFileRecord record;
   record.m_strDestDir = folder;
   record.m_strDestName = name;

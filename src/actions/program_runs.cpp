@@ -24,7 +24,7 @@ bool SessionEnding(const platform::Platform& platform, platform::HWND caller) {
 
 bool InstallShieldWindowOpen(const platform::Platform& platform) {
   for (const char* className : kInstallShieldClasses) {
-    if (platform.Processes().FindWindowA(className, nullptr) != nullptr) return true;
+    if (platform.Processes().FindWindowA(className, {}) != nullptr) return true;
   }
   return false;
 }

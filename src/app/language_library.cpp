@@ -8,12 +8,12 @@
 std::string PickLanguageExtension(const platform::Platform& platform, std::string_view directory, std::string_view baseName,
                                   std::string_view localeCode) {
   const std::string stem = std::string(directory) + std::string(baseName) + ".";
-  if (!platform.Files().FindFirstFileName(stem + std::string(localeCode)).empty()) return std::string(localeCode);
+  std::string found;
+  if (platform.Files().FindFirstFileName(stem + std::string(localeCode), found)) return std::string(localeCode);
 
   const std::string pattern =
       localeCode.substr(0, 2) == "CH" ? std::string("EN?") : std::string(localeCode.substr(0, 2)) + "?";
-  const std::string found = platform.Files().FindFirstFileName(stem + pattern);
-  if (!found.empty()) {
+  if (platform.Files().FindFirstFileName(stem + pattern, found)) {
     const std::size_t dot = found.find_last_of('.');
     if (dot != std::string::npos) return found.substr(dot + 1);
   }
@@ -24,7 +24,7 @@ namespace {
 
 // The program's drive and folder, with the closing backslash.
 std::string ProgramDirectory(const platform::Platform& platform) {
-  const std::string program = platform.System().GetModuleFileNameA();
+  const std::string program = platform::ProgramPath(platform.System());
   const std::size_t slash = program.find_last_of("\\/");
   return slash == std::string::npos ? std::string() : program.substr(0, slash + 1);
 }

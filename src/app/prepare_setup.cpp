@@ -97,7 +97,7 @@ bool CInstallApp::PrepareSetup(std::string_view commandLine) {
   c.SetScriptName(c.IsNT4() ? kVariantScripts[0] : c.IsNT5() ? kVariantScripts[1] : c.IsWin98() ? kVariantScripts[2]
                                                                                                   : kVariantScripts[3]);
   c.SetLanguage(kDefaultLanguage);
-  c.SetSetupDir(SetupDirectoryOf(m_context.GetPlatform().System().GetModuleFileNameA()));
+  c.SetSetupDir(SetupDirectoryOf(platform::ProgramPath(m_context.GetPlatform().System())));
   ReadCompanyIni(c);
   c.ParseCommandLine(commandLine);
   // After the command line, so that a quiet run records the message unseen.

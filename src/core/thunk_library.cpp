@@ -18,7 +18,7 @@ void CThunkLibrary::Free() {
   m_hThunkLib = nullptr;
 }
 
-platform::FARPROC CThunkLibrary::GetProc(const char* name) const {
+platform::FARPROC CThunkLibrary::GetProc(std::string_view name) const {
   if (m_hThunkLib == nullptr) return nullptr;
   return m_platform->Libraries().GetProcAddress(m_hThunkLib, name);
 }

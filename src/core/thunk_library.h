@@ -2,6 +2,8 @@
 // entry by entry, freed after the wizard.
 #pragma once
 
+#include <string_view>
+
 #include "core/message_sink.h"
 #include "core/setup_context.h"
 #include "platform/platform.h"
@@ -22,7 +24,7 @@ class CThunkLibrary {
   void Free();
   bool IsLoaded() const { return m_hThunkLib != nullptr; }
   // The entry point of that name, or nullptr (also while not loaded).
-  platform::FARPROC GetProc(const char* name) const;
+  platform::FARPROC GetProc(std::string_view name) const;
 
  private:
   const platform::Platform* m_platform = nullptr;  // the platform it came from, while loaded

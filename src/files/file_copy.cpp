@@ -54,8 +54,8 @@ void CopyForComparison(const platform::Platform& platform, const std::string& de
   platform::IFileSystem& files = platform.Files();
   if (!files.FileExists(dest)) return;
   std::vector<char> content;
-  if (files.ReadWholeFile(dest, content) != ERROR_SUCCESS) return;
-  if (files.WriteWholeFile(copy, content.data(), content.size()) != ERROR_SUCCESS) files.DeleteFileA(copy);
+  if (!files.ReadWholeFile(dest, content)) return;
+  if (!files.WriteWholeFile(copy, content.data(), content.size())) files.DeleteFileA(copy);
 }
 
 }  // namespace
@@ -162,7 +162,7 @@ platform::DWORD CFileOperations::CopyFile(CFileRecord& record, platform::DWORD f
     } else {
       const bool deleted = m_platform.Files().DeleteFileA(dest) != 0;
       const platform::DWORD deleteError = deleted ? 0 : m_platform.System().GetLastError();
-      if (!m_platform.Files().MoveFileExA(tempPath.c_str(), dest.c_str(), 0)) {
+      if (!m_platform.Files().MoveFileExA(tempPath, dest, 0)) {
         m_platform.Files().DeleteFileA(tempPath);
         // An old file that is held open is replaced at the next start, as
         // a short-named one would be.

@@ -42,7 +42,7 @@ bool AppendRenameLine(const platform::Platform& platform, const std::string& lin
 
 std::string ShortPath(const platform::Platform& platform, const std::string& path) {
   char buffer[MAX_PATH] = {};
-  const platform::DWORD n = platform.Files().GetShortPathNameA(path.c_str(), buffer, sizeof buffer);
+  const platform::DWORD n = platform.Files().GetShortPathNameA(path, buffer, sizeof buffer);
   if (n == 0 || n >= sizeof buffer) return path;
   return std::string(buffer, n);
 }
@@ -102,7 +102,7 @@ void RemoveRecordFolder(const platform::Platform& platform, const CFileRecord& r
   if (manifest != nullptr && !made) return;
   if (platform.Files().RemoveDirectoryA(record.m_strDestDir) || !emptiedByThisRun) return;
   // One this run emptied but cannot remove yet goes at the next start.
-  if (made) platform.Files().MoveFileExA(record.m_strDestDir.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  if (made) platform.Files().MoveFileExA(record.m_strDestDir, {}, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
 void CFileOperations::RequestRestart() { m_context.SetFlags(m_context.GetFlags() | SF_RESTART_NEEDED); }
@@ -110,7 +110,7 @@ void CFileOperations::RequestRestart() { m_context.SetFlags(m_context.GetFlags()
 platform::DWORD CFileOperations::DeferDelete(const CFileRecord& record) {
   RequestRestart();
   if (m_context.IsNT()) {
-    if (m_platform.Files().MoveFileExA(DestPath(record).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return 0;
+    if (m_platform.Files().MoveFileExA(DestPath(record), {}, MOVEFILE_DELAY_UNTIL_REBOOT)) return 0;
     return m_platform.System().GetLastError();
   }
   // A [Rename] section with no room left cannot take the deletion.
@@ -157,23 +157,23 @@ platform::DWORD CFileOperations::ReplaceInUse(const CFileRecord& record, platfor
   aside.m_strDestName = temp;
 
   if (m_context.IsNT()) {
-    if (files.MoveFileExA(dest.c_str(), tempPath.c_str(), 0)) {
+    if (files.MoveFileExA(dest, tempPath, 0)) {
       // The file in use moves aside; the new one takes its name now and the
       // old one goes at the next start.
       CFileRecord copy = record;
       const platform::DWORD r = CopyFile(copy, flags);
       if (r != 0) {
-        files.MoveFileExA(tempPath.c_str(), dest.c_str(), 0);
+        files.MoveFileExA(tempPath, dest, 0);
         return r;
       }
-      files.MoveFileExA(tempPath.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+      files.MoveFileExA(tempPath, {}, MOVEFILE_DELAY_UNTIL_REBOOT);
       return 0;
     }
     // It cannot even move aside: the new file waits under the temporary
     // name and replaces it at the next start.
     const platform::DWORD r = CopyFile(aside, flags | VIFF_FORCEINSTALL);
     if (r != 0) return r;
-    if (!files.MoveFileExA(tempPath.c_str(), dest.c_str(), MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING)) {
+    if (!files.MoveFileExA(tempPath, dest, MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING)) {
       files.DeleteFileA(tempPath);
       return VIF_CANNOTRENAME;
     }
@@ -201,7 +201,7 @@ RenameResult CFileOperations::RenameFileRecord(const CFileRecord& record) {
   if (m_platform.Files().GetFileAttributesA(from) == INVALID_FILE_ATTRIBUTES) return RenameResult::Failed;
   ClearReadOnly(m_platform, from);
   m_platform.Files().DeleteFileA(to);
-  if (!m_platform.Files().MoveFileExA(from.c_str(), to.c_str(), 0)) return RenameResult::Failed;
+  if (!m_platform.Files().MoveFileExA(from, to, 0)) return RenameResult::Failed;
   // A file of the installation's own keeps being its own under the new name.
   if (m_pManifest != nullptr && m_pManifest->HasFile(from)) m_pManifest->NoteFile(to);
   return RenameResult::Done;

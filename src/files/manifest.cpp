@@ -19,10 +19,7 @@ void CInstallManifest::Load(platform::IFileSystem& files, const std::string& set
   m_entries.clear();
   m_keys.clear();
   std::vector<char> text;
-  if (files.ReadWholeFile(JoinPath(setupFolder, std::string(install_manifest::kFileName)), text) !=
-      ERROR_SUCCESS) {
-    return;
-  }
+  if (!files.ReadWholeFile(JoinPath(setupFolder, std::string(install_manifest::kFileName)), text)) return;
   for (const install_manifest::Entry& entry : install_manifest::Parse(std::string_view(text.data(), text.size()))) {
     Note(entry.path, entry.isFolder);
   }
@@ -34,8 +31,8 @@ bool CInstallManifest::Save(platform::IFileSystem& files, const std::string& set
   NoteFile(path);
   const std::string text = install_manifest::Format(m_entries);
   // Never torn: the old manifest stays whole until the new one replaces it.
-  if (files.WriteWholeFile(newPath, text.data(), text.size()) != ERROR_SUCCESS) return false;
-  if (files.MoveFileExA(newPath.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+  if (!files.WriteWholeFile(newPath, text.data(), text.size())) return false;
+  if (files.MoveFileExA(newPath, path, MOVEFILE_REPLACE_EXISTING)) return true;
   files.DeleteFileA(newPath);
   return false;
 }

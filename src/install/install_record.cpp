@@ -141,7 +141,7 @@ void HandleSourceTree(CSetupSession& session, bool beforeWizard) {
   copy.m_strDestDir = setupDir;
   copy.m_strDestName = "$INST16.EXE";
   CFileOperations(session.GetScript(), session.GetComponents(), session.GetFileDialogs()).CopyFile(copy, 0);
-  const std::string program = platform.System().GetModuleFileNameA();
+  const std::string program = platform::ProgramPath(platform.System());
   ClearReadOnly(platform, setupDir + "\\$INST16.EXE");
   ClearReadOnly(platform, program);
 

@@ -20,9 +20,9 @@ void CReadMe::Load(const CSetupContext& context) {
   const std::string folder = context.GetSetupDir();
   std::vector<char> content;
   m_strPath = folder + "\\README_" + context.GetLanguageCode() + ".TXT";
-  if (context.GetPlatform().Files().ReadWholeFile(m_strPath, content) != ERROR_SUCCESS) {
+  if (!context.GetPlatform().Files().ReadWholeFile(m_strPath, content)) {
     m_strPath = folder + "\\README.TXT";
-    if (context.GetPlatform().Files().ReadWholeFile(m_strPath, content) != ERROR_SUCCESS) {
+    if (!context.GetPlatform().Files().ReadWholeFile(m_strPath, content)) {
       m_strPath.clear();
       return;
     }
@@ -36,7 +36,7 @@ void CReadMe::Load(const CSetupContext& context) {
 
 void CReadMe::Show(platform::IProcesses& processes) const {
   if (m_strPath.empty()) return;
-  if (platform::HWND notepad = processes.FindWindowA("Notepad", nullptr)) {
+  if (platform::HWND notepad = processes.FindWindowA("Notepad", {})) {
     char title[261] = {};
     processes.GetWindowTextA(notepad, title, sizeof title);
     if (ascii::ToUpper(title).find("README") != std::string::npos) {

@@ -14,7 +14,7 @@ constexpr std::size_t kLongestDestination = MAX_PATH - 1 - 12 - 1;
 // The 8.3 form of an existing folder, the folder itself otherwise.
 std::string ShortFolder(const platform::Platform& platform, const std::string& folder) {
   char buffer[MAX_PATH] = {};
-  const platform::DWORD n = platform.Files().GetShortPathNameA(folder.c_str(), buffer, sizeof buffer);
+  const platform::DWORD n = platform.Files().GetShortPathNameA(folder, buffer, sizeof buffer);
   return n == 0 || n >= sizeof buffer ? folder : std::string(buffer, n);
 }
 

@@ -15,7 +15,7 @@ class ILibraryLoader {
   virtual HMODULE LoadLibraryA(std::string_view name) = 0;
 
   // GetProcAddress by name; nullptr when the entry point is missing.
-  virtual FARPROC GetProcAddress(HMODULE module, const char* name) = 0;
+  virtual FARPROC GetProcAddress(HMODULE module, std::string_view name) = 0;
 
   // GetProcAddress by ordinal (MAKEINTRESOURCE).
   virtual FARPROC GetProcAddressByOrdinal(HMODULE module, WORD ordinal) = 0;

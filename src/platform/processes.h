@@ -41,8 +41,9 @@ class IProcesses {
   virtual BOOL CloseHandle(HANDLE handle) = 0;
   virtual void Sleep(DWORD milliseconds) = 0;
 
-  // FindWindowA: a top-level window by class name and, when not null, title.
-  virtual HWND FindWindowA(const char* className, const char* windowName) = 0;
+  // FindWindowA: a top-level window by class name and title; either empty
+  // (Win32's null) matches any.
+  virtual HWND FindWindowA(std::string_view className, std::string_view windowName) = 0;
   virtual int GetWindowTextA(HWND window, char* buffer, int size) = 0;
   virtual BOOL BringWindowToTop(HWND window) = 0;
   virtual BOOL ShowWindow(HWND window, int command) = 0;

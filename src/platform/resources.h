@@ -18,8 +18,11 @@ class IResources {
 
   // FindResourceA(module, MAKEINTRESOURCE(id), MAKEINTRESOURCE(type)) != NULL:
   // whether the module holds the resource, such as the dialog template
-  // (kResourceTypeDialog) a page is made from. False for a null module.
-  virtual bool FindResourceA(HMODULE module, UINT id, UINT type) = 0;
+  // (kResourceTypeDialog) a page is made from. FALSE with
+  // ERROR_RESOURCE_TYPE_NOT_FOUND (no resource of the type),
+  // ERROR_RESOURCE_NAME_NOT_FOUND (none of that number), or
+  // ERROR_INVALID_HANDLE for a null module.
+  virtual BOOL FindResourceA(HMODULE module, UINT id, UINT type) = 0;
 
   // GetModuleHandleA(NULL): the running program's own module.
   virtual HMODULE GetProgramModule() = 0;

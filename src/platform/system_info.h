@@ -14,8 +14,11 @@ class ISystemInfo {
   // GetVersionExA: fills the structure whose size field the caller has set.
   virtual BOOL GetVersionExA(OSVERSIONINFOA& info) = 0;
 
-  // GetModuleFileNameA(NULL, …): full Windows path of the running program.
-  virtual std::string GetModuleFileNameA() = 0;
+  // GetModuleFileNameA(NULL, …): the full Windows path of the running
+  // program and its length without the NUL. A path that does not fit is cut
+  // to size - 1 characters and a NUL: the answer is then `size`, with
+  // ERROR_INSUFFICIENT_BUFFER. 0 on failure.
+  virtual DWORD GetModuleFileNameA(char* buffer, DWORD size) = 0;
 
   // GetACP: the active ANSI code page (1252, 932, …).
   virtual UINT GetACP() = 0;
@@ -69,5 +72,17 @@ class ISystemInfo {
   // nothing the program sees.
   virtual void OutputDebugStringA(const char* text) = 0;
 };
+
+// The running program's full path from GetModuleFileNameA, however long;
+// empty when the call fails.
+inline std::string ProgramPath(ISystemInfo& system) {
+  for (DWORD size = kMaxPath + 1; size <= 0x8000; size *= 2) {
+    std::string buffer(size, '\0');
+    const DWORD length = system.GetModuleFileNameA(buffer.data(), size);
+    if (length == 0) return {};
+    if (length < size) return buffer.substr(0, length);
+  }
+  return {};
+}
 
 }  // namespace platform

@@ -50,7 +50,7 @@ void CScriptText::Reset() {
 bool CScriptText::Load(platform::IFileSystem& files, std::string_view path, std::uint32_t capacity) {
   Reset();
   std::vector<char> content;
-  if (files.ReadWholeFile(path, content) != ERROR_SUCCESS) return false;
+  if (!files.ReadWholeFile(path, content)) return false;
   if (!LoadFromMemory(content.data(), content.size(), capacity)) return false;
   m_strPath = std::string(path);
   m_sources.push_back(m_strPath);
@@ -76,7 +76,7 @@ bool CScriptText::LoadFromMemory(const char* data, std::size_t size, std::uint32
 
 bool CScriptText::Save(platform::IFileSystem& files) {
   if (m_nLength == 0 || m_strPath.empty()) return false;
-  return files.WriteWholeFile(m_strPath, m_text.data(), m_nLength) == ERROR_SUCCESS;
+  return files.WriteWholeFile(m_strPath, m_text.data(), m_nLength) != 0;
 }
 
 bool CScriptText::SaveAs(platform::IFileSystem& files, std::string_view path) {

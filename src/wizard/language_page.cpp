@@ -87,7 +87,7 @@ void CLanguagePage::LoadPicture() {
   path += '\\';
   path += name;
   std::vector<char> file;
-  if (Context().GetPlatform().Files().ReadWholeFile(path, file) != ERROR_SUCCESS) return;
+  if (!Context().GetPlatform().Files().ReadWholeFile(path, file)) return;
   m_picture = ReadPagePicture(file);
 }
 

@@ -61,7 +61,7 @@ class ProgramLines : public ::testing::Test {
     PutProgram("C:\\SETUP\\WIZARD.EXE", "runs=99999999999\r\nwindow=SetupWizard,99999999999,Setup\r\n");
     platform::PROCESS_INFORMATION info;
     EXPECT_TRUE(m_setup.Interfaces().Processes().CreateProcessA("C:\\SETUP\\WIZARD.EXE", 0, info));
-    return m_setup.Interfaces().Processes().FindWindowA("SetupWizard", nullptr);
+    return m_setup.Interfaces().Processes().FindWindowA("SetupWizard", {});
   }
   std::string CurrentFolder() {
     char buffer[300] = {};

@@ -153,7 +153,7 @@ TEST_F(FileCopyTest, VersionConflicts) {
       << "each file starts again without forcing";
   EXPECT_EQ(Get("drive_c/HALVION/App/LIB.DLL"), v1);
   EXPECT_EQ(Get("drive_c/HALVION/App/LIB2.DLL"), v1);
-  EXPECT_TRUE(Interfaces().Files().FindFirstFileName("C:\\HALVION\\App\\*.tmp").empty());
+  EXPECT_EQ(testing_support::FirstMatch(Interfaces().Files(), "C:\\HALVION\\App\\*.tmp"), "");
 
   prepare();
   AddFlags(SF_UNATTENDED);
@@ -180,7 +180,7 @@ TEST_F(FileCopyTest, LongNamesGoInUnderAShortNameOnWindows9xAfterTheSameVersionC
   EXPECT_EQ(Get("drive_c/HALVION/App/VELARUNTIME.DLL"), newer);
   EXPECT_EQ(Get("drive_c/HALVION/App/TMP0.@@@"), "taken");
   EXPECT_FALSE(Exists("drive_c/HALVION/App/TMP1.@@@")) << "the short name is let go";
-  EXPECT_TRUE(Interfaces().Files().FindFirstFileName("C:\\HALVION\\App\\*.tmp").empty());
+  EXPECT_EQ(testing_support::FirstMatch(Interfaces().Files(), "C:\\HALVION\\App\\*.tmp"), "");
 
   // Replaced when the user says so, under its own name.
   prepare(sim::OsKind::Win98);

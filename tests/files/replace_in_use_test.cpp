@@ -15,12 +15,14 @@ using files_test::FilesTest;
 class StuckFile final : public platform::IFileSystem {
  public:
   StuckFile(platform::IFileSystem& inner, std::string path) : m_inner(inner), m_path(std::move(path)) {}
-  platform::DWORD ReadWholeFile(std::string_view p, std::vector<char>& c) override { return m_inner.ReadWholeFile(p, c); }
-  platform::DWORD WriteWholeFile(std::string_view p, const char* d, std::size_t s) override {
+  platform::BOOL ReadWholeFile(std::string_view p, std::vector<char>& c) override { return m_inner.ReadWholeFile(p, c); }
+  platform::BOOL WriteWholeFile(std::string_view p, const char* d, std::size_t s) override {
     return m_inner.WriteWholeFile(p, d, s);
   }
-  bool FileExists(std::string_view p) override { return m_inner.FileExists(p); }
-  std::string FindFirstFileName(std::string_view p) override { return m_inner.FindFirstFileName(p); }
+  platform::BOOL FileExists(std::string_view p) override { return m_inner.FileExists(p); }
+  platform::BOOL FindFirstFileName(std::string_view p, std::string& n) override {
+    return m_inner.FindFirstFileName(p, n);
+  }
   platform::BOOL GetDiskFreeSpaceA(std::string_view r, platform::DWORD* a, platform::DWORD* b, platform::DWORD* c,
                                    platform::DWORD* d) override {
     return m_inner.GetDiskFreeSpaceA(r, a, b, c, d);
@@ -34,11 +36,11 @@ class StuckFile final : public platform::IFileSystem {
   }
   platform::DWORD GetCurrentDirectoryA(platform::DWORD s, char* b) override { return m_inner.GetCurrentDirectoryA(s, b); }
   platform::BOOL SetCurrentDirectoryA(std::string_view p) override { return m_inner.SetCurrentDirectoryA(p); }
-  platform::BOOL MoveFileExA(const char* existing, const char* newName, platform::DWORD flags) override {
-    if (existing != nullptr && m_path == existing && (flags & MOVEFILE_DELAY_UNTIL_REBOOT) == 0) return 0;
+  platform::BOOL MoveFileExA(std::string_view existing, std::string_view newName, platform::DWORD flags) override {
+    if (m_path == existing && (flags & MOVEFILE_DELAY_UNTIL_REBOOT) == 0) return 0;
     return m_inner.MoveFileExA(existing, newName, flags);
   }
-  platform::DWORD GetShortPathNameA(const char* p, char* b, platform::DWORD s) override {
+  platform::DWORD GetShortPathNameA(std::string_view p, char* b, platform::DWORD s) override {
     return m_inner.GetShortPathNameA(p, b, s);
   }
 

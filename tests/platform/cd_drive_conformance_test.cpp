@@ -43,7 +43,7 @@ class CdDriveConformanceTest : public ::testing::Test {
   static platform::DWORD LastError() { return conformance::Interfaces().System().GetLastError(); }
   std::string Read(const std::string& path) {
     std::vector<char> content;
-    if (conformance::Interfaces().Files().ReadWholeFile(path, content) != ERROR_SUCCESS) return "<unreadable>";
+    if (!conformance::Interfaces().Files().ReadWholeFile(path, content)) return "<unreadable>";
     return std::string(content.begin(), content.end());
   }
 
@@ -59,8 +59,8 @@ TEST_F(CdDriveConformanceTest, EveryChangeIsRefusedWithAccessDenied) {
   if (!m_env->ReadOnlyIsEnforced()) return;
 
   const platform::DWORD denied = ERROR_ACCESS_DENIED;
-  EXPECT_EQ(files.WriteWholeFile(OnCd("NEW.TXT"), "x", 1), denied) << "a new file";
-  EXPECT_EQ(files.WriteWholeFile(OnCd("CD.TXT"), "x", 1), denied) << "a file written over";
+  EXPECT_EQ(conformance::ErrorOf(files.WriteWholeFile(OnCd("NEW.TXT"), "x", 1)), denied) << "a new file";
+  EXPECT_EQ(conformance::ErrorOf(files.WriteWholeFile(OnCd("CD.TXT"), "x", 1)), denied) << "a file written over";
   EXPECT_FALSE(files.CreateDirectoryA(OnCd("NEWDIR")));
   EXPECT_EQ(LastError(), denied);
   EXPECT_FALSE(files.DeleteFileA(OnCd("CD.TXT")));

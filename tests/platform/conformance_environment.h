@@ -67,6 +67,18 @@ inline const platform::Platform& Interfaces() {
   return Environment::Current()->Interfaces();
 }
 
+// The code a call's answer stands for: ERROR_SUCCESS when it succeeded,
+// else GetLastError's.
+inline platform::DWORD ErrorOf(platform::BOOL succeeded) {
+  return succeeded ? static_cast<platform::DWORD>(ERROR_SUCCESS) : Interfaces().System().GetLastError();
+}
+
+// The name FindFirstFileName finds first, or empty when it finds none.
+inline std::string FirstMatch(std::string_view pattern) {
+  std::string name;
+  return Interfaces().Files().FindFirstFileName(pattern, name) ? name : std::string();
+}
+
 // The environment of this build, with its platform.
 std::unique_ptr<Environment> MakeEnvironment();
 // The same on a Windows NT system (the simulated machine runs NT 4).

@@ -22,11 +22,11 @@ class FileMoveConformanceTest : public ::testing::Test {
   void TearDown() override { m_env.reset(); }
   platform::DWORD LastError() { return conformance::Interfaces().System().GetLastError(); }
   void Write(const std::string& path, const std::string& text) {
-    ASSERT_EQ(conformance::Interfaces().Files().WriteWholeFile(path, text.data(), text.size()), 0u) << path;
+    ASSERT_TRUE(conformance::Interfaces().Files().WriteWholeFile(path, text.data(), text.size())) << path;
   }
   std::string Read(const std::string& path) {
     std::vector<char> content;
-    if (conformance::Interfaces().Files().ReadWholeFile(path, content) != ERROR_SUCCESS) return "<missing>";
+    if (!conformance::Interfaces().Files().ReadWholeFile(path, content)) return "<missing>";
     return std::string(content.begin(), content.end());
   }
   // The pending renames, as the strings of the list; the value is removed
@@ -153,12 +153,12 @@ TEST_F(FileMoveConformanceTest, NtKeepsOperationsForTheNextStart) {
 
   Write(m_dir + "\\DOOMED.TXT", "doomed");
   Write(m_dir + "\\FROM.TXT", "from");
-  ASSERT_TRUE(files.MoveFileExA((m_dir + "\\DOOMED.TXT").c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
+  ASSERT_TRUE(files.MoveFileExA((m_dir + "\\DOOMED.TXT").c_str(), {}, MOVEFILE_DELAY_UNTIL_REBOOT));
   ASSERT_TRUE(files.MoveFileExA((m_dir + "\\FROM.TXT").c_str(), (m_dir + "\\TO.TXT").c_str(),
                                 MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING));
   ASSERT_TRUE(files.MoveFileExA((m_dir + "\\FROM.TXT").c_str(), (m_dir + "\\THERE.TXT").c_str(),
                                 MOVEFILE_DELAY_UNTIL_REBOOT));
-  EXPECT_TRUE(files.MoveFileExA((m_dir + "\\NOFILE.TXT").c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
+  EXPECT_TRUE(files.MoveFileExA((m_dir + "\\NOFILE.TXT").c_str(), {}, MOVEFILE_DELAY_UNTIL_REBOOT))
       << "whether the file exists is the next start's concern";
   EXPECT_EQ(Read(m_dir + "\\DOOMED.TXT"), "doomed") << "nothing happens before the next start";
   EXPECT_EQ(Read(m_dir + "\\FROM.TXT"), "from");

@@ -20,7 +20,7 @@ class FolderConformanceTest : public ::testing::Test {
   }
   platform::DWORD LastError() { return conformance::Interfaces().System().GetLastError(); }
   void Write(const std::string& path, const std::string& text) {
-    ASSERT_EQ(conformance::Interfaces().Files().WriteWholeFile(path, text.data(), text.size()), static_cast<platform::DWORD>(ERROR_SUCCESS));
+    ASSERT_TRUE(conformance::Interfaces().Files().WriteWholeFile(path, text.data(), text.size()));
   }
 
   std::unique_ptr<conformance::Environment> m_env;
@@ -76,9 +76,9 @@ TEST_F(FolderConformanceTest, ReadOnlyFilesAreNeitherWrittenNorDeleted) {
   EXPECT_FALSE(files.DeleteFileA(path));
   EXPECT_EQ(LastError(), static_cast<platform::DWORD>(ERROR_ACCESS_DENIED));
   if (m_env->ReadOnlyIsEnforced()) {
-    EXPECT_EQ(files.WriteWholeFile(path, "second", 6), static_cast<platform::DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(conformance::ErrorOf(files.WriteWholeFile(path, "second", 6)), static_cast<platform::DWORD>(ERROR_ACCESS_DENIED));
     std::vector<char> content;
-    ASSERT_EQ(files.ReadWholeFile(path, content), static_cast<platform::DWORD>(ERROR_SUCCESS));
+    ASSERT_TRUE(files.ReadWholeFile(path, content));
     EXPECT_EQ(std::string(content.begin(), content.end()), "first");
   }
 

@@ -111,7 +111,7 @@ TEST_F(HardwareConformanceTest, ThunkLibraryInstallsSucceedAndRestartIsOnlyReque
   ASSERT_NE(restart, nullptr);
   const std::string inf = m_env->ScratchFolder() + "\\SETUP.INF";
   const std::string text = "[Version]\r\nClass=Display\r\nProvider=ACME\r\n[Riva]\r\n";
-  ASSERT_EQ(conformance::Interfaces().Files().WriteWholeFile(inf, text.data(), text.size()), 0u);
+  ASSERT_TRUE(conformance::Interfaces().Files().WriteWholeFile(inf, text.data(), text.size()));
   EXPECT_EQ(install("Display", "PCI\\VEN_10DE&DEV_0020", "Riva", inf.c_str(), "Riva TNT", "ACME"), 0);
   EXPECT_EQ(multi("Display", "PCI\\VEN_10DE&DEV_0020", "Riva", inf.c_str(), "Riva TNT", "ACME", 1), 0);
   // No display device has the identifier: nothing to give back, and it says so.

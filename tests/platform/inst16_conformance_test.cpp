@@ -55,7 +55,7 @@ class Inst16ConformanceTest : public ::testing::Test {
     return read && type == REG_SZ ? std::string(value) : "(none)";
   }
   void Write(const std::string& path) {
-    ASSERT_EQ(conformance::Interfaces().Files().WriteWholeFile(path, "x", 1), static_cast<platform::DWORD>(ERROR_SUCCESS)) << path;
+    ASSERT_TRUE(conformance::Interfaces().Files().WriteWholeFile(path, "x", 1)) << path;
   }
   bool Exists(const std::string& path) {
     return conformance::Interfaces().Files().GetFileAttributesA(path) != static_cast<platform::DWORD>(INVALID_FILE_ATTRIBUTES);
@@ -103,8 +103,7 @@ TEST_F(Inst16ConformanceTest, RemovesAtStartWhatTheManifestListsAndNothingElse) 
   Write(folder + "\\DISK1\\_INSTALL.ENU");
   const std::string manifest = folder + "\\DISK1\\MANIFEST.LST";
   const std::string list = folder + "\\MADE\\\r\n" + folder + "\\MADE\\TOOL.EXE\r\n" + folder + "\\DISK1\\\r\n";
-  ASSERT_EQ(conformance::Interfaces().Files().WriteWholeFile(manifest, list.data(), list.size()),
-            static_cast<platform::DWORD>(ERROR_SUCCESS));
+  ASSERT_TRUE(conformance::Interfaces().Files().WriteWholeFile(manifest, list.data(), list.size()));
   EXPECT_EQ(Run(" -R" + folder + " /m" + manifest), 0u);
   EXPECT_FALSE(Exists(folder + "\\MADE")) << "listed, and empty once its file went";
   EXPECT_FALSE(Exists(folder + "\\DISK1")) << "the setup folder's own files go with it";

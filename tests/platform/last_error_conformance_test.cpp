@@ -61,6 +61,8 @@ TEST_F(LastErrorConformanceTest, FileAndFolderCallsLeaveTheirOwnCode) {
   const std::string missing = m_dir + "\\NONE.TXT";
   const std::string missingFolder = m_dir + "\\NODIR";
   char buffer[260];
+  std::string name;
+  std::vector<char> content;
   Check({
       {"DeleteFileA of a missing file", [&] { return !files.DeleteFileA(missing); }, ERROR_FILE_NOT_FOUND},
       {"GetFileAttributesA of a missing file",
@@ -73,13 +75,18 @@ TEST_F(LastErrorConformanceTest, FileAndFolderCallsLeaveTheirOwnCode) {
       {"SetCurrentDirectoryA of a missing folder", [&] { return !files.SetCurrentDirectoryA(missingFolder); },
        ERROR_FILE_NOT_FOUND},
       {"MoveFileExA of a missing file",
-       [&] { return !files.MoveFileExA(missing.c_str(), (m_dir + "\\NEW.TXT").c_str(), 0); }, ERROR_FILE_NOT_FOUND},
+       [&] { return !files.MoveFileExA(missing, m_dir + "\\NEW.TXT", 0); }, ERROR_FILE_NOT_FOUND},
       {"GetShortPathNameA of a missing file",
-       [&] { return files.GetShortPathNameA(missing.c_str(), buffer, sizeof buffer) == 0; }, ERROR_FILE_NOT_FOUND},
-      {"FindFirstFileName with no match",
-       [&] { return files.FindFirstFileName(m_dir + "\\*.NONE").empty(); }, ERROR_FILE_NOT_FOUND},
+       [&] { return files.GetShortPathNameA(missing, buffer, sizeof buffer) == 0; }, ERROR_FILE_NOT_FOUND},
+      {"FindFirstFileName with no match", [&] { return !files.FindFirstFileName(m_dir + "\\*.NONE", name); },
+       ERROR_FILE_NOT_FOUND},
       {"FindFirstFileName in a missing folder",
-       [&] { return files.FindFirstFileName(missingFolder + "\\*.*").empty(); }, ERROR_PATH_NOT_FOUND},
+       [&] { return !files.FindFirstFileName(missingFolder + "\\*.*", name); }, ERROR_PATH_NOT_FOUND},
+      {"ReadWholeFile of a missing file", [&] { return !files.ReadWholeFile(missing, content); }, ERROR_FILE_NOT_FOUND},
+      {"WriteWholeFile in a missing folder", [&] { return !files.WriteWholeFile(missingFolder + "\\NEW.TXT", "x", 1); },
+       ERROR_PATH_NOT_FOUND},
+      {"FileExists of a missing file", [&] { return !files.FileExists(missing); }, ERROR_FILE_NOT_FOUND},
+      {"FileExists of a folder", [&] { return !files.FileExists(m_dir); }, ERROR_ACCESS_DENIED},
   });
 }
 
@@ -95,6 +102,13 @@ TEST_F(LastErrorConformanceTest, LibraryProcessAndVersionCallsLeaveTheirOwnCode)
        static_cast<DWORD>(IsNT() ? ERROR_MOD_NOT_FOUND : ERROR_DLL_NOT_FOUND)},
       {"GetProcAddress of a missing name", [&] { return p.Libraries().GetProcAddress(library, "NoSuchEntry") == nullptr; },
        ERROR_PROC_NOT_FOUND},
+      {"FindResourceA of a missing template",
+       [&] { return !p.Resources().FindResourceA(library, 9999, platform::kResourceTypeDialog); },
+       ERROR_RESOURCE_NAME_NOT_FOUND},
+      {"FindResourceA of a type the library lacks", [&] { return !p.Resources().FindResourceA(library, 1, 0x4242); },
+       ERROR_RESOURCE_TYPE_NOT_FOUND},
+      {"FindResourceA of no module",
+       [&] { return !p.Resources().FindResourceA(nullptr, 1, platform::kResourceTypeDialog); }, ERROR_INVALID_HANDLE},
       {"CreateProcessA of a missing program",
        [&] { return !p.Processes().CreateProcessA(m_dir + "\\NOSUCH.EXE", DETACHED_PROCESS, info); },
        ERROR_FILE_NOT_FOUND},

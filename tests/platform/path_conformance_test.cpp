@@ -20,11 +20,11 @@ class PathConformanceTest : public ::testing::Test {
   void TearDown() override { m_env.reset(); }
   platform::DWORD LastError() { return conformance::Interfaces().System().GetLastError(); }
   platform::DWORD Write(const std::string& path, const std::string& text = "x") {
-    return conformance::Interfaces().Files().WriteWholeFile(path, text.data(), text.size());
+    return conformance::ErrorOf(conformance::Interfaces().Files().WriteWholeFile(path, text.data(), text.size()));
   }
   std::string Read(const std::string& path) {
     std::vector<char> content;
-    if (conformance::Interfaces().Files().ReadWholeFile(path, content) != ERROR_SUCCESS) return "<missing>";
+    if (!conformance::Interfaces().Files().ReadWholeFile(path, content)) return "<missing>";
     return std::string(content.begin(), content.end());
   }
   // The scratch folder named from the root of its drive, without "X:".
@@ -58,7 +58,7 @@ TEST_F(PathConformanceTest, DotDotNeverClimbsAboveTheDrivesRoot) {
 TEST_F(PathConformanceTest, TheLastNameLosesItsTrailingDotsAndBlanks) {
   platform::IFileSystem& files = conformance::Interfaces().Files();
   ASSERT_EQ(Write(m_dir + "\\G.TXT. . ", "g"), 0u);
-  EXPECT_EQ(files.FindFirstFileName(m_dir + "\\G*"), "G.TXT");
+  EXPECT_EQ(conformance::FirstMatch(m_dir + "\\G*"), "G.TXT");
   EXPECT_EQ(Read(m_dir + "\\G.TXT.."), "g");
   ASSERT_TRUE(files.CreateDirectoryA(m_dir + "\\DIR ."));
   EXPECT_EQ(files.GetFileAttributesA(m_dir + "\\DIR"), static_cast<platform::DWORD>(FILE_ATTRIBUTE_DIRECTORY));
@@ -68,7 +68,7 @@ TEST_F(PathConformanceTest, TheLastNameLosesItsTrailingDotsAndBlanks) {
   EXPECT_EQ(Read(m_dir + "\\DIR\\A.TXT"), "a");
   EXPECT_NE(Write(m_dir + "\\DIR..\\B.TXT"), 0u);
   EXPECT_NE(Write(m_dir + "\\DIR \\C.TXT"), 0u);
-  EXPECT_EQ(files.FindFirstFileName(m_dir + "\\DIR\\?.TXT"), "A.TXT");
+  EXPECT_EQ(conformance::FirstMatch(m_dir + "\\DIR\\?.TXT"), "A.TXT");
   EXPECT_FALSE(files.FileExists(m_dir + "\\DIR\\B.TXT"));
   EXPECT_FALSE(files.FileExists(m_dir + "\\DIR\\C.TXT"));
 }
@@ -82,7 +82,7 @@ TEST_F(PathConformanceTest, DeviceNamesAreNeverFiles) {
   }
   for (const char* name : {"CON", "LPT1", "COM1.X", "NUL"}) files.CreateDirectoryA(m_dir + "\\" + name);
   for (const char* pattern : {"NUL*", "AUX*", "PRN*", "CON*", "LPT*", "COM*"}) {
-    EXPECT_EQ(files.FindFirstFileName(m_dir + "\\" + pattern), "") << pattern;
+    EXPECT_EQ(conformance::FirstMatch(m_dir + "\\" + pattern), "") << pattern;
   }
   EXPECT_NE(Write(m_dir + "\\NUL\\X.TXT"), 0u) << "no folder is a device";
 
@@ -107,17 +107,16 @@ TEST_F(PathConformanceTest, NetworkSharesAndPrefixes) {
   ASSERT_EQ(Write(m_dir + "\\F.TXT", "f"), 0u);
   EXPECT_EQ(Read("\\\\?\\" + m_dir + "\\F.TXT"), "f");
   ASSERT_EQ(Write("\\\\?\\" + m_dir + "\\T.TXT.", "t"), 0u);
-  EXPECT_EQ(files.FindFirstFileName(m_dir + "\\T*"), "T.TXT.");
+  EXPECT_EQ(conformance::FirstMatch(m_dir + "\\T*"), "T.TXT.");
   std::vector<char> content;
-  EXPECT_EQ(files.ReadWholeFile("\\\\?\\" + m_dir + "\\..\\" + m_dir.substr(m_dir.rfind('\\') + 1) + "\\F.TXT",
-                                content),
-            static_cast<platform::DWORD>(ERROR_INVALID_NAME));
+  EXPECT_EQ(conformance::ErrorOf(files.ReadWholeFile("\\\\?\\" + m_dir + "\\..\\" + m_dir.substr(m_dir.rfind('\\') + 1) + "\\F.TXT",
+                                content)), static_cast<platform::DWORD>(ERROR_INVALID_NAME));
 
   // "\\.\X:\" is an ordinary path; "\\.\NAME" a device.
   EXPECT_EQ(Read("\\\\.\\" + m_dir + "\\F.TXT"), "f");
   ASSERT_EQ(Write("\\\\.\\" + m_dir + "\\P.TXT", "p"), 0u);
   EXPECT_EQ(Read(m_dir + "\\P.TXT"), "p");
-  EXPECT_EQ(files.ReadWholeFile("\\\\.\\NOSUCHDEVICE", content), static_cast<platform::DWORD>(ERROR_FILE_NOT_FOUND));
+  EXPECT_EQ(conformance::ErrorOf(files.ReadWholeFile("\\\\.\\NOSUCHDEVICE", content)), static_cast<platform::DWORD>(ERROR_FILE_NOT_FOUND));
 }
 
 // The ANSI calls take a path of at most MAX_PATH characters, as the

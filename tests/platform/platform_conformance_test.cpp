@@ -63,12 +63,18 @@ TEST_F(ConformanceTest, VersionIsTheSystemOfThisRun) {
 }
 
 TEST_F(ConformanceTest, ModulePathIsTheFullPathOfTheProgram) {
-  std::string path = conformance::Interfaces().System().GetModuleFileNameA();
+  std::string path = platform::ProgramPath(conformance::Interfaces().System());
   ASSERT_GE(path.size(), 4u);
   EXPECT_EQ(path[1], ':');
   EXPECT_EQ(path[2], '\\');
   EXPECT_NE(path.find_last_of('\\'), std::string::npos);
   EXPECT_GT(conformance::Interfaces().System().GetACP(), 0u);
+  // A buffer too small gets the path's start, ended, and the size back.
+  char small[4] = {'x', 'x', 'x', 'x'};
+  conformance::Interfaces().System().SetLastError(0);
+  EXPECT_EQ(conformance::Interfaces().System().GetModuleFileNameA(small, sizeof small), sizeof small);
+  EXPECT_EQ(std::string(small), path.substr(0, 3));
+  EXPECT_EQ(conformance::Interfaces().System().GetLastError(), static_cast<platform::DWORD>(ERROR_INSUFFICIENT_BUFFER));
 }
 
 // Upper case, for folder names that Windows reports in either case.
@@ -117,46 +123,41 @@ TEST_F(ConformanceTest, WindowsAndSystemFolders) {
 TEST_F(ConformanceTest, FilesRoundTripAndNamesIgnoreCase) {
   const std::string dir = m_env->ScratchFolder();
   const std::string text("line one\r\n\0binary\xff", 19);
-  ASSERT_EQ(conformance::Interfaces().Files().WriteWholeFile(dir + "\\Setup.Inf", text.data(), text.size()),
-            static_cast<platform::DWORD>(ERROR_SUCCESS));
+  ASSERT_TRUE(conformance::Interfaces().Files().WriteWholeFile(dir + "\\Setup.Inf", text.data(), text.size()));
   std::vector<char> content;
-  ASSERT_EQ(conformance::Interfaces().Files().ReadWholeFile(dir + "\\SETUP.INF", content), static_cast<platform::DWORD>(ERROR_SUCCESS));
+  ASSERT_TRUE(conformance::Interfaces().Files().ReadWholeFile(dir + "\\SETUP.INF", content));
   EXPECT_EQ(std::string(content.begin(), content.end()), text);
   EXPECT_TRUE(conformance::Interfaces().Files().FileExists(dir + "\\setup.inf"));
 
   // Writing again truncates.
-  ASSERT_EQ(conformance::Interfaces().Files().WriteWholeFile(dir + "\\setup.inf", "x", 1), static_cast<platform::DWORD>(ERROR_SUCCESS));
-  ASSERT_EQ(conformance::Interfaces().Files().ReadWholeFile(dir + "\\Setup.inf", content), static_cast<platform::DWORD>(ERROR_SUCCESS));
+  ASSERT_TRUE(conformance::Interfaces().Files().WriteWholeFile(dir + "\\setup.inf", "x", 1));
+  ASSERT_TRUE(conformance::Interfaces().Files().ReadWholeFile(dir + "\\Setup.inf", content));
   EXPECT_EQ(std::string(content.begin(), content.end()), "x");
 
-  ASSERT_EQ(conformance::Interfaces().Files().WriteWholeFile(dir + "\\EMPTY.TXT", "", 0), static_cast<platform::DWORD>(ERROR_SUCCESS));
-  ASSERT_EQ(conformance::Interfaces().Files().ReadWholeFile(dir + "\\EMPTY.TXT", content), static_cast<platform::DWORD>(ERROR_SUCCESS));
+  ASSERT_TRUE(conformance::Interfaces().Files().WriteWholeFile(dir + "\\EMPTY.TXT", "", 0));
+  ASSERT_TRUE(conformance::Interfaces().Files().ReadWholeFile(dir + "\\EMPTY.TXT", content));
   EXPECT_TRUE(content.empty());
 }
 
 TEST_F(ConformanceTest, MissingFilesAndFolders) {
   const std::string dir = m_env->ScratchFolder();
   std::vector<char> content;
-  EXPECT_EQ(conformance::Interfaces().Files().ReadWholeFile(dir + "\\NONE.INF", content),
-            static_cast<platform::DWORD>(ERROR_FILE_NOT_FOUND));
-  EXPECT_EQ(conformance::Interfaces().Files().ReadWholeFile(dir + "\\NODIR\\NONE.INF", content),
-            static_cast<platform::DWORD>(ERROR_PATH_NOT_FOUND));
-  EXPECT_EQ(conformance::Interfaces().Files().WriteWholeFile(dir + "\\NODIR\\NEW.INF", "x", 1),
-            static_cast<platform::DWORD>(ERROR_PATH_NOT_FOUND));
+  EXPECT_EQ(conformance::ErrorOf(conformance::Interfaces().Files().ReadWholeFile(dir + "\\NONE.INF", content)), static_cast<platform::DWORD>(ERROR_FILE_NOT_FOUND));
+  EXPECT_EQ(conformance::ErrorOf(conformance::Interfaces().Files().ReadWholeFile(dir + "\\NODIR\\NONE.INF", content)), static_cast<platform::DWORD>(ERROR_PATH_NOT_FOUND));
+  EXPECT_EQ(conformance::ErrorOf(conformance::Interfaces().Files().WriteWholeFile(dir + "\\NODIR\\NEW.INF", "x", 1)), static_cast<platform::DWORD>(ERROR_PATH_NOT_FOUND));
   EXPECT_FALSE(conformance::Interfaces().Files().FileExists(dir + "\\NONE.INF"));
   EXPECT_FALSE(conformance::Interfaces().Files().FileExists(dir + "\\NODIR\\NONE.INF"));
 
   m_env->MakeFolder(dir + "\\SUB");
   EXPECT_FALSE(conformance::Interfaces().Files().FileExists(dir + "\\SUB")) << "a folder is not a file";
-  EXPECT_EQ(conformance::Interfaces().Files().ReadWholeFile(dir + "\\SUB", content), static_cast<platform::DWORD>(ERROR_ACCESS_DENIED));
-  EXPECT_EQ(conformance::Interfaces().Files().WriteWholeFile(dir + "\\SUB", "x", 1), static_cast<platform::DWORD>(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(conformance::ErrorOf(conformance::Interfaces().Files().ReadWholeFile(dir + "\\SUB", content)), static_cast<platform::DWORD>(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(conformance::ErrorOf(conformance::Interfaces().Files().WriteWholeFile(dir + "\\SUB", "x", 1)), static_cast<platform::DWORD>(ERROR_ACCESS_DENIED));
 }
 
 TEST_F(ConformanceTest, DotDotAndRelativeSegments) {
   const std::string dir = m_env->ScratchFolder();
   m_env->MakeFolder(dir + "\\A");
-  ASSERT_EQ(conformance::Interfaces().Files().WriteWholeFile(dir + "\\A\\.\\..\\A\\F.TXT", "f", 1),
-            static_cast<platform::DWORD>(ERROR_SUCCESS));
+  ASSERT_TRUE(conformance::Interfaces().Files().WriteWholeFile(dir + "\\A\\.\\..\\A\\F.TXT", "f", 1));
   EXPECT_TRUE(conformance::Interfaces().Files().FileExists(dir + "\\A\\F.TXT"));
   EXPECT_TRUE(conformance::Interfaces().Files().FileExists(dir + "/A/F.TXT")) << "forward slashes separate too";
 }
@@ -164,13 +165,13 @@ TEST_F(ConformanceTest, DotDotAndRelativeSegments) {
 TEST_F(ConformanceTest, FileSearchWithWildcards) {
   const std::string dir = m_env->ScratchFolder();
   for (const char* name : {"_INSTALL.DEU", "_INSTALL.ENU", "README.TXT"}) {
-    ASSERT_EQ(conformance::Interfaces().Files().WriteWholeFile(dir + "\\" + name, "x", 1), static_cast<platform::DWORD>(ERROR_SUCCESS));
+    ASSERT_TRUE(conformance::Interfaces().Files().WriteWholeFile(dir + "\\" + name, "x", 1));
   }
-  EXPECT_EQ(conformance::Interfaces().Files().FindFirstFileName(dir + "\\_INSTALL.EN?"), "_INSTALL.ENU");
-  EXPECT_EQ(conformance::Interfaces().Files().FindFirstFileName(dir + "\\_install.deu"), "_INSTALL.DEU") << "names ignore case";
-  EXPECT_EQ(conformance::Interfaces().Files().FindFirstFileName(dir + "\\READ*"), "README.TXT");
-  EXPECT_EQ(conformance::Interfaces().Files().FindFirstFileName(dir + "\\_INSTALL.FR?"), "");
-  EXPECT_EQ(conformance::Interfaces().Files().FindFirstFileName(dir + "\\NODIR\\*"), "");
+  EXPECT_EQ(conformance::FirstMatch(dir + "\\_INSTALL.EN?"), "_INSTALL.ENU");
+  EXPECT_EQ(conformance::FirstMatch(dir + "\\_install.deu"), "_INSTALL.DEU") << "names ignore case";
+  EXPECT_EQ(conformance::FirstMatch(dir + "\\READ*"), "README.TXT");
+  EXPECT_EQ(conformance::FirstMatch(dir + "\\_INSTALL.FR?"), "");
+  EXPECT_EQ(conformance::FirstMatch(dir + "\\NODIR\\*"), "");
 }
 
 TEST_F(ConformanceTest, StringsOfAResourceLibrary) {

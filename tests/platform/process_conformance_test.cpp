@@ -50,7 +50,7 @@ TEST_F(ProcessConformanceTest, AMissingProgramFailsWithFileNotFound) {
 }
 
 TEST_F(ProcessConformanceTest, NoWindowOfAnUnknownClass) {
-  EXPECT_EQ(conformance::Interfaces().Processes().FindWindowA("NoSuchWindowClass4711", nullptr), nullptr);
+  EXPECT_EQ(conformance::Interfaces().Processes().FindWindowA("NoSuchWindowClass4711", {}), nullptr);
 }
 
 }  // namespace

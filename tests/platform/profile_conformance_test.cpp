@@ -53,14 +53,13 @@ class ProfileConformanceTest : public ::testing::Test {
   // A file of the scratch folder with exactly these bytes.
   std::string Put(const std::string& name, const std::string& bytes) {
     const std::string path = Path(name);
-    EXPECT_EQ(conformance::Interfaces().Files().WriteWholeFile(path, bytes.data(), bytes.size()),
-              static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_EQ(conformance::ErrorOf(conformance::Interfaces().Files().WriteWholeFile(path, bytes.data(), bytes.size())), static_cast<DWORD>(ERROR_SUCCESS));
     return path;
   }
 
   static std::string Content(const std::string& path) {
     std::vector<char> content;
-    if (conformance::Interfaces().Files().ReadWholeFile(path, content) != ERROR_SUCCESS) return "<none>";
+    if (!conformance::Interfaces().Files().ReadWholeFile(path, content)) return "<none>";
     return std::string(content.begin(), content.end());
   }
 

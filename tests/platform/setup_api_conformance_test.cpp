@@ -121,7 +121,7 @@ class SetupApiConformanceTest : public ::testing::Test {
     m_library = conformance::Interfaces().Libraries().LoadLibraryA(kLibraryName);
     ASSERT_NE(m_library, nullptr);
     m_inf = m_env->ScratchFolder() + "\\PROBE.INF";
-    ASSERT_EQ(conformance::Interfaces().Files().WriteWholeFile(m_inf, kProbeInf, std::strlen(kProbeInf)), 0u);
+    ASSERT_TRUE(conformance::Interfaces().Files().WriteWholeFile(m_inf, kProbeInf, std::strlen(kProbeInf)));
   }
   void TearDown() override {
     if (m_library != nullptr) conformance::Interfaces().Libraries().FreeLibrary(m_library);
@@ -199,7 +199,7 @@ class SetupApiConformanceTest : public ::testing::Test {
   }
   std::string WriteInf(const char* name, const char* text) {
     const std::string path = m_env->ScratchFolder() + "\\" + name;
-    EXPECT_EQ(conformance::Interfaces().Files().WriteWholeFile(path, text, std::strlen(text)), 0u);
+    EXPECT_TRUE(conformance::Interfaces().Files().WriteWholeFile(path, text, std::strlen(text)));
     return path;
   }
   // A device of a new set for the display class; the set in `set`.
@@ -322,7 +322,7 @@ TEST_F(SetupApiConformanceTest, TheClassDriverOfOneInfInstallsItsRegistryAndServ
   char system[260] = {};
   ASSERT_GT(conformance::Interfaces().System().GetSystemDirectoryA(system, sizeof system), 0u);
   std::vector<char> content;
-  EXPECT_NE(conformance::Interfaces().Files().ReadWholeFile(std::string(system) + "\\drivers\\confprobe.sys", content), 0u)
+  EXPECT_FALSE(conformance::Interfaces().Files().ReadWholeFile(std::string(system) + "\\drivers\\confprobe.sys", content))
       << "no file is copied";
   EXPECT_TRUE(Get<DestroyDriverInfoListProc>(kDestroyDriverInfoList)(set, &device, SPDIT_CLASSDRIVER));
   EXPECT_TRUE(Get<DestroyDeviceInfoListProc>(kDestroyDeviceInfoList)(set));

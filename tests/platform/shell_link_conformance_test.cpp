@@ -42,7 +42,7 @@ TEST_F(ShellLinkConformanceTest, LinksAreMadeOnlyBetweenCoInitializeAndCoUniniti
 TEST_F(ShellLinkConformanceTest, ASavedLinkLoadsWithItsFieldsAndIsABinaryLinkFile) {
   const std::string folder = m_env->ScratchFolder();
   const std::string target = folder + "\\TARGET.EXE";
-  ASSERT_EQ(conformance::Interfaces().Files().WriteWholeFile(target, "program", 7), static_cast<platform::DWORD>(ERROR_SUCCESS));
+  ASSERT_TRUE(conformance::Interfaces().Files().WriteWholeFile(target, "program", 7));
   const std::string linkFile = folder + "\\Monitor Panel.lnk";
 
   platform::IShellLinks& links = conformance::Interfaces().ShellLinks();
@@ -61,7 +61,7 @@ TEST_F(ShellLinkConformanceTest, ASavedLinkLoadsWithItsFieldsAndIsABinaryLinkFil
   }
 
   std::vector<char> bytes;
-  ASSERT_EQ(conformance::Interfaces().Files().ReadWholeFile(linkFile, bytes), static_cast<platform::DWORD>(ERROR_SUCCESS));
+  ASSERT_TRUE(conformance::Interfaces().Files().ReadWholeFile(linkFile, bytes));
   ASSERT_GE(bytes.size(), 0x4Cu);
   // Header size 0x4C, then the link class {00021401-0000-0000-C000-000000000046}.
   const std::vector<unsigned char> header{0x4C, 0, 0, 0, 0x01, 0x14, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00,

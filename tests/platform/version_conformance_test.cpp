@@ -26,11 +26,11 @@ class VersionConformanceTest : public ::testing::Test {
   }
   std::string Read(const std::string& path) {
     std::vector<char> content;
-    if (conformance::Interfaces().Files().ReadWholeFile(path, content) != ERROR_SUCCESS) return "<missing>";
+    if (!conformance::Interfaces().Files().ReadWholeFile(path, content)) return "<missing>";
     return std::string(content.begin(), content.end());
   }
   void Write(const std::string& path, const std::string& text) {
-    ASSERT_EQ(conformance::Interfaces().Files().WriteWholeFile(path, text.data(), text.size()), 0u) << path;
+    ASSERT_TRUE(conformance::Interfaces().Files().WriteWholeFile(path, text.data(), text.size())) << path;
   }
   // A versioned test library, copied to `path`; answers its bytes.
   std::string Place(const std::string& library, const std::string& path) {
@@ -50,7 +50,7 @@ class VersionConformanceTest : public ::testing::Test {
     return r;
   }
   // Files in the destination folder other than the ones named.
-  std::string Stray(const std::string& pattern) { return conformance::Interfaces().Files().FindFirstFileName(m_dst + "\\" + pattern); }
+  std::string Stray(const std::string& pattern) { return conformance::FirstMatch(m_dst + "\\" + pattern); }
 
   std::unique_ptr<conformance::Environment> m_env;
   std::string m_dir, m_src, m_dst;

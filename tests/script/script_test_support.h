@@ -18,21 +18,21 @@ namespace script_test {
 class FakeFileSystem : public platform::IFileSystem {
  public:
   std::map<std::string, std::string> files;
-  platform::DWORD writeError = ERROR_SUCCESS;  // answer every write with this error when set
+  bool refuseWrites = false;  // every write fails when set
 
-  platform::DWORD ReadWholeFile(std::string_view path, std::vector<char>& content) override {
+  platform::BOOL ReadWholeFile(std::string_view path, std::vector<char>& content) override {
     const auto it = files.find(std::string(path));
-    if (it == files.end()) return ERROR_FILE_NOT_FOUND;
+    if (it == files.end()) return 0;
     content.assign(it->second.begin(), it->second.end());
-    return ERROR_SUCCESS;
+    return 1;
   }
-  platform::DWORD WriteWholeFile(std::string_view path, const char* data, std::size_t size) override {
-    if (writeError != ERROR_SUCCESS) return writeError;
+  platform::BOOL WriteWholeFile(std::string_view path, const char* data, std::size_t size) override {
+    if (refuseWrites) return 0;
     files[std::string(path)] = std::string(data, size);
-    return ERROR_SUCCESS;
+    return 1;
   }
-  bool FileExists(std::string_view path) override { return files.count(std::string(path)) != 0; }
-  std::string FindFirstFileName(std::string_view) override { return {}; }
+  platform::BOOL FileExists(std::string_view path) override { return files.count(std::string(path)) != 0; }
+  platform::BOOL FindFirstFileName(std::string_view, std::string&) override { return 0; }
   platform::BOOL GetDiskFreeSpaceA(std::string_view, platform::DWORD*, platform::DWORD*, platform::DWORD*,
                                    platform::DWORD*) override {
     return 0;
@@ -47,8 +47,8 @@ class FakeFileSystem : public platform::IFileSystem {
   platform::BOOL SetFileAttributesA(std::string_view, platform::DWORD) override { return 0; }
   platform::DWORD GetCurrentDirectoryA(platform::DWORD, char*) override { return 0; }
   platform::BOOL SetCurrentDirectoryA(std::string_view) override { return 0; }
-  platform::BOOL MoveFileExA(const char*, const char*, platform::DWORD) override { return 0; }
-  platform::DWORD GetShortPathNameA(const char*, char*, platform::DWORD) override { return 0; }
+  platform::BOOL MoveFileExA(std::string_view, std::string_view, platform::DWORD) override { return 0; }
+  platform::DWORD GetShortPathNameA(std::string_view, char*, platform::DWORD) override { return 0; }
 };
 
 // A fake file system for one test, and a platform that has only it.

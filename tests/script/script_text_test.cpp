@@ -84,10 +84,10 @@ TEST_F(ScriptLoadTest, SaveFailures) {
   CScriptText fromMemory = MakeScript("[A]\r\n");
   EXPECT_FALSE(fromMemory.Save(fs));  // no path yet
 
-  fs.writeError = ERROR_ACCESS_DENIED;
+  fs.refuseWrites = true;
   EXPECT_FALSE(fromMemory.SaveAs(fs, "B.INF"));
   EXPECT_EQ(fs.files.count("B.INF"), 0u);
-  fs.writeError = ERROR_SUCCESS;
+  fs.refuseWrites = false;
   EXPECT_TRUE(fromMemory.SaveAs(fs, "B.INF"));
 }
 

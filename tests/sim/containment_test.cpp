@@ -53,7 +53,10 @@ class ContainmentTest : public ::testing::Test {
     }
     return entries;
   }
-  platform::DWORD Write(const std::string& path) { return m_machine.Interfaces().Files().WriteWholeFile(path, "x", 1); }
+  platform::DWORD Write(const std::string& path) {
+    return m_machine.Interfaces().Files().WriteWholeFile(path, "x", 1) ? static_cast<platform::DWORD>(ERROR_SUCCESS)
+                                                                       : LastError();
+  }
   platform::DWORD LastError() { return m_machine.Interfaces().System().GetLastError(); }
 
   TempMachine m_machine;
@@ -89,19 +92,19 @@ TEST_F(ContainmentTest, LinksOutOfADriveAreNeverFollowed) {
   platform::IFileSystem& files = m_machine.Interfaces().Files();
   std::vector<char> content;
   for (const std::string path : {"C:\\OUTDIR\\SECRET.TXT", "C:\\SECRET.TXT", "F:\\SECRET.TXT", "c:\\outdir\\secret.txt"}) {
-    EXPECT_NE(files.ReadWholeFile(path, content), 0u) << path;
+    EXPECT_FALSE(files.ReadWholeFile(path, content)) << path;
     EXPECT_NE(Write(path), 0u) << path;
     EXPECT_FALSE(files.DeleteFileA(path)) << path;
     EXPECT_FALSE(files.SetFileAttributesA(path, FILE_ATTRIBUTE_READONLY)) << path;
-    EXPECT_FALSE(files.MoveFileExA(path.c_str(), "C:\\MOVED.TXT", 0)) << path;
+    EXPECT_FALSE(files.MoveFileExA(path, "C:\\MOVED.TXT", 0)) << path;
     EXPECT_FALSE(files.FileExists(path)) << path;
   }
   EXPECT_NE(Write("C:\\OUTDIR\\NEW.TXT"), 0u);
   EXPECT_FALSE(files.CreateDirectoryA("C:\\OUTDIR\\NEW"));
   EXPECT_FALSE(files.RemoveDirectoryA("C:\\OUTDIR\\EMPTY"));
   EXPECT_FALSE(files.RemoveDirectoryA("C:\\OUTDIR")) << "the link itself is no folder of the drive";
-  EXPECT_EQ(files.FindFirstFileName("C:\\OUTDIR\\*"), "");
-  EXPECT_EQ(files.FindFirstFileName("C:\\SECRET*"), "") << "links are not listed";
+  EXPECT_EQ(testing_support::FirstMatch(files, "C:\\OUTDIR\\*"), "");
+  EXPECT_EQ(testing_support::FirstMatch(files, "C:\\SECRET*"), "") << "links are not listed";
   EXPECT_FALSE(files.SetCurrentDirectoryA("C:\\OUTDIR"));
   EXPECT_FALSE(files.SetCurrentDirectoryA("F:\\"));
   ASSERT_EQ(Write("C:\\MINE.TXT"), 0u);
@@ -122,7 +125,7 @@ TEST_F(ContainmentTest, AFolderReplacedByALinkIsNotFollowed) {
   fs::remove_all(C() / "SWAP");
   fs::create_directory_symlink(Outside(), C() / "SWAP");
   std::vector<char> content;
-  EXPECT_NE(m_machine.Interfaces().Files().ReadWholeFile("C:\\SWAP\\SECRET.TXT", content), 0u);
+  EXPECT_FALSE(m_machine.Interfaces().Files().ReadWholeFile("C:\\SWAP\\SECRET.TXT", content));
   EXPECT_NE(Write("C:\\SWAP\\SECRET.TXT"), 0u);
   EXPECT_NE(Write("C:\\SWAP\\NEW.TXT"), 0u);
   EXPECT_NE(Write("C:\\SWAP\\EMPTY\\NEW.TXT"), 0u);
@@ -172,6 +175,6 @@ TEST_F(ContainmentTest, APipeIsRefusedNotWaitedOn) {
   EXPECT_EQ(run.exitCode, 0u);
   EXPECT_FALSE(sim::ReadMachineFile(m_machine.Machine(), "C:\\PIPE.INF"));
   std::vector<char> content;
-  EXPECT_NE(m_machine.Interfaces().Files().ReadWholeFile("C:\\PIPE.INF", content), 0u);
+  EXPECT_FALSE(m_machine.Interfaces().Files().ReadWholeFile("C:\\PIPE.INF", content));
   EXPECT_NE(Write("C:\\PIPE.INF"), 0u);
 }

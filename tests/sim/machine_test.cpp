@@ -188,7 +188,7 @@ TEST_F(ResolveTest, OwnChangesAreSeenAtOnce) {
   const fs::path folder = C() / "Cache";
   ASSERT_TRUE(p.CreateDirectoryA("C:\\Cache"));
   EXPECT_EQ(Resolve("c:\\CACHE\\file.txt").host, folder / "file.txt");
-  ASSERT_EQ(p.WriteWholeFile("C:\\Cache\\File.Txt", "x", 1), ERROR_SUCCESS);
+  ASSERT_TRUE(p.WriteWholeFile("C:\\Cache\\File.Txt", "x", 1));
   EXPECT_EQ(Resolve("c:\\cache\\FILE.TXT").host, folder / "File.Txt");
   ASSERT_TRUE(p.MoveFileExA("C:\\cache\\file.txt", "C:\\CACHE\\Moved.Txt", 0));
   EXPECT_EQ(Resolve("C:\\Cache\\moved.txt").host, folder / "Moved.Txt");
@@ -208,7 +208,7 @@ TEST_F(ResolveTest, DroppedFoldersAreListedAnew) {
   platform::IFileSystem& p = m_machine.Platform().Interfaces().Files();
   ASSERT_TRUE(p.CreateDirectoryA("C:\\Old"));
   ASSERT_TRUE(p.CreateDirectoryA("C:\\Old\\Sub"));
-  ASSERT_EQ(p.WriteWholeFile("C:\\Old\\Sub\\Kept.txt", "x", 1), ERROR_SUCCESS);
+  ASSERT_TRUE(p.WriteWholeFile("C:\\Old\\Sub\\Kept.txt", "x", 1));
   for (int i = 0; i < 300; ++i) {
     const std::string folder = "C:\\F" + std::to_string(i);
     ASSERT_TRUE(p.CreateDirectoryA(folder));
@@ -331,8 +331,9 @@ namespace {
 TEST(MachineDrivesTest, AFloppyIsWrittenWhereTheCdIsNot) {
   TempMachine machine;
   fs::create_directories(machine.Folder() / "drive_a");
-  EXPECT_EQ(machine.Interfaces().Files().WriteWholeFile("A:\\ONDISK.TXT", "x", 1), 0u);
-  EXPECT_EQ(machine.Interfaces().Files().WriteWholeFile("D:\\ONCD.TXT", "x", 1), static_cast<platform::DWORD>(ERROR_ACCESS_DENIED));
+  EXPECT_TRUE(machine.Interfaces().Files().WriteWholeFile("A:\\ONDISK.TXT", "x", 1));
+  EXPECT_FALSE(machine.Interfaces().Files().WriteWholeFile("D:\\ONCD.TXT", "x", 1));
+  EXPECT_EQ(machine.Interfaces().System().GetLastError(), static_cast<platform::DWORD>(ERROR_ACCESS_DENIED));
   EXPECT_TRUE(fs::exists(machine.Folder() / "drive_a/ONDISK.TXT"));
 }
 
@@ -341,7 +342,7 @@ TEST(RunningProgramTest, ItsOwnFileCannotBeDeletedOrOverwrittenButMayBeRenamed) 
   machine.PutFile("drive_c/TOOLS/SETUP.EXE", "program");
   EXPECT_FALSE(machine.Interfaces().Files().DeleteFileA("c:\\tools\\setup.exe"));
   EXPECT_EQ(machine.Interfaces().System().GetLastError(), static_cast<platform::DWORD>(ERROR_ACCESS_DENIED));
-  EXPECT_NE(machine.Interfaces().Files().WriteWholeFile("C:\\TOOLS\\SETUP.EXE", "x", 1), 0u);
+  EXPECT_FALSE(machine.Interfaces().Files().WriteWholeFile("C:\\TOOLS\\SETUP.EXE", "x", 1));
   EXPECT_EQ(ReadHostFile(machine.Folder() / "drive_c/TOOLS/SETUP.EXE"), "program");
   EXPECT_TRUE(machine.Interfaces().Files().MoveFileExA("C:\\TOOLS\\SETUP.EXE", "C:\\TOOLS\\OLD.EXE", 0));
 }

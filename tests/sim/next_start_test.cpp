@@ -33,7 +33,7 @@ TEST(ShortNamesTest, NumberedInTheFolderAsWindowsNumbersThem) {
 
   // Short names lead to the same files.
   std::vector<char> content;
-  ASSERT_EQ(m.Interfaces().Files().ReadWholeFile("C:\\PROGRA~1\\DISPLA~1\\LONGSE~3.TEX", content), 0u);
+  ASSERT_TRUE(m.Interfaces().Files().ReadWholeFile("C:\\PROGRA~1\\DISPLA~1\\LONGSE~3.TEX", content));
   EXPECT_EQ(std::string(content.begin(), content.end()), "2");
   EXPECT_TRUE(m.Interfaces().Files().FileExists("C:\\progra~1\\displa~1\\longse~1.tex"));
   EXPECT_FALSE(m.Interfaces().Files().FileExists("C:\\PROGRA~1\\DISPLA~1\\LONGSE~9.TEX"));
@@ -42,7 +42,7 @@ TEST(ShortNamesTest, NumberedInTheFolderAsWindowsNumbersThem) {
 TEST(ShortNamesTest, Windows9xKeepsNoListOfOperationsForTheNextStart) {
   testing_support::TempMachine m(sim::OsKind::Win95);
   m.PutFile("drive_c/A.TXT", "a");
-  EXPECT_FALSE(m.Interfaces().Files().MoveFileExA("C:\\A.TXT", nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
+  EXPECT_FALSE(m.Interfaces().Files().MoveFileExA("C:\\A.TXT", {}, MOVEFILE_DELAY_UNTIL_REBOOT));
   EXPECT_EQ(m.Interfaces().System().GetLastError(), static_cast<platform::DWORD>(ERROR_CALL_NOT_IMPLEMENTED));
   EXPECT_TRUE(m.Interfaces().Files().MoveFileExA("C:\\A.TXT", "C:\\B.TXT", 0)) << "renames work";
 }
@@ -97,9 +97,9 @@ TEST(NextStartTest, NtCarriesOutPendingRenamesAndRunOnce) {
   m.PutFile("drive_c/DIR/A.TXT", "a");
   m.PutFile("drive_c/TOOLS/ONCE.EXE", "simulated program\r\n");
   platform::IFileSystem& files = m.Interfaces().Files();
-  ASSERT_TRUE(files.MoveFileExA("C:\\DOOMED.TXT", nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
-  ASSERT_TRUE(files.MoveFileExA("C:\\OLD\\IN.TXT", nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
-  ASSERT_TRUE(files.MoveFileExA("C:\\OLD", nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
+  ASSERT_TRUE(files.MoveFileExA("C:\\DOOMED.TXT", {}, MOVEFILE_DELAY_UNTIL_REBOOT));
+  ASSERT_TRUE(files.MoveFileExA("C:\\OLD\\IN.TXT", {}, MOVEFILE_DELAY_UNTIL_REBOOT));
+  ASSERT_TRUE(files.MoveFileExA("C:\\OLD", {}, MOVEFILE_DELAY_UNTIL_REBOOT));
   ASSERT_TRUE(files.MoveFileExA("C:\\FROM.TXT", "C:\\TO.TXT", MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING));
   ASSERT_TRUE(files.MoveFileExA("C:\\MOVE.TXT", "C:\\KEPT.TXT", MOVEFILE_DELAY_UNTIL_REBOOT));
   ASSERT_TRUE(files.MoveFileExA("C:\\DIR", "C:\\NEWDIR", MOVEFILE_DELAY_UNTIL_REBOOT));

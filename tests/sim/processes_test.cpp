@@ -80,11 +80,11 @@ TEST_F(SimProcessesTest, WaitsMoveTheClockAndWindowsCloseInTime) {
   ASSERT_TRUE(Processes().GetExitCodeProcess(info.hProcess, &code));
   EXPECT_EQ(code, 3u);
 
-  EXPECT_NE(Processes().FindWindowA("installshield", nullptr), nullptr) << "classes match in any case";
+  EXPECT_NE(Processes().FindWindowA("installshield", {}), nullptr) << "classes match in any case";
   Processes().Sleep(749);
   EXPECT_NE(Processes().FindWindowA("InstallSHIELD", "removing"), nullptr);
   Processes().Sleep(1);
-  EXPECT_EQ(Processes().FindWindowA("InstallSHIELD", nullptr), nullptr) << "closed after its time";
+  EXPECT_EQ(Processes().FindWindowA("InstallSHIELD", {}), nullptr) << "closed after its time";
 
   EXPECT_TRUE(Processes().CloseHandle(info.hProcess));
   EXPECT_FALSE(Processes().CloseHandle(info.hProcess));
@@ -96,7 +96,7 @@ TEST_F(SimProcessesTest, WaitingForeverForAProgramThatNeverEndsFailsInsteadOfHan
   ASSERT_TRUE(Processes().CreateProcessA("notepad", 0, info));
   EXPECT_EQ(Processes().WaitForSingleObject(info.hProcess, INFINITE), static_cast<platform::DWORD>(WAIT_FAILED));
   char title[8] = {};
-  platform::HWND window = Processes().FindWindowA("Notepad", nullptr);
+  platform::HWND window = Processes().FindWindowA("Notepad", {});
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(Processes().GetWindowTextA(window, title, sizeof title), 7) << "cut to the buffer";
   EXPECT_STREQ(title, "Untitle");

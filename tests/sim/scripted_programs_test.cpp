@@ -17,7 +17,7 @@ TEST(ScriptedPrograms, AProgramFileTellsWhatTheProgramDoes) {
   ASSERT_TRUE(processes.CreateProcessA("C:\\TOOL.EXE", DETACHED_PROCESS, info));
   EXPECT_NE(processes.FindWindowA("ToolWindow", "Tool"), nullptr);
   EXPECT_EQ(processes.WaitForSingleObject(info.hProcess, 200), static_cast<platform::DWORD>(WAIT_TIMEOUT));
-  EXPECT_EQ(processes.FindWindowA("ToolWindow", nullptr), nullptr) << "the window closed after 100 ms";
+  EXPECT_EQ(processes.FindWindowA("ToolWindow", {}), nullptr) << "the window closed after 100 ms";
   EXPECT_EQ(processes.WaitForSingleObject(info.hProcess, 100), static_cast<platform::DWORD>(WAIT_OBJECT_0));
   platform::DWORD code = 0;
   EXPECT_TRUE(processes.GetExitCodeProcess(info.hProcess, &code));

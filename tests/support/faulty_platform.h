@@ -171,9 +171,9 @@ class FaultySystemInfo : public platform::ISystemInfo {
     if (m_state.Fails("GetVersionExA", ERROR_INSUFFICIENT_BUFFER)) return FALSE;
     return m_inner->GetVersionExA(info);
   }
-  std::string GetModuleFileNameA() override {
-    if (m_state.Fails("GetModuleFileNameA", ERROR_NOT_ENOUGH_MEMORY)) return {};
-    return m_inner->GetModuleFileNameA();
+  platform::DWORD GetModuleFileNameA(char* buffer, platform::DWORD size) override {
+    if (m_state.Fails("GetModuleFileNameA", ERROR_NOT_ENOUGH_MEMORY)) return 0;
+    return m_inner->GetModuleFileNameA(buffer, size);
   }
   // Windows answers these from what it holds in memory: never refused.
   platform::UINT GetACP() override { return m_inner->GetACP(); }
@@ -230,22 +230,25 @@ class FaultyFileSystem : public platform::IFileSystem {
   // be neither deleted nor written, as Windows answers with a sharing violation.
   std::vector<std::string> heldFiles;
 
-  platform::DWORD ReadWholeFile(std::string_view path, std::vector<char>& content) override {
-    if (Fails("ReadWholeFile", ERROR_ACCESS_DENIED)) return ERROR_ACCESS_DENIED;
+  platform::BOOL ReadWholeFile(std::string_view path, std::vector<char>& content) override {
+    if (Fails("ReadWholeFile", ERROR_ACCESS_DENIED)) return FALSE;
     return m_inner->ReadWholeFile(path, content);
   }
-  platform::DWORD WriteWholeFile(std::string_view path, const char* data, std::size_t size) override {
-    if (IsHeld(path)) return ERROR_SHARING_VIOLATION;
-    if (Fails("WriteWholeFile", ERROR_ACCESS_DENIED)) return ERROR_ACCESS_DENIED;
+  platform::BOOL WriteWholeFile(std::string_view path, const char* data, std::size_t size) override {
+    if (IsHeld(path)) {
+      m_state.Refuse(ERROR_SHARING_VIOLATION);
+      return FALSE;
+    }
+    if (Fails("WriteWholeFile", ERROR_ACCESS_DENIED)) return FALSE;
     return m_inner->WriteWholeFile(path, data, size);
   }
-  bool FileExists(std::string_view path) override {
-    if (Fails("FileExists", ERROR_ACCESS_DENIED)) return false;
+  platform::BOOL FileExists(std::string_view path) override {
+    if (Fails("FileExists", ERROR_ACCESS_DENIED)) return FALSE;
     return m_inner->FileExists(path);
   }
-  std::string FindFirstFileName(std::string_view pattern) override {
-    if (Fails("FindFirstFileName", ERROR_NOT_ENOUGH_MEMORY)) return {};
-    return m_inner->FindFirstFileName(pattern);
+  platform::BOOL FindFirstFileName(std::string_view pattern, std::string& name) override {
+    if (Fails("FindFirstFileName", ERROR_NOT_ENOUGH_MEMORY)) return FALSE;
+    return m_inner->FindFirstFileName(pattern, name);
   }
   platform::BOOL GetDiskFreeSpaceA(std::string_view root, platform::DWORD* sectorsPerCluster,
                                    platform::DWORD* bytesPerSector, platform::DWORD* freeClusters,
@@ -285,11 +288,11 @@ class FaultyFileSystem : public platform::IFileSystem {
     if (Fails("SetCurrentDirectoryA", ERROR_ACCESS_DENIED)) return FALSE;
     return m_inner->SetCurrentDirectoryA(path);
   }
-  platform::BOOL MoveFileExA(const char* existing, const char* newName, platform::DWORD flags) override {
+  platform::BOOL MoveFileExA(std::string_view existing, std::string_view newName, platform::DWORD flags) override {
     if (Fails("MoveFileExA", ERROR_ACCESS_DENIED)) return FALSE;
     return m_inner->MoveFileExA(existing, newName, flags);
   }
-  platform::DWORD GetShortPathNameA(const char* longPath, char* buffer, platform::DWORD size) override {
+  platform::DWORD GetShortPathNameA(std::string_view longPath, char* buffer, platform::DWORD size) override {
     if (Fails("GetShortPathNameA", ERROR_ACCESS_DENIED)) return 0;
     return m_inner->GetShortPathNameA(longPath, buffer, size);
   }
@@ -315,7 +318,7 @@ class FaultyLibraryLoader : public platform::ILibraryLoader {
     if (m_state.Fails("LoadLibraryA", ERROR_NOT_ENOUGH_MEMORY)) return nullptr;
     return m_inner->LoadLibraryA(name);
   }
-  platform::FARPROC GetProcAddress(platform::HMODULE module, const char* name) override {
+  platform::FARPROC GetProcAddress(platform::HMODULE module, std::string_view name) override {
     if (m_state.Fails("GetProcAddress", ERROR_PROC_NOT_FOUND)) return nullptr;
     return m_inner->GetProcAddress(module, name);
   }
@@ -342,8 +345,8 @@ class FaultyResources : public platform::IResources {
     }
     return m_inner->LoadStringA(module, id, buffer, size);
   }
-  bool FindResourceA(platform::HMODULE module, platform::UINT id, platform::UINT type) override {
-    if (m_state.Fails("FindResourceA", ERROR_NOT_ENOUGH_MEMORY)) return false;
+  platform::BOOL FindResourceA(platform::HMODULE module, platform::UINT id, platform::UINT type) override {
+    if (m_state.Fails("FindResourceA", ERROR_NOT_ENOUGH_MEMORY)) return FALSE;
     return m_inner->FindResourceA(module, id, type);
   }
   // The running program's own module is always there.
@@ -441,7 +444,7 @@ class FaultyProcesses : public platform::IProcesses {
   // Releasing and waiting are never refused.
   platform::BOOL CloseHandle(platform::HANDLE handle) override { return m_inner->CloseHandle(handle); }
   void Sleep(platform::DWORD milliseconds) override { m_inner->Sleep(milliseconds); }
-  platform::HWND FindWindowA(const char* className, const char* windowName) override {
+  platform::HWND FindWindowA(std::string_view className, std::string_view windowName) override {
     if (m_state.Fails("FindWindowA", ERROR_NOT_ENOUGH_MEMORY)) return nullptr;
     return m_inner->FindWindowA(className, windowName);
   }

@@ -35,6 +35,12 @@ inline std::string ReadHostFile(const std::filesystem::path& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// The name FindFirstFileName finds first, or empty when it finds none.
+inline std::string FirstMatch(platform::IFileSystem& files, std::string_view pattern) {
+  std::string name;
+  return files.FindFirstFileName(pattern, name) ? name : std::string();
+}
+
 class TempMachine {
  public:
   explicit TempMachine(sim::OsKind os = sim::OsKind::Win98, std::string program = "D:\\SETUP.EXE",

@@ -67,7 +67,7 @@ class LibraryResources final : public platform::IResources {
   int LoadStringA(platform::HMODULE module, platform::UINT id, char* buffer, int size) override {
     return ::LoadStringA(reinterpret_cast<HMODULE>(module), id, buffer, size);
   }
-  bool FindResourceA(platform::HMODULE module, platform::UINT id, platform::UINT type) override {
+  platform::BOOL FindResourceA(platform::HMODULE module, platform::UINT id, platform::UINT type) override {
     return ::FindResourceA(reinterpret_cast<HMODULE>(module), MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(type)) != nullptr;
   }
   platform::HMODULE GetProgramModule() override { return reinterpret_cast<platform::HMODULE>(GetModuleHandleA(nullptr)); }

@@ -762,7 +762,7 @@ class Checker {
     const std::string key = m_script.GetKey(entry);
     if (!m_sizesDone.insert(m_pass.Fold(key)).second) return;
     std::vector<char> bytes;
-    if (m_script.GetContext().GetPlatform().Files().ReadWholeFile(path, bytes) != 0) return;
+    if (!m_script.GetContext().GetPlatform().Files().ReadWholeFile(path, bytes)) return;
     std::size_t size = bytes.size();
     const std::span<const std::uint8_t> data(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
     if (szdd::IsCompressed(data)) {

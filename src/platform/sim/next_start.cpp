@@ -87,7 +87,7 @@ class NextStart {
     std::error_code ec;
     if (!file.ok() || !fs::is_regular_file(fs::symlink_status(file.host, ec))) return;
     std::vector<char> content;
-    if (m_platform.Interfaces().Files().ReadWholeFile(m_machine.WindowsDir() + "\\WININIT.INI", content) != ERROR_SUCCESS) {
+    if (!m_platform.Interfaces().Files().ReadWholeFile(m_machine.WindowsDir() + "\\WININIT.INI", content)) {
       Note("WININIT.INI cannot be read");
       return;
     }

@@ -58,58 +58,65 @@ platform::DWORD MissingError(const fs::path& host) {
 
 SimFileSystem::SimFileSystem(ProcessState& process) : m_machine(process.machine), m_process(process) {}
 
-platform::DWORD SimFileSystem::ReadWholeFile(std::string_view path, std::vector<char>& content) {
+platform::BOOL SimFileSystem::Fail(platform::DWORD error) {
+  m_process.lastError = error;
+  return 0;
+}
+
+platform::BOOL SimFileSystem::ReadWholeFile(std::string_view path, std::vector<char>& content) {
   ResolvedPath resolved = m_machine.Resolve(path, m_process.currentDirectory);
-  if (!resolved.ok()) return resolved.error;
-  if (resolved.type == fs::file_type::not_found) return ERROR_FILE_NOT_FOUND;
-  if (resolved.type != fs::file_type::regular) return ERROR_ACCESS_DENIED;
-  if (m_machine.ReadHostFile(resolved.host, content, kMaxReadSize)) return ERROR_SUCCESS;
+  if (!resolved.ok()) return Fail(resolved.error);
+  if (resolved.type == fs::file_type::not_found) return Fail(ERROR_FILE_NOT_FOUND);
+  if (resolved.type != fs::file_type::regular) return Fail(ERROR_ACCESS_DENIED);
+  if (m_machine.ReadHostFile(resolved.host, content, kMaxReadSize)) return 1;
   switch (errno) {
-    case EFBIG: return ERROR_NOT_ENOUGH_MEMORY;
-    case EIO: return ERROR_READ_FAULT;
-    case ENOENT: return ERROR_FILE_NOT_FOUND;  // gone since its folder was looked at
-    default: return ERROR_ACCESS_DENIED;
+    case EFBIG: return Fail(ERROR_NOT_ENOUGH_MEMORY);
+    case EIO: return Fail(ERROR_READ_FAULT);
+    case ENOENT: return Fail(ERROR_FILE_NOT_FOUND);  // gone since its folder was looked at
+    default: return Fail(ERROR_ACCESS_DENIED);
   }
 }
 
-platform::DWORD SimFileSystem::WriteWholeFile(std::string_view path, const char* data, std::size_t size) {
+platform::BOOL SimFileSystem::WriteWholeFile(std::string_view path, const char* data, std::size_t size) {
   ResolvedPath resolved = m_machine.Resolve(path, m_process.currentDirectory);
-  if (!resolved.ok()) return resolved.error;
+  if (!resolved.ok()) return Fail(resolved.error);
   // A new file is neither read-only nor held open by anyone.
   if (resolved.type != fs::file_type::not_found) {
-    if (resolved.type != fs::file_type::regular || IsReadOnly(resolved.host)) return ERROR_ACCESS_DENIED;
-    if (m_process.IsHeldOpen(resolved.host)) return ERROR_SHARING_VIOLATION;
+    if (resolved.type != fs::file_type::regular || IsReadOnly(resolved.host)) return Fail(ERROR_ACCESS_DENIED);
+    if (m_process.IsHeldOpen(resolved.host)) return Fail(ERROR_SHARING_VIOLATION);
   }
   const Machine::HostWrite written = m_machine.WriteHostFile(resolved.host, data, size);
-  if (written == Machine::HostWrite::kNotOpened) return ERROR_ACCESS_DENIED;
+  if (written == Machine::HostWrite::kNotOpened) return Fail(ERROR_ACCESS_DENIED);
   m_machine.NoteChanged(resolved.host, fs::file_type::regular);
-  return written == Machine::HostWrite::kDone ? ERROR_SUCCESS : ERROR_WRITE_FAULT;
+  return written == Machine::HostWrite::kDone ? 1 : Fail(ERROR_WRITE_FAULT);
 }
 
-bool SimFileSystem::FileExists(std::string_view path) {
+platform::BOOL SimFileSystem::FileExists(std::string_view path) {
   ResolvedPath resolved = m_machine.Resolve(path, m_process.currentDirectory);
-  return resolved.ok() && resolved.type == fs::file_type::regular;
+  if (!resolved.ok()) return Fail(resolved.error);
+  if (resolved.type == fs::file_type::not_found) return Fail(MissingError(resolved.host));
+  return resolved.type == fs::file_type::regular ? 1 : Fail(ERROR_ACCESS_DENIED);
 }
 
-std::string SimFileSystem::FindFirstFileName(std::string_view pattern) {
+platform::BOOL SimFileSystem::FindFirstFileName(std::string_view pattern, std::string& name) {
   const std::size_t slash = pattern.find_last_of("\\/");
   const std::string folder(slash == std::string_view::npos ? std::string_view(".") : pattern.substr(0, slash + 1));
   const std::string_view namePattern = slash == std::string_view::npos ? pattern : pattern.substr(slash + 1);
   ResolvedPath resolved = m_machine.Resolve(folder, m_process.currentDirectory);
   std::error_code ec;
-  if (!resolved.ok() || !fs::is_directory(fs::symlink_status(resolved.host, ec))) {
-    m_process.lastError = ERROR_PATH_NOT_FOUND;
-    return {};
-  }
+  if (!resolved.ok() || !fs::is_directory(fs::symlink_status(resolved.host, ec))) return Fail(ERROR_PATH_NOT_FOUND);
   // Names in sorted order, as an NTFS folder lists them.
   std::string first;
   for (fs::directory_iterator it(resolved.host, ec), end; !ec && it != end; it.increment(ec)) {
     if (it->is_symlink(ec)) continue;
-    std::string name = it->path().filename().string();
-    if (Matches(namePattern, name) && (first.empty() || ascii::ToUpper(name) < ascii::ToUpper(first))) first = name;
+    std::string entry = it->path().filename().string();
+    if (Matches(namePattern, entry) && (first.empty() || ascii::ToUpper(entry) < ascii::ToUpper(first))) {
+      first = std::move(entry);
+    }
   }
-  if (first.empty()) m_process.lastError = ERROR_FILE_NOT_FOUND;
-  return first;
+  if (first.empty()) return Fail(ERROR_FILE_NOT_FOUND);
+  name = std::move(first);
+  return 1;
 }
 
 platform::BOOL SimFileSystem::GetDiskFreeSpaceA(std::string_view root, platform::DWORD* sectorsPerCluster,
@@ -259,12 +266,9 @@ platform::BOOL SimFileSystem::SetCurrentDirectoryA(std::string_view path) {
   return 1;
 }
 
-platform::BOOL SimFileSystem::MoveFileExA(const char* existing, const char* newName, platform::DWORD flags) {
-  auto fail = [this](platform::DWORD error) {
-    m_process.lastError = error;
-    return 0;
-  };
-  if (existing == nullptr) return fail(ERROR_INVALID_PARAMETER);
+platform::BOOL SimFileSystem::MoveFileExA(std::string_view existing, std::string_view newName,
+                                          platform::DWORD flags) {
+  auto fail = [this](platform::DWORD error) { return Fail(error); };
   ResolvedPath from = m_machine.Resolve(existing, m_process.currentDirectory);
   if (!from.ok()) return fail(from.error);
   std::error_code ec;
@@ -275,7 +279,7 @@ platform::BOOL SimFileSystem::MoveFileExA(const char* existing, const char* newN
     // Windows 95/98 keep no such list: their next-start work is WININIT.INI's.
     if (!m_machine.IsNT()) return fail(ERROR_CALL_NOT_IMPLEMENTED);
     std::string target;
-    if (newName != nullptr && *newName != '\0') {
+    if (!newName.empty()) {
       ResolvedPath to = m_machine.Resolve(newName, m_process.currentDirectory);
       if (!to.ok()) return fail(to.error);
       target = std::string((flags & MOVEFILE_REPLACE_EXISTING) != 0 ? "!" : "") + "\\??\\" +
@@ -311,7 +315,7 @@ platform::BOOL SimFileSystem::MoveFileExA(const char* existing, const char* newN
   }
 
   if (!fs::exists(status)) return fail(MissingError(from.host));
-  if (newName == nullptr || *newName == '\0') return fail(ERROR_INVALID_PARAMETER);
+  if (newName.empty()) return fail(ERROR_INVALID_PARAMETER);
   ResolvedPath to = m_machine.Resolve(newName, m_process.currentDirectory);
   if (!to.ok()) return fail(to.error);
   // A free name was found in its folder; a name that is there has one.
@@ -345,11 +349,7 @@ platform::BOOL SimFileSystem::MoveFileExA(const char* existing, const char* newN
   return 1;
 }
 
-platform::DWORD SimFileSystem::GetShortPathNameA(const char* longPath, char* buffer, platform::DWORD size) {
-  if (longPath == nullptr) {
-    m_process.lastError = ERROR_INVALID_PARAMETER;
-    return 0;
-  }
+platform::DWORD SimFileSystem::GetShortPathNameA(std::string_view longPath, char* buffer, platform::DWORD size) {
   ResolvedPath resolved = m_machine.Resolve(longPath, m_process.currentDirectory);
   std::error_code ec;
   if (!resolved.ok() || !fs::exists(fs::symlink_status(resolved.host, ec))) {
@@ -357,8 +357,7 @@ platform::DWORD SimFileSystem::GetShortPathNameA(const char* longPath, char* buf
     return 0;
   }
   std::string result = ShortWindowsPath(m_machine, resolved.host);
-  const std::string_view asked(longPath);
-  if (result.size() > 3 && (asked.back() == '\\' || asked.back() == '/')) result += "\\";
+  if (result.size() > 3 && !longPath.empty() && (longPath.back() == '\\' || longPath.back() == '/')) result += "\\";
   if (buffer == nullptr || size <= result.size()) return static_cast<platform::DWORD>(result.size() + 1);
   std::memcpy(buffer, result.c_str(), result.size() + 1);
   return static_cast<platform::DWORD>(result.size());

@@ -15,10 +15,10 @@ class SimFileSystem final : public platform::IFileSystem {
  public:
   explicit SimFileSystem(ProcessState& process);
 
-  platform::DWORD ReadWholeFile(std::string_view path, std::vector<char>& content) override;
-  platform::DWORD WriteWholeFile(std::string_view path, const char* data, std::size_t size) override;
-  bool FileExists(std::string_view path) override;
-  std::string FindFirstFileName(std::string_view pattern) override;
+  platform::BOOL ReadWholeFile(std::string_view path, std::vector<char>& content) override;
+  platform::BOOL WriteWholeFile(std::string_view path, const char* data, std::size_t size) override;
+  platform::BOOL FileExists(std::string_view path) override;
+  platform::BOOL FindFirstFileName(std::string_view pattern, std::string& name) override;
   platform::BOOL GetDiskFreeSpaceA(std::string_view root, platform::DWORD* sectorsPerCluster,
                                    platform::DWORD* bytesPerSector, platform::DWORD* freeClusters,
                                    platform::DWORD* totalClusters) override;
@@ -29,12 +29,15 @@ class SimFileSystem final : public platform::IFileSystem {
   platform::BOOL SetFileAttributesA(std::string_view path, platform::DWORD attributes) override;
   platform::DWORD GetCurrentDirectoryA(platform::DWORD size, char* buffer) override;
   platform::BOOL SetCurrentDirectoryA(std::string_view path) override;
-  platform::BOOL MoveFileExA(const char* existing, const char* newName, platform::DWORD flags) override;
-  platform::DWORD GetShortPathNameA(const char* longPath, char* buffer, platform::DWORD size) override;
+  platform::BOOL MoveFileExA(std::string_view existing, std::string_view newName, platform::DWORD flags) override;
+  platform::DWORD GetShortPathNameA(std::string_view longPath, char* buffer, platform::DWORD size) override;
 
  private:
   const Machine& m_machine;
   ProcessState& m_process;
+
+  // FALSE, with `error` for GetLastError.
+  platform::BOOL Fail(platform::DWORD error);
 };
 
 }  // namespace sim

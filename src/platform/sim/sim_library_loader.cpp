@@ -90,13 +90,13 @@ const SimLibraryLoader::LoadedLibrary* SimLibraryLoader::Find(platform::HMODULE 
   return it == m_libraries.end() ? nullptr : &it->second;
 }
 
-platform::FARPROC SimLibraryLoader::GetProcAddress(platform::HMODULE module, const char* name) {
+platform::FARPROC SimLibraryLoader::GetProcAddress(platform::HMODULE module, std::string_view name) {
   const LoadedLibrary* library = Find(module);
   if (library == nullptr) {
     m_process.lastError = ERROR_INVALID_HANDLE;
     return nullptr;
   }
-  platform::FARPROC proc = name != nullptr && !library->resources && m_machine.EntryPointPresent(library->name, name)
+  platform::FARPROC proc = !name.empty() && !library->resources && m_machine.EntryPointPresent(library->name, name)
                                ? BuiltInEntryPoint(library->name, name)
                                : nullptr;
   if (proc == nullptr) m_process.lastError = ERROR_PROC_NOT_FOUND;

@@ -21,7 +21,7 @@ class SimLibraryLoader final : public platform::ILibraryLoader {
   SimLibraryLoader(ProcessState& process, platform::IFileSystem& files);
 
   platform::HMODULE LoadLibraryA(std::string_view name) override;
-  platform::FARPROC GetProcAddress(platform::HMODULE module, const char* name) override;
+  platform::FARPROC GetProcAddress(platform::HMODULE module, std::string_view name) override;
   platform::FARPROC GetProcAddressByOrdinal(platform::HMODULE module, platform::WORD ordinal) override;
   platform::BOOL FreeLibrary(platform::HMODULE module) override;
 

@@ -237,12 +237,12 @@ const SimProcesses::Window* SimProcesses::LiveWindow(platform::HWND window) cons
   return it != m_windows.end() && it->second.closesAt > m_now ? &it->second : nullptr;
 }
 
-platform::HWND SimProcesses::FindWindowA(const char* className, const char* windowName) {
+platform::HWND SimProcesses::FindWindowA(std::string_view className, std::string_view windowName) {
   // Class names and titles match without regard to case, as Windows does.
   for (const auto& [handle, window] : m_windows) {
     if (window.closesAt <= m_now) continue;
-    if (className != nullptr && !ascii::EqualNoCase(window.className, className)) continue;
-    if (windowName != nullptr && !ascii::EqualNoCase(window.title, windowName)) continue;
+    if (!className.empty() && !ascii::EqualNoCase(window.className, className)) continue;
+    if (!windowName.empty() && !ascii::EqualNoCase(window.title, windowName)) continue;
     return reinterpret_cast<platform::HWND>(handle);
   }
   Fail(ERROR_FILE_NOT_FOUND);

@@ -71,7 +71,7 @@ class SimProcesses final : public platform::IProcesses {
   platform::BOOL GetExitCodeProcess(platform::HANDLE process, platform::DWORD* exitCode) override;
   platform::BOOL CloseHandle(platform::HANDLE handle) override;
   void Sleep(platform::DWORD milliseconds) override;
-  platform::HWND FindWindowA(const char* className, const char* windowName) override;
+  platform::HWND FindWindowA(std::string_view className, std::string_view windowName) override;
   int GetWindowTextA(platform::HWND window, char* buffer, int size) override;
   platform::BOOL BringWindowToTop(platform::HWND window) override;
   platform::BOOL ShowWindow(platform::HWND window, int command) override;

@@ -10,8 +10,8 @@ constexpr std::uintptr_t kProgramModule = 0x00400000;  // where Windows maps a p
 
 }  // namespace
 
-SimResources::SimResources(const ProcessState& process, const SimLibraryLoader& libraries)
-    : m_machine(process.machine), m_libraries(libraries) {}
+SimResources::SimResources(ProcessState& process, const SimLibraryLoader& libraries)
+    : m_machine(process.machine), m_process(process), m_libraries(libraries) {}
 
 int SimResources::LoadStringA(platform::HMODULE module, platform::UINT id, char* buffer, int size) {
   if (buffer == nullptr || size <= 0) return 0;
@@ -25,9 +25,17 @@ int SimResources::LoadStringA(platform::HMODULE module, platform::UINT id, char*
   return static_cast<int>(n);
 }
 
-bool SimResources::FindResourceA(platform::HMODULE module, platform::UINT id, platform::UINT type) {
+platform::BOOL SimResources::FindResourceA(platform::HMODULE module, platform::UINT id, platform::UINT type) {
   const PeResources* resources = m_libraries.ResourcesOf(module);
-  return resources != nullptr && resources->HasResource(type, id);
+  platform::DWORD error = ERROR_SUCCESS;
+  if (resources == nullptr) {
+    error = ERROR_INVALID_HANDLE;
+  } else if (!resources->HasResource(type, id)) {
+    error = resources->Ids(type).empty() ? ERROR_RESOURCE_TYPE_NOT_FOUND : ERROR_RESOURCE_NAME_NOT_FOUND;
+  }
+  if (error == ERROR_SUCCESS) return 1;
+  m_process.lastError = error;
+  return 0;
 }
 
 platform::HMODULE SimResources::GetProgramModule() { return reinterpret_cast<platform::HMODULE>(kProgramModule); }

@@ -10,14 +10,15 @@ namespace sim {
 
 class SimResources final : public platform::IResources {
  public:
-  SimResources(const ProcessState& process, const SimLibraryLoader& libraries);
+  SimResources(ProcessState& process, const SimLibraryLoader& libraries);
 
   int LoadStringA(platform::HMODULE module, platform::UINT id, char* buffer, int size) override;
-  bool FindResourceA(platform::HMODULE module, platform::UINT id, platform::UINT type) override;
+  platform::BOOL FindResourceA(platform::HMODULE module, platform::UINT id, platform::UINT type) override;
   platform::HMODULE GetProgramModule() override;
 
  private:
   const Machine& m_machine;
+  ProcessState& m_process;
   const SimLibraryLoader& m_libraries;
 };
 

@@ -125,7 +125,21 @@ platform::BOOL SimSystemInfo::GetVersionExA(platform::OSVERSIONINFOA& info) {
   return 1;
 }
 
-std::string SimSystemInfo::GetModuleFileNameA() { return m_process.programPath; }
+platform::DWORD SimSystemInfo::GetModuleFileNameA(char* buffer, platform::DWORD size) {
+  if (buffer == nullptr || size == 0) {
+    m_process.lastError = ERROR_INSUFFICIENT_BUFFER;
+    return 0;
+  }
+  const std::string& path = m_process.programPath;
+  const std::size_t copied = std::min<std::size_t>(path.size(), size - 1);
+  std::memcpy(buffer, path.data(), copied);
+  buffer[copied] = '\0';
+  if (copied < path.size()) {
+    m_process.lastError = ERROR_INSUFFICIENT_BUFFER;
+    return size;
+  }
+  return static_cast<platform::DWORD>(copied);
+}
                                               
                                               platform::UINT SimSystemInfo::GetACP() { return m_machine.CodePage(); }
                                               

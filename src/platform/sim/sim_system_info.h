@@ -14,7 +14,7 @@ class SimSystemInfo final : public platform::ISystemInfo {
   explicit SimSystemInfo(ProcessState& process);
 
   platform::BOOL GetVersionExA(platform::OSVERSIONINFOA& info) override;
-  std::string GetModuleFileNameA() override;
+  platform::DWORD GetModuleFileNameA(char* buffer, platform::DWORD size) override;
   platform::UINT GetACP() override;
   int GetLocaleInfoA(platform::DWORD lcType, char* buffer, int size) override;
   platform::UINT GetWindowsDirectoryA(char* buffer, platform::UINT size) override;

@@ -131,7 +131,7 @@ platform::DWORD SimVersionInstaller::VerInstallFileA(platform::DWORD flags, cons
   const std::string dest = Join(folder, destName);
 
   std::vector<char> content;
-  if (m_files.ReadWholeFile(source, content) != ERROR_SUCCESS) return VIF_CANNOTREADSRC;
+  if (!m_files.ReadWholeFile(source, content)) return VIF_CANNOTREADSRC;
   const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(content.data()), content.size());
   if (szdd::IsCompressed(bytes)) {
     std::string error;
@@ -174,7 +174,7 @@ platform::DWORD SimVersionInstaller::VerInstallFileA(platform::DWORD flags, cons
   if ((flags & VIFF_FORCEINSTALL) == 0 && destExists && (destAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
     std::vector<char> existing, installing;
     std::optional<VersionFacts> old;
-    if (m_files.ReadWholeFile(dest, existing) == ERROR_SUCCESS) old = FactsOf(existing);
+    if (m_files.ReadWholeFile(dest, existing)) old = FactsOf(existing);
     if (old) {
       m_files.ReadWholeFile(temp, installing);
       const auto fresh = FactsOf(installing);
@@ -228,7 +228,7 @@ platform::DWORD SimVersionInstaller::VerInstallFileA(platform::DWORD flags, cons
     m_machine.NoteChanged(destWhere.host, std::filesystem::file_type::regular);
     return 0;
   }
-  if (!m_files.MoveFileExA(temp.c_str(), dest.c_str(), 0)) {
+  if (!m_files.MoveFileExA(temp, dest, 0)) {
     const platform::DWORD error = m_process.lastError;
     m_files.DeleteFileA(temp);
     return VIF_CANNOTRENAME | ErrorBits(error);
@@ -239,11 +239,11 @@ platform::DWORD SimVersionInstaller::VerInstallFileA(platform::DWORD flags, cons
 platform::DWORD SimVersionInstaller::GetFileVersionInfoSizeA(const char* fileName, platform::DWORD* handle) {
   if (handle != nullptr) *handle = 0;
   std::vector<char> content;
-  const platform::DWORD error = fileName != nullptr ? m_files.ReadWholeFile(fileName, content) : ERROR_INVALID_PARAMETER;
-  if (error != ERROR_SUCCESS) {
-    m_process.lastError = error;
+  if (fileName == nullptr) {
+    m_process.lastError = ERROR_INVALID_PARAMETER;
     return 0;
   }
+  if (!m_files.ReadWholeFile(fileName, content)) return 0;  // its error stands
   std::string message;
   auto resources = PeResources::Parse(std::vector<std::uint8_t>(content.begin(), content.end()), message);
   if (!resources) {
@@ -266,10 +266,7 @@ platform::BOOL SimVersionInstaller::GetFileVersionInfoA(const char* fileName, pl
     return 0;
   }
   std::vector<char> content;
-  if (const platform::DWORD error = m_files.ReadWholeFile(fileName, content); error != ERROR_SUCCESS) {
-    m_process.lastError = error;
-    return 0;
-  }
+  if (!m_files.ReadWholeFile(fileName, content)) return 0;  // its error stands
   std::string message;
   auto resources = PeResources::Parse(std::vector<std::uint8_t>(content.begin(), content.end()), message);
   auto block = resources ? resources->VersionInfo() : std::nullopt;

@@ -124,6 +124,13 @@ BOOL NotImplemented() {
   return FALSE;
 }
 
+// The code of the failure, or ERROR_SUCCESS, as the file calls' BOOL.
+platform::BOOL Answer(DWORD error) {
+  if (error == ERROR_SUCCESS) return TRUE;
+  ::SetLastError(error);
+  return FALSE;
+}
+
 }  // namespace
 
 int Win32Platform::GetSystemMetrics(int index) { return ::GetSystemMetrics(index); }
@@ -177,10 +184,18 @@ platform::BOOL Win32Platform::GetVersionExA(platform::OSVERSIONINFOA& info) {
   return TRUE;
 }
 
-std::string Win32Platform::GetModuleFileNameA() {
-  char buffer[MAX_PATH + 1] = {};
-  DWORD n = ::GetModuleFileNameA(nullptr, buffer, MAX_PATH);
-  return std::string(buffer, n < MAX_PATH ? n : MAX_PATH);
+platform::DWORD Win32Platform::GetModuleFileNameA(char* buffer, platform::DWORD size) {
+  if (buffer == nullptr || size == 0) return Answer(ERROR_INSUFFICIENT_BUFFER);
+  const DWORD n = ::GetModuleFileNameA(nullptr, buffer, size);
+  if (n == 0) return 0;
+  // Windows XP and later fill a buffer that is too small to its end, with
+  // no NUL; earlier versions end it: one answer for all.
+  if (n >= size) {
+    buffer[size - 1] = '\0';
+    ::SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return size;
+  }
+  return n;
 }
 
 platform::UINT Win32Platform::GetACP() { return ::GetACP(); }
@@ -254,20 +269,22 @@ int Win32Platform::GetLocaleInfoA(platform::DWORD lcType, char* buffer, int size
   return ::GetLocaleInfoA(LOCALE_USER_DEFAULT, lcType, buffer, size);
 }
 
-std::string Win32Platform::FindFirstFileName(std::string_view pattern) {
+platform::BOOL Win32Platform::FindFirstFileName(std::string_view pattern, std::string& name) {
   std::string text(pattern);
   WIN32_FIND_DATAA found{};
   HANDLE search = ::FindFirstFileA(text.c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return {};
+  if (search == INVALID_HANDLE_VALUE) return FALSE;
   ::FindClose(search);
-  return found.cFileName;
+  found.cFileName[sizeof(found.cFileName) - 1] = '\0';
+  name = found.cFileName;
+  return TRUE;
 }
 
-platform::DWORD Win32Platform::ReadWholeFile(std::string_view path, std::vector<char>& content) {
+platform::BOOL Win32Platform::ReadWholeFile(std::string_view path, std::vector<char>& content) {
   std::string name(path);
   HANDLE file = ::CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return ::GetLastError();
+  if (file == INVALID_HANDLE_VALUE) return FALSE;
   DWORD result = ERROR_SUCCESS;
   // GetFileSize, not GetFileSizeEx: Windows 95 has only the former.
   DWORD sizeHigh = 0;
@@ -289,14 +306,14 @@ platform::DWORD Win32Platform::ReadWholeFile(std::string_view path, std::vector<
     if (result != ERROR_SUCCESS) content.clear();
   }
   ::CloseHandle(file);
-  return result;
+  return Answer(result);
 }
 
-platform::DWORD Win32Platform::WriteWholeFile(std::string_view path, const char* data, std::size_t size) {
+platform::BOOL Win32Platform::WriteWholeFile(std::string_view path, const char* data, std::size_t size) {
   std::string name(path);
   HANDLE file =
       ::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return ::GetLastError();
+  if (file == INVALID_HANDLE_VALUE) return FALSE;
   DWORD result = ERROR_SUCCESS;
   while (size > 0 && result == ERROR_SUCCESS) {
     DWORD chunk = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
@@ -310,15 +327,16 @@ platform::DWORD Win32Platform::WriteWholeFile(std::string_view path, const char*
     size -= chunk;
   }
   if (!::CloseHandle(file) && result == ERROR_SUCCESS) result = ::GetLastError();
-  return result;
+  return Answer(result);
 }
 
-bool Win32Platform::FileExists(std::string_view path) {
+platform::BOOL Win32Platform::FileExists(std::string_view path) {
   // The attributes answer what OpenFile's existence test answers, without
   // its 128-character limit on the path.
   std::string name(path);
   DWORD attributes = ::GetFileAttributesA(name.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  if (attributes == INVALID_FILE_ATTRIBUTES) return FALSE;
+  return Answer((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ? ERROR_SUCCESS : ERROR_ACCESS_DENIED);
 }
 
 platform::BOOL Win32Platform::GetDiskFreeSpaceA(std::string_view root, platform::DWORD* sectorsPerCluster,
@@ -355,7 +373,11 @@ platform::BOOL Win32Platform::SetCurrentDirectoryA(std::string_view path) {
   return ::SetCurrentDirectoryA(std::string(path).c_str());
 }
 
-platform::BOOL Win32Platform::MoveFileExA(const char* existing, const char* newName, platform::DWORD flags) {
+platform::BOOL Win32Platform::MoveFileExA(std::string_view existingPath, std::string_view newPath,
+                                          platform::DWORD flags) {
+  const std::string existingText(existingPath), newText(newPath);
+  const char* existing = existingText.c_str();
+  const char* newName = newPath.empty() ? nullptr : newText.c_str();
   // Windows 95/98 answer MoveFileEx with ERROR_CALL_NOT_IMPLEMENTED: a rename
   // now is MoveFile there, a file to replace deleted first. (Work for the
   // next start has no such stand-in; callers use WININIT.INI instead.)
@@ -371,8 +393,8 @@ platform::BOOL Win32Platform::MoveFileExA(const char* existing, const char* newN
   return ::MoveFileExA(existing, newName, flags);
 }
 
-platform::DWORD Win32Platform::GetShortPathNameA(const char* longPath, char* buffer, platform::DWORD size) {
-  return ::GetShortPathNameA(longPath, buffer, size);
+platform::DWORD Win32Platform::GetShortPathNameA(std::string_view longPath, char* buffer, platform::DWORD size) {
+  return ::GetShortPathNameA(std::string(longPath).c_str(), buffer, size);
 }
 
 platform::DWORD Win32Platform::VerInstallFileA(platform::DWORD flags, const char* srcName, const char* destName,
@@ -403,8 +425,8 @@ platform::HMODULE Win32Platform::LoadLibraryA(std::string_view name) {
   return Portable(::LoadLibraryA(text.c_str()));
 }
 
-platform::FARPROC Win32Platform::GetProcAddress(platform::HMODULE module, const char* name) {
-  return Portable(::GetProcAddress(Native(module), name));
+platform::FARPROC Win32Platform::GetProcAddress(platform::HMODULE module, std::string_view name) {
+  return Portable(::GetProcAddress(Native(module), std::string(name).c_str()));
 }
 
 platform::FARPROC Win32Platform::GetProcAddressByOrdinal(platform::HMODULE module, platform::WORD ordinal) {
@@ -484,8 +506,9 @@ int Win32Platform::LoadStringA(platform::HMODULE module, platform::UINT id, char
   return ::LoadStringA(reinterpret_cast<HINSTANCE>(Native(module)), id, buffer, size);
 }
 
-bool Win32Platform::FindResourceA(platform::HMODULE module, platform::UINT id, platform::UINT type) {
-  if (module == nullptr) return false;
+platform::BOOL Win32Platform::FindResourceA(platform::HMODULE module, platform::UINT id, platform::UINT type) {
+  // Windows would look in the program itself: a null module holds nothing here.
+  if (module == nullptr) return Answer(ERROR_INVALID_HANDLE);
   return ::FindResourceA(reinterpret_cast<HINSTANCE>(Native(module)), MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(type)) !=
          nullptr;
 }

@@ -29,7 +29,7 @@ class Win32Platform final : public platform::ISystemInfo,
   void SetWizardHost(platform::IWizardHost* host);
 
   platform::BOOL GetVersionExA(platform::OSVERSIONINFOA& info) override;
-  std::string GetModuleFileNameA() override;
+  platform::DWORD GetModuleFileNameA(char* buffer, platform::DWORD size) override;
   platform::UINT GetACP() override;
   platform::UINT GetWindowsDirectoryA(char* buffer, platform::UINT size) override;
   platform::UINT GetSystemDirectoryA(char* buffer, platform::UINT size) override;
@@ -44,10 +44,10 @@ class Win32Platform final : public platform::ISystemInfo,
   int GetSystemMetrics(int index) override;
   platform::BOOL EnumDisplayDevicesA(platform::DWORD device, platform::DISPLAY_DEVICEA& info) override;
 
-  platform::DWORD ReadWholeFile(std::string_view path, std::vector<char>& content) override;
-  platform::DWORD WriteWholeFile(std::string_view path, const char* data, std::size_t size) override;
-  bool FileExists(std::string_view path) override;
-  std::string FindFirstFileName(std::string_view pattern) override;
+  platform::BOOL ReadWholeFile(std::string_view path, std::vector<char>& content) override;
+  platform::BOOL WriteWholeFile(std::string_view path, const char* data, std::size_t size) override;
+  platform::BOOL FileExists(std::string_view path) override;
+  platform::BOOL FindFirstFileName(std::string_view pattern, std::string& name) override;
   platform::BOOL GetDiskFreeSpaceA(std::string_view root, platform::DWORD* sectorsPerCluster,
                                    platform::DWORD* bytesPerSector, platform::DWORD* freeClusters,
                                    platform::DWORD* totalClusters) override;
@@ -58,8 +58,8 @@ class Win32Platform final : public platform::ISystemInfo,
   platform::BOOL SetFileAttributesA(std::string_view path, platform::DWORD attributes) override;
   platform::DWORD GetCurrentDirectoryA(platform::DWORD size, char* buffer) override;
   platform::BOOL SetCurrentDirectoryA(std::string_view path) override;
-  platform::BOOL MoveFileExA(const char* existing, const char* newName, platform::DWORD flags) override;
-  platform::DWORD GetShortPathNameA(const char* longPath, char* buffer, platform::DWORD size) override;
+  platform::BOOL MoveFileExA(std::string_view existing, std::string_view newName, platform::DWORD flags) override;
+  platform::DWORD GetShortPathNameA(std::string_view longPath, char* buffer, platform::DWORD size) override;
 
   platform::DWORD VerInstallFileA(platform::DWORD flags, const char* srcName, const char* destName, const char* srcDir,
                                   const char* destDir, const char* curDir, char* tmpFile,
@@ -71,7 +71,7 @@ class Win32Platform final : public platform::ISystemInfo,
                                 platform::UINT* length) override;
 
   platform::HMODULE LoadLibraryA(std::string_view name) override;
-  platform::FARPROC GetProcAddress(platform::HMODULE module, const char* name) override;
+  platform::FARPROC GetProcAddress(platform::HMODULE module, std::string_view name) override;
   platform::FARPROC GetProcAddressByOrdinal(platform::HMODULE module, platform::WORD ordinal) override;
   platform::BOOL FreeLibrary(platform::HMODULE module) override;
 
@@ -94,7 +94,7 @@ class Win32Platform final : public platform::ISystemInfo,
   platform::LONG RegFlushKey(platform::HKEY key) override;
 
   int LoadStringA(platform::HMODULE module, platform::UINT id, char* buffer, int size) override;
-  bool FindResourceA(platform::HMODULE module, platform::UINT id, platform::UINT type) override;
+  platform::BOOL FindResourceA(platform::HMODULE module, platform::UINT id, platform::UINT type) override;
   platform::HMODULE GetProgramModule() override;
 
   int MessageBoxA(const platform::MessageBoxRequest& request) override;

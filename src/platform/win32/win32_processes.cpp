@@ -47,8 +47,10 @@ platform::BOOL Win32Processes::CloseHandle(platform::HANDLE handle) { return ::C
 
 void Win32Processes::Sleep(platform::DWORD milliseconds) { ::Sleep(milliseconds); }
 
-platform::HWND Win32Processes::FindWindowA(const char* className, const char* windowName) {
-  return reinterpret_cast<platform::HWND>(::FindWindowA(className, windowName));
+platform::HWND Win32Processes::FindWindowA(std::string_view className, std::string_view windowName) {
+  const std::string classText(className), titleText(windowName);
+  return reinterpret_cast<platform::HWND>(::FindWindowA(className.empty() ? nullptr : classText.c_str(),
+                                                        windowName.empty() ? nullptr : titleText.c_str()));
 }
 
 int Win32Processes::GetWindowTextA(platform::HWND window, char* buffer, int size) {
