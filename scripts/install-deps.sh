@@ -59,4 +59,15 @@ for attempt in 1 2 3 4 5; do
   [ "$attempt" -eq 5 ] || sleep $((attempt * 30))
 done
 install() { DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"; }
-install || { sleep 20; $SUDO apt-get update || true; install; }
+install && exit 0
+# Seen: the security archive's i386 index missing while its amd64 one came, so
+# 32-bit Wine's libraries could not match the versions of their 64-bit twins.
+# Once more, with the security archive's newer versions set aside for this
+# install only.
+echo "the install failed; once more without the security archive's newer versions" >&2
+pin=/etc/apt/preferences.d/zz-install-deps-no-security
+printf 'Package: *\nPin: release l=Debian-Security\nPin-Priority: 90\n' | $SUDO tee "$pin" >/dev/null
+status=0
+install || status=$?
+$SUDO rm -f "$pin"
+exit "$status"
