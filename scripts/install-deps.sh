@@ -53,10 +53,12 @@ done
 # A mirror caught mid-sync fails an index now and then: try again, and if one
 # index still fails, go on with those that came; the install says what is
 # really missing.
-for attempt in 1 2 3 4 5; do
+# Seen too: one index broken for days, so the tries stay short (a minute and
+# a half in all) before going on.
+for attempt in 1 2 3; do
   $SUDO apt-get update && break
-  echo "apt-get update failed (attempt $attempt of 5)" >&2
-  [ "$attempt" -eq 5 ] || sleep $((attempt * 30))
+  echo "apt-get update failed (attempt $attempt of 3)" >&2
+  [ "$attempt" -eq 3 ] || sleep $((attempt * 30))
 done
 install() { DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"; }
 install && exit 0

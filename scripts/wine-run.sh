@@ -18,7 +18,12 @@ arch=${WINEARCH:-win64}
 case $arch in
   win32)
     wine=/usr/lib/wine/wine
-    [ -x "$wine" ] || { echo "wine32 is not installed (scripts/install-deps.sh installs it)" >&2; exit 1; } ;;
+    [ -x "$wine" ] || { echo "wine32 is not installed (scripts/install-deps.sh installs it)" >&2; exit 1; }
+    "$wine" --version >/dev/null 2>&1 || {
+      echo "this machine cannot start 32-bit programs: $("$wine" --version 2>&1 | head -n 1)" >&2
+      echo "(its kernel runs 64-bit programs only: IA-32 emulation is off)" >&2
+      exit 1
+    } ;;
   win64)
     wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
     [ -x "$wine" ] || { echo "wine64 is not installed (scripts/install-deps.sh installs it)" >&2; exit 1; } ;;

@@ -46,10 +46,14 @@ while [ $# -gt 0 ]; do
   esac
 done
 out=${out:-build/wizard-screenshots}
-# The i686 build is the product, pictured under 32-bit Wine where it runs.
+# The i686 build is the product, pictured under 32-bit Wine where it runs:
+# not where Wine's 32-bit loader is missing or the kernel starts no 32-bit
+# program.
 if [ -z "$build" ]; then
   build=build/mingw64
-  if [ -x /usr/lib/wine/wine ] || command -v wine >/dev/null; then build=build/mingw32; fi
+  wine32=/usr/lib/wine/wine
+  [ -x "$wine32" ] || wine32=$(command -v wine || true)
+  if [ -n "$wine32" ] && "$wine32" --version >/dev/null 2>&1; then build=build/mingw32; fi
 fi
 build=$(mkdir -p "$build" && cd "$build" && pwd)
 mkdir -p "$out"
