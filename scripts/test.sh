@@ -156,7 +156,7 @@ if [ "$wine" = 1 ]; then
     count_ctest "i686 under Wine" "$status" "$junit_dir/wine32.xml"
   else
     echo "i686 under Wine: LEFT OUT, not run and not counted: this machine cannot start"
-    echo "  32-bit programs ($(/usr/lib/wine/wine --version 2>&1 | head -n 1))."
+    echo "  32-bit programs ($( (/usr/lib/wine/wine --version) 2>&1 | head -n 1 | sed "s/^.*line [0-9]*: //"))."
     echo "  Its kernel runs 64-bit programs only (IA-32 emulation off). The i686"
     echo "  programs were built and their imports checked above."
     if [ "${SETUP_REQUIRE_WINE32:-0}" = "1" ]; then
