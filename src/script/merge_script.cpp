@@ -28,10 +28,7 @@ void EnsureSection(CScriptText& script, std::string_view name, CScriptText& incl
 // gives its lines.
 std::vector<std::optional<CScriptOrigin>> LineOrigins(CScriptText& text, std::string_view name) {
   std::vector<std::optional<CScriptOrigin>> origins;
-  if (text.FindSection(name) == 0) return origins;
-  for (std::string line = text.NextLine(); !line.empty(); line = text.NextLine()) {
-    if (!SectionLineContent(line).empty()) origins.push_back(text.OriginOf(text.GetLineStart()));
-  }
+  ForEachSectionLine(text, name, [&](std::string_view, std::uint32_t start) { origins.push_back(text.OriginOf(start)); });
   return origins;
 }
 

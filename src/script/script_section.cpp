@@ -13,17 +13,11 @@ bool CScriptSection::Read(CScriptText& script, std::string_view name, ILineExpan
   m_keyIndex.clear();
   m_bKeysIndexed = false;
   m_nCodePage = script.GetCodePage();
-  if (script.FindSection(name) == 0) return false;
-  // NextLine returns non-blank lines only, so an empty result is the end.
-  for (std::string line = script.NextLine(); !line.empty(); line = script.NextLine()) {
-    // Blanks before a cut comment stay; fields are trimmed when taken.
-    const std::string_view content = SectionLineContent(line);
-    if (content.empty()) continue;
+  return ForEachSectionLine(script, name, [&](std::string_view content, std::uint32_t) {
     m_lines.push_back(expander != nullptr ? expander->Expand(content) : std::string(content));
     // The expander may look keys up in this very section while it is read.
     if (m_bKeysIndexed) m_keyIndex.emplace(FoldCase(GetKey(m_lines.back(), {}, m_nCodePage), m_nCodePage), m_lines.size() - 1);
-  }
-  return true;
+  });
 }
 
 int CScriptSection::GetCount() const {

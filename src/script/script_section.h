@@ -1,6 +1,7 @@
 // One section read out of the script: its label and its processed lines.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -19,6 +20,21 @@ class ILineExpander {
 // What reading keeps of one line of a section: trimmed, its comment cut;
 // empty when nothing is left and the line is skipped.
 std::string_view SectionLineContent(std::string_view line);
+
+// The lines of the first section of that name as reading takes them:
+// `take(content, start)` for each, with where the line starts in the text.
+// False when there is no such section. Moves the script's shared cursor.
+template <typename Take>
+bool ForEachSectionLine(CScriptText& script, std::string_view name, Take&& take) {
+  if (script.FindSection(name) == 0) return false;
+  // NextLine returns non-blank lines only, so an empty result is the end.
+  for (std::string line = script.NextLine(); !line.empty(); line = script.NextLine()) {
+    // Blanks before a cut comment stay; fields are trimmed when taken.
+    const std::string_view content = SectionLineContent(line);
+    if (!content.empty()) take(content, script.GetLineStart());
+  }
+  return true;
+}
 
 class CScriptSection {
  public:

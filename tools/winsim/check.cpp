@@ -94,13 +94,9 @@ std::vector<FileSection> ReadFileSections(platform::IFileSystem& files, const st
     CScriptText one;
     one.SetCodePage(codePage);
     one.LoadFromMemory(block.data(), block.size());
-    if (one.FindSection(name) != 0) {
-      for (std::string line = one.NextLine(); !line.empty(); line = one.NextLine()) {
-        const std::string_view content = SectionLineContent(line);
-        if (content.empty()) continue;
-        section.lines.push_back({shownName, name, lines.LineOf(base + one.GetLineStart()), std::string(content)});
-      }
-    }
+    ForEachSectionLine(one, name, [&](std::string_view content, std::uint32_t start) {
+      section.lines.push_back({shownName, name, lines.LineOf(base + start), std::string(content)});
+    });
     sections.push_back(std::move(section));
   }
   return sections;
@@ -302,17 +298,11 @@ class Pass {
       if (!origin) return std::nullopt;
       return SourceLine{ShownPath(origin->file), name, origin->line, std::move(content)};
     };
-    s.exists = text.FindSection(name) != 0;
-    if (s.exists) {
-      s.header = where(text.GetSectionStart(), "[" + name + "]");
-      // The lines as the section reader takes them.
-      for (std::string line = text.NextLine(); !line.empty(); line = text.NextLine()) {
-        const std::string_view content = SectionLineContent(line);
-        if (content.empty()) continue;
-        s.raw.emplace_back(content);
-        s.origin.push_back(where(text.GetLineStart(), s.raw.back()));
-      }
-    }
+    s.exists = ForEachSectionLine(text, name, [&](std::string_view content, std::uint32_t start) {
+      s.raw.emplace_back(content);
+      s.origin.push_back(where(start, s.raw.back()));
+    });
+    if (s.exists) s.header = where(text.GetSectionStart(), "[" + name + "]");
     {
       Mute mute(*this);
       s.expanded = script.ReadSection(name).GetLines();

@@ -30,8 +30,9 @@ struct ProcessState {
   platform::DWORD lastError = ERROR_SUCCESS;
 };
 
-// The folder-query contract of GetWindowsDirectoryA, GetCurrentDirectoryA …:
-// the length copied, or the size needed with the NUL when `size` is too small.
+// The path-query contract of GetWindowsDirectoryA, GetCurrentDirectoryA,
+// GetShortPathNameA …: the length copied, or the size needed with the NUL
+// when `size` is too small.
 platform::UINT CopyFolderOut(const std::string& folder, char* buffer, platform::UINT size);
 
 }  // namespace sim

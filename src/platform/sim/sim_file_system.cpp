@@ -125,10 +125,7 @@ platform::BOOL SimFileSystem::GetDiskFreeSpaceA(std::string_view root, platform:
   const std::string folder = root.empty() ? m_process.currentDirectory.substr(0, 3) : std::string(root);
   ResolvedPath resolved = m_machine.Resolve(folder, m_process.currentDirectory);
   std::error_code ec;
-  if (!resolved.ok() || !fs::is_directory(fs::symlink_status(resolved.host, ec))) {
-    m_process.lastError = ERROR_PATH_NOT_FOUND;
-    return 0;
-  }
+  if (!resolved.ok() || !fs::is_directory(fs::symlink_status(resolved.host, ec))) return Fail(ERROR_PATH_NOT_FOUND);
   char drive = folder.size() >= 2 && folder[1] == ':' ? folder[0] : m_process.currentDirectory[0];
   const DriveSpace space = m_machine.FreeSpace(drive);
   if (sectorsPerCluster != nullptr) *sectorsPerCluster = space.sectorsPerCluster;
@@ -143,7 +140,6 @@ platform::BOOL SimFileSystem::GetDiskFreeSpaceA(std::string_view root, platform:
 
 platform::BOOL SimFileSystem::CreateDirectoryA(std::string_view path) {
   ResolvedPath resolved = m_machine.Resolve(path, m_process.currentDirectory);
-  std::error_code ec;
   platform::DWORD error = resolved.error;
   if (resolved.ok()) {
     // A free name was found in its folder, which is there.
@@ -154,8 +150,7 @@ platform::BOOL SimFileSystem::CreateDirectoryA(std::string_view path) {
     }
     if (error == ERROR_SUCCESS) m_machine.NoteFolderMade(resolved.host);
   }
-  if (error != ERROR_SUCCESS) m_process.lastError = error;
-  return error == ERROR_SUCCESS;
+  return error == ERROR_SUCCESS ? 1 : Fail(error);
 }
 
 platform::BOOL SimFileSystem::RemoveDirectoryA(std::string_view path) {
@@ -175,8 +170,7 @@ platform::BOOL SimFileSystem::RemoveDirectoryA(std::string_view path) {
     }
     if (error == ERROR_SUCCESS) m_machine.NoteChanged(resolved.host);
   }
-  if (error != ERROR_SUCCESS) m_process.lastError = error;
-  return error == ERROR_SUCCESS;
+  return error == ERROR_SUCCESS ? 1 : Fail(error);
 }
 
 platform::BOOL SimFileSystem::DeleteFileA(std::string_view path) {
@@ -194,8 +188,7 @@ platform::BOOL SimFileSystem::DeleteFileA(std::string_view path) {
     }
     if (error == ERROR_SUCCESS) m_machine.NoteChanged(resolved.host, fs::file_type::not_found);
   }
-  if (error != ERROR_SUCCESS) m_process.lastError = error;
-  return error == ERROR_SUCCESS;
+  return error == ERROR_SUCCESS ? 1 : Fail(error);
 }
 
 platform::DWORD SimFileSystem::GetFileAttributesA(std::string_view path) {
@@ -217,29 +210,17 @@ platform::DWORD SimFileSystem::GetFileAttributesA(std::string_view path) {
 platform::BOOL SimFileSystem::SetFileAttributesA(std::string_view path, platform::DWORD attributes) {
   ResolvedPath resolved = m_machine.Resolve(path, m_process.currentDirectory);
   std::error_code ec;
-  if (!resolved.ok()) {
-    m_process.lastError = resolved.error;
-    return 0;
-  }
+  if (!resolved.ok()) return Fail(resolved.error);
   const fs::file_status status = fs::symlink_status(resolved.host, ec);
-  if (!fs::exists(status)) {
-    m_process.lastError = MissingError(resolved.host);
-    return 0;
-  }
+  if (!fs::exists(status)) return Fail(MissingError(resolved.host));
   // A CD keeps the attributes it was written with.
-  if (m_machine.IsOnCd(resolved.host)) {
-    m_process.lastError = ERROR_ACCESS_DENIED;
-    return 0;
-  }
+  if (m_machine.IsOnCd(resolved.host)) return Fail(ERROR_ACCESS_DENIED);
   // Only the read-only bit of a file is kept; the others are accepted.
   if (fs::is_regular_file(status)) {
     const fs::perms write = fs::perms::owner_write | fs::perms::group_write;
     fs::permissions(resolved.host, write,
                     (attributes & FILE_ATTRIBUTE_READONLY) != 0 ? fs::perm_options::remove : fs::perm_options::add, ec);
-    if (ec) {
-      m_process.lastError = ERROR_ACCESS_DENIED;
-      return 0;
-    }
+    if (ec) return Fail(ERROR_ACCESS_DENIED);
   }
   return 1;
 }
@@ -255,10 +236,8 @@ platform::BOOL SimFileSystem::SetCurrentDirectoryA(std::string_view path) {
   ResolvedPath resolved = m_machine.Resolve(path, m_process.currentDirectory);
   std::error_code ec;
   if (!resolved.ok() || !fs::is_directory(fs::symlink_status(resolved.host, ec))) {
-    m_process.lastError = resolved.ok()
-                              ? (fs::exists(resolved.host, ec) ? ERROR_DIRECTORY : MissingError(resolved.host))
-                              : resolved.error;
-    return 0;
+    return Fail(resolved.ok() ? (fs::exists(resolved.host, ec) ? ERROR_DIRECTORY : MissingError(resolved.host))
+                              : resolved.error);
   }
   std::string folder = m_machine.WindowsPathOf(resolved.host);
   if (folder.back() != '\\') folder += '\\';
@@ -268,20 +247,19 @@ platform::BOOL SimFileSystem::SetCurrentDirectoryA(std::string_view path) {
 
 platform::BOOL SimFileSystem::MoveFileExA(std::string_view existing, std::string_view newName,
                                           platform::DWORD flags) {
-  auto fail = [this](platform::DWORD error) { return Fail(error); };
   ResolvedPath from = m_machine.Resolve(existing, m_process.currentDirectory);
-  if (!from.ok()) return fail(from.error);
+  if (!from.ok()) return Fail(from.error);
   std::error_code ec;
   const fs::file_status status(from.type);
 
   // Recorded whether or not the file exists now: the next start finds out.
   if ((flags & MOVEFILE_DELAY_UNTIL_REBOOT) != 0) {
     // Windows 95/98 keep no such list: their next-start work is WININIT.INI's.
-    if (!m_machine.IsNT()) return fail(ERROR_CALL_NOT_IMPLEMENTED);
+    if (!m_machine.IsNT()) return Fail(ERROR_CALL_NOT_IMPLEMENTED);
     std::string target;
     if (!newName.empty()) {
       ResolvedPath to = m_machine.Resolve(newName, m_process.currentDirectory);
-      if (!to.ok()) return fail(to.error);
+      if (!to.ok()) return Fail(to.error);
       target = std::string((flags & MOVEFILE_REPLACE_EXISTING) != 0 ? "!" : "") + "\\??\\" +
                m_machine.WindowsPathOf(to.host);
     }
@@ -289,7 +267,7 @@ platform::BOOL SimFileSystem::MoveFileExA(std::string_view existing, std::string
     platform::HKEY key = nullptr;
     if (registry.RegCreateKeyExA(HKEY_LOCAL_MACHINE, kPendingRenamesKey, 0, KEY_ALL_ACCESS, &key, nullptr) !=
         ERROR_SUCCESS) {
-      return fail(ERROR_ACCESS_DENIED);
+      return Fail(ERROR_ACCESS_DENIED);
     }
     // REG_MULTI_SZ: pairs of source and target (empty: delete), then a final NUL.
     std::vector<platform::BYTE> data;
@@ -311,33 +289,33 @@ platform::BOOL SimFileSystem::MoveFileExA(std::string_view existing, std::string
     const platform::LONG stored = registry.RegSetValueExA(key, kPendingRenamesValue, REG_MULTI_SZ, data.data(),
                                                           static_cast<platform::DWORD>(data.size()));
     registry.RegCloseKey(key);
-    return stored == ERROR_SUCCESS ? 1 : fail(ERROR_ACCESS_DENIED);
+    return stored == ERROR_SUCCESS ? 1 : Fail(ERROR_ACCESS_DENIED);
   }
 
-  if (!fs::exists(status)) return fail(MissingError(from.host));
-  if (newName.empty()) return fail(ERROR_INVALID_PARAMETER);
+  if (!fs::exists(status)) return Fail(MissingError(from.host));
+  if (newName.empty()) return Fail(ERROR_INVALID_PARAMETER);
   ResolvedPath to = m_machine.Resolve(newName, m_process.currentDirectory);
-  if (!to.ok()) return fail(to.error);
+  if (!to.ok()) return Fail(to.error);
   // A free name was found in its folder; a name that is there has one.
   const fs::file_status targetStatus =
       to.type == fs::file_type::not_found ? fs::file_status(fs::file_type::not_found) : fs::symlink_status(to.host, ec);
   const bool sameEntry = fs::exists(targetStatus) && fs::equivalent(from.host, to.host, ec);
   if (fs::exists(targetStatus) && !sameEntry) {
-    if ((flags & MOVEFILE_REPLACE_EXISTING) == 0) return fail(ERROR_ALREADY_EXISTS);
+    if ((flags & MOVEFILE_REPLACE_EXISTING) == 0) return Fail(ERROR_ALREADY_EXISTS);
     if (!fs::is_regular_file(targetStatus) || fs::is_directory(status) || IsReadOnly(to.host) ||
         m_process.IsHeldOpen(to.host)) {
-      return fail(ERROR_ACCESS_DENIED);
+      return Fail(ERROR_ACCESS_DENIED);
     }
   }
   // A folder never moves into itself.
   if (fs::is_directory(status)) {
     const fs::path relative = to.host.lexically_relative(from.host);
-    if (!relative.empty() && *relative.begin() != ".." && !sameEntry) return fail(ERROR_ACCESS_DENIED);
+    if (!relative.empty() && *relative.begin() != ".." && !sameEntry) return Fail(ERROR_ACCESS_DENIED);
   }
   if (!m_machine.RenameHost(from.host, to.host)) {
     m_machine.NoteChanged(from.host);
     m_machine.NoteChanged(to.host);
-    return fail(ERROR_ACCESS_DENIED);
+    return Fail(ERROR_ACCESS_DENIED);
   }
   if (sameEntry) {  // a change of case, or two links to one file: look
     m_machine.NoteChanged(from.host);
@@ -353,14 +331,11 @@ platform::DWORD SimFileSystem::GetShortPathNameA(std::string_view longPath, char
   ResolvedPath resolved = m_machine.Resolve(longPath, m_process.currentDirectory);
   std::error_code ec;
   if (!resolved.ok() || !fs::exists(fs::symlink_status(resolved.host, ec))) {
-    m_process.lastError = resolved.ok() ? MissingError(resolved.host) : resolved.error;
-    return 0;
+    return Fail(resolved.ok() ? MissingError(resolved.host) : resolved.error);
   }
   std::string result = ShortWindowsPath(m_machine, resolved.host);
   if (result.size() > 3 && !longPath.empty() && (longPath.back() == '\\' || longPath.back() == '/')) result += "\\";
-  if (buffer == nullptr || size <= result.size()) return static_cast<platform::DWORD>(result.size() + 1);
-  std::memcpy(buffer, result.c_str(), result.size() + 1);
-  return static_cast<platform::DWORD>(result.size());
+  return CopyFolderOut(result, buffer, size);
 }
 
 }  // namespace sim

@@ -39,6 +39,5 @@ platform::BOOL SimResources::FindResourceA(platform::HMODULE module, platform::U
 }
 
 platform::HMODULE SimResources::GetProgramModule() { return reinterpret_cast<platform::HMODULE>(kProgramModule); }
-                                                 
-                                                 }  // namespace sim
-                                                 
+
+}  // namespace sim

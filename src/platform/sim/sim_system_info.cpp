@@ -39,15 +39,15 @@ void CopyText(char (&buffer)[N], std::string_view text) {
 SimSystemInfo::SimSystemInfo(ProcessState& process) : m_machine(process.machine), m_process(process) {}
 
 platform::BOOL SimSystemInfo::IsAdministratorToken() { return m_machine.IsAdministrator() ? TRUE : FALSE; }
-                                                   
-                                                   platform::BOOL SimSystemInfo::EnableShutdownPrivilege() {
+
+platform::BOOL SimSystemInfo::EnableShutdownPrivilege() {
   // Every user of a workstation holds the privilege; tokens exist on every
   // system the machine can be (as Wine gives them on any version).
   return TRUE;
 }
 
 platform::BOOL SimSystemInfo::InitiateSystemShutdownA(const char* message, platform::DWORD timeout,
-                                                      platform::BOOL forceAppsClosed, platform::BOOL rebootAfterShutdown) {
+platform::BOOL forceAppsClosed, platform::BOOL rebootAfterShutdown) {
   if (!m_machine.IsNT()) {
     m_process.lastError = ERROR_CALL_NOT_IMPLEMENTED;
     return FALSE;
@@ -140,10 +140,10 @@ platform::DWORD SimSystemInfo::GetModuleFileNameA(char* buffer, platform::DWORD 
   }
   return static_cast<platform::DWORD>(copied);
 }
-                                              
-                                              platform::UINT SimSystemInfo::GetACP() { return m_machine.CodePage(); }
-                                              
-                                              int SimSystemInfo::GetLocaleInfoA(platform::DWORD lcType, char* buffer, int size) {
+
+platform::UINT SimSystemInfo::GetACP() { return m_machine.CodePage(); }
+
+int SimSystemInfo::GetLocaleInfoA(platform::DWORD lcType, char* buffer, int size) {
   if (lcType != LOCALE_SABBREVLANGNAME) {
     m_process.lastError = ERROR_INVALID_FLAGS;
     return 0;
@@ -168,8 +168,8 @@ platform::UINT SimSystemInfo::GetSystemDirectoryA(char* buffer, platform::UINT s
 }
 
 platform::DWORD SimSystemInfo::GetLastError() { return m_process.lastError; }
-                                            
-                                            void SimSystemInfo::OutputDebugStringA(const char* text) {
+
+void SimSystemInfo::OutputDebugStringA(const char* text) {
   if (text == nullptr) return;
   // One line of the record, however the text breaks.
   std::string line(text);
