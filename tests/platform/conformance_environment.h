@@ -79,6 +79,13 @@ inline std::string FirstMatch(std::string_view pattern) {
   return Interfaces().Files().FindFirstFileName(pattern, name) ? name : std::string();
 }
 
+// Whether the system under test is a Windows NT one.
+inline bool IsNT() {
+  platform::OSVERSIONINFOA info{};
+  info.dwOSVersionInfoSize = sizeof(info);
+  return Interfaces().System().GetVersionExA(info) && info.dwPlatformId == VER_PLATFORM_WIN32_NT;
+}
+
 // The environment of this build, with its platform.
 std::unique_ptr<Environment> MakeEnvironment();
 // The same on a Windows NT system (the simulated machine runs NT 4).

@@ -15,12 +15,6 @@ using platform::DWORD;
 
 constexpr DWORD kSentinel = 0xDEADBEEF;
 
-bool IsNT() {
-  platform::OSVERSIONINFOA info{};
-  info.dwOSVersionInfoSize = sizeof(info);
-  return conformance::Interfaces().System().GetVersionExA(info) && info.dwPlatformId == VER_PLATFORM_WIN32_NT;
-}
-
 class LastErrorConformanceTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -99,7 +93,7 @@ TEST_F(LastErrorConformanceTest, LibraryProcessAndVersionCallsLeaveTheirOwnCode)
   const std::string missing = m_dir + "\\NONE.DLL";
   Check({
       {"LoadLibraryA of a missing library", [&] { return p.Libraries().LoadLibraryA("NOSUCHLIBRARY.DLL") == nullptr; },
-       static_cast<DWORD>(IsNT() ? ERROR_MOD_NOT_FOUND : ERROR_DLL_NOT_FOUND)},
+       static_cast<DWORD>(conformance::IsNT() ? ERROR_MOD_NOT_FOUND : ERROR_DLL_NOT_FOUND)},
       {"GetProcAddress of a missing name", [&] { return p.Libraries().GetProcAddress(library, "NoSuchEntry") == nullptr; },
        ERROR_PROC_NOT_FOUND},
       {"FindResourceA of a missing template",

@@ -192,17 +192,11 @@ TEST_F(ConformanceTest, StringsOfAResourceLibrary) {
   EXPECT_TRUE(conformance::Interfaces().Libraries().FreeLibrary(library));
 }
 
-bool IsNT() {
-  platform::OSVERSIONINFOA info{};
-  info.dwOSVersionInfoSize = sizeof(info);
-  return conformance::Interfaces().System().GetVersionExA(info) && info.dwPlatformId == VER_PLATFORM_WIN32_NT;
-}
-
 // Windows NT: the module is not found; Windows 95/98: the library is not.
 TEST_F(ConformanceTest, MissingLibrary) {
   EXPECT_EQ(conformance::Interfaces().Libraries().LoadLibraryA("NOSUCHLIBRARY.DLL"), nullptr);
   EXPECT_EQ(conformance::Interfaces().System().GetLastError(),
-            static_cast<platform::DWORD>(IsNT() ? ERROR_MOD_NOT_FOUND : ERROR_DLL_NOT_FOUND));
+            static_cast<platform::DWORD>(conformance::IsNT() ? ERROR_MOD_NOT_FOUND : ERROR_DLL_NOT_FOUND));
 }
 
 }  // namespace

@@ -10,12 +10,6 @@
 
 namespace {
 
-bool IsNT() {
-  platform::OSVERSIONINFOA info{};
-  info.dwOSVersionInfoSize = sizeof(info);
-  return conformance::Interfaces().System().GetVersionExA(info) && info.dwPlatformId == VER_PLATFORM_WIN32_NT;
-}
-
 class RegistryConformanceTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -206,7 +200,7 @@ TEST_F(RegistryConformanceTest, DeletingAKeyWithSubKeys) {
   reg().RegCloseKey(deep);
   const platform::LONG status = reg().RegDeleteKeyA(m_key, "A");
   platform::HKEY probe = nullptr;
-  if (IsNT()) {
+  if (conformance::IsNT()) {
     EXPECT_EQ(status, ERROR_ACCESS_DENIED);
     EXPECT_EQ(reg().RegOpenKeyExA(m_key, "A\\B", 0, KEY_ALL_ACCESS, &probe), ERROR_SUCCESS);
     reg().RegCloseKey(probe);
